@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Every test of the project, from a fresh Debian machine: installs what is
+# missing, builds the model, the tool and the launcher, and runs all tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+
+echo "== Flow model, command and benchmarks (native build)"
+cmake --preset default
+cmake --build build -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+if [ -f launcher/scripts/build.sh ]; then
+  echo "== Windows start-up executable (cross build, tests under Wine)"
+  bash launcher/scripts/build.sh
+  bash launcher/tests/run.sh
+  if [ -f launcher/resources/tests/run.sh ]; then
+    bash launcher/resources/tests/run.sh
+  fi
+fi
+echo "== All tests passed"
