@@ -1,0 +1,135 @@
+// The model's entry: input test, critical-flow limit, the two solutions, the
+// choice of regime and the results.
+#include "pipeflow.h"
+
+#include <cmath>
+
+#include "disflow.h"
+#include "entry.h"
+#include "intest.h"
+#include "record.h"
+#include "sepflow.h"
+
+namespace flowmodel {
+
+int selreg(double alfgd, double vgs, double vgd, double /*vcrit*/, int iter, int ids, int idd) {
+    if (idd == 4 && alfgd <= 0.5) return 4;  // dispersed bubbles while gas is at most half
+    if (vgd >= vgs && iter != 99) return ids;  // valid separated solution, not faster gas
+    if (idd == 3 || idd == 4) return idd;
+    return ids;
+}
+
+namespace {
+
+// Inputs that pass the bounds test yet leave no finite answer: no flow at all,
+// a zero diameter, or a non-finite value (the angle included).
+bool degenerate(const FlowRecord& r) {
+    const double v[] = {r.usl, r.usg, r.rol, r.rog, r.visl, r.visg,
+                        r.rough, r.sigma, r.diam, r.angle, r.pres};
+    for (double x : v) {
+        if (!std::isfinite(x)) return true;
+    }
+    return r.usl + r.usg <= 0.0 || r.diam <= 0.0;
+}
+
+}  // namespace
+}  // namespace flowmodel
+
+extern "C" void pipeflow(double* vers, double usl, double usg, double rol, double rog, double visl,
+                         double visg, double rough, double sigma, double diam, double angle,
+                         double pres, double* dpt, double* hol, int* id, int* iter, int* ierr,
+                         char* msg, int lmsg, double* dpf, double* dpg, double* dpa) {
+    using namespace flowmodel;
+    FlowRecord& r = flowcom;
+    r.usl = usl;
+    r.usg = usg;
+    r.rol = rol;
+    r.rog = rog;
+    r.visl = visl;
+    r.visg = visg;
+    r.rough = rough;
+    r.sigma = sigma;
+    r.diam = diam;
+    r.angle = angle;
+    r.pres = pres;
+
+    *dpt = 0.0;
+    *hol = 0.0;
+    *id = 0;
+    *iter = 0;
+    *ierr = 0;
+    strfill(msg, " ", lmsg - 1);
+    *dpf = 0.0;
+    *dpg = 0.0;
+    *dpa = 0.0;
+    *vers = 1.06;
+
+    intest(*ierr, msg, lmsg);
+    if (*ierr == 2) return;
+    if (degenerate(r)) {
+        improper_input_message(msg, lmsg);  // replaces a density warning
+        *ierr = 2;
+        return;
+    }
+    setang();
+
+    // Homogeneous mixture density (kg/m3), mixture velocity (m/s) and the
+    // acceleration group: the gradient (friction + gravity)/(1 - ek) has no
+    // finite value as ek reaches 1.
+    const double rhom = (r.rog * r.usg + r.rol * r.usl) / (r.usl + r.usg);
+    const double um = r.usl + r.usg;
+    const double ek = um * r.usg * rhom / r.pres;
+    if (ek > 0.9999) {
+        *dpt = 1e10;
+        *dpg = 0.0;
+        *dpf = 0.0;
+        *dpa = *dpt - *dpg - *dpf;
+        *hol = r.usl / um;
+        *id = 2;
+        *iter = 0;
+        return;
+    }
+
+    // Separated solution.
+    double alfgs = 0.0, dpts = 0.0, alff = 0.0, alfl = 0.0, hl = 0.0, vgs = 0.0, delta = 0.0;
+    double dpfs = 0.0, dpgs = 0.0, dpas = 0.0;
+    int ids = 0;
+    // Distributed solution.
+    double alfgd = 0.0, dptd = 0.0, vgd = 0.0, dpfd = 0.0, dpgd = 0.0, dpad = 0.0;
+    int idd = 0;
+
+    int regime = 0;
+    if (r.usg < 1e-6) {
+        // Too little gas for a separated solution: only slug or dispersed bubbles.
+        disflow(alfgd, dptd, vgd, idd, dpfd, dpgd, dpad);
+        if (idd != 3 && idd != 4) {
+            strfill(msg, "*** Error. id is undefined (Small usg)", lmsg - 1);
+            *ierr = 3;
+            return;
+        }
+        regime = idd;
+    } else {
+        sepflow(alfgs, dpts, alff, alfl, hl, *iter, ids, vgs, delta, dpfs, dpgs, dpas);
+        if (alfl <= 1e-6) {
+            regime = ids;
+        } else {
+            disflow(alfgd, dptd, vgd, idd, dpfd, dpgd, dpad);
+            regime = selreg(alfgd, vgs, vgd, 0.0, *iter, ids, idd);
+        }
+    }
+
+    *id = regime;
+    if (regime <= 2) {
+        *dpt = dpts;
+        *dpg = dpgs;
+        *dpf = dpfs;
+        *dpa = dpas;
+        *hol = 1.0 - alfgs;
+    } else {
+        *dpt = dptd;
+        *dpg = dpgd;
+        *dpf = dpfd;
+        *dpa = dpad;
+        *hol = 1.0 - alfgd;
+    }
+}
