@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
+# usage: install-deps.sh [native|all]   (native: enough to build and run the model)
 set -euo pipefail
 
-packages=(
-  cmake make g++ libgtest-dev libbenchmark-dev python3   # native model, tool, tests, benchmarks
-  mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64      # Windows cross toolchain (launcher)
-  wine64 icoutils file                                   # run and inspect the launcher
-)
+packages=(cmake make g++ libgtest-dev libbenchmark-dev python3)  # model, command, tests, benchmarks
+if [ "${1:-all}" = all ]; then
+  packages+=(
+    mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64  # Windows cross toolchain (launcher)
+    wine64 icoutils file                               # run and inspect the launcher
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
