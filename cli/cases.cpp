@@ -44,19 +44,19 @@ flowmodel::Inputs default_inputs() { return air_water(0.1, 5.0, 0.0); }
 
 const std::vector<NamedCase>& default_cases() {
     static const std::vector<NamedCase> cases = {
-        {"air-water, horizontal, low flow", air_water(0.001, 0.1, 0.0)},
-        {"air-water, horizontal, gas-driven", air_water(0.01, 5.0, 0.0)},
-        {"air-water, horizontal, fast gas", air_water(0.01, 40.0, 0.0)},
-        {"air-water, horizontal, intermittent", air_water(0.5, 1.0, 0.0)},
-        {"air-water, horizontal, fast liquid", air_water(5.0, 0.3, 0.0)},
-        {"air-water, 10 deg downhill", air_water(0.01, 1.0, -10.0)},
-        {"air-water, 10 deg uphill", air_water(0.1, 1.0, 10.0)},
-        {"air-water, vertical riser", air_water(0.5, 20.0, 90.0)},
-        {"air-water, vertical riser, bubbly", air_water(3.0, 0.1, 90.0)},
-        {"oil-gas, horizontal flowline", oil_gas(0.05, 1.0, 0.0)},
-        {"oil-gas, 5 deg uphill", oil_gas(1.0, 2.0, 5.0)},
-        {"oil-gas, vertical well", oil_gas(2.0, 0.2, 90.0)},
-        {"oil-gas, 30 deg downhill", oil_gas(0.1, 3.0, -30.0)},
+        {"air-water", air_water(0.001, 0.1, 0.0)},
+        {"air-water", air_water(0.01, 5.0, 0.0)},
+        {"air-water", air_water(0.01, 40.0, 0.0)},
+        {"air-water", air_water(0.5, 1.0, 0.0)},
+        {"air-water", air_water(5.0, 0.3, 0.0)},
+        {"air-water", air_water(0.01, 1.0, -10.0)},
+        {"air-water", air_water(0.1, 1.0, 10.0)},
+        {"air-water", air_water(0.5, 20.0, 90.0)},
+        {"air-water", air_water(3.0, 0.1, 90.0)},
+        {"oil-gas", oil_gas(0.05, 1.0, 0.0)},
+        {"oil-gas", oil_gas(1.0, 2.0, 5.0)},
+        {"oil-gas", oil_gas(2.0, 0.2, 90.0)},
+        {"oil-gas", oil_gas(0.1, 3.0, -30.0)},
     };
     return cases;
 }

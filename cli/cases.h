@@ -10,7 +10,7 @@
 namespace pipeflow_cli {
 
 struct NamedCase {
-    const char* name;
+    const char* fluid;  // "air-water" or "oil-gas"
     flowmodel::Inputs in;
 };
 

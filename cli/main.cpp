@@ -212,15 +212,19 @@ int cmd_batch(int argc, char** argv) {
 }
 
 int cmd_defaults() {
-    std::printf("%-36s %-17s %9s %12s %12s %12s %12s %4s %s\n", "case", "regime", "holdup",
-                "dpt Pa/m", "dpf Pa/m", "dpg Pa/m", "dpa Pa/m", "iter", "status");
+    std::printf("%-9s %6s %7s %7s %5s  %-17s %7s %11s %11s %11s %11s %4s %s\n", "fluid", "angle",
+                "usl", "usg", "diam", "regime", "holdup", "dpt", "dpf", "dpg", "dpa", "iter",
+                "status");
+    std::printf("%-9s %6s %7s %7s %5s  %-17s %7s %11s %11s %11s %11s\n", "", "deg", "m/s", "m/s",
+                "m", "", "", "Pa/m", "Pa/m", "Pa/m", "Pa/m");
     for (const NamedCase& c : default_cases()) {
         const Result r = flowmodel::evaluate(c.in);
-        std::printf("%-36s %-17s %9.4f %12.5g %12.5g %12.5g %12.5g %4d %s\n", c.name, regime_label(r),
-                    r.holdup, r.dpt, r.dpf, r.dpg, r.dpa, r.iterations, flowmodel::status_name(r.status));
+        std::printf("%-9s %6g %7g %7g %5g  %-17s %7.4f %11.5g %11.5g %11.5g %11.5g %4d %s\n", c.fluid,
+                    c.in.angle, c.in.usl, c.in.usg, c.in.diam, regime_label(r), r.holdup, r.dpt,
+                    r.dpf, r.dpg, r.dpa, r.iterations, flowmodel::status_name(r.status));
     }
-    std::printf("\nInputs per case: 'pipeflow eval --help' lists them; air-water at 1 atm in a 5 cm pipe,\n"
-                "oil-gas at 50 bar in a 15 cm line. Gradients are losses, positive when pressure falls.\n");
+    std::printf("\nair-water: 1000/1.2 kg/m3, 1 atm, smooth pipe; oil-gas: 850/40 kg/m3, 50 bar, steel.\n"
+                "Gradients are losses, positive when the pressure falls along the flow.\n");
     return 0;
 }
 

@@ -162,7 +162,7 @@ TEST(Pipeflow, FixedMessagesRespectTheBufferLength) {
     for (int lmsg : {0, 1, -5}) {
         o = call(in, lmsg);
         EXPECT_EQ(o.ierr, 1);
-        EXPECT_EQ(o.msg, std::string(8, '#')) << lmsg;  // not even a NUL
+        EXPECT_EQ(o.msg, std::string(static_cast<size_t>(std::max(lmsg, 0)) + 8, '#')) << lmsg;  // not even a NUL
     }
     o = call(air_water(1.0, 5.0), 2);
     EXPECT_EQ(o.msg, std::string(" ") + '\0' + std::string(8, '#'));
@@ -184,23 +184,21 @@ TEST(Pipeflow, FixedMessagesRespectTheBufferLength) {
 }
 
 TEST(Pipeflow, CorrectedDensityWarningIsReplacedByTheSmallGasError) {
-    // Search a small-gas case without a slug answer among equal-density fluids.
-    bool found = false;
-    for (double usl : {1e-4, 1e-3, 0.01, 0.1, 1.0}) {
-        for (double angle : {-90.0, -45.0, -10.0, 0.0, 10.0, 90.0}) {
-            flowmodel::Inputs in = air_water(usl, 0.0, angle);
-            in.rog = in.rol;
-            const Out o = call(in);
-            if (o.ierr == 3) {
-                found = true;
-                EXPECT_EQ(o.msg.rfind("*** Error. id is undefined (Small usg)   ", 0), 0u);
-            } else {
-                EXPECT_EQ(o.ierr, 1);
-                EXPECT_EQ(o.msg.rfind("*** Warning: rol is modified", 0), 0u);
-            }
-        }
-    }
-    EXPECT_TRUE(found) << "no status-3 case among the equal-density cases";
+    // A trickle of gas down a dry downhill pipe: no slug, no dispersed bubbles.
+    flowmodel::Inputs in = air_water(0.0, 1e-7, -10.0);
+    Out o = call(in);
+    EXPECT_EQ(o.ierr, 3);
+    expect_start_values(o);
+    in.rog = in.rol;  // the same case with a corrected density
+    o = call(in);
+    EXPECT_EQ(o.ierr, 3);
+    expect_start_values(o);
+    EXPECT_EQ(o.msg.substr(0, 256), "*** Error. id is undefined (Small usg)" + std::string(217, ' ') + '\0');
+    in.usl = 0.1;  // with liquid flowing the correction stands, with its warning
+    o = call(in);
+    EXPECT_EQ(o.ierr, 1);
+    EXPECT_TRUE(o.id == 3 || o.id == 4);
+    EXPECT_EQ(o.msg.rfind("*** Warning: rol is modified by intest routine   ", 0), 0u);
 }
 
 TEST(Pipeflow, CallableFromCAndThroughTheCppApi) {
