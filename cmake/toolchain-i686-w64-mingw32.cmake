@@ -1,0 +1,16 @@
+# Cross toolchain for i686 Windows with MinGW-w64 (Debian packages mingw-w64, g++-mingw-w64-*).
+# The win32-thread-model compilers are preferred so that nothing needs libwinpthread at run time.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(ZENTA_MINGW_TRIPLE i686-w64-mingw32)
+
+find_program(CMAKE_C_COMPILER NAMES ${ZENTA_MINGW_TRIPLE}-gcc-win32 ${ZENTA_MINGW_TRIPLE}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${ZENTA_MINGW_TRIPLE}-g++-win32 ${ZENTA_MINGW_TRIPLE}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${ZENTA_MINGW_TRIPLE}-windres REQUIRED)
+find_program(CMAKE_DLLTOOL NAMES ${ZENTA_MINGW_TRIPLE}-dlltool REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ZENTA_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
