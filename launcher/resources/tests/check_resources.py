@@ -373,23 +373,28 @@ def wine_probe_lines(exe, tmp):
     lines its resource probe wrote."""
     prefix = os.path.join(tmp, 'prefix')
     os.makedirs(prefix)
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG='-all',
-               WINEDLLOVERRIDES='mscoree,mshtml=')
+    # Only this run's settings reach the engine stand-in.
+    env = {k: v for k, v in os.environ.items() if not k.startswith('ZENTA_')}
+    env.update(WINEPREFIX=prefix, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
     run_dir = os.path.join(tmp, 'run')
     os.makedirs(run_dir)
     shutil.copy(exe, run_dir)
     for dll in STANDIN_DLLS:
         shutil.copy(dll, run_dir)
-    subprocess.run([WINE, 'wineboot', '--init'], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=300, check=False)
     probe = os.path.join(tmp, 'probe.txt')
-    env['ZENTA_PROBE_RESOURCES'] = 'Z:' + probe.replace('/', '\\')
-    subprocess.run([WINE, os.path.join(run_dir, os.path.basename(exe))], env=env,
-                   cwd=run_dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=300, check=False)
-    # Stop this prefix's server now rather than leave it lingering.
-    subprocess.run([WINESERVER, '-k'], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=False)
+    try:
+        subprocess.run([WINE, 'wineboot', '--init'], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300, check=False)
+        env['ZENTA_PROBE_RESOURCES'] = 'Z:' + probe.replace('/', '\\')
+        done = subprocess.run([WINE, os.path.join(run_dir, os.path.basename(exe))], env=env,
+                              cwd=run_dir, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=300, check=False)
+    finally:
+        # Stop this prefix's server now rather than leave it lingering.
+        subprocess.run([WINESERVER, '-k'], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
+    # The stand-in engine returns 0, which the launcher passes on as exit code.
+    expect(done.returncode == 0, 'zenta.exe exited %d under Wine' % done.returncode)
     expect(os.path.exists(probe), 'the engine wrote no probe file')
     return open(probe).read().split('\n')
 
