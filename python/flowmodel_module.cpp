@@ -46,7 +46,7 @@ struct Strided {
 };
 
 py::dict evaluate_many(const std::vector<py::object>& args, int jobs) {
-    if (jobs < 0) throw py::value_error("jobs must be 0 (all cores) or more");
+    if (jobs < 0 || jobs > 1024) throw py::value_error("jobs takes 0 (all cores) to 1024");
     py::module_ np = py::module_::import("numpy");
     // numpy does the broadcasting: views of the common shape, zero strides where repeated.
     py::tuple converted(11);

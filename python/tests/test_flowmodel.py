@@ -122,5 +122,6 @@ def test_arguments_that_are_not_numbers_or_do_not_broadcast_raise():
         flowmodel.evaluate_many(usl=np.zeros(3), usg=np.zeros(4))
     with pytest.raises(ValueError):
         flowmodel.evaluate_many(usl=["a"])
-    with pytest.raises(ValueError):
-        flowmodel.evaluate_many(jobs=-1)
+    for jobs in (-1, 1025):
+        with pytest.raises(ValueError):
+            flowmodel.evaluate_many(jobs=jobs)
