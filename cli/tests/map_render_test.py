@@ -4,7 +4,7 @@ rsvg-convert and checks that the PNG has the SVG's size and that every cell
 of the grid (from `pipeflow map --csv` with the same options) shows, at its
 centre pixel, the legend colour of its regime or status.
 
-usage: map_render_test.py PIPEFLOW_EXE
+usage: map_render_test.py PIPEFLOW_EXE [RSVG_CONVERT]
 """
 import csv
 import os
@@ -79,12 +79,12 @@ def expected_label(row):
     return row["regime"]
 
 
-def check_map(exe, tmp, name, args):
+def check_map(exe, rsvg, tmp, name, args):
     svg, png = os.path.join(tmp, name + ".svg"), os.path.join(tmp, name + ".png")
     subprocess.run([exe, "map", *args, "--output", svg], check=True)
     grid = list(csv.DictReader(subprocess.run([exe, "map", *args, "--csv"], check=True, capture_output=True,
                                               text=True).stdout.splitlines()))
-    subprocess.run(["rsvg-convert", svg, "-o", png], check=True)
+    subprocess.run([rsvg, svg, "-o", png], check=True)
 
     root = ET.parse(svg).getroot()
     width, height, pixels = read_png(png)
@@ -121,15 +121,16 @@ def check_map(exe, tmp, name, args):
 
 def main():
     exe = sys.argv[1]
+    rsvg = sys.argv[2] if len(sys.argv) > 2 else "rsvg-convert"
     with tempfile.TemporaryDirectory() as tmp:
         # The default map (horizontal air-water) shows every regime.
-        seen = check_map(exe, tmp, "default", [])
+        seen = check_map(exe, rsvg, tmp, "default", [])
         assert len(seen) >= 5, f"only {len(seen)} distinct cell colours"
         # A non-square vertical grid over other ranges, on one thread.
-        check_map(exe, tmp, "vertical", ["--angle", "90", "--nx", "50", "--ny", "30", "--usg-min", "0.05",
+        check_map(exe, rsvg, tmp, "vertical", ["--angle", "90", "--nx", "50", "--ny", "30", "--usg-min", "0.05",
                                          "--usl-max", "3", "--jobs", "1"])
         # Improper input everywhere (negative diameter): its own colour and legend entry.
-        seen = check_map(exe, tmp, "improper", ["--diam", "-1", "--nx", "8", "--ny", "5"])
+        seen = check_map(exe, rsvg, tmp, "improper", ["--diam", "-1", "--nx", "8", "--ny", "5"])
         assert len(seen) == 1
     print("map render test passed")
 
