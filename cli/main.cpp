@@ -15,6 +15,7 @@
 #include "batch.h"
 #include "cases.h"
 #include "csv.h"
+#include "map.h"
 #include "flowmodel/flowmodel.hpp"
 
 using flowmodel::Inputs;
@@ -27,6 +28,7 @@ const char* kUsage =
     "usage: pipeflow                      run the built-in engineering cases\n"
     "       pipeflow eval [--NAME VALUE]... [--json]\n"
     "       pipeflow batch [--input FILE|-] [--output FILE|-] [--jobs N]\n"
+    "       pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
     "       pipeflow --help\n"
     "\n"
     "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
@@ -49,6 +51,13 @@ const char* kUsage =
     "columns ignored) and writes one result row per case, in input order:\n"
     "  usl,...,pres,vers,dpt,hol,id,iter,ierr,dpf,dpg,dpa,msg,regime\n"
     "'-' (the default) is standard input / output. --jobs defaults to all cores.\n"
+    "\n"
+    "map evaluates a grid of usg (x) against usl (y), both on log axes, for the\n"
+    "fluid, pipe and angle given as for eval (all inputs but usl and usg), and\n"
+    "writes an SVG picture coloured by regime, or with --csv the grid as\n"
+    "  usg,usl,id,ierr,regime,hol,dpt\n"
+    "Range options (defaults): --usg-min 0.01 --usg-max 100 --usl-min 0.001\n"
+    "  --usl-max 10 (m/s), --nx 120 --ny 120 (points per axis, 2 to 2000).\n"
     "\n"
     "Regimes (id): 0 stratified smooth, 1 stratified wavy, 2 annular (also the\n"
     "critical-flow limit, dpt = 1e10), 3 slug, 4 dispersed bubble.\n"
@@ -242,5 +251,6 @@ int main(int argc, char** argv) {
     }
     if (cmd == "eval") return cmd_eval(argc, argv);
     if (cmd == "batch") return cmd_batch(argc, argv);
+    if (cmd == "map") return map_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");
 }

@@ -34,5 +34,17 @@ grep -q "line 3" "$tmp/err.txt" || { echo "FAIL: malformed row not named by line
 "$exe" batch --input "$tmp/in.csv" --output "$tmp/no/such/dir.csv" 2> /dev/null; check "unwritable output" 2 $?
 "$exe" batch --jobs 0 < "$tmp/in.csv" 2> /dev/null; check "bad --jobs" 2 $?
 
+"$exe" map --nx 4 --ny 3 --csv > "$tmp/map.csv"; check "map --csv" 0 $?
+[ "$(wc -l < "$tmp/map.csv")" = 13 ] || { echo "FAIL: map --csv rows"; fails=$((fails + 1)); }
+"$exe" map --nx 4 --ny 3 --rol 850 --output "$tmp/map.svg"; check "map to file" 0 $?
+"$exe" map --nx 4 --ny 3 --rol 850 | cmp -s - "$tmp/map.svg"; check "map to stdout equals file" 0 $?
+grep -q "liquid 850 kg/m" "$tmp/map.svg" || { echo "FAIL: map title lacks the liquid density"; fails=$((fails + 1)); }
+"$exe" map --usl 1 2> /dev/null; check "map: usl is an axis" 2 $?
+"$exe" map --nx 1 2> /dev/null; check "map: too few points" 2 $?
+"$exe" map --usg-min 10 --usg-max 1 2> /dev/null; check "map: reversed range" 2 $?
+"$exe" map --usl-min 0 2> /dev/null; check "map: zero on a log axis" 2 $?
+"$exe" map --jobs 0 2> /dev/null; check "map: bad --jobs" 2 $?
+"$exe" map --output "$tmp/no/such/dir.svg" 2> /dev/null; check "map: unwritable output" 2 $?
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

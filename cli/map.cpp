@@ -1,0 +1,367 @@
+// The flow-regime map: grid evaluation over threads, CSV and SVG output, and
+// the `pipeflow map` command.
+#include "map.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <ostream>
+#include <thread>
+
+#include "batch.h"
+#include "cases.h"
+#include "csv.h"
+#include "pipeflow.h"
+
+namespace pipeflow_cli {
+
+std::string check_map_options(const MapOptions& opt) {
+    auto range_ok = [](double lo, double hi) { return std::isfinite(lo) && std::isfinite(hi) && lo > 0.0 && hi > lo; };
+    if (!range_ok(opt.usg_min, opt.usg_max)) return "the usg range needs 0 < --usg-min < --usg-max (finite)";
+    if (!range_ok(opt.usl_min, opt.usl_max)) return "the usl range needs 0 < --usl-min < --usl-max (finite)";
+    if (opt.nx < 2 || opt.nx > kMaxPoints || opt.ny < 2 || opt.ny > kMaxPoints) {
+        return "--nx and --ny take whole numbers from 2 to " + std::to_string(kMaxPoints);
+    }
+    return "";
+}
+
+MapClass classify(const flowmodel::Result& r) {
+    if (r.status == flowmodel::Status::ImproperInput) return MapClass::ImproperInput;
+    if (r.status == flowmodel::Status::NoRegime) return MapClass::NoRegime;
+    if (r.dpt == PIPEFLOW_CRITICAL_DPT) return MapClass::CriticalFlow;
+    return static_cast<MapClass>(static_cast<int>(r.regime));
+}
+
+const char* class_label(MapClass c) {
+    switch (c) {
+        case MapClass::CriticalFlow: return "critical-flow limit";
+        case MapClass::ImproperInput: return "improper input (status 2)";
+        case MapClass::NoRegime: return "no regime (status 3)";
+        default: return flowmodel::regime_name(static_cast<flowmodel::Regime>(static_cast<int>(c)));
+    }
+}
+
+const char* class_colour(MapClass c) {
+    // Colours that stay apart for the common kinds of colour blindness.
+    static const char* const colours[kMapClasses] = {
+        "#9ad0f0",  // stratified smooth: light blue
+        "#0072b2",  // stratified wavy: blue
+        "#e69f00",  // annular: orange
+        "#009e73",  // slug: green
+        "#cc79a7",  // dispersed bubble: pink
+        "#d55e00",  // critical-flow limit: vermilion
+        "#4d4d4d",  // improper input: dark grey
+        "#d9d9d9",  // no regime: light grey
+    };
+    return colours[static_cast<int>(c)];
+}
+
+std::vector<double> log_points(double lo, double hi, int n) {
+    std::vector<double> v(static_cast<size_t>(n));
+    const double a = std::log10(lo), step = (std::log10(hi) - a) / (n - 1);
+    for (int k = 0; k < n; ++k) v[k] = std::pow(10.0, a + k * step);
+    v.front() = lo;
+    v.back() = hi;
+    return v;
+}
+
+RegimeMap compute_map(const MapOptions& opt) {
+    RegimeMap map;
+    map.opt = opt;
+    map.usg = log_points(opt.usg_min, opt.usg_max, opt.nx);
+    map.usl = log_points(opt.usl_min, opt.usl_max, opt.ny);
+    map.cells.resize(static_cast<size_t>(opt.nx) * opt.ny);
+    const unsigned jobs = std::max(1u, std::min<unsigned>(opt.jobs, static_cast<unsigned>(opt.ny)));
+    // Interleaved rows even out the load: the cost of a case depends on where it lies.
+    auto rows = [&map, jobs](unsigned t) {
+        flowmodel::Inputs in = map.opt.base;
+        for (size_t j = t; j < map.usl.size(); j += jobs) {
+            in.usl = map.usl[j];
+            for (size_t i = 0; i < map.usg.size(); ++i) {
+                in.usg = map.usg[i];
+                map.cells[j * map.usg.size() + i] = flowmodel::evaluate(in);
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < jobs; ++t) pool.emplace_back(rows, t);
+    rows(0);
+    for (std::thread& th : pool) th.join();
+    return map;
+}
+
+void write_map_csv(const RegimeMap& map, std::ostream& out) {
+    out << "usg,usl,id,ierr,regime,hol,dpt\n";
+    for (size_t j = 0; j < map.usl.size(); ++j) {
+        for (size_t i = 0; i < map.usg.size(); ++i) {
+            const flowmodel::Result& r = map.at(static_cast<int>(i), static_cast<int>(j));
+            out << fmt17(map.usg[i]) << ',' << fmt17(map.usl[j]) << ',' << static_cast<int>(r.regime) << ','
+                << static_cast<int>(r.status) << ',' << regime_label(r) << ',' << fmt17(r.holdup) << ','
+                << fmt17(r.dpt) << '\n';
+        }
+    }
+}
+
+namespace {
+
+// Coordinates with at most two decimals and no trailing zeros.
+std::string num(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    std::string s = buf;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+std::string gfmt(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+// One logarithmic axis: values to pixels over [pix0, pix1], extended half a
+// cell beyond the first and last point so every cell is centred on its value.
+struct LogAxis {
+    double a0, a1;      // log10 of the axis ends
+    double pix0, pix1;  // pixel positions of the ends
+    LogAxis(const std::vector<double>& pts, double p0, double p1) : pix0(p0), pix1(p1) {
+        const double lo = std::log10(pts.front()), hi = std::log10(pts.back());
+        const double half = (hi - lo) / (pts.size() - 1) / 2.0;
+        a0 = lo - half;
+        a1 = hi + half;
+    }
+    double pix(double v) const { return pix0 + (pix1 - pix0) * (std::log10(v) - a0) / (a1 - a0); }
+    double edge(size_t k, size_t n) const { return pix0 + (pix1 - pix0) * static_cast<double>(k) / n; }
+};
+
+// "10" with the exponent raised, as text.
+std::string decade_label(int e) {
+    std::string exp = e < 0 ? "\u2212" + std::to_string(-e) : std::to_string(e);
+    return "10<tspan dy=\"-7\" font-size=\"10\">" + exp + "</tspan>";
+}
+
+}  // namespace
+
+void write_map_svg(const RegimeMap& map, std::ostream& out) {
+    const size_t nx = map.usg.size(), ny = map.usl.size();
+    // Layout in pixels: title band, square plot, legend on the right.
+    const double px = 90, py = 70, pw = 480, ph = 480;
+    const double width = 840, height = py + ph + 70;
+    const LogAxis xa(map.usg, px, px + pw);
+    const LogAxis ya(map.usl, py + ph, py);  // rising upward
+
+    std::vector<int> count(kMapClasses, 0);
+    size_t corrected = 0;
+    for (const flowmodel::Result& r : map.cells) {
+        ++count[static_cast<int>(classify(r))];
+        if (r.status == flowmodel::Status::InputCorrected) ++corrected;
+    }
+
+    const flowmodel::Inputs& b = map.opt.base;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(width) << "\" height=\"" << num(height)
+        << "\" viewBox=\"0 0 " << num(width) << ' ' << num(height)
+        << "\" font-family=\"DejaVu Sans, Arial, Helvetica, sans-serif\" font-size=\"13\">\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    out << "<text x=\"" << num(px) << "\" y=\"26\" font-size=\"16\" font-weight=\"bold\">Flow-regime map: "
+        << gfmt(b.diam) << " m pipe, inclination " << gfmt(b.angle) << "\u00b0, roughness " << gfmt(b.rough)
+        << " m</text>\n";
+    out << "<text x=\"" << num(px) << "\" y=\"48\" font-size=\"12\">liquid " << gfmt(b.rol) << " kg/m\u00b3, "
+        << gfmt(b.visl) << " Pa\u00b7s; gas " << gfmt(b.rog) << " kg/m\u00b3, " << gfmt(b.visg)
+        << " Pa\u00b7s; surface tension " << gfmt(b.sigma) << " N/m; pressure " << gfmt(b.pres) << " Pa</text>\n";
+
+    // Cells, one group per class, one rectangle per run of equal cells in a row.
+    out << "<g id=\"cells\" shape-rendering=\"crispEdges\">\n";
+    for (int c = 0; c < kMapClasses; ++c) {
+        if (count[c] == 0) continue;
+        const MapClass mc = static_cast<MapClass>(c);
+        out << "<g fill=\"" << class_colour(mc) << "\">\n";
+        for (size_t j = 0; j < ny; ++j) {
+            const std::string y = num(ya.edge(j + 1, ny)), h = num(ya.edge(j, ny) - ya.edge(j + 1, ny));
+            for (size_t i = 0; i < nx;) {
+                if (classify(map.at(static_cast<int>(i), static_cast<int>(j))) != mc) {
+                    ++i;
+                    continue;
+                }
+                size_t e = i + 1;
+                while (e < nx && classify(map.at(static_cast<int>(e), static_cast<int>(j))) == mc) ++e;
+                out << "<rect x=\"" << num(xa.edge(i, nx)) << "\" y=\"" << y << "\" width=\""
+                    << num(xa.edge(e, nx) - xa.edge(i, nx)) << "\" height=\"" << h << "\"/>\n";
+                i = e;
+            }
+        }
+        out << "</g>\n";
+    }
+    out << "</g>\n";
+    out << "<rect id=\"plot\" x=\"" << num(px) << "\" y=\"" << num(py) << "\" width=\"" << num(pw)
+        << "\" height=\"" << num(ph) << "\" fill=\"none\" stroke=\"#333333\"/>\n";
+
+    // Ticks outside the frame: long with a label at decades, short at 2..9.
+    out << "<g stroke=\"#333333\">\n";
+    std::string labels;
+    for (int axis = 0; axis < 2; ++axis) {
+        const LogAxis& a = axis == 0 ? xa : ya;
+        for (int e = static_cast<int>(std::floor(a.a0)); e <= static_cast<int>(std::ceil(a.a1)); ++e) {
+            for (int m = 1; m < 10; ++m) {
+                const double lg = e + std::log10(static_cast<double>(m));
+                if (lg < a.a0 - 1e-9 || lg > a.a1 + 1e-9) continue;
+                const double p = a.pix(std::pow(10.0, lg));
+                const double len = m == 1 ? 7 : 4;
+                if (axis == 0) {
+                    out << "<line x1=\"" << num(p) << "\" y1=\"" << num(py + ph) << "\" x2=\"" << num(p)
+                        << "\" y2=\"" << num(py + ph + len) << "\"/>\n";
+                    if (m == 1) {
+                        labels += "<text x=\"" + num(p) + "\" y=\"" + num(py + ph + 24) +
+                                  "\" text-anchor=\"middle\">" + decade_label(e) + "</text>\n";
+                    }
+                } else {
+                    out << "<line x1=\"" << num(px - len) << "\" y1=\"" << num(p) << "\" x2=\"" << num(px)
+                        << "\" y2=\"" << num(p) << "\"/>\n";
+                    if (m == 1) {
+                        labels += "<text x=\"" + num(px - 10) + "\" y=\"" + num(p + 5) +
+                                  "\" text-anchor=\"end\">" + decade_label(e) + "</text>\n";
+                    }
+                }
+            }
+        }
+    }
+    out << "</g>\n" << labels;
+    out << "<text x=\"" << num(px + pw / 2) << "\" y=\"" << num(py + ph + 52)
+        << "\" text-anchor=\"middle\">superficial gas velocity usg, m/s</text>\n";
+    out << "<text transform=\"translate(" << num(px - 58) << ',' << num(py + ph / 2)
+        << ") rotate(-90)\" text-anchor=\"middle\">superficial liquid velocity usl, m/s</text>\n";
+
+    // Legend: the five regimes always, the other classes when the map has them.
+    const double lx = px + pw + 30;
+    double ly = py;
+    out << "<g id=\"legend\">\n";
+    for (int c = 0; c < kMapClasses; ++c) {
+        if (c >= 5 && count[c] == 0) continue;
+        const MapClass mc = static_cast<MapClass>(c);
+        out << "<g class=\"entry\"><rect x=\"" << num(lx) << "\" y=\"" << num(ly) << "\" width=\"16\" height=\"16\" fill=\""
+            << class_colour(mc) << "\" stroke=\"#333333\"/><text x=\"" << num(lx + 24) << "\" y=\"" << num(ly + 13)
+            << "\">" << class_label(mc) << "</text></g>\n";
+        ly += 24;
+    }
+    out << "</g>\n";
+    ly += 12;
+    out << "<text x=\"" << num(lx) << "\" y=\"" << num(ly) << "\" font-size=\"11\" fill=\"#555555\">" << nx
+        << " \u00d7 " << ny << " points</text>\n";
+    if (corrected > 0) {
+        out << "<text x=\"" << num(lx) << "\" y=\"" << num(ly + 16) << "\" font-size=\"11\" fill=\"#555555\">"
+            << "liquid density raised to 1.001 \u00d7 gas</text>\n"
+            << "<text x=\"" << num(lx) << "\" y=\"" << num(ly + 30) << "\" font-size=\"11\" fill=\"#555555\">"
+            << "density in " << corrected << " cells</text>\n";
+    }
+    out << "</svg>\n";
+}
+
+namespace {
+
+int map_usage_error(const std::string& what) {
+    std::fprintf(stderr, "pipeflow map: %s\n(try 'pipeflow --help')\n", what.c_str());
+    return 2;
+}
+
+double* base_field(flowmodel::Inputs& in, const std::string& name) {
+    double* const f[11] = {&in.usl,   &in.usg,   &in.rol,  &in.rog,   &in.visl, &in.visg,
+                           &in.rough, &in.sigma, &in.diam, &in.angle, &in.pres};
+    for (size_t k = 2; k < kInputNames.size(); ++k) {  // usl and usg are the axes
+        if (name == kInputNames[k]) return f[k];
+    }
+    return nullptr;
+}
+
+bool parse_count(const std::string& text, long lo, long hi, long& out) {
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && errno == 0 && out >= lo && out <= hi;
+}
+
+}  // namespace
+
+int map_command(int argc, char** argv) {
+    MapOptions opt;
+    opt.base = default_inputs();
+    opt.jobs = std::max(1u, std::thread::hardware_concurrency());
+    std::string output = "-";
+    bool csv = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--csv") {
+            csv = true;
+            continue;
+        }
+        if (a.rfind("--", 0) != 0) return map_usage_error("unexpected argument '" + a + "'");
+        std::string name, value;
+        const size_t eq = a.find('=');
+        if (eq != std::string::npos) {
+            name = a.substr(2, eq - 2);
+            value = a.substr(eq + 1);
+        } else {
+            name = a.substr(2);
+            if (i + 1 >= argc) return map_usage_error(a + " needs a value");
+            value = argv[++i];
+        }
+        double* field = base_field(opt.base, name);
+        double* range = name == "usg-min"   ? &opt.usg_min
+                        : name == "usg-max" ? &opt.usg_max
+                        : name == "usl-min" ? &opt.usl_min
+                        : name == "usl-max" ? &opt.usl_max
+                                            : nullptr;
+        long n = 0;
+        if (field != nullptr || range != nullptr) {
+            if (!parse_number(value, field != nullptr ? *field : *range)) {
+                return map_usage_error("--" + name + " is not a number: '" + value + "'");
+            }
+        } else if (name == "nx" || name == "ny") {
+            if (!parse_count(value, 2, kMaxPoints, n)) {
+                return map_usage_error("--" + name + " takes a whole number from 2 to " + std::to_string(kMaxPoints));
+            }
+            (name == "nx" ? opt.nx : opt.ny) = static_cast<int>(n);
+        } else if (name == "jobs") {
+            if (!parse_count(value, 1, 1024, n)) return map_usage_error("--jobs takes a whole number from 1 to 1024");
+            opt.jobs = static_cast<unsigned>(n);
+        } else if (name == "output") {
+            output = value;
+        } else if (name == "usl" || name == "usg") {
+            return map_usage_error("--" + name + " is an axis of the map; set its range with --" + name + "-min and --" +
+                                   name + "-max");
+        } else {
+            return map_usage_error("unknown option '--" + name + "'");
+        }
+    }
+    const std::string bad = check_map_options(opt);
+    if (!bad.empty()) return map_usage_error(bad);
+
+    std::ofstream fout;
+    if (output != "-") {
+        fout.open(output, std::ios::out | std::ios::trunc);
+        if (!fout) {
+            std::fprintf(stderr, "pipeflow map: cannot write '%s': %s\n", output.c_str(), std::strerror(errno));
+            return 2;
+        }
+    }
+    std::ostream& os = output == "-" ? std::cout : fout;
+    const RegimeMap map = compute_map(opt);
+    if (csv) {
+        write_map_csv(map, os);
+    } else {
+        write_map_svg(map, os);
+    }
+    os.flush();
+    if (!os) {
+        std::fprintf(stderr, "pipeflow map: error writing '%s'\n", output.c_str());
+        return 2;
+    }
+    return 0;
+}
+
+}  // namespace pipeflow_cli
