@@ -72,8 +72,9 @@ void fitroot(Side side, double a, double b, double c, double vg, double& v) {
     if (!(disc > 0.0)) return;
     double cand;
     if (std::fabs(a) > 1e-6) {
-        const double r1 = (b + std::sqrt(disc)) * 0.5 / a;
-        const double r2 = (b - std::sqrt(disc)) * 0.5 / a;
+        const double sq = std::sqrt(disc);
+        const double r1 = (b + sq) * 0.5 / a;
+        const double r2 = (b - sq) * 0.5 / a;
         if (fits(side, r2, vg)) {
             cand = r2;
         } else if (fits(side, r1, vg)) {
