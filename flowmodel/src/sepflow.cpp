@@ -46,6 +46,8 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
     // Deposition coefficient (m/s).
     const double kd = 0.15 * powi(r.c90, 2) * std::pow(1.0 / r.rog, 0.5) +
                       0.5 * (0.2 * powi(r.s90, 2) / kPi);
+    const EntrainTerms et = entrainterms(kd);
+    const double gk = 4.0 * r.rol * kd;  // deposition-rate factor, kg/(m2 s)
 
     // Values of the last evaluation that the results need.
     double vf = 0.0;    // layer velocity (m/s)
@@ -68,9 +70,9 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
         const double vd = vg + 0.2 * r.c90;
         // hl and vfe are still those of the previous evaluation here.
         const double alfdp = alfd;
-        alfd = entrain(vg, vfe, hl, alfg, kd, alfl, alflp, alfdp, vd, iter);
+        alfd = entrain(vg, vfe, hl, alfg, et, alfl, alflp, alfdp, vd, iter);
         // Deposition rate (kg/(m3 s)).
-        const double gam = dmax(4.0 * r.rol * kd * alfd / (r.diam * alfg), 0.0);
+        const double gam = dmax(gk * alfd / (r.diam * alfg), 0.0);
         alff = dmax(1.0 - alfg - alfd, 1e-6);
         // Superficial velocity of the layer: the liquid not carried as droplets.
         const double usf = r.usl - dmax(vd * alfd, 0.0);
