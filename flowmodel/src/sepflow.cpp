@@ -93,8 +93,8 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
         // Interface width: chord of the layer plus the wall strip wetted above
         // it; the perimeter of a concentric core once the whole wall is wet.
         const double core = std::pow(alfg + alfd, 0.5);  // perimeter fraction of a round core
-        double sfi = dmin(std::sin(delta) / kPi + (sfl - delta / kPi), core);
-        if (sfl > 0.9999) sfi = core;
+        // (The chord is not computed when the wall is wet all round.)
+        double sfi = sfl > 0.9999 ? core : dmin(std::sin(delta) / kPi + (sfl - delta / kPi), core);
         sfi = dmax(sfi, 1e-9);
 
         const double dhl = hyddia(r.diam, alff, sfl);
