@@ -1,6 +1,9 @@
-// The batch job. Rows are read and evaluated in blocks; within a block the
-// rows are shared out over the threads and then written in input order, so
-// the output does not depend on the number of threads.
+// The batch job. Lines are read in blocks; the rows of a block are shared
+// out over the threads, each of which parses its rows, evaluates them and
+// formats their output; the block is then written in input order, so the
+// output does not depend on the number of threads. With more than one thread
+// the reading of the next block and the writing of the last one overlap the
+// evaluation.
 #include "batch.h"
 
 #include <algorithm>
@@ -52,26 +55,96 @@ std::string result_row(const flowmodel::Inputs& in, const flowmodel::Result& r) 
 namespace {
 
 struct Item {
-    flowmodel::Inputs in;
-    flowmodel::Result res;
-    bool malformed = false;
+    std::string line;        // the input row
+    size_t lineno = 0;       // its line number
+    std::string out;         // the output row
+    bool malformed = false;  // the row could not be read
+    std::string error;       // why
 };
 
-void evaluate_block(std::vector<Item>& items, unsigned jobs) {
-    auto work = [&items, jobs](unsigned t) {
-        for (size_t i = t; i < items.size(); i += jobs) {
-            if (!items[i].malformed) items[i].res = flowmodel::evaluate(items[i].in);
-        }
-    };
-    if (jobs <= 1 || items.size() < 2) {
-        work(0);
-        return;
+// Parses, evaluates and formats one row.
+void process(Item& it, const InputColumns& cols) {
+    flowmodel::Inputs in;
+    flowmodel::Result res;
+    it.malformed = !cols.parse_row(it.line, in, it.error);
+    if (it.malformed) {
+        res.version = 1.06;
+        res.status = flowmodel::Status::ImproperInput;
+        res.message = "malformed input row (line " + std::to_string(it.lineno) + "): " + it.error;
+    } else {
+        res = flowmodel::evaluate(in);
     }
+    it.out = result_row(in, res);
+}
+
+// One block being processed: on `jobs` threads of its own when jobs > 1, so
+// that the caller can read and write meanwhile; on the caller's thread, when
+// it waits, when jobs == 1.
+class BlockRun {
+public:
+    BlockRun() = default;
+    BlockRun(const BlockRun&) = delete;
+    BlockRun& operator=(const BlockRun&) = delete;
+    ~BlockRun() {
+        for (std::thread& th : pool_) th.join();
+    }
+
+    void start(Item* items, size_t n, const InputColumns& cols, unsigned jobs) {
+        items_ = items;
+        n_ = n;
+        cols_ = &cols;
+        jobs_ = jobs;
+        if (jobs_ > 1) {
+            for (unsigned t = 0; t < jobs_; ++t) pool_.emplace_back(&BlockRun::work, this, t);
+        }
+    }
+
+    void wait() {
+        if (jobs_ > 1) {
+            for (std::thread& th : pool_) th.join();
+            pool_.clear();
+        } else if (items_ != nullptr) {
+            work(0);
+        }
+        items_ = nullptr;
+    }
+
+private:
     // Interleaved rows keep the threads' loads even when costs vary by region.
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < jobs; ++t) pool.emplace_back(work, t);
-    work(0);
-    for (std::thread& th : pool) th.join();
+    void work(unsigned t) const {
+        for (size_t i = t; i < n_; i += jobs_) process(items_[i], *cols_);
+    }
+
+    Item* items_ = nullptr;
+    size_t n_ = 0;
+    const InputColumns* cols_ = nullptr;
+    unsigned jobs_ = 1;
+    std::vector<std::thread> pool_;
+};
+
+// Reads up to items.size() non-blank lines; `more` turns false at the end of
+// the input.
+size_t read_block(std::istream& in, std::vector<Item>& items, size_t& lineno, bool& more) {
+    size_t n = 0;
+    while (n < items.size() && (more = static_cast<bool>(std::getline(in, items[n].line)))) {
+        ++lineno;
+        if (items[n].line.find_first_not_of(" \t\r") == std::string::npos) continue;  // blank line
+        items[n].lineno = lineno;
+        ++n;
+    }
+    return n;
+}
+
+void write_block(const std::vector<Item>& items, size_t n, std::ostream& out, std::ostream& err,
+                 BatchSummary& sum) {
+    for (size_t i = 0; i < n; ++i) {
+        if (items[i].malformed) {
+            err << "pipeflow batch: line " << items[i].lineno << ": " << items[i].error << '\n';
+            ++sum.malformed;
+        }
+    }
+    for (size_t i = 0; i < n; ++i) out << items[i].out << '\n';
+    sum.rows += n;
 }
 
 }  // namespace
@@ -101,29 +174,21 @@ BatchSummary run_batch(std::istream& in, std::ostream& out, std::ostream& err,
 
     const unsigned jobs = std::max(1u, opt.jobs);
     const size_t block = 16384;
-    std::vector<Item> items;
-    items.reserve(block);
+    // Two blocks, reused: one is processed while the other is written and refilled.
+    std::vector<Item> buf[2] = {std::vector<Item>(block), std::vector<Item>(block)};
+    int cur = 0;
     bool more = true;
-    while (more) {
-        items.clear();
-        while (items.size() < block && (more = static_cast<bool>(std::getline(in, line)))) {
-            ++lineno;
-            if (line.find_first_not_of(" \t\r") == std::string::npos) continue;  // blank line
-            Item it;
-            if (!cols.parse_row(line, it.in, error)) {
-                it.malformed = true;
-                it.res.version = 1.06;
-                it.res.status = flowmodel::Status::ImproperInput;
-                it.res.message = "malformed input row (line " + std::to_string(lineno) + "): " + error;
-                err << "pipeflow batch: line " << lineno << ": " << error << '\n';
-                ++sum.malformed;
-            }
-            items.push_back(std::move(it));
-        }
-        evaluate_block(items, jobs);
-        for (const Item& it : items) out << result_row(it.in, it.res) << '\n';
-        sum.rows += items.size();
+    BlockRun run;
+    size_t n = read_block(in, buf[cur], lineno, more);
+    if (n > 0) run.start(buf[cur].data(), n, cols, jobs);
+    while (n > 0) {
+        const size_t m = more ? read_block(in, buf[1 - cur], lineno, more) : 0;
+        run.wait();
+        if (m > 0) run.start(buf[1 - cur].data(), m, cols, jobs);
+        write_block(buf[cur], n, out, err, sum);
         if (opt.progress) err << "\rpipeflow batch: " << sum.rows << " rows" << std::flush;
+        cur = 1 - cur;
+        n = m;
     }
     if (opt.progress) err << '\n';
     out.flush();

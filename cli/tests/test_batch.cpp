@@ -140,9 +140,17 @@ TEST(Batch, OutputDoesNotDependOnTheNumberOfThreads) {
         const int angle = (i % 7) * 15 - 45;
         in += std::to_string(usl) + "," + std::to_string(usg) + ",1000,1.2,0.001,1.8e-05,1.5e-06,0.072,0.05," +
               std::to_string(angle) + ",101300\n";
+        // Unreadable rows and blank lines among them: read by the threads too,
+        // reported in input order with their line numbers.
+        if (i % 97 == 5) in += "1,2,x\n";
+        if (i % 89 == 7) in += "\n";
     }
     const BatchRun one = batch(in, 1);
     const BatchRun three = batch(in, 3);
-    EXPECT_EQ(one.sum.rows, 300u);
+    EXPECT_EQ(one.sum.rows, 304u);
+    EXPECT_EQ(one.sum.malformed, 4u);
+    EXPECT_EQ(three.sum.malformed, 4u);
     EXPECT_EQ(one.out, three.out);
+    EXPECT_EQ(one.err, three.err);
+    EXPECT_NE(one.err.find("line 8: "), std::string::npos) << one.err;
 }

@@ -11,7 +11,7 @@
 
 namespace flowmodel {
 
-double bubvoi(double udb, double amax) {
+double bubdis() {
     const FlowRecord& r = flowcom;
     const double um = r.usg + r.usl;  // mixture velocity, m/s
     // No flow: nothing is carried as dispersed bubbles (the mixture averages
@@ -71,6 +71,14 @@ double bubvoi(double udb, double amax) {
         const double m = dmin(dmax(1.24 / std::pow(eo, 0.15), 0.22), 0.5);
         s = dmin(s, 1.0 - m);
     }
+    return s;
+}
+
+double bubvoi(double udb, double amax) { return bubvoi(udb, amax, bubdis()); }
+
+double bubvoi(double udb, double amax, double s) {
+    const FlowRecord& r = flowcom;
+    if (r.usg + r.usl <= 0.0) return 0.0;  // no flow, as in bubdis
 
     // Drift-flux fraction of the whole gas flow: root of smaller magnitude of
     // udb a^2 - rr a + amax usg = 0, or the linear estimate with s.

@@ -8,6 +8,12 @@ namespace flowmodel {
 // positive along the flow), capped below amax; reads `flowcom`.
 double bubvoi(double udb, double amax);
 
+// The dispersible gas fraction that bubvoi bounds by the drift-flux fraction:
+// it depends on the record alone, not on udb, so a caller that varies only udb
+// computes it once. bubvoi(udb, amax) == bubvoi(udb, amax, bubdis()).
+double bubdis();
+double bubvoi(double udb, double amax, double s);
+
 }  // namespace flowmodel
 
 #endif

@@ -20,11 +20,22 @@ double wetang(double ag, double al) {
     return kPi * dmin(dmax(0.0, b), 1.0);
 }
 
-double wavamp(double du) {
+CorrTerms corrterms() {
     const FlowRecord& r = flowcom;
-    const double f = r.rs90 / ((r.rol - r.rog) * kGrav);  // m^2 s^2/kg over |cos|
-    const double b = dmin(0.5 * r.rog * powi(du, 2) * f, 1e16);  // dynamic head, m
-    const double d = powi(b, 2) - 4.0 * (0.5 * r.sigma * f);
+    CorrTerms t;
+    t.wf = r.rs90 / ((r.rol - r.rog) * kGrav);  // m^2 s^2/kg over |cos|
+    t.wh = 0.5 * r.rog;
+    t.wc = 4.0 * (0.5 * r.sigma * t.wf);
+    const double a = 2.6 * std::sqrt(r.rol / r.rog) * powi(r.s90, 2);
+    t.fs = 75.0 * powi(r.c90, 2) + a;
+    return t;
+}
+
+double wavamp(double du) { return wavamp(du, corrterms()); }
+
+double wavamp(double du, const CorrTerms& t) {
+    const double b = dmin(t.wh * powi(du, 2) * t.wf, 1e16);  // dynamic head, m
+    const double d = powi(b, 2) - t.wc;
     return d > 0.0 ? std::sqrt(d) : 0.0;
 }
 
@@ -37,12 +48,9 @@ double fricfa(double dh, double u, double rho, double mu, double k) {
     return dmax(fl, ft);
 }
 
-double fricho(double hol) {
-    const FlowRecord& r = flowcom;
-    const double a = 2.6 * std::sqrt(r.rol / r.rog) * powi(r.s90, 2);
-    const double s = 75.0 * powi(r.c90, 2) + a;
-    return 0.02 * (1.0 + dmin(hol, 0.5) * s);
-}
+double fricho(double hol) { return fricho(hol, corrterms()); }
+
+double fricho(double hol, const CorrTerms& t) { return 0.02 * (1.0 + dmin(hol, 0.5) * t.fs); }
 
 double fricwa(double amp, double dh) { return 0.01 * std::pow(1e4 * amp / dh, 0.314); }
 

@@ -12,6 +12,20 @@ double wetang(double ag, double al);
 // Interfacial wave amplitude (m, >= 0) for the gas-liquid velocity difference du (m/s).
 double wavamp(double du);
 
+// The parts of wavamp and fricho that depend on the record alone, for the
+// solutions, which evaluate both many times per call with the same record.
+struct CorrTerms {
+    double wf;  // rs90 / ((rol - rog) g), m^2 s^2/kg
+    double wh;  // 0.5 rog, kg/m3
+    double wc;  // 4 (0.5 sigma wf), m^2
+    double fs;  // 75 c90^2 + 2.6 sqrt(rol/rog) s90^2
+};
+CorrTerms corrterms();
+
+// wavamp and fricho with the record terms given; the same results bit for bit.
+double wavamp(double du, const CorrTerms& t);
+double fricho(double hol, const CorrTerms& t);
+
 // Hydraulic diameter (m, in [1e-9, d]) of a phase with area fraction fa bounded
 // by the perimeter fraction fp of a pipe of diameter d.
 double hyddia(double d, double fa, double fp);

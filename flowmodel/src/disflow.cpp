@@ -41,11 +41,14 @@ void drifpa(double& c0, double& u0) {
     if (um * u0b < 0.0) c0 = 0.9;
 }
 
-double bubris(double als) {
+double bubrisk() {
     const FlowRecord& r = flowcom;
-    return 1.18 * std::pow((1.0 - r.rog / r.rol) * r.sigma * kGrav / r.rol, 0.25) *
-           std::sqrt(1.0 - als);
+    return 1.18 * std::pow((1.0 - r.rog / r.rol) * r.sigma * kGrav / r.rol, 0.25);
 }
+
+double bubris(double als) { return bubris(als, bubrisk()); }
+
+double bubris(double als, double k) { return k * std::sqrt(1.0 - als); }
 
 double slugvl(double als, double ubs, double cs) {
     const double um = flowcom.usg + flowcom.usl;
@@ -82,6 +85,11 @@ void disflow(double& alfg, double& dpt, double& vg, int& id, double& dpf, double
     id = 0;
 
     const double um = r.usg + r.usl;  // mixture velocity, m/s
+    // Terms that depend on the record alone, computed once for all passes.
+    const CorrTerms ct = corrterms();
+    const double sdis = bubdis();  // dispersible gas fraction of the slug
+    const double ubk = bubrisk();
+    const double sqc = std::sqrt(std::fabs(r.c90));
     double c0 = 0.0;
     double u0 = 0.0;
     drifpa(c0, u0);
@@ -101,9 +109,9 @@ void disflow(double& alfg, double& dpt, double& vg, int& id, double& dpf, double
     double sl = 0.0, sg = 0.0, fl = 0.0, fg = 0.0, vgf = 0.0;
     for (;;) {
         ++ipass;
-        als = bubvoi(ubs, 0.95);
-        ub = bubris(als);
-        ubs = -dsign(std::sqrt(std::fabs(r.c90)) * ub, r.c90);
+        als = bubvoi(ubs, 0.95, sdis);
+        ub = bubris(als, ubk);
+        ubs = -dsign(sqc * ub, r.c90);
         const double cs = (1.0 - als) / (0.95 - als);  // gas/liquid velocity ratio factor
         vls = slugvl(als, ubs, cs);
         vgs = (vls + ubs) * cs;
@@ -120,7 +128,7 @@ void disflow(double& alfg, double& dpt, double& vg, int& id, double& dpf, double
         const double vr = vgf - vlf;
         // Stratified geometry and closure of the bubble zone.
         const double delta = wetang(alf, hlf);
-        const double amp = dmax(r.rs90 * 1e-6, wavamp(vr));
+        const double amp = dmax(r.rs90 * 1e-6, wavamp(vr, ct));
         const double ampd = amp / r.diam;
         sl = dmin(dmax(delta / kPi + ampd, 1e-9), 1.0);
         sg = 1.0 - sl;
@@ -130,7 +138,7 @@ void disflow(double& alfg, double& dpt, double& vg, int& id, double& dpf, double
         fl = fricfa(dhl, vlf, r.rol, r.visl, r.rough);
         fg = fricfa(dhg, vgf, r.rog, r.visg, r.rough);
         double fi = fricfa(dhg, vr, r.rog, r.visg, 0.0);
-        fi = dmax(fi, dmin(fricho(hlf), fricwa(amp, dhg)));
+        fi = dmax(fi, dmin(fricho(hlf, ct), fricwa(amp, dhg)));
         // Momentum residual (Pa/m), times alf * hlf.
         const double ti = 0.5 * fi * r.rog * std::fabs(vr) * vr * si / r.diam;
         const double tl = -0.5 * fl * r.rol * std::fabs(vlf) * vlf * sl / r.diam * alf;

@@ -11,6 +11,11 @@ void drifpa(double& c0, double& u0);
 // Rise velocity (m/s) of dispersed bubbles in a slug of gas fraction als.
 double bubris(double als);
 
+// The part of bubris that depends on the record alone, m/s; then
+// bubris(als) == bubris(als, bubrisk()).
+double bubrisk();
+double bubris(double als, double k);
+
 // Liquid velocity (m/s) in the liquid slug.
 double slugvl(double als, double ubs, double cs);
 

@@ -41,6 +41,13 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
     int isgn = 0;        // 1 once the residual has changed sign
     const double tol = dmax(0.001 * powi(r.usg + r.usl, 2), 0.01);
     alfg = 1.0;
+    // Terms that depend on the record alone, computed once for all evaluations.
+    const CorrTerms ct = corrterms();
+    // Deposition coefficient (m/s).
+    const double kd = 0.15 * powi(r.c90, 2) * std::pow(1.0 / r.rog, 0.5) +
+                      0.5 * (0.2 * powi(r.s90, 2) / kPi);
+    const EntrainTerms et = entrainterms(kd);
+    const double gk = 4.0 * r.rol * kd;  // deposition-rate factor, kg/(m2 s)
 
     // Values of the last evaluation that the results need.
     double vf = 0.0;    // layer velocity (m/s)
@@ -61,14 +68,11 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
         vg = r.usg / alfg;
         // Droplets lag the gas by 0.2 m/s times the sine of the upward inclination.
         const double vd = vg + 0.2 * r.c90;
-        // Deposition coefficient (m/s).
-        const double kd = 0.15 * powi(r.c90, 2) * std::pow(1.0 / r.rog, 0.5) +
-                          0.5 * (0.2 * powi(r.s90, 2) / kPi);
         // hl and vfe are still those of the previous evaluation here.
         const double alfdp = alfd;
-        alfd = entrain(vg, vfe, hl, alfg, kd, alfl, alflp, alfdp, vd, iter);
+        alfd = entrain(vg, vfe, hl, alfg, et, alfl, alflp, alfdp, vd, iter);
         // Deposition rate (kg/(m3 s)).
-        const double gam = dmax(4.0 * r.rol * kd * alfd / (r.diam * alfg), 0.0);
+        const double gam = dmax(gk * alfd / (r.diam * alfg), 0.0);
         alff = dmax(1.0 - alfg - alfd, 1e-6);
         // Superficial velocity of the layer: the liquid not carried as droplets.
         const double usf = r.usl - dmax(vd * alfd, 0.0);
@@ -81,15 +85,16 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
         delta = wetang(alfg + alfd, alff);
         hl = 0.5 * r.diam * (1.0 - std::cos(delta));
         // Waves wet the wall above the layer; the floor grows to 1 m in a vertical pipe.
-        hwv = wavamp(vg - vfe);
+        hwv = wavamp(vg - vfe, ct);
         hw = dmax(r.rs90 * 1e-6, hwv);
         heff = dmin(hl + hw, r.diam);
         sfl = dmin(dmax(std::acos(1.0 - 2.0 * heff / r.diam) / kPi, 1e-9), 1.0);
         sfg = 1.0 - sfl;
         // Interface width: chord of the layer plus the wall strip wetted above
         // it; the perimeter of a concentric core once the whole wall is wet.
-        double sfi = dmin(std::sin(delta) / kPi + (sfl - delta / kPi), std::pow(alfg + alfd, 0.5));
-        if (sfl > 0.9999) sfi = std::pow(alfg + alfd, 0.5);
+        const double core = std::pow(alfg + alfd, 0.5);  // perimeter fraction of a round core
+        // (The chord is not computed when the wall is wet all round.)
+        double sfi = sfl > 0.9999 ? core : dmin(std::sin(delta) / kPi + (sfl - delta / kPi), core);
         sfi = dmax(sfi, 1e-9);
 
         const double dhl = hyddia(r.diam, alff, sfl);
@@ -97,7 +102,7 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
         fl = fricfa(dhl, vf, r.rol, r.visl, r.rough);
         fg = fricfa(dhg, vg, r.rog, r.visg, r.rough);
         double fi = fricfa(dhg, vr, r.rog, r.visg, 0.0);
-        fi = dmax(fi, dmin(fricho(alff), fricwa(hw, dhg)));
+        fi = dmax(fi, dmin(fricho(alff, ct), fricwa(hw, dhg)));
         if (fi < fg) fi = fg;
 
         ek = (r.rog * alfg + r.rol * alfd) * alfg * powi(vg, 2) / r.pres;

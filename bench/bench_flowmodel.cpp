@@ -1,0 +1,372 @@
+// Benchmarks of the flow model over the 2,000 benchmark cases: the entry
+// `pipeflow` per call, the separated and distributed solutions alone, the
+// floor (the model's elementary math calls replayed alone with the recorded
+// arguments), a per-case comparison of the two, and the batch at 1 and 2
+// threads. See bench/README.md for how to run them and what each figure means.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "bench_cases.h"
+#include "disflow.h"
+#include "intest.h"
+#include "pipeflow.h"
+#include "record.h"
+#include "sepflow.h"
+
+namespace {
+
+using flowbench::MathCall;
+
+struct Data {
+    std::vector<flowmodel::Inputs> cases;
+    std::vector<flowmodel::FlowRecord> records;  // filled, tested and inclined as the entry does
+    bool have_tape = false;
+    std::string tape_error;
+    std::vector<MathCall> calls;       // in the order the model made them
+    std::vector<size_t> case_calls;    // calls of case i: [case_calls[i], case_calls[i + 1])
+    std::string csv;                   // the cases as batch input
+};
+
+inline double call_pipeflow(const flowmodel::Inputs& x) {
+    double vers, dpt, hol, dpf, dpg, dpa;
+    int id, iter, ierr;
+    char msg[PIPEFLOW_MSG_SIZE];
+    pipeflow(&vers, x.usl, x.usg, x.rol, x.rog, x.visl, x.visg, x.rough, x.sigma, x.diam, x.angle,
+             x.pres, &dpt, &hol, &id, &iter, &ierr, msg, PIPEFLOW_MSG_SIZE, &dpf, &dpg, &dpa);
+    return dpt + hol;
+}
+
+// The tape must come from a build that computes exactly what this library
+// computes, or its calls are not the calls this library makes.
+std::string check_tape(const std::vector<flowmodel::Inputs>& cases, const flowbench::MathTape& t) {
+    if (t.outputs.size() != cases.size()) return "the math-call tape is for other cases";
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const flowmodel::Inputs& x = cases[i];
+        flowbench::CaseOutputs o{};
+        char msg[PIPEFLOW_MSG_SIZE];
+        pipeflow(&o.vers, x.usl, x.usg, x.rol, x.rog, x.visl, x.visg, x.rough, x.sigma, x.diam,
+                 x.angle, x.pres, &o.dpt, &o.hol, &o.id, &o.iter, &o.ierr, msg, PIPEFLOW_MSG_SIZE,
+                 &o.dpf, &o.dpg, &o.dpa);
+        if (std::memcmp(&o, &t.outputs[i], sizeof o) != 0) {
+            return "the recording build disagrees with the library on case " +
+                   std::to_string(i + 1) + "; rebuild the tape";
+        }
+    }
+    return "";
+}
+
+Data load() {
+    Data d;
+    d.cases = flowbench::load_cases(flowbench::path_from("FLOWMODEL_BENCH_CASES", FLOWMODEL_BENCH_CASES));
+    char line[512];
+    d.csv = "usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres\n";
+    for (const flowmodel::Inputs& x : d.cases) {
+        std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g\n",
+                      x.usl, x.usg, x.rol, x.rog, x.visl, x.visg, x.rough, x.sigma, x.diam, x.angle,
+                      x.pres);
+        d.csv += line;
+        flowmodel::FlowRecord& r = flowmodel::flowcom;
+        r = flowmodel::FlowRecord{};
+        r.usl = x.usl;
+        r.usg = x.usg;
+        r.rol = x.rol;
+        r.rog = x.rog;
+        r.visl = x.visl;
+        r.visg = x.visg;
+        r.rough = x.rough;
+        r.sigma = x.sigma;
+        r.diam = x.diam;
+        r.angle = x.angle;
+        r.pres = x.pres;
+        int ierr = 0;
+        char msg[PIPEFLOW_MSG_SIZE];
+        flowmodel::intest(ierr, msg, PIPEFLOW_MSG_SIZE);
+        flowmodel::setang();
+        d.records.push_back(r);
+    }
+    try {
+        flowbench::MathTape t = flowbench::read_tape(flowbench::path_from("FLOWMODEL_MATH_TAPE", FLOWMODEL_MATH_TAPE));
+        d.tape_error = check_tape(d.cases, t);
+        if (d.tape_error.empty()) {
+            d.calls = std::move(t.calls);
+            // The recorder evaluates the cases in order, so each case's calls are contiguous.
+            size_t k = 0;
+            for (uint32_t c = 0; c < d.cases.size(); ++c) {
+                d.case_calls.push_back(k);
+                while (k < d.calls.size() && d.calls[k].case_index == c) ++k;
+            }
+            d.case_calls.push_back(k);
+            d.have_tape = k == d.calls.size();
+            if (!d.have_tape) d.tape_error = "the calls of the tape are not in case order";
+        }
+    } catch (const std::exception& e) {
+        d.tape_error = e.what();
+    }
+    return d;
+}
+
+const Data& data() {
+    static const Data d = load();
+    return d;
+}
+
+// One call as the model made it.
+inline double call(const MathCall& c, double a) {
+    switch (c.fn) {
+        case flowbench::kPow: return std::pow(a, c.b);
+        case flowbench::kSqrt: return std::sqrt(a);
+        case flowbench::kLog10: return std::log10(a);
+        case flowbench::kAcos: return std::acos(a);
+        case flowbench::kSin: return std::sin(a);
+        default: return std::cos(a);
+    }
+}
+
+// The calls in the order the model made them; the results are summed so that
+// none can be dropped, and calls may overlap in the processor as far as it can
+// overlap them.
+double replay(const MathCall* c, const MathCall* e) {
+    double acc = 0.0;
+    for (; c != e; ++c) acc += call(*c, c->a);
+    return acc;
+}
+
+volatile uint64_t g_zero = 0;  // read at run time, so the compiler cannot fold the mask
+
+// The same calls one after the other: each argument is made to wait for the
+// previous result (OR-ing in the result's bits masked with zero leaves the
+// argument unchanged), so the time is the sum of the calls' latencies.
+double replay_serial(const MathCall* c, const MathCall* e) {
+    const uint64_t mask = g_zero;
+    double acc = 0.0, prev = 0.0;
+    for (; c != e; ++c) {
+        uint64_t a, p;
+        std::memcpy(&a, &c->a, sizeof a);
+        std::memcpy(&p, &prev, sizeof p);
+        a |= p & mask;
+        double x;
+        std::memcpy(&x, &a, sizeof x);
+        prev = call(*c, x);
+        acc += prev;
+    }
+    return acc;
+}
+
+// Seconds per case as a counter: time / (iterations * n), shown with an SI prefix.
+benchmark::Counter per_case(size_t n) {
+    return benchmark::Counter(static_cast<double>(n),
+                              benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+bool need_tape(benchmark::State& state) {
+    if (data().have_tape) return true;
+    state.SkipWithError(("no usable math-call tape: " + data().tape_error).c_str());
+    return false;
+}
+
+// --- The entry, the solutions, the floor --------------------------------------
+
+void BM_pipeflow(benchmark::State& state) {
+    const std::vector<flowmodel::Inputs>& cases = data().cases;
+    for (auto _ : state) {
+        for (const flowmodel::Inputs& x : cases) benchmark::DoNotOptimize(call_pipeflow(x));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * cases.size()));
+    state.counters["per_call"] = per_case(cases.size());
+}
+
+void BM_sepflow(benchmark::State& state) {
+    const std::vector<flowmodel::FlowRecord>& records = data().records;
+    for (auto _ : state) {
+        for (const flowmodel::FlowRecord& r : records) {
+            flowmodel::flowcom = r;
+            double alfg, dpt, alff, alfl, hl, vg, delta, dpf, dpg, dpa;
+            int iter, ids;
+            flowmodel::sepflow(alfg, dpt, alff, alfl, hl, iter, ids, vg, delta, dpf, dpg, dpa);
+            benchmark::DoNotOptimize(dpt);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+    state.counters["per_call"] = per_case(records.size());
+}
+
+void BM_disflow(benchmark::State& state) {
+    const std::vector<flowmodel::FlowRecord>& records = data().records;
+    for (auto _ : state) {
+        for (const flowmodel::FlowRecord& r : records) {
+            flowmodel::flowcom = r;
+            double alfg, dpt, vg, dpf, dpg, dpa;
+            int id;
+            flowmodel::disflow(alfg, dpt, vg, id, dpf, dpg, dpa);
+            benchmark::DoNotOptimize(dpt);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+    state.counters["per_call"] = per_case(records.size());
+}
+
+// Each case's calls are replayed kReplays times in a row, so that all but the
+// first replay read them from the cache: the model reads 88 bytes of input per
+// case, the replay 24 bytes per call, and the floor should not be charged for
+// reading the tape.
+constexpr int kReplays = 8;
+
+template <class Replay>
+void floor_benchmark(benchmark::State& state, Replay&& replay_case) {
+    if (!need_tape(state)) return;
+    const Data& d = data();
+    for (auto _ : state) {
+        for (size_t i = 0; i < d.cases.size(); ++i) {
+            const MathCall* b = d.calls.data() + d.case_calls[i];
+            const MathCall* e = d.calls.data() + d.case_calls[i + 1];
+            for (int k = 0; k < kReplays; ++k) benchmark::DoNotOptimize(replay_case(b, e));
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.calls.size() * kReplays));
+    state.counters["per_pipeflow_call"] = per_case(d.cases.size() * kReplays);
+    state.counters["math_calls_per_case"] = static_cast<double>(d.calls.size()) / d.cases.size();
+}
+
+void BM_floor(benchmark::State& state) { floor_benchmark(state, replay); }
+
+void BM_floor_serial(benchmark::State& state) { floor_benchmark(state, replay_serial); }
+
+// --- Case by case -------------------------------------------------------------
+
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> v) {
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+// Nanoseconds that a start/stop pair of clock readings costs by itself.
+double clock_overhead_ns() {
+    std::vector<double> t(2001);
+    for (double& x : t) {
+        const Clock::time_point a = Clock::now();
+        const Clock::time_point b = Clock::now();
+        x = std::chrono::duration<double, std::nano>(b - a).count();
+    }
+    return median(t);
+}
+
+// Median over `sweeps` timings of each case (ns, clock overhead removed),
+// the cases timed one after the other in every sweep; warm(i) runs untimed
+// before each timing.
+template <class F, class W>
+std::vector<double> per_case_ns(size_t n, int sweeps, F&& f, W&& warm) {
+    const double overhead = clock_overhead_ns();
+    std::vector<std::vector<double>> t(n, std::vector<double>(static_cast<size_t>(sweeps)));
+    for (int s = 0; s < sweeps; ++s) {
+        for (size_t i = 0; i < n; ++i) {
+            warm(i);
+            const Clock::time_point a = Clock::now();
+            benchmark::DoNotOptimize(f(i));
+            const Clock::time_point b = Clock::now();
+            t[i][static_cast<size_t>(s)] = std::chrono::duration<double, std::nano>(b - a).count() - overhead;
+        }
+    }
+    std::vector<double> out(n);
+    for (size_t i = 0; i < n; ++i) out[i] = std::max(median(t[i]), 1.0);
+    return out;
+}
+
+// Per case: our time, the floor and the serial floor (the case's own math
+// calls replayed alone), each the median of 21 timings; then over the 2,000
+// cases: the median and the mean of each, and the median of the per-case
+// ratio ours/floor.
+void BM_per_case(benchmark::State& state) {
+    if (!need_tape(state)) return;
+    const Data& d = data();
+    const size_t n = d.cases.size();
+    const int sweeps = 21;
+    std::vector<double> ours, floor, serial, ratio(n);
+    for (auto _ : state) {
+        // The model reads 88 bytes of input per case, the replay 24 bytes per
+        // call: the recorded calls are brought into the cache before they are
+        // timed, so that the floor is not charged for reading the tape.
+        auto warm_calls = [&d](size_t i) {
+            double sum = 0.0;
+            for (size_t k = d.case_calls[i]; k < d.case_calls[i + 1]; ++k) sum += d.calls[k].a;
+            benchmark::DoNotOptimize(sum);
+        };
+        ours = per_case_ns(n, sweeps, [&d](size_t i) { return call_pipeflow(d.cases[i]); }, [](size_t) {});
+        floor = per_case_ns(n, sweeps, [&d](size_t i) {
+            return replay(d.calls.data() + d.case_calls[i], d.calls.data() + d.case_calls[i + 1]);
+        }, warm_calls);
+        serial = per_case_ns(n, sweeps, [&d](size_t i) {
+            return replay_serial(d.calls.data() + d.case_calls[i], d.calls.data() + d.case_calls[i + 1]);
+        }, warm_calls);
+    }
+    double sum_ours = 0.0, sum_floor = 0.0, sum_serial = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        ratio[i] = ours[i] / floor[i];
+        sum_ours += ours[i];
+        sum_floor += floor[i];
+        sum_serial += serial[i];
+    }
+    state.counters["ours_median_us"] = median(ours) / 1e3;
+    state.counters["ours_mean_us"] = sum_ours / n / 1e3;
+    state.counters["floor_median_us"] = median(floor) / 1e3;
+    state.counters["floor_mean_us"] = sum_floor / n / 1e3;
+    state.counters["serial_median_us"] = median(serial) / 1e3;
+    state.counters["ratio_median"] = median(ratio);
+    state.counters["ratio_of_means"] = sum_ours / sum_floor;
+    state.counters["ratio_serial_means"] = sum_ours / sum_serial;
+}
+
+// --- The batch ------------------------------------------------------------------
+
+// Every thread evaluates all cases through the C++ API (each thread has its
+// own model record); items/s is the total throughput of the threads.
+void BM_batch_evaluate(benchmark::State& state) {
+    const std::vector<flowmodel::Inputs>& cases = data().cases;
+    for (auto _ : state) {
+        for (const flowmodel::Inputs& x : cases) {
+            const flowmodel::Result r = flowmodel::evaluate(x);
+            benchmark::DoNotOptimize(r.dpt);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * cases.size()));
+}
+
+// The whole batch job in memory: CSV in, evaluation on `jobs` threads, CSV out.
+void BM_run_batch(benchmark::State& state) {
+    const Data& d = data();
+    pipeflow_cli::BatchOptions opt;
+    opt.jobs = static_cast<unsigned>(state.range(0));
+    for (auto _ : state) {
+        std::istringstream in(d.csv);
+        std::ostringstream out, err;
+        const pipeflow_cli::BatchSummary s = pipeflow_cli::run_batch(in, out, err, opt);
+        if (s.rows != d.cases.size()) state.SkipWithError("batch lost rows");
+        benchmark::DoNotOptimize(out.str().size());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.cases.size()));
+}
+
+}  // namespace
+
+BENCHMARK(BM_pipeflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_sepflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_disflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_floor)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_floor_serial)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_per_case)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_batch_evaluate)->Unit(benchmark::kMillisecond)->Threads(1)->Threads(2)->UseRealTime()
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_run_batch)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime()
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+
+BENCHMARK_MAIN();
