@@ -30,7 +30,8 @@ extern "C" {
 /* Status (*ierr). */
 #define PIPEFLOW_OK 0              /* normal end, message blank */
 #define PIPEFLOW_INPUT_CORRECTED 1 /* liquid density raised to 1.001 rog, results computed */
-#define PIPEFLOW_IMPROPER_INPUT 2  /* nothing computed, results 0, message lists the inputs */
+#define PIPEFLOW_IMPROPER_INPUT 2  /* input out of range, non-finite or without flow: nothing
+                                      computed, results 0, message lists the inputs */
 #define PIPEFLOW_NO_REGIME 3       /* usg < 1e-6 and no slug/dispersed-bubble answer, results 0 */
 
 /* Marker values. */
@@ -42,16 +43,18 @@ extern "C" {
 
 /*
  * vers   out  model version, always 1.06
- * usl    in   superficial liquid velocity, m/s (>= 0)
+ * usl    in   superficial liquid velocity, m/s (0 to 1e4)
  * usg    in   superficial gas velocity, m/s (>= 0)
- * rol    in   liquid density, kg/m3 (>= 1e-10; raised to 1.001 rog when not above rog)
+ * rol    in   liquid density, kg/m3 (1e-10 to 1e5, after being raised to 1.001 rog
+ *             when not above rog)
  * rog    in   gas density, kg/m3 (>= 1e-10)
  * visl   in   liquid dynamic viscosity, Pa s (>= 1e-10)
  * visg   in   gas dynamic viscosity, Pa s (>= 1e-10)
- * rough  in   absolute wall roughness, m (>= 0)
- * sigma  in   gas-liquid surface tension, N/m (>= 1e-5)
- * diam   in   pipe inner diameter, m (> 0)
+ * rough  in   absolute wall roughness, m (0 to diam)
+ * sigma  in   gas-liquid surface tension, N/m (1e-5 to 100)
+ * diam   in   pipe inner diameter, m (1e-6 to 1e3)
  * angle  in   inclination from the horizontal, degrees, positive for rising flow
+ *             (-360 to 360)
  * pres   in   pressure, Pa (>= 100)
  * dpt    out  total pressure gradient, Pa/m, positive when pressure falls along the flow
  * hol    out  liquid holdup, fraction of the cross-section filled with liquid, 0..1

@@ -32,6 +32,25 @@ bool degenerate(const FlowRecord& r) {
     return r.usl + r.usg <= 0.0 || r.diam <= 0.0;
 }
 
+// Magnitudes that no pipe flow has, each far beyond any real fluid or pipe,
+// and each past the point where the arithmetic leaves the double range:
+// a huge liquid velocity overflows its cube in the dispersed-bubble size; a
+// huge density (the liquid density is tested after the input test, so this
+// bounds the gas density too) overflows the mixture density there; a
+// roughness above the diameter overflows the friction factor's relative
+// roughness; a huge surface tension overflows the bubble rise velocity; a
+// tiny diameter overflows the wave friction and wall shear, a huge one the
+// drift velocity scale sqrt(g diam); and a huge angle overflows its
+// conversion to radians, leaving sin and cos undefined.
+bool unphysical(const FlowRecord& r) {
+    return r.usl > 1e4 ||                    // m/s
+           r.rol > 1e5 ||                    // kg/m3
+           r.rough > r.diam ||               // m
+           r.sigma > 1e2 ||                  // N/m
+           r.diam < 1e-6 || r.diam > 1e3 ||  // m
+           std::fabs(r.angle) > 360.0;       // degrees
+}
+
 }  // namespace
 }  // namespace flowmodel
 
@@ -66,7 +85,7 @@ extern "C" void pipeflow(double* vers, double usl, double usg, double rol, doubl
 
     intest(*ierr, msg, lmsg);
     if (*ierr == 2) return;
-    if (degenerate(r)) {
+    if (degenerate(r) || unphysical(r)) {
         improper_input_message(msg, lmsg);  // replaces a density warning
         *ierr = 2;
         return;
