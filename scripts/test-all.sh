@@ -12,6 +12,9 @@ cmake --preset default
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+echo "== Sanitizers and bounded fuzz runs"
+bash scripts/test-hardening.sh
+
 if [ -f launcher/scripts/build.sh ]; then
   echo "== Windows start-up executable (cross build, tests under Wine)"
   bash launcher/scripts/build.sh
