@@ -7,6 +7,7 @@
 #include "batch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <istream>
 #include <ostream>
@@ -94,8 +95,9 @@ public:
         n_ = n;
         cols_ = &cols;
         jobs_ = jobs;
+        next_ = 0;
         if (jobs_ > 1) {
-            for (unsigned t = 0; t < jobs_; ++t) pool_.emplace_back(&BlockRun::work, this, t);
+            for (unsigned t = 0; t < jobs_; ++t) pool_.emplace_back(&BlockRun::work, this);
         }
     }
 
@@ -104,21 +106,28 @@ public:
             for (std::thread& th : pool_) th.join();
             pool_.clear();
         } else if (items_ != nullptr) {
-            work(0);
+            work();
         }
         items_ = nullptr;
     }
 
 private:
-    // Interleaved rows keep the threads' loads even when costs vary by region.
-    void work(unsigned t) const {
-        for (size_t i = t; i < n_; i += jobs_) process(items_[i], *cols_);
+    // Each thread takes the next few rows until none are left, so that no
+    // thread idles while another still has rows, however costs vary.
+    void work() {
+        const size_t chunk = 8;
+        for (;;) {
+            const size_t i = next_.fetch_add(chunk);
+            if (i >= n_) break;
+            for (size_t k = i; k < std::min(i + chunk, n_); ++k) process(items_[k], *cols_);
+        }
     }
 
     Item* items_ = nullptr;
     size_t n_ = 0;
     const InputColumns* cols_ = nullptr;
     unsigned jobs_ = 1;
+    std::atomic<size_t> next_{0};  // first row not yet taken
     std::vector<std::thread> pool_;
 };
 
@@ -173,7 +182,7 @@ BatchSummary run_batch(std::istream& in, std::ostream& out, std::ostream& err,
     out << result_header() << '\n';
 
     const unsigned jobs = std::max(1u, opt.jobs);
-    const size_t block = 16384;
+    const size_t block = 4096;
     // Two blocks, reused: one is processed while the other is written and refilled.
     std::vector<Item> buf[2] = {std::vector<Item>(block), std::vector<Item>(block)};
     int cur = 0;
