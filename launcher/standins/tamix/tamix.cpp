@@ -10,6 +10,7 @@
 //   ZENTA_HOST_APP         "1": AppInstance returns a non-null application object
 #define TAMIX_BUILDING
 #include "tamix.h"
+#include "../record_format.h"
 
 #include <math.h>
 #include <stdarg.h>
@@ -21,6 +22,9 @@
 #include <unordered_map>
 
 namespace {
+
+using standin::Escaped;
+using standin::Number;
 
 CRITICAL_SECTION g_lock;
 HANDLE g_heap = nullptr;
@@ -41,34 +45,6 @@ public:
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
 };
-
-// Text made safe for one record field: backslash, tab, CR and LF are escaped.
-std::string Escaped(const char* text)
-{
-    if (text == nullptr) {
-        return "<null>";
-    }
-    std::string out;
-    for (const char* p = text; *p != '\0'; ++p) {
-        switch (*p) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += *p; break;
-        }
-    }
-    return out;
-}
-
-std::string Number(double x)
-{
-    if (isnan(x)) return "nan";
-    if (isinf(x)) return x > 0 ? "inf" : "-inf";
-    char buf[40];
-    snprintf(buf, sizeof buf, "%.17g", x);
-    return buf;
-}
 
 // Base file name of the module holding code address `where`.
 std::string ModuleOf(const void* where)

@@ -12,6 +12,7 @@
 //   ZENTA_PROBE_RESOURCES  file receiving the resources found through the instance handle
 #define ZENTAENG_BUILDING
 #include "zentaeng.h"
+#include "../record_format.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -24,6 +25,9 @@
 
 namespace {
 
+using standin::Escaped;
+using standin::Number;
+
 std::string Env(const char* name)
 {
     const DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
@@ -31,31 +35,6 @@ std::string Env(const char* name)
     std::vector<char> value(n + 1, '\0');
     GetEnvironmentVariableA(name, value.data(), n + 1);
     return value.data();
-}
-
-std::string Escaped(const char* text)
-{
-    if (text == nullptr) return "<null>";
-    std::string out;
-    for (const char* p = text; *p != '\0'; ++p) {
-        switch (*p) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += *p; break;
-        }
-    }
-    return out;
-}
-
-std::string Number(double x)
-{
-    if (isnan(x)) return "nan";
-    if (isinf(x)) return x > 0 ? "inf" : "-inf";
-    char buf[40];
-    snprintf(buf, sizeof buf, "%.17g", x);
-    return buf;
 }
 
 // Appends lines to a file that other modules may be writing at the same time.
