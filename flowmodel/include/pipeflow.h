@@ -13,6 +13,8 @@
 #ifndef PIPEFLOW_H
 #define PIPEFLOW_H
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -73,6 +75,36 @@ void pipeflow(double *vers, double usl, double usg, double rol, double rog, doub
               double visg, double rough, double sigma, double diam, double angle, double pres,
               double *dpt, double *hol, int *id, int *iter, int *ierr, char *msg, int lmsg,
               double *dpf, double *dpg, double *dpa);
+
+/* One case for pipeflow_many: the eleven inputs in pipeflow's order and units. */
+typedef struct pipeflow_case {
+    double usl, usg, rol, rog, visl, visg, rough, sigma, diam, angle, pres;
+} pipeflow_case;
+
+/* What pipeflow returns for one case, apart from the message. */
+typedef struct pipeflow_result {
+    double vers, dpt, hol, dpf, dpg, dpa;
+    int id, iter, ierr;
+} pipeflow_result;
+
+/*
+ * Evaluates n cases, each exactly as one call of pipeflow would, on `jobs`
+ * threads (0: one per core). results[i] and the message slot
+ * msgs + i * lmsg receive what pipeflow gives for cases[i]; the slot obeys
+ * pipeflow's rules for its buffer (msgs may be NULL, then lmsg is ignored).
+ * The results never depend on the number of threads: each case is evaluated
+ * on its own and written to its own place.
+ *
+ * The cases are an array of structs rather than eleven arrays with strides:
+ * one pointer and one count are all a C caller has to get right, a case is
+ * one record as it is in the caller's own tables, and pipeflow_case is laid
+ * out as eleven doubles in pipeflow's argument order.
+ *
+ * Returns 0, or -1 without evaluating anything when cases or results is NULL
+ * while n > 0, or lmsg < 0 while msgs is not NULL, or jobs < 0.
+ */
+int pipeflow_many(const pipeflow_case *cases, pipeflow_result *results, char *msgs, int lmsg,
+                  size_t n, int jobs);
 
 #ifdef __cplusplus
 }

@@ -1,9 +1,37 @@
-// The typed C++ API: a thin wrapper over `pipeflow`.
+// The typed C++ API: a thin wrapper over `pipeflow`, and the input table.
 #include "flowmodel/flowmodel.hpp"
 
+#include "flowmodel/parallel.hpp"
 #include "pipeflow.h"
 
 namespace flowmodel {
+
+const std::array<InputField, kInputCount> kInputFields = {{
+    {"usl", &Inputs::usl, "m/s", "superficial liquid velocity", 0.1},
+    {"usg", &Inputs::usg, "m/s", "superficial gas velocity", 5.0},
+    {"rol", &Inputs::rol, "kg/m3", "liquid density", 1000.0},
+    {"rog", &Inputs::rog, "kg/m3", "gas density", 1.2},
+    {"visl", &Inputs::visl, "Pa s", "liquid dynamic viscosity", 1e-3},
+    {"visg", &Inputs::visg, "Pa s", "gas dynamic viscosity", 1.8e-5},
+    {"rough", &Inputs::rough, "m", "absolute wall roughness", 1.5e-6},
+    {"sigma", &Inputs::sigma, "N/m", "surface tension", 0.072},
+    {"diam", &Inputs::diam, "m", "pipe inner diameter", 0.05},
+    {"angle", &Inputs::angle, "deg", "inclination from horizontal, positive upward", 0.0},
+    {"pres", &Inputs::pres, "Pa", "pressure", 101300.0},
+}};
+
+Inputs default_inputs() {
+    Inputs in;
+    for (const InputField& f : kInputFields) in.*f.member = f.default_value;
+    return in;
+}
+
+const InputField* find_input(const std::string& name) {
+    for (const InputField& f : kInputFields) {
+        if (name == f.name) return &f;
+    }
+    return nullptr;
+}
 
 Result evaluate(const Inputs& in) {
     char msg[PIPEFLOW_MSG_SIZE + 1];
@@ -19,6 +47,18 @@ Result evaluate(const Inputs& in) {
     while (n < sizeof msg && msg[n] != '\0') ++n;
     while (n > 0 && msg[n - 1] == ' ') --n;
     out.message.assign(msg, n);
+    return out;
+}
+
+void evaluate_many(const Inputs* in, Result* out, std::size_t n, unsigned jobs) {
+    parallel_for(n, jobs, 16, [in, out](std::size_t b, std::size_t e) {
+        for (std::size_t k = b; k < e; ++k) out[k] = evaluate(in[k]);
+    });
+}
+
+std::vector<Result> evaluate_many(const std::vector<Inputs>& in, unsigned jobs) {
+    std::vector<Result> out(in.size());
+    evaluate_many(in.data(), out.data(), in.size(), jobs);
     return out;
 }
 

@@ -12,6 +12,7 @@
 #include "correlations.h"
 #include "disflow_detail.h"
 #include "numeric.h"
+#include "pipeflow.h"
 #include "record.h"
 
 namespace flowmodel {
@@ -198,7 +199,7 @@ void disflow(double& alfg, double& dpt, double& vg, int& id, double& dpf, double
     dpt = dpg + dpa + pg + pl + ps;
     dpf = pg + pl + ps;
     vg = std::fabs(dpt) < 1e6 ? r.usg / dmax(alfg, 1e-9) : 1e6;
-    id = iseq(fslug, 1.0) ? 4 : (iseq(fslug, 0.0) ? 0 : 3);
+    id = iseq(fslug, 1.0) ? PIPEFLOW_DISPERSED_BUBBLE : (iseq(fslug, 0.0) ? 0 : PIPEFLOW_SLUG);  // 0: no liquid slug
 }
 
 }  // namespace flowmodel

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "pipeflow.h"
 #include "record.h"
 
 namespace flowmodel {
@@ -27,14 +28,14 @@ void intest(int& ierr, char* msg, int lmsg) {
                     r.pres >= 100.0 && r.diam >= 0.0;
     if (!ok) {
         improper_input_message(msg, lmsg);
-        ierr = 2;
+        ierr = PIPEFLOW_IMPROPER_INPUT;
         return;
     }
     // The liquid must be strictly denser than the gas; equal densities too are raised.
     if (r.rog >= r.rol) {
         r.rol = 1.001 * r.rog;
         strfill(msg, "*** Warning: rol is modified by intest routine", lmsg - 1);
-        ierr = 1;
+        ierr = PIPEFLOW_INPUT_CORRECTED;
     }
 }
 

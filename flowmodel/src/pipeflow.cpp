@@ -13,9 +13,9 @@
 namespace flowmodel {
 
 int selreg(double alfgd, double vgs, double vgd, double /*vcrit*/, int iter, int ids, int idd) {
-    if (idd == 4 && alfgd <= 0.5) return 4;  // dispersed bubbles while gas is at most half
-    if (vgd >= vgs && iter != 99) return ids;  // valid separated solution, not faster gas
-    if (idd == 3 || idd == 4) return idd;
+    if (idd == PIPEFLOW_DISPERSED_BUBBLE && alfgd <= 0.5) return PIPEFLOW_DISPERSED_BUBBLE;  // gas at most half
+    if (vgd >= vgs && iter != PIPEFLOW_ITER_INVALID) return ids;  // valid separated solution, not faster gas
+    if (idd == PIPEFLOW_SLUG || idd == PIPEFLOW_DISPERSED_BUBBLE) return idd;
     return ids;
 }
 
@@ -81,13 +81,13 @@ extern "C" void pipeflow(double* vers, double usl, double usg, double rol, doubl
     *dpf = 0.0;
     *dpg = 0.0;
     *dpa = 0.0;
-    *vers = 1.06;
+    *vers = PIPEFLOW_VERSION;
 
     intest(*ierr, msg, lmsg);
-    if (*ierr == 2) return;
+    if (*ierr == PIPEFLOW_IMPROPER_INPUT) return;
     if (degenerate(r) || unphysical(r)) {
         improper_input_message(msg, lmsg);  // replaces a density warning
-        *ierr = 2;
+        *ierr = PIPEFLOW_IMPROPER_INPUT;
         return;
     }
     setang();
@@ -99,12 +99,12 @@ extern "C" void pipeflow(double* vers, double usl, double usg, double rol, doubl
     const double um = r.usl + r.usg;
     const double ek = um * r.usg * rhom / r.pres;
     if (ek > 0.9999) {
-        *dpt = 1e10;
+        *dpt = PIPEFLOW_CRITICAL_DPT;
         *dpg = 0.0;
         *dpf = 0.0;
         *dpa = *dpt - *dpg - *dpf;
         *hol = r.usl / um;
-        *id = 2;
+        *id = PIPEFLOW_ANNULAR;
         *iter = 0;
         return;
     }
@@ -121,9 +121,9 @@ extern "C" void pipeflow(double* vers, double usl, double usg, double rol, doubl
     if (r.usg < 1e-6) {
         // Too little gas for a separated solution: only slug or dispersed bubbles.
         disflow(alfgd, dptd, vgd, idd, dpfd, dpgd, dpad);
-        if (idd != 3 && idd != 4) {
+        if (idd != PIPEFLOW_SLUG && idd != PIPEFLOW_DISPERSED_BUBBLE) {
             strfill(msg, "*** Error. id is undefined (Small usg)", lmsg - 1);
-            *ierr = 3;
+            *ierr = PIPEFLOW_NO_REGIME;
             return;
         }
         regime = idd;
@@ -138,7 +138,7 @@ extern "C" void pipeflow(double* vers, double usl, double usg, double rol, doubl
     }
 
     *id = regime;
-    if (regime <= 2) {
+    if (regime <= PIPEFLOW_ANNULAR) {
         *dpt = dpts;
         *dpg = dpgs;
         *dpf = dpfs;

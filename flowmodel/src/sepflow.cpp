@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "correlations.h"
+#include "pipeflow.h"
 #include "entrain.h"
 #include "numeric.h"
 #include "record.h"
@@ -109,14 +110,14 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
         if (ek > 0.9999) {
             // Critical flow: the accelerational factor makes the gradient unbounded.
             alfg = r.usg / (r.usg + r.usl);
-            dpt = 1e10;
+            dpt = PIPEFLOW_CRITICAL_DPT;
             dpf = 0.0;
             dpg = 0.0;
             dpa = dpt - dpg - dpf;
             alff = 0.0;
             hl = 0.0;
-            iter = 99;
-            ids = 2;
+            iter = PIPEFLOW_ITER_INVALID;
+            ids = PIPEFLOW_ANNULAR;
             vg = r.usg / alfg;
             delta = 6.28;
             return;
@@ -152,7 +153,7 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
             alfd = 0.0;
             break;
         }
-        if (iter >= 99) break;
+        if (iter >= PIPEFLOW_ITER_INVALID) break;
         if (res > 0.0 && iter == 1 && nrest < 2) {
             // Restart from alfg = 1 with a tenth of the first step.
             ++nrest;
@@ -215,11 +216,11 @@ void sepflow(double& alfg, double& dpt, double& alff, double& alfl, double& hl, 
     dpg = gr;
     dpa = dpt - wl - wg - gr;
     if (iseq(heff, r.diam)) {
-        ids = 2;
+        ids = PIPEFLOW_ANNULAR;
     } else if (iseq(hw, hwv)) {
-        ids = 1;
+        ids = PIPEFLOW_STRATIFIED_WAVY;
     } else {
-        ids = 0;
+        ids = PIPEFLOW_STRATIFIED_SMOOTH;
     }
 }
 

@@ -17,3 +17,10 @@ int c_entry_evaluate(double usl, double usg, int *id, double *hol) {
     if (vers != PIPEFLOW_VERSION || memchr(msg, '\0', sizeof msg) == NULL || iter < 0) return -1;
     return ierr;
 }
+
+/* Evaluates n cases through pipeflow_many from C into caller-owned arrays
+ * with message slots of lmsg bytes; returns pipeflow_many's result. */
+int c_entry_many(const pipeflow_case *cases, pipeflow_result *results, char *msgs, int lmsg,
+                 size_t n, int jobs) {
+    return pipeflow_many(cases, results, msgs, lmsg, n, jobs);
+}

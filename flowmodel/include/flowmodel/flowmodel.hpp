@@ -1,10 +1,15 @@
-// Typed C++ API over the C entry `pipeflow`: named inputs, a result with
-// regime and status enums and the message as a string. It adds no behaviour
-// of its own; every number comes from `pipeflow`.
+// Typed C++ API over the C entry `pipeflow`: named inputs, the table of the
+// inputs (names, units, meanings, the default case), a result with regime and
+// status enums and the message as a string, and the evaluation of many cases
+// on all cores. It adds no behaviour of its own; every number comes from
+// `pipeflow`.
 #ifndef FLOWMODEL_FLOWMODEL_HPP
 #define FLOWMODEL_FLOWMODEL_HPP
 
+#include <array>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace flowmodel {
 
@@ -52,10 +57,46 @@ struct Result {
 
     // False for improper input and for a small gas flow without a regime.
     bool has_regime() const { return status == Status::Ok || status == Status::InputCorrected; }
+
+    // True when a separated regime (0-2) was reported from a separated
+    // solution that the model itself marks invalid (iterations == 99: its own
+    // critical-flow limit or no convergence). The numbers are the model's;
+    // they deserve a warning, not trust.
+    bool separated_invalid() const {
+        return has_regime() && iterations == 99 && static_cast<int>(regime) <= static_cast<int>(Regime::Annular);
+    }
 };
+
+// One row of the input table: the name used by the command's options and CSV
+// columns and by the Python keywords, the member of Inputs, unit, meaning and
+// the value of the default case.
+struct InputField {
+    const char* name;
+    double Inputs::*member;
+    const char* unit;
+    const char* meaning;
+    double default_value;
+};
+
+constexpr std::size_t kInputCount = 11;
+
+// The eleven inputs in the order of Inputs and of pipeflow's arguments.
+extern const std::array<InputField, kInputCount> kInputFields;
+
+// The default case: air-water at 1 atm and 20 C, 0.1 m/s liquid and 5 m/s gas
+// in a horizontal 5 cm smooth pipe.
+Inputs default_inputs();
+
+// The field of the input called `name`, or nullptr.
+const InputField* find_input(const std::string& name);
 
 // Evaluates one case through `pipeflow`.
 Result evaluate(const Inputs& in);
+
+// Evaluates n cases, out[i] = evaluate(in[i]), on `jobs` threads (0: one per
+// core). The results do not depend on the number of threads.
+void evaluate_many(const Inputs* in, Result* out, std::size_t n, unsigned jobs = 0);
+std::vector<Result> evaluate_many(const std::vector<Inputs>& in, unsigned jobs = 0);
 
 // "stratified smooth", "stratified wavy", "annular", "slug", "dispersed bubble".
 const char* regime_name(Regime r);
