@@ -39,15 +39,13 @@ inline std::vector<flowmodel::Inputs> load_cases(const std::string& path) {
     std::string line;
     std::getline(in, line);
     const std::vector<std::string> head = split(line);
-    const char* names[11] = {"usl",   "usg",   "rol",  "rog",   "visl", "visg",
-                             "rough", "sigma", "diam", "angle", "pres"};
     size_t col[11];
     for (int k = 0; k < 11; ++k) {
         col[k] = head.size();
         for (size_t i = 0; i < head.size(); ++i) {
-            if (head[i] == names[k]) col[k] = i;
+            if (head[i] == flowmodel::kInputFields[k].name) col[k] = i;
         }
-        if (col[k] == head.size()) throw std::runtime_error(path + ": no column " + names[k]);
+        if (col[k] == head.size()) throw std::runtime_error(path + ": no column " + flowmodel::kInputFields[k].name);
     }
     std::vector<flowmodel::Inputs> cases;
     while (std::getline(in, line)) {

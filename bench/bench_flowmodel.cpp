@@ -348,10 +348,12 @@ void BM_run_batch(benchmark::State& state) {
     opt.jobs = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
         std::istringstream in(d.csv);
-        std::ostringstream out, err;
-        const pipeflow_cli::BatchSummary s = pipeflow_cli::run_batch(in, out, err, opt);
+        std::ostringstream err;
+        std::string out;
+        const pipeflow_cli::BatchSummary s = pipeflow_cli::run_batch(
+            in, [&out](const std::string& text) { out += text; return true; }, err, opt);
         if (s.rows != d.cases.size()) state.SkipWithError("batch lost rows");
-        benchmark::DoNotOptimize(out.str().size());
+        benchmark::DoNotOptimize(out.size());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.cases.size()));
 }

@@ -1,8 +1,11 @@
-// The batch job: CSV of cases in, CSV of results out, rows in input order.
+// The batch job: CSV of cases in, one result per case out (CSV or JSON
+// lines), in input order.
 #ifndef PIPEFLOW_CLI_BATCH_H
 #define PIPEFLOW_CLI_BATCH_H
 
+#include <array>
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -10,31 +13,30 @@
 
 namespace pipeflow_cli {
 
+enum class BatchFormat { Csv, JsonLines };
+
 struct BatchOptions {
-    unsigned jobs = 1;      // evaluation threads (each has its own model record)
+    unsigned jobs = 1;      // evaluation threads (0: one per core)
     bool progress = false;  // progress line on the error stream
+    BatchFormat format = BatchFormat::Csv;
+    flowmodel::Inputs constants;                            // inputs given on the command line
+    std::array<bool, flowmodel::kInputCount> given{};       // which of them
 };
 
 struct BatchSummary {
-    size_t rows = 0;       // data rows written
-    size_t malformed = 0;  // rows that could not be read
+    size_t rows = 0;        // data rows written
+    size_t malformed = 0;   // rows that could not be read
     bool header_ok = false;
+    std::string fatal;      // why the job stopped early (read error, failed write), or ""
 };
 
-// Reads cases from `in`, writes one result row per data row to `out` and
-// reports malformed rows (with their line numbers) on `err`.
-BatchSummary run_batch(std::istream& in, std::ostream& out, std::ostream& err,
-                       const BatchOptions& opt);
+// Receives the output in pieces; returns false when a write failed, which
+// stops the job at once.
+using BatchSink = std::function<bool(const std::string&)>;
 
-// The output header and one output row (floats as %.17g, msg quoted as needed).
-std::string result_header();
-std::string result_row(const flowmodel::Inputs& in, const flowmodel::Result& r);
-
-// Number formatting that reads back to the same double.
-std::string fmt17(double v);
-
-// Regime name of a result, "none" when no regime was decided (status 2 or 3).
-const char* regime_label(const flowmodel::Result& r);
+// Reads cases from `in`, writes one result per data row to `out` and reports
+// malformed rows (with their line numbers) on `err`.
+BatchSummary run_batch(std::istream& in, const BatchSink& out, std::ostream& err, const BatchOptions& opt);
 
 }  // namespace pipeflow_cli
 

@@ -40,8 +40,6 @@ flowmodel::Inputs oil_gas(double usl, double usg, double angle) {
 
 }  // namespace
 
-flowmodel::Inputs default_inputs() { return air_water(0.1, 5.0, 0.0); }
-
 const std::vector<NamedCase>& default_cases() {
     static const std::vector<NamedCase> cases = {
         {"air-water", air_water(0.001, 0.1, 0.0)},

@@ -1,5 +1,5 @@
-// The built-in cases: the default inputs of `pipeflow eval` and the set of
-// engineering cases that `pipeflow` runs without arguments.
+// The built-in engineering cases that `pipeflow` runs without arguments (the
+// default case of `pipeflow eval` is the library's, flowmodel::default_inputs).
 #ifndef PIPEFLOW_CLI_CASES_H
 #define PIPEFLOW_CLI_CASES_H
 
@@ -13,9 +13,6 @@ struct NamedCase {
     const char* fluid;  // "air-water" or "oil-gas"
     flowmodel::Inputs in;
 };
-
-// Air-water at 1 atm and 20 C in a horizontal 5 cm smooth pipe.
-flowmodel::Inputs default_inputs();
 
 // About a dozen cases that together show every regime.
 const std::vector<NamedCase>& default_cases();

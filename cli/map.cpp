@@ -8,20 +8,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <ostream>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <sstream>
 #include <thread>
 
-#include "batch.h"
-#include "cases.h"
-#include "csv.h"
+#include "flowmodel/io/numbers.hpp"
+#include "flowmodel/parallel.hpp"
+#include "format.h"
+#include "options.h"
+#include "output.h"
 #include "pipeflow.h"
 
 namespace pipeflow_cli {
 
 std::string check_map_options(const MapOptions& opt) {
-    auto range_ok = [](double lo, double hi) { return std::isfinite(lo) && std::isfinite(hi) && lo > 0.0 && hi > lo; };
+    // Both ends must differ in log10 too, or the axis has no length.
+    auto range_ok = [](double lo, double hi) {
+        return std::isfinite(lo) && std::isfinite(hi) && lo > 0.0 && hi > lo && std::log10(hi) > std::log10(lo);
+    };
     if (!range_ok(opt.usg_min, opt.usg_max)) return "the usg range needs 0 < --usg-min < --usg-max (finite)";
     if (!range_ok(opt.usl_min, opt.usl_max)) return "the usl range needs 0 < --usl-min < --usl-max (finite)";
     if (opt.nx < 2 || opt.nx > kMaxPoints || opt.ny < 2 || opt.ny > kMaxPoints) {
@@ -76,22 +83,35 @@ RegimeMap compute_map(const MapOptions& opt) {
     map.usg = log_points(opt.usg_min, opt.usg_max, opt.nx);
     map.usl = log_points(opt.usl_min, opt.usl_max, opt.ny);
     map.cells.resize(static_cast<size_t>(opt.nx) * opt.ny);
-    const unsigned jobs = std::max(1u, std::min<unsigned>(opt.jobs, static_cast<unsigned>(opt.ny)));
-    // Interleaved rows even out the load: the cost of a case depends on where it lies.
-    auto rows = [&map, jobs](unsigned t) {
+    const size_t nx = map.usg.size(), ny = map.usl.size();
+    // Rows in chunks of one: the cost of a case depends on where it lies, and
+    // a thread takes the next row as soon as it is done with one.
+    std::atomic<size_t> done{0};
+    const std::thread::id caller = std::this_thread::get_id();
+    const auto start = std::chrono::steady_clock::now();
+    auto last = start;
+    flowmodel::parallel_for(ny, opt.jobs, 1, [&](size_t b, size_t e) {
         flowmodel::Inputs in = map.opt.base;
-        for (size_t j = t; j < map.usl.size(); j += jobs) {
+        for (size_t j = b; j < e; ++j) {
             in.usl = map.usl[j];
-            for (size_t i = 0; i < map.usg.size(); ++i) {
+            for (size_t i = 0; i < nx; ++i) {
                 in.usg = map.usg[i];
-                map.cells[j * map.usg.size() + i] = flowmodel::evaluate(in);
+                map.cells[j * nx + i] = flowmodel::evaluate(in);
             }
         }
-    };
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < jobs; ++t) pool.emplace_back(rows, t);
-    rows(0);
-    for (std::thread& th : pool) th.join();
+        const size_t rows = done += e - b;
+        if (opt.progress && std::this_thread::get_id() == caller) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - start > std::chrono::seconds(1) && now - last > std::chrono::milliseconds(200)) {
+                last = now;
+                std::fprintf(stderr, "\rpipeflow map: %zu of %zu rows", rows, ny);
+                std::fflush(stderr);
+            }
+        }
+    });
+    if (opt.progress && std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+        std::fprintf(stderr, "\rpipeflow map: %zu of %zu rows\n", ny, ny);
+    }
     return map;
 }
 
@@ -100,9 +120,10 @@ void write_map_csv(const RegimeMap& map, std::ostream& out) {
     for (size_t j = 0; j < map.usl.size(); ++j) {
         for (size_t i = 0; i < map.usg.size(); ++i) {
             const flowmodel::Result& r = map.at(static_cast<int>(i), static_cast<int>(j));
-            out << fmt17(map.usg[i]) << ',' << fmt17(map.usl[j]) << ',' << static_cast<int>(r.regime) << ','
-                << static_cast<int>(r.status) << ',' << regime_label(r) << ',' << fmt17(r.holdup) << ','
-                << fmt17(r.dpt) << '\n';
+            using flowmodel::io::format_double;
+            out << format_double(map.usg[i]) << ',' << format_double(map.usl[j]) << ',' << static_cast<int>(r.regime)
+                << ',' << static_cast<int>(r.status) << ',' << regime_label(r) << ',' << format_double(r.holdup)
+                << ',' << format_double(r.dpt) << '\n';
         }
     }
 }
@@ -269,57 +290,41 @@ int map_usage_error(const std::string& what) {
     return 2;
 }
 
-double* base_field(flowmodel::Inputs& in, const std::string& name) {
-    double* const f[11] = {&in.usl,   &in.usg,   &in.rol,  &in.rog,   &in.visl, &in.visg,
-                           &in.rough, &in.sigma, &in.diam, &in.angle, &in.pres};
-    for (size_t k = 2; k < kInputNames.size(); ++k) {  // usl and usg are the axes
-        if (name == kInputNames[k]) return f[k];
-    }
-    return nullptr;
-}
-
-bool parse_count(const std::string& text, long lo, long hi, long& out) {
-    char* end = nullptr;
-    errno = 0;
-    out = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && errno == 0 && out >= lo && out <= hi;
-}
-
 }  // namespace
 
 int map_command(int argc, char** argv) {
     MapOptions opt;
-    opt.base = default_inputs();
-    opt.jobs = std::max(1u, std::thread::hardware_concurrency());
+    opt.base = flowmodel::default_inputs();
+    opt.jobs = 0;
     std::string output = "-";
     bool csv = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--csv") {
+    for (ArgWalker args(argc, argv, 2); !args.done();) {
+        if (args.is_help()) {
+            std::fprintf(stdout, "usage: pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
+                                 "(see 'pipeflow --help')\n");
+            return 0;
+        }
+        if (args.peek() == "--csv") {
             csv = true;
+            args.skip();
             continue;
         }
-        if (a.rfind("--", 0) != 0) return map_usage_error("unexpected argument '" + a + "'");
-        std::string name, value;
-        const size_t eq = a.find('=');
-        if (eq != std::string::npos) {
-            name = a.substr(2, eq - 2);
-            value = a.substr(eq + 1);
-        } else {
-            name = a.substr(2);
-            if (i + 1 >= argc) return map_usage_error(a + " needs a value");
-            value = argv[++i];
-        }
-        double* field = base_field(opt.base, name);
+        std::string name, value, error;
+        if (!args.option(name, value, error)) return map_usage_error(error);
         double* range = name == "usg-min"   ? &opt.usg_min
                         : name == "usg-max" ? &opt.usg_max
                         : name == "usl-min" ? &opt.usl_min
                         : name == "usl-max" ? &opt.usl_max
                                             : nullptr;
         long n = 0;
-        if (field != nullptr || range != nullptr) {
-            if (!parse_number(value, field != nullptr ? *field : *range)) {
-                return map_usage_error("--" + name + " is not a number: '" + value + "'");
+        if (name == "usl" || name == "usg") {
+            return map_usage_error("--" + name + " is an axis of the map; set its range with --" + name + "-min and --" +
+                                   name + "-max");
+        } else if (set_input(opt.base, name, value, error)) {
+            if (!error.empty()) return map_usage_error(error);
+        } else if (range != nullptr) {
+            if (!flowmodel::io::parse_double(value, *range)) {
+                return map_usage_error("--" + name + " is not a number: '" + flowmodel::io::shorten(value) + "'");
             }
         } else if (name == "nx" || name == "ny") {
             if (!parse_count(value, 2, kMaxPoints, n)) {
@@ -331,9 +336,6 @@ int map_command(int argc, char** argv) {
             opt.jobs = static_cast<unsigned>(n);
         } else if (name == "output") {
             output = value;
-        } else if (name == "usl" || name == "usg") {
-            return map_usage_error("--" + name + " is an axis of the map; set its range with --" + name + "-min and --" +
-                                   name + "-max");
         } else {
             return map_usage_error("unknown option '--" + name + "'");
         }
@@ -341,24 +343,22 @@ int map_command(int argc, char** argv) {
     const std::string bad = check_map_options(opt);
     if (!bad.empty()) return map_usage_error(bad);
 
-    std::ofstream fout;
-    if (output != "-") {
-        fout.open(output, std::ios::out | std::ios::trunc);
-        if (!fout) {
-            std::fprintf(stderr, "pipeflow map: cannot write '%s': %s\n", output.c_str(), std::strerror(errno));
-            return 2;
-        }
+    Output out;
+    std::string error;
+    if (!out.open(output, error)) {
+        std::fprintf(stderr, "pipeflow map: %s\n", error.c_str());
+        return 2;
     }
-    std::ostream& os = output == "-" ? std::cout : fout;
+    opt.progress = isatty(STDERR_FILENO) != 0;
     const RegimeMap map = compute_map(opt);
+    std::ostringstream text;
     if (csv) {
-        write_map_csv(map, os);
+        write_map_csv(map, text);
     } else {
-        write_map_svg(map, os);
+        write_map_svg(map, text);
     }
-    os.flush();
-    if (!os) {
-        std::fprintf(stderr, "pipeflow map: error writing '%s'\n", output.c_str());
+    if (!out.write(text.str()) || !out.commit()) {
+        std::fprintf(stderr, "pipeflow map: %s\n", out.error().c_str());
         return 2;
     }
     return 0;

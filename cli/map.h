@@ -20,7 +20,8 @@ struct MapOptions {
     double usl_max = 10.0;   // m/s, last row (> usl_min)
     int nx = 120;            // columns (usg points), 2 .. kMaxPoints
     int ny = 120;            // rows (usl points), 2 .. kMaxPoints
-    unsigned jobs = 1;       // evaluation threads
+    unsigned jobs = 1;       // evaluation threads (0: one per core)
+    bool progress = false;   // progress on stderr once the map takes over a second
 };
 
 constexpr int kMaxPoints = 2000;
@@ -63,7 +64,7 @@ std::vector<double> log_points(double lo, double hi, int n);
 RegimeMap compute_map(const MapOptions& opt);
 
 // One line per cell, rows of rising usl, within a row rising usg:
-// usg,usl,id,ierr,regime,hol,dpt (floats as %.17g; regime "none" for status 2 and 3).
+// usg,usl,id,ierr,regime,hol,dpt (shortest round-trip floats; regime "none" for status 2 and 3).
 void write_map_csv(const RegimeMap& map, std::ostream& out);
 
 // The picture: cells coloured by class (runs of equal cells in a row are one

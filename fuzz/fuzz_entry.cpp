@@ -17,12 +17,10 @@
 #include <memory>
 
 #include "fuzz_decode.h"
+#include "flowmodel/flowmodel.hpp"
 #include "pipeflow.h"
 
 namespace {
-
-const char* const kNames[11] = {"usl",   "usg",   "rol",  "rog",   "visl", "visg",
-                                "rough", "sigma", "diam", "angle", "pres"};
 
 struct Call {
     double in[11];
@@ -31,7 +29,7 @@ struct Call {
 
 [[noreturn]] void fail(const Call& c, const char* what) {
     std::fprintf(stderr, "pipeflow contract violated: %s\n  lmsg = %d\n", what, c.lmsg);
-    for (int k = 0; k < 11; ++k) std::fprintf(stderr, "  %-5s = %a (%.17g)\n", kNames[k], c.in[k], c.in[k]);
+    for (int k = 0; k < 11; ++k) std::fprintf(stderr, "  %-5s = %a (%.17g)\n", flowmodel::kInputFields[k].name, c.in[k], c.in[k]);
     std::abort();
 }
 

@@ -46,5 +46,80 @@ grep -q "liquid 850 kg/m" "$tmp/map.svg" || { echo "FAIL: map title lacks the li
 "$exe" map --jobs 0 2> /dev/null; check "map: bad --jobs" 2 $?
 "$exe" map --output "$tmp/no/such/dir.svg" 2> /dev/null; check "map: unwritable output" 2 $?
 
+# Nothing lost: the same file as input and output (also through a link) is
+# refused before anything is written; a failed job leaves an existing output.
+printf 'usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres\n' > "$tmp/big.csv"
+for i in $(seq 1 3000); do echo "0.1,5,1000,1.2,0.001,1.8e-05,1.5e-06,0.072,0.05,0,101300"; done >> "$tmp/big.csv"
+cp "$tmp/big.csv" "$tmp/big.orig"
+ln -s "$tmp/big.csv" "$tmp/link.csv"
+"$exe" batch --input "$tmp/big.csv" --output "$tmp/big.csv" 2> "$tmp/err.txt"; check "same file refused" 2 $?
+"$exe" batch --input "$tmp/big.csv" --output "$tmp/link.csv" 2>> "$tmp/err.txt"; check "same file through a link refused" 2 $?
+cmp -s "$tmp/big.csv" "$tmp/big.orig" || { echo "FAIL: the input was changed"; fails=$((fails + 1)); }
+grep -q "same file" "$tmp/err.txt" || { echo "FAIL: same-file message"; fails=$((fails + 1)); }
+echo "keep me" > "$tmp/keep.csv"
+printf 'usl,usg\n1,2\n' | "$exe" batch --output "$tmp/keep.csv" 2> /dev/null; check "bad header" 2 $?
+[ "$(cat "$tmp/keep.csv")" = "keep me" ] || { echo "FAIL: a failed job replaced the output"; fails=$((fails + 1)); }
+ls -a "$tmp" | grep -q '\.tmp-' && { echo "FAIL: a temporary file was left behind"; fails=$((fails + 1)); }
+
+# Every failed write is an error, and a batch stops at the first one.
+if [ -w /dev/full ]; then
+  "$exe" eval > /dev/full 2> /dev/null; check "eval to a full device" 2 $?
+  "$exe" eval --json > /dev/full 2> /dev/null; check "eval --json to a full device" 2 $?
+  "$exe" > /dev/full 2> /dev/null; check "default table to a full device" 2 $?
+  "$exe" --help > /dev/full 2> /dev/null; check "help to a full device" 2 $?
+  for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do cat "$tmp/big.orig"; done | grep -v '^usl' > "$tmp/rows"
+  { head -1 "$tmp/big.orig"; for i in 1 2 3 4 5; do cat "$tmp/rows"; done; } > "$tmp/huge.csv"   # 300,000 rows
+  start=$(date +%s%N)
+  "$exe" batch --input "$tmp/huge.csv" --output /dev/full --jobs 1 2> "$tmp/err.txt"; check "batch to a full device" 2 $?
+  ms=$(( ($(date +%s%N) - start) / 1000000 ))
+  [ "$ms" -lt 1000 ] || { echo "FAIL: batch to a full device took $ms ms (the rows were computed)"; fails=$((fails + 1)); }
+  grep -q "No space left" "$tmp/err.txt" || { echo "FAIL: no message for the full device"; fails=$((fails + 1)); }
+fi
+"$exe" eval >&- 2> /dev/null; check "eval with standard output closed" 2 $?
+
+# Help only where an option name may stand; a directory is named as one.
+"$exe" eval --usl -h > /dev/null 2>&1; check "-h as a value" 2 $?
+"$exe" batch --input -h > /dev/null 2>&1 < /dev/null; check "-h as a file name" 2 $?
+"$exe" eval --usl 1 --help > /dev/null; check "--help after an option" 0 $?
+"$exe" batch --input "$tmp" 2> "$tmp/err.txt"; check "directory as input" 2 $?
+[ "$(wc -l < "$tmp/err.txt")" = 1 ] && grep -q "is a directory" "$tmp/err.txt" || { echo "FAIL: directory message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+"$exe" map --usg-min 1e10 --usg-max 1.0000000000000002e10 > /dev/null 2>&1; check "map: equal log ends" 2 $?
+
+# Memory bounded: a line of 60 MB under a 300 MB address-space limit is a
+# malformed row, not a crash.
+python3 -c 'import sys; sys.stdout.write("usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres\n" + "1"*60000000 + "\n0.1,5,1000,1.2,0.001,1.8e-05,1.5e-06,0.072,0.05,0,101300\n")' > "$tmp/long.csv"
+# (The sanitizer build reserves more address space than the limit allows, so
+# the limit applies to the plain build only.)
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+  (ulimit -v 300000; "$exe" batch --input "$tmp/long.csv" --output "$tmp/long.out" --jobs 1 2> "$tmp/err.txt")
+else
+  "$exe" batch --input "$tmp/long.csv" --output "$tmp/long.out" --jobs 1 2> "$tmp/err.txt"
+fi
+check "a 60 MB line under a memory limit" 1 $?
+grep -q "line 2: record longer than" "$tmp/err.txt" || { echo "FAIL: long line not named"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+[ "$(wc -l < "$tmp/long.out")" = 3 ] || { echo "FAIL: long-line output rows"; fails=$((fails + 1)); }
+{ cat "$tmp/in.csv"; printf '1,\0\n'; } | "$exe" batch > /dev/null 2> "$tmp/err.txt"; check "NUL byte" 2 $?
+grep -q "not a text file" "$tmp/err.txt" || { echo "FAIL: NUL message"; fails=$((fails + 1)); }
+
+# Constant inputs, JSON lines.
+printf 'usl,usg,rog,visl,visg,rough,sigma,diam,angle\n0.1,5,1.2,0.001,1.8e-05,1.5e-06,0.072,0.05,0\n' > "$tmp/rates.csv"
+"$exe" batch --rol 850 --pres 5e6 --input "$tmp/rates.csv" > "$tmp/c.csv"; check "batch with constants" 0 $?
+"$exe" eval --usl 0.1 --usg 5 --rol 850 --pres 5e6 --json > "$tmp/c.json"
+python3 - "$tmp/c.csv" "$tmp/c.json" <<'PY' || { echo "FAIL: constants differ from eval"; fails=$((fails + 1)); }
+import csv, json, sys
+row = next(csv.DictReader(open(sys.argv[1])))
+ev = json.load(open(sys.argv[2]))
+assert float(row["rol"]) == 850 and float(row["dpt"]) == ev["dpt"] and row["regime"] == ev["regime"], (row, ev)
+PY
+"$exe" batch --usl 1 --input "$tmp/rates.csv" > /dev/null 2> "$tmp/err.txt"; check "input as column and option" 2 $?
+grep -q "'usl' is given both" "$tmp/err.txt" || { echo "FAIL: column/option message"; fails=$((fails + 1)); }
+"$exe" batch --format jsonl --input "$tmp/in.csv" > "$tmp/out.jsonl" 2> /dev/null; check "jsonl with a malformed row" 1 $?
+python3 - "$tmp/out.jsonl" "$tmp/eval.json" <<'PY' || { echo "FAIL: jsonl lines"; fails=$((fails + 1)); }
+import json, sys
+rows = [json.loads(l) for l in open(sys.argv[1])]
+ev = json.load(open(sys.argv[2]))
+assert len(rows) == 2 and set(rows[0]) == set(ev) and rows[0]["dpt"] == ev["dpt"] and rows[1]["ierr"] == 2
+PY
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

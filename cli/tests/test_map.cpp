@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "cases.h"
+#include "flowmodel/io/numbers.hpp"
+#include "format.h"
 #include "map.h"
 
 using namespace pipeflow_cli;
@@ -36,7 +36,7 @@ size_t count_of(const std::string& text, const std::string& what) {
 // A non-square inclined grid over ranges other than the defaults.
 MapOptions small_options(unsigned jobs) {
     MapOptions o;
-    o.base = default_inputs();
+    o.base = flowmodel::default_inputs();
     o.base.angle = 10.0;
     o.usg_min = 0.05;
     o.usg_max = 50.0;
@@ -99,10 +99,10 @@ TEST(Map, CellsEqualDirectEvaluationsAtTheirVelocities) {
             EXPECT_EQ(got.holdup, want.holdup);
             EXPECT_EQ(got.dpt, want.dpt);
             // The CSV row of the cell: rows of rising usl, within them rising usg.
-            const std::string row = fmt17(in.usg) + "," + fmt17(in.usl) + "," +
+            const std::string row = flowmodel::io::format_double(in.usg) + "," + flowmodel::io::format_double(in.usl) + "," +
                                     std::to_string(static_cast<int>(want.regime)) + "," +
                                     std::to_string(static_cast<int>(want.status)) + "," + regime_label(want) +
-                                    "," + fmt17(want.holdup) + "," + fmt17(want.dpt);
+                                    "," + flowmodel::io::format_double(want.holdup) + "," + flowmodel::io::format_double(want.dpt);
             EXPECT_EQ(lines[1 + j * 37 + i], row);
             if (!seen[static_cast<int>(want.regime)]) ++regimes_seen;
             seen[static_cast<int>(want.regime)] = true;

@@ -1,0 +1,32 @@
+// How one case and its result are written: the batch CSV row, the JSON
+// object of `eval --json` and `batch --format jsonl`, labels and warnings.
+#ifndef PIPEFLOW_CLI_FORMAT_H
+#define PIPEFLOW_CLI_FORMAT_H
+
+#include <string>
+
+#include "flowmodel/flowmodel.hpp"
+
+namespace pipeflow_cli {
+
+// Regime name of a result, "none" when no regime was decided (status 2 or 3).
+const char* regime_label(const flowmodel::Result& r);
+
+// "separated-invalid" when the model marked the separated solution behind a
+// separated regime invalid (iter 99), else "".
+const char* warning_word(const flowmodel::Result& r);
+
+// The batch CSV: the inputs, the model's outputs, msg, regime and warning.
+std::string result_header();
+void append_result_row(std::string& out, const flowmodel::Inputs& in, const flowmodel::Result& r);
+std::string result_row(const flowmodel::Inputs& in, const flowmodel::Result& r);
+
+// One JSON object on one line (no line end); non-finite numbers are null.
+void append_result_json(std::string& out, const flowmodel::Inputs& in, const flowmodel::Result& r);
+
+// A JSON string literal.
+std::string json_string(const std::string& s);
+
+}  // namespace pipeflow_cli
+
+#endif

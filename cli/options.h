@@ -1,0 +1,46 @@
+// Command-line pieces shared by the verbs: option splitting, the eleven
+// input options built from the library's input table, counts, and the
+// usage lines of the inputs.
+#ifndef PIPEFLOW_CLI_OPTIONS_H
+#define PIPEFLOW_CLI_OPTIONS_H
+
+#include <string>
+
+#include "flowmodel/flowmodel.hpp"
+
+namespace pipeflow_cli {
+
+// Walks the arguments of one verb (argv[2] on). An argument that is not an
+// option, or an option without a value, is reported through `error`.
+class ArgWalker {
+public:
+    ArgWalker(int argc, char** argv, int first) : argc_(argc), argv_(argv), i_(first) {}
+    bool done() const { return i_ >= argc_; }
+    // The next argument where an option name may stand, without advancing.
+    std::string peek() const { return argv_[i_]; }
+    void skip() { ++i_; }
+    // True for -h and --help in an option position.
+    bool is_help() const;
+    // Reads "--name=value" or "--name value"; false with `error` set when
+    // the argument is no option or has no value.
+    bool option(std::string& name, std::string& value, std::string& error);
+
+private:
+    int argc_;
+    char** argv_;
+    int i_;
+};
+
+// Sets the input called `name` from `value`. Returns false when `name` is
+// no input; otherwise true, with `error` set when the value is no number.
+bool set_input(flowmodel::Inputs& in, const std::string& name, const std::string& value, std::string& error);
+
+// A whole number in [lo, hi].
+bool parse_count(const std::string& text, long lo, long hi, long& out);
+
+// "  --usl    superficial liquid velocity, m/s  (default 0.1)\n" for each input.
+std::string input_usage();
+
+}  // namespace pipeflow_cli
+
+#endif

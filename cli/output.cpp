@@ -1,0 +1,124 @@
+// Checked output through a temporary file beside the final one.
+#include "output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace pipeflow_cli {
+
+namespace {
+
+std::string describe(const std::string& path) { return path == "-" ? "standard output" : "'" + path + "'"; }
+
+}  // namespace
+
+Output::~Output() {
+    if (own_ && fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+bool Output::open(const std::string& path, std::string& error) {
+    path_ = path;
+    if (path == "-") {
+        fd_ = STDOUT_FILENO;
+        return true;
+    }
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        error = "cannot write '" + path + "': it is a directory";
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A device or a pipe: written in place, as it is.
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) {
+            error = "cannot write '" + path + "': " + std::strerror(errno);
+            return false;
+        }
+        own_ = true;
+        return true;
+    }
+    // A regular file: a temporary one in the same directory, renamed at the end.
+    const size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string pattern = dir + "." + base + ".tmp-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) {
+        error = "cannot write '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    own_ = true;
+    temp_ = name.data();
+    // The permissions a new file would get (or the existing file's).
+    mode_t mode = 0666;
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd_, mode);
+    return true;
+}
+
+bool Output::write(const std::string& data) {
+    if (failed()) return false;
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error_ = "error writing " + describe(path_) + ": " + std::strerror(n < 0 ? errno : EIO);
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool Output::commit() {
+    if (failed()) return false;
+    if (own_) {
+        if (!temp_.empty() && ::fsync(fd_) != 0 && errno != EINVAL) {
+            error_ = "error writing " + describe(path_) + ": " + std::strerror(errno);
+            return false;
+        }
+        const int rc = ::close(fd_);
+        own_ = false;
+        fd_ = -1;
+        if (rc != 0) {
+            error_ = "error writing " + describe(path_) + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    if (!temp_.empty()) {
+        if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+            error_ = "cannot move the output into place at '" + path_ + "': " + std::strerror(errno);
+            return false;
+        }
+        temp_.clear();
+    }
+    return true;
+}
+
+bool same_file(const std::string& input, const std::string& output) {
+    struct stat a {}, b {};
+    const int ra = input == "-" ? ::fstat(STDIN_FILENO, &a) : ::stat(input.c_str(), &a);
+    const int rb = output == "-" ? ::fstat(STDOUT_FILENO, &b) : ::stat(output.c_str(), &b);
+    return ra == 0 && rb == 0 && S_ISREG(a.st_mode) && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace pipeflow_cli

@@ -1,0 +1,132 @@
+// The CSV record reader: a byte-at-a-time state machine over a block buffer.
+#include "flowmodel/io/csv.hpp"
+
+#include <istream>
+
+namespace flowmodel::io {
+
+std::string& CsvRecord::open_field() {
+    if (count_ == fields_.size()) fields_.emplace_back();
+    std::string& f = fields_[count_++];
+    f.clear();
+    return f;
+}
+
+CsvReader::CsvReader(std::istream& in, std::size_t max_record)
+    : in_(in), max_record_(max_record), buf_(std::size_t(1) << 16) {}
+
+int CsvReader::get() {
+    if (pos_ == end_) {
+        if (!fatal_.empty() || !in_) return -1;
+        in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+        end_ = static_cast<std::size_t>(in_.gcount());
+        pos_ = 0;
+        if (in_.bad()) {
+            fatal_ = "read error";
+            return -1;
+        }
+        if (end_ == 0) return -1;
+    }
+    return static_cast<unsigned char>(buf_[pos_++]);
+}
+
+bool CsvReader::next(CsvRecord& rec) {
+    if (!started_) {
+        started_ = true;
+        // A UTF-8 byte-order mark, as some spreadsheets write it.
+        if (get() >= 0) {
+            --pos_;
+            if (end_ - pos_ >= 3 && buf_[pos_] == '\xEF' && buf_[pos_ + 1] == '\xBB' && buf_[pos_ + 2] == '\xBF') pos_ += 3;
+        }
+    }
+    for (;;) {
+        rec.count_ = 0;
+        rec.error.clear();
+        rec.line = line_;
+        std::size_t bytes = 0;     // bytes of this record so far
+        bool too_long = false;     // stop storing; scan on to the record's end
+        enum { Start, Plain, Quoted, AfterQuote } state = Start;
+        std::string* field = &rec.open_field();
+        int c = get();
+        if (c < 0) return false;
+        for (;; c = get()) {
+            if (c == 0) {
+                fatal_ = "a NUL byte at line " + std::to_string(line_) + ": not a text file";
+                return false;
+            }
+            if (c < 0) {
+                if (!fatal_.empty()) return false;
+                if (state == Quoted && rec.error.empty()) rec.error = "unterminated quoted field";
+                break;
+            }
+            if (c == '\n') ++line_;
+            if (!too_long && (++bytes > max_record_ || (c == ',' && rec.count_ == kMaxFields))) {
+                too_long = true;
+                rec.error = bytes > max_record_ ? "record longer than " + std::to_string(max_record_) + " bytes"
+                                                : "record with more than " + std::to_string(kMaxFields) + " fields";
+                rec.count_ = 1;
+                rec.fields_[0].clear();
+                rec.fields_[0].shrink_to_fit();
+                field = &rec.fields_[0];
+            }
+            if (state == Quoted) {
+                if (c == '"') {
+                    state = AfterQuote;  // a closing quote, or the first of a doubled one
+                } else if (!too_long) {
+                    field->push_back(static_cast<char>(c));
+                }
+                continue;
+            }
+            if (state == AfterQuote && c == '"') {
+                if (!too_long) field->push_back('"');
+                state = Quoted;
+                continue;
+            }
+            if (c == '\n') break;
+            if (c == ',') {
+                if (!too_long) field = &rec.open_field();
+                state = Start;
+                continue;
+            }
+            if (state == AfterQuote) {
+                if (c != ' ' && c != '\t' && c != '\r' && rec.error.empty()) rec.error = "text after a closing quote";
+                continue;
+            }
+            if (c == '"' && state == Start) {
+                // Blanks before an opening quote are tolerated.
+                if (!too_long) field->clear();
+                state = Quoted;
+                continue;
+            }
+            if (state == Start && c != ' ' && c != '\t') state = Plain;
+            if (!too_long) field->push_back(static_cast<char>(c));
+        }
+        if (!too_long) {
+            // A CR before the line feed belongs to the line end, not to the field.
+            std::string& last = rec.fields_[rec.count_ - 1];
+            if (state != AfterQuote && !last.empty() && last.back() == '\r') last.pop_back();
+        }
+        // A blank line is no record.
+        if (rec.count_ == 1 && rec.error.empty() && state != AfterQuote &&
+            rec.fields_[0].find_first_not_of(" \t\r") == std::string::npos) {
+            if (c < 0) return false;
+            continue;
+        }
+        return true;
+    }
+}
+
+std::string csv_quote(std::string_view s) {
+    const bool needs = s.find_first_of(",\"\r\n") != std::string_view::npos ||
+                       (!s.empty() && (s.front() == ' ' || s.back() == ' '));
+    if (!needs) return std::string(s);
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+}  // namespace flowmodel::io
