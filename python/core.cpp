@@ -1,42 +1,59 @@
-// The Python module `flowmodel`: the C++ API for one case (evaluate) and for
-// numpy arrays of cases with numpy broadcasting (evaluate_many), the latter
-// evaluated on all cores with the GIL released. Inputs not given take the
-// built-in default case, as with `pipeflow eval`.
+// flowmodel._core: the compiled part of the Python package over the C++ API.
+// evaluate for one case, evaluate_many for numpy arrays of cases with numpy
+// broadcasting, evaluated by the library's parallel loop with the GIL
+// released, in blocks between which Ctrl-C is seen. Inputs not given take the
+// library's default case. The package's __init__.py adds the DataFrame and
+// Dask faces on top.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <exception>
-#include <map>
 #include <string>
-#include <thread>
+#include <unordered_map>
 #include <vector>
 
-#include "cases.h"
 #include "flowmodel/flowmodel.hpp"
+#include "pipeflow.h"
 
 namespace py = pybind11;
 using namespace pybind11::literals;
 using flowmodel::Inputs;
+using flowmodel::kInputCount;
+using flowmodel::kInputFields;
 using flowmodel::Result;
 
 namespace {
 
-const char* const kNames[11] = {"usl", "usg", "rol", "rog", "visl", "visg", "rough", "sigma", "diam", "angle", "pres"};
-
-double Inputs::*const kFields[11] = {&Inputs::usl,   &Inputs::usg,   &Inputs::rol,  &Inputs::rog,
-                                     &Inputs::visl,  &Inputs::visg,  &Inputs::rough, &Inputs::sigma,
-                                     &Inputs::diam,  &Inputs::angle, &Inputs::pres};
-
 // Regime name of a result; "none" when the status gives no regime (2 and 3).
 const char* regime_label(const Result& r) { return r.has_regime() ? flowmodel::regime_name(r.regime) : "none"; }
 
-Result evaluate_one(double usl, double usg, double rol, double rog, double visl, double visg, double rough,
-                    double sigma, double diam, double angle, double pres) {
-    const Inputs in{usl, usg, rol, rog, visl, visg, rough, sigma, diam, angle, pres};
-    return flowmodel::evaluate(in);
+// One input as a float64 array. Real numbers only: complex values would
+// lose their imaginary part, a masked array its mask, a date or a duration
+// would be read as a count of its units; each is a TypeError, as are arrays
+// of anything that is not a number.
+py::array_t<double> real_array(const py::object& value, const char* name) {
+    py::module_ np = py::module_::import("numpy");
+    if (py::isinstance(value, np.attr("ma").attr("MaskedArray"))) {
+        throw py::type_error(std::string(name) + ": masked arrays are not accepted; fill or compress them first");
+    }
+    py::array a = np.attr("asarray")(value);
+    const char kind = a.dtype().kind();
+    if (kind == 'O') {
+        try {
+            a = np.attr("asarray")(value, "dtype"_a = np.attr("float64"));
+        } catch (py::error_already_set&) {
+            throw py::type_error(std::string(name) + ": expected real numbers, got objects that are not numbers");
+        }
+    } else if (kind != 'f' && kind != 'i' && kind != 'u' && kind != 'b') {
+        const std::string what = kind == 'c'   ? "complex numbers"
+                                 : kind == 'M' ? "dates"
+                                 : kind == 'm' ? "durations (timedelta)"
+                                 : kind == 'U' || kind == 'S' ? "text"
+                                               : "values of dtype " + py::str(a.dtype()).cast<std::string>();
+        throw py::type_error(std::string(name) + ": expected real numbers, got " + what);
+    }
+    return np.attr("asarray")(a, "dtype"_a = np.attr("float64")).cast<py::array_t<double>>();
 }
 
 // One broadcast input: base pointer and byte strides over the common shape.
@@ -45,28 +62,54 @@ struct Strided {
     std::vector<py::ssize_t> strides;
 };
 
+// Messages of failed rows: one Python string per distinct text as long as
+// the texts repeat (the fixed warnings and errors); past a bound on the
+// distinct texts remembered, a new text is stored without looking it up. So
+// memory follows the rows that failed, and rows that did not fail cost one
+// index each.
+class MessageTable {
+public:
+    int32_t index_of(const std::string& text) {
+        if (text.empty()) return 0;
+        if (seen_.size() < kRemember) {
+            auto it = seen_.find(text);
+            if (it != seen_.end()) return it->second;
+            seen_.emplace(text, static_cast<int32_t>(table_.size()));
+        }
+        table_.append(text);
+        return static_cast<int32_t>(table_.size() - 1);
+    }
+    py::list& table() { return table_; }
+    MessageTable() { table_.append(""); }
+
+private:
+    static constexpr size_t kRemember = 1024;
+    std::unordered_map<std::string, int32_t> seen_;
+    py::list table_;
+};
+
 py::dict evaluate_many(const std::vector<py::object>& args, int jobs) {
     if (jobs < 0 || jobs > 1024) throw py::value_error("jobs takes 0 (all cores) to 1024");
     py::module_ np = py::module_::import("numpy");
     // numpy does the broadcasting: views of the common shape, zero strides where repeated.
-    py::tuple converted(11);
-    for (int a = 0; a < 11; ++a) converted[a] = np.attr("asarray")(args[a], "dtype"_a = np.attr("float64"));
+    py::tuple converted(kInputCount);
+    for (size_t a = 0; a < kInputCount; ++a) converted[a] = real_array(args[a], kInputFields[a].name);
     py::list views = np.attr("broadcast_arrays")(*converted);
     std::vector<py::array_t<double>> arrays;
-    for (int a = 0; a < 11; ++a) arrays.push_back(views[a].cast<py::array_t<double>>());
+    for (size_t a = 0; a < kInputCount; ++a) arrays.push_back(views[a].cast<py::array_t<double>>());
     const std::vector<py::ssize_t> shape(arrays[0].shape(), arrays[0].shape() + arrays[0].ndim());
     const size_t ndim = shape.size();
     size_t n = 1;
     for (py::ssize_t s : shape) n *= static_cast<size_t>(s);
-    std::vector<Strided> in(11);
-    for (int a = 0; a < 11; ++a) {
+    std::vector<Strided> in(kInputCount);
+    for (size_t a = 0; a < kInputCount; ++a) {
         in[a].data = reinterpret_cast<const char*>(arrays[a].data());
         in[a].strides.assign(arrays[a].strides(), arrays[a].strides() + ndim);
     }
 
     py::array_t<double> holdup(shape), dpt(shape), dpf(shape), dpg(shape), dpa(shape);
-    py::array_t<int32_t> id(shape), iterations(shape), status(shape);
-    py::array_t<int32_t> label_index(shape);
+    py::array_t<int32_t> id(shape), iterations(shape), status(shape), label_index(shape), message_index(shape);
+    py::array_t<bool> invalid(shape);
     double* const o_hol = holdup.mutable_data();
     double* const o_dpt = dpt.mutable_data();
     double* const o_dpf = dpf.mutable_data();
@@ -76,87 +119,61 @@ py::dict evaluate_many(const std::vector<py::object>& args, int jobs) {
     int32_t* const o_iter = iterations.mutable_data();
     int32_t* const o_status = status.mutable_data();
     int32_t* const o_label = label_index.mutable_data();
-    std::vector<std::string> messages(n);  // empty for most cases
+    int32_t* const o_msg = message_index.mutable_data();
+    bool* const o_invalid = invalid.mutable_data();
+    MessageTable messages;
 
-    unsigned threads = jobs > 0 ? static_cast<unsigned>(jobs) : std::max(1u, std::thread::hardware_concurrency());
-    const size_t chunk = 256;  // cases per claim: small enough to balance uneven costs
-    threads = static_cast<unsigned>(std::min<size_t>(threads, (n + chunk - 1) / chunk));
-    std::atomic<size_t> next{0};
-    std::exception_ptr failure;
-    std::atomic<bool> failed{false};
-    auto work = [&]() {
-        try {
-            std::vector<py::ssize_t> idx(ndim);
-            for (;;) {
-                const size_t begin = next.fetch_add(chunk);
-                if (begin >= n || failed.load()) return;
-                const size_t end = std::min(n, begin + chunk);
-                // Multi-index of the first case of the chunk (C order), then step it.
-                size_t rest = begin;
-                for (size_t d = ndim; d-- > 0;) {
-                    idx[d] = static_cast<py::ssize_t>(rest % static_cast<size_t>(shape[d]));
-                    rest /= static_cast<size_t>(shape[d]);
-                }
-                for (size_t k = begin; k < end; ++k) {
-                    Inputs c;
-                    for (int a = 0; a < 11; ++a) {
-                        py::ssize_t off = 0;
-                        for (size_t d = 0; d < ndim; ++d) off += idx[d] * in[a].strides[d];
-                        c.*kFields[a] = *reinterpret_cast<const double*>(in[a].data + off);
-                    }
-                    const Result r = flowmodel::evaluate(c);
-                    o_hol[k] = r.holdup;
-                    o_dpt[k] = r.dpt;
-                    o_dpf[k] = r.dpf;
-                    o_dpg[k] = r.dpg;
-                    o_dpa[k] = r.dpa;
-                    o_id[k] = static_cast<int32_t>(r.regime);
-                    o_iter[k] = r.iterations;
-                    o_status[k] = static_cast<int32_t>(r.status);
-                    o_label[k] = r.has_regime() ? static_cast<int32_t>(r.regime) : 5;
-                    if (!r.message.empty()) messages[k] = r.message;
-                    for (size_t d = ndim; d-- > 0;) {
-                        if (++idx[d] < shape[d]) break;
-                        idx[d] = 0;
-                    }
-                }
+    // Blocks of about a quarter of a second on two cores: Ctrl-C is answered
+    // between blocks, and the inputs and results of one block are all that is
+    // held besides the output arrays.
+    const size_t block = size_t(1) << 15;
+    std::vector<Inputs> cases;
+    std::vector<Result> results;
+    std::vector<py::ssize_t> idx(ndim, 0);  // multi-index of the next case (C order)
+    for (size_t begin = 0; begin < n; begin += block) {
+        const size_t m = std::min(block, n - begin);
+        cases.resize(m);
+        results.resize(m);
+        for (size_t k = 0; k < m; ++k) {
+            for (size_t a = 0; a < kInputCount; ++a) {
+                py::ssize_t off = 0;
+                for (size_t d = 0; d < ndim; ++d) off += idx[d] * in[a].strides[d];
+                cases[k].*kInputFields[a].member = *reinterpret_cast<const double*>(in[a].data + off);
             }
-        } catch (...) {
-            if (!failed.exchange(true)) failure = std::current_exception();
+            for (size_t d = ndim; d-- > 0;) {
+                if (++idx[d] < shape[d]) break;
+                idx[d] = 0;
+            }
         }
-    };
-    {
-        py::gil_scoped_release nogil;
-        std::vector<std::thread> pool;
-        for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-        work();
-        for (std::thread& th : pool) th.join();
+        {
+            py::gil_scoped_release nogil;
+            flowmodel::evaluate_many(cases.data(), results.data(), m, static_cast<unsigned>(jobs));
+        }
+        for (size_t k = 0; k < m; ++k) {
+            const Result& r = results[k];
+            const size_t o = begin + k;
+            o_hol[o] = r.holdup;
+            o_dpt[o] = r.dpt;
+            o_dpf[o] = r.dpf;
+            o_dpg[o] = r.dpg;
+            o_dpa[o] = r.dpa;
+            o_id[o] = static_cast<int32_t>(r.regime);
+            o_iter[o] = r.iterations;
+            o_status[o] = static_cast<int32_t>(r.status);
+            o_label[o] = r.has_regime() ? static_cast<int32_t>(r.regime) : 5;
+            o_msg[o] = messages.index_of(r.message);
+            o_invalid[o] = r.separated_invalid();
+        }
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
     }
-    if (failure) std::rethrow_exception(failure);
 
     // Text columns as object arrays that share their strings: a table indexed by numpy.
     py::list names;
     for (int r = 0; r < 5; ++r) names.append(flowmodel::regime_name(static_cast<flowmodel::Regime>(r)));
     names.append("none");
     py::object take = np.attr("take");
-    py::object regime = take(np.attr("array")(names, "dtype"_a = "object"), label_index);
-    std::map<std::string, int32_t> distinct{{std::string(), 0}};
-    py::array_t<int32_t> message_index(shape);
-    int32_t* const o_msg = message_index.mutable_data();
-    py::list table;
-    table.append("");
-    for (size_t k = 0; k < n; ++k) {
-        auto it = distinct.find(messages[k]);
-        if (it == distinct.end()) {
-            it = distinct.emplace(messages[k], static_cast<int32_t>(table.size())).first;
-            table.append(messages[k]);
-        }
-        o_msg[k] = it->second;
-    }
-    py::object message = take(np.attr("array")(table, "dtype"_a = "object"), message_index);
-
     py::dict out;
-    out["regime"] = regime;
+    out["regime"] = take(np.attr("array")(names, "dtype"_a = "object"), label_index);
     out["id"] = id;
     out["holdup"] = holdup;
     out["dpt"] = dpt;
@@ -165,23 +182,56 @@ py::dict evaluate_many(const std::vector<py::object>& args, int jobs) {
     out["dpa"] = dpa;
     out["iterations"] = iterations;
     out["status"] = status;
-    out["message"] = message;
+    out["message"] = take(np.attr("array")(messages.table(), "dtype"_a = "object"), message_index);
+    out["separated_invalid"] = invalid;
     return out;
+}
+
+Result evaluate_one(const std::vector<py::object>& args) {
+    Inputs in;
+    for (size_t a = 0; a < kInputCount; ++a) {
+        const py::array_t<double> v = real_array(args[a], kInputFields[a].name);
+        if (v.ndim() != 0) {
+            throw py::type_error(std::string(kInputFields[a].name) +
+                                 ": evaluate takes one number per input; use evaluate_many for arrays");
+        }
+        in.*kInputFields[a].member = *v.data();
+    }
+    return flowmodel::evaluate(in);
+}
+
+py::tuple result_state(const Result& r) {
+    return py::make_tuple(r.version, static_cast<int>(r.regime), r.holdup, r.dpt, r.dpf, r.dpg, r.dpa, r.iterations,
+                          static_cast<int>(r.status), r.message);
+}
+
+Result result_from_state(const py::tuple& t) {
+    if (t.size() != 10) throw std::runtime_error("flowmodel.Result: bad pickled state");
+    Result r;
+    r.version = t[0].cast<double>();
+    r.regime = static_cast<flowmodel::Regime>(t[1].cast<int>());
+    r.holdup = t[2].cast<double>();
+    r.dpt = t[3].cast<double>();
+    r.dpf = t[4].cast<double>();
+    r.dpg = t[5].cast<double>();
+    r.dpa = t[6].cast<double>();
+    r.iterations = t[7].cast<int>();
+    r.status = static_cast<flowmodel::Status>(t[8].cast<int>());
+    r.message = t[9].cast<std::string>();
+    return r;
 }
 
 }  // namespace
 
-PYBIND11_MODULE(flowmodel, m) {
-    m.doc() =
-        "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
-        "liquid holdup and pressure gradient. SI units; inputs not given take the\n"
-        "built-in default case (air-water at 1 atm in a horizontal 5 cm smooth pipe,\n"
-        "see defaults()). Bad inputs are results with status 2 and a message, not errors.";
-    m.attr("__version__") = FLOWMODEL_PACKAGE_VERSION;
-    m.attr("MODEL_VERSION") = 1.06;
+PYBIND11_MODULE(_core, m) {
+    m.doc() = "Compiled core of the flowmodel package (see flowmodel.__doc__).";
+    m.attr("MODEL_VERSION") = PIPEFLOW_VERSION;
     py::tuple regimes(5);
     for (int r = 0; r < 5; ++r) regimes[r] = flowmodel::regime_name(static_cast<flowmodel::Regime>(r));
     m.attr("REGIMES") = regimes;
+    py::list names;
+    for (const flowmodel::InputField& f : kInputFields) names.append(f.name);
+    m.attr("INPUTS") = py::tuple(names);
 
     py::class_<Result>(m, "Result", "Result of one case.")
         .def_property_readonly("regime", [](const Result& r) { return regime_label(r); },
@@ -197,25 +247,43 @@ PYBIND11_MODULE(flowmodel, m) {
         .def_property_readonly("status", [](const Result& r) { return static_cast<int>(r.status); },
                                "0 ok, 1 liquid density corrected, 2 improper input, 3 no regime")
         .def_property_readonly("status_name", [](const Result& r) { return flowmodel::status_name(r.status); })
+        .def_property_readonly("separated_invalid", &Result::separated_invalid,
+                               "True when a separated regime (0-2) comes from a separated solution the model "
+                               "marks invalid (iterations 99): do not trust these numbers")
         .def_readonly("message", &Result::message, "model message, '' on a normal end")
         .def_readonly("version", &Result::version, "model version")
+        .def(py::pickle(&result_state, &result_from_state))
+        .def("__eq__", [](const Result& a, const Result& b) { return result_state(a).equal(result_state(b)); })
         .def("__repr__", [](const Result& r) {
             return "<flowmodel.Result regime='" + std::string(regime_label(r)) + "' holdup=" +
                    py::repr(py::float_(r.holdup)).cast<std::string>() +
                    " dpt=" + py::repr(py::float_(r.dpt)).cast<std::string>() +
-                   " status=" + std::to_string(static_cast<int>(r.status)) + ">";
+                   " status=" + std::to_string(static_cast<int>(r.status)) +
+                   (r.separated_invalid() ? " separated_invalid=True" : "") + ">";
         });
 
-    const Inputs d = pipeflow_cli::default_inputs();
-    m.def("defaults", [d]() {
+    m.def("defaults", []() {
+        const Inputs d = flowmodel::default_inputs();
         py::dict out;
-        for (int a = 0; a < 11; ++a) out[kNames[a]] = d.*kFields[a];
+        for (const flowmodel::InputField& f : kInputFields) out[f.name] = d.*f.member;
         return out;
     }, "The built-in default case: the value each input takes when it is not given.");
 
-    m.def("evaluate", &evaluate_one, py::kw_only(), "usl"_a = d.usl, "usg"_a = d.usg, "rol"_a = d.rol,
-          "rog"_a = d.rog, "visl"_a = d.visl, "visg"_a = d.visg, "rough"_a = d.rough, "sigma"_a = d.sigma,
-          "diam"_a = d.diam, "angle"_a = d.angle, "pres"_a = d.pres,
+    m.def("units", []() {
+        py::dict out;
+        for (const flowmodel::InputField& f : kInputFields) out[f.name] = py::make_tuple(f.unit, f.meaning);
+        return out;
+    }, "Unit and meaning of each input: {name: (unit, meaning)}.");
+
+    // Keyword arguments from the input table, each defaulting to the default case.
+    const Inputs d = flowmodel::default_inputs();
+    auto kw = [&d](size_t a) { return py::arg(kInputFields[a].name) = d.*kInputFields[a].member; };
+    m.def("evaluate",
+          [](py::object usl, py::object usg, py::object rol, py::object rog, py::object visl, py::object visg,
+             py::object rough, py::object sigma, py::object diam, py::object angle, py::object pres) {
+              return evaluate_one({usl, usg, rol, rog, visl, visg, rough, sigma, diam, angle, pres});
+          },
+          py::kw_only(), kw(0), kw(1), kw(2), kw(3), kw(4), kw(5), kw(6), kw(7), kw(8), kw(9), kw(10),
           "Evaluates one case (keyword arguments, SI units) and returns a Result.\n"
           "usl, usg superficial velocities m/s; rol, rog densities kg/m3; visl, visg\n"
           "viscosities Pa s; rough roughness m; sigma surface tension N/m; diam m;\n"
@@ -226,12 +294,12 @@ PYBIND11_MODULE(flowmodel, m) {
              py::object rough, py::object sigma, py::object diam, py::object angle, py::object pres, int jobs) {
               return evaluate_many({usl, usg, rol, rog, visl, visg, rough, sigma, diam, angle, pres}, jobs);
           },
-          py::kw_only(), "usl"_a = d.usl, "usg"_a = d.usg, "rol"_a = d.rol, "rog"_a = d.rog, "visl"_a = d.visl,
-          "visg"_a = d.visg, "rough"_a = d.rough, "sigma"_a = d.sigma, "diam"_a = d.diam, "angle"_a = d.angle,
-          "pres"_a = d.pres, "jobs"_a = 0,
+          py::kw_only(), kw(0), kw(1), kw(2), kw(3), kw(4), kw(5), kw(6), kw(7), kw(8), kw(9), kw(10),
+          "jobs"_a = 0,
           "Evaluates arrays of cases. Each input is a number or an array; they are\n"
           "broadcast together as numpy does. Returns a dict of arrays of the common\n"
           "shape: regime (names, 'none' for status 2 and 3), id, holdup, dpt, dpf, dpg,\n"
-          "dpa, iterations, status, message. Runs on `jobs` threads (0: all cores)\n"
-          "with the GIL released; the results do not depend on `jobs`.");
+          "dpa, iterations, status, message, separated_invalid. Runs on `jobs` threads\n"
+          "(0: all cores) with the GIL released; the results do not depend on `jobs`.\n"
+          "Messages are shared per distinct text; rows without one share ''.");
 }

@@ -41,7 +41,7 @@ def test_scalar_equals_the_command(case):
     c = pipeflow_eval(case)
     assert (r.regime, r.id, r.iterations, r.status, r.message) == (c["regime"], c["id"], c["iter"], c["ierr"],
                                                                    c["msg"])
-    # %.17g in the JSON reads back to the same doubles.
+    # The JSON's shortest round-trip numbers read back to the same doubles.
     assert (r.holdup, r.dpt, r.dpf, r.dpg, r.dpa) == (c["hol"], c["dpt"], c["dpf"], c["dpg"], c["dpa"])
     assert r.version == c["vers"]
 
@@ -120,8 +120,8 @@ def test_bad_input_is_status_2_with_the_message_not_an_exception():
 def test_arguments_that_are_not_numbers_or_do_not_broadcast_raise():
     with pytest.raises(ValueError):
         flowmodel.evaluate_many(usl=np.zeros(3), usg=np.zeros(4))
-    with pytest.raises(ValueError):
-        flowmodel.evaluate_many(usl=["a"])
+    with pytest.raises(TypeError):
+        flowmodel.evaluate_many(usl=["a"])  # text is no number
     for jobs in (-1, 1025):
         with pytest.raises(ValueError):
             flowmodel.evaluate_many(jobs=jobs)

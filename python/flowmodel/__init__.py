@@ -1,0 +1,114 @@
+"""Steady two-phase gas-liquid flow at one point of a straight pipe: flow
+regime, liquid holdup and pressure gradient (frictional, gravitational,
+accelerational), from eleven inputs in SI units.
+
+    evaluate(**inputs)          one case -> Result
+    evaluate_many(**inputs)     numpy arrays, broadcast, all cores -> dict of arrays
+    evaluate_frame(df)          a pandas DataFrame of cases -> DataFrame of inputs and results
+    evaluate_dask(**inputs)     dask arrays -> dict of lazy dask arrays, on any scheduler
+
+Inputs not given take the built-in default case (defaults(): air-water at
+1 atm in a horizontal 5 cm smooth pipe); units() lists each input's unit.
+Bad values are results with status 2 and a message, never exceptions;
+inputs that are not real numbers, or do not broadcast, raise.
+"""
+import difflib
+
+from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
+from ._version import __version__
+
+__all__ = ["INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
+           "evaluate_frame", "evaluate_dask", "units", "__version__"]
+
+# The keys of evaluate_many's result, in its order, with their dtypes.
+RESULT_FIELDS = (("regime", "O"), ("id", "i4"), ("holdup", "f8"), ("dpt", "f8"), ("dpf", "f8"),
+                 ("dpg", "f8"), ("dpa", "f8"), ("iterations", "i4"), ("status", "i4"), ("message", "O"),
+                 ("separated_invalid", "?"))
+
+
+def _check_inputs(names, given, where):
+    """Refuses names that look like a misspelt input; returns those that are inputs."""
+    inputs = []
+    for name in names:
+        if name in INPUTS:
+            if name in given:
+                raise ValueError(f"{where}: input '{name}' is given both as a column and as a keyword argument")
+            inputs.append(name)
+            continue
+        close = difflib.get_close_matches(str(name).lower(), INPUTS, n=1, cutoff=0.75)
+        if close:
+            raise ValueError(f"{where}: column '{name}' is not an input; did you mean '{close[0]}'? "
+                             f"(inputs: {', '.join(INPUTS)})")
+    return inputs
+
+
+def evaluate_frame(df, jobs=0, **inputs):
+    """Evaluates every row of a pandas DataFrame whose columns name inputs (any
+    subset; the other inputs take keyword arguments or the defaults; columns
+    that are not inputs are ignored unless they look like a misspelt input,
+    which is an error). Returns a DataFrame with the same index: the eleven
+    inputs, then the results of evaluate_many, in row order."""
+    try:
+        import pandas as pd
+    except ImportError as e:
+        raise ImportError("evaluate_frame needs pandas (Debian package python3-pandas)") from e
+    if not isinstance(df, pd.DataFrame):
+        raise TypeError("evaluate_frame takes a pandas DataFrame")
+    unknown = [k for k in inputs if k not in INPUTS]
+    if unknown:
+        raise TypeError(f"evaluate_frame: unknown input '{unknown[0]}'")
+    columns = _check_inputs(list(df.columns), inputs, "evaluate_frame")
+    args = dict(inputs)
+    for name in columns:
+        args[name] = df[name].to_numpy()
+    import numpy as np
+    n = len(df)
+    args = {k: np.broadcast_to(np.asarray(v), (n,)) if np.ndim(v) == 0 else v for k, v in args.items()}
+    out = evaluate_many(jobs=jobs, **args)
+    full = {**defaults(), **args}
+    data = {name: np.broadcast_to(np.asarray(full[name], dtype="float64"), (n,)) for name in INPUTS}
+    data.update({key: out[key].reshape(n) for key, _ in RESULT_FIELDS})
+    return pd.DataFrame(data, index=df.index)
+
+
+def _evaluate_block(*blocks, jobs):
+    """One dask block: the results as one structured array."""
+    import numpy as np
+    out = evaluate_many(jobs=jobs, **dict(zip(INPUTS, blocks)))
+    rec = np.empty(out["dpt"].shape, dtype=list(RESULT_FIELDS))
+    for key, _ in RESULT_FIELDS:
+        rec[key] = out[key]
+    return rec
+
+
+def evaluate_dask(jobs=1, **inputs):
+    """Like evaluate_many, for dask arrays: each input is a number, a numpy
+    array or a dask array; they are broadcast together and their chunks
+    aligned as dask does. Returns a dict with evaluate_many's keys, each a lazy
+    dask array; computing them runs each chunk through the compiled code with
+    the GIL released on whatever scheduler or distributed.Client is active.
+    `jobs` threads per chunk (default 1: dask runs chunks in parallel)."""
+    try:
+        import dask.array as da
+    except ImportError as e:
+        raise ImportError("evaluate_dask needs dask (Debian packages python3-dask, python3-distributed)") from e
+    import numpy as np
+    unknown = [k for k in inputs if k not in INPUTS]
+    if unknown:
+        raise TypeError(f"evaluate_dask: unknown input '{unknown[0]}'")
+    full = {**defaults(), **inputs}
+    arrays = []
+    for name in INPUTS:
+        v = full[name]
+        if not isinstance(v, da.Array):
+            a = np.asarray(v)
+            if a.dtype.kind not in "fiub":
+                raise TypeError(f"{name}: expected real numbers, got values of dtype {a.dtype}")
+            v = da.from_array(a.astype("float64"), chunks=-1) if a.ndim else da.from_array(a.astype("float64"))
+        elif v.dtype.kind not in "fiub":
+            raise TypeError(f"{name}: expected real numbers, got a dask array of dtype {v.dtype}")
+        arrays.append(v)
+    arrays = da.broadcast_arrays(*arrays)
+    rec = da.map_blocks(_evaluate_block, *arrays, jobs=jobs, dtype=np.dtype(list(RESULT_FIELDS)),
+                        meta=np.empty((0,) * arrays[0].ndim, dtype=list(RESULT_FIELDS)))
+    return {key: rec[key] for key, _ in RESULT_FIELDS}

@@ -1,0 +1,143 @@
+"""The package's faces beyond evaluate and evaluate_many: non-real input,
+invalid separated solutions, pickling, interrupts, message memory,
+DataFrames and Dask."""
+import copy
+import math
+import os
+import pickle
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import flowmodel
+
+INVALID = dict(usl=0.00130174, usg=59.4412, angle=13.5)  # annular from an invalid separated solution
+
+
+@pytest.mark.parametrize("bad", [
+    np.array([0.1 + 1j]),
+    np.ma.masked_array([0.1, 0.2], mask=[0, 1]),
+    np.array([1, 2], dtype="timedelta64[s]"),
+    np.array(["2020-01-01"], dtype="datetime64[D]"),
+    np.array([object(), 1.0], dtype=object),
+    ["0.1"],
+])
+def test_non_real_input_is_a_type_error_in_every_face(bad):
+    with pytest.raises(TypeError):
+        flowmodel.evaluate_many(usl=bad)
+    scalar = bad[0] if not isinstance(bad, np.ma.MaskedArray) else bad
+    with pytest.raises(TypeError):
+        flowmodel.evaluate(usl=scalar)
+    # Object arrays of numbers are numbers.
+    assert flowmodel.evaluate_many(usl=np.array([0.1, 2], dtype=object))["status"].tolist() == [0, 0]
+
+
+def test_evaluate_takes_one_number_per_input():
+    with pytest.raises(TypeError):
+        flowmodel.evaluate(usl=[0.1, 0.2])
+    assert flowmodel.evaluate(usl=np.float32(0.25)).dpt == flowmodel.evaluate(usl=0.25).dpt
+
+
+def test_invalid_separated_solutions_are_marked():
+    r = flowmodel.evaluate(**INVALID)
+    assert r.iterations == 99 and r.status == 0 and r.regime == "annular"
+    assert r.separated_invalid
+    assert not flowmodel.evaluate().separated_invalid
+    out = flowmodel.evaluate_many(usl=[INVALID["usl"], 0.1], usg=[INVALID["usg"], 5.0], angle=[13.5, 0.0])
+    assert out["separated_invalid"].tolist() == [True, False]
+
+
+def test_results_pickle_and_copy():
+    for r in (flowmodel.evaluate(), flowmodel.evaluate(usl=-1.0), flowmodel.evaluate(**INVALID)):
+        for back in (pickle.loads(pickle.dumps(r)), copy.deepcopy(r), copy.copy(r)):
+            assert back == r
+            assert (back.regime, back.holdup, back.dpt, back.message, back.separated_invalid) == \
+                   (r.regime, r.holdup, r.dpt, r.message, r.separated_invalid)
+
+
+def test_failed_rows_share_their_messages():
+    # Equal texts are one string; distinct ones cost a string each.
+    out = flowmodel.evaluate_many(usl=np.full(50000, -1.0))
+    assert len({id(m) for m in out["message"]}) == 1
+    out = flowmodel.evaluate_many(usl=-np.arange(1.0, 3001.0))
+    assert len(set(out["message"])) == 3000
+
+
+def test_ctrl_c_stops_a_long_evaluation_within_a_second():
+    code = ("import numpy as np, flowmodel, sys\n"
+            "print('ready', flush=True)\n"
+            "try:\n"
+            "    flowmodel.evaluate_many(usl=np.logspace(-3, 1, 3_000_000), usg=5.0, jobs=1)\n"
+            "except KeyboardInterrupt:\n"
+            "    print('interrupted', flush=True); sys.exit(7)\n")
+    p = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, text=True, env=os.environ)
+    assert p.stdout.readline().strip() == "ready"
+    time.sleep(1.5)
+    sent = time.monotonic()
+    p.send_signal(signal.SIGINT)
+    rc = p.wait(timeout=30)
+    took = time.monotonic() - sent
+    assert rc == 7 and "interrupted" in p.stdout.read()
+    assert took < 1.5, took
+
+
+pd = pytest.importorskip("pandas")
+
+
+def test_frame_equals_evaluate_many_row_for_row():
+    rng = np.random.default_rng(3)
+    n = 400
+    df = pd.DataFrame({"usl": 10 ** rng.uniform(-3, 1, n), "usg": 10 ** rng.uniform(-2, 2, n),
+                       "angle": rng.uniform(-90, 90, n), "label": ["x"] * n}, index=np.arange(n)[::-1])
+    df.loc[df.index[5], "usl"] = -1.0  # a bad value: a status-2 row, no exception
+    got = flowmodel.evaluate_frame(df, rol=850.0)
+    want = flowmodel.evaluate_many(usl=df["usl"].to_numpy(), usg=df["usg"].to_numpy(),
+                                   angle=df["angle"].to_numpy(), rol=850.0)
+    assert list(got.index) == list(df.index)
+    assert list(got.columns[:11]) == list(flowmodel.INPUTS)
+    assert (got["rol"] == 850.0).all() and (got["diam"] == flowmodel.defaults()["diam"]).all()
+    for key in want:
+        assert np.array_equal(got[key].to_numpy(), want[key]), key
+    assert got["status"].iloc[5] == 2
+
+
+def test_frame_refuses_misspelt_and_doubly_given_inputs():
+    df = pd.DataFrame({"usl": [0.1], "usgg": [5.0]})
+    with pytest.raises(ValueError, match="usgg.*usg"):
+        flowmodel.evaluate_frame(df)
+    with pytest.raises(ValueError, match="both"):
+        flowmodel.evaluate_frame(pd.DataFrame({"usl": [0.1]}), usl=0.2)
+    with pytest.raises(TypeError):
+        flowmodel.evaluate_frame(pd.DataFrame({"usl": ["fast"]}))
+
+
+def test_without_pandas_the_package_still_imports_and_the_frame_names_the_package():
+    code = ("import sys; sys.modules['pandas'] = None\n"
+            "import flowmodel\n"
+            "try:\n    flowmodel.evaluate_frame(None)\n"
+            "except ImportError as e:\n    print(e)\n")
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, env=os.environ, check=True)
+    assert "python3-pandas" in out.stdout
+
+
+def test_dask_on_a_two_process_cluster_equals_evaluate_many_bit_for_bit():
+    da = pytest.importorskip("dask.array")
+    distributed = pytest.importorskip("distributed")
+    usl = np.logspace(-3, 1, 400)[:, None]
+    usg = np.logspace(-2, 2, 250)[None, :]  # 100,000 cases
+    want = flowmodel.evaluate_many(usl=usl, usg=usg, angle=5.0)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster):
+        lazy = flowmodel.evaluate_dask(usl=da.from_array(usl, chunks=(100, 1)),
+                                       usg=da.from_array(usg, chunks=(1, 125)), angle=5.0)
+        assert set(lazy) == set(want)
+        assert isinstance(lazy["dpt"], da.Array) and lazy["dpt"].shape == (400, 250)
+        got = dict(zip(lazy, da.compute(*lazy.values())))
+    for key in want:
+        assert got[key].dtype == want[key].dtype, key
+        assert np.array_equal(got[key], want[key]), key
