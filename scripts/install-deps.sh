@@ -7,6 +7,8 @@ packages=(cmake make g++ libgtest-dev libbenchmark-dev python3)  # model, comman
 if [ "${1:-all}" = all ]; then
   packages+=(
     librsvg2-bin pybind11-dev python3-dev python3-numpy python3-pytest  # regime-map render, Python module
+    python3-venv python3-pip python3-setuptools python3-wheel           # pip install of the Python package
+    python3-pandas python3-dask python3-distributed                     # evaluate_frame, evaluate_dask
     clang-14 libclang-rt-14-dev                                         # fuzz targets (libFuzzer)
     mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64  # Windows cross toolchain (launcher)
     wine64 icoutils file                               # run and inspect the launcher

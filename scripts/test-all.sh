@@ -12,6 +12,9 @@ cmake --preset default
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+echo "== A clone with nothing beside it builds and passes the native tests"
+bash scripts/test-standalone.sh
+
 echo "== Sanitizers and bounded fuzz runs"
 bash scripts/test-hardening.sh
 
