@@ -12,8 +12,11 @@ Usage: wine_tests.py <64-bit build dir> <32-bit build dir>
 Prints one PASS/FAIL line per case and ends with "wine-tests: N passed, M failed".
 """
 
+import csv
+import math
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -515,6 +518,101 @@ def frame_window_activation_returns_or_exits(ctx):
                 "calls from activation to the end")
 
 
+# ---- the flow model carried by the executable ------------------------------------------
+
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+MODEL_FLOATS = ("vers", "dpt", "hol", "dpf", "dpg", "dpa")
+MODEL_INTS = ("id", "iter", "ierr")
+MODEL_INPUTS = ("usl", "usg", "rol", "rog", "visl", "visg", "rough", "sigma", "diam", "angle", "pres")
+
+
+def bits(x):
+    return "%016x" % struct.unpack("<Q", struct.pack("<d", x))[0]
+
+
+def from_bits(text):
+    return struct.unpack("<d", struct.pack("<Q", int(text, 16)))[0]
+
+
+def close_enough(a, b):
+    if math.isnan(a) or math.isnan(b):
+        return math.isnan(a) and math.isnan(b)
+    if math.isinf(a) or math.isinf(b):
+        return a == b
+    return abs(a - b) <= max(1e-12, 1e-9 * max(abs(a), abs(b)))
+
+
+@test
+def model_in_the_executable_matches_the_native_build(ctx):
+    """The engine looks `pipeflow` up in the instance it is handed and evaluates every case
+    of the reference list; the results are compared with the native command's."""
+    cases_csv = os.path.join(REPO, "flowmodel", "tests", "data", "reference", "cases.csv")
+    native_exe = os.environ.get("PIPEFLOW_EXE", os.path.join(REPO, "build", "bin", "pipeflow"))
+    check(os.path.exists(native_exe), "native pipeflow command not built at %s" % native_exe)
+    native_out = subprocess.run([native_exe, "batch", "--input", cases_csv, "--jobs", "1"], check=True,
+                                capture_output=True, text=True).stdout
+    native = list(csv.DictReader(native_out.splitlines()))
+    cases = list(csv.DictReader(open(cases_csv, newline="")))
+    check_equal(len(native), len(cases), "native rows")
+    p = ctx.wine()
+    with open(os.path.join(p.records, "cases.txt"), "w") as f:
+        for row in cases:
+            f.write(" ".join(bits(float(row[k])) for k in MODEL_INPUTS) + "\n")
+    run = p.start(r"app-side\zenta.exe", env={"ZENTA_ENGINE_PROBES": "pipeflow",
+                                               "ZENTA_PIPEFLOW_CASES": r"C:\rec\cases.txt",
+                                               "ZENTA_PIPEFLOW_RESULTS": r"C:\rec\results.txt"})
+    check_equal(run.status, 0, "exit status")
+    check_equal([f["cases"] for f in run.engine_lines("pipeflow")], [str(len(cases))], "cases evaluated")
+    lines = open(os.path.join(p.records, "results.txt")).read().splitlines()
+    check_equal(len(lines), len(cases), "result lines")
+    equal, identical, differ = 0, 0, []
+    for k, (line, want) in enumerate(zip(lines, native)):
+        f = line.split("\t")
+        got = dict(zip(MODEL_FLOATS, (from_bits(x) for x in f[:6])))
+        got.update(zip(MODEL_INTS, f[6:9]))
+        msg = unescape(f[9]).rstrip(" ") if len(f) > 9 else ""
+        bad = [name for name in MODEL_FLOATS if not close_enough(got[name], float(want[name]))]
+        bad += [name for name in MODEL_INTS if got[name] != want[name]]
+        if msg != want["msg"]:
+            bad.append("msg")
+        if bad:
+            differ.append((k + 2, cases[k]["set"], bad, {n: (got[n], want[n]) for n in bad if n != "msg"},
+                           (msg, want["msg"]) if "msg" in bad else None))
+        else:
+            equal += 1
+            identical += all(bits(got[n]) == bits(float(want[n])) for n in MODEL_FLOATS)
+    print("  model in zenta.exe against the native build: %d/%d cases equal within 1e-9 (%.2f%%), "
+          "%d bit for bit" % (equal, len(cases), 100.0 * equal / len(cases), identical))
+    for row in differ:
+        print("  differs: line %d (%s): %s %s %s" % row)
+    # Messages, statuses and regimes are the model's own decisions: every one must agree;
+    # last-bit differences of the runtime's math functions may move a few numbers.
+    check(all("msg" not in r[2] and "ierr" not in r[2] for r in differ), "status or message differs")
+    check(equal >= 0.99 * len(cases), "fewer than 99%% of the cases agree (%d)" % equal)
+
+
+@test
+def math_error_in_the_model_reaches_the_host_handler(ctx):
+    """No accepted input makes the model's math fail, so a test-only probe of the test build
+    calls the model's wave-friction correlation with a negative amplitude: its pow meets a
+    domain error, the host's Zematherr judges it, and the model uses the replacement."""
+    p = ctx.wine()
+    p.register(ENGINE_DIR + r"\zentaeng.dll")
+    run = p.start(r"app\zenta-probe.exe", env={"ZENTA_ENGINE_PROBES": "model-math"})
+    check_equal(run.status, 0, "exit status")
+    result = run.engine_lines("model-math")
+    check_equal(len(result), 1, "model-math lines")
+    handled = [f for c, f in run.host if c == "Zematherr"]
+    check_equal(len(handled), 1, "Zematherr calls")
+    hook = handled[0]
+    check_equal(hook["name"], "pow", "function named to Zematherr")
+    check_equal(hook["type"], "1", "error type (_DOMAIN)")
+    check_equal(hook["module"], "zenta-probe.exe", "module name handed to Zematherr")
+    # fricwa = 0.01 * pow(1e4 * amp / dh, 0.314): the replacement of pow, times 0.01.
+    check_equal(float(hook["arg1"]), 1e4 * float(result[0]["amp"]) / float(result[0]["dh"]), "pow's base")
+    check_equal(float(result[0]["result"]), 0.01 * float(hook["new-retval"]), "the model's use of the replacement")
+
+
 # ---- the PE files ----------------------------------------------------------------------
 
 def tool(arch, name):
@@ -611,8 +709,8 @@ def host_is_imported_and_engine_is_delay_imported(ctx):
         check_equal(delay_imported_dll(arch, exe), "zentaeng.dll", "%s delay-imported DLL" % arch)
         check("LoadZENTAApplication" in output([tool(arch, "nm"), exe]),
               "%s: no delay-load thunk for LoadZENTAApplication" % arch)
-        # The product carries no test entry points.
-        check(not exported_names(headers), "%s zenta.exe exports %s" % (arch, exported_names(headers)))
+        # The product carries no test entry points: its one export is the flow model's entry.
+        check_equal(exported_names(headers), ["pipeflow"], "%s zenta.exe exports" % arch)
 
 
 @test

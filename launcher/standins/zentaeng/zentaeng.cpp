@@ -9,6 +9,11 @@
 //                          is appended to it so the two records share one order
 //   ZENTA_ENGINE_PROBES    comma list of probes exported by the test build of the
 //                          executable: alloc, math, prepend-again, activate
+//                          (also model-math), and pipeflow: the flow model's exported entry
+//                          looked up in the instance and run over ZENTA_PIPEFLOW_CASES
+//   ZENTA_PIPEFLOW_CASES   cases, one a line: the eleven inputs as 16 hex digits of their bits
+//   ZENTA_PIPEFLOW_RESULTS file receiving a line per case: vers dpt hol dpf dpg dpa as bits,
+//                          id iter ierr, and the message (tab-separated, message escaped)
 //   ZENTA_PROBE_RESOURCES  file receiving the resources found through the instance handle
 #define ZENTAENG_BUILDING
 #include "zentaeng.h"
@@ -78,13 +83,75 @@ std::string ModuleFileName(HMODULE module)
 using MathProbe = double(__cdecl*)(const char* function, double a, double b, int* errnoAfter);
 using AllocProbe = int(__cdecl*)();
 using ActivateProbe = void(__cdecl*)();
-using PrependProbe = void(__cdecl*)();
+using ModelMathProbe = double(__cdecl*)(double, double);
+using PipeflowEntry = void(__cdecl*)(double*, double, double, double, double, double, double, double,
+                                     double, double, double, double, double*, double*, int*, int*, int*,
+                                     char*, int, double*, double*, double*);
 
 template <class Fn>
 Fn ExeProbe(HINSTANCE exe, const char* name)
 {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(exe, name)));
 }
+
+std::string Bits(double v)
+{
+    unsigned long long u = 0;
+    memcpy(&u, &v, sizeof u);
+    static const char hex[] = "0123456789abcdef";
+    std::string s(16, '0');
+    for (int i = 15; i >= 0; --i, u >>= 4) s[i] = hex[u & 15];
+    return s;
+}
+
+double FromBits(const char* text)
+{
+    unsigned long long u = 0;
+    for (int i = 0; i < 16 && text[i] != '\0'; ++i) {
+        const char c = text[i];
+        u = (u << 4) | static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
+    }
+    double v = 0;
+    memcpy(&v, &u, sizeof v);
+    return v;
+}
+
+// Every case of the list through the instance's `pipeflow`, as a host library would call it.
+void RunPipeflowCases(HINSTANCE exe, LineFile& record)
+{
+    auto entry = ExeProbe<PipeflowEntry>(exe, "pipeflow");
+    if (entry == nullptr) {
+        record.Line("probe-missing\tname=pipeflow");
+        return;
+    }
+    FILE* in = fopen(Env("ZENTA_PIPEFLOW_CASES").c_str(), "r");
+    LineFile out(Env("ZENTA_PIPEFLOW_RESULTS"));
+    if (in == nullptr) {
+        record.Line("pipeflow\tcases=<unreadable>");
+        return;
+    }
+    char line[512];
+    int n = 0;
+    while (fgets(line, sizeof line, in) != nullptr) {
+        double v[11];
+        const char* p = line;
+        int k = 0;
+        for (; k < 11 && strlen(p) >= 16; ++k, p += 17) v[k] = FromBits(p);
+        if (k < 11) continue;
+        double vers = 0, dpt = 0, hol = 0, dpf = 0, dpg = 0, dpa = 0;
+        int id = 0, iter = 0, ierr = 0;
+        char msg[160];
+        entry(&vers, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], &dpt, &hol, &id, &iter,
+              &ierr, msg, static_cast<int>(sizeof msg), &dpf, &dpg, &dpa);
+        out.Line(Bits(vers) + "\t" + Bits(dpt) + "\t" + Bits(hol) + "\t" + Bits(dpf) + "\t" + Bits(dpg) + "\t" +
+                 Bits(dpa) + "\t" + std::to_string(id) + "\t" + std::to_string(iter) + "\t" +
+                 std::to_string(ierr) + "\t" + Escaped(msg));
+        ++n;
+    }
+    fclose(in);
+    record.Line("pipeflow\tcases=" + std::to_string(n));
+}
+using PrependProbe = void(__cdecl*)();
 
 void RunProbes(HINSTANCE exe, const std::string& list, LineFile& record)
 {
@@ -117,6 +184,19 @@ void RunProbes(HINSTANCE exe, const std::string& list, LineFile& record)
                             "\targ2=" + Number(c.b) + "\tresult=" + Number(result) +
                             "\terrno=" + std::to_string(err));
             }
+        }
+    }
+    if (probes.find(",pipeflow,") != std::string::npos) RunPipeflowCases(exe, record);
+    if (probes.find(",model-math,") != std::string::npos) {
+        auto probe = ExeProbe<ModelMathProbe>(exe, "ZentaProbeModelMath");
+        if (probe == nullptr) {
+            record.Line("probe-missing\tname=ZentaProbeModelMath");
+        } else {
+            // A negative wave amplitude: the model's wave friction takes a decimal power
+            // of a negative number, a domain error of pow.
+            const double amp = -0.002, dh = 0.05;
+            record.Line("model-math\tamp=" + Number(amp) + "\tdh=" + Number(dh) + "\tresult=" +
+                        Number(probe(amp, dh)));
         }
     }
     if (probes.find(",prepend-again,") != std::string::npos) {

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "correlations.h"
 #include "runtime.h"
 #include "server_dir.h"
 
@@ -50,6 +51,14 @@ extern "C" __declspec(dllexport) double __cdecl ZentaProbeMath(const char* funct
     }
     *errnoAfter = errno;
     return result;
+}
+
+// Test only: the flow model's wave-friction correlation, evaluated inside the executable
+// on arguments the entry's input test would never let through, so that its pow meets a
+// domain error. The product exports only `pipeflow`.
+extern "C" __declspec(dllexport) double __cdecl ZentaProbeModelMath(double amp, double dh)
+{
+    return flowmodel::fricwa(amp, dh);
 }
 
 // Exercises every memory entry of the executable with recognisable sizes and texts, checks
