@@ -48,5 +48,5 @@ fuzz() {
 }
 
 fuzz fuzz_entry entry "${FUZZ_ENTRY_RUNS:-6000000}"
-fuzz fuzz_csv csv "${FUZZ_CSV_RUNS:-350000}"
+fuzz fuzz_csv csv "${FUZZ_CSV_RUNS:-200000}"
 echo "== Hardening checks passed"
