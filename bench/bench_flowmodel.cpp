@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include "batch.h"
+#include "columns.h"
+#include "flowmodel/io/csv.hpp"
+#include "format.h"
 #include "bench_cases.h"
 #include "disflow.h"
 #include "intest.h"
@@ -358,8 +362,38 @@ void BM_run_batch(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.cases.size()));
 }
 
+// The batch job's own work without the model: reading the records, parsing
+// the inputs and formatting a result row for each (the results evaluated
+// beforehand), into one output string, as run_batch does on one thread.
+void BM_batch_io(benchmark::State& state) {
+    const Data& d = data();
+    const std::vector<flowmodel::Result> results = flowmodel::evaluate_many(d.cases, 1);
+    std::array<bool, flowmodel::kInputCount> none{};
+    for (auto _ : state) {
+        std::istringstream in(d.csv);
+        flowmodel::io::CsvReader reader(in);
+        flowmodel::io::CsvRecord rec;
+        pipeflow_cli::InputColumns cols;
+        std::string error, out;
+        reader.next(rec);
+        if (!cols.read_header(rec, flowmodel::default_inputs(), none, error)) state.SkipWithError("header");
+        out = pipeflow_cli::result_header() + '\n';
+        size_t k = 0;
+        flowmodel::Inputs x;
+        while (reader.next(rec)) {
+            if (!cols.parse_row(rec, x, error)) state.SkipWithError("row");
+            pipeflow_cli::append_result_row(out, x, results[k++]);
+            out += '\n';
+        }
+        benchmark::DoNotOptimize(out.size());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.cases.size()));
+    state.counters["per_row"] = per_case(d.cases.size());
+}
+
 }  // namespace
 
+BENCHMARK(BM_batch_io)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_pipeflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_sepflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_disflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

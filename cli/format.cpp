@@ -2,6 +2,7 @@
 // same double.
 #include "format.h"
 
+#include <charconv>
 #include <cmath>
 #include <utility>
 #include <cstdio>
@@ -37,17 +38,16 @@ void append_result_row(std::string& s, const flowmodel::Inputs& in, const flowmo
         append_double(s, v);
         s += ',';
     }
-    s += std::to_string(static_cast<int>(r.regime));
-    s += ',';
-    s += std::to_string(r.iterations);
-    s += ',';
-    s += std::to_string(static_cast<int>(r.status));
-    s += ',';
+    for (int v : {static_cast<int>(r.regime), r.iterations, static_cast<int>(r.status)}) {
+        char buf[16];
+        s.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+        s += ',';
+    }
     for (double v : {r.dpf, r.dpg, r.dpa}) {
         append_double(s, v);
         s += ',';
     }
-    s += flowmodel::io::csv_quote(r.message);
+    if (!r.message.empty()) s += flowmodel::io::csv_quote(r.message);
     s += ',';
     s += regime_label(r);
     s += ',';

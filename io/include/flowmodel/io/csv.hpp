@@ -48,7 +48,9 @@ public:
     const std::string& fatal() const { return fatal_; }
 
 private:
-    int get();  // next byte, or -1 at the end of the input or on a fault
+    // Next byte, or -1 at the end of the input or on a fault.
+    int get() { return pos_ < end_ ? static_cast<unsigned char>(buf_[pos_++]) : refill(); }
+    int refill();
     std::istream& in_;
     std::size_t max_record_;
     std::vector<char> buf_;
