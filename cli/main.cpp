@@ -19,6 +19,7 @@
 #include "map.h"
 #include "options.h"
 #include "output.h"
+#include "traverse.h"
 #include "pipeflow.h"
 
 using flowmodel::Inputs;
@@ -33,6 +34,7 @@ std::string usage() {
            "       pipeflow batch [--input FILE|-] [--output FILE|-] [--jobs N] [--format csv|jsonl]\n"
            "                      [--NAME VALUE]...\n"
            "       pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
+           "       pipeflow traverse ... (see 'pipeflow traverse --help')\n"
            "       pipeflow --help\n"
            "\n"
            "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
@@ -217,6 +219,7 @@ int dispatch(int argc, char** argv) {
     if (cmd == "eval") return cmd_eval(argc, argv);
     if (cmd == "batch") return cmd_batch(argc, argv);
     if (cmd == "map") return map_command(argc, argv);
+    if (cmd == "traverse") return traverse_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");
 }
 

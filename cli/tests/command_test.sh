@@ -121,5 +121,33 @@ ev = json.load(open(sys.argv[2]))
 assert len(rows) == 2 and set(rows[0]) == set(ev) and rows[0]["dpt"] == ev["dpt"] and rows[1]["ierr"] == 2
 PY
 
+# The traverse: a pipeline from the examples, a line that chokes, bad input.
+root=$(cd "$(dirname "$0")/../.." && pwd)
+gas=(--rol 850 --visl 5e-3 --sigma 0.02 --gas-molar-mass 18 --visg 1.2e-5 --temp 300)
+"$exe" traverse --profile "$root/examples/pipeline-profile.csv" --diam 0.15 --rough 4.6e-5 --liquid-rate 8 \
+  --gas-rate 1.2 "${gas[@]}" --inlet-pres 5e6 --csv > "$tmp/tr.csv"; check "traverse --csv" 0 $?
+python3 - "$tmp/tr.csv" <<'PY' || { echo "FAIL: traverse points"; fails=$((fails + 1)); }
+import csv, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+md = [float(r["md"]) for r in rows]
+assert md[0] == 0 and md[-1] == 10000 and md == sorted(md), md[:5]
+for node in (1500, 3000, 4200, 6000, 8000):
+    assert node in md, node
+assert float(rows[-1]["pres"]) < float(rows[0]["pres"])
+PY
+"$exe" traverse --length 5000 --angle 0 --diam 0.1 --liquid-rate 0 --gas-rate 6 "${gas[@]}" --inlet-pres 1e6 \
+  --json > "$tmp/choke.json" 2> "$tmp/err.txt"; check "traverse that chokes" 3 $?
+grep -q "cannot carry this flow" "$tmp/err.txt" || { echo "FAIL: choke message"; fails=$((fails + 1)); }
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert not d["summary"]["complete"] and d["points"]' \
+  "$tmp/choke.json" || { echo "FAIL: choke output"; fails=$((fails + 1)); }
+printf 'md,z\n0,0\n10,1\n5,2\n' > "$tmp/bad-profile.csv"
+"$exe" traverse --profile "$tmp/bad-profile.csv" --diam 0.1 --liquid-rate 1 --gas-rate 0.1 "${gas[@]}" \
+  --inlet-pres 1e6 > "$tmp/bad.out" 2> "$tmp/err.txt"; check "traverse with a bad profile" 2 $?
+grep -q "bad-profile.csv: line 4: column 'md'" "$tmp/err.txt" || { echo "FAIL: profile message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+[ -s "$tmp/bad.out" ] && { echo "FAIL: a bad profile wrote output"; fails=$((fails + 1)); }
+"$exe" traverse --length 100 --diam 0.1 --liquid-rate 0 --gas-rate 0 "${gas[@]}" --inlet-pres 1e6 2> /dev/null; check "traverse without flow" 2 $?
+"$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 --fluid-table x.csv --rol 1 --temp 300 --inlet-pres 1e6 2> /dev/null
+check "traverse with a table and constants" 2 $?
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

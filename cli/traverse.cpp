@@ -1,0 +1,278 @@
+// The `pipeflow traverse` command: options, the line, the fluid, and the
+// profile as a table, CSV or JSON.
+#include "traverse.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "flowmodel/io/numbers.hpp"
+#include "flowmodel/traverse.hpp"
+#include "format.h"
+#include "options.h"
+#include "output.h"
+
+namespace pipeflow_cli {
+
+namespace {
+
+const char* kTraverseUsage =
+    "usage: pipeflow traverse (--length L --angle A | --profile FILE) [--diam D] [--rough K]\n"
+    "         [--flow-direction increasing|decreasing] --liquid-rate KG/S --gas-rate KG/S\n"
+    "         (--rol R --visl V --sigma S --gas-molar-mass M [--z Z] --visg V | --fluid-table FILE)\n"
+    "         (--temp T | --temp-in T --temp-out T) (--inlet-pres P | --outlet-pres P)\n"
+    "         [--tol PA] [--max-pres PA] [--csv | --json] [--output FILE]\n"
+    "SI units: m, degrees, kg/s, kg/m3, Pa s, N/m, kg/kmol, K, Pa. The profile CSV has md and one\n"
+    "of angle, z, tvd, optionally diam, rough, temp. The fluid table has pres, temp, rol, rog,\n"
+    "visl, visg, sigma on a rectangular grid. Exit status 3: the line cannot carry the flow.\n";
+
+int traverse_error(const std::string& what) {
+    std::fprintf(stderr, "pipeflow traverse: %s\n(try 'pipeflow traverse --help')\n", what.c_str());
+    return 2;
+}
+
+std::string num(double v) { return flowmodel::io::format_double(v); }
+
+std::string points_csv(const flowmodel::TraverseResult& r) {
+    std::string s = "md,z,angle,pres,temp,usl,usg,rol,rog,regime,id,hol,dpt,dpf,dpg,dpa,ierr,warning\n";
+    for (const flowmodel::TraversePoint& p : r.points) {
+        for (double v : {p.md, p.z, p.angle, p.pres, p.temp, p.usl, p.usg, p.rol, p.rog}) s += num(v) + ",";
+        s += std::string(p.regime()) + "," + std::to_string(p.id) + ",";
+        for (double v : {p.hol, p.dpt, p.dpf, p.dpg, p.dpa}) s += num(v) + ",";
+        s += std::to_string(p.ierr) + "," + (p.separated_invalid ? "separated-invalid" : "") + "\n";
+    }
+    return s;
+}
+
+std::string stretches_json(const std::vector<std::array<double, 2>>& v) {
+    std::string s = "[";
+    for (size_t i = 0; i < v.size(); ++i) s += (i ? "," : "") + std::string("[") + num(v[i][0]) + "," + num(v[i][1]) + "]";
+    return s + "]";
+}
+
+std::string summary_json(const flowmodel::TraverseSummary& m) {
+    std::string s = "{\"complete\":" + std::string(m.complete ? "true" : "false") +
+                    ",\"message\":" + json_string(m.message) + ",\"inlet_pres\":" + num(m.inlet_pres) +
+                    ",\"outlet_pres\":" + num(m.outlet_pres) + ",\"dp_total\":" + num(m.dp_total) +
+                    ",\"dp_friction\":" + num(m.dp_friction) + ",\"dp_gravity\":" + num(m.dp_gravity) +
+                    ",\"dp_acceleration\":" + num(m.dp_acceleration) + ",\"liquid_inventory\":" +
+                    num(m.liquid_inventory) + ",\"regime_length\":{";
+    for (int k = 0; k < 5; ++k) {
+        s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
+             num(m.regime_length[static_cast<size_t>(k)]);
+    }
+    s += "},\"separated_invalid\":" + stretches_json(m.invalid_stretches) +
+         ",\"tolerance_not_met\":" + stretches_json(m.floor_stretches) +
+         ",\"evaluations\":" + std::to_string(m.evaluations) + "}";
+    return s;
+}
+
+std::string as_json(const flowmodel::TraverseResult& r) {
+    std::string s = "{\"summary\":" + summary_json(r.summary) + ",\"points\":[";
+    for (size_t i = 0; i < r.points.size(); ++i) {
+        const flowmodel::TraversePoint& p = r.points[i];
+        s += i ? ",\n" : "\n";
+        s += "{\"md\":" + num(p.md) + ",\"z\":" + num(p.z) + ",\"angle\":" + num(p.angle) + ",\"pres\":" +
+             num(p.pres) + ",\"temp\":" + num(p.temp) + ",\"usl\":" + num(p.usl) + ",\"usg\":" + num(p.usg) +
+             ",\"rol\":" + num(p.rol) + ",\"rog\":" + num(p.rog) + ",\"regime\":" + json_string(p.regime()) +
+             ",\"id\":" + std::to_string(p.id) + ",\"hol\":" + num(p.hol) + ",\"dpt\":" + num(p.dpt) +
+             ",\"dpf\":" + num(p.dpf) + ",\"dpg\":" + num(p.dpg) + ",\"dpa\":" + num(p.dpa) +
+             ",\"ierr\":" + std::to_string(p.ierr) + ",\"separated_invalid\":" +
+             (p.separated_invalid ? "true" : "false") + "}";
+    }
+    return s + "\n]}\n";
+}
+
+std::string as_table(const flowmodel::TraverseResult& r) {
+    std::string s;
+    char line[256];
+    std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", "md", "z", "angle", "pres", "temp",
+                  "regime", "holdup", "dpt");
+    s += line;
+    std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", "m", "m", "deg", "Pa", "K", "", "",
+                  "Pa/m");
+    s += line;
+    for (const flowmodel::TraversePoint& p : r.points) {
+        std::snprintf(line, sizeof line, "%10.1f %9.2f %7.2f %12.1f %7.2f %-17s %7.4f %11.5g%s\n", p.md, p.z, p.angle,
+                      p.pres, p.temp, p.regime(), p.hol, p.dpt, p.separated_invalid ? "  separated-invalid" : "");
+        s += line;
+    }
+    const flowmodel::TraverseSummary& m = r.summary;
+    std::snprintf(line, sizeof line,
+                  "\ninlet %.1f Pa, outlet %.1f Pa: drop %.1f Pa = friction %.1f + gravity %.1f + acceleration %.1f\n"
+                  "liquid inventory %.4g m3; %ld model evaluations\n",
+                  m.inlet_pres, m.outlet_pres, m.dp_total, m.dp_friction, m.dp_gravity, m.dp_acceleration,
+                  m.liquid_inventory, m.evaluations);
+    s += line;
+    s += "length in each regime:";
+    for (int k = 0; k < 5; ++k) {
+        if (m.regime_length[static_cast<size_t>(k)] > 0) {
+            std::snprintf(line, sizeof line, " %s %.1f m;", flowmodel::regime_name(static_cast<flowmodel::Regime>(k)),
+                          m.regime_length[static_cast<size_t>(k)]);
+            s += line;
+        }
+    }
+    s += "\n";
+    for (const auto& st : m.invalid_stretches) {
+        std::snprintf(line, sizeof line, "WARNING: separated solution marked invalid by the model over md %.1f to %.1f m\n",
+                      st[0], st[1]);
+        s += line;
+    }
+    for (const auto& st : m.floor_stretches) {
+        std::snprintf(line, sizeof line,
+                      "WARNING: tolerance not met over md %.1f to %.1f m (the model's regime flips with the pressure)\n",
+                      st[0], st[1]);
+        s += line;
+    }
+    if (!m.complete) s += "STOPPED: " + m.message + "\n";
+    return s;
+}
+
+}  // namespace
+
+int traverse_command(int argc, char** argv) {
+    std::map<std::string, double> num_opt;
+    std::string profile, table, output = "-", direction = "increasing", format = "table";
+    const char* numeric[] = {"length", "angle", "diam", "rough", "liquid-rate", "gas-rate", "rol", "visl",
+                             "sigma", "gas-molar-mass", "z", "visg", "temp", "temp-in", "temp-out",
+                             "inlet-pres", "outlet-pres", "tol", "max-pres"};
+    for (ArgWalker args(argc, argv, 2); !args.done();) {
+        if (args.is_help()) {
+            std::fputs(kTraverseUsage, stdout);
+            return 0;
+        }
+        const std::string a = args.peek();
+        if (a == "--csv" || a == "--json") {
+            format = a.substr(2);
+            args.skip();
+            continue;
+        }
+        std::string name, value, error;
+        if (!args.option(name, value, error)) return traverse_error(error);
+        if (name == "profile") {
+            profile = value;
+        } else if (name == "fluid-table") {
+            table = value;
+        } else if (name == "output") {
+            output = value;
+        } else if (name == "flow-direction") {
+            if (value != "increasing" && value != "decreasing") {
+                return traverse_error("--flow-direction takes increasing or decreasing");
+            }
+            direction = value;
+        } else {
+            bool known = false;
+            for (const char* n : numeric) known |= name == n;
+            if (!known) return traverse_error("unknown option '--" + name + "'");
+            double v = 0;
+            if (!flowmodel::io::parse_double(value, v) || !std::isfinite(v)) {
+                return traverse_error("--" + name + " is not a number: '" + flowmodel::io::shorten(value) + "'");
+            }
+            num_opt[name] = v;
+        }
+    }
+    auto has = [&](const char* n) { return num_opt.count(n) > 0; };
+    auto get = [&](const char* n, double fallback) { return has(n) ? num_opt[n] : fallback; };
+    try {
+        // The line.
+        flowmodel::Line line;
+        const double diam = get("diam", 0), rough = get("rough", 0);
+        if (rough < 0) return traverse_error("--rough must not be negative");
+        if (!profile.empty()) {
+            if (has("length") || has("angle")) return traverse_error("give --profile or --length/--angle, not both");
+            line = flowmodel::read_profile(profile, diam, rough);
+        } else {
+            if (!has("length")) return traverse_error("give --length L --angle A or --profile FILE");
+            if (!(diam > 0)) return traverse_error("--diam must be a positive diameter");
+            line = flowmodel::straight_line(num_opt["length"], get("angle", 0), diam, rough, 0, 0);
+        }
+        line.flow_decreasing = direction == "decreasing";
+        // Temperature: constant, linear in md, or the profile's column.
+        const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
+        if (has("temp") + (has("temp-in") || has("temp-out")) + profile_temp > 1) {
+            return traverse_error("give one temperature: --temp, --temp-in/--temp-out, or the profile's temp column");
+        }
+        if (has("temp")) {
+            for (auto& n : line.nodes) n.temp = num_opt["temp"];
+        } else if (has("temp-in") || has("temp-out")) {
+            if (!has("temp-in") || !has("temp-out")) return traverse_error("--temp-in and --temp-out go together");
+            // Inlet and outlet in the flow direction, linear in md.
+            const double md0 = line.nodes.front().md, md1 = line.nodes.back().md;
+            for (auto& n : line.nodes) {
+                double w = (n.md - md0) / (md1 - md0);
+                if (line.flow_decreasing) w = 1 - w;
+                n.temp = num_opt["temp-in"] + (num_opt["temp-out"] - num_opt["temp-in"]) * w;
+            }
+        } else if (!profile_temp) {
+            return traverse_error("give the temperature: --temp, --temp-in/--temp-out, or a temp column");
+        }
+        for (const auto& n : line.nodes) {
+            if (!(n.temp > 0)) return traverse_error("temperatures must be above 0 K");
+        }
+        // The flow and the fluid.
+        if (!has("liquid-rate") || !has("gas-rate")) return traverse_error("give --liquid-rate and --gas-rate (kg/s)");
+        const double ml = num_opt["liquid-rate"], mg = num_opt["gas-rate"];
+        if (ml < 0 || mg < 0) return traverse_error("rates must not be negative");
+        if (ml == 0 && mg == 0) return traverse_error("both rates are 0: there is no flow");
+        std::unique_ptr<flowmodel::Fluid> fluid;
+        const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
+        if (!table.empty()) {
+            if (constants) return traverse_error("--fluid-table cannot be combined with --rol, --visl, ... ");
+            auto t = std::make_unique<flowmodel::PropertyTable>(flowmodel::PropertyTable::read(table));
+            t->liquid_rate = ml;
+            t->gas_rate = mg;
+            fluid = std::move(t);
+        } else {
+            for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
+                if (!has(n)) return traverse_error(std::string("give --") + n + " (or --fluid-table FILE)");
+                if (!(num_opt[n] > 0)) return traverse_error(std::string("--") + n + " must be positive");
+            }
+            auto c = std::make_unique<flowmodel::ConstantLiquidRealGas>();
+            c->liquid_rate = ml;
+            c->gas_rate = mg;
+            c->rol = num_opt["rol"];
+            c->visl = num_opt["visl"];
+            c->sigma = num_opt["sigma"];
+            c->molar_mass = num_opt["gas-molar-mass"];
+            c->z = get("z", 1.0);
+            c->visg = num_opt["visg"];
+            if (!(c->z > 0)) return traverse_error("--z must be positive");
+            fluid = std::move(c);
+        }
+        // The boundary and the numerics.
+        flowmodel::TraverseOptions opt;
+        if (has("inlet-pres") == has("outlet-pres")) return traverse_error("give one of --inlet-pres and --outlet-pres");
+        opt.from_outlet = has("outlet-pres");
+        opt.pres = opt.from_outlet ? num_opt["outlet-pres"] : num_opt["inlet-pres"];
+        if (!(opt.pres >= 100)) return traverse_error("the pressure must be at least 100 Pa (absolute)");
+        opt.tol = get("tol", 1.0);
+        opt.max_pres = get("max-pres", 1e9);
+        if (!(opt.tol > 0)) return traverse_error("--tol must be positive");
+
+        Output out;
+        std::string error;
+        if (!out.open(output, error)) {
+            std::fprintf(stderr, "pipeflow traverse: %s\n", error.c_str());
+            return 2;
+        }
+        const flowmodel::TraverseResult r = flowmodel::traverse(line, *fluid, opt);
+        const std::string text = format == "csv" ? points_csv(r) : format == "json" ? as_json(r) : as_table(r);
+        if (!out.write(text) || !out.commit()) {
+            std::fprintf(stderr, "pipeflow traverse: %s\n", out.error().c_str());
+            return 2;
+        }
+        if (!r.summary.complete) {
+            std::fprintf(stderr, "pipeflow traverse: %s\n", r.summary.message.c_str());
+            return 3;
+        }
+        return 0;
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "pipeflow traverse: %s\n", e.what());
+        return 2;
+    }
+}
+
+}  // namespace pipeflow_cli

@@ -1,0 +1,70 @@
+// Fluids for the traverse: at a pressure and a temperature, the phase
+// properties the model needs and the in-situ volumetric rates of both phases.
+// The march knows only this interface; a fluid whose gas dissolves in the
+// liquid (black oil) changes the rates here and nothing in the march.
+#ifndef FLOWMODEL_FLUIDS_HPP
+#define FLOWMODEL_FLUIDS_HPP
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace flowmodel {
+
+struct FluidState {
+    double rol = 0, rog = 0;    // densities, kg/m3
+    double visl = 0, visg = 0;  // dynamic viscosities, Pa s
+    double sigma = 0;           // surface tension, N/m
+    double ql = 0, qg = 0;      // in-situ volumetric rates of liquid and free gas, m3/s
+};
+
+// A fluid that cannot give its state at (p, T): outside a table, or a
+// correlation that failed. The march stops there and says where.
+class FluidError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Fluid {
+public:
+    virtual ~Fluid() = default;
+    // p absolute pressure, Pa; T temperature, K.
+    virtual FluidState at(double p, double T) const = 0;
+};
+
+// Universal gas constant, J/(kmol K).
+constexpr double kGasConstant = 8314.462618;
+
+// Constant liquid, real gas: rog = p M / (Z R T); mass rates conserved.
+class ConstantLiquidRealGas : public Fluid {
+public:
+    double liquid_rate = 0;  // kg/s
+    double gas_rate = 0;     // kg/s
+    double rol = 1000, visl = 1e-3, sigma = 0.072;
+    double visg = 1.8e-5;
+    double molar_mass = 28.97;  // kg/kmol
+    double z = 1.0;             // compressibility factor
+    FluidState at(double p, double T) const override;
+};
+
+// Phase properties from a rectangular grid of pressure and temperature,
+// bilinear between grid points, no extrapolation; mass rates conserved.
+class PropertyTable : public Fluid {
+public:
+    double liquid_rate = 0;  // kg/s
+    double gas_rate = 0;     // kg/s
+    std::vector<double> pres;  // Pa, rising
+    std::vector<double> temp;  // K, rising
+    // Values at (pres[i], temp[j]), index i * temp.size() + j.
+    std::vector<double> rol, rog, visl, visg, sigma;
+    FluidState at(double p, double T) const override;
+
+    // Reads a CSV with columns pres, temp, rol, rog, visl, visg, sigma in any
+    // row order; throws std::runtime_error naming the file, line and column
+    // for a missing column, a non-number, or a grid that is not rectangular.
+    static PropertyTable read(const std::string& path);
+};
+
+}  // namespace flowmodel
+
+#endif
