@@ -19,6 +19,7 @@
 #include "batch.h"
 #include "columns.h"
 #include "flowmodel/io/csv.hpp"
+#include "flowmodel/traverse.hpp"
 #include "format.h"
 #include "bench_cases.h"
 #include "disflow.h"
@@ -391,8 +392,35 @@ void BM_batch_io(benchmark::State& state) {
     state.counters["per_row"] = per_case(d.cases.size());
 }
 
+// One traverse of a 10 km two-phase line (the pipeline example's profile, oil
+// and natural gas) at the default tolerance; `evaluations` = model calls per traverse.
+void BM_traverse(benchmark::State& state) {
+    flowmodel::Line line;
+    const double md[] = {0, 1500, 3000, 4200, 6000, 8000, 10000}, z[] = {0, -25, -60, -35, 15, 40, 20};
+    for (int i = 0; i < 7; ++i) line.nodes.push_back({md[i], z[i], 0.15, 4.6e-5, 300.0});
+    flowmodel::ConstantLiquidRealGas fluid;
+    fluid.liquid_rate = 8;
+    fluid.gas_rate = 1.2;
+    fluid.rol = 850;
+    fluid.visl = 5e-3;
+    fluid.sigma = 0.02;
+    fluid.visg = 1.2e-5;
+    fluid.molar_mass = 18;
+    flowmodel::TraverseOptions opt;
+    opt.pres = 5e6;
+    long evaluations = 0;
+    for (auto _ : state) {
+        const flowmodel::TraverseResult r = flowmodel::traverse(line, fluid, opt);
+        if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
+        evaluations = r.summary.evaluations;
+        benchmark::DoNotOptimize(r.summary.outlet_pres);
+    }
+    state.counters["evaluations"] = static_cast<double>(evaluations);
+}
+
 }  // namespace
 
+BENCHMARK(BM_traverse)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_io)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_pipeflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_sepflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -2,7 +2,9 @@
 // profile as a table, CSV or JSON.
 #include "traverse.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "format.h"
+#include "map.h"
 #include "options.h"
 #include "output.h"
 
@@ -24,7 +27,7 @@ const char* kTraverseUsage =
     "         [--flow-direction increasing|decreasing] --liquid-rate KG/S --gas-rate KG/S\n"
     "         (--rol R --visl V --sigma S --gas-molar-mass M [--z Z] --visg V | --fluid-table FILE)\n"
     "         (--temp T | --temp-in T --temp-out T) (--inlet-pres P | --outlet-pres P)\n"
-    "         [--tol PA] [--max-pres PA] [--csv | --json] [--output FILE]\n"
+    "         [--tol PA] [--max-pres PA] [--csv | --json | --svg] [--output FILE]\n"
     "SI units: m, degrees, kg/s, kg/m3, Pa s, N/m, kg/kmol, K, Pa. The profile CSV has md and one\n"
     "of angle, z, tvd, optionally diam, rough, temp. The fluid table has pres, temp, rol, rog,\n"
     "visl, visg, sigma on a rectangular grid. Exit status 3: the line cannot carry the flow.\n";
@@ -131,6 +134,108 @@ std::string as_table(const flowmodel::TraverseResult& r) {
     return s;
 }
 
+// One panel of the picture: a curve of v against md, with its axis title and ticks.
+struct Panel {
+    double top, height;  // pixels
+    const char* title;   // with unit
+};
+
+std::string as_svg(const flowmodel::TraverseResult& r) {
+    const double W = 900, left = 90, right = 700, H = 620;
+    const std::vector<flowmodel::TraversePoint>& pts = r.points;
+    double md_lo = pts.front().md, md_hi = pts.front().md;
+    for (const auto& p : pts) {
+        md_lo = std::min(md_lo, p.md);
+        md_hi = std::max(md_hi, p.md);
+    }
+    if (md_hi <= md_lo) md_hi = md_lo + 1;
+    auto X = [&](double md) { return left + (right - left) * (md - md_lo) / (md_hi - md_lo); };
+    char buf[256];
+    std::string s;
+    std::snprintf(buf, sizeof buf,
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" font-family=\"sans-serif\" "
+                  "font-size=\"12\">\n<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
+                  W, H);
+    s += buf;
+    s += "<text x=\"90\" y=\"22\" font-size=\"15\">Pressure traverse: " + std::to_string(pts.size()) +
+         " points" + (r.summary.complete ? "" : " (stopped early)") + "</text>\n";
+    const Panel panels[3] = {{40, 200, "pressure, kPa"}, {270, 120, "elevation, m"}, {420, 100, "holdup, -"}};
+    for (int k = 0; k < 3; ++k) {
+        const Panel& pn = panels[k];
+        auto value = [&](const flowmodel::TraversePoint& p) { return k == 0 ? p.pres / 1000 : k == 1 ? p.z : p.hol; };
+        double lo = value(pts.front()), hi = lo;
+        for (const auto& p : pts) {
+            lo = std::min(lo, value(p));
+            hi = std::max(hi, value(p));
+        }
+        if (k == 2) {
+            lo = 0;
+            hi = std::max(hi, 1e-3);
+        }
+        if (hi <= lo) hi = lo + 1;
+        const double pad = 0.05 * (hi - lo);
+        lo -= k == 2 ? 0 : pad;
+        hi += pad;
+        auto Y = [&](double v) { return pn.top + pn.height * (1 - (v - lo) / (hi - lo)); };
+        std::snprintf(buf, sizeof buf,
+                      "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"none\" stroke=\"#888\"/>\n", left,
+                      pn.top, right - left, pn.height);
+        s += buf;
+        for (int t = 0; t <= 4; ++t) {
+            const double v = lo + (hi - lo) * t / 4;
+            std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.1f\" text-anchor=\"end\">%.4g</text>\n", left - 6,
+                          Y(v) + 4, v);
+            s += buf;
+        }
+        std::snprintf(buf, sizeof buf,
+                      "<text transform=\"translate(22,%.0f) rotate(-90)\" text-anchor=\"middle\">%s</text>\n",
+                      pn.top + pn.height / 2, pn.title);
+        s += buf;
+        s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
+        for (const auto& p : pts) {
+            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", X(p.md), Y(value(p)));
+            s += buf;
+        }
+        s += "\"/>\n";
+    }
+    // The regime along the line as a band, one rectangle per step, coloured as in the map.
+    const double band = 540, band_h = 24;
+    bool shown[8] = {};
+    for (size_t i = 1; i < pts.size(); ++i) {
+        const flowmodel::TraversePoint& p = pts[i];
+        const int c = p.ierr <= 1 ? p.id : static_cast<int>(MapClass::ImproperInput);
+        shown[c] = true;
+        const double x0 = std::min(X(pts[i - 1].md), X(p.md)), x1 = std::max(X(pts[i - 1].md), X(p.md));
+        std::snprintf(buf, sizeof buf,
+                      "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\"/>\n", x0,
+                      band, std::max(x1 - x0, 0.5), band_h, class_colour(static_cast<MapClass>(c)));
+        s += buf;
+    }
+    std::snprintf(buf, sizeof buf, "<text transform=\"translate(22,%.0f) rotate(-90)\" text-anchor=\"middle\">regime</text>\n",
+                  band + band_h / 2);
+    s += buf;
+    for (int t = 0; t <= 5; ++t) {
+        const double md = md_lo + (md_hi - md_lo) * t / 5;
+        std::snprintf(buf, sizeof buf, "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%.5g</text>\n", X(md),
+                      band + band_h + 16, md);
+        s += buf;
+    }
+    std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">measured depth md, m</text>\n",
+                  (left + right) / 2, band + band_h + 34);
+    s += buf;
+    double ly = 60;
+    s += "<text x=\"720\" y=\"48\" font-size=\"13\">regime</text>\n";
+    for (int c = 0; c < 8; ++c) {
+        if (!shown[c]) continue;
+        std::snprintf(buf, sizeof buf,
+                      "<rect x=\"720\" y=\"%.0f\" width=\"14\" height=\"14\" fill=\"%s\"/><text x=\"740\" y=\"%.0f\">%s</text>\n",
+                      ly, class_colour(static_cast<MapClass>(c)), ly + 11, class_label(static_cast<MapClass>(c)));
+        s += buf;
+        ly += 20;
+    }
+    return s + "</svg>\n";
+}
+
 }  // namespace
 
 int traverse_command(int argc, char** argv) {
@@ -145,7 +250,7 @@ int traverse_command(int argc, char** argv) {
             return 0;
         }
         const std::string a = args.peek();
-        if (a == "--csv" || a == "--json") {
+        if (a == "--csv" || a == "--json" || a == "--svg") {
             format = a.substr(2);
             args.skip();
             continue;
@@ -259,7 +364,10 @@ int traverse_command(int argc, char** argv) {
             return 2;
         }
         const flowmodel::TraverseResult r = flowmodel::traverse(line, *fluid, opt);
-        const std::string text = format == "csv" ? points_csv(r) : format == "json" ? as_json(r) : as_table(r);
+        const std::string text = format == "csv"    ? points_csv(r)
+                                 : format == "json" ? as_json(r)
+                                 : format == "svg"  ? as_svg(r)
+                                                    : as_table(r);
         if (!out.write(text) || !out.commit()) {
             std::fprintf(stderr, "pipeflow traverse: %s\n", out.error().c_str());
             return 2;

@@ -64,6 +64,8 @@ TEST(Traverse, DryGasLineMatchesTheExactIsothermalSolution) {
     const double dp = p1 - exact;
     EXPECT_GT(dp, 5e5);
     EXPECT_NEAR(r.summary.outlet_pres, exact, 1e-5 * dp) << "exact outlet " << exact;
+    std::printf("dry gas: outlet %.3f Pa, exact %.3f Pa, error %.3g of the drop %.0f Pa, %ld evaluations\n",
+                r.summary.outlet_pres, exact, std::fabs(r.summary.outlet_pres - exact) / dp, dp, r.summary.evaluations);
     EXPECT_NEAR(r.summary.dp_friction + r.summary.dp_gravity + r.summary.dp_acceleration, r.summary.dp_total,
                 1e-6 * dp);
     EXPECT_EQ(r.summary.liquid_inventory, 0.0);
@@ -102,6 +104,8 @@ TEST(Traverse, TwoPhaseValleyMatchesAFineFixedStepMarch) {
     const double dp = opt.pres - p;
     EXPECT_GT(dp, 1e5);
     EXPECT_NEAR(r.summary.outlet_pres, p, 1e-4 * dp);
+    std::printf("valley: outlet %.3f Pa, RK4 %.3f Pa, difference %.3g of the drop %.0f Pa, %ld evaluations\n",
+                r.summary.outlet_pres, p, std::fabs(r.summary.outlet_pres - p) / dp, dp, r.summary.evaluations);
     // Halving the tolerance changes the end pressure by less than the tolerance.
     TraverseOptions fine = opt;
     fine.tol = 0.5 * opt.tol;
