@@ -13,6 +13,7 @@
 
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/traverse_spec.hpp"
 #include "format.h"
 #include "map.h"
 #include "options.h"
@@ -279,91 +280,20 @@ int traverse_command(int argc, char** argv) {
             num_opt[name] = v;
         }
     }
-    auto has = [&](const char* n) { return num_opt.count(n) > 0; };
-    auto get = [&](const char* n, double fallback) { return has(n) ? num_opt[n] : fallback; };
     try {
-        // The line.
-        flowmodel::Line line;
-        const double diam = get("diam", 0), rough = get("rough", 0);
-        if (rough < 0) return traverse_error("--rough must not be negative");
-        if (!profile.empty()) {
-            if (has("length") || has("angle")) return traverse_error("give --profile or --length/--angle, not both");
-            line = flowmodel::read_profile(profile, diam, rough);
-        } else {
-            if (!has("length")) return traverse_error("give --length L --angle A or --profile FILE");
-            if (!(diam > 0)) return traverse_error("--diam must be a positive diameter");
-            line = flowmodel::straight_line(num_opt["length"], get("angle", 0), diam, rough, 0, 0);
-        }
-        line.flow_decreasing = direction == "decreasing";
-        // Temperature: constant, linear in md, or the profile's column.
-        const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
-        if (has("temp") + (has("temp-in") || has("temp-out")) + profile_temp > 1) {
-            return traverse_error("give one temperature: --temp, --temp-in/--temp-out, or the profile's temp column");
-        }
-        if (has("temp")) {
-            for (auto& n : line.nodes) n.temp = num_opt["temp"];
-        } else if (has("temp-in") || has("temp-out")) {
-            if (!has("temp-in") || !has("temp-out")) return traverse_error("--temp-in and --temp-out go together");
-            // Inlet and outlet in the flow direction, linear in md.
-            const double md0 = line.nodes.front().md, md1 = line.nodes.back().md;
-            for (auto& n : line.nodes) {
-                double w = (n.md - md0) / (md1 - md0);
-                if (line.flow_decreasing) w = 1 - w;
-                n.temp = num_opt["temp-in"] + (num_opt["temp-out"] - num_opt["temp-in"]) * w;
-            }
-        } else if (!profile_temp) {
-            return traverse_error("give the temperature: --temp, --temp-in/--temp-out, or a temp column");
-        }
-        for (const auto& n : line.nodes) {
-            if (!(n.temp > 0)) return traverse_error("temperatures must be above 0 K");
-        }
-        // The flow and the fluid.
-        if (!has("liquid-rate") || !has("gas-rate")) return traverse_error("give --liquid-rate and --gas-rate (kg/s)");
-        const double ml = num_opt["liquid-rate"], mg = num_opt["gas-rate"];
-        if (ml < 0 || mg < 0) return traverse_error("rates must not be negative");
-        if (ml == 0 && mg == 0) return traverse_error("both rates are 0: there is no flow");
-        std::unique_ptr<flowmodel::Fluid> fluid;
-        const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
-        if (!table.empty()) {
-            if (constants) return traverse_error("--fluid-table cannot be combined with --rol, --visl, ... ");
-            auto t = std::make_unique<flowmodel::PropertyTable>(flowmodel::PropertyTable::read(table));
-            t->liquid_rate = ml;
-            t->gas_rate = mg;
-            fluid = std::move(t);
-        } else {
-            for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
-                if (!has(n)) return traverse_error(std::string("give --") + n + " (or --fluid-table FILE)");
-                if (!(num_opt[n] > 0)) return traverse_error(std::string("--") + n + " must be positive");
-            }
-            auto c = std::make_unique<flowmodel::ConstantLiquidRealGas>();
-            c->liquid_rate = ml;
-            c->gas_rate = mg;
-            c->rol = num_opt["rol"];
-            c->visl = num_opt["visl"];
-            c->sigma = num_opt["sigma"];
-            c->molar_mass = num_opt["gas-molar-mass"];
-            c->z = get("z", 1.0);
-            c->visg = num_opt["visg"];
-            if (!(c->z > 0)) return traverse_error("--z must be positive");
-            fluid = std::move(c);
-        }
-        // The boundary and the numerics.
-        flowmodel::TraverseOptions opt;
-        if (has("inlet-pres") == has("outlet-pres")) return traverse_error("give one of --inlet-pres and --outlet-pres");
-        opt.from_outlet = has("outlet-pres");
-        opt.pres = opt.from_outlet ? num_opt["outlet-pres"] : num_opt["inlet-pres"];
-        if (!(opt.pres >= 100)) return traverse_error("the pressure must be at least 100 Pa (absolute)");
-        opt.tol = get("tol", 1.0);
-        opt.max_pres = get("max-pres", 1e9);
-        if (!(opt.tol > 0)) return traverse_error("--tol must be positive");
-
+        flowmodel::TraverseSpec spec;
+        spec.values = num_opt;
+        spec.profile = profile;
+        spec.fluid_table = table;
+        spec.flow_decreasing = direction == "decreasing";
+        flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
         Output out;
         std::string error;
         if (!out.open(output, error)) {
             std::fprintf(stderr, "pipeflow traverse: %s\n", error.c_str());
             return 2;
         }
-        const flowmodel::TraverseResult r = flowmodel::traverse(line, *fluid, opt);
+        const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
         const std::string text = format == "csv"    ? points_csv(r)
                                  : format == "json" ? as_json(r)
                                  : format == "svg"  ? as_svg(r)
@@ -377,6 +307,8 @@ int traverse_command(int argc, char** argv) {
             return 3;
         }
         return 0;
+    } catch (const std::invalid_argument& e) {
+        return traverse_error(e.what());
     } catch (const std::runtime_error& e) {
         std::fprintf(stderr, "pipeflow traverse: %s\n", e.what());
         return 2;

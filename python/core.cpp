@@ -6,14 +6,17 @@
 // Dask faces on top.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/traverse_spec.hpp"
 #include "pipeflow.h"
 
 namespace py = pybind11;
@@ -221,6 +224,76 @@ Result result_from_state(const py::tuple& t) {
     return r;
 }
 
+// The traverse for the package's flowmodel.traverse: the points as arrays and
+// the summary as a dict. Bad options raise ValueError (std::invalid_argument).
+py::dict run_traverse(const std::map<std::string, double>& values, const std::string& profile,
+                      const std::string& fluid_table, bool flow_decreasing) {
+    flowmodel::TraverseSpec spec;
+    spec.values = values;
+    spec.profile = profile;
+    spec.fluid_table = fluid_table;
+    spec.flow_decreasing = flow_decreasing;
+    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
+    flowmodel::TraverseResult r;
+    {
+        py::gil_scoped_release nogil;
+        r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
+    }
+    const size_t n = r.points.size();
+    py::dict out;
+    auto column = [&](const char* name, auto get) {
+        py::array_t<double> a(static_cast<py::ssize_t>(n));
+        double* d = a.mutable_data();
+        for (size_t k = 0; k < n; ++k) d[k] = get(r.points[k]);
+        out[name] = a;
+    };
+    using P = flowmodel::TraversePoint;
+    column("md", [](const P& p) { return p.md; });
+    column("z", [](const P& p) { return p.z; });
+    column("angle", [](const P& p) { return p.angle; });
+    column("pres", [](const P& p) { return p.pres; });
+    column("temp", [](const P& p) { return p.temp; });
+    column("usl", [](const P& p) { return p.usl; });
+    column("usg", [](const P& p) { return p.usg; });
+    column("rol", [](const P& p) { return p.rol; });
+    column("rog", [](const P& p) { return p.rog; });
+    py::list regimes;
+    py::array_t<int32_t> id(static_cast<py::ssize_t>(n)), ierr(static_cast<py::ssize_t>(n));
+    py::array_t<bool> invalid(static_cast<py::ssize_t>(n));
+    for (size_t k = 0; k < n; ++k) {
+        regimes.append(r.points[k].regime());
+        id.mutable_data()[k] = r.points[k].id;
+        ierr.mutable_data()[k] = r.points[k].ierr;
+        invalid.mutable_data()[k] = r.points[k].separated_invalid;
+    }
+    out["regime"] = py::module_::import("numpy").attr("array")(regimes, "dtype"_a = "object");
+    out["id"] = id;
+    column("hol", [](const P& p) { return p.hol; });
+    column("dpt", [](const P& p) { return p.dpt; });
+    column("dpf", [](const P& p) { return p.dpf; });
+    column("dpg", [](const P& p) { return p.dpg; });
+    column("dpa", [](const P& p) { return p.dpa; });
+    out["ierr"] = ierr;
+    out["separated_invalid"] = invalid;
+    const flowmodel::TraverseSummary& m = r.summary;
+    py::dict lengths;
+    for (int k = 0; k < 5; ++k) {
+        lengths[flowmodel::regime_name(static_cast<flowmodel::Regime>(k))] = m.regime_length[static_cast<size_t>(k)];
+    }
+    auto stretches = [](const std::vector<std::array<double, 2>>& v) {
+        py::list l;
+        for (const auto& a : v) l.append(py::make_tuple(a[0], a[1]));
+        return l;
+    };
+    out["summary"] = py::dict("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = m.inlet_pres,
+                              "outlet_pres"_a = m.outlet_pres, "dp_total"_a = m.dp_total,
+                              "dp_friction"_a = m.dp_friction, "dp_gravity"_a = m.dp_gravity,
+                              "dp_acceleration"_a = m.dp_acceleration, "liquid_inventory"_a = m.liquid_inventory,
+                              "regime_length"_a = lengths, "separated_invalid"_a = stretches(m.invalid_stretches),
+                              "tolerance_not_met"_a = stretches(m.floor_stretches), "evaluations"_a = m.evaluations);
+    return out;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -268,6 +341,8 @@ PYBIND11_MODULE(_core, m) {
         for (const flowmodel::InputField& f : kInputFields) out[f.name] = d.*f.member;
         return out;
     }, "The built-in default case: the value each input takes when it is not given.");
+
+    m.def("_traverse", &run_traverse, "values"_a, "profile"_a, "fluid_table"_a, "flow_decreasing"_a);
 
     m.def("units", []() {
         py::dict out;

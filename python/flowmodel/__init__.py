@@ -6,6 +6,7 @@ accelerational), from eleven inputs in SI units.
     evaluate_many(**inputs)     numpy arrays, broadcast, all cores -> dict of arrays
     evaluate_frame(df)          a pandas DataFrame of cases -> DataFrame of inputs and results
     evaluate_dask(**inputs)     dask arrays -> dict of lazy dask arrays, on any scheduler
+    traverse(...)               the pressure profile along a line or a well
 
 Inputs not given take the built-in default case (defaults(): air-water at
 1 atm in a horizontal 5 cm smooth pipe); units() lists each input's unit.
@@ -14,11 +15,12 @@ inputs that are not real numbers, or do not broadcast, raise.
 """
 import difflib
 
+from ._core import _traverse
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
 __all__ = ["INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
-           "evaluate_frame", "evaluate_dask", "units", "__version__"]
+           "evaluate_frame", "evaluate_dask", "traverse", "units", "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
 RESULT_FIELDS = (("regime", "O"), ("id", "i4"), ("holdup", "f8"), ("dpt", "f8"), ("dpf", "f8"),
@@ -112,3 +114,36 @@ def evaluate_dask(jobs=1, **inputs):
     rec = da.map_blocks(_evaluate_block, *arrays, jobs=jobs, dtype=np.dtype(list(RESULT_FIELDS)),
                         meta=np.empty((0,) * arrays[0].ndim, dtype=list(RESULT_FIELDS)))
     return {key: rec[key] for key, _ in RESULT_FIELDS}
+
+
+_TRAVERSE_NUMBERS = ("length", "angle", "diam", "rough", "liquid_rate", "gas_rate", "rol", "visl", "sigma",
+                     "gas_molar_mass", "z", "visg", "temp", "temp_in", "temp_out", "inlet_pres", "outlet_pres",
+                     "tol", "max_pres")
+
+
+def traverse(profile=None, fluid_table=None, flow_direction="increasing", **options):
+    """The pressure profile along a pipeline or a well, as `pipeflow traverse`
+    computes it. Keywords are the command's options with underscores (SI units):
+    length and angle, or profile (a CSV file); diam, rough; liquid_rate,
+    gas_rate (kg/s); rol, visl, sigma, gas_molar_mass, z, visg, or fluid_table
+    (a CSV file); temp, or temp_in and temp_out; inlet_pres or outlet_pres;
+    tol (Pa per segment), max_pres. Returns a dict of numpy arrays, one entry
+    per point (md, z, angle, pres, temp, usl, usg, rol, rog, regime, id, hol,
+    dpt, dpf, dpg, dpa, ierr, separated_invalid), ready for pandas.DataFrame,
+    and 'summary': inlet and outlet pressure, the drop and its parts, the liquid
+    inventory, the length in each regime, warnings, and whether the line
+    carried the flow (complete, message). Bad options raise ValueError."""
+    unknown = [k for k in options if k not in _TRAVERSE_NUMBERS]
+    if unknown:
+        raise TypeError(f"traverse: unknown option '{unknown[0]}'")
+    if flow_direction not in ("increasing", "decreasing"):
+        raise ValueError("traverse: flow_direction takes 'increasing' or 'decreasing'")
+    values = {}
+    for key, value in options.items():
+        if value is None:
+            continue
+        if isinstance(value, bool) or not isinstance(value, (int, float)) and not hasattr(value, "__float__"):
+            raise TypeError(f"traverse: {key} takes a number")
+        values[key.replace("_", "-")] = float(value)
+    return _traverse(values, "" if profile is None else str(profile), "" if fluid_table is None else str(fluid_table),
+                     flow_direction == "decreasing")

@@ -141,3 +141,27 @@ def test_dask_on_a_two_process_cluster_equals_evaluate_many_bit_for_bit():
     for key in want:
         assert got[key].dtype == want[key].dtype, key
         assert np.array_equal(got[key], want[key]), key
+
+
+def test_traverse_equals_the_command_and_reads_into_a_frame():
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set")
+    examples = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
+    opts = dict(diam=0.15, rough=4.6e-5, liquid_rate=8, gas_rate=1.2, rol=850, visl=5e-3, sigma=0.02,
+                gas_molar_mass=18, visg=1.2e-5, temp=300, inlet_pres=5e6)
+    r = flowmodel.traverse(profile=os.path.join(examples, "pipeline-profile.csv"), **opts)
+    args = [exe, "traverse", "--profile", os.path.join(examples, "pipeline-profile.csv"), "--json"]
+    args += [f"--{k.replace('_', '-')}={v!r}" for k, v in opts.items()]
+    import json
+    c = json.loads(subprocess.run(args, check=True, capture_output=True, text=True).stdout)
+    assert r["summary"]["outlet_pres"] == c["summary"]["outlet_pres"]
+    assert list(r["pres"]) == [p["pres"] for p in c["points"]]
+    assert list(r["regime"]) == [p["regime"] for p in c["points"]]
+    frame = pd.DataFrame({k: v for k, v in r.items() if k != "summary"})
+    assert len(frame) == len(c["points"]) and frame["md"].iloc[-1] == 10000
+    with pytest.raises(ValueError, match="liquid-rate"):
+        flowmodel.traverse(length=100, diam=0.1, temp=300, inlet_pres=1e6, rol=850, visl=1e-3, sigma=0.02,
+                           gas_molar_mass=18, visg=1e-5)
+    with pytest.raises(TypeError):
+        flowmodel.traverse(lenght=100)
