@@ -151,9 +151,15 @@ class Prefix:
         return done
 
     def register(self, value, kind="REG_SZ"):
-        done = self.wine(["reg", "add", SERVER_KEY + r"\InProcServer32", "/ve", "/t", kind,
-                          "/d", value, "/f"])
-        check(done.returncode == 0, "reg add failed: %s" % done.stderr.decode(errors="replace"))
+        # Wine's reg has been seen to fail once, with no message, on a loaded machine: try
+        # again before calling the set-up broken.
+        for attempt in range(3):
+            done = self.wine(["reg", "add", SERVER_KEY + r"\InProcServer32", "/ve", "/t", kind,
+                              "/d", value, "/f"])
+            if done.returncode == 0:
+                return
+        check(False, "reg add failed (exit %d) three times: %s"
+              % (done.returncode, done.stderr.decode(errors="replace")))
 
     def unregister(self):
         self.wine(["reg", "delete", SERVER_KEY, "/f"])
