@@ -19,6 +19,7 @@
 #include "batch.h"
 #include "columns.h"
 #include "flowmodel/io/csv.hpp"
+#include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "format.h"
 #include "bench_cases.h"
@@ -73,13 +74,14 @@ std::string check_tape(const std::vector<flowmodel::Inputs>& cases, const flowbe
 Data load() {
     Data d;
     d.cases = flowbench::load_cases(flowbench::path_from("FLOWMODEL_BENCH_CASES", FLOWMODEL_BENCH_CASES));
-    char line[512];
+    // The batch input as people and the batch command write numbers: each
+    // the shortest text that reads back to the case's double.
     d.csv = "usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres\n";
     for (const flowmodel::Inputs& x : d.cases) {
-        std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g\n",
-                      x.usl, x.usg, x.rol, x.rog, x.visl, x.visg, x.rough, x.sigma, x.diam, x.angle,
-                      x.pres);
-        d.csv += line;
+        for (const flowmodel::InputField& f : flowmodel::kInputFields) {
+            flowmodel::io::append_double(d.csv, x.*f.member);
+            d.csv += &f == &flowmodel::kInputFields.back() ? '\n' : ',';
+        }
         flowmodel::FlowRecord& r = flowmodel::flowcom;
         r = flowmodel::FlowRecord{};
         r.usl = x.usl;
@@ -363,6 +365,47 @@ void BM_run_batch(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.cases.size()));
 }
 
+// BM_run_batch/1 against BM_pipeflow, measured in turns within each
+// iteration so that both see the same machine (a shared VM's speed drifts by
+// tens of percent between benchmarks): `overhead` = batch time per row over
+// model time per call, minus 1. The argument repeats the cases: 15 copies
+// are 30,000 rows, a batch long enough to reuse its blocks' memory as the
+// command does on real files.
+void BM_batch_overhead(benchmark::State& state) {
+    const Data& d = data();
+    const size_t copies = static_cast<size_t>(state.range(0));
+    std::string csv = d.csv;
+    const std::string body = d.csv.substr(d.csv.find('\n') + 1);
+    for (size_t c = 1; c < copies; ++c) csv += body;
+    pipeflow_cli::BatchOptions opt;
+    opt.jobs = 1;
+    using clock = std::chrono::steady_clock;
+    clock::duration model{}, batch{};
+    for (auto _ : state) {
+        const clock::time_point t0 = clock::now();
+        for (size_t c = 0; c < copies; ++c) {
+            for (const flowmodel::Inputs& x : d.cases) benchmark::DoNotOptimize(call_pipeflow(x));
+        }
+        const clock::time_point t1 = clock::now();
+        std::istringstream in(csv);
+        std::ostringstream err;
+        std::string out;
+        const pipeflow_cli::BatchSummary s = pipeflow_cli::run_batch(
+            in, [&out](const std::string& text) { out += text; return true; }, err, opt);
+        if (s.rows != copies * d.cases.size()) state.SkipWithError("batch lost rows");
+        benchmark::DoNotOptimize(out.size());
+        const clock::time_point t2 = clock::now();
+        model += t1 - t0;
+        batch += t2 - t1;
+    }
+    const double rows = static_cast<double>(state.iterations()) * static_cast<double>(copies * d.cases.size());
+    const double us_model = std::chrono::duration<double, std::micro>(model).count() / rows;
+    const double us_batch = std::chrono::duration<double, std::micro>(batch).count() / rows;
+    state.counters["model_us"] = us_model;
+    state.counters["batch_us"] = us_batch;
+    state.counters["overhead"] = us_batch / us_model - 1.0;
+}
+
 // The batch job's own work without the model: reading the records, parsing
 // the inputs and formatting a result row for each (the results evaluated
 // beforehand), into one output string, as run_batch does on one thread.
@@ -381,9 +424,10 @@ void BM_batch_io(benchmark::State& state) {
         out = pipeflow_cli::result_header() + '\n';
         size_t k = 0;
         flowmodel::Inputs x;
+        pipeflow_cli::InputDecimals decimals;
         while (reader.next(rec)) {
-            if (!cols.parse_row(rec, x, error)) state.SkipWithError("row");
-            pipeflow_cli::append_result_row(out, x, results[k++]);
+            if (!cols.parse_row(rec, x, error, &decimals)) state.SkipWithError("row");
+            pipeflow_cli::append_result_row(out, x, results[k++], decimals);
             out += '\n';
         }
         benchmark::DoNotOptimize(out.size());
@@ -421,6 +465,7 @@ void BM_traverse(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_traverse)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_batch_overhead)->Arg(1)->Arg(15)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_io)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_pipeflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_sepflow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

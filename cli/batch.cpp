@@ -1,8 +1,9 @@
 // The batch job. Records are read in blocks on the calling thread; the rows
 // of a block are parsed, evaluated and formatted by the library's parallel
-// loop, each into its own slot, and the block is then written in input order,
-// so the output does not depend on the number of threads. Writing stops at
-// the first failure, before the next block is computed.
+// loop a chunk at a time, each chunk into its own text, and the block is then
+// written in input order, so the output does not depend on the number of
+// threads. Writing stops at the first failure, before the next block is
+// computed.
 #include "batch.h"
 
 #include <ostream>
@@ -21,19 +22,20 @@ namespace {
 struct Item {
     flowmodel::io::CsvRecord rec;  // the input row
     flowmodel::Inputs in;          // its inputs as read
+    InputDecimals decimals;        // what writing the inputs back needs
     flowmodel::Result res;         // its result
-    std::string out;               // its output line
     bool malformed = false;
     std::string error;             // why it is malformed
 };
 
-// Parses, evaluates and formats the rows [b, e), each phase over all of them
-// in turn: the model's loops then run back to back, with their branch
-// history and code in cache, rather than between parsing and formatting.
-void process(Item* items, size_t b, size_t e, const InputColumns& cols, BatchFormat format) {
+// Parses, evaluates and formats the rows [b, e) into `out`, each phase over
+// all of them in turn: the model's loops then run back to back, with their
+// branch history and code in cache, rather than between parsing and
+// formatting.
+void process(Item* items, size_t b, size_t e, const InputColumns& cols, BatchFormat format, std::string& out) {
     for (size_t k = b; k < e; ++k) {
         Item& it = items[k];
-        it.malformed = !cols.parse_row(it.rec, it.in, it.error);
+        it.malformed = !cols.parse_row(it.rec, it.in, it.error, &it.decimals);
     }
     for (size_t k = b; k < e; ++k) {
         Item& it = items[k];
@@ -46,15 +48,15 @@ void process(Item* items, size_t b, size_t e, const InputColumns& cols, BatchFor
             it.res = flowmodel::evaluate(it.in);
         }
     }
+    out.clear();
     for (size_t k = b; k < e; ++k) {
-        Item& it = items[k];
-        it.out.clear();
+        const Item& it = items[k];
         if (format == BatchFormat::Csv) {
-            append_result_row(it.out, it.in, it.res);
+            append_result_row(out, it.in, it.res, it.decimals);
         } else {
-            append_result_json(it.out, it.in, it.res);
+            append_result_json(out, it.in, it.res, it.decimals);
         }
-        it.out += '\n';
+        out += '\n';
     }
 }
 
@@ -84,25 +86,30 @@ BatchSummary run_batch(std::istream& in, const BatchSink& out, std::ostream& err
     const size_t block = 4096;
     // Rows per claim of a thread: enough for the phases of process() to pay,
     // few enough that no thread idles long at the end of a block.
-    const size_t kChunk = 64;
-    std::vector<Item> items(block);
-    std::string text;
+    const size_t kChunk = 512;
+    std::vector<Item> items;  // grown as rows come: a short input pays for its rows only
+    // The output of each chunk of a block (parallel_for's ranges start at
+    // multiples of the chunk), written in order once the block is done.
+    std::vector<std::string> chunk_out(block / kChunk);
     for (;;) {
         size_t n = 0;
-        while (n < block && reader.next(items[n].rec)) ++n;
+        for (; n < block; ++n) {
+            if (n == items.size()) items.emplace_back();
+            if (!reader.next(items[n].rec)) break;
+        }
         if (n == 0) break;
         flowmodel::parallel_for(n, opt.jobs, kChunk, [&](size_t b, size_t e) {
-            process(items.data(), b, e, cols, opt.format);
+            process(items.data(), b, e, cols, opt.format, chunk_out[b / kChunk]);
         });
-        text.clear();
         for (size_t k = 0; k < n; ++k) {
             if (items[k].malformed) {
                 err << "pipeflow batch: line " << items[k].rec.line << ": " << items[k].error << '\n';
                 ++sum.malformed;
             }
-            text += items[k].out;
         }
-        if (!out(text)) return sum;
+        for (size_t c = 0; c * kChunk < n; ++c) {
+            if (!out(chunk_out[c])) return sum;
+        }
         sum.rows += n;
         if (opt.progress) err << "\rpipeflow batch: " << sum.rows << " rows" << std::flush;
         if (n < block) break;

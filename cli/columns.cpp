@@ -50,7 +50,9 @@ bool InputColumns::read_header(const flowmodel::io::CsvRecord& header, const flo
     return true;
 }
 
-bool InputColumns::parse_row(const flowmodel::io::CsvRecord& row, flowmodel::Inputs& in, std::string& error) const {
+bool InputColumns::parse_row(const flowmodel::io::CsvRecord& row, flowmodel::Inputs& in, std::string& error,
+                             InputDecimals* decimals) const {
+    if (decimals) *decimals = InputDecimals();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     in = constants_;
     for (size_t k = 0; k < flowmodel::kInputCount; ++k) {
@@ -69,7 +71,7 @@ bool InputColumns::parse_row(const flowmodel::io::CsvRecord& row, flowmodel::Inp
             ok = false;
             continue;
         }
-        if (!flowmodel::io::parse_double(row[pos_[k]], in.*f.member)) {
+        if (!flowmodel::io::parse_double(row[pos_[k]], in.*f.member, decimals ? &(*decimals)[k] : nullptr)) {
             in.*f.member = nan;
             if (ok) {
                 error = std::string("field '") + f.name + "' is not a number: '" +

@@ -9,8 +9,12 @@
 
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/io/csv.hpp"
+#include "flowmodel/io/numbers.hpp"
 
 namespace pipeflow_cli {
+
+// What parse_row saw of each input's text (see flowmodel::io::DecimalText).
+using InputDecimals = std::array<flowmodel::io::DecimalText, flowmodel::kInputCount>;
 
 class InputColumns {
 public:
@@ -23,8 +27,10 @@ public:
 
     // Parses one data row. A row must have as many fields as the header. On
     // failure `in` holds what could be read (NaN for the rest) and `error`
-    // says what is wrong.
-    bool parse_row(const flowmodel::io::CsvRecord& row, flowmodel::Inputs& in, std::string& error) const;
+    // says what is wrong. `decimals`, when given, receives what writing the
+    // inputs back fast needs (nothing for the constants).
+    bool parse_row(const flowmodel::io::CsvRecord& row, flowmodel::Inputs& in, std::string& error,
+                   InputDecimals* decimals = nullptr) const;
 
 private:
     static constexpr size_t kConstant = static_cast<size_t>(-1);

@@ -2,6 +2,7 @@
 // same double.
 #include "format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -9,10 +10,21 @@
 
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "pipeflow.h"
 
 namespace pipeflow_cli {
 
 using flowmodel::io::append_double;
+
+namespace {
+
+// The model's version, the same in every row: its text is made once.
+const std::string& model_version() {
+    static const std::string text = flowmodel::io::format_double(PIPEFLOW_VERSION);
+    return text;
+}
+
+}  // namespace
 
 const char* regime_label(const flowmodel::Result& r) {
     return r.has_regime() ? flowmodel::regime_name(r.regime) : "none";
@@ -29,24 +41,34 @@ std::string result_header() {
     return s + "vers,dpt,hol,id,iter,ierr,dpf,dpg,dpa,msg,regime,warning";
 }
 
-void append_result_row(std::string& s, const flowmodel::Inputs& in, const flowmodel::Result& r) {
-    for (const flowmodel::InputField& f : flowmodel::kInputFields) {
-        append_double(s, in.*f.member);
-        s += ',';
+void append_result_row(std::string& s, const flowmodel::Inputs& in, const flowmodel::Result& r,
+                       const InputDecimals& decimals) {
+    // The numbers go into one buffer, appended at once: a row is some thirty
+    // short pieces, and appending each to the string costs more than writing it.
+    using flowmodel::io::write_double;
+    constexpr size_t kInts = 3;
+    char buf[(flowmodel::kInputCount + 6) * (flowmodel::io::kMaxDoubleText + 1) + kInts * 12];
+    char* p = buf;
+    for (size_t k = 0; k < flowmodel::kInputCount; ++k) {
+        p = write_double(p, in.*flowmodel::kInputFields[k].member, decimals[k]);
+        *p++ = ',';
     }
-    for (double v : {r.version, r.dpt, r.holdup}) {
-        append_double(s, v);
-        s += ',';
+    p = r.version == PIPEFLOW_VERSION ? std::copy(model_version().begin(), model_version().end(), p)
+                                      : write_double(p, r.version);
+    *p++ = ',';
+    for (double v : {r.dpt, r.holdup}) {
+        p = write_double(p, v);
+        *p++ = ',';
     }
     for (int v : {static_cast<int>(r.regime), r.iterations, static_cast<int>(r.status)}) {
-        char buf[16];
-        s.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-        s += ',';
+        p = std::to_chars(p, p + 11, v).ptr;
+        *p++ = ',';
     }
     for (double v : {r.dpf, r.dpg, r.dpa}) {
-        append_double(s, v);
-        s += ',';
+        p = write_double(p, v);
+        *p++ = ',';
     }
+    s.append(buf, p);
     if (!r.message.empty()) s += flowmodel::io::csv_quote(r.message);
     s += ',';
     s += regime_label(r);
@@ -89,13 +111,19 @@ void json_number(std::string& out, double v) {
 
 }  // namespace
 
-void append_result_json(std::string& s, const flowmodel::Inputs& in, const flowmodel::Result& r) {
+void append_result_json(std::string& s, const flowmodel::Inputs& in, const flowmodel::Result& r,
+                        const InputDecimals& decimals) {
     s += '{';
-    for (const flowmodel::InputField& f : flowmodel::kInputFields) {
+    for (size_t k = 0; k < flowmodel::kInputCount; ++k) {
         s += '"';
-        s += f.name;
+        s += flowmodel::kInputFields[k].name;
         s += "\":";
-        json_number(s, in.*f.member);
+        const double v = in.*flowmodel::kInputFields[k].member;
+        if (std::isfinite(v)) {
+            append_double(s, v, decimals[k]);
+        } else {
+            s += "null";
+        }
         s += ',';
     }
     s += "\"vers\":";

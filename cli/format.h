@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "columns.h"
 #include "flowmodel/flowmodel.hpp"
 
 namespace pipeflow_cli {
@@ -17,12 +18,16 @@ const char* regime_label(const flowmodel::Result& r);
 const char* warning_word(const flowmodel::Result& r);
 
 // The batch CSV: the inputs, the model's outputs, msg, regime and warning.
+// `decimals` (from InputColumns::parse_row) only makes writing the inputs
+// faster; the text is the same without them.
 std::string result_header();
-void append_result_row(std::string& out, const flowmodel::Inputs& in, const flowmodel::Result& r);
+void append_result_row(std::string& out, const flowmodel::Inputs& in, const flowmodel::Result& r,
+                       const InputDecimals& decimals = {});
 std::string result_row(const flowmodel::Inputs& in, const flowmodel::Result& r);
 
 // One JSON object on one line (no line end); non-finite numbers are null.
-void append_result_json(std::string& out, const flowmodel::Inputs& in, const flowmodel::Result& r);
+void append_result_json(std::string& out, const flowmodel::Inputs& in, const flowmodel::Result& r,
+                        const InputDecimals& decimals = {});
 
 // A JSON string literal.
 std::string json_string(const std::string& s);

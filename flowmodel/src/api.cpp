@@ -1,6 +1,9 @@
 // The typed C++ API: a thin wrapper over `pipeflow`, and the input table.
 #include "flowmodel/flowmodel.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 #include "flowmodel/parallel.hpp"
 #include "pipeflow.h"
 
@@ -33,6 +36,27 @@ const InputField* find_input(const std::string& name) {
     return nullptr;
 }
 
+namespace {
+
+// Length of the message in a blank-padded, NUL-terminated buffer without its
+// trailing blanks. The model pads every message to the buffer's end, so the
+// blanks are skipped eight at a time.
+std::size_t message_length(const char* msg, std::size_t size) {
+    const void* nul = std::memchr(msg, '\0', size);
+    std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - msg) : size;
+    const std::uint64_t blanks = 0x2020202020202020u;
+    while (n >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, msg + n - 8, 8);
+        if (w != blanks) break;
+        n -= 8;
+    }
+    while (n > 0 && msg[n - 1] == ' ') --n;
+    return n;
+}
+
+}  // namespace
+
 Result evaluate(const Inputs& in) {
     char msg[PIPEFLOW_MSG_SIZE + 1];
     int id = 0, iter = 0, ierr = 0;
@@ -43,10 +67,7 @@ Result evaluate(const Inputs& in) {
     out.regime = static_cast<Regime>(id);
     out.iterations = iter;
     out.status = static_cast<Status>(ierr);
-    std::string::size_type n = 0;
-    while (n < sizeof msg && msg[n] != '\0') ++n;
-    while (n > 0 && msg[n - 1] == ' ') --n;
-    out.message.assign(msg, n);
+    out.message.assign(msg, message_length(msg, sizeof msg));
     return out;
 }
 

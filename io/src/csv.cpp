@@ -1,12 +1,16 @@
 // The CSV record reader: a byte-at-a-time state machine over a block buffer.
 #include "flowmodel/io/csv.hpp"
 
+#include <cstring>
 #include <istream>
 
 namespace flowmodel::io {
 
 std::string& CsvRecord::open_field() {
-    if (count_ == fields_.size()) fields_.emplace_back();
+    if (count_ == fields_.size()) {
+        if (fields_.empty()) fields_.reserve(16);  // a table's width, without regrowing
+        fields_.emplace_back();
+    }
     std::string& f = fields_[count_++];
     f.clear();
     return f;
@@ -28,6 +32,32 @@ int CsvReader::refill() {
     return static_cast<unsigned char>(buf_[pos_++]);
 }
 
+bool CsvReader::plain_line(CsvRecord& rec) {
+    const char* const b = buf_.data() + pos_;
+    const std::size_t avail = end_ - pos_;
+    const char* const nl = static_cast<const char*>(std::memchr(b, '\n', avail));
+    if (!nl) return false;
+    const std::size_t len = static_cast<std::size_t>(nl - b);
+    if (len + 1 > max_record_ || std::memchr(b, '"', len) || std::memchr(b, '\0', len)) return false;
+    const char* p = b;
+    for (;;) {
+        const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(nl - p)));
+        if (comma && rec.count_ == kMaxFields) {
+            rec.count_ = 0;  // the byte-wise reader reports it
+            return false;
+        }
+        const char* const e = comma ? comma : nl;
+        rec.open_field().assign(p, static_cast<std::size_t>(e - p));
+        if (!comma) break;
+        p = comma + 1;
+    }
+    std::string& last = rec.fields_[rec.count_ - 1];
+    if (!last.empty() && last.back() == '\r') last.pop_back();
+    pos_ += len + 1;
+    ++line_;
+    return true;
+}
+
 bool CsvReader::next(CsvRecord& rec) {
     if (!started_) {
         started_ = true;
@@ -41,6 +71,11 @@ bool CsvReader::next(CsvRecord& rec) {
         rec.count_ = 0;
         rec.error.clear();
         rec.line = line_;
+        if (plain_line(rec)) {
+            // A blank line is no record.
+            if (rec.count_ == 1 && rec.fields_[0].find_first_not_of(" \t\r") == std::string::npos) continue;
+            return true;
+        }
         std::size_t bytes = 0;     // bytes of this record so far
         bool too_long = false;     // stop storing; scan on to the record's end
         enum { Start, Plain, Quoted, AfterQuote } state = Start;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <random>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -77,4 +79,56 @@ TEST(Numbers, GoldenTablesRoundTrip) {
 
 TEST(Numbers, EchoedTextStaysOnOneLine) {
     EXPECT_EQ(flowmodel::io::shorten("a\nb\r\t\x01"), "a\\nb\\r\\t\\x01");
+}
+
+// The fast paths for plain decimals give what the general ones give: the
+// nearest double when reading, std::to_chars's text when echoing a number
+// read from text. Decimals drawn over every form users write (digit counts
+// 1-19, points anywhere, leading and trailing zeros, signs, exponents) and
+// over the range where the fast paths stop.
+TEST(Numbers, PlainDecimalFastPathsEqualTheGeneralOnes) {
+    std::mt19937_64 rng(20261209);
+    size_t fast_form = 0;
+    for (int i = 0; i < 300000; ++i) {
+        std::string t;
+        if (rng() % 4 == 0) t += "-+"[rng() % 2];
+        const int lead = static_cast<int>(rng() % 3);
+        const int n = 1 + static_cast<int>(rng() % 19);
+        std::string body(static_cast<size_t>(lead), '0');
+        for (int k = 0; k < n; ++k) body += static_cast<char>('0' + rng() % 10);
+        body.append(rng() % 3, '0');
+        const size_t point = rng() % (body.size() + 2);
+        if (point <= body.size()) body.insert(point, ".");
+        t += body;
+        if (rng() % 2) {
+            t += "eE"[rng() % 2];
+            if (rng() % 2) t += "+-"[rng() % 2];
+            t += std::to_string(rng() % 40);
+        }
+        double v = 0;
+        flowmodel::io::DecimalText dec;
+        const bool ok = parse_double(t, v, &dec);
+        char* end = nullptr;
+        const double want = std::strtod(t.c_str(), &end);
+        const bool want_ok = end == t.c_str() + t.size();
+        ASSERT_EQ(ok, want_ok) << t;
+        if (!ok) continue;
+        ASSERT_EQ(std::memcmp(&v, &want, sizeof v), 0) << t;
+        std::string echoed;
+        flowmodel::io::append_double(echoed, v, dec);
+        ASSERT_EQ(echoed, format_double(v)) << t;
+        fast_form += dec.plain;
+    }
+    EXPECT_GT(fast_form, 100000u);
+    // Digits kept for another value are not used.
+    double v = 0;
+    flowmodel::io::DecimalText dec;
+    ASSERT_TRUE(parse_double("0.25", v, &dec));
+    std::string s;
+    flowmodel::io::append_double(s, 0.5, dec);
+    EXPECT_EQ(s, "0.5");
+    ASSERT_TRUE(parse_double(" -0.000 ", v, &dec));
+    s.clear();
+    flowmodel::io::append_double(s, v, dec);
+    EXPECT_EQ(s, "-0");
 }

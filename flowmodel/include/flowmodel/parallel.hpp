@@ -12,8 +12,8 @@ namespace flowmodel {
 // The number of threads meant by `jobs`: jobs itself, or one per core for 0.
 unsigned resolve_jobs(unsigned jobs);
 
-// Calls body(begin, end) for consecutive ranges of at most `chunk` indices
-// that together cover [0, n) once each, on min(resolve_jobs(jobs), number of
+// Calls body(begin, end) for the ranges [k·chunk, min(n, (k+1)·chunk)),
+// which together cover [0, n) once each, on min(resolve_jobs(jobs), number of
 // chunks) threads, the calling thread among them. A thread takes the next
 // range as soon as it has finished one, so none idles while ranges remain,
 // however unequal their costs. Ranges are independent: which thread runs

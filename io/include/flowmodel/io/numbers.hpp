@@ -3,6 +3,8 @@
 #ifndef FLOWMODEL_IO_NUMBERS_HPP
 #define FLOWMODEL_IO_NUMBERS_HPP
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,12 +15,36 @@ namespace flowmodel::io {
 void append_double(std::string& out, double v);
 std::string format_double(double v);
 
+// What parse_double saw in a plain decimal of at most 15 significant
+// digits: its digits, so that the number is written back without searching
+// for its shortest digits. `plain` is false for any other text.
+struct DecimalText {
+    bool plain = false;
+    bool negative = false;
+    std::uint64_t digits = 0;  // without trailing zeros
+    int exp10 = 0;             // the number is ± digits × 10^exp10
+    double value = 0;          // what the text reads as
+};
+
+// Appends what append_double(v) appends, faster when `text` is the plain
+// decimal v was read from (for any other v or text it changes nothing).
+void append_double(std::string& out, double v, const DecimalText& text);
+
+// The same written at p, which must have room for kMaxDoubleText characters
+// (the longest shortest form, "-2.2250738585072014e-308", has 24); the end
+// of what was written is returned.
+constexpr std::size_t kMaxDoubleText = 32;
+char* write_double(char* p, double v);
+char* write_double(char* p, double v, const DecimalText& text);
+
 // Reads a whole field as a number: surrounding blanks (space, tab, CR)
 // allowed, a sign, decimals, exponents, "nan", "inf", "infinity" in any case,
 // and hexadecimal floats. Overflow gives ±inf, underflow a denormal or 0: the
 // caller decides what such values mean. False when the text is empty or
 // anything is left over.
-bool parse_double(std::string_view text, double& value);
+// With `decimal`, also what append_double needs to write the number back
+// fast.
+bool parse_double(std::string_view text, double& value, DecimalText* decimal = nullptr);
 
 // The text cut to at most `limit` characters with "..." after the cut, and
 // control characters written as \n, \r, \t or \xNN, for echoing what a
