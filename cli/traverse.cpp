@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_spec.hpp"
@@ -24,14 +25,26 @@ namespace pipeflow_cli {
 namespace {
 
 const char* kTraverseUsage =
-    "usage: pipeflow traverse (--length L --angle A | --profile FILE) [--diam D] [--rough K]\n"
-    "         [--flow-direction increasing|decreasing] --liquid-rate KG/S --gas-rate KG/S\n"
-    "         (--rol R --visl V --sigma S --gas-molar-mass M [--z Z] --visg V | --fluid-table FILE)\n"
-    "         (--temp T | --temp-in T --temp-out T) (--inlet-pres P | --outlet-pres P)\n"
-    "         [--tol PA] [--max-pres PA] [--csv | --json | --svg] [--output FILE]\n"
-    "SI units: m, degrees, kg/s, kg/m3, Pa s, N/m, kg/kmol, K, Pa. The profile CSV has md and one\n"
-    "of angle, z, tvd, optionally diam, rough, temp. The fluid table has pres, temp, rol, rog,\n"
-    "visl, visg, sigma on a rectangular grid. Exit status 3: the line cannot carry the flow.\n";
+    "usage: pipeflow traverse (--length L --angle A | --profile FILE [--profile-unit m|ft]) [--diam D]\n"
+    "         [--rough K] [--flow-direction increasing|decreasing] (--temp T | --temp-in T --temp-out T)\n"
+    "         (--inlet-pres P | --outlet-pres P) [--tol DP] [--max-pres P] FLUID\n"
+    "         [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
+    "FLUID is one of\n"
+    "  constant liquid, real gas: --liquid-rate KG/S --gas-rate KG/S --rol R --visl V --sigma S\n"
+    "                             --gas-molar-mass M [--z Z] --visg V\n"
+    "  a property table:          --liquid-rate KG/S --gas-rate KG/S --fluid-table FILE\n"
+    "  black oil:                 --api API --gas-gravity G (--gor R | --glr R)\n"
+    "                             (--oil-rate Q [--water-rate Q] | --liquid-rate Q --water-cut F)\n"
+    "                             [--water-gravity G | --salinity S] [--co2 Y] [--h2s Y] [--n2 Y]\n"
+    "                             [--z-method hall-yarborough|dranchuk-abou-kassem]\n"
+    "                             [--dead-oil beggs-robinson|glaso] [--live-oil beggs-robinson|chew-connally]\n"
+    "Numbers may carry a unit: 2.441in, 220psia, 15bar, 80degF, 300K, '250 STB/d', '40 Sm3/d',\n"
+    "'4500 scf/STB', ft, m, kg/s, cP, 5%. Without one they are SI: m, degrees, kg/s, m3/s at\n"
+    "standard conditions (60 degF, 14.696 psia), m3/m3, kg/m3, Pa s, N/m, kg/kmol, K, Pa\n"
+    "(absolute: psig is refused). The profile CSV has md and one of angle, z, tvd, optionally\n"
+    "diam, rough, temp; a column may name its unit (md_ft, tvd_ft, diam_in, temp_degF). The\n"
+    "fluid table has pres, temp, rol, rog, visl, visg, sigma on a rectangular grid.\n"
+    "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 int traverse_error(const std::string& what) {
     std::fprintf(stderr, "pipeflow traverse: %s\n(try 'pipeflow traverse --help')\n", what.c_str());
@@ -40,97 +53,172 @@ int traverse_error(const std::string& what) {
 
 std::string num(double v) { return flowmodel::io::format_double(v); }
 
-std::string points_csv(const flowmodel::TraverseResult& r) {
-    std::string s = "md,z,angle,pres,temp,usl,usg,rol,rog,regime,id,hol,dpt,dpf,dpg,dpa,ierr,warning\n";
+namespace bo = flowmodel::blackoil;
+
+// The units the points and the summary are written in: SI, or field units
+// (ft, psia, °F, ft/s, lb/ft3, psi/ft, bbl, STB/d), named in the column and
+// key names so that no reader can mistake one for the other.
+struct OutUnits {
+    bool field = false;
+    double len(double m) const { return field ? m / bo::kFoot : m; }
+    double pres(double pa) const { return field ? pa / bo::kPsi : pa; }
+    double temp(double k) const { return field ? bo::to_degF(k) : k; }
+    double vel(double v) const { return field ? v / bo::kFoot : v; }
+    double dens(double r) const { return field ? r / bo::kLbPerFt3 : r; }
+    double grad(double g) const { return field ? g * bo::kFoot / bo::kPsi : g; }
+    double vol(double v) const { return field ? v / bo::kBarrel : v; }
+    // name + the unit's suffix in field units: "pres" -> "pres_psia".
+    std::string key(const char* name, const char* field_suffix) const {
+        return field ? std::string(name) + "_" + field_suffix : std::string(name);
+    }
+    const char* len_unit() const { return field ? "ft" : "m"; }
+    const char* pres_unit() const { return field ? "psia" : "Pa"; }
+    const char* dp_unit() const { return field ? "psi" : "Pa"; }
+    const char* temp_unit() const { return field ? "degF" : "K"; }
+    const char* grad_unit() const { return field ? "psi/ft" : "Pa/m"; }
+    const char* vol_unit() const { return field ? "bbl" : "m3"; }
+};
+
+// What the black-oil fluid carries at standard conditions, for the summary.
+struct StandardRates {
+    bool known = false;
+    double oil = 0, water = 0, gas = 0;  // m3/s at standard conditions
+};
+
+std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u) {
+    std::string s = u.key("md", "ft") + "," + u.key("z", "ft") + ",angle," + u.key("pres", "psia") + "," +
+                    u.key("temp", "degF") + "," + u.key("usl", "ft_s") + "," + u.key("usg", "ft_s") + "," +
+                    u.key("rol", "lb_ft3") + "," + u.key("rog", "lb_ft3") + ",regime,id,hol," +
+                    u.key("dpt", "psi_ft") + "," + u.key("dpf", "psi_ft") + "," + u.key("dpg", "psi_ft") + "," +
+                    u.key("dpa", "psi_ft") + ",ierr,warning\n";
     for (const flowmodel::TraversePoint& p : r.points) {
-        for (double v : {p.md, p.z, p.angle, p.pres, p.temp, p.usl, p.usg, p.rol, p.rog}) s += num(v) + ",";
-        s += std::string(p.regime()) + "," + std::to_string(p.id) + ",";
-        for (double v : {p.hol, p.dpt, p.dpf, p.dpg, p.dpa}) s += num(v) + ",";
+        for (double v : {u.len(p.md), u.len(p.z), p.angle, u.pres(p.pres), u.temp(p.temp), u.vel(p.usl), u.vel(p.usg),
+                         u.dens(p.rol), u.dens(p.rog)}) {
+            s += num(v) + ",";
+        }
+        s += std::string(p.regime()) + "," + std::to_string(p.id) + "," + num(p.hol) + ",";
+        for (double v : {p.dpt, p.dpf, p.dpg, p.dpa}) s += num(u.grad(v)) + ",";
         s += std::to_string(p.ierr) + "," + (p.separated_invalid ? "separated-invalid" : "") + "\n";
     }
     return s;
 }
 
-std::string stretches_json(const std::vector<std::array<double, 2>>& v) {
+std::string stretches_json(const std::vector<std::array<double, 2>>& v, const OutUnits& u) {
     std::string s = "[";
-    for (size_t i = 0; i < v.size(); ++i) s += (i ? "," : "") + std::string("[") + num(v[i][0]) + "," + num(v[i][1]) + "]";
+    for (size_t i = 0; i < v.size(); ++i) {
+        s += (i ? "," : "") + std::string("[") + num(u.len(v[i][0])) + "," + num(u.len(v[i][1])) + "]";
+    }
     return s + "]";
 }
 
-std::string summary_json(const flowmodel::TraverseSummary& m) {
+std::string rates_json(const StandardRates& q, const OutUnits& u) {
+    if (!q.known) return "";
+    const double day = 86400;
+    if (u.field) {
+        return ",\"oil_rate_stb_d\":" + num(q.oil * day / bo::kBarrel) + ",\"water_rate_stb_d\":" +
+               num(q.water * day / bo::kBarrel) + ",\"gas_rate_mscf_d\":" +
+               num(q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot));
+    }
+    return ",\"oil_rate\":" + num(q.oil) + ",\"water_rate\":" + num(q.water) + ",\"gas_rate\":" + num(q.gas);
+}
+
+std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q) {
     std::string s = "{\"complete\":" + std::string(m.complete ? "true" : "false") +
-                    ",\"message\":" + json_string(m.message) + ",\"inlet_pres\":" + num(m.inlet_pres) +
-                    ",\"outlet_pres\":" + num(m.outlet_pres) + ",\"dp_total\":" + num(m.dp_total) +
-                    ",\"dp_friction\":" + num(m.dp_friction) + ",\"dp_gravity\":" + num(m.dp_gravity) +
-                    ",\"dp_acceleration\":" + num(m.dp_acceleration) + ",\"liquid_inventory\":" +
-                    num(m.liquid_inventory) + ",\"regime_length\":{";
+                    ",\"message\":" + json_string(m.message) + ",\"units\":" + json_string(u.field ? "field" : "si") +
+                    ",\"" + u.key("inlet_pres", "psia") + "\":" + num(u.pres(m.inlet_pres)) + ",\"" +
+                    u.key("outlet_pres", "psia") + "\":" + num(u.pres(m.outlet_pres)) + ",\"" + u.key("dp_total", "psi") +
+                    "\":" + num(u.pres(m.dp_total)) + ",\"" + u.key("dp_friction", "psi") + "\":" +
+                    num(u.pres(m.dp_friction)) + ",\"" + u.key("dp_gravity", "psi") + "\":" + num(u.pres(m.dp_gravity)) +
+                    ",\"" + u.key("dp_acceleration", "psi") + "\":" + num(u.pres(m.dp_acceleration)) + ",\"" +
+                    u.key("liquid_inventory", "bbl") + "\":" + num(u.vol(m.liquid_inventory)) + rates_json(q, u) +
+                    ",\"" + u.key("regime_length", "ft") + "\":{";
     for (int k = 0; k < 5; ++k) {
         s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
-             num(m.regime_length[static_cast<size_t>(k)]);
+             num(u.len(m.regime_length[static_cast<size_t>(k)]));
     }
-    s += "},\"separated_invalid\":" + stretches_json(m.invalid_stretches) +
-         ",\"tolerance_not_met\":" + stretches_json(m.floor_stretches) +
-         ",\"evaluations\":" + std::to_string(m.evaluations) + "}";
+    s += "},\"" + u.key("separated_invalid", "ft") + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
+         u.key("tolerance_not_met", "ft") + "\":" + stretches_json(m.floor_stretches, u) + ",\"warnings\":[";
+    for (size_t i = 0; i < m.warnings.size(); ++i) s += (i ? "," : "") + json_string(m.warnings[i]);
+    s += "],\"evaluations\":" + std::to_string(m.evaluations) + "}";
     return s;
 }
 
-std::string as_json(const flowmodel::TraverseResult& r) {
-    std::string s = "{\"summary\":" + summary_json(r.summary) + ",\"points\":[";
+std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
+    std::string s = "{\"summary\":" + summary_json(r.summary, u, q) + ",\"points\":[";
     for (size_t i = 0; i < r.points.size(); ++i) {
         const flowmodel::TraversePoint& p = r.points[i];
         s += i ? ",\n" : "\n";
-        s += "{\"md\":" + num(p.md) + ",\"z\":" + num(p.z) + ",\"angle\":" + num(p.angle) + ",\"pres\":" +
-             num(p.pres) + ",\"temp\":" + num(p.temp) + ",\"usl\":" + num(p.usl) + ",\"usg\":" + num(p.usg) +
-             ",\"rol\":" + num(p.rol) + ",\"rog\":" + num(p.rog) + ",\"regime\":" + json_string(p.regime()) +
-             ",\"id\":" + std::to_string(p.id) + ",\"hol\":" + num(p.hol) + ",\"dpt\":" + num(p.dpt) +
-             ",\"dpf\":" + num(p.dpf) + ",\"dpg\":" + num(p.dpg) + ",\"dpa\":" + num(p.dpa) +
+        s += "{\"" + u.key("md", "ft") + "\":" + num(u.len(p.md)) + ",\"" + u.key("z", "ft") + "\":" + num(u.len(p.z)) +
+             ",\"angle\":" + num(p.angle) + ",\"" + u.key("pres", "psia") + "\":" + num(u.pres(p.pres)) + ",\"" +
+             u.key("temp", "degF") + "\":" + num(u.temp(p.temp)) + ",\"" + u.key("usl", "ft_s") + "\":" +
+             num(u.vel(p.usl)) + ",\"" + u.key("usg", "ft_s") + "\":" + num(u.vel(p.usg)) + ",\"" +
+             u.key("rol", "lb_ft3") + "\":" + num(u.dens(p.rol)) + ",\"" + u.key("rog", "lb_ft3") + "\":" +
+             num(u.dens(p.rog)) + ",\"regime\":" + json_string(p.regime()) + ",\"id\":" + std::to_string(p.id) +
+             ",\"hol\":" + num(p.hol) + ",\"" + u.key("dpt", "psi_ft") + "\":" + num(u.grad(p.dpt)) + ",\"" +
+             u.key("dpf", "psi_ft") + "\":" + num(u.grad(p.dpf)) + ",\"" + u.key("dpg", "psi_ft") + "\":" +
+             num(u.grad(p.dpg)) + ",\"" + u.key("dpa", "psi_ft") + "\":" + num(u.grad(p.dpa)) +
              ",\"ierr\":" + std::to_string(p.ierr) + ",\"separated_invalid\":" +
              (p.separated_invalid ? "true" : "false") + "}";
     }
     return s + "\n]}\n";
 }
 
-std::string as_table(const flowmodel::TraverseResult& r) {
+std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
     std::string s;
-    char line[256];
+    char line[512];
     std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", "md", "z", "angle", "pres", "temp",
                   "regime", "holdup", "dpt");
     s += line;
-    std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", "m", "m", "deg", "Pa", "K", "", "",
-                  "Pa/m");
+    std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", u.len_unit(), u.len_unit(), "deg",
+                  u.pres_unit(), u.temp_unit(), "", "", u.grad_unit());
     s += line;
     for (const flowmodel::TraversePoint& p : r.points) {
-        std::snprintf(line, sizeof line, "%10.1f %9.2f %7.2f %12.1f %7.2f %-17s %7.4f %11.5g%s\n", p.md, p.z, p.angle,
-                      p.pres, p.temp, p.regime(), p.hol, p.dpt, p.separated_invalid ? "  separated-invalid" : "");
+        std::snprintf(line, sizeof line, "%10.1f %9.2f %7.2f %12.1f %7.2f %-17s %7.4f %11.5g%s\n", u.len(p.md),
+                      u.len(p.z), p.angle, u.pres(p.pres), u.temp(p.temp), p.regime(), p.hol, u.grad(p.dpt),
+                      p.separated_invalid ? "  separated-invalid" : "");
         s += line;
     }
     const flowmodel::TraverseSummary& m = r.summary;
     std::snprintf(line, sizeof line,
-                  "\ninlet %.1f Pa, outlet %.1f Pa: drop %.1f Pa = friction %.1f + gravity %.1f + acceleration %.1f\n"
-                  "liquid inventory %.4g m3; %ld model evaluations\n",
-                  m.inlet_pres, m.outlet_pres, m.dp_total, m.dp_friction, m.dp_gravity, m.dp_acceleration,
-                  m.liquid_inventory, m.evaluations);
+                  "\ninlet %.1f %s, outlet %.1f %s: drop %.1f %s = friction %.1f + gravity %.1f + acceleration %.1f\n"
+                  "liquid inventory %.4g %s; %ld model evaluations\n",
+                  u.pres(m.inlet_pres), u.pres_unit(), u.pres(m.outlet_pres), u.pres_unit(), u.pres(m.dp_total),
+                  u.dp_unit(), u.pres(m.dp_friction), u.pres(m.dp_gravity), u.pres(m.dp_acceleration),
+                  u.vol(m.liquid_inventory), u.vol_unit(), m.evaluations);
     s += line;
+    if (q.known) {
+        const double day = 86400;
+        if (u.field) {
+            std::snprintf(line, sizeof line, "at standard conditions: oil %.6g STB/d, water %.6g STB/d, gas %.6g Mscf/d\n",
+                          q.oil * day / bo::kBarrel, q.water * day / bo::kBarrel,
+                          q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot));
+        } else {
+            std::snprintf(line, sizeof line, "at standard conditions: oil %.6g m3/d, water %.6g m3/d, gas %.6g m3/d\n",
+                          q.oil * day, q.water * day, q.gas * day);
+        }
+        s += line;
+    }
     s += "length in each regime:";
     for (int k = 0; k < 5; ++k) {
         if (m.regime_length[static_cast<size_t>(k)] > 0) {
-            std::snprintf(line, sizeof line, " %s %.1f m;", flowmodel::regime_name(static_cast<flowmodel::Regime>(k)),
-                          m.regime_length[static_cast<size_t>(k)]);
+            std::snprintf(line, sizeof line, " %s %.1f %s;", flowmodel::regime_name(static_cast<flowmodel::Regime>(k)),
+                          u.len(m.regime_length[static_cast<size_t>(k)]), u.len_unit());
             s += line;
         }
     }
     s += "\n";
     for (const auto& st : m.invalid_stretches) {
-        std::snprintf(line, sizeof line, "WARNING: separated solution marked invalid by the model over md %.1f to %.1f m\n",
-                      st[0], st[1]);
+        std::snprintf(line, sizeof line, "WARNING: separated solution marked invalid by the model over md %.1f to %.1f %s\n",
+                      u.len(st[0]), u.len(st[1]), u.len_unit());
         s += line;
     }
     for (const auto& st : m.floor_stretches) {
         std::snprintf(line, sizeof line,
-                      "WARNING: tolerance not met over md %.1f to %.1f m (the model's regime flips with the pressure)\n",
-                      st[0], st[1]);
+                      "WARNING: tolerance not met over md %.1f to %.1f %s (the model's regime flips with the pressure)\n",
+                      u.len(st[0]), u.len(st[1]), u.len_unit());
         s += line;
     }
+    for (const std::string& w : m.warnings) s += "WARNING: " + w + "\n";
     if (!m.complete) s += "STOPPED: " + m.message + "\n";
     return s;
 }
@@ -141,13 +229,13 @@ struct Panel {
     const char* title;   // with unit
 };
 
-std::string as_svg(const flowmodel::TraverseResult& r) {
+std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
     const double W = 900, left = 90, right = 700, H = 620;
     const std::vector<flowmodel::TraversePoint>& pts = r.points;
-    double md_lo = pts.front().md, md_hi = pts.front().md;
+    double md_lo = u.len(pts.front().md), md_hi = md_lo;
     for (const auto& p : pts) {
-        md_lo = std::min(md_lo, p.md);
-        md_hi = std::max(md_hi, p.md);
+        md_lo = std::min(md_lo, u.len(p.md));
+        md_hi = std::max(md_hi, u.len(p.md));
     }
     if (md_hi <= md_lo) md_hi = md_lo + 1;
     auto X = [&](double md) { return left + (right - left) * (md - md_lo) / (md_hi - md_lo); };
@@ -160,10 +248,14 @@ std::string as_svg(const flowmodel::TraverseResult& r) {
     s += buf;
     s += "<text x=\"90\" y=\"22\" font-size=\"15\">Pressure traverse: " + std::to_string(pts.size()) +
          " points" + (r.summary.complete ? "" : " (stopped early)") + "</text>\n";
-    const Panel panels[3] = {{40, 200, "pressure, kPa"}, {270, 120, "elevation, m"}, {420, 100, "holdup, -"}};
+    const Panel panels[3] = {{40, 200, u.field ? "pressure, psia" : "pressure, kPa"},
+                             {270, 120, u.field ? "elevation, ft" : "elevation, m"},
+                             {420, 100, "holdup, -"}};
     for (int k = 0; k < 3; ++k) {
         const Panel& pn = panels[k];
-        auto value = [&](const flowmodel::TraversePoint& p) { return k == 0 ? p.pres / 1000 : k == 1 ? p.z : p.hol; };
+        auto value = [&](const flowmodel::TraversePoint& p) {
+            return k == 0 ? (u.field ? u.pres(p.pres) : p.pres / 1000) : k == 1 ? u.len(p.z) : p.hol;
+        };
         double lo = value(pts.front()), hi = lo;
         for (const auto& p : pts) {
             lo = std::min(lo, value(p));
@@ -194,7 +286,7 @@ std::string as_svg(const flowmodel::TraverseResult& r) {
         s += buf;
         s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
         for (const auto& p : pts) {
-            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", X(p.md), Y(value(p)));
+            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", X(u.len(p.md)), Y(value(p)));
             s += buf;
         }
         s += "\"/>\n";
@@ -206,7 +298,8 @@ std::string as_svg(const flowmodel::TraverseResult& r) {
         const flowmodel::TraversePoint& p = pts[i];
         const int c = p.ierr <= 1 ? p.id : static_cast<int>(MapClass::ImproperInput);
         shown[c] = true;
-        const double x0 = std::min(X(pts[i - 1].md), X(p.md)), x1 = std::max(X(pts[i - 1].md), X(p.md));
+        const double x0 = std::min(X(u.len(pts[i - 1].md)), X(u.len(p.md))),
+                     x1 = std::max(X(u.len(pts[i - 1].md)), X(u.len(p.md)));
         std::snprintf(buf, sizeof buf,
                       "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\"/>\n", x0,
                       band, std::max(x1 - x0, 0.5), band_h, class_colour(static_cast<MapClass>(c)));
@@ -221,8 +314,8 @@ std::string as_svg(const flowmodel::TraverseResult& r) {
                       band + band_h + 16, md);
         s += buf;
     }
-    std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">measured depth md, m</text>\n",
-                  (left + right) / 2, band + band_h + 34);
+    std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">measured depth md, %s</text>\n",
+                  (left + right) / 2, band + band_h + 34, u.len_unit());
     s += buf;
     double ly = 60;
     s += "<text x=\"720\" y=\"48\" font-size=\"13\">regime</text>\n";
@@ -240,53 +333,52 @@ std::string as_svg(const flowmodel::TraverseResult& r) {
 }  // namespace
 
 int traverse_command(int argc, char** argv) {
-    std::map<std::string, double> num_opt;
-    std::string profile, table, output = "-", direction = "increasing", format = "table";
-    const char* numeric[] = {"length", "angle", "diam", "rough", "liquid-rate", "gas-rate", "rol", "visl",
-                             "sigma", "gas-molar-mass", "z", "visg", "temp", "temp-in", "temp-out",
-                             "inlet-pres", "outlet-pres", "tol", "max-pres"};
-    for (ArgWalker args(argc, argv, 2); !args.done();) {
-        if (args.is_help()) {
-            std::fputs(kTraverseUsage, stdout);
-            return 0;
-        }
-        const std::string a = args.peek();
-        if (a == "--csv" || a == "--json" || a == "--svg") {
-            format = a.substr(2);
-            args.skip();
-            continue;
-        }
-        std::string name, value, error;
-        if (!args.option(name, value, error)) return traverse_error(error);
-        if (name == "profile") {
-            profile = value;
-        } else if (name == "fluid-table") {
-            table = value;
-        } else if (name == "output") {
-            output = value;
-        } else if (name == "flow-direction") {
-            if (value != "increasing" && value != "decreasing") {
-                return traverse_error("--flow-direction takes increasing or decreasing");
-            }
-            direction = value;
-        } else {
-            bool known = false;
-            for (const char* n : numeric) known |= name == n;
-            if (!known) return traverse_error("unknown option '--" + name + "'");
-            double v = 0;
-            if (!flowmodel::io::parse_double(value, v) || !std::isfinite(v)) {
-                return traverse_error("--" + name + " is not a number: '" + flowmodel::io::shorten(value) + "'");
-            }
-            num_opt[name] = v;
-        }
-    }
+    flowmodel::TraverseSpec spec;
+    std::string output = "-", format = "table";
+    OutUnits units;
     try {
-        flowmodel::TraverseSpec spec;
-        spec.values = num_opt;
-        spec.profile = profile;
-        spec.fluid_table = table;
-        spec.flow_decreasing = direction == "decreasing";
+        for (ArgWalker args(argc, argv, 2); !args.done();) {
+            if (args.is_help()) {
+                std::fputs(kTraverseUsage, stdout);
+                return 0;
+            }
+            const std::string a = args.peek();
+            if (a == "--csv" || a == "--json" || a == "--svg") {
+                format = a.substr(2);
+                args.skip();
+                continue;
+            }
+            std::string name, value, error;
+            if (!args.option(name, value, error)) return traverse_error(error);
+            if (name == "profile") {
+                spec.profile = value;
+            } else if (name == "profile-unit") {
+                if (value != "m" && value != "ft") return traverse_error("--profile-unit takes m or ft");
+                spec.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+            } else if (name == "fluid-table") {
+                spec.fluid_table = value;
+            } else if (name == "output") {
+                output = value;
+            } else if (name == "output-units") {
+                if (value != "si" && value != "field") return traverse_error("--output-units takes si or field");
+                units.field = value == "field";
+            } else if (name == "flow-direction") {
+                if (value != "increasing" && value != "decreasing") {
+                    return traverse_error("--flow-direction takes increasing or decreasing");
+                }
+                spec.flow_decreasing = value == "decreasing";
+            } else {
+                flowmodel::set_option(spec, name, value);
+            }
+        }
         flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
+        StandardRates rates;
+        if (const auto* oil = dynamic_cast<const bo::BlackOil*>(setup.fluid.get())) {
+            rates.known = true;
+            rates.oil = oil->inputs().oil_rate;
+            rates.water = oil->inputs().water_rate;
+            rates.gas = oil->inputs().gas_rate;
+        }
         Output out;
         std::string error;
         if (!out.open(output, error)) {
@@ -294,13 +386,18 @@ int traverse_command(int argc, char** argv) {
             return 2;
         }
         const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
-        const std::string text = format == "csv"    ? points_csv(r)
-                                 : format == "json" ? as_json(r)
-                                 : format == "svg"  ? as_svg(r)
-                                                    : as_table(r);
+        const std::string text = format == "csv"    ? points_csv(r, units)
+                                 : format == "json" ? as_json(r, units, rates)
+                                 : format == "svg"  ? as_svg(r, units)
+                                                    : as_table(r, units, rates);
         if (!out.write(text) || !out.commit()) {
             std::fprintf(stderr, "pipeflow traverse: %s\n", out.error().c_str());
             return 2;
+        }
+        // Table output shows the warnings itself; the other formats are for
+        // programs, so people see them on the error stream.
+        if (format != "table" || output != "-") {
+            for (const std::string& w : r.summary.warnings) std::fprintf(stderr, "pipeflow traverse: warning: %s\n", w.c_str());
         }
         if (!r.summary.complete) {
             std::fprintf(stderr, "pipeflow traverse: %s\n", r.summary.message.c_str());

@@ -235,6 +235,7 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
     sum.dp_gravity = dir * y[2];
     sum.dp_acceleration = dir * y[3];
     sum.liquid_inventory = dir * y[4];
+    sum.warnings = fluid.warnings();
     return res;
 }
 

@@ -7,6 +7,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/units.hpp"
 
 namespace flowmodel {
 
@@ -27,14 +28,29 @@ Line read_profile(const std::string& path, double diam, double rough, double len
     if (!reader.next(rec)) throw std::runtime_error(path + ": empty; expected a header row with md");
     const std::string head = path + ": line " + std::to_string(rec.line);
     const char* known[] = {"md", "angle", "z", "tvd", "diam", "rough", "temp"};
+    // A column may carry its unit after an underscore (md_ft, tvd_ft, diam_in,
+    // temp_degF); md, z and tvd without one are in length_unit, the rest SI.
     long col[7];
-    for (int k = 0; k < 7; ++k) col[k] = -1;
+    double factor[7], offset[7] = {0, 0, 0, 0, 0, 0, 0};
+    for (int k = 0; k < 7; ++k) {
+        col[k] = -1;
+        factor[k] = k == 0 || k == 2 || k == 3 ? length_unit : 1.0;
+    }
     for (size_t c = 0; c < rec.size(); ++c) {
+        const std::string& name = rec[c];
         int k = 0;
-        while (k < 7 && rec[c] != known[k]) ++k;
-        if (k == 7) throw std::runtime_error(head + ": unknown column '" + io::shorten(rec[c]) + "'");
+        while (k < 7 && name != known[k] && name.rfind(std::string(known[k]) + "_", 0) != 0) ++k;
+        if (k == 7) throw std::runtime_error(head + ": unknown column '" + io::shorten(name) + "'");
         if (col[k] >= 0) throw std::runtime_error(head + ": column '" + known[k] + "' given twice");
         col[k] = static_cast<long>(c);
+        if (name != known[k]) {
+            const std::string unit = name.substr(std::string(known[k]).size() + 1);
+            const Dimension d = k == 6 ? Dimension::Temperature : k == 1 ? Dimension::Angle : Dimension::Length;
+            if (!find_unit(d, unit, factor[k], offset[k])) {
+                throw std::runtime_error(head + ": column '" + io::shorten(name) + "': unit '" + io::shorten(unit) +
+                                         "' not known; it takes " + unit_names(d));
+            }
+        }
     }
     if (col[0] < 0) throw std::runtime_error(head + ": no column 'md'");
     const int shapes = (col[1] >= 0) + (col[2] >= 0) + (col[3] >= 0);
@@ -53,9 +69,12 @@ Line read_profile(const std::string& path, double diam, double rough, double len
                 throw std::runtime_error(at + ": column '" + known[k] + "' is not a number");
             }
         }
+        for (int k = 0; k < 7; ++k) {
+            if (col[k] >= 0) v[k] = v[k] * factor[k] + offset[k];
+        }
         LineNode n;
-        n.md = v[0] * length_unit;
-        n.z = col[2] >= 0 ? v[2] * length_unit : -v[3] * length_unit;  // tvd is positive downward
+        n.md = v[0];
+        n.z = col[2] >= 0 ? v[2] : -v[3];  // tvd is positive downward
         n.diam = v[4];
         n.rough = v[5];
         n.temp = v[6];

@@ -6,13 +6,151 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "flowmodel/blackoil.hpp"
+
 namespace flowmodel {
 
 namespace {
 
 [[noreturn]] void fail(const std::string& what) { throw std::invalid_argument(what); }
 
+using D = Dimension;
+
+// The word-valued options and the words each takes.
+struct WordOption {
+    const char* name;
+    std::vector<const char*> words;
+};
+const std::vector<WordOption> kWordOptions = {
+    {"z-method", {"hall-yarborough", "dranchuk-abou-kassem"}},
+    {"dead-oil", {"beggs-robinson", "glaso"}},
+    {"live-oil", {"beggs-robinson", "chew-connally"}},
+};
+
+// Options of the black-oil fluid, which --api chooses.
+const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2",
+                                        "oil-rate", "water-rate", "water-cut", "gor", "glr"};
+
+std::unique_ptr<Fluid> black_oil(const TraverseSpec& spec) {
+    auto has = [&](const char* n) { return spec.values.count(n) > 0; };
+    auto val = [&](const char* n) { return spec.values.at(n); };
+    for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
+        if (has(n)) fail(std::string("--") + n + " cannot be combined with --api (the black-oil fluid gives it)");
+    }
+    if (!spec.fluid_table.empty()) fail("--fluid-table cannot be combined with --api");
+    blackoil::BlackOilInputs in;
+    in.api = val("api");
+    if (!has("gas-gravity")) fail("give --gas-gravity (air = 1) with --api");
+    in.gas_gravity = val("gas-gravity");
+    in.co2 = has("co2") ? val("co2") : 0;
+    in.h2s = has("h2s") ? val("h2s") : 0;
+    in.n2 = has("n2") ? val("n2") : 0;
+    // Rates at standard conditions.
+    if (has("liquid-rate")) {
+        if (has("oil-rate") || has("water-rate")) fail("give --liquid-rate with --water-cut, or --oil-rate and --water-rate");
+        if (!has("water-cut")) fail("--liquid-rate needs --water-cut");
+        const auto u = spec.units.find("liquid-rate");
+        if (u != spec.units.end() && u->second == D::MassRate) {
+            fail("with --api, --liquid-rate is a volume rate at standard conditions (STB/d, Sm3/d, m3/s)");
+        }
+        const double q = val("liquid-rate"), wc = val("water-cut");
+        if (!(wc >= 0 && wc <= 1)) fail("--water-cut must be from 0 to 1 (0 to 100%)");
+        if (q < 0) fail("rates must not be negative");
+        in.oil_rate = q * (1 - wc);
+        in.water_rate = q * wc;
+    } else {
+        if (has("water-cut")) fail("--water-cut goes with --liquid-rate");
+        if (!has("oil-rate")) fail("give --oil-rate (and --water-rate), or --liquid-rate and --water-cut, with --api");
+        in.oil_rate = val("oil-rate");
+        in.water_rate = has("water-rate") ? val("water-rate") : 0;
+    }
+    if (in.oil_rate < 0 || in.water_rate < 0) fail("rates must not be negative");
+    if (has("gor") == has("glr")) fail("give one of --gor and --glr");
+    const double ratio = has("gor") ? val("gor") : val("glr");
+    if (ratio < 0) fail(std::string(has("gor") ? "--gor" : "--glr") + " must not be negative");
+    if (has("gor") && in.oil_rate == 0 && ratio > 0) fail("--gor with no oil gives no gas: give --glr");
+    in.gas_rate = has("gor") ? ratio * in.oil_rate : ratio * (in.oil_rate + in.water_rate);
+    if (in.oil_rate == 0 && in.water_rate == 0 && in.gas_rate == 0) fail("all rates are 0: there is no flow");
+    if (has("water-gravity") && has("salinity")) fail("give --water-gravity or --salinity, not both");
+    if (in.water_rate > 0 && !has("water-gravity") && !has("salinity")) {
+        fail("give --water-gravity or --salinity for the produced water");
+    }
+    if (has("salinity")) in.salinity = val("salinity");
+    if (has("water-gravity")) in.water_gravity = val("water-gravity");
+    auto word = [&](const char* n, const char* fallback) {
+        const auto w = spec.words.find(n);
+        return w == spec.words.end() ? std::string(fallback) : w->second;
+    };
+    in.z_method = word("z-method", "hall-yarborough") == "hall-yarborough" ? blackoil::ZMethod::HallYarborough
+                                                                             : blackoil::ZMethod::DranchukAbouKassem;
+    in.dead_oil = word("dead-oil", "beggs-robinson") == "glaso" ? blackoil::DeadOil::Glaso : blackoil::DeadOil::BeggsRobinson;
+    in.live_oil = word("live-oil", "beggs-robinson") == "chew-connally" ? blackoil::LiveOil::ChewConnally
+                                                                         : blackoil::LiveOil::BeggsRobinson;
+    return std::make_unique<blackoil::BlackOil>(in);
+}
+
 }  // namespace
+
+const std::vector<TraverseOption> kTraverseOptions = {
+    {"length", D::Length, D::None, "length of a straight line"},
+    {"angle", D::Angle, D::None, "inclination of a straight line, degrees from horizontal"},
+    {"diam", D::Length, D::None, "inner diameter"},
+    {"rough", D::Length, D::None, "absolute roughness"},
+    {"liquid-rate", D::MassRate, D::VolumeRate, "liquid: mass rate, or with --api standard volume rate"},
+    {"gas-rate", D::MassRate, D::None, "gas mass rate"},
+    {"rol", D::Density, D::None, "liquid density"},
+    {"visl", D::Viscosity, D::None, "liquid viscosity"},
+    {"sigma", D::Tension, D::None, "surface tension"},
+    {"gas-molar-mass", D::MolarMass, D::None, "gas molar mass"},
+    {"z", D::None, D::None, "gas compressibility factor"},
+    {"visg", D::Viscosity, D::None, "gas viscosity"},
+    {"temp", D::Temperature, D::None, "temperature along the whole line"},
+    {"temp-in", D::Temperature, D::None, "inlet temperature"},
+    {"temp-out", D::Temperature, D::None, "outlet temperature"},
+    {"inlet-pres", D::Pressure, D::None, "inlet pressure (absolute)"},
+    {"outlet-pres", D::Pressure, D::None, "outlet pressure (absolute)"},
+    {"tol", D::PressureStep, D::None, "pressure tolerance per segment"},
+    {"max-pres", D::Pressure, D::None, "highest inlet pressure marched to"},
+    {"api", D::OilGravity, D::None, "stock-tank oil gravity; chooses the black-oil fluid"},
+    {"gas-gravity", D::None, D::None, "produced gas specific gravity, air = 1"},
+    {"water-gravity", D::None, D::None, "produced water specific gravity, fresh water = 1"},
+    {"salinity", D::Fraction, D::None, "dissolved solids of the water, mass fraction"},
+    {"co2", D::Fraction, D::None, "CO2 mole fraction of the gas"},
+    {"h2s", D::Fraction, D::None, "H2S mole fraction of the gas"},
+    {"n2", D::Fraction, D::None, "N2 mole fraction of the gas"},
+    {"oil-rate", D::VolumeRate, D::None, "stock-tank oil rate"},
+    {"water-rate", D::VolumeRate, D::None, "water rate at standard conditions"},
+    {"water-cut", D::Fraction, D::None, "water fraction of the liquid rate"},
+    {"gor", D::GasRatio, D::None, "produced gas-oil ratio"},
+    {"glr", D::GasRatio, D::None, "produced gas-liquid ratio"},
+};
+
+void set_option(TraverseSpec& spec, const std::string& name, const std::string& text) {
+    for (const WordOption& w : kWordOptions) {
+        if (name != w.name) continue;
+        std::string list;
+        for (const char* word : w.words) {
+            if (text == word) {
+                spec.words[name] = text;
+                return;
+            }
+            list += (list.empty() ? "" : " or ") + std::string(word);
+        }
+        fail("--" + name + " takes " + list);
+    }
+    for (const TraverseOption& o : kTraverseOptions) {
+        if (name != o.name) continue;
+        const Quantity q = parse_quantity(name, text, o.dim, o.alt);
+        spec.values[name] = q.value;
+        if (q.unit != D::None) {
+            spec.units[name] = q.unit;
+        } else {
+            spec.units.erase(name);
+        }
+        return;
+    }
+    fail("unknown option '--" + name + "'");
+}
 
 TraverseSetup setup_traverse(const TraverseSpec& spec) {
     auto has = [&](const char* n) { return spec.values.count(n) > 0; };
@@ -27,7 +165,7 @@ TraverseSetup setup_traverse(const TraverseSpec& spec) {
     if (rough < 0) fail("--rough must not be negative");
     if (!spec.profile.empty()) {
         if (has("length") || has("angle")) fail("give --profile or --length/--angle, not both");
-        line = read_profile(spec.profile, diam, rough);
+        line = read_profile(spec.profile, diam, rough, spec.profile_unit);
     } else {
         if (!has("length")) fail("give --length L --angle A or --profile FILE");
         if (!(diam > 0)) fail("--diam must be a positive diameter");
@@ -57,34 +195,46 @@ TraverseSetup setup_traverse(const TraverseSpec& spec) {
         if (!(n.temp > 0)) fail("temperatures must be above 0 K");
     }
     // The flow and the fluid.
-    if (!has("liquid-rate") || !has("gas-rate")) fail("give --liquid-rate and --gas-rate (kg/s)");
-    const double ml = val("liquid-rate"), mg = val("gas-rate");
-    if (ml < 0 || mg < 0) fail("rates must not be negative");
-    if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
     std::unique_ptr<Fluid> fluid;
-    const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
-    if (!spec.fluid_table.empty()) {
-        if (constants) fail("--fluid-table cannot be combined with --rol, --visl, ... ");
-        auto t = std::make_unique<PropertyTable>(PropertyTable::read(spec.fluid_table));
-        t->liquid_rate = ml;
-        t->gas_rate = mg;
-        fluid = std::move(t);
+    if (has("api")) {
+        fluid = black_oil(spec);
     } else {
-        for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
-            if (!has(n)) fail(std::string("give --") + n + " (or --fluid-table FILE)");
-            if (!(val(n) > 0)) fail(std::string("--") + n + " must be positive");
+        for (const char* n : kBlackOilOptions) {
+            if (has(n)) fail(std::string("--") + n + " belongs to the black-oil fluid: give --api too");
         }
-        auto c = std::make_unique<ConstantLiquidRealGas>();
-        c->liquid_rate = ml;
-        c->gas_rate = mg;
-        c->rol = val("rol");
-        c->visl = val("visl");
-        c->sigma = val("sigma");
-        c->molar_mass = val("gas-molar-mass");
-        c->z = get("z", 1.0);
-        c->visg = val("visg");
-        if (!(c->z > 0)) fail("--z must be positive");
-        fluid = std::move(c);
+        if (!spec.words.empty()) fail("--" + spec.words.begin()->first + " belongs to the black-oil fluid: give --api too");
+        const auto u = spec.units.find("liquid-rate");
+        if (u != spec.units.end() && u->second == Dimension::VolumeRate) {
+            fail("without --api, --liquid-rate is a mass rate (kg/s); a volume rate needs the black-oil fluid (--api)");
+        }
+        if (!has("liquid-rate") || !has("gas-rate")) fail("give --liquid-rate and --gas-rate (kg/s)");
+        const double ml = val("liquid-rate"), mg = val("gas-rate");
+        if (ml < 0 || mg < 0) fail("rates must not be negative");
+        if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
+        const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
+        if (!spec.fluid_table.empty()) {
+            if (constants) fail("--fluid-table cannot be combined with --rol, --visl, ... ");
+            auto t = std::make_unique<PropertyTable>(PropertyTable::read(spec.fluid_table));
+            t->liquid_rate = ml;
+            t->gas_rate = mg;
+            fluid = std::move(t);
+        } else {
+            for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
+                if (!has(n)) fail(std::string("give --") + n + " (or --fluid-table FILE, or --api for black oil)");
+                if (!(val(n) > 0)) fail(std::string("--") + n + " must be positive");
+            }
+            auto c = std::make_unique<ConstantLiquidRealGas>();
+            c->liquid_rate = ml;
+            c->gas_rate = mg;
+            c->rol = val("rol");
+            c->visl = val("visl");
+            c->sigma = val("sigma");
+            c->molar_mass = val("gas-molar-mass");
+            c->z = get("z", 1.0);
+            c->visg = val("visg");
+            if (!(c->z > 0)) fail("--z must be positive");
+            fluid = std::move(c);
+        }
     }
     // The boundary and the numerics.
     TraverseOptions opt;

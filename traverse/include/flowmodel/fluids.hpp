@@ -30,6 +30,9 @@ public:
     virtual ~Fluid() = default;
     // p absolute pressure, Pa; T temperature, K.
     virtual FluidState at(double p, double T) const = 0;
+    // What the fluid has to say about the states it gave so far (a
+    // correlation used outside its range), each once; the march reports them.
+    virtual std::vector<std::string> warnings() const { return {}; }
 };
 
 // Universal gas constant, J/(kmol K).

@@ -32,10 +32,12 @@ struct Line {
 // temperature linear from temp_in (md 0) to temp_out (md L).
 Line straight_line(double length, double angle, double diam, double rough, double temp_in, double temp_out);
 
-// Reads a profile CSV: md and one of angle, z, tvd (and md_ft/tvd_ft... are
-// the caller's to convert), optional diam, rough, temp. Missing diam/rough
-// take the given values; missing temp is left 0 for the caller to fill.
-// Throws std::runtime_error naming the file, line and column.
+// Reads a profile CSV: md and one of angle, z, tvd, optional diam, rough,
+// temp. A column may name its unit after an underscore (md_ft, tvd_ft,
+// diam_in, temp_degF); md, z and tvd without one are in length_unit (m per
+// unit), the others SI. Missing diam/rough take the given values; missing
+// temp is left 0 for the caller to fill. Throws std::runtime_error naming
+// the file, line and column.
 Line read_profile(const std::string& path, double diam, double rough, double length_unit = 1.0);
 
 struct TraverseOptions {
@@ -63,6 +65,7 @@ struct TraverseSummary {
     // md ranges taken at the shortest step without meeting the tolerance: the
     // model's regime flips back and forth with the pressure there.
     std::vector<std::array<double, 2>> floor_stretches;
+    std::vector<std::string> warnings;           // the fluid's, each once (a correlation outside its range)
     bool complete = true;                        // false: stopped early (message says where and why)
     std::string message;
     long evaluations = 0;                        // model evaluations

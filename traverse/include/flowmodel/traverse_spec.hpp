@@ -1,26 +1,44 @@
-// A traverse as a user states it: named numeric options (the command's
-// option names without the dashes: length, angle, diam, rough, liquid-rate,
-// gas-rate, rol, visl, sigma, gas-molar-mass, z, visg, temp, temp-in,
-// temp-out, inlet-pres, outlet-pres, tol, max-pres), a profile file, a fluid
-// table file and the flow direction; checked and turned into what the march
-// takes. Shared by the command and the Python package.
+// A traverse as a user states it: named options (the command's option names
+// without the dashes, see kTraverseOptions), each a number with or without a
+// unit, a profile file, a fluid table file and the flow direction; checked
+// and turned into what the march takes. Shared by the command and the Python
+// package.
 #ifndef FLOWMODEL_TRAVERSE_SPEC_HPP
 #define FLOWMODEL_TRAVERSE_SPEC_HPP
 
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/units.hpp"
 
 namespace flowmodel {
 
 struct TraverseSpec {
-    std::map<std::string, double> values;  // SI units
-    std::string profile;                   // CSV file, or "" for a straight line
-    std::string fluid_table;               // CSV file, or "" for constant liquid and real gas
+    std::map<std::string, double> values;     // SI units
+    std::map<std::string, Dimension> units;   // the dimension of the unit each value was given with
+    std::map<std::string, std::string> words; // z-method, dead-oil, live-oil
+    std::string profile;                      // CSV file, or "" for a straight line
+    double profile_unit = 1.0;                // m per length unit of the profile's md, z, tvd
+    std::string fluid_table;                  // CSV file, or "" for constant liquid and real gas
     bool flow_decreasing = false;
 };
+
+// The numeric options: name, the dimension it takes (two for a rate of
+// liquid: mass without --api, standard volume with it) and its meaning.
+struct TraverseOption {
+    const char* name;
+    Dimension dim, alt;
+    const char* meaning;
+};
+extern const std::vector<TraverseOption> kTraverseOptions;
+
+// Sets option `name` from the text a user gave ("2.441in", "220psia",
+// "hall-yarborough"). Throws std::invalid_argument for an unknown option or a
+// text it cannot take; std::out_of_range is never thrown.
+void set_option(TraverseSpec& spec, const std::string& name, const std::string& text);
 
 struct TraverseSetup {
     Line line;

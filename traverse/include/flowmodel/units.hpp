@@ -1,0 +1,51 @@
+// Quantities as engineers write them: a number and, after it, a unit
+// ("2.441in", "220 psia", "250 STB/d", "80degF"), turned into SI. A number
+// without a unit is SI already. Rates of liquid may be mass or standard
+// volume rates; which one was given is kept for the caller to check.
+#ifndef FLOWMODEL_UNITS_HPP
+#define FLOWMODEL_UNITS_HPP
+
+#include <string>
+#include <string_view>
+
+namespace flowmodel {
+
+enum class Dimension {
+    None,         // a pure number (Z, gravities)
+    Length,       // m
+    Angle,        // degrees
+    Pressure,     // absolute, Pa
+    PressureStep, // a difference of pressures, Pa
+    Temperature,  // K
+    MassRate,     // kg/s
+    VolumeRate,   // m3/s at standard conditions (60 °F, 14.696 psia)
+    GasRatio,     // m3/m3 at standard conditions
+    Density,      // kg/m3
+    Viscosity,    // Pa s
+    Tension,      // N/m
+    MolarMass,    // kg/kmol
+    Fraction,     // 1 (mass or mole fraction, water cut)
+    OilGravity,   // °API
+};
+
+struct Quantity {
+    double value = 0;                 // SI
+    Dimension unit = Dimension::None; // the dimension of the unit written, None without one
+};
+
+// Reads `text` for an option that takes `a` (or, when given, `b`): throws
+// std::invalid_argument naming `option` for a text that is no finite number,
+// a unit of another dimension, a gauge pressure ("psig", "barg": give the
+// absolute pressure) or a unit not known, listing the units it takes.
+Quantity parse_quantity(const std::string& option, std::string_view text, Dimension a,
+                        Dimension b = Dimension::None);
+
+// The unit `name` of dimension d: SI = value * factor + offset. False when d has no such unit.
+bool find_unit(Dimension d, std::string_view name, double& factor, double& offset);
+
+// The units of a dimension as a user reads them: "m, mm, cm, km, in, ft".
+std::string unit_names(Dimension d);
+
+}  // namespace flowmodel
+
+#endif

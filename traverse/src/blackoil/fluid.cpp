@@ -1,0 +1,202 @@
+// The black-oil fluid: at each pressure and temperature, how much of the
+// produced gas the oil holds (Standing), the phases' volumes, densities,
+// viscosities and tensions, and the in-situ rates that follow, so that the
+// mass of oil, water and gas is the same at every point of a line.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "flowmodel/blackoil.hpp"
+
+namespace flowmodel::blackoil {
+
+namespace {
+
+[[noreturn]] void bad(const std::string& what) { throw std::invalid_argument(what); }
+
+std::string num(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4g", v);
+    return buf;
+}
+
+}  // namespace
+
+BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
+    auto finite = [](double v) { return std::isfinite(v); };
+    if (!finite(in.api) || !(in.api > 0 && in.api <= 100)) bad("--api must be above 0 and at most 100 °API");
+    if (!finite(in.gas_gravity) || !(in.gas_gravity > 0.5 && in.gas_gravity < 2)) {
+        bad("--gas-gravity must be between 0.5 and 2 (air = 1)");
+    }
+    for (double y : {in.co2, in.h2s, in.n2}) {
+        if (!finite(y) || !(y >= 0 && y <= 1)) bad("--co2, --h2s and --n2 are mole fractions from 0 to 1");
+    }
+    if (!(in.co2 + in.h2s + in.n2 <= 1)) bad("--co2, --h2s and --n2 add up to more than 1");
+    for (double q : {in.oil_rate, in.water_rate, in.gas_rate}) {
+        if (!finite(q) || q < 0) bad("rates and gas ratios must not be negative");
+    }
+    gamma_o_ = oil_specific_gravity(in.api);
+    if (in.salinity >= 0) {
+        if (!finite(in.salinity) || in.salinity > 0.3) bad("--salinity is a mass fraction from 0 to 0.3 (300000 ppm)");
+        salinity_pct_ = 100 * in.salinity;
+        rho_water_sc_ = brine_density_sc(salinity_pct_) * kLbPerFt3;
+    } else {
+        if (!finite(in.water_gravity) || !(in.water_gravity > 0.9 && in.water_gravity < 1.3)) {
+            bad("--water-gravity must be between 0.9 and 1.3 (fresh water = 1)");
+        }
+        salinity_pct_ = salinity_from_gravity(in.water_gravity);
+        rho_water_sc_ = in.water_gravity * kWaterDensitySc;
+    }
+    rho_gas_sc_ = gas_density_sc(in.gas_gravity) * kLbPerFt3;
+    pc_ = gas_pseudo_critical(in.gas_gravity, in.co2, in.h2s, in.n2);
+    if (!(pc_.tpc > 0 && pc_.ppc > 0)) bad("the gas's pseudo-critical point is not positive: check --gas-gravity and the impurities");
+    // Ranges that depend on the inputs alone.
+    outside("Sutton pseudo-critical point", "gas gravity", in.gas_gravity, 0.57, 1.68, "");
+    if (in.co2 + in.h2s > 0) {
+        outside("Wichert-Aziz correction", "CO2 mole fraction", in.co2, 0, 0.544, "");
+        outside("Wichert-Aziz correction", "H2S mole fraction", in.h2s, 0, 0.738, "");
+    }
+    if (in.oil_rate > 0) {
+        outside("Standing bubble point", "oil gravity", in.api, 16.5, 63.8, "°API");
+        outside("Standing bubble point", "gas gravity", in.gas_gravity, 0.59, 0.95, "");
+        outside(in.dead_oil == DeadOil::Glaso ? "Glaso dead-oil viscosity" : "Beggs-Robinson dead-oil viscosity",
+                "oil gravity", in.api, in.dead_oil == DeadOil::Glaso ? 20.1 : 16,
+                in.dead_oil == DeadOil::Glaso ? 48.1 : 58, "°API");
+    }
+    if (in.water_rate > 0) outside("McCain water viscosity", "salinity", salinity_pct_, 0, 26, "wt%");
+}
+
+void BlackOil::outside(const char* correlation, const char* quantity, double v, double lo, double hi,
+                       const char* unit) const {
+    if (v >= lo && v <= hi) return;
+    const std::string key = std::string(correlation) + "/" + quantity;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!warned_.insert(key).second) return;
+    const std::string u = *unit ? std::string(" ") + unit : std::string();
+    warnings_.push_back(std::string(correlation) + " used outside its range: " + quantity + " " + num(v) + u +
+                        " (fitted " + num(lo) + " to " + num(hi) + u + ")");
+}
+
+std::vector<std::string> BlackOil::warnings() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return warnings_;
+}
+
+double BlackOil::standard_mass_rate() const {
+    return in_.oil_rate * gamma_o_ * kWaterDensitySc + in_.water_rate * rho_water_sc_ + in_.gas_rate * rho_gas_sc_;
+}
+
+BlackOilState BlackOil::state(double p, double T) const {
+    BlackOilState s;
+    const double pf = to_psia(p), tf = to_degF(T);
+    const double api = in_.api, gg = in_.gas_gravity;
+    const double qo_sc = in_.oil_rate, qw_sc = in_.water_rate;
+
+    // Gas.
+    const double tpr = T * 1.8 / pc_.tpc, ppr = pf / pc_.ppc;
+    const bool hy = in_.z_method == ZMethod::HallYarborough;
+    if (!z_factor(in_.z_method, tpr, ppr, s.z)) {
+        throw FluidError(std::string("the Z factor (") + (hy ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") +
+                         ") has no solution at reduced temperature " + num(tpr) + " and pressure " + num(ppr));
+    }
+    outside(hy ? "Hall-Yarborough Z factor" : "Dranchuk-Abou-Kassem Z factor", "reduced temperature", tpr,
+            hy ? 1.2 : 1.0, 3.0, "");
+    outside(hy ? "Hall-Yarborough Z factor" : "Dranchuk-Abou-Kassem Z factor", "reduced pressure", ppr,
+            hy ? 0.1 : 0.2, hy ? 24.0 : 30.0, "");
+    const double rho_g_lb = gas_density(pf, tf, gg, s.z);
+    s.rho_gas = rho_g_lb * kLbPerFt3;
+    s.mu_gas = 1e-3 * gas_viscosity(tf, rho_g_lb, kAirMolarMass * gg);
+    outside("Lee-Gonzalez-Eakin gas viscosity", "temperature", tf, 100, 340, "°F");
+    outside("Lee-Gonzalez-Eakin gas viscosity", "pressure", pf, 100, 8000, "psia");
+
+    // Oil and the gas it holds.
+    double rs_f = 0;  // scf/STB
+    if (qo_sc > 0) {
+        const double gor = in_.gas_rate / qo_sc;  // m3/m3
+        const double gor_f = gor / kScfPerStb;
+        const double pb_f = standing_pb(gor_f, tf, api, gg);
+        s.pb = std::max(pb_f, 0.0) * kPsi;
+        outside("Standing bubble point", "temperature", tf, 100, 258, "°F");
+        const double rs_sat = standing_rs(pf, tf, api, gg);
+        double mu_od = in_.dead_oil == DeadOil::Glaso ? dead_oil_viscosity_glaso(tf, api)
+                                                      : dead_oil_viscosity_beggs_robinson(tf, api);
+        outside(in_.dead_oil == DeadOil::Glaso ? "Glaso dead-oil viscosity" : "Beggs-Robinson dead-oil viscosity",
+                "temperature", tf, in_.dead_oil == DeadOil::Glaso ? 50 : 70,
+                in_.dead_oil == DeadOil::Glaso ? 300 : 295, "°F");
+        if (!(mu_od > 0)) throw FluidError("the dead-oil viscosity is not positive at " + num(tf) + " °F");
+        const bool cc = in_.live_oil == LiveOil::ChewConnally;
+        auto live = [&](double rs) {
+            outside(cc ? "Chew-Connally live-oil viscosity" : "Beggs-Robinson live-oil viscosity", "dissolved gas", rs,
+                    cc ? 51 : 20, cc ? 3544 : 2070, "scf/STB");
+            return cc ? live_oil_viscosity_chew_connally(mu_od, rs) : live_oil_viscosity_beggs_robinson(mu_od, rs);
+        };
+        if (gor_f <= rs_sat) {
+            // Undersaturated: all the gas dissolved; compressed from the bubble point
+            // (from atmospheric pressure when the bubble point lies below it).
+            s.rs = gor;
+            rs_f = gor_f;
+            const double bob = standing_bo(gor_f, tf, api, gg);
+            const double mu_ob = live(gor_f);
+            const double p_ref = std::max(pb_f, 14.696);
+            s.bo = bob;
+            s.mu_oil = 1e-3 * mu_ob;
+            if (pf > p_ref) {
+                // Vasquez-Beggs; a negative compressibility (light, cold, gas-poor oil,
+                // outside the fit) is taken as none.
+                const double a = std::max(0.0, vasquez_beggs_a(gor_f, tf, api, gg));
+                outside("Vasquez-Beggs undersaturated oil", "pressure", pf, 126, 9500, "psia");
+                s.bo = undersaturated_bo(bob, pf, p_ref, a);
+                s.mu_oil = 1e-3 * undersaturated_oil_viscosity(mu_ob, pf, p_ref);
+            }
+        } else {
+            rs_f = rs_sat;
+            s.rs = rs_sat * kScfPerStb;
+            s.bo = standing_bo(rs_sat, tf, api, gg);
+            s.mu_oil = 1e-3 * live(rs_sat);
+            outside("Standing solution gas", "pressure", pf, 130, 7000, "psia");
+        }
+        s.rho_oil = oil_density(api, gg, rs_f, s.bo) * kLbPerFt3;
+    } else {
+        // No oil: its properties only fill the mixture with weight 0.
+        s.bo = standing_bo(0, tf, api, gg);
+        s.rho_oil = oil_density(api, gg, 0, s.bo) * kLbPerFt3;
+        s.mu_oil = 1e-3 * std::max(dead_oil_viscosity_beggs_robinson(tf, api), 0.1);
+    }
+    s.sigma_oil = 1e-3 * gas_oil_tension(pf, tf, api);
+
+    // Water.
+    s.bw = water_fvf(pf, tf);
+    s.rho_water = rho_water_sc_ / s.bw;
+    s.mu_water = 1e-3 * water_viscosity(pf, tf, salinity_pct_);
+    s.sigma_water = 1e-3 * gas_water_tension(pf, tf);
+    if (qw_sc > 0) {
+        outside("McCain water volume factor", "temperature", tf, 0, 260, "°F");
+        outside("McCain water volume factor", "pressure", pf, 0, 5000, "psia");
+        outside("McCain water viscosity", "temperature", tf, 100, 400, "°F");
+    }
+
+    // Rates: the free gas is what the oil does not hold, never negative.
+    s.q_oil = qo_sc * s.bo;
+    s.q_water = qw_sc * s.bw;
+    const double free_sc = std::max(0.0, in_.gas_rate - s.rs * qo_sc);
+    s.q_gas = free_sc * rho_gas_sc_ / s.rho_gas;
+    return s;
+}
+
+FluidState BlackOil::at(double p, double T) const {
+    const BlackOilState s = state(p, T);
+    FluidState f;
+    const double ql = s.q_oil + s.q_water;
+    const double wo = ql > 0 ? s.q_oil / ql : 1.0, ww = 1 - wo;  // no-slip volume fractions in the liquid
+    f.rol = wo * s.rho_oil + ww * s.rho_water;
+    f.visl = wo * s.mu_oil + ww * s.mu_water;
+    f.sigma = wo * s.sigma_oil + ww * s.sigma_water;
+    f.rog = s.rho_gas;
+    f.visg = s.mu_gas;
+    f.ql = ql;
+    f.qg = s.q_gas;
+    return f;
+}
+
+}  // namespace flowmodel::blackoil

@@ -1,0 +1,159 @@
+// Gas: pseudo-critical point with impurities, compressibility factor by two
+// independent methods, density and viscosity. Field units as the sources.
+#include <cmath>
+
+#include "flowmodel/blackoil.hpp"
+
+namespace flowmodel::blackoil {
+
+namespace {
+
+// Critical points (°R, psia) and molar masses (kg/kmol) of the non-hydrocarbons
+// (GPSA Engineering Data Book, physical constants).
+constexpr double kTcN2 = 227.16, kPcN2 = 493.1, kMN2 = 28.0134;
+constexpr double kTcCO2 = 547.58, kPcCO2 = 1071.0, kMCO2 = 44.0095;
+constexpr double kTcH2S = 672.12, kPcH2S = 1300.0, kMH2S = 34.081;
+
+// A root of f in [lo, hi] with f(lo) < 0 < f(hi): Newton's steps, replaced by
+// bisection whenever one would leave the bracket. False after 100 steps.
+template <class F>
+bool bracketed_newton(F f, double lo, double hi, double x, double& root) {
+    for (int i = 0; i < 100; ++i) {
+        double df = 0;
+        const double v = f(x, df);
+        if (v == 0) {
+            root = x;
+            return true;
+        }
+        if (v < 0) {
+            lo = x;
+        } else {
+            hi = x;
+        }
+        double next = x - v / df;
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        // Converged when the step, or the bracket, is down to the last bits of x.
+        if (std::fabs(next - x) <= 4e-15 * std::fabs(x) || hi - lo <= 4e-15 * std::fabs(x)) {
+            root = next;
+            return std::isfinite(root);
+        }
+        x = next;
+    }
+    root = x;
+    return false;
+}
+
+bool hall_yarborough(double tpr, double ppr, double& z) {
+    const double t = 1.0 / tpr;
+    const double a = 0.06125 * t * std::exp(-1.2 * (1 - t) * (1 - t));
+    const double b = t * (14.76 - 9.76 * t + 4.58 * t * t);
+    const double c = t * (90.7 - 242.2 * t + 42.4 * t * t);
+    const double d = 2.18 + 2.82 * t;
+    // F(y) = -a Ppr + (y + y² + y³ - y⁴)/(1 - y)³ - b y² + c y^d in the reduced density y.
+    auto f = [&](double y, double& df) {
+        const double m = 1 - y;
+        const double yd = std::pow(y, d);
+        df = (1 + 4 * y + 4 * y * y - 4 * y * y * y + y * y * y * y) / (m * m * m * m) - 2 * b * y +
+             c * d * yd / y;
+        return -a * ppr + (y + y * y + y * y * y - y * y * y * y) / (m * m * m) - b * y * y + c * yd;
+    };
+    // The gas root is the smallest: bracket the first change of sign.
+    double lo = 0, hi = 0, dummy = 0;
+    for (double y = 0.02; y < 1; y += 0.02) {
+        if (f(y, dummy) > 0) {
+            hi = y;
+            break;
+        }
+        lo = y;
+    }
+    if (hi == 0) return false;
+    double y0 = a * ppr;  // the ideal gas
+    if (!(y0 > lo && y0 < hi)) y0 = 0.5 * (lo + hi);
+    double y = 0;
+    if (!bracketed_newton(f, lo, hi, y0, y) || !(y > 0)) return false;
+    z = a * ppr / y;
+    return std::isfinite(z) && z > 0;
+}
+
+bool dranchuk_abou_kassem(double tpr, double ppr, double& z) {
+    constexpr double A1 = 0.3265, A2 = -1.0700, A3 = -0.5339, A4 = 0.01569, A5 = -0.05165, A6 = 0.5475,
+                     A7 = -0.7361, A8 = 0.1844, A9 = 0.1056, A10 = 0.6134, A11 = 0.7210;
+    const double t = tpr;
+    const double c1 = A1 + A2 / t + A3 / (t * t * t) + A4 / (t * t * t * t) + A5 / (t * t * t * t * t);
+    const double c2 = A6 + A7 / t + A8 / (t * t);
+    const double c3 = A9 * (A7 / t + A8 / (t * t));
+    const double c4 = A10 / (t * t * t);
+    const double target = 0.27 * ppr / tpr;  // rho_r Z
+    // g(rho) = rho Z(rho) - 0.27 Ppr / Tpr in the reduced density rho.
+    auto g = [&](double r, double& dg) {
+        const double r2 = r * r, e = std::exp(-A11 * r2);
+        dg = 1 + 2 * c1 * r + 3 * c2 * r2 - 6 * c3 * r2 * r2 * r +
+             c4 * e * (3 * r2 + 3 * A11 * r2 * r2 - 2 * A11 * A11 * r2 * r2 * r2);
+        return r + c1 * r2 + c2 * r2 * r - c3 * r2 * r2 * r2 + c4 * (r2 * r + A11 * r2 * r2 * r) * e - target;
+    };
+    double lo = 0, hi = 0, dummy = 0;
+    for (double r = 0.05; r < 6; r += 0.05) {
+        if (g(r, dummy) > 0) {
+            hi = r;
+            break;
+        }
+        lo = r;
+    }
+    if (hi == 0) return false;
+    double r0 = target;
+    if (!(r0 > lo && r0 < hi)) r0 = 0.5 * (lo + hi);
+    double r = 0;
+    if (!bracketed_newton(g, lo, hi, r0, r) || !(r > 0)) return false;
+    z = target / r;
+    return std::isfinite(z) && z > 0;
+}
+
+}  // namespace
+
+PseudoCritical sutton(double g) { return {169.2 + 349.5 * g - 74.0 * g * g, 756.8 - 131.07 * g - 3.6 * g * g}; }
+
+PseudoCritical wichert_aziz(PseudoCritical pc, double y_co2, double y_h2s) {
+    const double a = y_co2 + y_h2s, b = y_h2s;
+    if (a <= 0) return pc;
+    const double e = 120 * (std::pow(a, 0.9) - std::pow(a, 1.6)) + 15 * (std::sqrt(b) - b * b * b * b);
+    const double tpc = pc.tpc - e;
+    return {tpc, pc.ppc * tpc / (pc.tpc + b * (1 - b) * e)};
+}
+
+PseudoCritical gas_pseudo_critical(double gamma, double y_co2, double y_h2s, double y_n2) {
+    const double y_hc = 1 - y_co2 - y_h2s - y_n2;
+    const double m_inert = y_n2 * kMN2 + y_co2 * kMCO2 + y_h2s * kMH2S;
+    PseudoCritical pc{0, 0};
+    if (y_hc > 0) {
+        const double gamma_hc = (gamma * kAirMolarMass - m_inert) / (y_hc * kAirMolarMass);
+        const PseudoCritical hc = sutton(gamma_hc);
+        pc = {y_hc * hc.tpc, y_hc * hc.ppc};
+    }
+    pc.tpc += y_n2 * kTcN2 + y_co2 * kTcCO2 + y_h2s * kTcH2S;
+    pc.ppc += y_n2 * kPcN2 + y_co2 * kPcCO2 + y_h2s * kPcH2S;
+    return wichert_aziz(pc, y_co2, y_h2s);
+}
+
+bool z_factor(ZMethod method, double tpr, double ppr, double& z) {
+    if (!(tpr > 0) || !(ppr >= 0) || !std::isfinite(tpr) || !std::isfinite(ppr)) return false;
+    if (ppr == 0) {
+        z = 1;
+        return true;
+    }
+    return method == ZMethod::HallYarborough ? hall_yarborough(tpr, ppr, z) : dranchuk_abou_kassem(tpr, ppr, z);
+}
+
+double gas_density(double p_psia, double t_degF, double gamma, double z) {
+    return p_psia * kAirMolarMass * gamma / (z * 10.7316 * (t_degF + 459.67));
+}
+
+double gas_viscosity(double t_degF, double rho_lbft3, double m) {
+    const double t = t_degF + 459.67;                 // °R
+    const double rho = rho_lbft3 / 62.427960576;     // g/cm3
+    const double k = (9.4 + 0.02 * m) * std::pow(t, 1.5) / (209 + 19 * m + t);
+    const double x = 3.5 + 986 / t + 0.01 * m;
+    const double y = 2.4 - 0.2 * x;
+    return 1e-4 * k * std::exp(x * std::pow(rho, y));
+}
+
+}  // namespace flowmodel::blackoil

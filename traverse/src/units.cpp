@@ -1,0 +1,150 @@
+// Units: one table of the units each dimension takes, with their factors
+// (and the offsets of the temperature scales) to SI.
+#include "flowmodel/units.hpp"
+
+#include <cmath>
+#include <stdexcept>
+#include <vector>
+
+#include "flowmodel/blackoil.hpp"
+#include "flowmodel/io/numbers.hpp"
+
+namespace flowmodel {
+
+namespace {
+
+struct Unit {
+    const char* name;
+    Dimension dim;
+    double factor;      // SI per unit
+    double offset = 0;  // SI = value * factor + offset
+};
+
+constexpr double kDay = 86400.0;
+using blackoil::kBarrel;
+using blackoil::kFoot;
+using blackoil::kLbPerFt3;
+using blackoil::kPsi;
+using blackoil::kScfPerStb;
+
+const std::vector<Unit>& units() {
+    static const std::vector<Unit> table = {
+        {"m", Dimension::Length, 1}, {"mm", Dimension::Length, 1e-3}, {"cm", Dimension::Length, 1e-2},
+        {"km", Dimension::Length, 1e3}, {"in", Dimension::Length, 0.0254}, {"ft", Dimension::Length, kFoot},
+        {"deg", Dimension::Angle, 1}, {"°", Dimension::Angle, 1},
+        {"Pa", Dimension::Pressure, 1}, {"kPa", Dimension::Pressure, 1e3}, {"MPa", Dimension::Pressure, 1e6},
+        {"bar", Dimension::Pressure, 1e5}, {"bara", Dimension::Pressure, 1e5}, {"psia", Dimension::Pressure, kPsi},
+        {"atm", Dimension::Pressure, 101325},
+        {"Pa", Dimension::PressureStep, 1}, {"kPa", Dimension::PressureStep, 1e3}, {"bar", Dimension::PressureStep, 1e5},
+        {"psi", Dimension::PressureStep, kPsi}, {"psia", Dimension::PressureStep, kPsi},
+        {"K", Dimension::Temperature, 1}, {"degC", Dimension::Temperature, 1, 273.15},
+        {"°C", Dimension::Temperature, 1, 273.15}, {"C", Dimension::Temperature, 1, 273.15},
+        {"degF", Dimension::Temperature, 1 / 1.8, 459.67 / 1.8}, {"°F", Dimension::Temperature, 1 / 1.8, 459.67 / 1.8},
+        {"F", Dimension::Temperature, 1 / 1.8, 459.67 / 1.8}, {"degR", Dimension::Temperature, 1 / 1.8},
+        {"kg/s", Dimension::MassRate, 1}, {"kg/h", Dimension::MassRate, 1 / 3600.0},
+        {"kg/d", Dimension::MassRate, 1 / kDay}, {"t/d", Dimension::MassRate, 1000 / kDay},
+        {"lb/s", Dimension::MassRate, 0.45359237}, {"lb/h", Dimension::MassRate, 0.45359237 / 3600},
+        {"m3/s", Dimension::VolumeRate, 1}, {"Sm3/s", Dimension::VolumeRate, 1},
+        {"m3/d", Dimension::VolumeRate, 1 / kDay}, {"Sm3/d", Dimension::VolumeRate, 1 / kDay},
+        {"STB/d", Dimension::VolumeRate, kBarrel / kDay}, {"stb/d", Dimension::VolumeRate, kBarrel / kDay},
+        {"STB/D", Dimension::VolumeRate, kBarrel / kDay}, {"bbl/d", Dimension::VolumeRate, kBarrel / kDay},
+        {"BPD", Dimension::VolumeRate, kBarrel / kDay}, {"bpd", Dimension::VolumeRate, kBarrel / kDay},
+        {"m3/m3", Dimension::GasRatio, 1}, {"Sm3/Sm3", Dimension::GasRatio, 1},
+        {"scf/STB", Dimension::GasRatio, kScfPerStb}, {"scf/stb", Dimension::GasRatio, kScfPerStb},
+        {"scf/bbl", Dimension::GasRatio, kScfPerStb}, {"Mscf/STB", Dimension::GasRatio, 1000 * kScfPerStb},
+        {"kg/m3", Dimension::Density, 1}, {"g/cm3", Dimension::Density, 1000}, {"lb/ft3", Dimension::Density, kLbPerFt3},
+        {"Pa.s", Dimension::Viscosity, 1}, {"Pa s", Dimension::Viscosity, 1}, {"cP", Dimension::Viscosity, 1e-3},
+        {"cp", Dimension::Viscosity, 1e-3}, {"mPa.s", Dimension::Viscosity, 1e-3}, {"mPa s", Dimension::Viscosity, 1e-3},
+        {"N/m", Dimension::Tension, 1}, {"mN/m", Dimension::Tension, 1e-3}, {"dyn/cm", Dimension::Tension, 1e-3},
+        {"kg/kmol", Dimension::MolarMass, 1}, {"g/mol", Dimension::MolarMass, 1}, {"lb/lbmol", Dimension::MolarMass, 1},
+        {"%", Dimension::Fraction, 0.01}, {"wt%", Dimension::Fraction, 0.01}, {"mol%", Dimension::Fraction, 0.01},
+        {"ppm", Dimension::Fraction, 1e-6},
+        {"API", Dimension::OilGravity, 1}, {"degAPI", Dimension::OilGravity, 1}, {"°API", Dimension::OilGravity, 1},
+    };
+    return table;
+}
+
+[[noreturn]] void fail(const std::string& what) { throw std::invalid_argument(what); }
+
+// The longest leading number of t: [+-] digits [. digits] [(e|E) [+-] digits].
+std::size_t number_length(std::string_view t) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t b = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+        return i - b;
+    };
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    std::size_t n = digits();
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        n += digits();
+    }
+    if (n == 0) return 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
+        if (j < t.size() && t[j] >= '0' && t[j] <= '9') {
+            i = j;
+            digits();
+        }
+    }
+    return i;
+}
+
+}  // namespace
+
+bool find_unit(Dimension d, std::string_view name, double& factor, double& offset) {
+    for (const Unit& u : units()) {
+        if (u.dim == d && name == u.name) {
+            factor = u.factor;
+            offset = u.offset;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string unit_names(Dimension d) {
+    std::string s;
+    for (const Unit& u : units()) {
+        if (u.dim != d) continue;
+        if (!s.empty()) s += ", ";
+        s += u.name;
+    }
+    return s;
+}
+
+Quantity parse_quantity(const std::string& option, std::string_view text, Dimension a, Dimension b) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    const std::size_t n = number_length(text);
+    double v = 0;
+    if (n == 0 || !io::parse_double(text.substr(0, n), v) || !std::isfinite(v)) {
+        fail("--" + option + " is not a number: '" + io::shorten(text) + "'");
+    }
+    std::string_view unit = text.substr(n);
+    while (!unit.empty() && blank(unit.front())) unit.remove_prefix(1);
+    Quantity q;
+    if (unit.empty()) {
+        q.value = v;
+        return q;
+    }
+    const bool absolute = a == Dimension::Pressure || b == Dimension::Pressure;
+    if (absolute && (unit == "psig" || unit == "barg" || unit == "kPag" || unit == "psi")) {
+        fail("--" + option + " takes an absolute pressure (psia, bar, kPa, MPa, Pa), not '" + std::string(unit) +
+             "': a gauge reading plus the atmospheric pressure");
+    }
+    for (const Unit& u : units()) {
+        if (unit != u.name || (u.dim != a && (b == Dimension::None || u.dim != b))) continue;
+        q.value = v * u.factor + u.offset;
+        q.unit = u.dim;
+        return q;
+    }
+    std::string takes = a == Dimension::None ? std::string("no unit") : unit_names(a);
+    if (b != Dimension::None) takes += ", " + unit_names(b);
+    fail("--" + option + ": unit '" + io::shorten(unit) + "' not known here; it takes " + takes);
+}
+
+}  // namespace flowmodel
