@@ -291,7 +291,8 @@ std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
         }
         s += "\"/>\n";
     }
-    // The regime along the line as a band, one rectangle per step, coloured as in the map.
+    // The regime along the line as a band, one rectangle per step, coloured as
+    // in the map; each reaches half a pixel into the next, so that no seam shows.
     const double band = 540, band_h = 24;
     bool shown[8] = {};
     for (size_t i = 1; i < pts.size(); ++i) {
@@ -302,7 +303,7 @@ std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
                      x1 = std::max(X(u.len(pts[i - 1].md)), X(u.len(p.md)));
         std::snprintf(buf, sizeof buf,
                       "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\"/>\n", x0,
-                      band, std::max(x1 - x0, 0.5), band_h, class_colour(static_cast<MapClass>(c)));
+                      band, x1 - x0 + 0.5, band_h, class_colour(static_cast<MapClass>(c)));
         s += buf;
     }
     std::snprintf(buf, sizeof buf, "<text transform=\"translate(22,%.0f) rotate(-90)\" text-anchor=\"middle\">regime</text>\n",

@@ -226,11 +226,12 @@ Result result_from_state(const py::tuple& t) {
 
 // The traverse for the package's flowmodel.traverse: the points as arrays and
 // the summary as a dict. Bad options raise ValueError (std::invalid_argument).
-py::dict run_traverse(const std::map<std::string, double>& values, const std::string& profile,
-                      const std::string& fluid_table, bool flow_decreasing) {
+py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
+                      double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
     flowmodel::TraverseSpec spec;
-    spec.values = values;
+    for (const auto& [name, text] : options) flowmodel::set_option(spec, name, text);
     spec.profile = profile;
+    spec.profile_unit = profile_unit;
     spec.fluid_table = fluid_table;
     spec.flow_decreasing = flow_decreasing;
     const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
@@ -290,7 +291,8 @@ py::dict run_traverse(const std::map<std::string, double>& values, const std::st
                               "dp_friction"_a = m.dp_friction, "dp_gravity"_a = m.dp_gravity,
                               "dp_acceleration"_a = m.dp_acceleration, "liquid_inventory"_a = m.liquid_inventory,
                               "regime_length"_a = lengths, "separated_invalid"_a = stretches(m.invalid_stretches),
-                              "tolerance_not_met"_a = stretches(m.floor_stretches), "evaluations"_a = m.evaluations);
+                              "tolerance_not_met"_a = stretches(m.floor_stretches), "evaluations"_a = m.evaluations,
+                              "warnings"_a = m.warnings);
     return out;
 }
 
@@ -342,7 +344,8 @@ PYBIND11_MODULE(_core, m) {
         return out;
     }, "The built-in default case: the value each input takes when it is not given.");
 
-    m.def("_traverse", &run_traverse, "values"_a, "profile"_a, "fluid_table"_a, "flow_decreasing"_a);
+    m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_decreasing"_a);
+    m.def("_traverse_options", &flowmodel::traverse_option_names);
 
     m.def("units", []() {
         py::dict out;

@@ -149,5 +149,38 @@ grep -q "bad-profile.csv: line 4: column 'md'" "$tmp/err.txt" || { echo "FAIL: p
 "$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 --fluid-table x.csv --rol 1 --temp 300 --inlet-pres 1e6 2> /dev/null
 check "traverse with a table and constants" 2 $?
 
+# The black-oil well from the examples, in field units, and what it refuses.
+oil=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --flow-direction decreasing
+     --outlet-pres 200psia --temp-in 180degF --temp-out 100degF --api 35 --gas-gravity 0.65 --water-gravity 1.07
+     --oil-rate "1000 STB/d" --water-rate "300 STB/d" --gor "600 scf/STB")
+"$exe" traverse "${oil[@]}" --csv --output-units field > "$tmp/oil.csv"; check "black-oil traverse" 0 $?
+"$exe" traverse "${oil[@]}" --json > "$tmp/oil.json"; check "black-oil traverse --json" 0 $?
+python3 - "$tmp/oil.csv" "$tmp/oil.json" <<'PY' || { echo "FAIL: black-oil traverse output"; fails=$((fails + 1)); }
+import csv, json, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+si = json.load(open(sys.argv[2]))
+assert rows[0]["md_ft"] == "0" and float(rows[-1]["md_ft"]) == 8000, rows[-1]
+assert float(rows[0]["pres_psia"]) == 200 and abs(float(rows[0]["temp_degF"]) - 100) < 1e-9
+# The same points as in SI, converted.
+assert len(rows) == len(si["points"])
+for r, p in zip(rows, si["points"]):
+    assert abs(float(r["pres_psia"]) * 6894.757293168361 - p["pres"]) <= 1e-9 * p["pres"]
+    assert abs(float(r["md_ft"]) * 0.3048 - p["md"]) <= 1e-9 * max(1, p["md"])
+s = si["summary"]
+assert s["units"] == "si" and s["oil_rate"] > 0 and s["inlet_pres"] > s["outlet_pres"]
+PY
+"$exe" traverse "${oil[@]}" --output-units field > "$tmp/oil.txt"; check "black-oil traverse table" 0 $?
+grep -q "oil 1000 STB/d, water 300 STB/d, gas 600 Mscf/d" "$tmp/oil.txt" || { echo "FAIL: standard rates in the summary"; fails=$((fails + 1)); }
+"$exe" traverse "${oil[@]}" --rol 850 2> "$tmp/err.txt"; check "black oil with a constant liquid" 2 $?
+grep -q "cannot be combined with --api" "$tmp/err.txt" || { echo "FAIL: --api with --rol message"; fails=$((fails + 1)); }
+"$exe" traverse "${oil[@]}" --outlet-pres 185psig 2> "$tmp/err.txt"; check "a gauge pressure" 2 $?
+grep -q "absolute pressure" "$tmp/err.txt" || { echo "FAIL: psig message"; fails=$((fails + 1)); }
+"$exe" traverse "${oil[@]}" --water-cut 0.3 2> /dev/null; check "water cut without a liquid rate" 2 $?
+"$exe" traverse "${oil[@]}" --api 0 2> /dev/null; check "an oil gravity of 0 API" 2 $?
+"$exe" traverse "${oil[@]}" --output-units imperial 2> /dev/null; check "unknown output units" 2 $?
+"$exe" traverse --length 100 --diam 0.1 --liquid-rate "250 STB/d" --gas-rate 0.1 "${gas[@]}" --inlet-pres 1e6 2> "$tmp/err.txt"
+check "a volume rate without --api" 2 $?
+grep -q "mass rate" "$tmp/err.txt" || { echo "FAIL: volume rate message"; fails=$((fails + 1)); }
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

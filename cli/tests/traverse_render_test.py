@@ -15,44 +15,65 @@ import xml.etree.ElementTree as ET
 sys.path.insert(0, os.path.dirname(__file__))
 from map_render_test import hex_rgb, read_png  # noqa: E402
 
+rsvg = None
 COLOURS = {"stratified smooth": "#9ad0f0", "stratified wavy": "#0072b2", "annular": "#e69f00",
            "slug": "#009e73", "dispersed bubble": "#cc79a7"}
 
 
-def main():
-    exe, rsvg, examples = sys.argv[1:4]
-    args = [exe, "traverse", "--profile", os.path.join(examples, "pipeline-profile.csv"), "--diam", "0.15",
-            "--rough", "4.6e-5", "--liquid-rate", "8", "--gas-rate", "1.2", "--rol", "850", "--visl", "5e-3",
-            "--sigma", "0.02", "--gas-molar-mass", "18", "--visg", "1.2e-5", "--temp", "300", "--inlet-pres", "5e6"]
-    with tempfile.TemporaryDirectory() as tmp:
-        svg, png = os.path.join(tmp, "t.svg"), os.path.join(tmp, "t.png")
-        subprocess.run(args + ["--svg", "--output", svg], check=True)
-        points = list(csv.DictReader(subprocess.run(args + ["--csv"], check=True, capture_output=True,
-                                                    text=True).stdout.splitlines()))
-        ET.parse(svg)  # well-formed
-        text = open(svg).read()
-        for label in ("pressure, kPa", "elevation, m", "holdup, -", "measured depth md, m"):
-            assert label in text, label
-        subprocess.run([rsvg, svg, "-o", png], check=True)
-        width, height, rows = read_png(png)
-        assert (width, height) == (900, 620), (width, height)
-        md = [float(p["md"]) for p in points]
-        lo, hi = min(md), max(md)
-        seen = set()
-        # The band spans x 90..700 at y 540..564; look at its middle row between points.
-        for a, b in zip(points, points[1:]):
-            x0 = 90 + 610 * (float(a["md"]) - lo) / (hi - lo)
-            x1 = 90 + 610 * (float(b["md"]) - lo) / (hi - lo)
-            if x1 - x0 < 4:
-                continue
-            got = rows[552][int((x0 + x1) / 2)]
-            want = hex_rgb(COLOURS[b["regime"]])
-            assert all(abs(g - w) <= 2 for g, w in zip(got, want)), (b["md"], b["regime"], got, want)
-            seen.add(b["regime"])
-        assert len(seen) >= 2, seen
-        for regime in seen:
-            assert f">{regime}</text>" in text, regime
+def check(args, md_key, labels, tmp):
+    """Renders the traverse of `args`; its band must show the regimes of its CSV points."""
+    svg, png = os.path.join(tmp, "t.svg"), os.path.join(tmp, "t.png")
+    subprocess.run(args + ["--svg", "--output", svg], check=True)
+    points = list(csv.DictReader(subprocess.run(args + ["--csv"], check=True, capture_output=True,
+                                                text=True).stdout.splitlines()))
+    ET.parse(svg)  # well-formed
+    text = open(svg).read()
+    for label in labels:
+        assert label in text, label
+    subprocess.run([rsvg, svg, "-o", png], check=True)
+    width, height, rows = read_png(png)
+    assert (width, height) == (900, 620), (width, height)
+    md = [float(p[md_key]) for p in points]
+    lo, hi = min(md), max(md)
+    seen = set()
+    # The band spans x 90..700 at y 540..564. Look at its middle row in the
+    # middle of each run of steps in one regime (a step is drawn in the
+    # regime of its end point), wherever the run is wide enough to see.
+    runs = []  # [x0, x1, regime]
+    for a, b in zip(points, points[1:]):
+        x0, x1 = sorted(90 + 610 * (float(p[md_key]) - lo) / (hi - lo) for p in (a, b))
+        if runs and runs[-1][2] == b["regime"]:
+            runs[-1][0], runs[-1][1] = min(runs[-1][0], x0), max(runs[-1][1], x1)
+        else:
+            runs.append([x0, x1, b["regime"]])
+    for x0, x1, regime in runs:
+        if x1 - x0 < 4:
+            continue
+        got = rows[552][int((x0 + x1) / 2)]
+        want = hex_rgb(COLOURS[regime])
+        assert all(abs(g - w) <= 2 for g, w in zip(got, want)), (x0, x1, regime, got, want)
+        seen.add(regime)
+    assert len(seen) >= 2, seen
+    for regime in seen:
+        assert f">{regime}</text>" in text, regime
     print("traverse render: band colours match the regimes of", len(points), "points:", sorted(seen))
+
+
+def main():
+    global rsvg
+    exe, rsvg, examples = sys.argv[1:4]
+    pipeline = [exe, "traverse", "--profile", os.path.join(examples, "pipeline-profile.csv"), "--diam", "0.15",
+                "--rough", "4.6e-5", "--liquid-rate", "8", "--gas-rate", "1.2", "--rol", "850", "--visl", "5e-3",
+                "--sigma", "0.02", "--gas-molar-mass", "18", "--visg", "1.2e-5", "--temp", "300", "--inlet-pres",
+                "5e6"]
+    well = [exe, "traverse", "--profile", os.path.join(examples, "oil-well.csv"), "--diam", "2.441in", "--rough",
+            "0.0006in", "--flow-direction", "decreasing", "--outlet-pres", "200psia", "--temp-in", "180degF",
+            "--temp-out", "100degF", "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07",
+            "--oil-rate", "1000 STB/d", "--water-rate", "300 STB/d", "--gor", "600 scf/STB", "--output-units",
+            "field"]
+    with tempfile.TemporaryDirectory() as tmp:
+        check(pipeline, "md", ("pressure, kPa", "elevation, m", "holdup, -", "measured depth md, m"), tmp)
+        check(well, "md_ft", ("pressure, psia", "elevation, ft", "holdup, -", "measured depth md, ft"), tmp)
 
 
 if __name__ == "__main__":

@@ -15,11 +15,11 @@ inputs that are not real numbers, or do not broadcast, raise.
 """
 import difflib
 
-from ._core import _traverse
+from ._core import _traverse, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
-__all__ = ["INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
+__all__ = ["BlackOil", "INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
            "evaluate_frame", "evaluate_dask", "traverse", "units", "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
@@ -116,34 +116,75 @@ def evaluate_dask(jobs=1, **inputs):
     return {key: rec[key] for key, _ in RESULT_FIELDS}
 
 
-_TRAVERSE_NUMBERS = ("length", "angle", "diam", "rough", "liquid_rate", "gas_rate", "rol", "visl", "sigma",
-                     "gas_molar_mass", "z", "visg", "temp", "temp_in", "temp_out", "inlet_pres", "outlet_pres",
-                     "tol", "max_pres")
+_TRAVERSE_OPTIONS = tuple(name.replace("-", "_") for name in _traverse_options())
 
 
-def traverse(profile=None, fluid_table=None, flow_direction="increasing", **options):
+class BlackOil:
+    """The black-oil fluid for traverse(), from what is measured at the stock
+    tank. Keywords are the command's options with underscores: api, gas_gravity
+    (air = 1), water_gravity or salinity, co2, h2s, n2 (mole fractions);
+    oil_rate and water_rate, or liquid_rate and water_cut; gor or glr;
+    z_method, dead_oil, live_oil. Numbers are SI (m3/s and m3/m3 at standard
+    conditions); a string may carry a unit as on the command line:
+    oil_rate="1000 STB/d", gor="600 scf/STB", salinity="80000 ppm"."""
+
+    KEYS = ("api", "gas_gravity", "water_gravity", "salinity", "co2", "h2s", "n2", "oil_rate", "water_rate",
+            "liquid_rate", "water_cut", "gor", "glr", "z_method", "dead_oil", "live_oil")
+
+    def __init__(self, api, gas_gravity, **options):
+        unknown = [k for k in options if k not in self.KEYS]
+        if unknown:
+            close = difflib.get_close_matches(unknown[0], self.KEYS, n=1)
+            hint = f" (did you mean '{close[0]}'?)" if close else ""
+            raise TypeError(f"BlackOil: unknown option '{unknown[0]}'{hint}")
+        self.options = {"api": api, "gas_gravity": gas_gravity, **options}
+
+    def __repr__(self):
+        inner = ", ".join(f"{k}={v!r}" for k, v in self.options.items())
+        return f"flowmodel.BlackOil({inner})"
+
+
+def _option_text(key, value):
+    if isinstance(value, str):
+        return value
+    if isinstance(value, bool) or not isinstance(value, (int, float)) and not hasattr(value, "__float__"):
+        raise TypeError(f"traverse: {key} takes a number, or a string with a unit")
+    return repr(float(value))
+
+
+def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=None, profile_unit="m",
+             **options):
     """The pressure profile along a pipeline or a well, as `pipeflow traverse`
-    computes it. Keywords are the command's options with underscores (SI units):
-    length and angle, or profile (a CSV file); diam, rough; liquid_rate,
-    gas_rate (kg/s); rol, visl, sigma, gas_molar_mass, z, visg, or fluid_table
-    (a CSV file); temp, or temp_in and temp_out; inlet_pres or outlet_pres;
-    tol (Pa per segment), max_pres. Returns a dict of numpy arrays, one entry
-    per point (md, z, angle, pres, temp, usl, usg, rol, rog, regime, id, hol,
-    dpt, dpf, dpg, dpa, ierr, separated_invalid), ready for pandas.DataFrame,
-    and 'summary': inlet and outlet pressure, the drop and its parts, the liquid
-    inventory, the length in each regime, warnings, and whether the line
-    carried the flow (complete, message). Bad options raise ValueError."""
-    unknown = [k for k in options if k not in _TRAVERSE_NUMBERS]
+    computes it. Keywords are the command's options with underscores: length
+    and angle, or profile (a CSV file, its lengths in profile_unit "m" or "ft"
+    unless its columns name their unit); diam, rough; temp, or temp_in and
+    temp_out; inlet_pres or outlet_pres; tol (Pa per segment), max_pres; and
+    the fluid: liquid_rate, gas_rate (kg/s) with rol, visl, sigma,
+    gas_molar_mass, z, visg or fluid_table (a CSV file), or fluid=BlackOil(...).
+    Numbers are SI; a string may carry a unit as on the command line
+    (diam="2.441in", outlet_pres="200psia", temp_in="180degF"). Returns a dict
+    of numpy arrays, one entry per point (md, z, angle, pres, temp, usl, usg,
+    rol, rog, regime, id, hol, dpt, dpf, dpg, dpa, ierr, separated_invalid), in
+    SI, ready for pandas.DataFrame, and 'summary': inlet and outlet pressure,
+    the drop and its parts, the liquid inventory, the length in each regime,
+    warnings, and whether the line carried the flow (complete, message). Bad
+    options raise ValueError."""
+    unknown = [k for k in options if k not in _TRAVERSE_OPTIONS]
     if unknown:
-        raise TypeError(f"traverse: unknown option '{unknown[0]}'")
+        close = difflib.get_close_matches(unknown[0], _TRAVERSE_OPTIONS, n=1)
+        hint = f" (did you mean '{close[0]}'?)" if close else ""
+        raise TypeError(f"traverse: unknown option '{unknown[0]}'{hint}")
     if flow_direction not in ("increasing", "decreasing"):
         raise ValueError("traverse: flow_direction takes 'increasing' or 'decreasing'")
-    values = {}
-    for key, value in options.items():
-        if value is None:
-            continue
-        if isinstance(value, bool) or not isinstance(value, (int, float)) and not hasattr(value, "__float__"):
-            raise TypeError(f"traverse: {key} takes a number")
-        values[key.replace("_", "-")] = float(value)
-    return _traverse(values, "" if profile is None else str(profile), "" if fluid_table is None else str(fluid_table),
-                     flow_direction == "decreasing")
+    if profile_unit not in ("m", "ft"):
+        raise ValueError("traverse: profile_unit takes 'm' or 'ft'")
+    if fluid is not None:
+        if not isinstance(fluid, BlackOil):
+            raise TypeError("traverse: fluid takes a flowmodel.BlackOil")
+        both = [k for k in fluid.options if k in options]
+        if both:
+            raise ValueError(f"traverse: {both[0]} is given both in the fluid and as a keyword")
+        options = {**options, **fluid.options}
+    texts = {key.replace("_", "-"): _option_text(key, value) for key, value in options.items() if value is not None}
+    return _traverse(texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+                     "" if fluid_table is None else str(fluid_table), flow_direction == "decreasing")

@@ -165,3 +165,32 @@ def test_traverse_equals_the_command_and_reads_into_a_frame():
                            gas_molar_mass=18, visg=1e-5)
     with pytest.raises(TypeError):
         flowmodel.traverse(lenght=100)
+
+
+def test_black_oil_traverse_equals_the_command_with_units():
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set")
+    well = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "oil-well.csv")
+    fluid = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate="1000 STB/d",
+                               water_rate="300 STB/d", gor="600 scf/STB")
+    line = dict(diam="2.441in", rough="0.0006in", outlet_pres="200psia", temp_in="180degF", temp_out="100degF")
+    r = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid, **line)
+    args = [exe, "traverse", "--profile", well, "--flow-direction", "decreasing", "--json"]
+    args += [f"--{k.replace('_', '-')}={v}" for k, v in {**line, **fluid.options}.items()]
+    import json
+    c = json.loads(subprocess.run(args, check=True, capture_output=True, text=True).stdout)
+    assert r["summary"]["inlet_pres"] == c["summary"]["inlet_pres"]
+    assert list(r["pres"]) == [p["pres"] for p in c["points"]]
+    assert r["md"][0] == 0 and abs(r["md"][-1] - 8000 * 0.3048) < 1e-9  # marched from the wellhead down
+    # SI numbers mean the same as their units.
+    si = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate=1000 * 0.158987294928 / 86400,
+                            water_rate=300 * 0.158987294928 / 86400, gor=600 * 0.028316846592 / 0.158987294928)
+    r_si = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=si, **line)
+    assert abs(r_si["summary"]["inlet_pres"] - r["summary"]["inlet_pres"]) < 1e-6 * r["summary"]["inlet_pres"]
+    with pytest.raises(TypeError, match="did you mean 'gas_gravity'"):
+        flowmodel.BlackOil(api=35, gas_gravity=0.65, gas_gravty=0.7)
+    with pytest.raises(ValueError, match="cannot be combined with --api"):
+        flowmodel.traverse(profile=well, fluid=fluid, rol=850, **line)
+    with pytest.raises(ValueError, match="absolute pressure"):
+        flowmodel.traverse(profile=well, fluid=fluid, **{**line, "outlet_pres": "185psig"})

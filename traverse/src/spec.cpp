@@ -125,6 +125,13 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"glr", D::GasRatio, D::None, "produced gas-liquid ratio"},
 };
 
+std::vector<std::string> traverse_option_names() {
+    std::vector<std::string> names;
+    for (const TraverseOption& o : kTraverseOptions) names.emplace_back(o.name);
+    for (const WordOption& w : kWordOptions) names.emplace_back(w.name);
+    return names;
+}
+
 void set_option(TraverseSpec& spec, const std::string& name, const std::string& text) {
     for (const WordOption& w : kWordOptions) {
         if (name != w.name) continue;

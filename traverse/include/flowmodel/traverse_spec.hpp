@@ -40,6 +40,9 @@ extern const std::vector<TraverseOption> kTraverseOptions;
 // text it cannot take; std::out_of_range is never thrown.
 void set_option(TraverseSpec& spec, const std::string& name, const std::string& text);
 
+// The names set_option takes: the numeric options, then the word-valued ones.
+std::vector<std::string> traverse_option_names();
+
 struct TraverseSetup {
     Line line;
     std::unique_ptr<Fluid> fluid;
