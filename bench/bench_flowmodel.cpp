@@ -21,6 +21,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/traverse_spec.hpp"
 #include "format.h"
 #include "bench_cases.h"
 #include "disflow.h"
@@ -462,8 +463,33 @@ void BM_traverse(benchmark::State& state) {
     state.counters["evaluations"] = static_cast<double>(evaluations);
 }
 
+// One traverse of the oil-well example of the README (8000 ft vertical in
+// eight segments, black oil with gas coming out of solution, from the
+// wellhead down) at the default tolerance.
+void BM_traverse_black_oil(benchmark::State& state) {
+    flowmodel::TraverseSpec spec;
+    spec.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    spec.flow_decreasing = true;
+    const std::pair<const char*, const char*> options[] = {
+        {"diam", "2.441in"}, {"rough", "0.0006in"},
+        {"outlet-pres", "200psia"}, {"temp-in", "180degF"}, {"temp-out", "100degF"}, {"api", "35"},
+        {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"oil-rate", "1000 STB/d"},
+        {"water-rate", "300 STB/d"}, {"gor", "600 scf/STB"}};
+    for (const auto& [name, text] : options) flowmodel::set_option(spec, name, text);
+    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
+    long evaluations = 0;
+    for (auto _ : state) {
+        const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
+        if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
+        evaluations = r.summary.evaluations;
+        benchmark::DoNotOptimize(r.summary.inlet_pres);
+    }
+    state.counters["evaluations"] = static_cast<double>(evaluations);
+}
+
 }  // namespace
 
+BENCHMARK(BM_traverse_black_oil)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_overhead)->Arg(1)->Arg(15)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_io)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

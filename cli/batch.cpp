@@ -94,7 +94,7 @@ BatchSummary run_batch(std::istream& in, const BatchSink& out, std::ostream& err
     for (;;) {
         size_t n = 0;
         for (; n < block; ++n) {
-            if (n == items.size()) items.emplace_back();
+            while (items.size() <= n) items.emplace_back();
             if (!reader.next(items[n].rec)) break;
         }
         if (n == 0) break;

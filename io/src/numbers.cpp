@@ -24,6 +24,14 @@ std::string_view trimmed(std::string_view t) {
     return t;
 }
 
+// The same double to the bit (-0 is not 0, a NaN only itself).
+bool same_bits(double a, double b) {
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, &a, sizeof a);
+    std::memcpy(&y, &b, sizeof b);
+    return x == y;
+}
+
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
@@ -152,7 +160,7 @@ char* write_double(char* p, double v, const DecimalText& text) {
     // A decimal of at most 15 significant digits is the shortest text of the
     // double nearest to it, and the only one that short (any two such
     // decimals read to different doubles), for doubles of the normal range.
-    if (text.plain && std::memcmp(&text.value, &v, sizeof v) == 0) {
+    if (text.plain && same_bits(text.value, v)) {
         if (v == 0) {
             if (text.negative) *p++ = '-';
             *p++ = '0';
@@ -181,16 +189,16 @@ std::string format_double(double v) {
     return s;
 }
 
-bool parse_double(std::string_view t, double& value, DecimalText* text) {
-    if (text) *text = DecimalText();
-    t = trimmed(t);
+bool parse_double(std::string_view text, double& value, DecimalText* decimal) {
+    if (decimal) *decimal = DecimalText();
+    const std::string_view t = trimmed(text);
     if (t.empty()) return false;
     DecimalText d;
     if (read_decimal(t, d) && exact_value(d, value)) {
-        if (text) {
-            *text = d;
-            text->value = value;
-            text->plain = true;
+        if (decimal) {
+            *decimal = d;
+            decimal->value = value;
+            decimal->plain = true;
         }
         return true;
     }

@@ -127,6 +127,7 @@ const std::vector<TraverseOption> kTraverseOptions = {
 
 std::vector<std::string> traverse_option_names() {
     std::vector<std::string> names;
+    names.reserve(kTraverseOptions.size() + kWordOptions.size());
     for (const TraverseOption& o : kTraverseOptions) names.emplace_back(o.name);
     for (const WordOption& w : kWordOptions) names.emplace_back(w.name);
     return names;
@@ -141,7 +142,8 @@ void set_option(TraverseSpec& spec, const std::string& name, const std::string& 
                 spec.words[name] = text;
                 return;
             }
-            list += (list.empty() ? "" : " or ") + std::string(word);
+            list += list.empty() ? "" : " or ";
+            list += word;
         }
         fail("--" + name + " takes " + list);
     }

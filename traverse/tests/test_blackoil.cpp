@@ -269,6 +269,16 @@ TEST(BlackOil, BadInputIsRefusedWithAReason) {
     EXPECT_NE(refuse([](BlackOilInputs& i) { i.co2 = 0.6, i.n2 = 0.6; }).find("more than 1"), std::string::npos);
     EXPECT_EQ(refuse([](BlackOilInputs& i) { i.salinity = 0.08; i.water_gravity = -5; }), "accepted");
 
+    // A Z factor with no solution is the fluid's error (the march stops there and says where), not a number.
+    // At 1 K (reduced temperature 0.005) Hall-Yarborough has no positive Z.
+    try {
+        BlackOil(oil_well_fluid()).at(1e6, 1.0);
+        ADD_FAILURE() << "a Z factor far outside its equation's reach was given";
+    } catch (const FluidError& e) {
+        EXPECT_NE(std::string(e.what()).find("Z factor (Hall-Yarborough) has no solution"), std::string::npos)
+            << e.what();
+    }
+
     // Through the options, as users give them.
     auto setup_error = [](std::vector<std::pair<std::string, std::string>> opts) {
         TraverseSpec spec;
