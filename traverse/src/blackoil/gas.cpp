@@ -43,6 +43,24 @@ bool bracketed_newton(F f, double lo, double hi, double x, double& root) {
     return false;
 }
 
+// The smallest positive root of f (the gas's density; larger roots are
+// liquid-like), f(0) < 0: the first change of sign on a grid of `step` up to
+// `limit` brackets it, and Newton's steps from x0 (the ideal gas) refine it.
+template <class F>
+bool first_root(F f, double step, double limit, double x0, double& root) {
+    double lo = 0, hi = 0, dummy = 0;
+    for (double x = step; x < limit; x += step) {
+        if (f(x, dummy) > 0) {
+            hi = x;
+            break;
+        }
+        lo = x;
+    }
+    if (hi == 0) return false;
+    if (!(x0 > lo && x0 < hi)) x0 = 0.5 * (lo + hi);
+    return bracketed_newton(f, lo, hi, x0, root) && root > 0;
+}
+
 bool hall_yarborough(double tpr, double ppr, double& z) {
     const double t = 1.0 / tpr;
     const double a = 0.06125 * t * std::exp(-1.2 * (1 - t) * (1 - t));
@@ -57,20 +75,8 @@ bool hall_yarborough(double tpr, double ppr, double& z) {
              c * d * yd / y;
         return -a * ppr + (y + y * y + y * y * y - y * y * y * y) / (m * m * m) - b * y * y + c * yd;
     };
-    // The gas root is the smallest: bracket the first change of sign.
-    double lo = 0, hi = 0, dummy = 0;
-    for (double y = 0.02; y < 1; y += 0.02) {
-        if (f(y, dummy) > 0) {
-            hi = y;
-            break;
-        }
-        lo = y;
-    }
-    if (hi == 0) return false;
-    double y0 = a * ppr;  // the ideal gas
-    if (!(y0 > lo && y0 < hi)) y0 = 0.5 * (lo + hi);
     double y = 0;
-    if (!bracketed_newton(f, lo, hi, y0, y) || !(y > 0)) return false;
+    if (!first_root(f, 0.02, 1.0, a * ppr, y)) return false;
     z = a * ppr / y;
     return std::isfinite(z) && z > 0;
 }
@@ -91,19 +97,8 @@ bool dranchuk_abou_kassem(double tpr, double ppr, double& z) {
              c4 * e * (3 * r2 + 3 * A11 * r2 * r2 - 2 * A11 * A11 * r2 * r2 * r2);
         return r + c1 * r2 + c2 * r2 * r - c3 * r2 * r2 * r2 + c4 * (r2 * r + A11 * r2 * r2 * r) * e - target;
     };
-    double lo = 0, hi = 0, dummy = 0;
-    for (double r = 0.05; r < 6; r += 0.05) {
-        if (g(r, dummy) > 0) {
-            hi = r;
-            break;
-        }
-        lo = r;
-    }
-    if (hi == 0) return false;
-    double r0 = target;
-    if (!(r0 > lo && r0 < hi)) r0 = 0.5 * (lo + hi);
     double r = 0;
-    if (!bracketed_newton(g, lo, hi, r0, r) || !(r > 0)) return false;
+    if (!first_root(g, 0.05, 6.0, target, r)) return false;
     z = target / r;
     return std::isfinite(z) && z > 0;
 }
