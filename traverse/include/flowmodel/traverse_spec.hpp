@@ -37,7 +37,7 @@ extern const std::vector<TraverseOption> kTraverseOptions;
 
 // Sets option `name` from the text a user gave ("2.441in", "220psia",
 // "hall-yarborough"). Throws std::invalid_argument for an unknown option or a
-// text it cannot take; std::out_of_range is never thrown.
+// text it cannot take.
 void set_option(TraverseSpec& spec, const std::string& name, const std::string& text);
 
 // The names set_option takes: the numeric options, then the word-valued ones.
