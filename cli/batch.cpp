@@ -85,8 +85,9 @@ BatchSummary run_batch(std::istream& in, const BatchSink& out, std::ostream& err
 
     const size_t block = 4096;
     // Rows per claim of a thread: enough for the phases of process() to pay,
-    // few enough that no thread idles long at the end of a block.
-    const size_t kChunk = 512;
+    // few enough that no thread idles long at the end of a block; one thread
+    // takes the whole block, its phases then switching least often.
+    const size_t kChunk = opt.jobs == 1 ? block : 512;
     std::vector<Item> items;  // grown as rows come: a short input pays for its rows only
     // The output of each chunk of a block (parallel_for's ranges start at
     // multiples of the chunk), written in order once the block is done.
