@@ -21,7 +21,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
-#include "flowmodel/traverse_spec.hpp"
+#include "flowmodel/traverse_request.hpp"
 #include "format.h"
 #include "bench_cases.h"
 #include "disflow.h"
@@ -467,16 +467,16 @@ void BM_traverse(benchmark::State& state) {
 // eight segments, black oil with gas coming out of solution, from the
 // wellhead down) at the default tolerance.
 void BM_traverse_black_oil(benchmark::State& state) {
-    flowmodel::TraverseSpec spec;
-    spec.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
-    spec.flow_decreasing = true;
+    flowmodel::TraverseRequest request;
+    request.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    request.flow_decreasing = true;
     const std::pair<const char*, const char*> options[] = {
         {"diam", "2.441in"}, {"rough", "0.0006in"},
         {"outlet-pres", "200psia"}, {"temp-in", "180degF"}, {"temp-out", "100degF"}, {"api", "35"},
         {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"oil-rate", "1000 STB/d"},
         {"water-rate", "300 STB/d"}, {"gor", "600 scf/STB"}};
-    for (const auto& [name, text] : options) flowmodel::set_option(spec, name, text);
-    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     long evaluations = 0;
     for (auto _ : state) {
         const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);

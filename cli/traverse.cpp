@@ -14,7 +14,7 @@
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
-#include "flowmodel/traverse_spec.hpp"
+#include "flowmodel/traverse_request.hpp"
 #include "format.h"
 #include "map.h"
 #include "options.h"
@@ -334,7 +334,7 @@ std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
 }  // namespace
 
 int traverse_command(int argc, char** argv) {
-    flowmodel::TraverseSpec spec;
+    flowmodel::TraverseRequest request;
     std::string output = "-", format = "table";
     OutUnits units;
     try {
@@ -352,12 +352,12 @@ int traverse_command(int argc, char** argv) {
             std::string name, value, error;
             if (!args.option(name, value, error)) return traverse_error(error);
             if (name == "profile") {
-                spec.profile = value;
+                request.profile = value;
             } else if (name == "profile-unit") {
                 if (value != "m" && value != "ft") return traverse_error("--profile-unit takes m or ft");
-                spec.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+                request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
             } else if (name == "fluid-table") {
-                spec.fluid_table = value;
+                request.fluid_table = value;
             } else if (name == "output") {
                 output = value;
             } else if (name == "output-units") {
@@ -367,12 +367,12 @@ int traverse_command(int argc, char** argv) {
                 if (value != "increasing" && value != "decreasing") {
                     return traverse_error("--flow-direction takes increasing or decreasing");
                 }
-                spec.flow_decreasing = value == "decreasing";
+                request.flow_decreasing = value == "decreasing";
             } else {
-                flowmodel::set_option(spec, name, value);
+                flowmodel::set_option(request, name, value);
             }
         }
-        flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
+        flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
         StandardRates rates;
         if (const auto* oil = dynamic_cast<const bo::BlackOil*>(setup.fluid.get())) {
             rates.known = true;

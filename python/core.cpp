@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "flowmodel/flowmodel.hpp"
-#include "flowmodel/traverse_spec.hpp"
+#include "flowmodel/traverse_request.hpp"
 #include "pipeflow.h"
 
 namespace py = pybind11;
@@ -228,13 +228,13 @@ Result result_from_state(const py::tuple& t) {
 // the summary as a dict. Bad options raise ValueError (std::invalid_argument).
 py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
                       double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
-    flowmodel::TraverseSpec spec;
-    for (const auto& [name, text] : options) flowmodel::set_option(spec, name, text);
-    spec.profile = profile;
-    spec.profile_unit = profile_unit;
-    spec.fluid_table = fluid_table;
-    spec.flow_decreasing = flow_decreasing;
-    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(spec);
+    flowmodel::TraverseRequest request;
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    request.profile = profile;
+    request.profile_unit = profile_unit;
+    request.fluid_table = fluid_table;
+    request.flow_decreasing = flow_decreasing;
+    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     flowmodel::TraverseResult r;
     {
         py::gil_scoped_release nogil;

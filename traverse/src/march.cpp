@@ -122,6 +122,23 @@ std::vector<Segment> segments(const Line& line) {
     return out;
 }
 
+
+// md ranges where a condition held on consecutive steps: a step on which it
+// holds extends the open range (or opens one), a step without it closes it.
+struct Stretches {
+    std::vector<std::array<double, 2>>& ranges;
+    bool open = false;
+    void note(bool holds, double md_a, double md_b) {
+        if (holds) {
+            if (!open) ranges.push_back({std::min(md_a, md_b), std::max(md_a, md_b)});
+            std::array<double, 2>& r = ranges.back();
+            r[0] = std::min({r[0], md_a, md_b});
+            r[1] = std::max({r[1], md_a, md_b});
+        }
+        open = holds;
+    }
+};
+
 }  // namespace
 
 TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
@@ -134,26 +151,7 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
     const int dir = opt.from_outlet ? -1 : 1;
     double y[5] = {opt.pres, 0, 0, 0, 0};
     long step_budget = 2000000;
-    bool open_invalid = false;
-    auto note_invalid = [&](bool invalid, double md_a, double md_b) {
-        if (invalid) {
-            if (!open_invalid) sum.invalid_stretches.push_back({std::min(md_a, md_b), std::max(md_a, md_b)});
-            std::array<double, 2>& r = sum.invalid_stretches.back();
-            r[0] = std::min({r[0], md_a, md_b});
-            r[1] = std::max({r[1], md_a, md_b});
-        }
-        open_invalid = invalid;
-    };
-    bool open_floor = false;
-    auto note_floor = [&](bool floor, double md_a, double md_b) {
-        if (floor) {
-            if (!open_floor) sum.floor_stretches.push_back({std::min(md_a, md_b), std::max(md_a, md_b)});
-            std::array<double, 2>& r = sum.floor_stretches.back();
-            r[0] = std::min({r[0], md_a, md_b});
-            r[1] = std::max({r[1], md_a, md_b});
-        }
-        open_floor = floor;
-    };
+    Stretches invalid{sum.invalid_stretches}, floor{sum.floor_stretches};
     try {
         for (size_t k = 0; k < segs.size(); ++k) {
             const Segment& g = segs[dir > 0 ? k : segs.size() - 1 - k];
@@ -203,11 +201,11 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
                     h = dir * std::max(std::fabs(h) * std::max(0.1, 0.9 * std::cbrt(allowed / err)), h_min);
                     continue;
                 }
-                note_floor(err > allowed && !jump_taken, e1.pt.md, e4.pt.md);
+                floor.note(err > allowed && !jump_taken, e1.pt.md, e4.pt.md);
                 // Accepted: the regime of the middle of the step stands for the step.
                 const double ds = std::fabs(h);
                 if (e2.pt.ierr <= 1) sum.regime_length[static_cast<size_t>(e2.pt.id)] += ds;
-                note_invalid(e1.pt.separated_invalid || e2.pt.separated_invalid || e4.pt.separated_invalid,
+                invalid.note(e1.pt.separated_invalid || e2.pt.separated_invalid || e4.pt.separated_invalid,
                              e1.pt.md, e4.pt.md);
                 for (int c = 0; c < 5; ++c) y[c] = y3[c];
                 s = last ? s_end : s + h;

@@ -12,7 +12,7 @@
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/traverse.hpp"
-#include "flowmodel/traverse_spec.hpp"
+#include "flowmodel/traverse_request.hpp"
 #include "flowmodel/units.hpp"
 
 using namespace flowmodel;
@@ -281,10 +281,10 @@ TEST(BlackOil, BadInputIsRefusedWithAReason) {
 
     // Through the options, as users give them.
     auto setup_error = [](std::vector<std::pair<std::string, std::string>> opts) {
-        TraverseSpec spec;
+        TraverseRequest request;
         try {
-            for (const auto& [k, v] : opts) set_option(spec, k, v);
-            setup_traverse(spec);
+            for (const auto& [k, v] : opts) set_option(request, k, v);
+            setup_traverse(request);
         } catch (const std::invalid_argument& e) {
             return std::string(e.what());
         }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flowmodel/fluids.hpp"
@@ -204,7 +205,11 @@ private:
     double gamma_o_ = 0, salinity_pct_ = 0, rho_water_sc_ = 0, rho_gas_sc_ = 0;  // rho in kg/m3
     PseudoCritical pc_;
     mutable std::mutex mutex_;
-    mutable std::set<std::string> warned_;
+    // (correlation, quantity) already warned of, compared by text.
+    struct ByText {
+        bool operator()(const std::pair<const char*, const char*>& a, const std::pair<const char*, const char*>& b) const;
+    };
+    mutable std::set<std::pair<const char*, const char*>, ByText> warned_;
     mutable std::vector<std::string> warnings_;
 };
 

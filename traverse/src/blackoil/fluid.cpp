@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #include "flowmodel/blackoil.hpp"
@@ -67,12 +68,17 @@ BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
     if (in.water_rate > 0) outside("McCain water viscosity", "salinity", salinity_pct_, 0, 26, "wt%");
 }
 
+bool BlackOil::ByText::operator()(const std::pair<const char*, const char*>& a,
+                                  const std::pair<const char*, const char*>& b) const {
+    const int c = std::strcmp(a.first, b.first);
+    return c != 0 ? c < 0 : std::strcmp(a.second, b.second) < 0;
+}
+
 void BlackOil::outside(const char* correlation, const char* quantity, double v, double lo, double hi,
                        const char* unit) const {
     if (v >= lo && v <= hi) return;
-    const std::string key = std::string(correlation) + "/" + quantity;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!warned_.insert(key).second) return;
+    if (!warned_.insert({correlation, quantity}).second) return;
     const std::string u = *unit ? std::string(" ") + unit : std::string();
     warnings_.push_back(std::string(correlation) + " used outside its range: " + quantity + " " + num(v) + u +
                         " (fitted " + num(lo) + " to " + num(hi) + u + ")");

@@ -1,7 +1,7 @@
 // From the options a user gives (the command's, or Python's keywords) to
 // the line, the fluid and the march options, with every check of the input
 // in one place.
-#include "flowmodel/traverse_spec.hpp"
+#include "flowmodel/traverse_request.hpp"
 
 #include <cmath>
 #include <stdexcept>
@@ -31,13 +31,13 @@ const std::vector<WordOption> kWordOptions = {
 const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2",
                                         "oil-rate", "water-rate", "water-cut", "gor", "glr"};
 
-std::unique_ptr<Fluid> black_oil(const TraverseSpec& spec) {
-    auto has = [&](const char* n) { return spec.values.count(n) > 0; };
-    auto val = [&](const char* n) { return spec.values.at(n); };
+std::unique_ptr<Fluid> black_oil(const TraverseRequest& request) {
+    auto has = [&](const char* n) { return request.values.count(n) > 0; };
+    auto val = [&](const char* n) { return request.values.at(n); };
     for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
         if (has(n)) fail(std::string("--") + n + " cannot be combined with --api (the black-oil fluid gives it)");
     }
-    if (!spec.fluid_table.empty()) fail("--fluid-table cannot be combined with --api");
+    if (!request.fluid_table.empty()) fail("--fluid-table cannot be combined with --api");
     blackoil::BlackOilInputs in;
     in.api = val("api");
     if (!has("gas-gravity")) fail("give --gas-gravity (air = 1) with --api");
@@ -49,8 +49,8 @@ std::unique_ptr<Fluid> black_oil(const TraverseSpec& spec) {
     if (has("liquid-rate")) {
         if (has("oil-rate") || has("water-rate")) fail("give --liquid-rate with --water-cut, or --oil-rate and --water-rate");
         if (!has("water-cut")) fail("--liquid-rate needs --water-cut");
-        const auto u = spec.units.find("liquid-rate");
-        if (u != spec.units.end() && u->second == D::MassRate) {
+        const auto u = request.units.find("liquid-rate");
+        if (u != request.units.end() && u->second == D::MassRate) {
             fail("with --api, --liquid-rate is a volume rate at standard conditions (STB/d, Sm3/d, m3/s)");
         }
         const double q = val("liquid-rate"), wc = val("water-cut");
@@ -78,8 +78,8 @@ std::unique_ptr<Fluid> black_oil(const TraverseSpec& spec) {
     if (has("salinity")) in.salinity = val("salinity");
     if (has("water-gravity")) in.water_gravity = val("water-gravity");
     auto word = [&](const char* n, const char* fallback) {
-        const auto w = spec.words.find(n);
-        return w == spec.words.end() ? std::string(fallback) : w->second;
+        const auto w = request.words.find(n);
+        return w == request.words.end() ? std::string(fallback) : w->second;
     };
     in.z_method = word("z-method", "hall-yarborough") == "hall-yarborough" ? blackoil::ZMethod::HallYarborough
                                                                              : blackoil::ZMethod::DranchukAbouKassem;
@@ -133,13 +133,13 @@ std::vector<std::string> traverse_option_names() {
     return names;
 }
 
-void set_option(TraverseSpec& spec, const std::string& name, const std::string& text) {
+void set_option(TraverseRequest& request, const std::string& name, const std::string& text) {
     for (const WordOption& w : kWordOptions) {
         if (name != w.name) continue;
         std::string list;
         for (const char* word : w.words) {
             if (text == word) {
-                spec.words[name] = text;
+                request.words[name] = text;
                 return;
             }
             list += list.empty() ? "" : " or ";
@@ -150,37 +150,37 @@ void set_option(TraverseSpec& spec, const std::string& name, const std::string& 
     for (const TraverseOption& o : kTraverseOptions) {
         if (name != o.name) continue;
         const Quantity q = parse_quantity(name, text, o.dim, o.alt);
-        spec.values[name] = q.value;
+        request.values[name] = q.value;
         if (q.unit != D::None) {
-            spec.units[name] = q.unit;
+            request.units[name] = q.unit;
         } else {
-            spec.units.erase(name);
+            request.units.erase(name);
         }
         return;
     }
     fail("unknown option '--" + name + "'");
 }
 
-TraverseSetup setup_traverse(const TraverseSpec& spec) {
-    auto has = [&](const char* n) { return spec.values.count(n) > 0; };
-    auto val = [&](const char* n) { return spec.values.at(n); };
+TraverseSetup setup_traverse(const TraverseRequest& request) {
+    auto has = [&](const char* n) { return request.values.count(n) > 0; };
+    auto val = [&](const char* n) { return request.values.at(n); };
     auto get = [&](const char* n, double fallback) { return has(n) ? val(n) : fallback; };
-    for (const auto& [name, v] : spec.values) {
+    for (const auto& [name, v] : request.values) {
         if (!std::isfinite(v)) fail("--" + name + " is not a finite number");
     }
     // The line.
     Line line;
     const double diam = get("diam", 0), rough = get("rough", 0);
     if (rough < 0) fail("--rough must not be negative");
-    if (!spec.profile.empty()) {
+    if (!request.profile.empty()) {
         if (has("length") || has("angle")) fail("give --profile or --length/--angle, not both");
-        line = read_profile(spec.profile, diam, rough, spec.profile_unit);
+        line = read_profile(request.profile, diam, rough, request.profile_unit);
     } else {
         if (!has("length")) fail("give --length L --angle A or --profile FILE");
         if (!(diam > 0)) fail("--diam must be a positive diameter");
         line = straight_line(val("length"), get("angle", 0), diam, rough, 0, 0);
     }
-    line.flow_decreasing = spec.flow_decreasing;
+    line.flow_decreasing = request.flow_decreasing;
     // Temperature: constant, linear in md, or the profile's column.
     const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
     if (has("temp") + (has("temp-in") || has("temp-out")) + profile_temp > 1) {
@@ -206,14 +206,14 @@ TraverseSetup setup_traverse(const TraverseSpec& spec) {
     // The flow and the fluid.
     std::unique_ptr<Fluid> fluid;
     if (has("api")) {
-        fluid = black_oil(spec);
+        fluid = black_oil(request);
     } else {
         for (const char* n : kBlackOilOptions) {
             if (has(n)) fail(std::string("--") + n + " belongs to the black-oil fluid: give --api too");
         }
-        if (!spec.words.empty()) fail("--" + spec.words.begin()->first + " belongs to the black-oil fluid: give --api too");
-        const auto u = spec.units.find("liquid-rate");
-        if (u != spec.units.end() && u->second == Dimension::VolumeRate) {
+        if (!request.words.empty()) fail("--" + request.words.begin()->first + " belongs to the black-oil fluid: give --api too");
+        const auto u = request.units.find("liquid-rate");
+        if (u != request.units.end() && u->second == Dimension::VolumeRate) {
             fail("without --api, --liquid-rate is a mass rate (kg/s); a volume rate needs the black-oil fluid (--api)");
         }
         if (!has("liquid-rate") || !has("gas-rate")) fail("give --liquid-rate and --gas-rate (kg/s)");
@@ -221,9 +221,9 @@ TraverseSetup setup_traverse(const TraverseSpec& spec) {
         if (ml < 0 || mg < 0) fail("rates must not be negative");
         if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
         const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
-        if (!spec.fluid_table.empty()) {
+        if (!request.fluid_table.empty()) {
             if (constants) fail("--fluid-table cannot be combined with --rol, --visl, ... ");
-            auto t = std::make_unique<PropertyTable>(PropertyTable::read(spec.fluid_table));
+            auto t = std::make_unique<PropertyTable>(PropertyTable::read(request.fluid_table));
             t->liquid_rate = ml;
             t->gas_rate = mg;
             fluid = std::move(t);

@@ -3,8 +3,8 @@
 // unit, a profile file, a fluid table file and the flow direction; checked
 // and turned into what the march takes. Shared by the command and the Python
 // package.
-#ifndef FLOWMODEL_TRAVERSE_SPEC_HPP
-#define FLOWMODEL_TRAVERSE_SPEC_HPP
+#ifndef FLOWMODEL_TRAVERSE_REQUEST_HPP
+#define FLOWMODEL_TRAVERSE_REQUEST_HPP
 
 #include <map>
 #include <memory>
@@ -16,7 +16,7 @@
 
 namespace flowmodel {
 
-struct TraverseSpec {
+struct TraverseRequest {
     std::map<std::string, double> values;     // SI units
     std::map<std::string, Dimension> units;   // the dimension of the unit each value was given with
     std::map<std::string, std::string> words; // z-method, dead-oil, live-oil
@@ -38,7 +38,7 @@ extern const std::vector<TraverseOption> kTraverseOptions;
 // Sets option `name` from the text a user gave ("2.441in", "220psia",
 // "hall-yarborough"). Throws std::invalid_argument for an unknown option or a
 // text it cannot take.
-void set_option(TraverseSpec& spec, const std::string& name, const std::string& text);
+void set_option(TraverseRequest& request, const std::string& name, const std::string& text);
 
 // The names set_option takes: the numeric options, then the word-valued ones.
 std::vector<std::string> traverse_option_names();
@@ -51,7 +51,7 @@ struct TraverseSetup {
 
 // Throws std::invalid_argument saying what is wrong with the options, and
 // std::runtime_error for a profile or table that cannot be read.
-TraverseSetup setup_traverse(const TraverseSpec& spec);
+TraverseSetup setup_traverse(const TraverseRequest& request);
 
 }  // namespace flowmodel
 
