@@ -99,7 +99,20 @@ std::string json_string(const std::string& s) {
     return out + "\"";
 }
 
-namespace {
+std::string xml_text(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
 
 void json_number(std::string& out, double v) {
     if (std::isfinite(v)) {
@@ -109,7 +122,11 @@ void json_number(std::string& out, double v) {
     }
 }
 
-}  // namespace
+std::string json_number(double v) {
+    std::string s;
+    json_number(s, v);
+    return s;
+}
 
 void append_result_json(std::string& s, const flowmodel::Inputs& in, const flowmodel::Result& r,
                         const InputDecimals& decimals) {

@@ -32,6 +32,14 @@ void append_result_json(std::string& out, const flowmodel::Inputs& in, const flo
 // A JSON string literal.
 std::string json_string(const std::string& s);
 
+// Text for an SVG/XML element or attribute: & < > " escaped.
+std::string xml_text(const std::string& s);
+
+// A JSON number in its shortest round-trip form; JSON has no NaN or
+// infinity, so a non-finite number is null.
+void json_number(std::string& out, double v);
+std::string json_number(double v);
+
 }  // namespace pipeflow_cli
 
 #endif

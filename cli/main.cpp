@@ -146,11 +146,6 @@ int cmd_batch(int argc, char** argv) {
             return usage_error("batch: unknown option '--" + name + "'");
         }
     }
-    if (same_file(input, output)) {
-        std::fprintf(stderr, "pipeflow batch: the input and the output are the same file; "
-                             "write the results to another file\n");
-        return 2;
-    }
     std::ifstream fin;
     if (input != "-") {
         struct stat st {};
@@ -166,7 +161,7 @@ int cmd_batch(int argc, char** argv) {
     }
     Output out;
     std::string error;
-    if (!out.open(output, error)) {
+    if (!out.open(output, error, {{input, "--input"}})) {
         std::fprintf(stderr, "pipeflow batch: %s\n", error.c_str());
         return 2;
     }

@@ -23,7 +23,14 @@ Output::~Output() {
     if (!temp_.empty()) ::unlink(temp_.c_str());
 }
 
-bool Output::open(const std::string& path, std::string& error) {
+bool Output::open(const std::string& path, std::string& error, const std::vector<Input>& inputs) {
+    for (const Input& in : inputs) {
+        if (!in.path.empty() && same_file(in.path, path)) {
+            error = "the output " + describe(path) + " is the same file as the input '" + in.path + "' (" + in.option +
+                    "): write the results to another file";
+            return false;
+        }
+    }
     path_ = path;
     if (path == "-") {
         fd_ = STDOUT_FILENO;

@@ -6,6 +6,7 @@
 #define PIPEFLOW_CLI_OUTPUT_H
 
 #include <string>
+#include <vector>
 
 namespace pipeflow_cli {
 
@@ -16,9 +17,16 @@ public:
     Output& operator=(const Output&) = delete;
     ~Output();  // removes an uncommitted temporary file
 
+    // A file the job reads, and how the user named it ("--profile").
+    struct Input {
+        std::string path, option;
+    };
+
     // "-" is standard output. False with `error` set when the file cannot be
-    // written (missing directory, a directory, no permission).
-    bool open(const std::string& path, std::string& error);
+    // written (missing directory, a directory, no permission) or is one of
+    // `inputs` (through whatever path or link): writing it would destroy what
+    // the job reads.
+    bool open(const std::string& path, std::string& error, const std::vector<Input>& inputs = {});
 
     // Writes all of `data`; false with error() set on the first failure
     // (full device, closed pipe, I/O error); later writes then do nothing.

@@ -106,7 +106,7 @@ std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u) {
 std::string stretches_json(const std::vector<std::array<double, 2>>& v, const OutUnits& u) {
     std::string s = "[";
     for (size_t i = 0; i < v.size(); ++i) {
-        s += (i ? "," : "") + std::string("[") + num(u.len(v[i][0])) + "," + num(u.len(v[i][1])) + "]";
+        s += (i ? "," : "") + std::string("[") + json_number(u.len(v[i][0])) + "," + json_number(u.len(v[i][1])) + "]";
     }
     return s + "]";
 }
@@ -115,26 +115,29 @@ std::string rates_json(const StandardRates& q, const OutUnits& u) {
     if (!q.known) return "";
     const double day = 86400;
     if (u.field) {
-        return ",\"oil_rate_stb_d\":" + num(q.oil * day / bo::kBarrel) + ",\"water_rate_stb_d\":" +
-               num(q.water * day / bo::kBarrel) + ",\"gas_rate_mscf_d\":" +
-               num(q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot));
+        return ",\"oil_rate_stb_d\":" + json_number(q.oil * day / bo::kBarrel) + ",\"water_rate_stb_d\":" +
+               json_number(q.water * day / bo::kBarrel) + ",\"gas_rate_mscf_d\":" +
+               json_number(q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot));
     }
-    return ",\"oil_rate\":" + num(q.oil) + ",\"water_rate\":" + num(q.water) + ",\"gas_rate\":" + num(q.gas);
+    return ",\"oil_rate\":" + json_number(q.oil) + ",\"water_rate\":" + json_number(q.water) + ",\"gas_rate\":" + json_number(q.gas);
 }
 
 std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q) {
     std::string s = "{\"complete\":" + std::string(m.complete ? "true" : "false") +
                     ",\"message\":" + json_string(m.message) + ",\"units\":" + json_string(u.field ? "field" : "si") +
-                    ",\"" + u.key("inlet_pres", "psia") + "\":" + num(u.pres(m.inlet_pres)) + ",\"" +
-                    u.key("outlet_pres", "psia") + "\":" + num(u.pres(m.outlet_pres)) + ",\"" + u.key("dp_total", "psi") +
-                    "\":" + num(u.pres(m.dp_total)) + ",\"" + u.key("dp_friction", "psi") + "\":" +
-                    num(u.pres(m.dp_friction)) + ",\"" + u.key("dp_gravity", "psi") + "\":" + num(u.pres(m.dp_gravity)) +
-                    ",\"" + u.key("dp_acceleration", "psi") + "\":" + num(u.pres(m.dp_acceleration)) + ",\"" +
-                    u.key("liquid_inventory", "bbl") + "\":" + num(u.vol(m.liquid_inventory)) + rates_json(q, u) +
+                    ",\"" + u.key("inlet_pres", "psia") + "\":" + json_number(u.pres(m.inlet_pres)) + ",\"" +
+                    u.key("outlet_pres", "psia") + "\":" + json_number(u.pres(m.outlet_pres)) + ",\"" + u.key("dp_total", "psi") +
+                    "\":" + json_number(u.pres(m.dp_total)) + ",\"" + u.key("dp_friction", "psi") + "\":" +
+                    json_number(u.pres(m.dp_friction)) + ",\"" + u.key("dp_gravity", "psi") + "\":" + json_number(u.pres(m.dp_gravity)) +
+                    ",\"" + u.key("dp_acceleration", "psi") + "\":" + json_number(u.pres(m.dp_acceleration)) + ",\"" +
+                    u.key("liquid_inventory", "bbl") + "\":" + json_number(u.vol(m.liquid_inventory)) + rates_json(q, u) +
+                    ",\"" + u.key("stop_md", "ft") + "\":" + json_number(u.len(m.stop_md)) + ",\"" +
+                    u.key("stop_pres", "psia") + "\":" + json_number(u.pres(m.stop_pres)) +
+                    (m.atm_pres > 0 ? ",\"" + u.key("atm_pres", "psia") + "\":" + json_number(u.pres(m.atm_pres)) : "") +
                     ",\"" + u.key("regime_length", "ft") + "\":{";
     for (int k = 0; k < 5; ++k) {
         s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
-             num(u.len(m.regime_length[static_cast<size_t>(k)]));
+             json_number(u.len(m.regime_length[static_cast<size_t>(k)]));
     }
     s += "},\"" + u.key("separated_invalid", "ft") + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
          u.key("tolerance_not_met", "ft") + "\":" + stretches_json(m.floor_stretches, u) + ",\"warnings\":[";
@@ -148,15 +151,15 @@ std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const
     for (size_t i = 0; i < r.points.size(); ++i) {
         const flowmodel::TraversePoint& p = r.points[i];
         s += i ? ",\n" : "\n";
-        s += "{\"" + u.key("md", "ft") + "\":" + num(u.len(p.md)) + ",\"" + u.key("z", "ft") + "\":" + num(u.len(p.z)) +
-             ",\"angle\":" + num(p.angle) + ",\"" + u.key("pres", "psia") + "\":" + num(u.pres(p.pres)) + ",\"" +
-             u.key("temp", "degF") + "\":" + num(u.temp(p.temp)) + ",\"" + u.key("usl", "ft_s") + "\":" +
-             num(u.vel(p.usl)) + ",\"" + u.key("usg", "ft_s") + "\":" + num(u.vel(p.usg)) + ",\"" +
-             u.key("rol", "lb_ft3") + "\":" + num(u.dens(p.rol)) + ",\"" + u.key("rog", "lb_ft3") + "\":" +
-             num(u.dens(p.rog)) + ",\"regime\":" + json_string(p.regime()) + ",\"id\":" + std::to_string(p.id) +
-             ",\"hol\":" + num(p.hol) + ",\"" + u.key("dpt", "psi_ft") + "\":" + num(u.grad(p.dpt)) + ",\"" +
-             u.key("dpf", "psi_ft") + "\":" + num(u.grad(p.dpf)) + ",\"" + u.key("dpg", "psi_ft") + "\":" +
-             num(u.grad(p.dpg)) + ",\"" + u.key("dpa", "psi_ft") + "\":" + num(u.grad(p.dpa)) +
+        s += "{\"" + u.key("md", "ft") + "\":" + json_number(u.len(p.md)) + ",\"" + u.key("z", "ft") + "\":" + json_number(u.len(p.z)) +
+             ",\"angle\":" + json_number(p.angle) + ",\"" + u.key("pres", "psia") + "\":" + json_number(u.pres(p.pres)) + ",\"" +
+             u.key("temp", "degF") + "\":" + json_number(u.temp(p.temp)) + ",\"" + u.key("usl", "ft_s") + "\":" +
+             json_number(u.vel(p.usl)) + ",\"" + u.key("usg", "ft_s") + "\":" + json_number(u.vel(p.usg)) + ",\"" +
+             u.key("rol", "lb_ft3") + "\":" + json_number(u.dens(p.rol)) + ",\"" + u.key("rog", "lb_ft3") + "\":" +
+             json_number(u.dens(p.rog)) + ",\"regime\":" + json_string(p.regime()) + ",\"id\":" + std::to_string(p.id) +
+             ",\"hol\":" + json_number(p.hol) + ",\"" + u.key("dpt", "psi_ft") + "\":" + json_number(u.grad(p.dpt)) + ",\"" +
+             u.key("dpf", "psi_ft") + "\":" + json_number(u.grad(p.dpf)) + ",\"" + u.key("dpg", "psi_ft") + "\":" +
+             json_number(u.grad(p.dpg)) + ",\"" + u.key("dpa", "psi_ft") + "\":" + json_number(u.grad(p.dpa)) +
              ",\"ierr\":" + std::to_string(p.ierr) + ",\"separated_invalid\":" +
              (p.separated_invalid ? "true" : "false") + "}";
     }
@@ -179,13 +182,29 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
         s += line;
     }
     const flowmodel::TraverseSummary& m = r.summary;
+    if (m.complete) {
+        std::snprintf(line, sizeof line, "\ninlet %.1f %s, outlet %.1f %s: drop %.1f %s", u.pres(m.inlet_pres),
+                      u.pres_unit(), u.pres(m.outlet_pres), u.pres_unit(), u.pres(m.dp_total), u.dp_unit());
+    } else {
+        // The far end was not reached: the pressure known there is where the march stopped.
+        const bool from_inlet = std::isfinite(m.inlet_pres);
+        std::snprintf(line, sizeof line, "\n%s %.1f %s, pressure at md %.1f %s where it stopped %.1f %s: drop over the "
+                      "part marched %.1f %s", from_inlet ? "inlet" : "outlet",
+                      u.pres(from_inlet ? m.inlet_pres : m.outlet_pres), u.pres_unit(), u.len(m.stop_md), u.len_unit(),
+                      u.pres(m.stop_pres), u.pres_unit(), u.pres(m.dp_total), u.dp_unit());
+    }
+    s += line;
     std::snprintf(line, sizeof line,
-                  "\ninlet %.1f %s, outlet %.1f %s: drop %.1f %s = friction %.1f + gravity %.1f + acceleration %.1f\n"
+                  " = friction %.1f + gravity %.1f + acceleration %.1f\n"
                   "liquid inventory %.4g %s; %ld model evaluations\n",
-                  u.pres(m.inlet_pres), u.pres_unit(), u.pres(m.outlet_pres), u.pres_unit(), u.pres(m.dp_total),
-                  u.dp_unit(), u.pres(m.dp_friction), u.pres(m.dp_gravity), u.pres(m.dp_acceleration),
+                  u.pres(m.dp_friction), u.pres(m.dp_gravity), u.pres(m.dp_acceleration),
                   u.vol(m.liquid_inventory), u.vol_unit(), m.evaluations);
     s += line;
+    if (m.atm_pres > 0) {
+        std::snprintf(line, sizeof line, "gauge pressures read with an atmospheric pressure of %.4g %s\n",
+                      u.pres(m.atm_pres), u.pres_unit());
+        s += line;
+    }
     if (q.known) {
         const double day = 86400;
         if (u.field) {
@@ -232,6 +251,13 @@ struct Panel {
 std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
     const double W = 900, left = 90, right = 700, H = 620;
     const std::vector<flowmodel::TraversePoint>& pts = r.points;
+    if (pts.empty()) {
+        // Nothing to draw: the picture says why.
+        return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"900\" height=\"120\" font-family=\"sans-serif\" "
+               "font-size=\"13\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+               "<text x=\"20\" y=\"40\" font-size=\"15\">Pressure traverse: no point computed</text>\n"
+               "<text x=\"20\" y=\"70\">" + xml_text(r.summary.message) + "</text>\n</svg>\n";
+    }
     double md_lo = u.len(pts.front().md), md_hi = md_lo;
     for (const auto& p : pts) {
         md_lo = std::min(md_lo, u.len(p.md));
@@ -372,6 +398,14 @@ int traverse_command(int argc, char** argv) {
                 flowmodel::set_option(request, name, value);
             }
         }
+        // Refused before anything is read or computed: an output that is one
+        // of the inputs would be destroyed by the results.
+        Output out;
+        std::string error;
+        if (!out.open(output, error, {{request.profile, "--profile"}, {request.fluid_table, "--fluid-table"}})) {
+            std::fprintf(stderr, "pipeflow traverse: %s\n", error.c_str());
+            return 2;
+        }
         flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
         StandardRates rates;
         if (const auto* oil = dynamic_cast<const bo::BlackOil*>(setup.fluid.get())) {
@@ -380,13 +414,7 @@ int traverse_command(int argc, char** argv) {
             rates.water = oil->inputs().water_rate;
             rates.gas = oil->inputs().gas_rate;
         }
-        Output out;
-        std::string error;
-        if (!out.open(output, error)) {
-            std::fprintf(stderr, "pipeflow traverse: %s\n", error.c_str());
-            return 2;
-        }
-        const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
+        const flowmodel::TraverseResult r = flowmodel::traverse(setup);
         const std::string text = format == "csv"    ? points_csv(r, units)
                                  : format == "json" ? as_json(r, units, rates)
                                  : format == "svg"  ? as_svg(r, units)

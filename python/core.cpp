@@ -238,7 +238,7 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
     flowmodel::TraverseResult r;
     {
         py::gil_scoped_release nogil;
-        r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
+        r = flowmodel::traverse(setup);
     }
     const size_t n = r.points.size();
     py::dict out;
@@ -289,7 +289,8 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
     out["summary"] = py::dict("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = m.inlet_pres,
                               "outlet_pres"_a = m.outlet_pres, "dp_total"_a = m.dp_total,
                               "dp_friction"_a = m.dp_friction, "dp_gravity"_a = m.dp_gravity,
-                              "dp_acceleration"_a = m.dp_acceleration, "liquid_inventory"_a = m.liquid_inventory,
+                              "dp_acceleration"_a = m.dp_acceleration, "liquid_inventory"_a = m.liquid_inventory, "stop_md"_a = m.stop_md, "stop_pres"_a = m.stop_pres,
+                              "atm_pres"_a = m.atm_pres,
                               "regime_length"_a = lengths, "separated_invalid"_a = stretches(m.invalid_stretches),
                               "tolerance_not_met"_a = stretches(m.floor_stretches), "evaluations"_a = m.evaluations,
                               "warnings"_a = m.warnings);

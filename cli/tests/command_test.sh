@@ -173,8 +173,71 @@ PY
 grep -q "oil 1000 STB/d, water 300 STB/d, gas 600 Mscf/d" "$tmp/oil.txt" || { echo "FAIL: standard rates in the summary"; fails=$((fails + 1)); }
 "$exe" traverse "${oil[@]}" --rol 850 2> "$tmp/err.txt"; check "black oil with a constant liquid" 2 $?
 grep -q "cannot be combined with --api" "$tmp/err.txt" || { echo "FAIL: --api with --rol message"; fails=$((fails + 1)); }
-"$exe" traverse "${oil[@]}" --outlet-pres 185psig 2> "$tmp/err.txt"; check "a gauge pressure" 2 $?
-grep -q "absolute pressure" "$tmp/err.txt" || { echo "FAIL: psig message"; fails=$((fails + 1)); }
+# A gauge reading is the absolute pressure less the atmosphere (14.696 psia = 101325 Pa).
+"$exe" traverse "${oil[@]}" --outlet-pres 185.304psig --json > "$tmp/gauge.json"; check "a gauge pressure" 0 $?
+python3 - "$tmp/oil.json" "$tmp/gauge.json" <<'PY' || { echo "FAIL: gauge pressure"; fails=$((fails + 1)); }
+import json, sys
+a, g = (json.load(open(f))["summary"] for f in sys.argv[1:])
+assert abs(g["outlet_pres"] - a["outlet_pres"]) < 0.5 and g["atm_pres"] == 101325 and "atm_pres" not in a, (a, g)
+PY
+"$exe" traverse "${oil[@]}" --outlet-pres 185psig --output-units field | grep -q "atmospheric pressure of 14.7 psia" \
+  || { echo "FAIL: the table does not state the atmosphere"; fails=$((fails + 1)); }
+"$exe" traverse "${oil[@]}" --outlet-pres "200 psi" 2> "$tmp/err.txt"; check "a bare psi" 2 $?
+grep -q "ambiguous" "$tmp/err.txt" || { echo "FAIL: psi message"; fails=$((fails + 1)); }
+
+# Surveys as exported: MD,Inc,TVD in feet with a BOM and CRLF, and with units in the headers.
+well=(--diam 2.441in --rough 0.0006in --flow-direction decreasing --outlet-pres 200psia --temp-in 180degF
+      --temp-out 100degF --api 35 --gas-gravity 0.65 --water-gravity 1.07 --oil-rate "1000 STB/d"
+      --water-rate "300 STB/d" --gor "600 scf/STB")
+"$exe" traverse --profile "$root/examples/directional-well.csv" --profile-unit ft "${well[@]}" > /dev/null
+check "the directional survey" 0 $?
+sed '1s/.*/\xEF\xBB\xBFMD (ft),Inc (deg),TVD (ft)\r/' "$root/examples/directional-well.csv" > "$tmp/named.csv"
+"$exe" traverse --profile "$tmp/named.csv" "${well[@]}" > /dev/null; check "the survey with units in its headers" 0 $?
+
+# Inputs are never overwritten by the results, through any path or link.
+cp "$root/examples/pipeline-profile.csv" "$tmp/profile.csv"
+ln -s "$tmp/profile.csv" "$tmp/profile-link.csv"
+line=(--diam 0.15 --rough 4.6e-5 --liquid-rate 8 --gas-rate 1.2 "${gas[@]}" --inlet-pres 5e6)
+"$exe" traverse --profile "$tmp/profile.csv" "${line[@]}" --csv --output "$tmp/profile-link.csv" 2> "$tmp/err.txt"
+check "output onto the profile" 2 $?
+cmp -s "$tmp/profile.csv" "$root/examples/pipeline-profile.csv" || { echo "FAIL: the profile was changed"; fails=$((fails + 1)); }
+grep -q "same file as the input" "$tmp/err.txt" || { echo "FAIL: same-file message (traverse)"; fails=$((fails + 1)); }
+printf 'pres,temp,rol,rog,visl,visg,sigma\n1e5,290,800,1,1e-3,1e-5,0.02\n1e5,310,800,1,1e-3,1e-5,0.02\n2e7,290,800,200,1e-3,1e-5,0.02\n2e7,310,800,200,1e-3,1e-5,0.02\n' > "$tmp/table.csv"
+cp "$tmp/table.csv" "$tmp/table.orig"
+"$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 --fluid-table "$tmp/table.csv" --temp 300 \
+  --inlet-pres 1e6 --output "$tmp/table.csv" 2> /dev/null; check "output onto the fluid table" 2 $?
+cmp -s "$tmp/table.csv" "$tmp/table.orig" || { echo "FAIL: the fluid table was changed"; fails=$((fails + 1)); }
+
+# A traverse that computes no point, in every format: exit 3, no crash, no file left behind.
+for fmt in --svg --csv --json ""; do
+  "$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 --fluid-table "$tmp/table.csv" --temp 350 \
+    --inlet-pres 1e6 $fmt --output "$tmp/none.out" 2> "$tmp/err.txt"; check "no point computed ($fmt)" 3 $?
+  grep -q "the fluid has no state at md 0.0 m" "$tmp/err.txt" || { echo "FAIL: no-point message ($fmt)"; fails=$((fails + 1)); }
+done
+[ -z "$(find "$tmp" -name '.none.out.tmp-*')" ] || { echo "FAIL: a temporary file was left"; fails=$((fails + 1)); }
+# One that stops on the way: the pressure where it stopped is not the outlet's; JSON without NaN.
+"$exe" traverse --length 5000 --angle 0 --diam 0.1 --liquid-rate 0 --gas-rate 6 "${gas[@]}" --inlet-pres 1e6 \
+  > "$tmp/stop.txt" 2> /dev/null; check "a line that chokes (table)" 3 $?
+grep -q "pressure at md 104.4 m where it stopped" "$tmp/stop.txt" || { echo "FAIL: stop summary"; fails=$((fails + 1)); }
+grep -q "outlet" "$tmp/stop.txt" && { echo "FAIL: a stopped march names an outlet pressure"; fails=$((fails + 1)); }
+python3 - "$tmp/choke.json" <<'PY' || { echo "FAIL: stopped JSON"; fails=$((fails + 1)); }
+import json, sys
+text = open(sys.argv[1]).read()
+assert "nan" not in text.lower() and "inf" not in text.lower().replace("inlet", "").replace("inventory", "")
+s = json.loads(text)["summary"]
+assert s["outlet_pres"] is None and s["stop_md"] > 0 and s["stop_pres"] > 0 and s["inlet_pres"] == 1e6, s
+PY
+
+# What the model refuses is named by option before any marching: exit 2, not 3.
+"$exe" traverse --length 100 --diam 0.1 --rough 0.2 --liquid-rate 1 --gas-rate 0.1 "${gas[@]}" --inlet-pres 1e6 \
+  2> "$tmp/err.txt"; check "roughness above the diameter" 2 $?
+grep -q -- "--rough 0.2 m is larger than --diam 0.1 m" "$tmp/err.txt" || { echo "FAIL: rough message"; fails=$((fails + 1)); }
+"$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 "${gas[@]/300/25}" --inlet-pres 1e6 \
+  2> "$tmp/err.txt"; check "a bare temperature of 25" 2 $?
+grep -q "degC" "$tmp/err.txt" || { echo "FAIL: bare temperature message"; fails=$((fails + 1)); }
+"$exe" traverse "${oil[@]}" --co2 0.5 2> "$tmp/err.txt"; check "a gas gravity below its impurities" 2 $?
+grep -q "hydrocarbon part a gravity of" "$tmp/err.txt" || { echo "FAIL: gas gravity message"; fails=$((fails + 1)); }
+
 "$exe" traverse "${oil[@]}" --water-cut 0.3 2> /dev/null; check "water cut without a liquid rate" 2 $?
 "$exe" traverse "${oil[@]}" --api 0 2> /dev/null; check "an oil gravity of 0 API" 2 $?
 "$exe" traverse "${oil[@]}" --output-units imperial 2> /dev/null; check "unknown output units" 2 $?

@@ -16,8 +16,8 @@ std::string& CsvRecord::open_field() {
     return f;
 }
 
-CsvReader::CsvReader(std::istream& in, std::size_t max_record)
-    : in_(in), max_record_(max_record), buf_(std::size_t(1) << 16) {}
+CsvReader::CsvReader(std::istream& in, std::size_t max_record, char separator)
+    : in_(in), max_record_(max_record), sep_(separator), buf_(std::size_t(1) << 16) {}
 
 int CsvReader::refill() {
     if (!fatal_.empty() || !in_) return -1;
@@ -41,7 +41,7 @@ bool CsvReader::plain_line(CsvRecord& rec) {
     if (len + 1 > max_record_ || std::memchr(b, '"', len) || std::memchr(b, '\0', len)) return false;
     const char* p = b;
     for (;;) {
-        const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(nl - p)));
+        const char* comma = static_cast<const char*>(std::memchr(p, sep_, static_cast<std::size_t>(nl - p)));
         if (comma && rec.count_ == kMaxFields) {
             rec.count_ = 0;  // the byte-wise reader reports it
             return false;
@@ -85,12 +85,12 @@ bool CsvReader::next(CsvRecord& rec) {
         for (;; c = get()) {
             // A run of ordinary bytes inside a field is taken from the buffer in
             // one piece; the bytes that steer the state go one by one below.
-            if (!too_long && c > 0 && c != ',' && c != '\n' && c != '"' &&
+            if (!too_long && c > 0 && c != sep_ && c != '\n' && c != '"' &&
                 (state == Plain || state == Quoted || (state == Start && c != ' ' && c != '\t'))) {
                 const char* const p = buf_.data() + pos_ - 1;  // where c was
                 const char* const end = buf_.data() + end_;
                 const char* q = p + 1;
-                while (q < end && *q != ',' && *q != '\n' && *q != '"' && *q != '\0') ++q;
+                while (q < end && *q != sep_ && *q != '\n' && *q != '"' && *q != '\0') ++q;
                 const std::size_t len = static_cast<std::size_t>(q - p);
                 if (bytes + len <= max_record_) {
                     field->append(p, len);
@@ -110,7 +110,7 @@ bool CsvReader::next(CsvRecord& rec) {
                 break;
             }
             if (c == '\n') ++line_;
-            if (!too_long && (++bytes > max_record_ || (c == ',' && rec.count_ == kMaxFields))) {
+            if (!too_long && (++bytes > max_record_ || (c == sep_ && rec.count_ == kMaxFields))) {
                 too_long = true;
                 rec.error = bytes > max_record_ ? "record longer than " + std::to_string(max_record_) + " bytes"
                                                 : "record with more than " + std::to_string(kMaxFields) + " fields";
@@ -133,7 +133,7 @@ bool CsvReader::next(CsvRecord& rec) {
                 continue;
             }
             if (c == '\n') break;
-            if (c == ',') {
+            if (c == sep_) {
                 if (!too_long) field = &rec.open_field();
                 state = Start;
                 continue;

@@ -192,5 +192,13 @@ def test_black_oil_traverse_equals_the_command_with_units():
         flowmodel.BlackOil(api=35, gas_gravity=0.65, gas_gravty=0.7)
     with pytest.raises(ValueError, match="cannot be combined with --api"):
         flowmodel.traverse(profile=well, fluid=fluid, rol=850, **line)
-    with pytest.raises(ValueError, match="absolute pressure"):
-        flowmodel.traverse(profile=well, fluid=fluid, **{**line, "outlet_pres": "185psig"})
+    # Gauge readings as field engineers take them, above 14.696 psia (101325 Pa) or the site's own.
+    g = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid,
+                           **{**line, "outlet_pres": "185.304psig"})
+    assert abs(g["summary"]["inlet_pres"] - r["summary"]["inlet_pres"]) < 1.0 and g["summary"]["atm_pres"] == 101325
+    with pytest.raises(ValueError, match="ambiguous"):
+        flowmodel.traverse(profile=well, fluid=fluid, **{**line, "outlet_pres": "185 psi"})
+    with pytest.raises(ValueError, match="rough 0.1 m is larger than --diam"):
+        flowmodel.traverse(profile=well, fluid=fluid, **{**line, "rough": 0.1, "diam": 0.062})
+    with pytest.raises(ValueError, match="25degC"):
+        flowmodel.traverse(profile=well, fluid=fluid, **{**line, "temp_in": 25})

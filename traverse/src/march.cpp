@@ -8,6 +8,8 @@
 // jump instead of smearing it.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <string>
 
 #include "flowmodel/flowmodel.hpp"
@@ -56,17 +58,21 @@ public:
         pt.angle = g.angle;
         pt.pres = p;
         pt.temp = g.t0 + (g.t1 - g.t0) * w;
-        const std::string where = "at md " + io::format_double(std::round(pt.md * 10) / 10) + " m, " +
-                                  io::format_double(std::round(p)) + " Pa";
+        // Where, for a stop only: built when the march stops, not on every evaluation.
+        auto where = [&pt, p] {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "at md %.1f m, %.0f Pa", pt.md, p);
+            return std::string(buf);
+        };
         if (!(p >= kLowestPressure)) {
-            throw Stop{"the pressure falls below " + io::format_double(kLowestPressure) + " Pa " + where.substr(3) +
+            throw Stop{"the pressure falls below " + io::format_double(kLowestPressure) + " Pa " + where().substr(3) +
                        ": the line cannot carry this flow"};
         }
         FluidState f;
         try {
             f = fluid_.at(p, pt.temp);
         } catch (const FluidError& err) {
-            throw Stop{"the fluid has no state " + where + ", " + io::format_double(pt.temp) + " K: " + err.what()};
+            throw Stop{"the fluid has no state " + where() + ", " + io::format_double(pt.temp) + " K: " + err.what()};
         }
         const double area = kPi * g.diam * g.diam / 4.0;  // m2
         pt.usl = f.ql / area;
@@ -86,10 +92,10 @@ public:
         pt.ierr = static_cast<int>(r.status);
         pt.separated_invalid = r.separated_invalid();
         if (!r.has_regime()) {
-            throw Stop{"the model has no answer " + where + " (status " + std::to_string(pt.ierr) + ", " +
+            throw Stop{"the model has no answer " + where() + " (status " + std::to_string(pt.ierr) + ", " +
                        status_name(r.status) + (r.message.empty() ? "" : ": " + r.message) + ")"};
         }
-        if (r.dpt >= PIPEFLOW_CRITICAL_DPT) throw Stop{"critical flow " + where + ": the line cannot carry this flow"};
+        if (r.dpt >= PIPEFLOW_CRITICAL_DPT) throw Stop{"critical flow " + where() + ": the line cannot carry this flow"};
         e.d[0] = -r.dpt;
         e.d[1] = r.dpf;
         e.d[2] = r.dpg;
@@ -168,7 +174,11 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
             const double h_min = std::min(1e-4 * seg_len, 0.1);
             const double tol_per_m = opt.tol / seg_len;  // Pa of error per metre of the segment
             while (dir * (s_end - s) > 0) {
-                if (--step_budget < 0) throw Stop{"the step control did not finish the line"};
+                if (--step_budget < 0) {
+                    throw Stop{"the step control did not finish the line: stopped at md " +
+                               io::format_double(std::round(e1.pt.md * 10) / 10) + " m, " +
+                               io::format_double(std::round(y[0])) + " Pa"};
+                }
                 if (dir * (s + h - s_end) > 0) h = s_end - s;
                 const bool last = dir * (s + h - s_end) >= 0;
                 double y3[5], y2[5], yt[5];
@@ -225,9 +235,16 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
         sum.message = stop.why;
     }
     const double p_start = opt.pres, p_end = y[0];
-    sum.inlet_pres = dir > 0 ? p_start : p_end;
-    sum.outlet_pres = dir > 0 ? p_end : p_start;
-    sum.dp_total = sum.inlet_pres - sum.outlet_pres;
+    // A march that stopped knows the pressure where it stopped, not at the far end.
+    const double far_end = sum.complete ? p_end : std::numeric_limits<double>::quiet_NaN();
+    if (!sum.complete) {
+        const Segment& first = segs[dir > 0 ? 0 : segs.size() - 1];
+        sum.stop_md = res.points.empty() ? (dir > 0 ? first.md0 : first.md1) : res.points.back().md;
+        sum.stop_pres = p_end;
+    }
+    sum.inlet_pres = dir > 0 ? p_start : far_end;
+    sum.outlet_pres = dir > 0 ? far_end : p_start;
+    sum.dp_total = dir * (p_start - p_end);
     // The quadratures ran along the march: against the flow their signs are reversed.
     sum.dp_friction = dir * y[1];
     sum.dp_gravity = dir * y[2];

@@ -1,8 +1,14 @@
-// The line: a straight pipe, or a profile read from CSV.
+// The line: a straight pipe, or a profile read from CSV as engineers export
+// it (a pipeline's stations, a well survey with MD and TVD or inclination).
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
@@ -11,10 +17,184 @@
 
 namespace flowmodel {
 
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDeg = kPi / 180.0;
+
+// The columns a profile may have; a few more are read and ignored.
+enum Col { kMd, kAngle, kZ, kTvd, kInc, kAzi, kDiam, kRough, kTemp, kCols };
+
+struct ColumnKind {
+    const char* name;              // as messages name it
+    std::vector<const char*> also; // other names exporters use
+    Dimension dim;
+};
+const ColumnKind kKinds[kCols] = {
+    {"md", {}, Dimension::Length},
+    {"angle", {}, Dimension::Angle},
+    {"z", {}, Dimension::Length},
+    {"tvd", {}, Dimension::Length},
+    {"inc", {"incl", "inclination"}, Dimension::Angle},
+    {"azi", {"az", "azim", "azimuth"}, Dimension::Angle},
+    {"diam", {}, Dimension::Length},
+    {"rough", {}, Dimension::Length},
+    {"temp", {}, Dimension::Temperature},
+};
+
+// What survey exports carry beside the stations and the traverse does not use.
+const char* const kIgnored[] = {"ns", "ew", "n/s", "e/w", "north", "east", "northing", "easting", "dls", "dogleg",
+                                "vs", "vsec", "build", "turn", "tf", "toolface", "closure", "comment", "comments",
+                                "remark", "remarks", "note", "notes", "name", "station"};
+
+const char* const kAccepted =
+    "a profile takes md and one of tvd, z, angle or inc (inclination, degrees; with azi for the azimuth), "
+    "and optionally diam, rough, temp; a name may carry its unit (md_ft, MD (ft), TVD [m], Inc (deg)); "
+    "ns, ew, dls, vs, build, turn, comment and the like are ignored";
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// A header name split into its column and unit: "MD (ft)", "TVD [m]" and
+// "md_ft" give the unit; names match without regard to case. kind is kCols
+// for a column that is ignored, -1 for one not known.
+struct Header {
+    int kind = -1;
+    std::string unit;
+};
+
+Header read_name(std::string_view raw) {
+    const std::string_view t = trim(raw);
+    std::string_view base = t, unit;
+    if (!t.empty() && (t.back() == ')' || t.back() == ']')) {
+        const size_t open = t.rfind(t.back() == ')' ? '(' : '[');
+        if (open != std::string_view::npos) {
+            base = trim(t.substr(0, open));
+            unit = trim(t.substr(open + 1, t.size() - open - 2));
+        }
+    }
+    const std::string b = lower(base);
+    Header h;
+    auto matches = [&](const char* name) {
+        const size_t n = std::strlen(name);
+        if (b == name) return true;
+        // name_unit, with the unit as written (temp_degF)
+        if (unit.empty() && b.size() > n + 1 && b.compare(0, n, name) == 0 && b[n] == '_') {
+            h.unit = std::string(base.substr(n + 1));
+            return true;
+        }
+        return false;
+    };
+    for (int k = 0; k < kCols && h.kind < 0; ++k) {
+        if (matches(kKinds[k].name)) h.kind = k;
+        for (const char* a : kKinds[k].also) {
+            if (h.kind < 0 && matches(a)) h.kind = k;
+        }
+    }
+    for (const char* name : kIgnored) {
+        if (h.kind < 0 && matches(name)) h.kind = kCols;
+    }
+    if (h.kind >= 0 && h.unit.empty()) h.unit = std::string(unit);
+    return h;
+}
+
+// A unit of a profile column: as written, or in another case when that
+// names one unit of the dimension only ("FT", "Deg").
+bool profile_unit(Dimension d, const std::string& unit, double& factor, double& offset) {
+    if (find_unit(d, unit, factor, offset)) return true;
+    const std::string names = unit_names(d);
+    std::string match;
+    int found = 0;
+    for (size_t a = 0; a < names.size();) {
+        size_t e = names.find(", ", a);
+        if (e == std::string::npos) e = names.size();
+        const std::string name = names.substr(a, e - a);
+        if (lower(name) == lower(unit)) {
+            match = name;
+            ++found;
+        }
+        a = e + 2;
+    }
+    return found == 1 && find_unit(d, match, factor, offset);
+}
+
+// The separator of a header line: the most frequent of ',', ';' and tab
+// outside quotes; ',' when it has none.
+char separator_of(std::istream& in, const std::string& path) {
+    std::string head;
+    char c;
+    bool quoted = false;
+    while (head.size() < (1u << 16) && in.get(c)) {
+        if (c == '"') quoted = !quoted;
+        if (c == '\n' && !quoted) {
+            if (trim(head).find_first_not_of("\xEF\xBB\xBF") != std::string_view::npos) break;
+            head.clear();
+            continue;
+        }
+        head += c;
+    }
+    int n[3] = {0, 0, 0};
+    const char seps[3] = {',', ';', '\t'};
+    quoted = false;
+    for (char h : head) {
+        if (h == '"') quoted = !quoted;
+        for (int k = 0; k < 3; ++k) n[k] += !quoted && h == seps[k];
+    }
+    in.clear();
+    in.seekg(0);
+    const int best = static_cast<int>(std::max_element(n, n + 3) - n);
+    for (int k = 0; k < 3; ++k) {
+        if (k != best && n[k] == n[best] && n[k] > 0) {
+            throw std::runtime_error(path + ": the header has as many '" + std::string(1, seps[best]) + "' as '" +
+                                     (seps[k] == '\t' ? std::string("tab") : std::string(1, seps[k])) +
+                                     "': separate the columns with one of ',', ';' or tab");
+        }
+    }
+    return n[best] > 0 ? seps[best] : ',';
+}
+
+// The number in a field; with ';' or tab between fields, a decimal comma
+// (25,5) is read as a decimal point.
+bool field_number(std::string_view text, char sep, double& v) {
+    std::string s(trim(text));
+    if (sep != ',') {
+        const size_t comma = s.find(',');
+        if (comma != std::string::npos && s.find('.') == std::string::npos && s.find(',', comma + 1) == std::string::npos) {
+            s[comma] = '.';
+        }
+    }
+    return io::parse_double(s, v) && std::isfinite(v);
+}
+
+// A length as the file writes it, for messages.
+std::string in_unit(double metres, double factor, const std::string& unit) {
+    return io::format_double(std::round(metres / factor * 1000) / 1000) + " " + unit;
+}
+
+}  // namespace
+
+double minimum_curvature_dtvd(double ds, double inc1, double inc2, double azi1, double azi2) {
+    const double si = std::sin(0.5 * (inc2 - inc1)), sa = std::sin(0.5 * (azi2 - azi1));
+    const double h = std::min(1.0, si * si + std::sin(inc1) * std::sin(inc2) * sa * sa);
+    const double dogleg = 2 * std::asin(std::sqrt(std::max(0.0, h)));
+    // Ratio factor 2/DL tan(DL/2) of the circular arc; 1 + DL²/12 near 0.
+    const double rf = dogleg > 1e-4 ? 2 / dogleg * std::tan(0.5 * dogleg) : 1 + dogleg * dogleg / 12;
+    return 0.5 * ds * (std::cos(inc1) + std::cos(inc2)) * rf;
+}
+
 Line straight_line(double length, double angle, double diam, double rough, double temp_in, double temp_out) {
     if (!(length > 0) || !std::isfinite(length)) throw std::runtime_error("--length must be a positive length");
     if (!(std::fabs(angle) <= 90)) throw std::runtime_error("--angle must be within -90 to 90 degrees");
-    const double dz = length * std::sin(angle * 3.14159265358979323846 / 180.0);
+    const double dz = length * std::sin(angle * kDeg);
     Line line;
     line.nodes = {{0.0, 0.0, diam, rough, temp_in}, {length, dz, diam, rough, temp_out}};
     return line;
@@ -23,86 +203,157 @@ Line straight_line(double length, double angle, double diam, double rough, doubl
 Line read_profile(const std::string& path, double diam, double rough, double length_unit) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot read");
-    io::CsvReader reader(in);
+    return read_profile(in, path, diam, rough, length_unit);
+}
+
+Line read_profile(std::istream& in, const std::string& path, double diam, double rough, double length_unit) {
+    const char sep = separator_of(in, path);
+    io::CsvReader reader(in, io::CsvReader::kMaxRecord, sep);
     io::CsvRecord rec;
-    if (!reader.next(rec)) throw std::runtime_error(path + ": empty; expected a header row with md");
-    const std::string head = path + ": line " + std::to_string(rec.line);
-    const char* known[] = {"md", "angle", "z", "tvd", "diam", "rough", "temp"};
-    // A column may carry its unit after an underscore (md_ft, tvd_ft, diam_in,
-    // temp_degF); md, z and tvd without one are in length_unit, the rest SI.
-    long col[7];
-    double factor[7], offset[7] = {0, 0, 0, 0, 0, 0, 0};
-    for (int k = 0; k < 7; ++k) {
-        col[k] = -1;
-        factor[k] = k == 0 || k == 2 || k == 3 ? length_unit : 1.0;
+    if (!reader.next(rec)) {
+        if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
+        throw std::runtime_error(path + ": empty; " + kAccepted);
     }
-    for (size_t c = 0; c < rec.size(); ++c) {
-        const std::string& name = rec[c];
-        int k = 0;
-        while (k < 7 && name != known[k] && name.rfind(std::string(known[k]) + "_", 0) != 0) ++k;
-        if (k == 7) throw std::runtime_error(head + ": unknown column '" + io::shorten(name) + "'");
-        if (col[k] >= 0) throw std::runtime_error(head + ": column '" + known[k] + "' given twice");
-        col[k] = static_cast<long>(c);
-        if (name != known[k]) {
-            const std::string unit = name.substr(std::string(known[k]).size() + 1);
-            const Dimension d = k == 6 ? Dimension::Temperature : k == 1 ? Dimension::Angle : Dimension::Length;
-            if (!find_unit(d, unit, factor[k], offset[k])) {
-                throw std::runtime_error(head + ": column '" + io::shorten(name) + "': unit '" + io::shorten(unit) +
-                                         "' not known; it takes " + unit_names(d));
-            }
+    const std::string head = path + ": line " + std::to_string(rec.line);
+    if (!rec.error.empty()) throw std::runtime_error(head + ": " + rec.error);
+    long col[kCols];
+    double factor[kCols], offset[kCols] = {};
+    std::string unit_text[kCols];
+    for (int k = 0; k < kCols; ++k) {
+        col[k] = -1;
+        factor[k] = k == kMd || k == kZ || k == kTvd ? length_unit : 1.0;
+        if (k == kMd || k == kZ || k == kTvd) {
+            unit_text[k] = length_unit == 1.0 ? "m" : length_unit == 0.3048 ? "ft" : "x " + io::format_double(length_unit) + " m";
         }
     }
-    if (col[0] < 0) throw std::runtime_error(head + ": no column 'md'");
-    const int shapes = (col[1] >= 0) + (col[2] >= 0) + (col[3] >= 0);
-    if (shapes != 1) throw std::runtime_error(head + ": give exactly one of the columns angle, z, tvd");
-    if (col[4] < 0 && !(diam > 0)) throw std::runtime_error(head + ": no column 'diam' and no --diam");
+    size_t width = rec.size();
+    // A trailing empty column, as spreadsheets export a trailing separator.
+    const bool trailing_empty = width > 1 && trim(rec[width - 1]).empty();
+    if (trailing_empty) --width;
+    for (size_t c = 0; c < width; ++c) {
+        if (trim(rec[c]).empty()) throw std::runtime_error(head + ": column " + std::to_string(c + 1) + " has no name; " + kAccepted);
+        const Header h = read_name(rec[c]);
+        if (h.kind < 0) throw std::runtime_error(head + ": unknown column '" + io::shorten(trim(rec[c])) + "'; " + kAccepted);
+        if (h.kind == kCols) continue;
+        const int k = h.kind;
+        if (col[k] >= 0) throw std::runtime_error(head + ": column '" + kKinds[k].name + "' given twice");
+        col[k] = static_cast<long>(c);
+        if (!h.unit.empty()) {
+            const Dimension d = kKinds[k].dim;
+            if (!profile_unit(d, h.unit, factor[k], offset[k])) {
+                throw std::runtime_error(head + ": column '" + io::shorten(trim(rec[c])) + "': unit '" + io::shorten(h.unit) +
+                                         "' not known; it takes " + unit_names(d));
+            }
+            unit_text[k] = h.unit;
+        }
+    }
+    if (col[kMd] < 0) throw std::runtime_error(head + ": no column 'md'; " + kAccepted);
+    // The shape: z, tvd, angle or inc; tvd with inc is the survey's own TVD,
+    // the inclinations then only checked against it.
+    const bool by_tvd = col[kTvd] >= 0, by_inc = col[kInc] >= 0;
+    const int shapes = (col[kAngle] >= 0) + (col[kZ] >= 0) + (by_tvd || by_inc);
+    if (shapes != 1 || (by_inc && (col[kAngle] >= 0 || col[kZ] >= 0))) {
+        throw std::runtime_error(head + ": give one of the columns tvd, z, angle or inc (inc may go with tvd); " + kAccepted);
+    }
+    const int shape = col[kZ] >= 0 ? kZ : by_tvd ? kTvd : col[kAngle] >= 0 ? kAngle : kInc;
+    if (col[kDiam] < 0 && !(diam > 0)) throw std::runtime_error(head + ": no column 'diam' and no --diam");
+    const bool temp_unit = col[kTemp] >= 0 && !unit_text[kTemp].empty();
+
     Line line;
-    std::vector<double> angles;
+    std::vector<double> angle, inc, azi, tvd_given;
+    const double md_unit = factor[kMd];
+    const std::string& md_name = unit_text[kMd];
     while (reader.next(rec)) {
         const std::string at = path + ": line " + std::to_string(rec.line);
         if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
-        double v[7] = {0, 0, 0, 0, diam, rough, 0};
-        for (int k = 0; k < 7; ++k) {
+        size_t n = rec.size();
+        if (trailing_empty && n == width + 1 && trim(rec[width]).empty()) n = width;
+        if (n != width) {
+            throw std::runtime_error(at + ": " + std::to_string(n) + " fields where the header has " + std::to_string(width) +
+                                     (sep == ',' ? " (a decimal comma? with ',' between the columns, write decimals "
+                                                   "with a point, or separate the columns with ';')"
+                                                 : ""));
+        }
+        double v[kCols] = {0, 0, 0, 0, 0, 0, diam, rough, 0};
+        for (int k = 0; k < kCols; ++k) {
             if (col[k] < 0) continue;
-            if (static_cast<size_t>(col[k]) >= rec.size() || !io::parse_double(rec[col[k]], v[k]) ||
-                !std::isfinite(v[k])) {
-                throw std::runtime_error(at + ": column '" + known[k] + "' is not a number");
+            if (!field_number(rec[static_cast<size_t>(col[k])], sep, v[k])) {
+                throw std::runtime_error(at + ": column '" + kKinds[k].name + "' is not a number: '" +
+                                         io::shorten(trim(rec[static_cast<size_t>(col[k])])) + "'");
             }
-        }
-        for (int k = 0; k < 7; ++k) {
-            if (col[k] >= 0) v[k] = v[k] * factor[k] + offset[k];
-        }
-        LineNode n;
-        n.md = v[0];
-        n.z = col[2] >= 0 ? v[2] : -v[3];  // tvd is positive downward
-        n.diam = v[4];
-        n.rough = v[5];
-        n.temp = v[6];
-        if (!(n.diam > 0)) throw std::runtime_error(at + ": column 'diam' must be positive");
-        if (!(n.rough >= 0)) throw std::runtime_error(at + ": column 'rough' must not be negative");
-        if (col[6] >= 0 && !(n.temp > 0)) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
-        if (!line.nodes.empty()) {
-            const LineNode& prev = line.nodes.back();
-            if (!(n.md > prev.md)) throw std::runtime_error(at + ": column 'md' must increase strictly");
-            if (col[1] < 0 && std::fabs(n.z - prev.z) > n.md - prev.md) {
-                throw std::runtime_error(at + ": the elevation changes by more than the length (column '" +
-                                         std::string(col[2] >= 0 ? "z" : "tvd") + "')");
+            if (k == kTemp && !temp_unit && v[k] < 200) {
+                throw std::runtime_error(at + ": column 'temp' is " + io::format_double(v[k]) +
+                                         " K without a unit, below 200 K: name its unit in the header (temp_degC, "
+                                         "temp_degF, 'Temp (degF)'; K for a cryogenic line)");
             }
+            v[k] = v[k] * factor[k] + offset[k];
         }
-        if (col[1] >= 0 && !(std::fabs(v[1]) <= 90)) {
+        LineNode node;
+        node.md = v[kMd];
+        node.z = shape == kZ ? v[kZ] : -v[kTvd];  // tvd grows downward
+        node.diam = v[kDiam];
+        node.rough = v[kRough];
+        node.temp = v[kTemp];
+        node.row = rec.line;
+        if (!(node.diam > 0)) throw std::runtime_error(at + ": column 'diam' must be positive");
+        if (!(node.rough >= 0)) throw std::runtime_error(at + ": column 'rough' must not be negative");
+        if (col[kTemp] >= 0 && !(node.temp > 0)) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
+        if (col[kAngle] >= 0 && !(std::fabs(v[kAngle]) <= 90)) {
             throw std::runtime_error(at + ": column 'angle' must be within -90 to 90 degrees");
         }
-        angles.push_back(v[1]);
-        line.nodes.push_back(n);
+        if (by_inc && !(v[kInc] >= 0 && v[kInc] <= 180)) {
+            throw std::runtime_error(at + ": column 'inc' must be within 0 (vertical) and 180 degrees");
+        }
+        if (!line.nodes.empty() && !(node.md > line.nodes.back().md)) {
+            throw std::runtime_error(at + ": column 'md' must increase strictly (" + in_unit(node.md, md_unit, md_name) +
+                                     " after " + in_unit(line.nodes.back().md, md_unit, md_name) + ")");
+        }
+        angle.push_back(v[kAngle]);
+        inc.push_back(v[kInc] * kDeg);
+        azi.push_back(v[kAzi] * kDeg);
+        tvd_given.push_back(v[kTvd]);
+        line.nodes.push_back(node);
     }
     if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
     if (line.nodes.size() < 2) throw std::runtime_error(path + ": a profile needs at least two points");
-    if (col[1] >= 0) {
-        // Elevations from the angle of each segment (the last row's angle is not used).
-        line.nodes[0].z = 0;
-        for (size_t i = 1; i < line.nodes.size(); ++i) {
-            const double ds = line.nodes[i].md - line.nodes[i - 1].md;
-            line.nodes[i].z = line.nodes[i - 1].z + ds * std::sin(angles[i - 1] * 3.14159265358979323846 / 180.0);
+    std::vector<LineNode>& nodes = line.nodes;
+    const bool use_azi = col[kAzi] >= 0;
+    for (size_t i = 1; i < nodes.size(); ++i) {
+        LineNode& b = nodes[i];
+        const LineNode& a = nodes[i - 1];
+        const double ds = b.md - a.md;
+        const std::string at = path + ": line " + std::to_string(b.row);
+        if (shape == kAngle) {
+            // From the angle of each segment (the last row's angle is not used).
+            b.z = a.z + ds * std::sin(angle[i - 1] * kDeg);
+        } else if (by_inc) {
+            const double dtvd = minimum_curvature_dtvd(ds, inc[i - 1], inc[i], use_azi ? azi[i - 1] : 0,
+                                                       use_azi ? azi[i] : 0);
+            if (!by_tvd) {
+                b.z = a.z - dtvd;
+            } else if (std::fabs(dtvd - (tvd_given[i] - tvd_given[i - 1])) > 0.02 * factor[kTvd] + 0.01 * ds) {
+                throw std::runtime_error(
+                    at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " + in_unit(b.md, md_unit, md_name) +
+                    " the tvd changes by " + in_unit(tvd_given[i] - tvd_given[i - 1], factor[kTvd], unit_text[kTvd]) +
+                    ", but the inclinations give " + in_unit(dtvd, factor[kTvd], unit_text[kTvd]) +
+                    " (minimum curvature): the tvd and inc columns disagree");
+            }
+        }
+        // A segment cannot rise or fall more than its length; a survey written
+        // to two decimals may show a vertical segment up to 0.02 of its unit
+        // (and the round-off of the subtraction) longer: that is vertical (the
+        // march takes the segment's slope as at most 1).
+        if (shape == kZ || shape == kTvd) {
+            const double excess = std::fabs(b.z - a.z) - ds;
+            const double unit = factor[shape];
+            const double slack = 0.02 * unit + 1e-12 * (std::fabs(a.z) + std::fabs(b.z) + std::fabs(b.md));
+            if (excess > slack) {
+                const std::string& u = unit_text[shape];
+                throw std::runtime_error(at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " +
+                                         in_unit(b.md, md_unit, md_name) + " the " + kKinds[shape].name + " changes by " +
+                                         in_unit(std::fabs(b.z - a.z), unit, u) + ", " + in_unit(excess, unit, u) +
+                                         " more than the md: a segment cannot rise or fall by more than its length");
+            }
         }
     }
     return line;

@@ -3,10 +3,14 @@
 // in one place.
 #include "flowmodel/traverse_request.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/flowmodel.hpp"
+#include "flowmodel/io/numbers.hpp"
 
 namespace flowmodel {
 
@@ -89,6 +93,48 @@ std::unique_ptr<Fluid> black_oil(const TraverseRequest& request) {
     return std::make_unique<blackoil::BlackOil>(in);
 }
 
+// The model's own bounds on the pipe (it reports improper input outside them).
+constexpr double kModelMinDiam = 1e-6, kModelMaxDiam = 1e3;  // m
+constexpr double kStandardAtmosphere = 101325.0;            // Pa, 14.696 psia
+
+// The model at the point where the march starts, with what the fluid gives
+// there: input the model refuses is the user's to mend (exit 2), named here,
+// not a line that cannot carry the flow. A fluid without a state there is
+// left to the march, which stops and says where.
+void check_first_point(const Line& line, const Fluid& fluid, const TraverseOptions& opt, const char* fluid_name) {
+    const std::vector<LineNode>& n = line.nodes;
+    const bool at_last = opt.from_outlet != line.flow_decreasing;  // the march starts at the last node
+    const LineNode& a = at_last ? n.back() : n.front();
+    const LineNode& seg = at_last ? n[n.size() - 2] : n.front();  // its segment's diameter and roughness
+    const LineNode& other = at_last ? n[n.size() - 2] : n[1];
+    FluidState f;
+    try {
+        f = fluid.at(opt.pres, a.temp);
+    } catch (const FluidError&) {
+        return;
+    }
+    const double area = 3.14159265358979323846 * seg.diam * seg.diam / 4;
+    const double ds = std::fabs(other.md - a.md);
+    const double sine = std::max(-1.0, std::min(1.0, (other.z - a.z) / ds));
+    const Inputs in{f.ql / area, f.qg / area, f.rol, f.rog, f.visl, f.visg, seg.rough, f.sigma, seg.diam,
+                    std::asin(sine) * 180 / 3.14159265358979323846, opt.pres};
+    const Result r = evaluate(in);
+    if (r.status != Status::ImproperInput) return;
+    char where[96];
+    std::snprintf(where, sizeof where, " at the first point (md %.1f m, %.0f Pa, %.2f K)", a.md, opt.pres, a.temp);
+    auto out = [&](const char* what, double v, const char* unit, const char* range) {
+        fail(std::string(fluid_name) + " gives " + what + " " + io::format_double(v) + " " + unit + where +
+             ", outside the model's range " + range);
+    };
+    if (!(f.sigma >= 1e-5 && f.sigma <= 100)) out("a surface tension of", f.sigma, "N/m", "1e-05 to 100 N/m");
+    if (!(f.rol >= 1e-10 && f.rol <= 1e5)) out("a liquid density of", f.rol, "kg/m3", "1e-10 to 1e+05 kg/m3");
+    if (!(f.rog >= 1e-10)) out("a gas density of", f.rog, "kg/m3", "from 1e-10 kg/m3");
+    if (!(f.visl >= 1e-10)) out("a liquid viscosity of", f.visl, "Pa s", "from 1e-10 Pa s");
+    if (!(f.visg >= 1e-10)) out("a gas viscosity of", f.visg, "Pa s", "from 1e-10 Pa s");
+    if (!(in.usl <= 1e4)) out("a superficial liquid velocity of", in.usl, "m/s", "0 to 1e+04 m/s");
+    fail(std::string(fluid_name) + where + " gives input the model refuses: " + r.message);
+}
+
 }  // namespace
 
 const std::vector<TraverseOption> kTraverseOptions = {
@@ -111,6 +157,7 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"outlet-pres", D::Pressure, D::None, "outlet pressure (absolute)"},
     {"tol", D::PressureStep, D::None, "pressure tolerance per segment"},
     {"max-pres", D::Pressure, D::None, "highest inlet pressure marched to"},
+    {"atm-pres", D::Pressure, D::None, "atmospheric pressure for gauge readings (psig, barg, kPag); 14.696 psia"},
     {"api", D::OilGravity, D::None, "stock-tank oil gravity; chooses the black-oil fluid"},
     {"gas-gravity", D::None, D::None, "produced gas specific gravity, air = 1"},
     {"water-gravity", D::None, D::None, "produced water specific gravity, fresh water = 1"},
@@ -151,6 +198,12 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
         if (name != o.name) continue;
         const Quantity q = parse_quantity(name, text, o.dim, o.alt);
         request.values[name] = q.value;
+        if (q.gauge) {
+            if (name == "atm-pres") fail("--atm-pres is an absolute pressure (psia, bar, kPa), not a gauge reading");
+            request.gauge.insert(name);
+        } else {
+            request.gauge.erase(name);
+        }
         if (q.unit != D::None) {
             request.units[name] = q.unit;
         } else {
@@ -162,11 +215,24 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
 }
 
 TraverseSetup setup_traverse(const TraverseRequest& request) {
-    auto has = [&](const char* n) { return request.values.count(n) > 0; };
-    auto val = [&](const char* n) { return request.values.at(n); };
+    std::map<std::string, double> values = request.values;
+    auto has = [&](const char* n) { return values.count(n) > 0; };
+    auto val = [&](const char* n) { return values.at(n); };
     auto get = [&](const char* n, double fallback) { return has(n) ? val(n) : fallback; };
-    for (const auto& [name, v] : request.values) {
+    for (const auto& [name, v] : values) {
         if (!std::isfinite(v)) fail("--" + name + " is not a finite number");
+    }
+    // Gauge readings are above the atmosphere of the site.
+    const double atm = get("atm-pres", kStandardAtmosphere);
+    if (!(atm >= 1e4 && atm <= 2e5)) fail("--atm-pres must be from 10 to 200 kPa (1.45 to 29 psia)");
+    for (const std::string& name : request.gauge) values.at(name) += atm;
+    // What the model refuses in the pipe, named by option before the profile.
+    if (has("diam") && !(val("diam") >= kModelMinDiam && val("diam") <= kModelMaxDiam)) {
+        fail("--diam " + io::format_double(val("diam")) + " m is outside the model's range 1e-06 to 1000 m");
+    }
+    if (has("diam") && has("rough") && val("rough") > val("diam")) {
+        fail("--rough " + io::format_double(val("rough")) + " m is larger than --diam " + io::format_double(val("diam")) +
+             " m: the model takes a roughness from 0 to the diameter");
     }
     // The line.
     Line line;
@@ -181,6 +247,16 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
         line = straight_line(val("length"), get("angle", 0), diam, rough, 0, 0);
     }
     line.flow_decreasing = request.flow_decreasing;
+    for (const LineNode& n : line.nodes) {
+        const std::string where = n.row > 0 ? "profile line " + std::to_string(n.row) + ": " : "";
+        if (!(n.diam >= kModelMinDiam && n.diam <= kModelMaxDiam)) {
+            fail(where + "the diameter " + io::format_double(n.diam) + " m is outside the model's range 1e-06 to 1000 m");
+        }
+        if (n.rough > n.diam) {
+            fail(where + "the roughness " + io::format_double(n.rough) + " m is larger than the diameter " +
+                 io::format_double(n.diam) + " m (--rough, or the profile's rough and diam)");
+        }
+    }
     // Temperature: constant, linear in md, or the profile's column.
     const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
     if (has("temp") + (has("temp-in") || has("temp-out")) + profile_temp > 1) {
@@ -232,6 +308,11 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
                 if (!has(n)) fail(std::string("give --") + n + " (or --fluid-table FILE, or --api for black oil)");
                 if (!(val(n) > 0)) fail(std::string("--") + n + " must be positive");
             }
+            if (!(val("sigma") >= 1e-5 && val("sigma") <= 100)) {
+                fail("--sigma " + io::format_double(val("sigma")) + " N/m is outside the model's range 1e-05 to 100 N/m");
+            }
+            if (!(val("rol") <= 1e5)) fail("--rol " + io::format_double(val("rol")) + " kg/m3 is above the model's 1e+05 kg/m3");
+            if (!(val("visl") >= 1e-10 && val("visg") >= 1e-10)) fail("--visl and --visg must be at least 1e-10 Pa s");
             auto c = std::make_unique<ConstantLiquidRealGas>();
             c->liquid_rate = ml;
             c->gas_rate = mg;
@@ -254,7 +335,17 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     opt.tol = get("tol", 1.0);
     opt.max_pres = get("max-pres", 1e9);
     if (!(opt.tol > 0)) fail("--tol must be positive");
-    return TraverseSetup{std::move(line), std::move(fluid), opt};
+    check_first_point(line, *fluid, opt, request.fluid_table.empty() ? has("api") ? "the black-oil fluid" : "the fluid"
+                                                                   : "the fluid table");
+    TraverseSetup setup{std::move(line), std::move(fluid), opt};
+    setup.atm_pres = request.gauge.empty() ? 0 : atm;
+    return setup;
+}
+
+TraverseResult traverse(const TraverseSetup& setup) {
+    TraverseResult r = traverse(setup.line, *setup.fluid, setup.options);
+    r.summary.atm_pres = setup.atm_pres;
+    return r;
 }
 
 }  // namespace flowmodel

@@ -128,13 +128,29 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
     while (!unit.empty() && blank(unit.front())) unit.remove_prefix(1);
     Quantity q;
     if (unit.empty()) {
+        if (a == Dimension::Temperature && v < kLowestBareTemperature) {
+            fail("--" + option + " " + io::shorten(text) + " has no unit and would be " + io::shorten(text) +
+                 " K: write its unit (" + io::shorten(text) + "degC, " + io::shorten(text) + "degF, or " +
+                 io::shorten(text) + "K for a cryogenic line)");
+        }
         q.value = v;
         return q;
     }
-    const bool absolute = a == Dimension::Pressure || b == Dimension::Pressure;
-    if (absolute && (unit == "psig" || unit == "barg" || unit == "kPag" || unit == "psi")) {
-        fail("--" + option + " takes an absolute pressure (psia, bar, kPa, MPa, Pa), not '" + std::string(unit) +
-             "': a gauge reading plus the atmospheric pressure");
+    const bool pressure = a == Dimension::Pressure || b == Dimension::Pressure;
+    if (pressure && unit == "psi") {
+        fail("--" + option + ": 'psi' is ambiguous for a pressure: write psia (absolute) or psig (gauge)");
+    }
+    if (pressure) {
+        // A gauge reading: the difference from the atmosphere, which the caller adds.
+        for (const auto& [name, absolute] : {std::pair{"psig", "psia"}, {"barg", "bar"}, {"kPag", "kPa"}}) {
+            if (unit != name) continue;
+            double factor = 0, offset = 0;
+            find_unit(Dimension::Pressure, absolute, factor, offset);
+            q.value = v * factor;
+            q.unit = Dimension::Pressure;
+            q.gauge = true;
+            return q;
+        }
     }
     for (const Unit& u : units()) {
         if (unit != u.name || (u.dim != a && (b == Dimension::None || u.dim != b))) continue;

@@ -58,6 +58,13 @@ PseudoCritical wichert_aziz(PseudoCritical pc, double y_co2, double y_h2s);
 // mixing rule with the critical points of N2, CO2 and H2S, then Wichert-Aziz.
 PseudoCritical gas_pseudo_critical(double gamma, double y_co2, double y_h2s, double y_n2);
 
+// The gravity of the hydrocarbon part of a gas of gravity gamma with those
+// mole fractions of CO2, H2S and N2 (by molar masses); for a hydrocarbon part
+// above 0 only. Below 0.55 (methane) the gravity and the fractions cannot
+// both be right.
+double hydrocarbon_gravity(double gamma, double y_co2, double y_h2s, double y_n2);
+constexpr double kLightestHydrocarbonGravity = 0.55;  // methane, 16.04 / 28.97
+
 enum class ZMethod { HallYarborough, DranchukAbouKassem };
 
 // Compressibility factor at reduced temperature tpr and pressure ppr. False

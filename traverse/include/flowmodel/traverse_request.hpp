@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct TraverseRequest {
     std::map<std::string, double> values;     // SI units
     std::map<std::string, Dimension> units;   // the dimension of the unit each value was given with
     std::map<std::string, std::string> words; // z-method, dead-oil, live-oil
+    std::set<std::string> gauge;              // pressures given as gauge readings: values hold Pa above the atmosphere
     std::string profile;                      // CSV file, or "" for a straight line
     double profile_unit = 1.0;                // m per length unit of the profile's md, z, tvd
     std::string fluid_table;                  // CSV file, or "" for constant liquid and real gas
@@ -47,11 +49,19 @@ struct TraverseSetup {
     Line line;
     std::unique_ptr<Fluid> fluid;
     TraverseOptions options;
+    double atm_pres = 0;  // Pa, what gauge readings were converted with; 0 when none was given
 };
 
-// Throws std::invalid_argument saying what is wrong with the options, and
-// std::runtime_error for a profile or table that cannot be read.
+// Throws std::invalid_argument saying what is wrong with the options (among
+// them anything the model would refuse at the first point: a diameter,
+// roughness or what the fluid gives there outside the model's range, named by
+// option or profile line), and std::runtime_error for a profile or table that
+// cannot be read.
 TraverseSetup setup_traverse(const TraverseRequest& request);
+
+// The march of a set-up traverse; the summary names the atmospheric pressure
+// used for gauge readings.
+TraverseResult traverse(const TraverseSetup& setup);
 
 }  // namespace flowmodel
 

@@ -31,12 +31,19 @@ enum class Dimension {
 struct Quantity {
     double value = 0;                 // SI
     Dimension unit = Dimension::None; // the dimension of the unit written, None without one
+    bool gauge = false;               // a gauge pressure (psig, barg, kPag): value is above the atmosphere, Pa
 };
+
+// A temperature written without a unit is in K; below this it was surely
+// meant in °C or °F and is refused.
+constexpr double kLowestBareTemperature = 200.0;  // K
 
 // Reads `text` for an option that takes `a` (or, when given, `b`): throws
 // std::invalid_argument naming `option` for a text that is no finite number,
-// a unit of another dimension, a gauge pressure ("psig", "barg": give the
-// absolute pressure) or a unit not known, listing the units it takes.
+// a unit of another dimension, a bare "psi" for a pressure (absolute or
+// gauge?), a temperature without a unit below 200 K, or a unit not known,
+// listing the units it takes. A gauge pressure (psig, barg, kPag) comes back
+// with `gauge` set and the reading above the atmosphere in Pa.
 Quantity parse_quantity(const std::string& option, std::string_view text, Dimension a,
                         Dimension b = Dimension::None);
 

@@ -34,6 +34,14 @@ BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
         if (!finite(y) || !(y >= 0 && y <= 1)) bad("--co2, --h2s and --n2 are mole fractions from 0 to 1");
     }
     if (!(in.co2 + in.h2s + in.n2 <= 1)) bad("--co2, --h2s and --n2 add up to more than 1");
+    if (in.co2 + in.h2s + in.n2 < 1) {
+        const double g_hc = hydrocarbon_gravity(in.gas_gravity, in.co2, in.h2s, in.n2);
+        if (!(g_hc >= kLightestHydrocarbonGravity)) {
+            bad("--gas-gravity " + num(in.gas_gravity) + " with mole fractions CO2 " + num(in.co2) + ", H2S " +
+                num(in.h2s) + ", N2 " + num(in.n2) + " leaves the hydrocarbon part a gravity of " + num(g_hc) +
+                ", below methane's 0.55: the gravity is that of the whole gas, impurities included; check it and the fractions");
+        }
+    }
     for (double q : {in.oil_rate, in.water_rate, in.gas_rate}) {
         if (!finite(q) || q < 0) bad("rates and gas ratios must not be negative");
     }
@@ -76,7 +84,10 @@ bool BlackOil::ByText::operator()(const std::pair<const char*, const char*>& a,
 
 void BlackOil::outside(const char* correlation, const char* quantity, double v, double lo, double hi,
                        const char* unit) const {
-    if (v >= lo && v <= hi) return;
+    // On the edge of the fitted range is inside it: the tolerance takes up the
+    // round-off of converting to the correlation's units (K to °F, Pa to psia).
+    const double tol = 1e-9 * std::max(std::fabs(lo), std::fabs(hi));
+    if (v >= lo - tol && v <= hi + tol) return;
     std::lock_guard<std::mutex> lock(mutex_);
     if (!warned_.insert({correlation, quantity}).second) return;
     const std::string u = *unit ? std::string(" ") + unit : std::string();

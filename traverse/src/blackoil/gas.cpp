@@ -115,12 +115,17 @@ PseudoCritical wichert_aziz(PseudoCritical pc, double y_co2, double y_h2s) {
     return {tpc, pc.ppc * tpc / (pc.tpc + b * (1 - b) * e)};
 }
 
-PseudoCritical gas_pseudo_critical(double gamma, double y_co2, double y_h2s, double y_n2) {
+double hydrocarbon_gravity(double gamma, double y_co2, double y_h2s, double y_n2) {
     const double y_hc = 1 - y_co2 - y_h2s - y_n2;
     const double m_inert = y_n2 * kMN2 + y_co2 * kMCO2 + y_h2s * kMH2S;
+    return (gamma * kAirMolarMass - m_inert) / (y_hc * kAirMolarMass);
+}
+
+PseudoCritical gas_pseudo_critical(double gamma, double y_co2, double y_h2s, double y_n2) {
+    const double y_hc = 1 - y_co2 - y_h2s - y_n2;
     PseudoCritical pc{0, 0};
     if (y_hc > 0) {
-        const double gamma_hc = (gamma * kAirMolarMass - m_inert) / (y_hc * kAirMolarMass);
+        const double gamma_hc = hydrocarbon_gravity(gamma, y_co2, y_h2s, y_n2);
         const PseudoCritical hc = sutton(gamma_hc);
         pc = {y_hc * hc.tpc, y_hc * hc.ppc};
     }

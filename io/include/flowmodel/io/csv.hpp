@@ -36,7 +36,9 @@ public:
     static constexpr std::size_t kMaxRecord = std::size_t(1) << 20;  // bytes
     static constexpr std::size_t kMaxFields = 10000;
 
-    explicit CsvReader(std::istream& in, std::size_t max_record = kMaxRecord);
+    // `separator`: ',' by default; ';' and tab for files written where the
+    // comma is the decimal mark.
+    explicit CsvReader(std::istream& in, std::size_t max_record = kMaxRecord, char separator = ',');
 
     // Reads the next non-blank record. False at the end of the input and on a
     // fatal fault (read error, a NUL byte: not a text file), which fatal()
@@ -57,6 +59,7 @@ private:
     bool plain_line(CsvRecord& rec);
     std::istream& in_;
     std::size_t max_record_;
+    char sep_;
     std::vector<char> buf_;
     std::size_t pos_ = 0, end_ = 0;
     std::size_t line_ = 1;  // line of the next byte
