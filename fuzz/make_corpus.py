@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz targets (fuzz/corpus/entry, fuzz/corpus/csv).
+"""Writes the seed corpora of the fuzz targets (fuzz/corpus/entry, csv,
+profile, table, units). Seeds kept from earlier findings stay beside them.
 
 Entry seeds use the harness's encoding: a little-endian 16-bit message-buffer
 size (taken modulo 401), then per input a tag byte 0 and the eight bytes of
 the double (raw IEEE bits), or a tag byte 3 for the typical value.
-Run from anywhere; it rewrites both folders.
+Unit seeds: one byte choosing the dimensions (see fuzz_units.cpp), then the text.
+Run from anywhere; it rewrites the seeds it names.
 """
 import os
-import shutil
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -89,11 +90,49 @@ CSV = {
 }
 
 
+# Surveys and pipeline profiles as users bring them.
+BOM = "\ufeff"
+PROFILE = {
+    "md_tvd.csv": "md,tvd\n0,0\n1000,1000\n2000,1900\n",
+    "survey_ft.csv": BOM + "MD,Inc,TVD\r\n0.00,0.00,0.00\r\n95.00,0.00,95.00\r\n190.00,0.00,190.01\r\n"
+                     "290.00,3.00,289.95\r\n",
+    "units_in_headers.csv": " MD (ft) ,Inc (deg),Azi (deg),TVD [ft],NS,EW,DLS,Comment,\n0,0,0,0,0,0,0,top,\n"
+                            "100,10,45,99.49,6.2,6.2,10,,\n",
+    "inc_azi.csv": "md_m,inc,azi\n0,0,0\n500,30,10\n900,90,80\n1200,95,200\n",
+    "semicolon.csv": "md;z;diam;temp_degC\n0;0;0,15;25\n1500;-25,5;0,15;30\n",
+    "tab.csv": "md\tangle\trough\n0\t-5\t4.6e-5\n100\t3,5\t4.6e-5\n",
+    "decimal_comma.csv": "md,z,diam\n0,0,0.15\n1500,-25,5,0.15\n",
+    "pipeline.csv": "md,z,diam,rough,temp\n0,0,0.15,4.6e-5,300\n1500,-12,0.15,4.6e-5,298\n3000,40,0.2,4.6e-5,295\n",
+    "not_vertical.csv": "md,tvd\n0,0\n100,100.5\n",
+    "quoted.csv": '"md","z"\n"0","0"\n"1e3","-1e2"\n',
+}
+TABLE = {
+    "grid.csv": "pres,temp,rol,rog,visl,visg,sigma\n1e5,290,800,1,1e-3,1e-5,0.02\n1e5,310,790,0.9,9e-4,1.1e-5,0.019\n"
+                "2e6,290,805,20,1e-3,1.2e-5,0.018\n2e6,310,795,18,9e-4,1.3e-5,0.017\n",
+    "ragged.csv": "pres,temp,rol,rog,visl,visg,sigma\n1e5,300,1000,1,1e-3,1e-5,0.07\n2e5,300,1000,2,1e-3,1e-5,0.07\n"
+                  "2e5,310,1000,2,1e-3,1e-5,0.07\n",
+    "reordered.csv": "sigma,visg,visl,rog,rol,temp,pres,note\n0.02,1e-5,1e-3,1,800,300,1e5,a\n0.02,1e-5,1e-3,2,800,300,2e5,b\n",
+}
+UNITS = {
+    "pressure_psia": (3, "220psia"), "pressure_psig": (3, "185.304 psig"), "pressure_barg": (3, "10barg"),
+    "pressure_psi": (3, "200 psi"), "temperature_bare": (5, "25"), "temperature_degF": (5, "180degF"),
+    "length_in": (1, "2.441in"), "rate_stb": (7, "1300 STB/d"), "ratio_scf": (8, "2e4 scf/STB"),
+    "fraction_pct": (13, "5%"), "exponent": (1, "1.5e-3 m"), "garbage": (9, "-.e+ furlongs"),
+}
+
+
 def main():
-    for name in ("entry", "csv"):
-        d = os.path.join(HERE, "corpus", name)
-        shutil.rmtree(d, ignore_errors=True)
-        os.makedirs(d)
+    for name in ("entry", "csv", "profile", "table", "units"):
+        os.makedirs(os.path.join(HERE, "corpus", name), exist_ok=True)
+    for name, text in PROFILE.items():
+        with open(os.path.join(HERE, "corpus", "profile", name), "wb") as f:
+            f.write(text.encode())
+    for name, text in TABLE.items():
+        with open(os.path.join(HERE, "corpus", "table", name), "wb") as f:
+            f.write(text.encode())
+    for name, (dims, text) in UNITS.items():
+        with open(os.path.join(HERE, "corpus", "units", name), "wb") as f:
+            f.write(bytes([dims]) + text.encode())
     for name, (lmsg, values) in ENTRY.items():
         assert len(values) == 11, name
         with open(os.path.join(HERE, "corpus", "entry", name), "wb") as f:

@@ -6,7 +6,8 @@
 # Needs cmake, g++ and GoogleTest (as the default build) plus clang-14 and
 # libclang-rt-14-dev; it installs nothing itself.
 # usage: test-hardening.sh          (about three to four minutes on two cores)
-# Environment: FUZZ_ENTRY_RUNS, FUZZ_CSV_RUNS override the number of executions.
+# Environment: FUZZ_ENTRY_RUNS, FUZZ_CSV_RUNS, FUZZ_PROFILE_RUNS, FUZZ_TABLE_RUNS,
+# FUZZ_UNITS_RUNS override the number of executions.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -49,4 +50,7 @@ fuzz() {
 
 fuzz fuzz_entry entry "${FUZZ_ENTRY_RUNS:-6000000}"
 fuzz fuzz_csv csv "${FUZZ_CSV_RUNS:-200000}"
+fuzz fuzz_profile profile "${FUZZ_PROFILE_RUNS:-200000}"
+fuzz fuzz_table table "${FUZZ_TABLE_RUNS:-200000}"
+fuzz fuzz_units units "${FUZZ_UNITS_RUNS:-300000}"
 echo "== Hardening checks passed"

@@ -72,9 +72,15 @@ FluidState PropertyTable::at(double p, double T) const {
 PropertyTable PropertyTable::read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot read");
+    return read(in, path);
+}
+
+PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
     io::CsvReader reader(in);
     io::CsvRecord rec;
     if (!reader.next(rec)) throw std::runtime_error(path + ": empty; expected a header row");
+    if (!rec.error.empty()) throw std::runtime_error(path + ": line " + std::to_string(rec.line) + ": " + rec.error);
+    const size_t width = rec.size();
     const char* names[7] = {"pres", "temp", "rol", "rog", "visl", "visg", "sigma"};
     size_t col[7];
     for (int k = 0; k < 7; ++k) {
@@ -88,6 +94,10 @@ PropertyTable PropertyTable::read(const std::string& path) {
     while (reader.next(rec)) {
         const std::string at = path + ": line " + std::to_string(rec.line);
         if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
+        if (rec.size() != width) {
+            throw std::runtime_error(at + ": " + std::to_string(rec.size()) + " fields where the header has " +
+                                     std::to_string(width));
+        }
         double v[7];
         for (int k = 0; k < 7; ++k) {
             if (col[k] >= rec.size() || !io::parse_double(rec[col[k]], v[k]) || !std::isfinite(v[k])) {
@@ -102,6 +112,7 @@ PropertyTable PropertyTable::read(const std::string& path) {
             throw std::runtime_error(at + ": the point (pres, temp) is given twice");
         }
     }
+    if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
     PropertyTable t;
     for (const auto& [key, value] : grid) {
         if (t.pres.empty() || t.pres.back() != key.first) t.pres.push_back(key.first);

@@ -5,6 +5,7 @@
 #ifndef FLOWMODEL_FLUIDS_HPP
 #define FLOWMODEL_FLUIDS_HPP
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,6 +67,7 @@ public:
     // row order; throws std::runtime_error naming the file, line and column
     // for a missing column, a non-number, or a grid that is not rectangular.
     static PropertyTable read(const std::string& path);
+    static PropertyTable read(std::istream& in, const std::string& name);
 };
 
 }  // namespace flowmodel
