@@ -27,7 +27,7 @@ namespace {
 const char* kTraverseUsage =
     "usage: pipeflow traverse (--length L --angle A | --profile FILE [--profile-unit m|ft]) [--diam D]\n"
     "         [--rough K] [--flow-direction increasing|decreasing] (--temp T | --temp-in T --temp-out T)\n"
-    "         (--inlet-pres P | --outlet-pres P) [--tol DP] [--max-pres P] FLUID\n"
+    "         (--inlet-pres P | --outlet-pres P) [--atm-pres P] [--tol DP] [--max-pres P] FLUID\n"
     "         [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
     "FLUID is one of\n"
     "  constant liquid, real gas: --liquid-rate KG/S --gas-rate KG/S --rol R --visl V --sigma S\n"
@@ -41,9 +41,13 @@ const char* kTraverseUsage =
     "Numbers may carry a unit: 2.441in, 220psia, 15bar, 80degF, 300K, '250 STB/d', '40 Sm3/d',\n"
     "'4500 scf/STB', ft, m, kg/s, cP, 5%. Without one they are SI: m, degrees, kg/s, m3/s at\n"
     "standard conditions (60 degF, 14.696 psia), m3/m3, kg/m3, Pa s, N/m, kg/kmol, K, Pa\n"
-    "(absolute: psig is refused). The profile CSV has md and one of angle, z, tvd, optionally\n"
-    "diam, rough, temp; a column may name its unit (md_ft, tvd_ft, diam_in, temp_degF). The\n"
-    "fluid table has pres, temp, rol, rog, visl, visg, sigma on a rectangular grid.\n"
+    "(absolute). Gauge pressures (psig, barg, kPag) are read above --atm-pres (default 14.696\n"
+    "psia); a bare psi is refused. A temperature without a unit below 200 K is refused.\n"
+    "The profile CSV (',', ';' or tab) has md and one of tvd, z, angle, inc (inclination from\n"
+    "vertical, degrees; with azi: minimum curvature), optionally diam, rough, temp; names in\n"
+    "any case may carry their unit (md_ft, 'MD (ft)', 'TVD [m]', temp_degF); ns, ew, dls and\n"
+    "comments are ignored. The fluid table has pres, temp, rol, rog, visl, visg, sigma on a\n"
+    "rectangular grid.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 int traverse_error(const std::string& what) {
