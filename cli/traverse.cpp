@@ -27,7 +27,8 @@ namespace {
 const char* kTraverseUsage =
     "usage: pipeflow traverse (--length L --angle A | --profile FILE [--profile-unit m|ft]) [--diam D]\n"
     "         [--rough K] [--flow-direction increasing|decreasing] (--temp T | --temp-in T --temp-out T)\n"
-    "         (--inlet-pres P | --outlet-pres P) [--atm-pres P] [--tol DP] [--max-pres P] FLUID\n"
+    "         (--inlet-pres P | --outlet-pres P) [--atm-pres P] [--tol DP] [--max-pres P] [--output-step L]\n"
+    "         FLUID\n"
     "         [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
     "FLUID is one of\n"
     "  constant liquid, real gas: --liquid-rate KG/S --gas-rate KG/S --rol R --visl V --sigma S\n"
@@ -81,7 +82,73 @@ struct OutUnits {
     const char* temp_unit() const { return field ? "degF" : "K"; }
     const char* grad_unit() const { return field ? "psi/ft" : "Pa/m"; }
     const char* vol_unit() const { return field ? "bbl" : "m3"; }
+    // A point field's number and name in these units.
+    double conv(flowmodel::Measure m, double v) const {
+        using M = flowmodel::Measure;
+        switch (m) {
+            case M::Length: return len(v);
+            case M::Pressure: return pres(v);
+            case M::Temperature: return temp(v);
+            case M::Velocity: return vel(v);
+            case M::Density: return dens(v);
+            case M::Gradient: return grad(v);
+            default: return v;
+        }
+    }
+    std::string name(const flowmodel::PointField& f) const {
+        using M = flowmodel::Measure;
+        const char* suffix = f.measure == M::Length ? "ft" : f.measure == M::Pressure ? "psia"
+                             : f.measure == M::Temperature ? "degF" : f.measure == M::Velocity ? "ft_s"
+                             : f.measure == M::Density ? "lb_ft3" : f.measure == M::Gradient ? "psi_ft" : nullptr;
+        return suffix ? key(f.name, suffix) : std::string(f.name);
+    }
 };
+
+// What the stretches of a traverse mean, one line each, in the output's units.
+std::vector<std::string> stretch_warnings(const flowmodel::TraverseSummary& m, const OutUnits& u) {
+    std::vector<std::string> out;
+    char line[320];
+    // Invalid answers on the approach to critical flow are part of that approach: said there.
+    auto in_approach = [&m](const std::array<double, 2>& st) {
+        for (const auto& f : m.floor_stretches) {
+            if (f.cause == flowmodel::FloorCause::CriticalFlow && st[1] >= f.md[0] && st[0] <= f.md[1]) return true;
+        }
+        return false;
+    };
+    for (const auto& st : m.bridged_stretches) {
+        if (in_approach(st)) continue;
+        std::snprintf(line, sizeof line,
+                      "the model's answers are invalid over md %.1f to %.1f %s: the gradient there is bridged "
+                      "between its valid answers at nearby pressures",
+                      u.len(st[0]), u.len(st[1]), u.len_unit());
+        out.emplace_back(line);
+    }
+    for (const auto& st : m.invalid_stretches) {
+        if (in_approach(st)) continue;
+        std::snprintf(line, sizeof line,
+                      "the model's answers are invalid over md %.1f to %.1f %s and none valid is near: its own "
+                      "numbers are integrated there",
+                      u.len(st[0]), u.len(st[1]), u.len_unit());
+        out.emplace_back(line);
+    }
+    auto covered = [&m](const std::array<double, 2>& st) {
+        for (const auto* v : {&m.bridged_stretches, &m.invalid_stretches}) {
+            for (const auto& b : *v) {
+                if (st[0] >= b[0] && st[1] <= b[1]) return true;
+            }
+        }
+        return false;
+    };
+    for (const auto& st : m.floor_stretches) {
+        // Invalid answers are said once, as such.
+        if (st.cause == flowmodel::FloorCause::InvalidAnswers && covered(st.md)) continue;
+        std::snprintf(line, sizeof line, "tolerance not met over md %.1f to %.1f %s: %s", u.len(st.md[0]),
+                      u.len(st.md[1]), u.len_unit(), flowmodel::floor_cause_text(st.cause));
+        out.emplace_back(line);
+    }
+    for (const std::string& w : m.warnings) out.push_back(w);
+    return out;
+}
 
 // What the black-oil fluid carries at standard conditions, for the summary.
 struct StandardRates {
@@ -90,19 +157,23 @@ struct StandardRates {
 };
 
 std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u) {
-    std::string s = u.key("md", "ft") + "," + u.key("z", "ft") + ",angle," + u.key("pres", "psia") + "," +
-                    u.key("temp", "degF") + "," + u.key("usl", "ft_s") + "," + u.key("usg", "ft_s") + "," +
-                    u.key("rol", "lb_ft3") + "," + u.key("rog", "lb_ft3") + ",regime,id,hol," +
-                    u.key("dpt", "psi_ft") + "," + u.key("dpf", "psi_ft") + "," + u.key("dpg", "psi_ft") + "," +
-                    u.key("dpa", "psi_ft") + ",ierr,warning\n";
+    std::string s;
+    for (const flowmodel::PointField& f : flowmodel::kPointFields) s += (s.empty() ? "" : ",") + u.name(f);
+    s += "\n";
     for (const flowmodel::TraversePoint& p : r.points) {
-        for (double v : {u.len(p.md), u.len(p.z), p.angle, u.pres(p.pres), u.temp(p.temp), u.vel(p.usl), u.vel(p.usg),
-                         u.dens(p.rol), u.dens(p.rog)}) {
-            s += num(v) + ",";
+        bool first = true;
+        for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+            if (!first) s += ',';
+            first = false;
+            if (f.kind == flowmodel::PointField::Text) {
+                s += f.text(p);
+            } else if (f.kind == flowmodel::PointField::Number) {
+                s += num(u.conv(f.measure, f.number(p)));
+            } else {
+                s += std::to_string(static_cast<long>(f.number(p)));
+            }
         }
-        s += std::string(p.regime()) + "," + std::to_string(p.id) + "," + num(p.hol) + ",";
-        for (double v : {p.dpt, p.dpf, p.dpg, p.dpa}) s += num(u.grad(v)) + ",";
-        s += std::to_string(p.ierr) + "," + (p.separated_invalid ? "separated-invalid" : "") + "\n";
+        s += "\n";
     }
     return s;
 }
@@ -143,8 +214,18 @@ std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u,
         s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
              json_number(u.len(m.regime_length[static_cast<size_t>(k)]));
     }
-    s += "},\"" + u.key("separated_invalid", "ft") + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
-         u.key("tolerance_not_met", "ft") + "\":" + stretches_json(m.floor_stretches, u) + ",\"warnings\":[";
+    std::vector<std::array<double, 2>> floor;
+    std::string causes;
+    for (const auto& st : m.floor_stretches) {
+        floor.push_back(st.md);
+        causes += (causes.empty() ? "" : ",") + json_string(flowmodel::floor_cause_text(st.cause));
+    }
+    s += "},\"" + u.key("bridged", "ft") + "\":" + stretches_json(m.bridged_stretches, u) + ",\"" +
+         u.key("bridged_length", "ft") + "\":" + json_number(u.len(m.bridged_length)) + ",\"" +
+         u.key("separated_invalid", "ft") + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
+         u.key("separated_invalid_length", "ft") + "\":" + json_number(u.len(m.invalid_length)) + ",\"" +
+         u.key("tolerance_not_met", "ft") + "\":" + stretches_json(floor, u) + ",\"tolerance_not_met_cause\":[" +
+         causes + "],\"warnings\":[";
     for (size_t i = 0; i < m.warnings.size(); ++i) s += (i ? "," : "") + json_string(m.warnings[i]);
     s += "],\"evaluations\":" + std::to_string(m.evaluations) + "}";
     return s;
@@ -154,18 +235,32 @@ std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const
     std::string s = "{\"summary\":" + summary_json(r.summary, u, q) + ",\"points\":[";
     for (size_t i = 0; i < r.points.size(); ++i) {
         const flowmodel::TraversePoint& p = r.points[i];
-        s += i ? ",\n" : "\n";
-        s += "{\"" + u.key("md", "ft") + "\":" + json_number(u.len(p.md)) + ",\"" + u.key("z", "ft") + "\":" + json_number(u.len(p.z)) +
-             ",\"angle\":" + json_number(p.angle) + ",\"" + u.key("pres", "psia") + "\":" + json_number(u.pres(p.pres)) + ",\"" +
-             u.key("temp", "degF") + "\":" + json_number(u.temp(p.temp)) + ",\"" + u.key("usl", "ft_s") + "\":" +
-             json_number(u.vel(p.usl)) + ",\"" + u.key("usg", "ft_s") + "\":" + json_number(u.vel(p.usg)) + ",\"" +
-             u.key("rol", "lb_ft3") + "\":" + json_number(u.dens(p.rol)) + ",\"" + u.key("rog", "lb_ft3") + "\":" +
-             json_number(u.dens(p.rog)) + ",\"regime\":" + json_string(p.regime()) + ",\"id\":" + std::to_string(p.id) +
-             ",\"hol\":" + json_number(p.hol) + ",\"" + u.key("dpt", "psi_ft") + "\":" + json_number(u.grad(p.dpt)) + ",\"" +
-             u.key("dpf", "psi_ft") + "\":" + json_number(u.grad(p.dpf)) + ",\"" + u.key("dpg", "psi_ft") + "\":" +
-             json_number(u.grad(p.dpg)) + ",\"" + u.key("dpa", "psi_ft") + "\":" + json_number(u.grad(p.dpa)) +
-             ",\"ierr\":" + std::to_string(p.ierr) + ",\"separated_invalid\":" +
-             (p.separated_invalid ? "true" : "false") + "}";
+        s += i ? ",\n{" : "\n{";
+        bool first = true;
+        for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+            if (f.kind == flowmodel::PointField::Text && std::string(f.name) == "warning") {
+                s += ",\"separated_invalid\":" + std::string(p.separated_invalid ? "true" : "false");
+                continue;
+            }
+            s += (first ? "\"" : ",\"") + u.name(f) + "\":";
+            first = false;
+            if (f.kind == flowmodel::PointField::Text) {
+                s += json_string(f.text(p));
+            } else if (f.kind == flowmodel::PointField::Number) {
+                s += json_number(u.conv(f.measure, f.number(p)));
+            } else {
+                s += std::to_string(static_cast<long>(f.number(p)));
+            }
+        }
+        if (p.answer == flowmodel::Answer::Bridged) {
+            // The model's own answer where the integrated one was bridged.
+            s += ",\"model\":{\"id\":" + std::to_string(p.own_id) + ",\"hol\":" + json_number(p.own_hol) + ",\"" +
+                 u.key("dpt", "psi_ft") + "\":" + json_number(u.grad(p.own_dpt)) + ",\"" + u.key("dpf", "psi_ft") +
+                 "\":" + json_number(u.grad(p.own_dpf)) + ",\"" + u.key("dpg", "psi_ft") + "\":" +
+                 json_number(u.grad(p.own_dpg)) + ",\"" + u.key("dpa", "psi_ft") + "\":" + json_number(u.grad(p.own_dpa)) +
+                 "}";
+        }
+        s += "}";
     }
     return s + "\n]}\n";
 }
@@ -182,7 +277,9 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
     for (const flowmodel::TraversePoint& p : r.points) {
         std::snprintf(line, sizeof line, "%10.1f %9.2f %7.2f %12.1f %7.2f %-17s %7.4f %11.5g%s\n", u.len(p.md),
                       u.len(p.z), p.angle, u.pres(p.pres), u.temp(p.temp), p.regime(), p.hol, u.grad(p.dpt),
-                      p.separated_invalid ? "  separated-invalid" : "");
+                      p.answer == flowmodel::Answer::Bridged ? "  bridged"
+                      : p.separated_invalid                   ? "  separated-invalid"
+                                                              : "");
         s += line;
     }
     const flowmodel::TraverseSummary& m = r.summary;
@@ -230,18 +327,7 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
         }
     }
     s += "\n";
-    for (const auto& st : m.invalid_stretches) {
-        std::snprintf(line, sizeof line, "WARNING: separated solution marked invalid by the model over md %.1f to %.1f %s\n",
-                      u.len(st[0]), u.len(st[1]), u.len_unit());
-        s += line;
-    }
-    for (const auto& st : m.floor_stretches) {
-        std::snprintf(line, sizeof line,
-                      "WARNING: tolerance not met over md %.1f to %.1f %s (the model's regime flips with the pressure)\n",
-                      u.len(st[0]), u.len(st[1]), u.len_unit());
-        s += line;
-    }
-    for (const std::string& w : m.warnings) s += "WARNING: " + w + "\n";
+    for (const std::string& w : stretch_warnings(m, u)) s += "WARNING: " + w + "\n";
     if (!m.complete) s += "STOPPED: " + m.message + "\n";
     return s;
 }
@@ -336,6 +422,24 @@ std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
                       band, x1 - x0 + 0.5, band_h, class_colour(static_cast<MapClass>(c)));
         s += buf;
     }
+    // Where the model's answers were invalid: hatched over the band.
+    const flowmodel::TraverseSummary& m = r.summary;
+    const bool hatched = !m.bridged_stretches.empty() || !m.invalid_stretches.empty();
+    if (hatched) {
+        s += "<defs><pattern id=\"invalid\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+             "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"white\" fill-opacity=\"0.35\"/>"
+             "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"black\" stroke-width=\"2\"/></pattern></defs>\n";
+        for (const auto* v : {&m.bridged_stretches, &m.invalid_stretches}) {
+            for (const auto& st : *v) {
+                const double x0 = std::min(X(u.len(st[0])), X(u.len(st[1]))), x1 = std::max(X(u.len(st[0])), X(u.len(st[1])));
+                std::snprintf(buf, sizeof buf,
+                              "<rect class=\"invalid\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
+                              "fill=\"url(#invalid)\"/>\n",
+                              x0, band, std::max(x1 - x0, 1.5), band_h);
+                s += buf;
+            }
+        }
+    }
     std::snprintf(buf, sizeof buf, "<text transform=\"translate(22,%.0f) rotate(-90)\" text-anchor=\"middle\">regime</text>\n",
                   band + band_h / 2);
     s += buf;
@@ -357,6 +461,14 @@ std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
                       ly, class_colour(static_cast<MapClass>(c)), ly + 11, class_label(static_cast<MapClass>(c)));
         s += buf;
         ly += 20;
+    }
+    if (hatched) {
+        std::snprintf(buf, sizeof buf,
+                      "<rect x=\"720\" y=\"%.0f\" width=\"14\" height=\"14\" fill=\"url(#invalid)\" stroke=\"#888\"/>"
+                      "<text x=\"740\" y=\"%.0f\">invalid answers</text>"
+                      "<text x=\"740\" y=\"%.0f\" font-size=\"10\">(bridged: see the summary)</text>\n",
+                      ly, ly + 11, ly + 24);
+        s += buf;
     }
     return s + "</svg>\n";
 }
@@ -430,7 +542,9 @@ int traverse_command(int argc, char** argv) {
         // Table output shows the warnings itself; the other formats are for
         // programs, so people see them on the error stream.
         if (format != "table" || output != "-") {
-            for (const std::string& w : r.summary.warnings) std::fprintf(stderr, "pipeflow traverse: warning: %s\n", w.c_str());
+            for (const std::string& w : stretch_warnings(r.summary, units)) {
+                std::fprintf(stderr, "pipeflow traverse: warning: %s\n", w.c_str());
+            }
         }
         if (!r.summary.complete) {
             std::fprintf(stderr, "pipeflow traverse: %s\n", r.summary.message.c_str());

@@ -9,6 +9,9 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <tuple>
 #include <cstdint>
 #include <string>
 #include <map>
@@ -224,57 +227,61 @@ Result result_from_state(const py::tuple& t) {
     return r;
 }
 
-// The traverse for the package's flowmodel.traverse: the points as arrays and
-// the summary as a dict. Bad options raise ValueError (std::invalid_argument).
-py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
-                      double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
+// Ctrl-C during traverses: polled by the march; only the thread that called
+// from Python may run Python's signal handlers, and it tells the others.
+class Interrupt {
+public:
+    bool operator()() {
+        if (hit_) return true;
+        if (std::this_thread::get_id() == caller_) {
+            py::gil_scoped_acquire gil;
+            if (PyErr_CheckSignals() != 0) hit_ = true;
+        }
+        return hit_;
+    }
+    bool hit() const { return hit_; }
+
+private:
+    std::thread::id caller_ = std::this_thread::get_id();
+    std::atomic<bool> hit_{false};
+};
+
+// A set-up traverse from the option texts the package passes.
+flowmodel::TraverseSetup setup(const std::map<std::string, std::string>& options, const std::string& profile,
+                               double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
     flowmodel::TraverseRequest request;
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     request.profile = profile;
     request.profile_unit = profile_unit;
     request.fluid_table = fluid_table;
     request.flow_decreasing = flow_decreasing;
-    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
-    flowmodel::TraverseResult r;
-    {
-        py::gil_scoped_release nogil;
-        r = flowmodel::traverse(setup);
-    }
+    return flowmodel::setup_traverse(request);
+}
+
+// The points as arrays, one per field of the library's point table, and
+// the summary as a dict.
+py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
     const size_t n = r.points.size();
+    const auto len = static_cast<py::ssize_t>(n);
     py::dict out;
-    auto column = [&](const char* name, auto get) {
-        py::array_t<double> a(static_cast<py::ssize_t>(n));
-        double* d = a.mutable_data();
-        for (size_t k = 0; k < n; ++k) d[k] = get(r.points[k]);
-        out[name] = a;
-    };
-    using P = flowmodel::TraversePoint;
-    column("md", [](const P& p) { return p.md; });
-    column("z", [](const P& p) { return p.z; });
-    column("angle", [](const P& p) { return p.angle; });
-    column("pres", [](const P& p) { return p.pres; });
-    column("temp", [](const P& p) { return p.temp; });
-    column("usl", [](const P& p) { return p.usl; });
-    column("usg", [](const P& p) { return p.usg; });
-    column("rol", [](const P& p) { return p.rol; });
-    column("rog", [](const P& p) { return p.rog; });
-    py::list regimes;
-    py::array_t<int32_t> id(static_cast<py::ssize_t>(n)), ierr(static_cast<py::ssize_t>(n));
-    py::array_t<bool> invalid(static_cast<py::ssize_t>(n));
-    for (size_t k = 0; k < n; ++k) {
-        regimes.append(r.points[k].regime());
-        id.mutable_data()[k] = r.points[k].id;
-        ierr.mutable_data()[k] = r.points[k].ierr;
-        invalid.mutable_data()[k] = r.points[k].separated_invalid;
+    for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+        using K = flowmodel::PointField::Kind;
+        if (f.kind == K::Text) {
+            py::list v;
+            for (const auto& p : r.points) v.append(f.text(p));
+            out[f.name] = py::module_::import("numpy").attr("array")(v, "dtype"_a = "object");
+        } else if (f.kind == K::Integer) {
+            py::array_t<int32_t> v(len);
+            for (size_t k = 0; k < n; ++k) v.mutable_data()[k] = static_cast<int32_t>(f.number(r.points[k]));
+            out[f.name] = v;
+        } else {
+            py::array_t<double> v(len);
+            for (size_t k = 0; k < n; ++k) v.mutable_data()[k] = f.number(r.points[k]);
+            out[f.name] = v;
+        }
     }
-    out["regime"] = py::module_::import("numpy").attr("array")(regimes, "dtype"_a = "object");
-    out["id"] = id;
-    column("hol", [](const P& p) { return p.hol; });
-    column("dpt", [](const P& p) { return p.dpt; });
-    column("dpf", [](const P& p) { return p.dpf; });
-    column("dpg", [](const P& p) { return p.dpg; });
-    column("dpa", [](const P& p) { return p.dpa; });
-    out["ierr"] = ierr;
+    py::array_t<bool> invalid(len);
+    for (size_t k = 0; k < n; ++k) invalid.mutable_data()[k] = r.points[k].separated_invalid;
     out["separated_invalid"] = invalid;
     const flowmodel::TraverseSummary& m = r.summary;
     py::dict lengths;
@@ -286,14 +293,64 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
         for (const auto& a : v) l.append(py::make_tuple(a[0], a[1]));
         return l;
     };
-    out["summary"] = py::dict("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = m.inlet_pres,
-                              "outlet_pres"_a = m.outlet_pres, "dp_total"_a = m.dp_total,
-                              "dp_friction"_a = m.dp_friction, "dp_gravity"_a = m.dp_gravity,
-                              "dp_acceleration"_a = m.dp_acceleration, "liquid_inventory"_a = m.liquid_inventory, "stop_md"_a = m.stop_md, "stop_pres"_a = m.stop_pres,
-                              "atm_pres"_a = m.atm_pres,
-                              "regime_length"_a = lengths, "separated_invalid"_a = stretches(m.invalid_stretches),
-                              "tolerance_not_met"_a = stretches(m.floor_stretches), "evaluations"_a = m.evaluations,
-                              "warnings"_a = m.warnings);
+    py::list floor, causes;
+    for (const auto& st : m.floor_stretches) {
+        floor.append(py::make_tuple(st.md[0], st.md[1]));
+        causes.append(flowmodel::floor_cause_text(st.cause));
+    }
+    py::dict summary("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = m.inlet_pres,
+                     "outlet_pres"_a = m.outlet_pres, "dp_total"_a = m.dp_total, "dp_friction"_a = m.dp_friction,
+                     "dp_gravity"_a = m.dp_gravity, "dp_acceleration"_a = m.dp_acceleration,
+                     "liquid_inventory"_a = m.liquid_inventory, "stop_md"_a = m.stop_md, "stop_pres"_a = m.stop_pres,
+                     "atm_pres"_a = atm_pres, "regime_length"_a = lengths,
+                     "bridged"_a = stretches(m.bridged_stretches), "bridged_length"_a = m.bridged_length,
+                     "separated_invalid"_a = stretches(m.invalid_stretches),
+                     "separated_invalid_length"_a = m.invalid_length, "tolerance_not_met"_a = floor,
+                     "tolerance_not_met_cause"_a = causes, "evaluations"_a = m.evaluations, "warnings"_a = m.warnings);
+    out["summary"] = summary;
+    return out;
+}
+
+// flowmodel.traverse: one traverse with the GIL released, Ctrl-C seen
+// within milliseconds. Bad options raise ValueError (std::invalid_argument).
+py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
+                      double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
+    flowmodel::TraverseSetup s = setup(options, profile, profile_unit, fluid_table, flow_decreasing);
+    Interrupt interrupt;
+    s.options.interrupted = [&interrupt] { return interrupt(); };
+    flowmodel::TraverseResult r;
+    {
+        py::gil_scoped_release nogil;
+        r = flowmodel::traverse(s);
+    }
+    if (interrupt.hit()) throw py::error_already_set();
+    return result_dict(r, s.atm_pres);
+}
+
+// flowmodel.traverse_many: independent traverses on the library's parallel
+// loop; each case is (options, profile, profile_unit, fluid_table, flow_decreasing).
+py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, std::string>, std::string, double,
+                                                        std::string, bool>>& cases,
+                           unsigned jobs) {
+    std::vector<flowmodel::TraverseSetup> setups;
+    setups.reserve(cases.size());
+    for (const auto& [options, profile, unit, table, decreasing] : cases) {
+        setups.push_back(setup(options, profile, unit, table, decreasing));
+    }
+    Interrupt interrupt;
+    std::vector<flowmodel::TraverseCase> many;
+    for (auto& s : setups) {
+        s.options.interrupted = [&interrupt] { return interrupt(); };
+        many.push_back({&s.line, s.fluid.get(), s.options});
+    }
+    std::vector<flowmodel::TraverseResult> results;
+    {
+        py::gil_scoped_release nogil;
+        results = flowmodel::traverse_many(many, jobs);
+    }
+    if (interrupt.hit()) throw py::error_already_set();
+    py::list out;
+    for (size_t i = 0; i < results.size(); ++i) out.append(result_dict(results[i], setups[i].atm_pres));
     return out;
 }
 
@@ -346,6 +403,7 @@ PYBIND11_MODULE(_core, m) {
     }, "The built-in default case: the value each input takes when it is not given.");
 
     m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_decreasing"_a);
+    m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
     m.def("_traverse_options", &flowmodel::traverse_option_names);
 
     m.def("units", []() {

@@ -6,7 +6,8 @@ accelerational), from eleven inputs in SI units.
     evaluate_many(**inputs)     numpy arrays, broadcast, all cores -> dict of arrays
     evaluate_frame(df)          a pandas DataFrame of cases -> DataFrame of inputs and results
     evaluate_dask(**inputs)     dask arrays -> dict of lazy dask arrays, on any scheduler
-    traverse(...)               the pressure profile along a line or a well
+    traverse(...)               the pressure profile along a line or a well -> TraverseResult
+    traverse_many(cases)        many traverses on all cores; traverse_dask(cases) on a Dask cluster
 
 Inputs not given take the built-in default case (defaults(): air-water at
 1 atm in a horizontal 5 cm smooth pipe); units() lists each input's unit.
@@ -14,13 +15,16 @@ Bad values are results with status 2 and a message, never exceptions;
 inputs that are not real numbers, or do not broadcast, raise.
 """
 import difflib
+import os
+import re
 
-from ._core import _traverse, _traverse_options
+from ._core import _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
 __all__ = ["BlackOil", "INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
-           "evaluate_frame", "evaluate_dask", "traverse", "units", "__version__"]
+           "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "units",
+           "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
 RESULT_FIELDS = (("regime", "O"), ("id", "i4"), ("holdup", "f8"), ("dpt", "f8"), ("dpf", "f8"),
@@ -152,23 +156,41 @@ def _option_text(key, value):
     return repr(float(value))
 
 
-def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=None, profile_unit="m",
-             **options):
-    """The pressure profile along a pipeline or a well, as `pipeflow traverse`
-    computes it. Keywords are the command's options with underscores: length
-    and angle, or profile (a CSV file, its lengths in profile_unit "m" or "ft"
-    unless its columns name their unit); diam, rough; temp, or temp_in and
-    temp_out; inlet_pres or outlet_pres; tol (Pa per segment), max_pres; and
-    the fluid: liquid_rate, gas_rate (kg/s) with rol, visl, sigma,
-    gas_molar_mass, z, visg or fluid_table (a CSV file), or fluid=BlackOil(...).
-    Numbers are SI; a string may carry a unit as on the command line
-    (diam="2.441in", outlet_pres="200psia", temp_in="180degF"). Returns a dict
-    of numpy arrays, one entry per point (md, z, angle, pres, temp, usl, usg,
-    rol, rog, regime, id, hol, dpt, dpf, dpg, dpa, ierr, separated_invalid), in
-    SI, ready for pandas.DataFrame, and 'summary': inlet and outlet pressure,
-    the drop and its parts, the liquid inventory, the length in each regime,
-    warnings, and whether the line carried the flow (complete, message). Bad
-    options raise ValueError."""
+class TraverseResult(dict):
+    """The points of a traverse, one numpy array per field (SI), ready for
+    pandas.DataFrame(result) or result.to_frame(); the summary beside them as
+    result.summary (also result["summary"], which is not one of the columns)."""
+
+    def __init__(self, columns, summary):
+        super().__init__(columns)
+        self.summary = summary
+
+    def __missing__(self, key):
+        if key == "summary":
+            return self.summary
+        raise KeyError(key)
+
+    def to_frame(self):
+        try:
+            import pandas as pd
+        except ImportError as e:
+            raise ImportError("to_frame needs pandas (Debian package python3-pandas)") from e
+        return pd.DataFrame(dict(self))
+
+    def __reduce__(self):
+        return (TraverseResult, (dict(self), self.summary))
+
+
+_OPTION_IN_TEXT = re.compile(r"--([a-z][a-z0-9-]*)")
+
+
+def _python_words(message):
+    """A library message as a Python user reads it: keywords, not command options."""
+    return _OPTION_IN_TEXT.sub(lambda m: m.group(1).replace("-", "_"), message)
+
+
+def _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, options):
+    """The arguments of the compiled traverse for one case, checked as Python sees them."""
     unknown = [k for k in options if k not in _TRAVERSE_OPTIONS]
     if unknown:
         close = difflib.get_close_matches(unknown[0], _TRAVERSE_OPTIONS, n=1)
@@ -185,6 +207,75 @@ def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=
         if both:
             raise ValueError(f"traverse: {both[0]} is given both in the fluid and as a keyword")
         options = {**options, **fluid.options}
+    for name, path in (("profile", profile), ("fluid_table", fluid_table)):
+        if path is not None and not os.path.exists(path):
+            raise FileNotFoundError(f"traverse: {name} '{path}' does not exist")
     texts = {key.replace("_", "-"): _option_text(key, value) for key, value in options.items() if value is not None}
-    return _traverse(texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
-                     "" if fluid_table is None else str(fluid_table), flow_direction == "decreasing")
+    return (texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+            "" if fluid_table is None else str(fluid_table), flow_direction == "decreasing")
+
+
+def _result(raw):
+    summary = raw.pop("summary")
+    return TraverseResult(raw, summary)
+
+
+def _call(function, *args):
+    try:
+        return function(*args)
+    except (ValueError, RuntimeError) as e:
+        raise ValueError(_python_words(str(e))) from None
+
+
+def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=None, profile_unit="m",
+             **options):
+    """The pressure profile along a pipeline or a well, as `pipeflow traverse`
+    computes it. Keywords are the command's options with underscores: length
+    and angle, or profile (a CSV file, its lengths in profile_unit "m" or "ft"
+    unless its columns name their unit); diam, rough; temp, or temp_in and
+    temp_out; inlet_pres or outlet_pres (absolute, or a gauge reading such as
+    "185psig" above atm_pres); tol (Pa per segment), max_pres, output_step
+    (the largest distance between points, m); and the fluid: liquid_rate,
+    gas_rate (kg/s) with rol, visl, sigma, gas_molar_mass, z, visg or
+    fluid_table (a CSV file), or fluid=BlackOil(...). Numbers are SI; a string
+    may carry a unit as on the command line (diam="2.441in",
+    outlet_pres="200psia", temp_in="180degF").
+
+    Returns a TraverseResult: one numpy array per point field (md, z, angle,
+    pres, temp, usl, usg, rol, rog, regime, id, hol, dpt, dpf, dpg, dpa, ierr,
+    warning, answer, separated_invalid), in SI, ready for pandas.DataFrame,
+    and .summary: inlet and outlet pressure (None-like NaN for an end not
+    reached, with stop_md and stop_pres), the drop and its parts, the liquid
+    inventory, the length in each regime, the bridged and invalid stretches,
+    warnings, and whether the line carried the flow (complete, message).
+    Bad options raise ValueError, a missing file FileNotFoundError; Ctrl-C
+    interrupts it (KeyboardInterrupt)."""
+    case = _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, options)
+    return _result(_call(_traverse, *case))
+
+
+def traverse_many(cases, jobs=0):
+    """Many independent traverses on all cores: `cases` is a list of dicts of
+    traverse()'s keywords (one per rate, well or boundary pressure). Returns
+    the list of TraverseResults, each equal to traverse(**case) whatever
+    `jobs` (0: one thread per core)."""
+    args = [_traverse_case(c.get("profile"), c.get("fluid_table"), c.get("flow_direction", "increasing"),
+                           c.get("fluid"), c.get("profile_unit", "m"),
+                           {k: v for k, v in c.items()
+                            if k not in ("profile", "fluid_table", "flow_direction", "fluid", "profile_unit")})
+            for c in cases]
+    return [_result(r) for r in _call(_traverse_many, args, jobs)]
+
+
+def traverse_dask(cases, chunk=16, jobs=1):
+    """traverse_many on a Dask cluster: one task per chunk of `chunk` cases,
+    each run by traverse_many on `jobs` threads of its worker, computed on the
+    active scheduler or Client. Returns the list of TraverseResults in the
+    order of `cases`, equal to traverse(**case) for each."""
+    try:
+        import dask
+    except ImportError as e:
+        raise ImportError("traverse_dask needs dask (Debian packages python3-dask, python3-distributed)") from e
+    cases = list(cases)
+    tasks = [dask.delayed(traverse_many, pure=True)(cases[i:i + chunk], jobs) for i in range(0, len(cases), chunk)]
+    return [r for part in dask.compute(*tasks) for r in part]

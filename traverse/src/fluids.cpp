@@ -13,7 +13,7 @@
 
 namespace flowmodel {
 
-FluidState ConstantLiquidRealGas::at(double p, double T) const {
+FluidState ConstantLiquidRealGas::at(double p, double T, RangeLog*) const {
     FluidState s;
     s.rol = rol;
     s.rog = p * molar_mass / (z * kGasConstant * T);  // real-gas law, kg/m3
@@ -43,7 +43,7 @@ bool bracket(const std::vector<double>& axis, double x, size_t& i, double& w) {
 
 }  // namespace
 
-FluidState PropertyTable::at(double p, double T) const {
+FluidState PropertyTable::at(double p, double T, RangeLog*) const {
     size_t i = 0, j = 0;
     double wp = 0, wt = 0;
     if (!bracket(pres, p, i, wp) || !bracket(temp, T, j, wt)) {

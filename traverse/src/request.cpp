@@ -157,6 +157,7 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"outlet-pres", D::Pressure, D::None, "outlet pressure (absolute)"},
     {"tol", D::PressureStep, D::None, "pressure tolerance per segment"},
     {"max-pres", D::Pressure, D::None, "highest inlet pressure marched to"},
+    {"output-step", D::Length, D::None, "largest distance between output points (default: 1/200 of the line, at most 30 m)"},
     {"atm-pres", D::Pressure, D::None, "atmospheric pressure for gauge readings (psig, barg, kPag); 14.696 psia"},
     {"api", D::OilGravity, D::None, "stock-tank oil gravity; chooses the black-oil fluid"},
     {"gas-gravity", D::None, D::None, "produced gas specific gravity, air = 1"},
@@ -334,6 +335,8 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     if (!(opt.pres >= 100)) fail("the pressure must be at least 100 Pa (absolute)");
     opt.tol = get("tol", 1.0);
     opt.max_pres = get("max-pres", 1e9);
+    opt.output_step = get("output-step", 0);
+    if (has("output-step") && !(opt.output_step > 0)) fail("--output-step must be a positive length");
     if (!(opt.tol > 0)) fail("--tol must be positive");
     check_first_point(line, *fluid, opt, request.fluid_table.empty() ? has("api") ? "the black-oil fluid" : "the fluid"
                                                                    : "the fluid table");

@@ -265,16 +265,19 @@ TEST(FieldInputs, RangeWarningsDoNotFireOnTheEdgeOfTheRange) {
     in.water_rate = 1e-4;
     in.water_gravity = 1.07;
     const std::pair<double, const char*> edges[] = {
-        {100, "temperature 100 °F"},
-        {258, "temperature 258 °F"},
+        {100, "Standing bubble point used outside its range: temperature"},
+        {100, "Lee-Gonzalez-Eakin gas viscosity used outside its range: temperature"},
+        {100, "McCain water viscosity used outside its range: temperature"},
+        {258, "Standing bubble point used outside its range: temperature"},
         {295, "Beggs-Robinson dead-oil viscosity used outside its range: temperature"},
         {340, "Lee-Gonzalez-Eakin gas viscosity used outside its range: temperature"}};
     for (const auto& [degF, wrong] : edges) {
         const blackoil::BlackOil fluid(in);
-        fluid.at(5000 * blackoil::kPsi, (degF + 459.67) / 1.8);
-        for (const std::string& w : fluid.warnings()) {
+        RangeLog log;
+        fluid.at(5000 * blackoil::kPsi, (degF + 459.67) / 1.8, &log);
+        for (const std::string& w : fluid.warnings(log)) {
             EXPECT_EQ(w.find(wrong), std::string::npos) << w;
-            EXPECT_EQ(w.find("pressure 5000 psia"), std::string::npos) << w;
+            EXPECT_EQ(w.find("McCain water volume factor used outside its range: pressure"), std::string::npos) << w;
         }
     }
 }

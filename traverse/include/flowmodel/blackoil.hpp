@@ -8,8 +8,6 @@
 #ifndef FLOWMODEL_BLACKOIL_HPP
 #define FLOWMODEL_BLACKOIL_HPP
 
-#include <mutex>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -160,6 +158,41 @@ double gas_oil_tension(double p_psia, double t_degF, double api);
 // linear in T between them and held beyond; at least 1 dyn/cm.
 double gas_water_tension(double p_psia, double t_degF);
 
+// ---- Fitted ranges (ranges.cpp) ----
+
+// The range each correlation was fitted over, in its source's units: the one
+// table that the fluid's checks use and `pipeflow traverse --ranges` prints.
+struct FittedRange {
+    const char* correlation;
+    const char* quantity;
+    double lo, hi;
+    const char* unit;  // "" for pure numbers
+};
+enum class Range : int {
+    SuttonGravity, WichertAzizCo2, WichertAzizH2s,
+    HallYarboroughTpr, HallYarboroughPpr, DranchukTpr, DranchukPpr,
+    LeeTemperature, LeePressure,
+    StandingApi, StandingGravity, StandingTemperature, StandingPressure, StandingDissolvedGas,
+    VasquezBeggsBoPressure, VasquezBeggsViscosityPressure,
+    BeggsRobinsonDeadTemperature, BeggsRobinsonDeadApi, GlasoTemperature, GlasoApi,
+    BeggsRobinsonLiveDissolvedGas, ChewConnallyDissolvedGas,
+    McCainBwTemperature, McCainBwPressure, McCainViscosityTemperature, McCainViscositySalinity,
+    McCainViscosityPressureFactorTemperature,
+    Count
+};
+const FittedRange& fitted_range(Range r);
+constexpr int kRangeCount = static_cast<int>(Range::Count);
+
+// True when v lies in the range; a value on its edge is inside (1e-9
+// relative, for the round-off of converting to the correlation's units).
+bool in_range(Range r, double v);
+
+// "<correlation> used outside its range: <quantity> <v> <unit> (fitted lo to hi <unit>)".
+std::string range_warning(Range r, double v);
+
+// The table as Markdown: correlation, quantity, range, unit.
+std::string fitted_ranges_markdown();
+
 // ---- The fluid (fluid.cpp) ----
 
 struct BlackOilInputs {
@@ -196,28 +229,22 @@ public:
 
     // The liquid as the no-slip volume-weighted mixture of oil and water
     // (density, viscosity and tension alike); the free gas.
-    FluidState at(double p, double T) const override;
-    BlackOilState state(double p, double T) const;
+    FluidState at(double p, double T, RangeLog* log = nullptr) const override;
+    BlackOilState state(double p, double T, RangeLog* log = nullptr) const;
 
     // Mass rate of oil, water and gas at standard conditions, kg/s: what
     // every point of a traverse carries.
     double standard_mass_rate() const;
 
-    // Each correlation used outside the range it was fitted over, once.
-    std::vector<std::string> warnings() const override;
+    // Each correlation used outside the range it was fitted over, once: for
+    // the states noted in `log`, and for the fluid's own inputs.
+    std::vector<std::string> warnings(const RangeLog& log) const override;
 
 private:
-    void outside(const char* correlation, const char* quantity, double v, double lo, double hi, const char* unit) const;
     BlackOilInputs in_;
     double gamma_o_ = 0, salinity_pct_ = 0, rho_water_sc_ = 0, rho_gas_sc_ = 0;  // rho in kg/m3
     PseudoCritical pc_;
-    mutable std::mutex mutex_;
-    // (correlation, quantity) already warned of, compared by text.
-    struct ByText {
-        bool operator()(const std::pair<const char*, const char*>& a, const std::pair<const char*, const char*>& b) const;
-    };
-    mutable std::set<std::pair<const char*, const char*>, ByText> warned_;
-    mutable std::vector<std::string> warnings_;
+    RangeLog inputs_log_;  // ranges that depend on the inputs alone, noted once at construction
 };
 
 }  // namespace flowmodel::blackoil

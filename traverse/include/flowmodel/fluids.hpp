@@ -6,6 +6,9 @@
 #define FLOWMODEL_FLUIDS_HPP
 
 #include <iosfwd>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,14 +29,33 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Correlations used outside the range they were fitted over, noted while a
+// fluid gives its states. Each traverse keeps its own, so that warnings
+// belong to the traverse that met them and one fluid serves many at once.
+// Ids are the fluid's own, below 64.
+struct RangeLog {
+    std::uint64_t seen = 0;
+    std::array<double, 64> value{};  // the first value met outside its range, per id
+    void note(int id, double v) {
+        const std::uint64_t bit = std::uint64_t(1) << id;
+        if (!(seen & bit)) {
+            seen |= bit;
+            value[static_cast<std::size_t>(id)] = v;
+        }
+    }
+};
+
 class Fluid {
 public:
     virtual ~Fluid() = default;
-    // p absolute pressure, Pa; T temperature, K.
-    virtual FluidState at(double p, double T) const = 0;
-    // What the fluid has to say about the states it gave so far (a
-    // correlation used outside its range), each once; the march reports them.
-    virtual std::vector<std::string> warnings() const { return {}; }
+    // p absolute pressure, Pa; T temperature, K. With `log`, a correlation
+    // used outside its fitted range is noted there. Never changes the fluid.
+    virtual FluidState at(double p, double T, RangeLog* log = nullptr) const = 0;
+    // The warnings of a log (and of the fluid's own inputs), each once.
+    virtual std::vector<std::string> warnings(const RangeLog& log) const {
+        (void)log;
+        return {};
+    }
 };
 
 // Universal gas constant, J/(kmol K).
@@ -48,7 +70,7 @@ public:
     double visg = 1.8e-5;
     double molar_mass = 28.97;  // kg/kmol
     double z = 1.0;             // compressibility factor
-    FluidState at(double p, double T) const override;
+    FluidState at(double p, double T, RangeLog* log = nullptr) const override;
 };
 
 // Phase properties from a rectangular grid of pressure and temperature,
@@ -61,7 +83,7 @@ public:
     std::vector<double> temp;  // K, rising
     // Values at (pres[i], temp[j]), index i * temp.size() + j.
     std::vector<double> rol, rog, visl, visg, sigma;
-    FluidState at(double p, double T) const override;
+    FluidState at(double p, double T, RangeLog* log = nullptr) const override;
 
     // Reads a CSV with columns pres, temp, rol, rog, visl, visg, sigma in any
     // row order; throws std::runtime_error naming the file, line and column

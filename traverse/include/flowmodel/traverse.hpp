@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <limits>
 #include <string>
@@ -67,15 +68,70 @@ struct TraverseOptions {
     double pres = 0;            // the given end pressure, Pa
     double tol = 1.0;           // Pa per segment
     double max_pres = 1e9;      // Pa: against the flow, a higher inlet pressure stops the march
+    // Largest distance between output points, m; 0: the shorter of 1/200 of
+    // the line and 30 m. Points are also written at every station and where
+    // the regime or the kind of answer changes.
+    double output_step = 0;
+    // Polled every few hundred evaluations; true stops the march (StopReason::Interrupted).
+    std::function<bool()> interrupted;
 };
+
+// How the gradient at a point was obtained. The model marks some of its
+// separated solutions invalid (iter 99: its own critical-flow limit or no
+// convergence); such an answer is not integrated. Where the model gives valid
+// answers at nearby pressures (within 5 %) on either side, the gradient, holdup
+// and regime are interpolated in pressure between the nearest of them
+// (bridged); where it gives none, the model's own numbers are kept (invalid).
+enum class Answer { Model = 0, Bridged = 1, Invalid = 2 };
+const char* answer_name(Answer a);  // "", "bridged", "invalid"
 
 struct TraversePoint {
     double md, z, angle, pres, temp, usl, usg, rol, rog;
     int id;          // regime 0..4 (meaningful when ierr is 0 or 1)
-    double hol, dpt, dpf, dpg, dpa;
+    double hol, dpt, dpf, dpg, dpa;  // what was integrated
     int iter, ierr;
-    bool separated_invalid;
+    bool separated_invalid;  // the model's own answer here is separated-invalid
+    Answer answer = Answer::Model;
+    // The model's own answer where it differs (answer == Bridged).
+    int own_id = 0;
+    double own_hol = 0, own_dpt = 0, own_dpf = 0, own_dpg = 0, own_dpa = 0;
     const char* regime() const;
+};
+
+// The named point fields, in the order every face writes them: one table for
+// the CSV, JSON and Python faces. Numbers are SI; `measure` says which unit a
+// face converts them to.
+enum class Measure { None, Length, Angle, Pressure, Temperature, Velocity, Density, Gradient };
+struct PointField {
+    enum Kind { Number, Integer, Text, Flag };
+    const char* name;
+    Measure measure;
+    Kind kind;
+    const char* meaning;
+    double (*number)(const TraversePoint&);     // Number, Integer, Flag
+    const char* (*text)(const TraversePoint&);  // Text
+};
+extern const std::vector<PointField> kPointFields;
+
+enum class StopReason {
+    None,           // the march reached the far end
+    LowPressure,    // the pressure fell below the model's 100 Pa
+    NoFluidState,   // the fluid has no state (outside a table, no Z factor)
+    NoModelAnswer,  // improper input or no regime
+    CriticalFlow,   // the model's critical-flow limit
+    MaxPressure,    // against the flow, above max_pres
+    Budget,         // the step control spent its evaluations
+    Interrupted,    // options.interrupted said so
+};
+
+// Why the step control could not meet the tolerance over a stretch, taking
+// it at its shortest step.
+enum class FloorCause { CriticalFlow, RegimeFlips, InvalidAnswers, SteepGradient };
+const char* floor_cause_text(FloorCause c);
+
+struct FloorStretch {
+    std::array<double, 2> md;
+    FloorCause cause;
 };
 
 struct TraverseSummary {
@@ -87,13 +143,15 @@ struct TraverseSummary {
     double dp_total = 0, dp_friction = 0, dp_gravity = 0, dp_acceleration = 0;  // inlet - outlet parts, Pa
     double liquid_inventory = 0;                 // m3
     std::array<double, 5> regime_length{};       // m of line in each regime
-    std::vector<std::array<double, 2>> invalid_stretches;  // md ranges with invalid separated solutions
-    // md ranges taken at the shortest step without meeting the tolerance: the
-    // model's regime flips back and forth with the pressure there.
-    std::vector<std::array<double, 2>> floor_stretches;
+    // md ranges, merged: invalid answers bridged, and kept (no valid answer near).
+    std::vector<std::array<double, 2>> bridged_stretches, invalid_stretches;
+    double bridged_length = 0, invalid_length = 0;  // m
+    // md ranges taken at the shortest step without meeting the tolerance, merged, with their cause.
+    std::vector<FloorStretch> floor_stretches;
     std::vector<std::string> warnings;           // the fluid's, each once (a correlation outside its range)
     double atm_pres = 0;                         // Pa: what gauge readings were converted with; 0 when none was given
     bool complete = true;                        // false: stopped early (message says where and why)
+    StopReason stop_reason = StopReason::None;
     std::string message;
     long evaluations = 0;                        // model evaluations
 };
@@ -105,7 +163,17 @@ struct TraverseResult {
 
 // Marches along the line. Never throws for a line that cannot carry the
 // flow: the result then has complete = false and the points computed so far.
+// The fluid is only read: one fluid may serve many traverses at once.
 TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOptions& opt);
+
+// Independent traverses on the library's parallel loop (jobs 0: one thread
+// per core); results[i] is traverse(*cases[i]...) whatever the thread count.
+struct TraverseCase {
+    const Line* line;
+    const Fluid* fluid;
+    TraverseOptions options;
+};
+std::vector<TraverseResult> traverse_many(const std::vector<TraverseCase>& cases, unsigned jobs = 0);
 
 }  // namespace flowmodel
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <cstdint>
 #include <stdexcept>
 
 #include "flowmodel/blackoil.hpp"
@@ -61,50 +61,43 @@ BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
     pc_ = gas_pseudo_critical(in.gas_gravity, in.co2, in.h2s, in.n2);
     if (!(pc_.tpc > 0 && pc_.ppc > 0)) bad("the gas's pseudo-critical point is not positive: check --gas-gravity and the impurities");
     // Ranges that depend on the inputs alone.
-    outside("Sutton pseudo-critical point", "gas gravity", in.gas_gravity, 0.57, 1.68, "");
+    auto note = [this](Range r, double v) {
+        if (!in_range(r, v)) inputs_log_.note(static_cast<int>(r), v);
+    };
+    note(Range::SuttonGravity, in.gas_gravity);
     if (in.co2 + in.h2s > 0) {
-        outside("Wichert-Aziz correction", "CO2 mole fraction", in.co2, 0, 0.544, "");
-        outside("Wichert-Aziz correction", "H2S mole fraction", in.h2s, 0, 0.738, "");
+        note(Range::WichertAzizCo2, in.co2);
+        note(Range::WichertAzizH2s, in.h2s);
     }
     if (in.oil_rate > 0) {
-        outside("Standing bubble point", "oil gravity", in.api, 16.5, 63.8, "°API");
-        outside("Standing bubble point", "gas gravity", in.gas_gravity, 0.59, 0.95, "");
-        outside(in.dead_oil == DeadOil::Glaso ? "Glaso dead-oil viscosity" : "Beggs-Robinson dead-oil viscosity",
-                "oil gravity", in.api, in.dead_oil == DeadOil::Glaso ? 20.1 : 16,
-                in.dead_oil == DeadOil::Glaso ? 48.1 : 58, "°API");
+        note(Range::StandingApi, in.api);
+        note(Range::StandingGravity, in.gas_gravity);
+        note(in.dead_oil == DeadOil::Glaso ? Range::GlasoApi : Range::BeggsRobinsonDeadApi, in.api);
     }
-    if (in.water_rate > 0) outside("McCain water viscosity", "salinity", salinity_pct_, 0, 26, "wt%");
+    if (in.water_rate > 0) note(Range::McCainViscositySalinity, salinity_pct_);
 }
 
-bool BlackOil::ByText::operator()(const std::pair<const char*, const char*>& a,
-                                  const std::pair<const char*, const char*>& b) const {
-    const int c = std::strcmp(a.first, b.first);
-    return c != 0 ? c < 0 : std::strcmp(a.second, b.second) < 0;
-}
-
-void BlackOil::outside(const char* correlation, const char* quantity, double v, double lo, double hi,
-                       const char* unit) const {
-    // On the edge of the fitted range is inside it: the tolerance takes up the
-    // round-off of converting to the correlation's units (K to °F, Pa to psia).
-    const double tol = 1e-9 * std::max(std::fabs(lo), std::fabs(hi));
-    if (v >= lo - tol && v <= hi + tol) return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!warned_.insert({correlation, quantity}).second) return;
-    const std::string u = *unit ? std::string(" ") + unit : std::string();
-    warnings_.push_back(std::string(correlation) + " used outside its range: " + quantity + " " + num(v) + u +
-                        " (fitted " + num(lo) + " to " + num(hi) + u + ")");
-}
-
-std::vector<std::string> BlackOil::warnings() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return warnings_;
+std::vector<std::string> BlackOil::warnings(const RangeLog& log) const {
+    std::vector<std::string> out;
+    for (int k = 0; k < kRangeCount; ++k) {
+        const std::uint64_t bit = std::uint64_t(1) << k;
+        if (inputs_log_.seen & bit) {
+            out.push_back(range_warning(static_cast<Range>(k), inputs_log_.value[static_cast<size_t>(k)]));
+        } else if (log.seen & bit) {
+            out.push_back(range_warning(static_cast<Range>(k), log.value[static_cast<size_t>(k)]));
+        }
+    }
+    return out;
 }
 
 double BlackOil::standard_mass_rate() const {
     return in_.oil_rate * gamma_o_ * kWaterDensitySc + in_.water_rate * rho_water_sc_ + in_.gas_rate * rho_gas_sc_;
 }
 
-BlackOilState BlackOil::state(double p, double T) const {
+BlackOilState BlackOil::state(double p, double T, RangeLog* log) const {
+    auto outside = [log](Range r, double v) {
+        if (log && !in_range(r, v)) log->note(static_cast<int>(r), v);
+    };
     BlackOilState s;
     const double pf = to_psia(p), tf = to_degF(T);
     const double api = in_.api, gg = in_.gas_gravity;
@@ -117,15 +110,13 @@ BlackOilState BlackOil::state(double p, double T) const {
         throw FluidError(std::string("the Z factor (") + (hy ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") +
                          ") has no solution at reduced temperature " + num(tpr) + " and pressure " + num(ppr));
     }
-    outside(hy ? "Hall-Yarborough Z factor" : "Dranchuk-Abou-Kassem Z factor", "reduced temperature", tpr,
-            hy ? 1.2 : 1.0, 3.0, "");
-    outside(hy ? "Hall-Yarborough Z factor" : "Dranchuk-Abou-Kassem Z factor", "reduced pressure", ppr,
-            hy ? 0.1 : 0.2, hy ? 24.0 : 30.0, "");
+    outside(hy ? Range::HallYarboroughTpr : Range::DranchukTpr, tpr);
+    outside(hy ? Range::HallYarboroughPpr : Range::DranchukPpr, ppr);
     const double rho_g_lb = gas_density(pf, tf, gg, s.z);
     s.rho_gas = rho_g_lb * kLbPerFt3;
     s.mu_gas = 1e-3 * gas_viscosity(tf, rho_g_lb, kAirMolarMass * gg);
-    outside("Lee-Gonzalez-Eakin gas viscosity", "temperature", tf, 100, 340, "°F");
-    outside("Lee-Gonzalez-Eakin gas viscosity", "pressure", pf, 100, 8000, "psia");
+    outside(Range::LeeTemperature, tf);
+    outside(Range::LeePressure, pf);
 
     // Oil and the gas it holds.
     double rs_f = 0;  // scf/STB
@@ -134,18 +125,15 @@ BlackOilState BlackOil::state(double p, double T) const {
         const double gor_f = gor / kScfPerStb;
         const double pb_f = standing_pb(gor_f, tf, api, gg);
         s.pb = std::max(pb_f, 0.0) * kPsi;
-        outside("Standing bubble point", "temperature", tf, 100, 258, "°F");
+        outside(Range::StandingTemperature, tf);
         const double rs_sat = standing_rs(pf, tf, api, gg);
         double mu_od = in_.dead_oil == DeadOil::Glaso ? dead_oil_viscosity_glaso(tf, api)
                                                       : dead_oil_viscosity_beggs_robinson(tf, api);
-        outside(in_.dead_oil == DeadOil::Glaso ? "Glaso dead-oil viscosity" : "Beggs-Robinson dead-oil viscosity",
-                "temperature", tf, in_.dead_oil == DeadOil::Glaso ? 50 : 70,
-                in_.dead_oil == DeadOil::Glaso ? 300 : 295, "°F");
+        outside(in_.dead_oil == DeadOil::Glaso ? Range::GlasoTemperature : Range::BeggsRobinsonDeadTemperature, tf);
         if (!(mu_od > 0)) throw FluidError("the dead-oil viscosity is not positive at " + num(tf) + " °F");
         const bool cc = in_.live_oil == LiveOil::ChewConnally;
         auto live = [&](double rs) {
-            outside(cc ? "Chew-Connally live-oil viscosity" : "Beggs-Robinson live-oil viscosity", "dissolved gas", rs,
-                    cc ? 51 : 20, cc ? 3544 : 2070, "scf/STB");
+            outside(cc ? Range::ChewConnallyDissolvedGas : Range::BeggsRobinsonLiveDissolvedGas, rs);
             return cc ? live_oil_viscosity_chew_connally(mu_od, rs) : live_oil_viscosity_beggs_robinson(mu_od, rs);
         };
         if (gor_f <= rs_sat) {
@@ -162,7 +150,8 @@ BlackOilState BlackOil::state(double p, double T) const {
                 // Vasquez-Beggs; a negative compressibility (light, cold, gas-poor oil,
                 // outside the fit) is taken as none.
                 const double a = std::max(0.0, vasquez_beggs_a(gor_f, tf, api, gg));
-                outside("Vasquez-Beggs undersaturated oil", "pressure", pf, 126, 9500, "psia");
+                outside(Range::VasquezBeggsBoPressure, pf);
+                outside(Range::VasquezBeggsViscosityPressure, pf);
                 s.bo = undersaturated_bo(bob, pf, p_ref, a);
                 s.mu_oil = 1e-3 * undersaturated_oil_viscosity(mu_ob, pf, p_ref);
             }
@@ -171,8 +160,9 @@ BlackOilState BlackOil::state(double p, double T) const {
             s.rs = rs_sat * kScfPerStb;
             s.bo = standing_bo(rs_sat, tf, api, gg);
             s.mu_oil = 1e-3 * live(rs_sat);
-            outside("Standing solution gas", "pressure", pf, 130, 7000, "psia");
+            outside(Range::StandingPressure, pf);
         }
+        outside(Range::StandingDissolvedGas, rs_f);
         s.rho_oil = oil_density(api, gg, rs_f, s.bo) * kLbPerFt3;
     } else {
         // No oil: its properties only fill the mixture with weight 0.
@@ -188,9 +178,10 @@ BlackOilState BlackOil::state(double p, double T) const {
     s.mu_water = 1e-3 * water_viscosity(pf, tf, salinity_pct_);
     s.sigma_water = 1e-3 * gas_water_tension(pf, tf);
     if (qw_sc > 0) {
-        outside("McCain water volume factor", "temperature", tf, 0, 260, "°F");
-        outside("McCain water volume factor", "pressure", pf, 0, 5000, "psia");
-        outside("McCain water viscosity", "temperature", tf, 100, 400, "°F");
+        outside(Range::McCainBwTemperature, tf);
+        outside(Range::McCainBwPressure, pf);
+        outside(Range::McCainViscosityTemperature, tf);
+        outside(Range::McCainViscosityPressureFactorTemperature, tf);
     }
 
     // Rates: the free gas is what the oil does not hold, never negative.
@@ -201,8 +192,8 @@ BlackOilState BlackOil::state(double p, double T) const {
     return s;
 }
 
-FluidState BlackOil::at(double p, double T) const {
-    const BlackOilState s = state(p, T);
+FluidState BlackOil::at(double p, double T, RangeLog* log) const {
+    const BlackOilState s = state(p, T, log);
     FluidState f;
     const double ql = s.q_oil + s.q_water;
     const double wo = ql > 0 ? s.q_oil / ql : 1.0, ww = 1 - wo;  // no-slip volume fractions in the liquid
