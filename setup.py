@@ -32,6 +32,13 @@ class CMakeBuild(build_ext):
             "-DFLOWMODEL_BUILD_PYTHON=ON", f"-DPython3_EXECUTABLE={sys.executable}",
             f"-DFLOWMODEL_PYTHON_PACKAGE_DIR={package_dir}",
         ]
+        try:
+            # pybind11 from the build requirements (pip's isolated build) or the
+            # environment: found through its own CMake directory.
+            import pybind11
+            configure.append(f"-Dpybind11_DIR={pybind11.get_cmake_dir()}")
+        except ImportError:
+            pass  # CMake looks for a system-wide pybind11 (Debian: pybind11-dev)
         subprocess.run(configure, check=True)
         jobs = str(os.cpu_count() or 1)
         subprocess.run(["cmake", "--build", str(build_dir), "--target", "flowmodel_python", "-j", jobs], check=True)

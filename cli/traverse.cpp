@@ -49,6 +49,11 @@ const char* kTraverseUsage =
     "any case may carry their unit (md_ft, 'MD (ft)', 'TVD [m]', temp_degF); ns, ew, dls and\n"
     "comments are ignored. The fluid table has pres, temp, rol, rog, visl, visg, sigma on a\n"
     "rectangular grid.\n"
+    "Points are written at the stations, where the regime or the kind of answer changes, and at\n"
+    "most --output-step apart (default: 1/200 of the line, at most 30 m). Where the model marks\n"
+    "its separated solution invalid, the gradient is bridged between its valid answers at nearby\n"
+    "pressures (column 'answer'). 'pipeflow traverse --ranges' lists the black-oil correlations'\n"
+    "fitted ranges.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 int traverse_error(const std::string& what) {
@@ -486,6 +491,11 @@ int traverse_command(int argc, char** argv) {
                 return 0;
             }
             const std::string a = args.peek();
+            if (a == "--ranges") {
+                // The fitted range of every black-oil correlation: the table the checks use.
+                std::fputs(bo::fitted_ranges_markdown().c_str(), stdout);
+                return 0;
+            }
             if (a == "--csv" || a == "--json" || a == "--svg") {
                 format = a.substr(2);
                 args.skip();

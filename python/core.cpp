@@ -9,6 +9,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <thread>
 #include <tuple>
@@ -298,10 +299,12 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
         floor.append(py::make_tuple(st.md[0], st.md[1]));
         causes.append(flowmodel::floor_cause_text(st.cause));
     }
-    py::dict summary("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = m.inlet_pres,
-                     "outlet_pres"_a = m.outlet_pres, "dp_total"_a = m.dp_total, "dp_friction"_a = m.dp_friction,
+    // An end not reached, and where a complete march did not stop: None.
+    auto known = [](double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); };
+    py::dict summary("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = known(m.inlet_pres),
+                     "outlet_pres"_a = known(m.outlet_pres), "dp_total"_a = m.dp_total, "dp_friction"_a = m.dp_friction,
                      "dp_gravity"_a = m.dp_gravity, "dp_acceleration"_a = m.dp_acceleration,
-                     "liquid_inventory"_a = m.liquid_inventory, "stop_md"_a = m.stop_md, "stop_pres"_a = m.stop_pres,
+                     "liquid_inventory"_a = m.liquid_inventory, "stop_md"_a = known(m.stop_md), "stop_pres"_a = known(m.stop_pres),
                      "atm_pres"_a = atm_pres, "regime_length"_a = lengths,
                      "bridged"_a = stretches(m.bridged_stretches), "bridged_length"_a = m.bridged_length,
                      "separated_invalid"_a = stretches(m.invalid_stretches),

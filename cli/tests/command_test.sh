@@ -245,5 +245,36 @@ grep -q "hydrocarbon part a gravity of" "$tmp/err.txt" || { echo "FAIL: gas grav
 check "a volume rate without --api" 2 $?
 grep -q "mass rate" "$tmp/err.txt" || { echo "FAIL: volume rate message"; fails=$((fails + 1)); }
 
+# A gas-rich well: points are the stations and an output spacing, never the
+# integrator's steps; invalid answers are bridged and said so on the error stream.
+rich=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --flow-direction decreasing
+      --outlet-pres 200psia --temp-in 180degF --temp-out 100degF --api 35 --gas-gravity 0.65 --water-gravity 1.07
+      --liquid-rate "1300 STB/d" --water-cut 5% --glr "2e4 scf/STB")
+"$exe" traverse "${rich[@]}" --csv > "$tmp/rich.csv" 2> "$tmp/err.txt"; check "the gas-rich well" 0 $?
+python3 - "$tmp/rich.csv" <<'PY' || { echo "FAIL: gas-rich well points"; fails=$((fails + 1)); }
+import csv, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+md = [float(r["md"]) for r in rows]
+p = [float(r["pres"]) for r in rows]
+assert len(rows) <= 9 + 200 + 20, len(rows)
+assert all(b >= a for a, b in zip(p, p[1:])) and all(float(r["dpt"]) > 0 for r in rows)
+assert max(b - a for a, b in zip(md, md[1:])) <= 2438.4 / 200 + 1e-9
+assert any(r["answer"] == "bridged" for r in rows)
+PY
+grep -q "bridged between its valid answers" "$tmp/err.txt" || { echo "FAIL: bridged stretches not on stderr"; fails=$((fails + 1)); }
+"$exe" traverse "${rich[@]}" --csv --output-step 100ft > "$tmp/rich100.csv" 2> /dev/null; check "--output-step" 0 $?
+python3 -c 'import csv,sys; md=[float(r["md"]) for r in csv.DictReader(open(sys.argv[1]))]; assert max(b-a for a,b in zip(md,md[1:])) <= 30.48+1e-9 and len(md) < 120, len(md)' \
+  "$tmp/rich100.csv" || { echo "FAIL: --output-step spacing"; fails=$((fails + 1)); }
+# The choking 5 cm line: one warning, naming critical flow.
+"$exe" traverse --length 2000 --diam 0.05 --liquid-rate 0.001 --gas-rate 0.5 "${gas[@]}" --inlet-pres 2e6 --csv \
+  > /dev/null 2> "$tmp/err.txt"; check "the choking 5 cm line" 3 $?
+[ "$(grep -c "warning:" "$tmp/err.txt")" = 1 ] && grep -q "warning: tolerance not met .*critical flow" "$tmp/err.txt" \
+  || { echo "FAIL: the choking line's warnings"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+# The fitted ranges the checks use are the ones the README shows.
+"$exe" traverse --ranges > "$tmp/ranges.md"; check "--ranges" 0 $?
+while IFS= read -r row; do
+  grep -qF -- "$row" "$root/README.md" || { echo "FAIL: README lacks the range row: $row"; fails=$((fails + 1)); }
+done < "$tmp/ranges.md"
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

@@ -244,8 +244,8 @@ def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=
     Returns a TraverseResult: one numpy array per point field (md, z, angle,
     pres, temp, usl, usg, rol, rog, regime, id, hol, dpt, dpf, dpg, dpa, ierr,
     warning, answer, separated_invalid), in SI, ready for pandas.DataFrame,
-    and .summary: inlet and outlet pressure (None-like NaN for an end not
-    reached, with stop_md and stop_pres), the drop and its parts, the liquid
+    and .summary: inlet and outlet pressure (None for an end not reached,
+    with stop_md and stop_pres where the march stopped), the drop and its parts, the liquid
     inventory, the length in each regime, the bridged and invalid stretches,
     warnings, and whether the line carried the flow (complete, message).
     Bad options raise ValueError, a missing file FileNotFoundError; Ctrl-C

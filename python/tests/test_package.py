@@ -200,5 +200,74 @@ def test_black_oil_traverse_equals_the_command_with_units():
         flowmodel.traverse(profile=well, fluid=fluid, **{**line, "outlet_pres": "185 psi"})
     with pytest.raises(ValueError, match="rough 0.1 m is larger than diam"):
         flowmodel.traverse(profile=well, fluid=fluid, **{**line, "rough": 0.1, "diam": 0.062})
-    with pytest.raises(ValueError, match="25degC"):
+    with pytest.raises(ValueError, match="no unit and would be 25.0 K"):
         flowmodel.traverse(profile=well, fluid=fluid, **{**line, "temp_in": 25})
+
+
+EXAMPLES = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
+GAS_RICH = dict(flow_direction="decreasing", diam="2.441in", rough="0.0006in", outlet_pres="200psia",
+                temp_in="180degF", temp_out="100degF",
+                fluid=flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, liquid_rate="1300 STB/d",
+                                         water_cut="5%", glr="2e4 scf/STB"))
+
+
+def test_traverse_result_goes_straight_into_a_frame_with_its_summary_beside():
+    r = flowmodel.traverse(profile=os.path.join(EXAMPLES, "oil-well.csv"), **GAS_RICH)
+    frame = pd.DataFrame(r)
+    assert list(frame.columns)[:4] == ["md", "z", "angle", "pres"] and "answer" in frame.columns
+    assert "summary" not in frame.columns and r.to_frame().equals(frame)
+    assert r.summary is r["summary"] and r.summary["complete"]
+    # Points are what was asked for: the stations and at most 1/200 of the line apart, not the steps.
+    assert len(frame) < 300 and frame["md"].diff().max() <= 8000 * 0.3048 / 200 + 1e-9
+    assert (frame["pres"].diff().dropna() >= 0).all()
+    assert r.summary["bridged_length"] > 0 and "bridged" in set(frame["answer"])
+    assert pickle.loads(pickle.dumps(r)).summary == r.summary
+
+
+def test_traverse_errors_speak_python():
+    with pytest.raises(FileNotFoundError):
+        flowmodel.traverse(profile="no/such/survey.csv", **GAS_RICH)
+    with pytest.raises(ValueError) as e:
+        flowmodel.traverse(profile=os.path.join(EXAMPLES, "oil-well.csv"), **{**GAS_RICH, "outlet_pres": "-5psia"})
+    assert "--" not in str(e.value) and "outlet_pres" in str(e.value)
+
+
+def test_many_traverses_equal_single_ones_bit_for_bit_on_threads_and_on_dask():
+    distributed = pytest.importorskip("distributed")
+    cases = [dict(profile=os.path.join(EXAMPLES, "oil-well.csv"), **{**GAS_RICH, "fluid": flowmodel.BlackOil(
+        api=35, gas_gravity=0.65, water_gravity=1.07, liquid_rate=f"{q} STB/d", water_cut="20%", glr="900 scf/STB")})
+        for q in (200, 500, 1000, 2000, 3500)]
+    one = [flowmodel.traverse(**c) for c in cases]
+    for jobs in (1, 2):
+        many = flowmodel.traverse_many(cases, jobs=jobs)
+        for a, b in zip(one, many):
+            assert a.summary == b.summary
+            assert all(np.array_equal(a[k], b[k]) for k in a)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster):
+        remote = flowmodel.traverse_dask(cases, chunk=2)
+    for a, b in zip(one, remote):
+        assert a.summary == b.summary and all(np.array_equal(a[k], b[k]) for k in a)
+
+
+def test_ctrl_c_stops_a_traverse_within_a_quarter_second(tmp_path):
+    survey = tmp_path / "fine.csv"
+    survey.write_text("md_ft,tvd_ft\n" + "".join(f"{i / 4},{i / 4}\n" for i in range(32001)))
+    code = ("import flowmodel, sys, time\n"
+            f"line = dict(flow_direction='decreasing', diam='2.441in', outlet_pres='200psia', temp='150degF', tol=1e-3,\n"
+            "            fluid=flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07,\n"
+            "                                     liquid_rate='1300 STB/d', water_cut='5%', glr='2e4 scf/STB'))\n"
+            "print('ready', flush=True)\n"
+            "try:\n"
+            f"    flowmodel.traverse(profile={str(survey)!r}, **line)\n"
+            "    print('finished', flush=True)\n"
+            "except KeyboardInterrupt:\n"
+            "    print('interrupted', time.monotonic(), flush=True); sys.exit(7)\n")
+    p = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, text=True, env=os.environ)
+    assert p.stdout.readline().strip() == "ready"
+    time.sleep(1.0)
+    sent = time.monotonic()
+    p.send_signal(signal.SIGINT)
+    line = p.stdout.readline().split()
+    assert p.wait(timeout=30) == 7 and line[0] == "interrupted", line
+    assert float(line[1]) - sent < 0.25, float(line[1]) - sent

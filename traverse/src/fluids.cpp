@@ -108,6 +108,7 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
             if (v[k] <= 0) throw std::runtime_error(at + ": column '" + names[k] + "' must be positive");
         }
         if (v[1] <= 0) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
+        if (v[0] <= 0) throw std::runtime_error(at + ": column 'pres' is an absolute pressure: it must be above 0 Pa");
         if (!grid.emplace(std::make_pair(v[0], v[1]), std::array<double, 5>{v[2], v[3], v[4], v[5], v[6]}).second) {
             throw std::runtime_error(at + ": the point (pres, temp) is given twice");
         }

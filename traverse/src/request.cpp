@@ -332,7 +332,9 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     if (has("inlet-pres") == has("outlet-pres")) fail("give one of --inlet-pres and --outlet-pres");
     opt.from_outlet = has("outlet-pres");
     opt.pres = opt.from_outlet ? val("outlet-pres") : val("inlet-pres");
-    if (!(opt.pres >= 100)) fail("the pressure must be at least 100 Pa (absolute)");
+    if (!(opt.pres >= 100)) {
+        fail(std::string(opt.from_outlet ? "--outlet-pres" : "--inlet-pres") + " must be at least 100 Pa (absolute)");
+    }
     opt.tol = get("tol", 1.0);
     opt.max_pres = get("max-pres", 1e9);
     opt.output_step = get("output-step", 0);

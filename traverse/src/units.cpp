@@ -149,6 +149,7 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
             q.value = v * factor;
             q.unit = Dimension::Pressure;
             q.gauge = true;
+            if (!std::isfinite(q.value)) fail("--" + option + " is too large: '" + io::shorten(text) + "'");
             return q;
         }
     }
@@ -156,6 +157,7 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
         if (unit != u.name || (u.dim != a && (b == Dimension::None || u.dim != b))) continue;
         q.value = v * u.factor + u.offset;
         q.unit = u.dim;
+        if (!std::isfinite(q.value)) fail("--" + option + " is too large: '" + io::shorten(text) + "'");
         return q;
     }
     std::string takes = a == Dimension::None ? std::string("no unit") : unit_names(a);

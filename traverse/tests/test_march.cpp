@@ -1,0 +1,189 @@
+// The march on what broke it: a gas-rich well whose model answers are
+// invalid in narrow bands of pressure and noisy between two roots, described
+// by surveys of four spacings; a small line that chokes; many traverses at
+// once; warnings that belong to one traverse.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "flowmodel/blackoil.hpp"
+#include "flowmodel/traverse.hpp"
+#include "flowmodel/traverse_request.hpp"
+
+namespace flowmodel {
+namespace {
+
+constexpr double kFt = 0.3048;
+
+// 8,000 ft vertical, 2.441 in tubing, 200 psia at the wellhead, 180 -> 100 degF,
+// black oil API 35, gas gravity 0.65, 1300 STB/d of liquid at 5 % water cut,
+// GLR 20,000 scf/STB: the well of a gas-rich oil field.
+TraverseSetup gas_rich_well(double spacing_ft) {
+    TraverseRequest r;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"length", "8000ft"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
+             {"outlet-pres", "200psia"}, {"temp-in", "180degF"}, {"temp-out", "100degF"}, {"api", "35"},
+             {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"liquid-rate", "1300 STB/d"}, {"water-cut", "5%"},
+             {"glr", "2e4 scf/STB"}}) {
+        set_option(r, k, v);
+    }
+    r.flow_decreasing = true;
+    TraverseSetup s = setup_traverse(r);
+    // The survey: stations every spacing_ft from the wellhead (md 0) down, and at 8,000 ft.
+    const LineNode top = s.line.nodes.front(), bottom = s.line.nodes.back();
+    s.line.nodes.clear();
+    for (double md = 0; md < 8000 - 1e-9; md += spacing_ft) {
+        LineNode n = top;
+        n.md = md * kFt;
+        n.z = -n.md;
+        n.temp = top.temp + (bottom.temp - top.temp) * md / 8000;
+        s.line.nodes.push_back(n);
+    }
+    LineNode last = bottom;
+    last.z = -last.md;
+    s.line.nodes.push_back(last);
+    return s;
+}
+
+TEST(March, AGasRichWellDoesNotDependOnHowFinelyItsSurveyIsWritten) {
+    std::vector<double> bhp;
+    long coarse_evaluations = 0;
+    for (double spacing : {1000.0, 100.0, 30.0, 1.0}) {
+        const TraverseSetup s = gas_rich_well(spacing);
+        const TraverseResult r = traverse(s);
+        ASSERT_TRUE(r.summary.complete) << spacing << " ft: " << r.summary.message;
+        // The pressure rises monotonically down the well: no step goes the wrong way,
+        // and every point shows a gradient that lifts the flow.
+        for (size_t i = 1; i < r.points.size(); ++i) {
+            ASSERT_GE(r.points[i].pres, r.points[i - 1].pres) << spacing << " ft, md " << r.points[i].md;
+            ASSERT_GT(r.points[i].dpt, 0) << spacing << " ft, md " << r.points[i].md;
+        }
+        // The model's invalid answers were met, and bridged.
+        EXPECT_GT(r.summary.bridged_length, 0) << spacing;
+        EXPECT_EQ(r.summary.invalid_length, 0) << spacing;
+        // Points: the stations and, between them, at most the output spacing apart.
+        const size_t stations = s.line.nodes.size();
+        EXPECT_LE(r.points.size(), stations + 200 + 50) << spacing;
+        for (size_t i = 1; i < r.points.size(); ++i) EXPECT_LE(r.points[i].md - r.points[i - 1].md, 2438.4 / 200 + 1e-9);
+        // A finer survey costs more only for its stations.
+        if (spacing == 1000) coarse_evaluations = r.summary.evaluations;
+        EXPECT_LE(r.summary.evaluations, coarse_evaluations + 25 * static_cast<long>(stations)) << spacing;
+        std::printf("gas-rich well, stations every %g ft: bottom-hole %.1f Pa, %ld evaluations, %zu points, bridged %.1f m\n",
+                    spacing, r.summary.inlet_pres, r.summary.evaluations, r.points.size(), r.summary.bridged_length);
+        bhp.push_back(r.summary.inlet_pres);
+    }
+    for (double p : bhp) EXPECT_NEAR(p, bhp[0], 2e-3 * bhp[0]);
+}
+
+TEST(March, ASmallLineThatChokesSaysSoOnce) {
+    // 5 cm, horizontal, annular all along until it chokes.
+    ConstantLiquidRealGas gas;
+    gas.liquid_rate = 0.001;
+    gas.gas_rate = 0.5;
+    gas.rol = 850;
+    gas.visl = 5e-3;
+    gas.sigma = 0.02;
+    gas.molar_mass = 18;
+    gas.visg = 1.2e-5;
+    TraverseOptions opt;
+    opt.pres = 2e6;
+    const TraverseResult r = traverse(straight_line(2000, 0, 0.05, 0, 300, 300), gas, opt);
+    ASSERT_FALSE(r.summary.complete);
+    EXPECT_EQ(r.summary.stop_reason, StopReason::CriticalFlow);
+    ASSERT_EQ(r.summary.floor_stretches.size(), 1u);
+    EXPECT_EQ(r.summary.floor_stretches[0].cause, FloorCause::CriticalFlow);
+    EXPECT_NEAR(r.summary.floor_stretches[0].md[1], r.summary.stop_md, 1.0);
+    // Invalid answers only at the very end: the model's own critical limit, part of the approach.
+    for (const auto& b : r.summary.bridged_stretches) EXPECT_GT(b[0], r.summary.stop_md - 1.0);
+    EXPECT_GT(r.summary.regime_length[2], 900);  // annular
+}
+
+TEST(March, ManyTraversesEqualSingleTraversesBitForBit) {
+    const TraverseSetup base = gas_rich_well(1000);
+    std::vector<TraverseSetup> setups;
+    std::vector<TraverseCase> cases;
+    for (double q : {300.0, 600.0, 1300.0, 2000.0, 3000.0}) {
+        TraverseRequest r;
+        for (const auto& [k, v] : std::map<std::string, std::string>{
+                 {"length", "8000ft"}, {"angle", "-90"}, {"diam", "2.441in"}, {"outlet-pres", "200psia"},
+                 {"temp", "150degF"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
+                 {"liquid-rate", std::to_string(q) + " STB/d"}, {"water-cut", "20%"}, {"glr", "800 scf/STB"}}) {
+            set_option(r, k, v);
+        }
+        r.flow_decreasing = true;
+        setups.push_back(setup_traverse(r));
+    }
+    for (const TraverseSetup& s : setups) cases.push_back({&s.line, s.fluid.get(), s.options});
+    cases.push_back({&base.line, base.fluid.get(), base.options});
+    for (unsigned jobs : {1u, 2u}) {
+        const std::vector<TraverseResult> many = traverse_many(cases, jobs);
+        ASSERT_EQ(many.size(), cases.size());
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const TraverseResult one = traverse(*cases[i].line, *cases[i].fluid, cases[i].options);
+            ASSERT_EQ(many[i].points.size(), one.points.size());
+            EXPECT_EQ(many[i].summary.inlet_pres, one.summary.inlet_pres) << i << " on " << jobs;
+            EXPECT_EQ(many[i].summary.evaluations, one.summary.evaluations);
+            EXPECT_EQ(many[i].summary.warnings, one.summary.warnings);
+            for (size_t k = 0; k < one.points.size(); ++k) ASSERT_EQ(many[i].points[k].pres, one.points[k].pres);
+        }
+    }
+}
+
+TEST(March, WarningsBelongToTheTraverseThatMetThem) {
+    blackoil::BlackOilInputs in;
+    in.api = 35;
+    in.gas_gravity = 0.65;
+    in.oil_rate = 1e-3;
+    in.gas_rate = 0.1;
+    const blackoil::BlackOil fluid(in);
+    TraverseOptions opt;
+    opt.pres = 3e6;
+    const double cold = (70 + 459.67) / 1.8, warm = (150 + 459.67) / 1.8;
+    const TraverseResult a = traverse(straight_line(500, 0, 0.1, 0, cold, cold), fluid, opt);
+    const TraverseResult b = traverse(straight_line(500, 0, 0.1, 0, warm, warm), fluid, opt);
+    auto mentions = [](const TraverseResult& r, const char* what) {
+        for (const std::string& w : r.summary.warnings) {
+            if (w.find(what) != std::string::npos) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(mentions(a, "Standing bubble point used outside its range: temperature 70"));
+    EXPECT_FALSE(mentions(b, "temperature 70")) << "the cold line's warning reached the warm one";
+}
+
+TEST(March, EveryFittedRangeIsCheckedFromTheOneTable) {
+    using blackoil::Range;
+    // The three ranges that were documented and never checked.
+    blackoil::BlackOilInputs in;
+    in.api = 35;
+    in.gas_gravity = 0.65;
+    in.oil_rate = 1e-3;
+    in.gas_rate = 1e-3 * 2000 * blackoil::kScfPerStb;  // GOR 2,000 scf/STB: above Standing's 1,425
+    in.water_rate = 1e-4;
+    in.water_gravity = 1.05;
+    const blackoil::BlackOil fluid(in);
+    RangeLog log;
+    fluid.at(9700 * blackoil::kPsi, (200 + 459.67) / 1.8, &log);  // undersaturated, hot
+    const std::vector<std::string> w = fluid.warnings(log);
+    auto has = [&w](Range r) {
+        const std::string head = std::string(blackoil::fitted_range(r).correlation) + " used outside its range: " +
+                                 blackoil::fitted_range(r).quantity;
+        for (const std::string& s : w) {
+            if (s.rfind(head, 0) == 0) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(has(Range::StandingDissolvedGas));
+    EXPECT_TRUE(has(Range::VasquezBeggsViscosityPressure));
+    EXPECT_TRUE(has(Range::McCainViscosityPressureFactorTemperature));
+    // The table is what the documentation prints.
+    const std::string md = blackoil::fitted_ranges_markdown();
+    EXPECT_NE(md.find("| Standing solution gas | dissolved gas | 20 to 1425 scf/STB |"), std::string::npos) << md;
+    EXPECT_NE(md.find("| McCain water viscosity pressure factor | temperature | 86.5 to 167 °F |"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace flowmodel
