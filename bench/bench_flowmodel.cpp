@@ -454,13 +454,16 @@ void BM_traverse(benchmark::State& state) {
     flowmodel::TraverseOptions opt;
     opt.pres = 5e6;
     long evaluations = 0;
+    size_t points = 0;
     for (auto _ : state) {
         const flowmodel::TraverseResult r = flowmodel::traverse(line, fluid, opt);
         if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
         evaluations = r.summary.evaluations;
+        points = r.points.size();
         benchmark::DoNotOptimize(r.summary.outlet_pres);
     }
     state.counters["evaluations"] = static_cast<double>(evaluations);
+    state.counters["points"] = static_cast<double>(points);
 }
 
 // One traverse of the oil-well example of the README (8000 ft vertical in
@@ -478,17 +481,91 @@ void BM_traverse_black_oil(benchmark::State& state) {
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     long evaluations = 0;
+    size_t points = 0;
     for (auto _ : state) {
         const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
         if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
         evaluations = r.summary.evaluations;
+        points = r.points.size();
         benchmark::DoNotOptimize(r.summary.inlet_pres);
     }
     state.counters["evaluations"] = static_cast<double>(evaluations);
+    state.counters["points"] = static_cast<double>(points);
+}
+
+// The gas-rich well (8,000 ft vertical, 2.441 in, 200 psia at the wellhead,
+// black oil API 35 at GLR 20,000 scf/STB, 1300 STB/d at 5 % water cut) with
+// stations every Arg feet: the answer must not depend on the spacing, nor its
+// cost beyond the stations. Counters: evaluations, points.
+void BM_traverse_gas_rich(benchmark::State& state) {
+    const double spacing = static_cast<double>(state.range(0));
+    flowmodel::TraverseRequest request;
+    request.flow_decreasing = true;
+    const std::pair<const char*, const char*> options[] = {
+        {"length", "8000ft"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
+        {"outlet-pres", "200psia"}, {"temp-in", "180degF"}, {"temp-out", "100degF"}, {"api", "35"},
+        {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"liquid-rate", "1300 STB/d"}, {"water-cut", "5%"},
+        {"glr", "2e4 scf/STB"}};
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
+    const flowmodel::LineNode top = setup.line.nodes.front(), bottom = setup.line.nodes.back();
+    std::vector<flowmodel::LineNode> nodes;
+    for (double ft = 0; ft < 8000 - 1e-9; ft += spacing) {
+        flowmodel::LineNode n = top;
+        n.md = ft * 0.3048;
+        n.z = -n.md;
+        n.temp = top.temp + (bottom.temp - top.temp) * ft / 8000;
+        nodes.push_back(n);
+    }
+    nodes.push_back(bottom);
+    setup.line.nodes = nodes;
+    flowmodel::TraverseResult r;
+    for (auto _ : state) {
+        r = flowmodel::traverse(setup);
+        if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
+        benchmark::DoNotOptimize(r.summary.inlet_pres);
+    }
+    state.counters["evaluations"] = static_cast<double>(r.summary.evaluations);
+    state.counters["points"] = static_cast<double>(r.points.size());
+}
+
+// 1,000 traverses of the README's oil well over liquid rates from 100 to
+// 3,000 STB/d (water cut 23 %, GOR 600 scf/STB) through traverse_many on
+// Arg threads; time per traverse in `per_traverse`.
+void BM_traverse_many(benchmark::State& state) {
+    std::vector<flowmodel::TraverseSetup> setups;
+    for (int i = 0; i < 1000; ++i) {
+        flowmodel::TraverseRequest request;
+        request.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+        request.flow_decreasing = true;
+        const std::string rate = std::to_string(100 + 2.9 * i) + " STB/d";
+        const std::pair<const char*, std::string> options[] = {
+            {"diam", "2.441in"}, {"rough", "0.0006in"}, {"outlet-pres", "200psia"}, {"temp-in", "180degF"},
+            {"temp-out", "100degF"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
+            {"liquid-rate", rate}, {"water-cut", "23%"}, {"glr", "462 scf/STB"}};
+        for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+        setups.push_back(flowmodel::setup_traverse(request));
+    }
+    std::vector<flowmodel::TraverseCase> cases;
+    for (const auto& s : setups) cases.push_back({&s.line, s.fluid.get(), s.options});
+    long evaluations = 0;
+    for (auto _ : state) {
+        const std::vector<flowmodel::TraverseResult> r = flowmodel::traverse_many(cases, static_cast<unsigned>(state.range(0)));
+        evaluations = 0;
+        for (const auto& x : r) evaluations += x.summary.evaluations;
+        benchmark::DoNotOptimize(r.data());
+    }
+    state.counters["evaluations"] = static_cast<double>(evaluations);
+    state.counters["per_traverse"] = benchmark::Counter(static_cast<double>(cases.size()),
+                                                        benchmark::Counter::kIsIterationInvariantRate |
+                                                            benchmark::Counter::kInvert);
 }
 
 }  // namespace
 
+BENCHMARK(BM_traverse_gas_rich)->Arg(1000)->Arg(100)->Arg(30)->Arg(1)->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_traverse_many)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_traverse_black_oil)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_overhead)->Arg(1)->Arg(15)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

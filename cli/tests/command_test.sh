@@ -270,10 +270,10 @@ python3 -c 'import csv,sys; md=[float(r["md"]) for r in csv.DictReader(open(sys.
   > /dev/null 2> "$tmp/err.txt"; check "the choking 5 cm line" 3 $?
 [ "$(grep -c "warning:" "$tmp/err.txt")" = 1 ] && grep -q "warning: tolerance not met .*critical flow" "$tmp/err.txt" \
   || { echo "FAIL: the choking line's warnings"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
-# The fitted ranges the checks use are the ones the README shows.
+# The fitted ranges the checks use are the ones the documentation shows.
 "$exe" traverse --ranges > "$tmp/ranges.md"; check "--ranges" 0 $?
 while IFS= read -r row; do
-  grep -qF -- "$row" "$root/README.md" || { echo "FAIL: README lacks the range row: $row"; fails=$((fails + 1)); }
+  grep -qF -- "$row" "$root/docs/traverse.md" || { echo "FAIL: docs/traverse.md lacks the range row: $row"; fails=$((fails + 1)); }
 done < "$tmp/ranges.md"
 
 echo "command tests: $fails failure(s)"

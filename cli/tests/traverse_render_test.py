@@ -6,6 +6,7 @@ names every regime shown.
 usage: traverse_render_test.py PIPEFLOW RSVG_CONVERT EXAMPLES_DIR
 """
 import csv
+import json
 import os
 import subprocess
 import sys
@@ -59,6 +60,32 @@ def check(args, md_key, labels, tmp):
     print("traverse render: band colours match the regimes of", len(points), "points:", sorted(seen))
 
 
+def check_hatched(args, tmp):
+    """Where the model's answers were invalid, the band is hatched (dark stripes) and the legend says so."""
+    svg, png = os.path.join(tmp, "h.svg"), os.path.join(tmp, "h.png")
+    subprocess.run(args + ["--svg", "--output", svg], check=True, stderr=subprocess.DEVNULL)
+    summary = json.loads(subprocess.run(args + ["--json"], check=True, capture_output=True,
+                                        text=True).stdout)["summary"]
+    points = json.loads(subprocess.run(args + ["--json"], check=True, capture_output=True, text=True).stdout)["points"]
+    text = open(svg).read()
+    assert "invalid answers" in text
+    subprocess.run([rsvg, svg, "-o", png], check=True)
+    _, _, rows = read_png(png)
+    md = [p["md"] for p in points]
+    lo, hi = min(md), max(md)
+    x = lambda v: 90 + 610 * (v - lo) / (hi - lo)
+    stretches = summary["bridged"] + summary["separated_invalid"]
+    assert stretches, summary
+    for a, b in stretches:
+        xs = range(int(x(a)), int(x(b)) + 2)
+        assert any(sum(rows[552][i]) < 200 for i in xs), (a, b)
+    # Far from any stretch, the band is the plain regime colour.
+    clear = [i for i in range(95, 695) if all(abs(i - x(a)) > 8 and abs(i - x(b)) > 8 and not x(a) <= i <= x(b)
+                                               for a, b in stretches)]
+    assert clear and all(sum(rows[552][i]) > 200 for i in clear)
+    print("traverse render: hatched over", len(stretches), "stretches of invalid answers")
+
+
 def main():
     global rsvg
     exe, rsvg, examples = sys.argv[1:4]
@@ -74,6 +101,11 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         check(pipeline, "md", ("pressure, kPa", "elevation, m", "holdup, -", "measured depth md, m"), tmp)
         check(well, "md_ft", ("pressure, psia", "elevation, ft", "holdup, -", "measured depth md, ft"), tmp)
+        rich = [exe, "traverse", "--profile", os.path.join(examples, "oil-well.csv"), "--diam", "2.441in", "--rough",
+                "0.0006in", "--flow-direction", "decreasing", "--outlet-pres", "200psia", "--temp-in", "180degF",
+                "--temp-out", "100degF", "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07",
+                "--liquid-rate", "1300 STB/d", "--water-cut", "5%", "--glr", "2e4 scf/STB"]
+        check_hatched(rich, tmp)
 
 
 if __name__ == "__main__":

@@ -187,8 +187,9 @@ constexpr int kRangeCount = static_cast<int>(Range::Count);
 // relative, for the round-off of converting to the correlation's units).
 bool in_range(Range r, double v);
 
-// "<correlation> used outside its range: <quantity> <v> <unit> (fitted lo to hi <unit>)".
-std::string range_warning(Range r, double v);
+// "<correlation> used outside its range: <quantity> <v> <unit> (fitted lo to hi <unit>)",
+// v the farthest of the values met outside, low and high (both when on both sides).
+std::string range_warning(Range r, double low, double high);
 
 // The table as Markdown: correlation, quantity, range, unit.
 std::string fitted_ranges_markdown();

@@ -35,12 +35,16 @@ public:
 // Ids are the fluid's own, below 64.
 struct RangeLog {
     std::uint64_t seen = 0;
-    std::array<double, 64> value{};  // the first value met outside its range, per id
+    std::array<double, 64> low{}, high{};  // the lowest and highest value met outside its range, per id
     void note(int id, double v) {
         const std::uint64_t bit = std::uint64_t(1) << id;
+        const auto k = static_cast<std::size_t>(id);
         if (!(seen & bit)) {
             seen |= bit;
-            value[static_cast<std::size_t>(id)] = v;
+            low[k] = high[k] = v;
+        } else {
+            low[k] = v < low[k] ? v : low[k];
+            high[k] = v > high[k] ? v : high[k];
         }
     }
 };

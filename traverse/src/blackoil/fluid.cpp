@@ -81,11 +81,8 @@ std::vector<std::string> BlackOil::warnings(const RangeLog& log) const {
     std::vector<std::string> out;
     for (int k = 0; k < kRangeCount; ++k) {
         const std::uint64_t bit = std::uint64_t(1) << k;
-        if (inputs_log_.seen & bit) {
-            out.push_back(range_warning(static_cast<Range>(k), inputs_log_.value[static_cast<size_t>(k)]));
-        } else if (log.seen & bit) {
-            out.push_back(range_warning(static_cast<Range>(k), log.value[static_cast<size_t>(k)]));
-        }
+        const RangeLog* from = inputs_log_.seen & bit ? &inputs_log_ : log.seen & bit ? &log : nullptr;
+        if (from) out.push_back(range_warning(static_cast<Range>(k), from->low[static_cast<size_t>(k)], from->high[static_cast<size_t>(k)]));
     }
     return out;
 }

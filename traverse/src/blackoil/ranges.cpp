@@ -57,10 +57,12 @@ bool in_range(Range r, double v) {
     return v >= f.lo - tol && v <= f.hi + tol;
 }
 
-std::string range_warning(Range r, double v) {
+std::string range_warning(Range r, double low, double high) {
     const FittedRange& f = fitted_range(r);
     const std::string u = *f.unit ? std::string(" ") + f.unit : std::string();
-    return std::string(f.correlation) + " used outside its range: " + f.quantity + " " + num(v) + u + " (fitted " +
+    const bool below = !in_range(r, low) && low < f.lo, above = !in_range(r, high) && high > f.hi;
+    const std::string values = below && above ? num(low) + " and " + num(high) : below ? num(low) : num(high);
+    return std::string(f.correlation) + " used outside its range: " + f.quantity + " " + values + u + " (fitted " +
            num(f.lo) + " to " + num(f.hi) + u + ")";
 }
 
