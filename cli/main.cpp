@@ -18,6 +18,7 @@
 #include "format.h"
 #include "map.h"
 #include "options.h"
+#include "compare.h"
 #include "output.h"
 #include "traverse.h"
 #include "pipeflow.h"
@@ -35,6 +36,7 @@ std::string usage() {
            "                      [--NAME VALUE]...\n"
            "       pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
            "       pipeflow traverse ... (see 'pipeflow traverse --help')\n"
+           "       pipeflow compare [--input FILE|-] [--json|--csv|--svg] ... (see 'pipeflow compare --help')\n"
            "       pipeflow --help\n"
            "\n"
            "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
@@ -215,6 +217,7 @@ int dispatch(int argc, char** argv) {
     if (cmd == "batch") return cmd_batch(argc, argv);
     if (cmd == "map") return map_command(argc, argv);
     if (cmd == "traverse") return traverse_command(argc, argv);
+    if (cmd == "compare") return compare_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");
 }
 

@@ -1,0 +1,408 @@
+// The `pipeflow compare` command: the eleven inputs of batch plus measured
+// holdup, pressure gradient and flow pattern; the model on every row (all
+// cores); the statistics per group and pooled as a table, JSON, the rows as
+// CSV, or cross-plots as SVG.
+#include "compare.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "columns.h"
+#include "flowmodel/flowmodel.hpp"
+#include "flowmodel/io/csv.hpp"
+#include "flowmodel/io/numbers.hpp"
+#include "flowmodel/validation.hpp"
+#include "format.h"
+#include "options.h"
+#include "output.h"
+#include "plot.h"
+
+namespace pipeflow_cli {
+
+namespace {
+
+namespace v = flowmodel::validation;
+
+const char* kUsage =
+    "usage: pipeflow compare [--input FILE] [--output FILE] [--json | --csv | --svg] [--jobs N] [--NAME VALUE ...]\n"
+    "FILE (CSV, default standard input) has the eleven input columns of batch (or constants given\n"
+    "as --NAME VALUE) and any of hol_meas (liquid holdup, fraction), dpdx_meas (measured pressure\n"
+    "gradient, Pa/m, positive when the pressure falls along the flow), regime_meas (observed regime\n"
+    "0-4, or STRAT for stratified), and optionally source (a group name; a note in brackets\n"
+    "is not part of it). The model runs on every row; the statistics per group and for\n"
+    "all rows pooled: N, failed (no usable prediction: status 2 or 3, the critical-flow marker),\n"
+    "E1 = 100 mean(e), E2 = 100 mean|e|, E3 = 100 std(e), E4 = mean(d), E5 = mean|d|, E6 = std(d)\n"
+    "with e = (pred - meas)/meas, d = pred - meas, std with N - 1, and the shares within 20 % and\n"
+    "30 %; for the regime the exact and the four-class agreement and the confusion matrix.\n"
+    "--json writes {\"pooled\": {...}, \"groups\": {...}}, --csv every row with its prediction and\n"
+    "errors, --svg the predicted against the measured gradient and holdup. Malformed rows are\n"
+    "named on stderr and counted (exit status 1).\n";
+
+int usage_error(const std::string& what) {
+    std::fprintf(stderr, "pipeflow compare: %s\n(try 'pipeflow compare --help')\n", what.c_str());
+    return 2;
+}
+
+struct Row {
+    flowmodel::Inputs in;
+    v::Measurement meas;
+    std::string source;  // as written
+    std::string group;
+};
+
+std::string num(double x) { return json_number(x); }
+
+std::string errors_json(const v::ErrorStats& e) {
+    return "{\"n\":" + std::to_string(e.n) + ",\"failed\":" + std::to_string(e.failed) +
+           ",\"separated_invalid\":" + std::to_string(e.separated_invalid) + ",\"e1\":" + num(e.e1) +
+           ",\"e2\":" + num(e.e2) + ",\"e3\":" + num(e.e3) + ",\"e4\":" + num(e.e4) + ",\"e5\":" + num(e.e5) +
+           ",\"e6\":" + num(e.e6) + ",\"within20\":" + num(e.within20) + ",\"within30\":" + num(e.within30) + "}";
+}
+
+const char* const kObserved[6] = {"0", "1", "2", "3", "4", "STRAT"};
+
+std::string regime_json(const v::RegimeStats& r) {
+    std::string s = "{\"n\":" + std::to_string(r.n) + ",\"failed\":" + std::to_string(r.failed) +
+                    ",\"n_exact\":" + std::to_string(r.n_exact) + ",\"exact\":" + num(r.exact) +
+                    ",\"coarse\":" + num(r.coarse) + ",\"confusion\":{";
+    bool first = true;
+    for (int o = 0; o < 6; ++o) {
+        long total = 0;
+        for (long c : r.confusion[static_cast<size_t>(o)]) total += c;
+        if (total == 0) continue;
+        s += (first ? "\"" : ",\"") + std::string(kObserved[o]) + "\":[";
+        first = false;
+        for (int p = 0; p < 5; ++p) s += (p ? "," : "") + std::to_string(r.confusion[static_cast<size_t>(o)][static_cast<size_t>(p)]);
+        s += "]";
+    }
+    return s + "}}";
+}
+
+std::string stats_json(const v::Statistics& st) {
+    std::string s;
+    if (st.dpdx.present()) s += "\"dpdx\":" + errors_json(st.dpdx);
+    if (st.holdup.present()) s += (s.empty() ? "" : ",") + std::string("\"holdup\":") + errors_json(st.holdup);
+    if (st.regime.present()) s += (s.empty() ? "" : ",") + std::string("\"regime\":") + regime_json(st.regime);
+    return "{" + s + "}";
+}
+
+std::string as_json(const v::Report& rep, size_t rows, size_t malformed) {
+    std::string s = "{\"rows\":" + std::to_string(rows) + ",\"malformed\":" + std::to_string(malformed) +
+                    ",\"pooled\":" + stats_json(rep.pooled) + ",\"groups\":{";
+    for (size_t i = 0; i < rep.groups.size(); ++i) {
+        s += (i ? ",\n" : "\n") + json_string(rep.groups[i].first) + ":" + stats_json(rep.groups[i].second);
+    }
+    return s + "}}\n";
+}
+
+std::string errors_line(const char* what, const v::ErrorStats& e) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf, "  %-9s %6ld %6ld %8.1f %8.1f %8.1f %11.4g %11.4g %11.4g %7.1f %7.1f\n", what, e.n,
+                  e.failed, e.e1, e.e2, e.e3, e.e4, e.e5, e.e6, e.within20, e.within30);
+    return buf;
+}
+
+std::string stats_table(const std::string& name, const v::Statistics& st) {
+    std::string s = name + "\n";
+    if (st.dpdx.present()) s += errors_line("dpdx", st.dpdx);
+    if (st.holdup.present()) s += errors_line("holdup", st.holdup);
+    if (st.regime.present()) {
+        char buf[200];
+        std::snprintf(buf, sizeof buf, "  regime    %6ld %6ld   exact %.1f %% of %ld, four classes %.1f %% of %ld\n",
+                      st.regime.n, st.regime.failed, st.regime.exact, st.regime.n_exact, st.regime.coarse, st.regime.n);
+        s += buf;
+    }
+    return s;
+}
+
+std::string as_table(const v::Report& rep, size_t rows, size_t malformed) {
+    std::string s = "The model against " + std::to_string(rows) + " measured rows" +
+                    (malformed ? " (" + std::to_string(malformed) + " malformed, not scored)" : "") +
+                    "; e = (pred - meas)/meas, d = pred - meas (Pa/m for dpdx, fraction for holdup)\n\n"
+                    "            N failed   E1 [%]   E2 [%]   E3 [%]          E4          E5          E6   <20 %   <30 %\n";
+    s += stats_table("all rows", rep.pooled);
+    for (const auto& [name, st] : rep.groups) s += stats_table(name.empty() ? "(no source)" : name, st);
+    const v::RegimeStats& r = rep.pooled.regime;
+    if (r.present()) {
+        s += "\nregime confusion, all rows (observed down, predicted across)\n"
+             "          strat.smooth strat.wavy  annular     slug  disp.bubble\n";
+        const char* names[6] = {"0 smooth", "1 wavy", "2 annular", "3 slug", "4 bubble", "STRAT"};
+        for (int o = 0; o < 6; ++o) {
+            char buf[160];
+            const auto& c = r.confusion[static_cast<size_t>(o)];
+            std::snprintf(buf, sizeof buf, "%-10s %10ld %10ld %8ld %8ld %12ld\n", names[o], c[0], c[1], c[2], c[3], c[4]);
+            s += buf;
+        }
+    }
+    return s;
+}
+
+std::string as_csv(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res) {
+    std::string s = "source,";
+    for (const auto& f : flowmodel::kInputFields) s += std::string(f.name) + ",";
+    s += "hol_meas,dpdx_meas,regime_meas,hol,dpt,id,regime,ierr,warning,hol_err,hol_rel,dpdx_err,dpdx_rel\n";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        const flowmodel::Result& r = res[i];
+        s += flowmodel::io::csv_quote(row.source) + ",";
+        for (const auto& f : flowmodel::kInputFields) s += flowmodel::io::format_double(row.in.*f.member) + ",";
+        auto opt = [](double x) { return std::isnan(x) ? std::string() : flowmodel::io::format_double(x); };
+        s += opt(row.meas.hol) + "," + opt(row.meas.dpdx) + "," +
+             (row.meas.regime == v::kNoObservation ? "" : kObserved[row.meas.regime]) + ",";
+        const v::RowErrors e = v::row_errors(r, row.meas);
+        s += flowmodel::io::format_double(r.holdup) + "," + flowmodel::io::format_double(r.dpt) + "," +
+             std::to_string(static_cast<int>(r.regime)) + "," + regime_label(r) + "," +
+             std::to_string(static_cast<int>(r.status)) + "," + warning_word(r) + "," + opt(e.hol_abs) + "," +
+             opt(e.hol_rel) + "," + opt(e.dpdx_abs) + "," + opt(e.dpdx_rel) + "\n";
+    }
+    return s;
+}
+
+// Predicted against measured, one marker and colour per group, with the
+// line of agreement and ±20 % and ±30 % lines.
+std::string cross_plot(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res,
+                       const std::vector<std::string>& groups, bool gradient, double left, double top) {
+    const char* colours[] = {"#0072b2", "#e69f00", "#009e73", "#cc79a7", "#d55e00", "#56b4e9", "#f0e442", "#000000"};
+    const char* markers[] = {"circle", "square", "triangle", "cross"};
+    std::vector<std::pair<double, double>> pts;
+    std::vector<size_t> which;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const double m = gradient ? rows[i].meas.dpdx : rows[i].meas.hol;
+        const double p = gradient ? res[i].dpt : res[i].holdup;
+        if (std::isnan(m) || !v::usable(res[i])) continue;
+        if (gradient && !(m > 0 && p > 0)) continue;  // a log axis shows positive gradients only
+        pts.emplace_back(m, p);
+        which.push_back(static_cast<size_t>(std::find(groups.begin(), groups.end(), rows[i].group) - groups.begin()));
+    }
+    plot::Frame f;
+    f.left = left;
+    f.top = top;
+    f.width = 380;
+    f.height = 380;
+    if (gradient) {
+        double lo = 1e300, hi = 0;
+        for (const auto& [m, p] : pts) {
+            lo = std::min({lo, m, p});
+            hi = std::max({hi, m, p});
+        }
+        if (pts.empty()) lo = 1, hi = 10;
+        f.x = plot::rounded({lo, hi, true, "measured pressure gradient, Pa/m"});
+        f.y = plot::rounded({lo, hi, true, "predicted pressure gradient, Pa/m"});
+    } else {
+        f.x = {0, 1, false, "measured liquid holdup, -"};
+        f.y = {0, 1, false, "predicted liquid holdup, -"};
+    }
+    std::string s = f.axes();
+    s += "<svg x=\"" + flowmodel::io::format_double(f.left) + "\" y=\"" + flowmodel::io::format_double(f.top) +
+         "\" width=\"380\" height=\"380\" viewBox=\"" + flowmodel::io::format_double(f.left) + " " +
+         flowmodel::io::format_double(f.top) + " 380 380\">\n";
+    // Agreement and the ±20 %, ±30 % lines, as polylines over the axis range.
+    for (const auto& [factor, dash] : {std::pair{1.0, ""}, {1.2, "4 3"}, {0.8, "4 3"}, {1.3, "1 3"}, {0.7, "1 3"}}) {
+        std::string line = "<polyline fill=\"none\" stroke=\"#555\"" +
+                           std::string(*dash ? std::string(" stroke-dasharray=\"") + dash + "\"" : "") + " points=\"";
+        for (int k = 0; k <= 40; ++k) {
+            const double t = k / 40.0;
+            const double xv = f.x.log ? std::pow(10, std::log10(f.x.lo) + t * (std::log10(f.x.hi) - std::log10(f.x.lo)))
+                                      : f.x.lo + t * (f.x.hi - f.x.lo);
+            char buf[48];
+            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", f.px(xv), f.py(xv * factor));
+            line += buf;
+        }
+        s += line + "\"/>\n";
+    }
+    for (size_t k = 0; k < pts.size(); ++k) {
+        const size_t g = which[k];
+        s += plot::marker(markers[g / 8 % 4], f.px(pts[k].first), f.py(pts[k].second), colours[g % 8]);
+    }
+    return s + "</svg>\n";
+}
+
+std::string as_svg(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res, const std::string& name) {
+    std::vector<std::string> groups;
+    for (const Row& r : rows) {
+        if (std::find(groups.begin(), groups.end(), r.group) == groups.end()) groups.push_back(r.group);
+    }
+    const double legend_h = 17.0 * static_cast<double>(groups.size() + 3);
+    const double height = std::max(520.0, 90 + legend_h);
+    std::string s = plot::open_svg(1180, height, "Model against measurements: " + name + ", " +
+                                                     std::to_string(rows.size()) + " rows");
+    s += cross_plot(rows, res, groups, true, 90, 50);
+    s += cross_plot(rows, res, groups, false, 560, 50);
+    const char* colours[] = {"#0072b2", "#e69f00", "#009e73", "#cc79a7", "#d55e00", "#56b4e9", "#f0e442", "#000000"};
+    const char* markers[] = {"circle", "square", "triangle", "cross"};
+    std::vector<plot::LegendEntry> entries = {
+        {"agreement", "#555", "line"}, {"±20 %", "#555", "dash"}, {"±30 %", "#555", "dot"}};
+    for (size_t g = 0; g < groups.size(); ++g) {
+        entries.push_back({groups[g].empty() ? "(no source)" : groups[g], colours[g % 8], markers[g / 8 % 4]});
+    }
+    s += plot::legend(960, 60, entries);
+    return s + "</svg>\n";
+}
+
+}  // namespace
+
+int compare_command(int argc, char** argv) {
+    std::string input = "-", output = "-", format = "table";
+    unsigned jobs = 0;
+    flowmodel::Inputs constants = flowmodel::default_inputs();
+    std::array<bool, flowmodel::kInputCount> given{};
+    for (ArgWalker args(argc, argv, 2); !args.done();) {
+        if (args.is_help()) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        const std::string a = args.peek();
+        if (a == "--json" || a == "--csv" || a == "--svg") {
+            format = a.substr(2);
+            args.skip();
+            continue;
+        }
+        std::string name, value, error;
+        if (!args.option(name, value, error)) return usage_error(error);
+        long n = 0;
+        if (name == "input") {
+            input = value;
+        } else if (name == "output") {
+            output = value;
+        } else if (name == "jobs") {
+            if (!parse_count(value, 1, 1024, n)) return usage_error("--jobs takes a whole number from 1 to 1024");
+            jobs = static_cast<unsigned>(n);
+        } else if (set_input(constants, name, value, error)) {
+            if (!error.empty()) return usage_error(error);
+            given[static_cast<size_t>(flowmodel::find_input(name) - flowmodel::kInputFields.data())] = true;
+        } else {
+            return usage_error("unknown option '--" + name + "'");
+        }
+    }
+    std::ifstream fin;
+    if (input != "-") {
+        struct stat st {};
+        if (::stat(input.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            std::fprintf(stderr, "pipeflow compare: cannot read '%s': it is a directory\n", input.c_str());
+            return 2;
+        }
+        fin.open(input, std::ios::binary);
+        if (!fin) {
+            std::fprintf(stderr, "pipeflow compare: cannot read '%s': %s\n", input.c_str(), std::strerror(errno));
+            return 2;
+        }
+    }
+    Output out;
+    std::string error;
+    if (!out.open(output, error, {{input, "--input"}})) {
+        std::fprintf(stderr, "pipeflow compare: %s\n", error.c_str());
+        return 2;
+    }
+    std::istream& is = input == "-" ? std::cin : fin;
+    const std::string where = input == "-" ? "standard input" : input;
+    flowmodel::io::CsvReader reader(is);
+    flowmodel::io::CsvRecord rec;
+    if (!reader.next(rec)) {
+        std::fprintf(stderr, "pipeflow compare: %s: %s\n", where.c_str(),
+                     reader.fatal().empty() ? "empty; expected a header row" : reader.fatal().c_str());
+        return 2;
+    }
+    InputColumns columns;
+    if (!columns.read_header(rec, constants, given, error)) {
+        std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, error.c_str());
+        return 2;
+    }
+    // The measured columns and the group.
+    enum { kHol, kDpdx, kRegime, kSource, kExtra };
+    const char* names[kExtra] = {"hol_meas", "dpdx_meas", "regime_meas", "source"};
+    long col[kExtra] = {-1, -1, -1, -1};
+    for (size_t c = 0; c < rec.size(); ++c) {
+        std::string h = rec[c];
+        h.erase(0, h.find_first_not_of(" \t"));
+        h.erase(h.find_last_not_of(" \t\r") + 1);
+        for (int k = 0; k < kExtra; ++k) {
+            if (h == names[k]) col[k] = static_cast<long>(c);
+        }
+    }
+    if (col[kHol] < 0 && col[kDpdx] < 0 && col[kRegime] < 0) {
+        std::fprintf(stderr, "pipeflow compare: %s: line %zu: no measured column: give hol_meas, dpdx_meas or regime_meas\n",
+                     where.c_str(), rec.line);
+        return 2;
+    }
+    std::vector<Row> rows;
+    size_t malformed = 0;
+    while (reader.next(rec)) {
+        Row row;
+        std::string why;
+        bool ok = rec.error.empty() && columns.parse_row(rec, row.in, why);
+        if (!rec.error.empty()) why = rec.error;
+        auto field = [&](int k) -> std::string { return col[k] >= 0 && static_cast<size_t>(col[k]) < rec.size() ? rec[static_cast<size_t>(col[k])] : ""; };
+        auto measured = [&](int k, double& value, bool holdup) {
+            const std::string text = field(k);
+            if (text.find_first_not_of(" \t\r") == std::string::npos) return true;  // not measured here
+            if (!flowmodel::io::parse_double(text, value) || !std::isfinite(value)) {
+                why = std::string(names[k]) + " is not a number: '" + flowmodel::io::shorten(text) + "'";
+                return false;
+            }
+            if (holdup && !(value >= 0 && value <= 1)) {
+                why = "hol_meas " + flowmodel::io::format_double(value) + " is not a holdup from 0 to 1";
+                return false;
+            }
+            if (!holdup && value == 0) {
+                why = "dpdx_meas is 0: a relative error would divide by it";
+                return false;
+            }
+            return true;
+        };
+        if (ok) ok = measured(kHol, row.meas.hol, true) && measured(kDpdx, row.meas.dpdx, false);
+        if (ok && !v::parse_regime(field(kRegime), row.meas.regime)) {
+            ok = false;
+            why = "regime_meas '" + flowmodel::io::shorten(field(kRegime)) + "' is not 0-4 or STRAT";
+        }
+        if (!ok) {
+            ++malformed;
+            std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, why.c_str());
+            continue;
+        }
+        row.source = field(kSource);
+        row.group = v::group_of(row.source);
+        rows.push_back(row);
+    }
+    if (!reader.fatal().empty() || is.bad()) {
+        std::fprintf(stderr, "pipeflow compare: cannot read '%s': %s\n", where.c_str(),
+                     reader.fatal().empty() ? "read error" : reader.fatal().c_str());
+        return 2;
+    }
+    std::vector<flowmodel::Inputs> in;
+    std::vector<v::Measurement> meas;
+    std::vector<std::string> groups;
+    for (const Row& r : rows) {
+        in.push_back(r.in);
+        meas.push_back(r.meas);
+        groups.push_back(r.group);
+    }
+    const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, jobs);
+    const v::Report rep = v::compare(res, meas, col[kSource] >= 0 ? groups : std::vector<std::string>());
+    const std::string name = input == "-" ? "standard input" : input.substr(input.find_last_of('/') + 1);
+    const std::string text = format == "json"  ? as_json(rep, rows.size() + malformed, malformed)
+                             : format == "csv" ? as_csv(rows, res)
+                             : format == "svg" ? as_svg(rows, res, name)
+                                               : as_table(rep, rows.size() + malformed, malformed);
+    if (!out.write(text) || !out.commit()) {
+        std::fprintf(stderr, "pipeflow compare: %s\n", out.error().c_str());
+        return 2;
+    }
+    if (malformed > 0) {
+        std::fprintf(stderr, "pipeflow compare: %zu of %zu rows were malformed and are not scored\n", malformed,
+                     rows.size() + malformed);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace pipeflow_cli
