@@ -234,7 +234,7 @@ std::string as_svg(const std::vector<Row>& rows, const std::vector<flowmodel::Re
     }
     const double legend_h = 17.0 * static_cast<double>(groups.size() + 3);
     const double height = std::max(520.0, 90 + legend_h);
-    std::string s = plot::open_svg(1180, height, "Model against measurements: " + name + ", " +
+    std::string s = plot::open_svg(1250, height, "Model against measurements: " + name + ", " +
                                                      std::to_string(rows.size()) + " rows");
     s += cross_plot(rows, res, groups, true, 90, 50);
     s += cross_plot(rows, res, groups, false, 560, 50);

@@ -21,6 +21,7 @@
 
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/traverse_request.hpp"
+#include "flowmodel/validation.hpp"
 #include "pipeflow.h"
 
 namespace py = pybind11;
@@ -228,6 +229,57 @@ Result result_from_state(const py::tuple& t) {
     return r;
 }
 
+// The statistics of flowmodel.compare: the model's results (as evaluate_many
+// gives them) against measured holdup, gradient and regime codes (-1 none,
+// 0-4, 5 STRAT), per group and pooled, as nested dicts.
+py::dict stats_dict(const flowmodel::validation::Statistics& st) {
+    auto errors = [](const flowmodel::validation::ErrorStats& e) {
+        return py::dict("n"_a = e.n, "failed"_a = e.failed, "separated_invalid"_a = e.separated_invalid, "e1"_a = e.e1,
+                        "e2"_a = e.e2, "e3"_a = e.e3, "e4"_a = e.e4, "e5"_a = e.e5, "e6"_a = e.e6,
+                        "within20"_a = e.within20, "within30"_a = e.within30);
+    };
+    py::dict out;
+    if (st.dpdx.present()) out["dpdx"] = errors(st.dpdx);
+    if (st.holdup.present()) out["holdup"] = errors(st.holdup);
+    if (st.regime.present()) {
+        py::list confusion;
+        for (const auto& row : st.regime.confusion) confusion.append(py::cast(std::vector<long>(row.begin(), row.end())));
+        out["regime"] = py::dict("n"_a = st.regime.n, "failed"_a = st.regime.failed, "n_exact"_a = st.regime.n_exact,
+                                 "exact"_a = st.regime.exact, "coarse"_a = st.regime.coarse, "confusion"_a = confusion);
+    }
+    return out;
+}
+
+py::dict run_compare(py::array_t<int32_t> id, py::array_t<double> holdup, py::array_t<double> dpt,
+                     py::array_t<int32_t> iterations, py::array_t<int32_t> status, py::array_t<double> hol_meas,
+                     py::array_t<double> dpdx_meas, py::array_t<int32_t> regime_meas,
+                     const std::vector<std::string>& groups) {
+    const size_t n = static_cast<size_t>(id.size());
+    for (const py::array* a : {static_cast<py::array*>(&holdup), static_cast<py::array*>(&dpt),
+                               static_cast<py::array*>(&iterations), static_cast<py::array*>(&status),
+                               static_cast<py::array*>(&hol_meas), static_cast<py::array*>(&dpdx_meas),
+                               static_cast<py::array*>(&regime_meas)}) {
+        if (static_cast<size_t>(a->size()) != n) throw py::value_error("compare: arrays of different lengths");
+    }
+    std::vector<Result> results(n);
+    std::vector<flowmodel::validation::Measurement> meas(n);
+    for (size_t i = 0; i < n; ++i) {
+        Result& r = results[i];
+        r.regime = static_cast<flowmodel::Regime>(id.at(i));
+        r.holdup = holdup.at(i);
+        r.dpt = dpt.at(i);
+        r.iterations = iterations.at(i);
+        r.status = static_cast<flowmodel::Status>(status.at(i));
+        meas[i].hol = hol_meas.at(i);
+        meas[i].dpdx = dpdx_meas.at(i);
+        meas[i].regime = regime_meas.at(i);
+    }
+    const flowmodel::validation::Report rep = flowmodel::validation::compare(results, meas, groups);
+    py::dict by_group;
+    for (const auto& [name, st] : rep.groups) by_group[py::str(name)] = stats_dict(st);
+    return py::dict("pooled"_a = stats_dict(rep.pooled), "groups"_a = by_group);
+}
+
 // Ctrl-C during traverses: polled by the march; only the thread that called
 // from Python may run Python's signal handlers, and it tells the others.
 class Interrupt {
@@ -407,6 +459,8 @@ PYBIND11_MODULE(_core, m) {
 
     m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_decreasing"_a);
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
+    m.def("_compare", &run_compare);
+    m.def("_group_of", &flowmodel::validation::group_of);
     m.def("_traverse_options", &flowmodel::traverse_option_names);
 
     m.def("units", []() {

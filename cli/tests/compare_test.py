@@ -107,11 +107,27 @@ def main():
                 assert label in text, label
             subprocess.run([rsvg, svg, "-o", png], check=True)
             width, height, pixels = read_png(png)
-            assert (width, height) == (1180, 520), (width, height)
+            assert (width, height) == (1250, 520), (width, height)
             # Markers drawn inside both plots: pixels neither white nor grey grid.
             coloured = lambda x0, x1: sum(1 for y in range(50, 430) for x in range(x0, x1)
                                           if max(pixels[y][x]) - min(pixels[y][x]) > 60)
             assert coloured(90, 470) > 10 and coloured(560, 940) > 10
+            # The report script on a folder of two files made here.
+            data = os.path.join(tmp, "data")
+            os.makedirs(data)
+            for name, rows in (("a.csv", ROWS[:3]), ("b.csv", ROWS[3:])):
+                with open(os.path.join(data, name), "w") as f:
+                    f.write(HEAD)
+                    for usl, usg, angle, hol, dpdx, regime, source in rows:
+                        f.write(f"{usl},{usg},{AIR_WATER.format(angle=angle)},{hol},{dpdx},{regime},{source}\n")
+            docs = os.path.join(tmp, "docs")
+            script = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "validation_report.py")
+            subprocess.run([sys.executable, script, data, docs, "--exe", exe, "--rsvg", rsvg], check=True,
+                           capture_output=True)
+            report = open(os.path.join(docs, "validation.md")).read()
+            for part in ("| **all rows** | 4 | 1 |", "| loop A |", "## Flow pattern", "validation-crossplot.png"):
+                assert part in report, part
+            assert read_png(os.path.join(docs, "validation-crossplot.png"))[0] == 1250
     print("compare tests passed")
 
 

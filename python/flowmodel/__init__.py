@@ -8,6 +8,7 @@ accelerational), from eleven inputs in SI units.
     evaluate_dask(**inputs)     dask arrays -> dict of lazy dask arrays, on any scheduler
     traverse(...)               the pressure profile along a line or a well -> TraverseResult
     traverse_many(cases)        many traverses on all cores; traverse_dask(cases) on a Dask cluster
+    compare(frame)              the model against measured holdup, gradient and flow pattern
 
 Inputs not given take the built-in default case (defaults(): air-water at
 1 atm in a horizontal 5 cm smooth pipe); units() lists each input's unit.
@@ -15,15 +16,16 @@ Bad values are results with status 2 and a message, never exceptions;
 inputs that are not real numbers, or do not broadcast, raise.
 """
 import difflib
+import math
 import os
 import re
 
-from ._core import _traverse, _traverse_many, _traverse_options
+from ._core import _compare, _group_of, _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
 __all__ = ["BlackOil", "INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
-           "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "units",
+           "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "compare", "units",
            "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
@@ -279,3 +281,78 @@ def traverse_dask(cases, chunk=16, jobs=1):
     cases = list(cases)
     tasks = [dask.delayed(traverse_many, pure=True)(cases[i:i + chunk], jobs) for i in range(0, len(cases), chunk)]
     return [r for part in dask.compute(*tasks) for r in part]
+
+
+_REGIME_CODES = {"0": 0, "1": 1, "2": 2, "3": 3, "4": 4, "STRAT": 5}
+
+
+def compare(frame, jobs=0, **inputs):
+    """The model against measurements, as `pipeflow compare` reports it.
+    `frame` is a pandas DataFrame whose columns name inputs (the others take
+    keyword arguments or the defaults, as in evaluate_frame) and any of
+    hol_meas (liquid holdup), dpdx_meas (measured pressure gradient, Pa/m,
+    positive when the pressure falls) and regime_meas (0-4, or "STRAT"), and
+    optionally source (the group; a note in brackets is not part of it).
+
+    Returns a dict of DataFrames indexed by group, "all rows" first: "dpdx"
+    and "holdup" (n, failed, separated_invalid, e1 ... e6, within20,
+    within30; percentages in percent), "regime" (n, failed, n_exact, exact,
+    coarse) and "confusion" (all rows: observed 0-4 and STRAT down, predicted
+    regime across). Measured values that cannot be scored (text, a holdup
+    outside 0 to 1, a zero gradient, a regime that is not 0-4 or STRAT) raise
+    ValueError naming the rows."""
+    try:
+        import pandas as pd
+    except ImportError as e:
+        raise ImportError("compare needs pandas (Debian package python3-pandas)") from e
+    import numpy as np
+    if not isinstance(frame, pd.DataFrame):
+        raise TypeError("compare takes a pandas DataFrame")
+    measured = [c for c in ("hol_meas", "dpdx_meas", "regime_meas") if c in frame.columns]
+    if not measured:
+        raise ValueError("compare: the frame has no measured column: give hol_meas, dpdx_meas or regime_meas")
+    n = len(frame)
+
+    def numbers(name, check, what):
+        if name not in frame.columns:
+            return np.full(n, np.nan)
+        values = pd.to_numeric(frame[name], errors="coerce").to_numpy(dtype="float64")
+        given = frame[name].notna().to_numpy() & (frame[name].astype(str).str.strip() != "").to_numpy()
+        bad = given & ~(np.isfinite(values) & check(values))
+        if bad.any():
+            rows = ", ".join(str(i) for i in frame.index[bad][:5])
+            raise ValueError(f"compare: {name} is not {what} in rows {rows}" + (" ..." if bad.sum() > 5 else ""))
+        return np.where(given, values, np.nan)
+
+    hol = numbers("hol_meas", lambda v: (v >= 0) & (v <= 1), "a holdup from 0 to 1")
+    dpdx = numbers("dpdx_meas", lambda v: v != 0, "a non-zero number (a relative error would divide by 0)")
+    codes = np.full(n, -1, dtype="int32")
+    if "regime_meas" in frame.columns:
+        for k, (label, value) in enumerate(frame["regime_meas"].items()):
+            if value is None or (isinstance(value, float) and math.isnan(value)) or str(value).strip() == "":
+                continue
+            text = str(value).strip().upper()
+            if text.endswith(".0"):
+                text = text[:-2]
+            if text not in _REGIME_CODES:
+                raise ValueError(f"compare: regime_meas {value!r} in row {label} is not 0-4 or STRAT")
+            codes[k] = _REGIME_CODES[text]
+    result = evaluate_frame(frame.drop(columns=[c for c in ("hol_meas", "dpdx_meas", "regime_meas", "source")
+                                                if c in frame.columns]), jobs=jobs, **inputs)
+    groups = [_group_of(str(s)) for s in frame["source"]] if "source" in frame.columns else []
+    stats = _compare(result["id"].to_numpy("int32"), result["holdup"].to_numpy("float64"),
+                     result["dpt"].to_numpy("float64"), result["iterations"].to_numpy("int32"),
+                     result["status"].to_numpy("int32"), hol, dpdx, codes, groups)
+    names = ["all rows"] + list(stats["groups"])
+    every = [stats["pooled"]] + list(stats["groups"].values())
+    out = {}
+    for key in ("dpdx", "holdup", "regime"):
+        rows = {name: {k: v for k, v in s[key].items() if k != "confusion"} for name, s in zip(names, every)
+                if key in s}
+        if rows:
+            out[key] = pd.DataFrame.from_dict(rows, orient="index")
+    if "regime" in stats["pooled"]:
+        out["confusion"] = pd.DataFrame(stats["pooled"]["regime"]["confusion"],
+                                        index=["0", "1", "2", "3", "4", "STRAT"],
+                                        columns=[REGIMES[k] for k in range(5)])
+    return out

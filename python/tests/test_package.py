@@ -2,6 +2,7 @@
 invalid separated solutions, pickling, interrupts, message memory,
 DataFrames and Dask."""
 import copy
+import json
 import math
 import os
 import pickle
@@ -271,3 +272,34 @@ def test_ctrl_c_stops_a_traverse_within_a_quarter_second(tmp_path):
     line = p.stdout.readline().split()
     assert p.wait(timeout=30) == 7 and line[0] == "interrupted", line
     assert float(line[1]) - sent < 0.25, float(line[1]) - sent
+
+
+def test_compare_gives_the_command_statistics_as_frames(tmp_path):
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set")
+    frame = pd.DataFrame({
+        "usl": [0.1, 0.5, 0.01, 0.001, -1.0, 0.2], "usg": [5.0, 1.0, 5.0, 30.0, 5.0, 2.0],
+        "angle": [0, 0, 0, 0, 0, 90],
+        "hol_meas": [0.2, 0.5, 0.05, None, 0.3, 0.4], "dpdx_meas": [400, 900, None, 300, 500, 5000],
+        "regime_meas": ["3", 3, "STRAT", 2, 3, None],
+        "source": ["loop A [run 1]", "loop A [run 2]", "loop A", "loop B", "loop B", "loop B"]})
+    stats = flowmodel.compare(frame)
+    path = tmp_path / "meas.csv"
+    full = frame.assign(**{k: v for k, v in flowmodel.defaults().items() if k not in frame.columns})
+    full["regime_meas"] = full["regime_meas"].map(lambda v: "" if v is None else str(v))
+    full.to_csv(path, index=False)
+    cli = json.loads(subprocess.run([exe, "compare", "--input", str(path), "--json"], check=True,
+                                    capture_output=True, text=True).stdout)
+    for key in ("dpdx", "holdup"):
+        for group, want in [("all rows", cli["pooled"][key])] + [(g, s[key]) for g, s in cli["groups"].items()
+                                                                  if key in s]:
+            got = stats[key].loc[group]
+            for k, v in want.items():
+                assert (v is None and math.isnan(got[k])) or math.isclose(got[k], v, rel_tol=1e-12), (key, group, k)
+    assert stats["regime"].loc["all rows", "n"] == cli["pooled"]["regime"]["n"] == 4
+    assert stats["confusion"].loc["STRAT"].sum() == 1
+    with pytest.raises(ValueError, match="hol_meas is not a holdup from 0 to 1 in rows 1"):
+        flowmodel.compare(frame.assign(hol_meas=[0.2, 1.5, 0.05, None, 0.3, 0.4]))
+    with pytest.raises(ValueError, match="regime_meas 'slug' in row 0"):
+        flowmodel.compare(frame.assign(regime_meas=["slug", 3, "STRAT", 2, 3, None]))
