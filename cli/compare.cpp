@@ -4,13 +4,9 @@
 // CSV, or cross-plots as SVG.
 #include "compare.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -252,10 +248,8 @@ std::string as_svg(const std::vector<Row>& rows, const std::vector<flowmodel::Re
 }  // namespace
 
 int compare_command(int argc, char** argv) {
-    std::string input = "-", output = "-", format = "table";
-    unsigned jobs = 0;
-    flowmodel::Inputs constants = flowmodel::default_inputs();
-    std::array<bool, flowmodel::kInputCount> given{};
+    CaseFileOptions files;
+    std::string format = "table";
     for (ArgWalker args(argc, argv, 2); !args.done();) {
         if (args.is_help()) {
             std::fputs(kUsage, stdout);
@@ -269,31 +263,15 @@ int compare_command(int argc, char** argv) {
         }
         std::string name, value, error;
         if (!args.option(name, value, error)) return usage_error(error);
-        long n = 0;
-        if (name == "input") {
-            input = value;
-        } else if (name == "output") {
-            output = value;
-        } else if (name == "jobs") {
-            if (!parse_count(value, 1, 1024, n)) return usage_error("--jobs takes a whole number from 1 to 1024");
-            jobs = static_cast<unsigned>(n);
-        } else if (set_input(constants, name, value, error)) {
-            if (!error.empty()) return usage_error(error);
-            given[static_cast<size_t>(flowmodel::find_input(name) - flowmodel::kInputFields.data())] = true;
-        } else {
-            return usage_error("unknown option '--" + name + "'");
-        }
+        if (!case_file_option(files, name, value, error)) return usage_error("unknown option '--" + name + "'");
+        if (!error.empty()) return usage_error(error);
     }
+    const std::string &input = files.input, &output = files.output;
     std::ifstream fin;
-    if (input != "-") {
-        struct stat st {};
-        if (::stat(input.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            std::fprintf(stderr, "pipeflow compare: cannot read '%s': it is a directory\n", input.c_str());
-            return 2;
-        }
-        fin.open(input, std::ios::binary);
-        if (!fin) {
-            std::fprintf(stderr, "pipeflow compare: cannot read '%s': %s\n", input.c_str(), std::strerror(errno));
+    {
+        std::string error;
+        if (!open_input(input, fin, error)) {
+            std::fprintf(stderr, "pipeflow compare: %s\n", error.c_str());
             return 2;
         }
     }
@@ -313,7 +291,7 @@ int compare_command(int argc, char** argv) {
         return 2;
     }
     InputColumns columns;
-    if (!columns.read_header(rec, constants, given, error)) {
+    if (!columns.read_header(rec, files.constants, files.given, error)) {
         std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, error.c_str());
         return 2;
     }
@@ -386,7 +364,7 @@ int compare_command(int argc, char** argv) {
         meas.push_back(r.meas);
         groups.push_back(r.group);
     }
-    const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, jobs);
+    const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, files.jobs);
     const v::Report rep = v::compare(res, meas, col[kSource] >= 0 ? groups : std::vector<std::string>());
     const std::string name = input == "-" ? "standard input" : input.substr(input.find_last_of('/') + 1);
     const std::string text = format == "json"  ? as_json(rep, rows.size() + malformed, malformed)

@@ -117,22 +117,14 @@ int cmd_eval(int argc, char** argv) {
 }
 
 int cmd_batch(int argc, char** argv) {
-    std::string input = "-", output = "-";
+    CaseFileOptions files;
     BatchOptions opt;
-    opt.jobs = 0;
-    opt.constants = flowmodel::default_inputs();
     for (ArgWalker args(argc, argv, 2); !args.done();) {
         if (args.is_help()) return print_help();
         std::string name, value, error;
         if (!args.option(name, value, error)) return usage_error("batch: " + error);
-        long n = 0;
-        if (name == "input") {
-            input = value;
-        } else if (name == "output") {
-            output = value;
-        } else if (name == "jobs") {
-            if (!parse_count(value, 1, 1024, n)) return usage_error("batch: --jobs takes a whole number from 1 to 1024");
-            opt.jobs = static_cast<unsigned>(n);
+        if (case_file_option(files, name, value, error)) {
+            if (!error.empty()) return usage_error("batch: " + error);
         } else if (name == "format") {
             if (value == "csv") {
                 opt.format = BatchFormat::Csv;
@@ -141,23 +133,19 @@ int cmd_batch(int argc, char** argv) {
             } else {
                 return usage_error("batch: --format takes csv or jsonl");
             }
-        } else if (set_input(opt.constants, name, value, error)) {
-            if (!error.empty()) return usage_error("batch: " + error);
-            opt.given[static_cast<size_t>(flowmodel::find_input(name) - flowmodel::kInputFields.data())] = true;
         } else {
             return usage_error("batch: unknown option '--" + name + "'");
         }
     }
+    opt.jobs = files.jobs;
+    opt.constants = files.constants;
+    opt.given = files.given;
+    const std::string &input = files.input, &output = files.output;
     std::ifstream fin;
-    if (input != "-") {
-        struct stat st {};
-        if (::stat(input.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            std::fprintf(stderr, "pipeflow batch: cannot read '%s': it is a directory\n", input.c_str());
-            return 2;
-        }
-        fin.open(input, std::ios::binary);
-        if (!fin) {
-            std::fprintf(stderr, "pipeflow batch: cannot read '%s': %s\n", input.c_str(), std::strerror(errno));
+    {
+        std::string error;
+        if (!open_input(input, fin, error)) {
+            std::fprintf(stderr, "pipeflow batch: %s\n", error.c_str());
             return 2;
         }
     }

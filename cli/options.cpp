@@ -1,6 +1,11 @@
 // Command-line pieces shared by the verbs.
 #include "options.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +67,38 @@ std::string input_usage() {
         s += line;
     }
     return s;
+}
+
+bool case_file_option(CaseFileOptions& o, const std::string& name, const std::string& value, std::string& error) {
+    long n = 0;
+    if (name == "input") {
+        o.input = value;
+    } else if (name == "output") {
+        o.output = value;
+    } else if (name == "jobs") {
+        if (!parse_count(value, 1, 1024, n)) error = "--jobs takes a whole number from 1 to 1024";
+        o.jobs = static_cast<unsigned>(n);
+    } else if (set_input(o.constants, name, value, error)) {
+        if (error.empty()) o.given[static_cast<size_t>(flowmodel::find_input(name) - flowmodel::kInputFields.data())] = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool open_input(const std::string& path, std::ifstream& in, std::string& error) {
+    if (path == "-") return true;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        error = "cannot read '" + path + "': it is a directory";
+        return false;
+    }
+    in.open(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace pipeflow_cli

@@ -4,6 +4,8 @@
 #ifndef PIPEFLOW_CLI_OPTIONS_H
 #define PIPEFLOW_CLI_OPTIONS_H
 
+#include <array>
+#include <fstream>
 #include <string>
 
 #include "flowmodel/flowmodel.hpp"
@@ -34,6 +36,23 @@ private:
 // Sets the input called `name` from `value`. Returns false when `name` is
 // no input; otherwise true, with `error` set when the value is no number.
 bool set_input(flowmodel::Inputs& in, const std::string& name, const std::string& value, std::string& error);
+
+// The options every verb over a file of cases shares: --input, --output,
+// --jobs, and the inputs given as constants (--NAME VALUE).
+struct CaseFileOptions {
+    std::string input = "-", output = "-";  // "-": standard input and output
+    unsigned jobs = 0;                     // 0: one thread per core
+    flowmodel::Inputs constants = flowmodel::default_inputs();
+    std::array<bool, flowmodel::kInputCount> given{};  // which constants were given
+};
+
+// Takes option `name` when it is one of those; false when it is not (the
+// verb's own, or unknown). `error` is set for a value it cannot take.
+bool case_file_option(CaseFileOptions& o, const std::string& name, const std::string& value, std::string& error);
+
+// Opens `path` for reading ("-": nothing to open, the caller reads standard
+// input); false with `error` naming the file and why.
+bool open_input(const std::string& path, std::ifstream& in, std::string& error);
 
 // A whole number in [lo, hi].
 bool parse_count(const std::string& text, long lo, long hi, long& out);
