@@ -34,14 +34,16 @@ Axis rounded(Axis a) {
         return a;
     }
     if (!(a.hi > a.lo)) a.hi = a.lo + 1;
-    const double step = nice_step((a.hi - a.lo) / 5);
+    const double step = nice_step((a.hi - a.lo) / 5);  // lo below hi here
     a.lo = std::floor(a.lo / step + 1e-9) * step;
     a.hi = std::ceil(a.hi / step - 1e-9) * step;
     return a;
 }
 
-std::vector<double> ticks(const Axis& a, int count) {
+std::vector<double> ticks(const Axis& axis, int count) {
     std::vector<double> t;
+    Axis a = axis;  // an axis may run high to low (depth down the page)
+    if (a.lo > a.hi) std::swap(a.lo, a.hi);
     if (a.log) {
         for (double e = std::ceil(std::log10(a.lo) - 1e-9); e <= std::log10(a.hi) + 1e-9; e += 1) {
             t.push_back(std::pow(10.0, e));
@@ -88,7 +90,7 @@ double Frame::py(double v) const {
 std::string Frame::axes() const {
     std::string s = fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#444\"/>\n",
                         left, top, width, height);
-    for (double t : ticks(x)) {
+    for (double t : ticks(x, x_count)) {
         const double X = px(t);
         s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n", X, top, X, top + height);
         s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", X, top + height + 16) + tick_text(t) + "</text>\n";
@@ -96,13 +98,17 @@ std::string Frame::axes() const {
     for (double t : ticks(y)) {
         const double Y = py(t);
         s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n", left, Y, left + width, Y);
-        s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">", left - 6, Y + 4) + tick_text(t) + "</text>\n";
+        if (y_labels) {
+            s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">", left - 6, Y + 4) + tick_text(t) + "</text>\n";
+        }
     }
     s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", left + width / 2, top + height + 36) +
          xml_text(x.title) + "</text>\n";
-    s += fmt("<text transform=\"translate(%.1f,%.1f) rotate(-90)\" text-anchor=\"middle\">", left - 52,
-             top + height / 2) +
-         xml_text(y.title) + "</text>\n";
+    if (y_labels && !y.title.empty()) {
+        s += fmt("<text transform=\"translate(%.1f,%.1f) rotate(-90)\" text-anchor=\"middle\">", left - 52,
+                 top + height / 2) +
+             xml_text(y.title) + "</text>\n";
+    }
     return s;
 }
 
@@ -130,7 +136,10 @@ std::string marker(const std::string& kind, double x, double y, const std::strin
 std::string legend(double x, double y, const std::vector<LegendEntry>& entries) {
     std::string s;
     for (const LegendEntry& e : entries) {
-        if (e.marker == "line" || e.marker == "dash" || e.marker == "dot") {
+        if (e.marker == "box") {
+            s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"14\" height=\"14\" stroke=\"#888\" fill=\"", x, y - 7) +
+                 e.colour + "\"/>\n";
+        } else if (e.marker == "line" || e.marker == "dash" || e.marker == "dot") {
             s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"", x, y, x + 18, y) + e.colour +
                  (e.marker == "dash"  ? "\" stroke-dasharray=\"4 3\"/>\n"
                   : e.marker == "dot" ? "\" stroke-dasharray=\"1 3\"/>\n"

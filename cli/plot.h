@@ -27,6 +27,8 @@ std::string tick_text(double v);
 struct Frame {
     Axis x, y;
     double left, top, width, height;
+    bool y_labels = true;  // tick values and title of the y axis (off for panels that share the first one's)
+    int x_count = 6;       // about how many ticks on the x axis (fewer on a narrow panel)
     double px(double v) const;  // page x of data value v
     double py(double v) const;  // page y of data value v
     // Border, grid lines, tick values and axis titles.
@@ -37,7 +39,7 @@ struct Frame {
 std::string open_svg(double width, double height, const std::string& title);
 
 struct LegendEntry {
-    std::string label, colour, marker;  // marker: "circle", "square", "triangle", "cross", "line", "dash", "dot"
+    std::string label, colour, marker;  // marker: "circle", "square", "triangle", "cross", "line", "dash", "dot", "box" (filled with colour)
 };
 std::string legend(double x, double y, const std::vector<LegendEntry>& entries);
 

@@ -19,6 +19,7 @@
 #include "map.h"
 #include "options.h"
 #include "output.h"
+#include "plot.h"
 
 namespace pipeflow_cli {
 
@@ -337,143 +338,212 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
     return s;
 }
 
-// One panel of the picture: a curve of v against md, with its axis title and ticks.
-struct Panel {
-    double top, height;  // pixels
-    const char* title;   // with unit
-};
+// A well rather than a pipeline: its elevation changes by more than half its length.
+bool is_well(const flowmodel::Line& line) {
+    double lo = line.nodes.front().z, hi = lo;
+    for (const auto& n : line.nodes) {
+        lo = std::min(lo, n.z);
+        hi = std::max(hi, n.z);
+    }
+    return hi - lo > 0.5 * (line.nodes.back().md - line.nodes.front().md);
+}
 
-std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u) {
-    const double W = 900, left = 90, right = 700, H = 620;
+// What a picture shows: the line, the rates, the boundary pressure.
+std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel::TraverseSetup& setup,
+                          const StandardRates& q, const OutUnits& u) {
+    char buf[200];
+    std::string what;
+    if (!req.profile.empty()) {
+        what = req.profile.substr(req.profile.find_last_of('/') + 1);
+    } else {
+        std::snprintf(buf, sizeof buf, "a line of %.0f %s", u.len(setup.line.nodes.back().md), u.len_unit());
+        what = buf;
+    }
+    const double day = 86400;
+    // Rates as people write them: whole numbers from 100 up.
+    auto rate = [](double v) {
+        char t[32];
+        std::snprintf(t, sizeof t, v >= 100 ? "%.0f" : "%.3g", v);
+        return std::string(t);
+    };
+    if (q.known && u.field) {
+        const std::string r = "oil " + rate(q.oil * day / bo::kBarrel) + " STB/d, water " +
+                              rate(q.water * day / bo::kBarrel) + " STB/d, gas " +
+                              rate(q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot)) + " Mscf/d";
+        std::snprintf(buf, sizeof buf, "%s", r.c_str());
+    } else if (q.known) {
+        const std::string r = "oil " + rate(q.oil * day) + " m3/d, water " + rate(q.water * day) + " m3/d, gas " +
+                              rate(q.gas * day) + " m3/d";
+        std::snprintf(buf, sizeof buf, "%s", r.c_str());
+    } else {
+        std::snprintf(buf, sizeof buf, "liquid %.4g kg/s, gas %.4g kg/s", req.values.at("liquid-rate"),
+                      req.values.at("gas-rate"));
+    }
+    const std::string rates = buf;
+    const bool well = is_well(setup.line);
+    const char* end = setup.options.from_outlet ? (well ? "at the wellhead" : "at the outlet")
+                                                : (well ? "at the bottom" : "at the inlet");
+    std::snprintf(buf, sizeof buf, "%.5g %s %s", u.field ? u.pres(setup.options.pres) : setup.options.pres / 1000,
+                  u.field ? "psia" : "kPa", end);
+    return "Pressure traverse, " + what + ": " + rates + "; " + buf;
+}
+
+// The picture. A pipeline is read along its length: pressure, elevation and
+// holdup against the distance along the line, the regime as a band below. A
+// well is read downward: pressure, temperature and holdup against measured
+// depth growing down the page, the regime as a band beside them. Axes carry
+// round ticks; stretches of invalid answers are hatched over the band.
+std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u, const std::string& title, bool well) {
     const std::vector<flowmodel::TraversePoint>& pts = r.points;
     if (pts.empty()) {
         // Nothing to draw: the picture says why.
-        return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"900\" height=\"120\" font-family=\"sans-serif\" "
-               "font-size=\"13\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-               "<text x=\"20\" y=\"40\" font-size=\"15\">Pressure traverse: no point computed</text>\n"
-               "<text x=\"20\" y=\"70\">" + xml_text(r.summary.message) + "</text>\n</svg>\n";
+        return plot::open_svg(900, 120, title + ": no point computed") + "<text x=\"20\" y=\"70\">" +
+               xml_text(r.summary.message) + "</text>\n</svg>\n";
     }
     double md_lo = u.len(pts.front().md), md_hi = md_lo;
     for (const auto& p : pts) {
         md_lo = std::min(md_lo, u.len(p.md));
         md_hi = std::max(md_hi, u.len(p.md));
     }
-    if (md_hi <= md_lo) md_hi = md_lo + 1;
-    auto X = [&](double md) { return left + (right - left) * (md - md_lo) / (md_hi - md_lo); };
+    const plot::Axis md_axis = plot::rounded({md_lo, md_hi, false,
+                                              std::string(well ? "measured depth, " : "distance along the line md, ") +
+                                                  u.len_unit()});
+    struct Series {
+        const char* title;
+        double (*value)(const flowmodel::TraversePoint&, const OutUnits&);
+        bool from_zero;
+    };
+    const Series pressure{u.field ? "pressure, psia" : "pressure, kPa",
+                          [](const flowmodel::TraversePoint& p, const OutUnits& o) {
+                              return o.field ? o.pres(p.pres) : p.pres / 1000;
+                          },
+                          false};
+    const Series elevation{u.field ? "elevation, ft" : "elevation, m",
+                           [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.len(p.z); }, false};
+    const Series temperature{u.field ? "temperature, degF" : "temperature, K",
+                             [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.temp(p.temp); },
+                             false};
+    const Series holdup{"liquid holdup, -", [](const flowmodel::TraversePoint& p, const OutUnits&) { return p.hol; },
+                        true};
+    const std::vector<Series> series = {pressure, well ? temperature : elevation, holdup};
+    auto range = [&](const Series& sr) {
+        double lo = sr.value(pts.front(), u), hi = lo;
+        for (const auto& p : pts) {
+            lo = std::min(lo, sr.value(p, u));
+            hi = std::max(hi, sr.value(p, u));
+        }
+        if (sr.from_zero) lo = 0, hi = std::max(hi, 1e-3);
+        if (!(hi > lo)) hi = lo + 1;
+        return plot::rounded({lo, hi, false, sr.title});
+    };
+    const double W = well ? 980 : 900, H = well ? 760 : 640;
+    std::string s = plot::open_svg(W, H, title + (r.summary.complete ? "" : " (stopped early)"));
     char buf[256];
-    std::string s;
-    std::snprintf(buf, sizeof buf,
-                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" font-family=\"sans-serif\" "
-                  "font-size=\"12\">\n<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
-                  W, H);
-    s += buf;
-    s += "<text x=\"90\" y=\"22\" font-size=\"15\">Pressure traverse: " + std::to_string(pts.size()) +
-         " points" + (r.summary.complete ? "" : " (stopped early)") + "</text>\n";
-    const Panel panels[3] = {{40, 200, u.field ? "pressure, psia" : "pressure, kPa"},
-                             {270, 120, u.field ? "elevation, ft" : "elevation, m"},
-                             {420, 100, "holdup, -"}};
-    for (int k = 0; k < 3; ++k) {
-        const Panel& pn = panels[k];
-        auto value = [&](const flowmodel::TraversePoint& p) {
-            return k == 0 ? (u.field ? u.pres(p.pres) : p.pres / 1000) : k == 1 ? u.len(p.z) : p.hol;
-        };
-        double lo = value(pts.front()), hi = lo;
-        for (const auto& p : pts) {
-            lo = std::min(lo, value(p));
-            hi = std::max(hi, value(p));
-        }
-        if (k == 2) {
-            lo = 0;
-            hi = std::max(hi, 1e-3);
-        }
-        if (hi <= lo) hi = lo + 1;
-        const double pad = 0.05 * (hi - lo);
-        lo -= k == 2 ? 0 : pad;
-        hi += pad;
-        auto Y = [&](double v) { return pn.top + pn.height * (1 - (v - lo) / (hi - lo)); };
-        std::snprintf(buf, sizeof buf,
-                      "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"none\" stroke=\"#888\"/>\n", left,
-                      pn.top, right - left, pn.height);
-        s += buf;
-        for (int t = 0; t <= 4; ++t) {
-            const double v = lo + (hi - lo) * t / 4;
-            std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.1f\" text-anchor=\"end\">%.4g</text>\n", left - 6,
-                          Y(v) + 4, v);
-            s += buf;
-        }
-        std::snprintf(buf, sizeof buf,
-                      "<text transform=\"translate(22,%.0f) rotate(-90)\" text-anchor=\"middle\">%s</text>\n",
-                      pn.top + pn.height / 2, pn.title);
-        s += buf;
-        s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
-        for (const auto& p : pts) {
-            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", X(u.len(p.md)), Y(value(p)));
-            s += buf;
-        }
-        s += "\"/>\n";
-    }
-    // The regime along the line as a band, one rectangle per step, coloured as
-    // in the map; each reaches half a pixel into the next, so that no seam shows.
-    const double band = 540, band_h = 24;
+    // The regime band: a rectangle per stretch between points, coloured as in
+    // the map; each reaches half a pixel into the next, so that no seam shows.
     bool shown[8] = {};
-    for (size_t i = 1; i < pts.size(); ++i) {
-        const flowmodel::TraversePoint& p = pts[i];
-        const int c = p.ierr <= 1 ? p.id : static_cast<int>(MapClass::ImproperInput);
-        shown[c] = true;
-        const double x0 = std::min(X(u.len(pts[i - 1].md)), X(u.len(p.md))),
-                     x1 = std::max(X(u.len(pts[i - 1].md)), X(u.len(p.md)));
-        std::snprintf(buf, sizeof buf,
-                      "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\"/>\n", x0,
-                      band, x1 - x0 + 0.5, band_h, class_colour(static_cast<MapClass>(c)));
-        s += buf;
-    }
-    // Where the model's answers were invalid: hatched over the band.
-    const flowmodel::TraverseSummary& m = r.summary;
-    const bool hatched = !m.bridged_stretches.empty() || !m.invalid_stretches.empty();
-    if (hatched) {
+    auto band = [&](double b0, double b1, auto at) {
+        for (size_t i = 1; i < pts.size(); ++i) {
+            const flowmodel::TraversePoint& p = pts[i];
+            const int c = p.ierr <= 1 ? p.id : static_cast<int>(MapClass::ImproperInput);
+            shown[c] = true;
+            const double a0 = std::min(at(u.len(pts[i - 1].md)), at(u.len(p.md)));
+            const double a1 = std::max(at(u.len(pts[i - 1].md)), at(u.len(p.md)));
+            if (well) {
+                std::snprintf(buf, sizeof buf,
+                              "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.0f\" y=\"%.2f\" width=\"%.0f\" "
+                              "height=\"%.2f\" fill=\"%s\"/>\n",
+                              b0, a0, b1 - b0, a1 - a0 + 0.5, class_colour(static_cast<MapClass>(c)));
+            } else {
+                std::snprintf(buf, sizeof buf,
+                              "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" "
+                              "height=\"%.0f\" fill=\"%s\"/>\n",
+                              a0, b0, a1 - a0 + 0.5, b1 - b0, class_colour(static_cast<MapClass>(c)));
+            }
+            s += buf;
+        }
+        // Where the model's answers were invalid: hatched over the band.
+        const flowmodel::TraverseSummary& m = r.summary;
+        if (m.bridged_stretches.empty() && m.invalid_stretches.empty()) return false;
         s += "<defs><pattern id=\"invalid\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
              "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"white\" fill-opacity=\"0.35\"/>"
              "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"black\" stroke-width=\"2\"/></pattern></defs>\n";
         for (const auto* v : {&m.bridged_stretches, &m.invalid_stretches}) {
             for (const auto& st : *v) {
-                const double x0 = std::min(X(u.len(st[0])), X(u.len(st[1]))), x1 = std::max(X(u.len(st[0])), X(u.len(st[1])));
+                const double a0 = std::min(at(u.len(st[0])), at(u.len(st[1])));
+                const double a1 = std::max(std::max(at(u.len(st[0])), at(u.len(st[1]))), a0 + 1.5);
                 std::snprintf(buf, sizeof buf,
-                              "<rect class=\"invalid\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
+                              "<rect class=\"invalid\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" "
                               "fill=\"url(#invalid)\"/>\n",
-                              x0, band, std::max(x1 - x0, 1.5), band_h);
+                              well ? b0 : a0, well ? a0 : b0, well ? b1 - b0 : a1 - a0, well ? a1 - a0 : b1 - b0);
                 s += buf;
             }
         }
-    }
-    std::snprintf(buf, sizeof buf, "<text transform=\"translate(22,%.0f) rotate(-90)\" text-anchor=\"middle\">regime</text>\n",
-                  band + band_h / 2);
-    s += buf;
-    for (int t = 0; t <= 5; ++t) {
-        const double md = md_lo + (md_hi - md_lo) * t / 5;
-        std::snprintf(buf, sizeof buf, "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%.5g</text>\n", X(md),
-                      band + band_h + 16, md);
+        return true;
+    };
+    bool hatched = false;
+    if (well) {
+        // Three panels side by side over one depth axis growing downward.
+        const double top = 80, height = 600, width = 160, gap = 50;
+        double left = 90;
+        for (size_t k = 0; k < series.size(); ++k) {
+            plot::Frame f{range(series[k]), md_axis, left, top, width, height};
+            f.y = {md_axis.hi, md_axis.lo, false, md_axis.title};  // depth grows downward
+            f.y_labels = k == 0;
+            f.x_count = 5;
+            std::string axes = f.axes();
+            s += axes;
+            s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
+            for (const auto& p : pts) {
+                std::snprintf(buf, sizeof buf, "%.1f,%.1f ", f.px(series[k].value(p, u)), f.py(u.len(p.md)));
+                s += buf;
+            }
+            s += "\"/>\n";
+            left += width + gap;
+        }
+        plot::Frame depth{md_axis, md_axis, left, top, 24, height};
+        depth.y = {md_axis.hi, md_axis.lo, false, ""};
+        hatched = band(left, left + 24, [&](double md) { return depth.py(md); });
+        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">regime</text>\n", left + 12,
+                      top - 8);
         s += buf;
-    }
-    std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">measured depth md, %s</text>\n",
-                  (left + right) / 2, band + band_h + 34, u.len_unit());
-    s += buf;
-    double ly = 60;
-    s += "<text x=\"720\" y=\"48\" font-size=\"13\">regime</text>\n";
-    for (int c = 0; c < 8; ++c) {
-        if (!shown[c]) continue;
-        std::snprintf(buf, sizeof buf,
-                      "<rect x=\"720\" y=\"%.0f\" width=\"14\" height=\"14\" fill=\"%s\"/><text x=\"740\" y=\"%.0f\">%s</text>\n",
-                      ly, class_colour(static_cast<MapClass>(c)), ly + 11, class_label(static_cast<MapClass>(c)));
-        s += buf;
-        ly += 20;
-    }
-    if (hatched) {
-        std::snprintf(buf, sizeof buf,
-                      "<rect x=\"720\" y=\"%.0f\" width=\"14\" height=\"14\" fill=\"url(#invalid)\" stroke=\"#888\"/>"
-                      "<text x=\"740\" y=\"%.0f\">invalid answers</text>"
-                      "<text x=\"740\" y=\"%.0f\" font-size=\"10\">(bridged: see the summary)</text>\n",
-                      ly, ly + 11, ly + 24);
-        s += buf;
+        left += 50;
+        std::vector<plot::LegendEntry> entries;
+        for (int c = 0; c < 8; ++c) {
+            if (shown[c]) entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
+        }
+        if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
+        s += plot::legend(left, top + 10, entries);
+    } else {
+        // Three panels one above the other over the distance along the line.
+        const double left = 90, width = 610;
+        const double tops[3] = {50, 290, 430}, heights[3] = {200, 110, 90};
+        for (size_t k = 0; k < series.size(); ++k) {
+            plot::Frame f{md_axis, range(series[k]), left, tops[k], width, heights[k]};
+            f.x.title = "";
+            s += f.axes();
+            s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
+            for (const auto& p : pts) {
+                std::snprintf(buf, sizeof buf, "%.1f,%.1f ", f.px(u.len(p.md)), f.py(series[k].value(p, u)));
+                s += buf;
+            }
+            s += "\"/>\n";
+        }
+        plot::Frame along{md_axis, {0, 1, false, ""}, left, 540, width, 24};
+        hatched = band(540, 564, [&](double md) { return along.px(md); });
+        for (double t : plot::ticks(md_axis)) {
+            std::snprintf(buf, sizeof buf, "<text x=\"%.1f\" y=\"580\" text-anchor=\"middle\">", along.px(t));
+            s += buf + plot::tick_text(t) + "</text>\n";
+        }
+        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"600\" text-anchor=\"middle\">", left + width / 2);
+        s += buf + xml_text(md_axis.title) + "</text>\n";
+        s += "<text transform=\"translate(38,552) rotate(-90)\" text-anchor=\"middle\">regime</text>\n";
+        std::vector<plot::LegendEntry> entries;
+        for (int c = 0; c < 8; ++c) {
+            if (shown[c]) entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
+        }
+        if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
+        s += plot::legend(720, 60, entries);
     }
     return s + "</svg>\n";
 }
@@ -543,7 +613,8 @@ int traverse_command(int argc, char** argv) {
         const flowmodel::TraverseResult r = flowmodel::traverse(setup);
         const std::string text = format == "csv"    ? points_csv(r, units)
                                  : format == "json" ? as_json(r, units, rates)
-                                 : format == "svg"  ? as_svg(r, units)
+                                 : format == "svg"  ? as_svg(r, units, picture_title(request, setup, rates, units),
+                                                              is_well(setup.line))
                                                     : as_table(r, units, rates);
         if (!out.write(text) || !out.commit()) {
             std::fprintf(stderr, "pipeflow traverse: %s\n", out.error().c_str());

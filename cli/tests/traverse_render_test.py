@@ -17,14 +17,20 @@ sys.path.insert(0, os.path.dirname(__file__))
 from map_render_test import hex_rgb, read_png  # noqa: E402
 
 rsvg = None
+SVG = "{http://www.w3.org/2000/svg}"
 COLOURS = {"stratified smooth": "#9ad0f0", "stratified wavy": "#0072b2", "annular": "#e69f00",
            "slug": "#009e73", "dispersed bubble": "#cc79a7"}
 
 
-def check(args, md_key, labels, tmp):
+def band_geometry(well):
+    """Where the regime band lies: (along-axis start, length, across-axis pixel) in page pixels."""
+    return (80, 600, 732) if well else (90, 610, 552)
+
+
+def check(args, md_key, labels, tmp, well=False):
     """Renders the traverse of `args`; its band must show the regimes of its CSV points."""
     svg, png = os.path.join(tmp, "t.svg"), os.path.join(tmp, "t.png")
-    subprocess.run(args + ["--svg", "--output", svg], check=True)
+    subprocess.run(args + ["--svg", "--output", svg], check=True, stderr=subprocess.DEVNULL)
     points = list(csv.DictReader(subprocess.run(args + ["--csv"], check=True, capture_output=True,
                                                 text=True).stdout.splitlines()))
     ET.parse(svg)  # well-formed
@@ -33,16 +39,18 @@ def check(args, md_key, labels, tmp):
         assert label in text, label
     subprocess.run([rsvg, svg, "-o", png], check=True)
     width, height, rows = read_png(png)
-    assert (width, height) == (900, 620), (width, height)
+    assert (width, height) == ((980, 760) if well else (900, 640)), (width, height)
     md = [float(p[md_key]) for p in points]
     lo, hi = min(md), max(md)
+    start, length, across = band_geometry(well)
+    pixel = (lambda a: rows[int(a)][across]) if well else (lambda a: rows[across][int(a)])
     seen = set()
-    # The band spans x 90..700 at y 540..564. Look at its middle row in the
-    # middle of each run of steps in one regime (a step is drawn in the
-    # regime of its end point), wherever the run is wide enough to see.
-    runs = []  # [x0, x1, regime]
+    # Look at the middle of the band in the middle of each run of steps in one
+    # regime (a step is drawn in the regime of its end point), wherever the run
+    # is wide enough to see.
+    runs = []  # [a0, a1, regime]
     for a, b in zip(points, points[1:]):
-        x0, x1 = sorted(90 + 610 * (float(p[md_key]) - lo) / (hi - lo) for p in (a, b))
+        x0, x1 = sorted(start + length * (float(p[md_key]) - lo) / (hi - lo) for p in (a, b))
         if runs and runs[-1][2] == b["regime"]:
             runs[-1][0], runs[-1][1] = min(runs[-1][0], x0), max(runs[-1][1], x1)
         else:
@@ -50,13 +58,17 @@ def check(args, md_key, labels, tmp):
     for x0, x1, regime in runs:
         if x1 - x0 < 4:
             continue
-        got = rows[552][int((x0 + x1) / 2)]
+        got = pixel((x0 + x1) / 2)
         want = hex_rgb(COLOURS[regime])
         assert all(abs(g - w) <= 2 for g, w in zip(got, want)), (x0, x1, regime, got, want)
         seen.add(regime)
-    assert len(seen) >= 2, seen
+    assert len(seen) >= 2 or well, seen
     for regime in seen:
         assert f">{regime}</text>" in text, regime
+    if well:
+        # Depth grows down the page: the pressure curve starts at the top.
+        first = ET.parse(svg).getroot().find(SVG + "polyline").get("points").split()
+        assert float(first[0].split(",")[1]) < float(first[-1].split(",")[1]), (first[0], first[-1])
     print("traverse render: band colours match the regimes of", len(points), "points:", sorted(seen))
 
 
@@ -64,25 +76,23 @@ def check_hatched(args, tmp):
     """Where the model's answers were invalid, the band is hatched (dark stripes) and the legend says so."""
     svg, png = os.path.join(tmp, "h.svg"), os.path.join(tmp, "h.png")
     subprocess.run(args + ["--svg", "--output", svg], check=True, stderr=subprocess.DEVNULL)
-    summary = json.loads(subprocess.run(args + ["--json"], check=True, capture_output=True,
-                                        text=True).stdout)["summary"]
-    points = json.loads(subprocess.run(args + ["--json"], check=True, capture_output=True, text=True).stdout)["points"]
-    text = open(svg).read()
-    assert "invalid answers" in text
+    out = json.loads(subprocess.run(args + ["--json"], check=True, capture_output=True, text=True).stdout)
+    summary, points = out["summary"], out["points"]
+    assert "invalid answers" in open(svg).read()
     subprocess.run([rsvg, svg, "-o", png], check=True)
     _, _, rows = read_png(png)
-    md = [p["md"] for p in points]
+    md = [p["md_ft"] for p in points]
     lo, hi = min(md), max(md)
-    x = lambda v: 90 + 610 * (v - lo) / (hi - lo)
-    stretches = summary["bridged"] + summary["separated_invalid"]
+    start, length, across = band_geometry(True)
+    at = lambda v: start + length * (v - lo) / (hi - lo)
+    stretches = summary["bridged_ft"] + summary["separated_invalid_ft"]
     assert stretches, summary
     for a, b in stretches:
-        xs = range(int(x(a)), int(x(b)) + 2)
-        assert any(sum(rows[552][i]) < 200 for i in xs), (a, b)
+        assert any(sum(rows[i][across]) < 200 for i in range(int(at(a)), int(at(b)) + 2)), (a, b)
     # Far from any stretch, the band is the plain regime colour.
-    clear = [i for i in range(95, 695) if all(abs(i - x(a)) > 8 and abs(i - x(b)) > 8 and not x(a) <= i <= x(b)
-                                               for a, b in stretches)]
-    assert clear and all(sum(rows[552][i]) > 200 for i in clear)
+    clear = [i for i in range(start + 5, start + length - 5)
+             if all(abs(i - at(a)) > 8 and abs(i - at(b)) > 8 and not at(a) <= i <= at(b) for a, b in stretches)]
+    assert clear and all(sum(rows[i][across]) > 200 for i in clear)
     print("traverse render: hatched over", len(stretches), "stretches of invalid answers")
 
 
@@ -99,12 +109,15 @@ def main():
             "--oil-rate", "1000 STB/d", "--water-rate", "300 STB/d", "--gor", "600 scf/STB", "--output-units",
             "field"]
     with tempfile.TemporaryDirectory() as tmp:
-        check(pipeline, "md", ("pressure, kPa", "elevation, m", "holdup, -", "measured depth md, m"), tmp)
-        check(well, "md_ft", ("pressure, psia", "elevation, ft", "holdup, -", "measured depth md, ft"), tmp)
+        check(pipeline, "md", ("pressure, kPa", "elevation, m", "liquid holdup, -", "distance along the line md, m",
+                               "Pressure traverse, pipeline-profile.csv: liquid 8 kg/s, gas 1.2 kg/s; 5000 kPa at the inlet"),
+              tmp)
+        check(well, "md_ft", ("pressure, psia", "temperature, degF", "liquid holdup, -", "measured depth, ft",
+                              "oil 1000 STB/d, water 300 STB/d, gas 600 Mscf/d; 200 psia at the wellhead"), tmp, well=True)
         rich = [exe, "traverse", "--profile", os.path.join(examples, "oil-well.csv"), "--diam", "2.441in", "--rough",
                 "0.0006in", "--flow-direction", "decreasing", "--outlet-pres", "200psia", "--temp-in", "180degF",
                 "--temp-out", "100degF", "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07",
-                "--liquid-rate", "1300 STB/d", "--water-cut", "5%", "--glr", "2e4 scf/STB"]
+                "--liquid-rate", "1300 STB/d", "--water-cut", "5%", "--glr", "2e4 scf/STB", "--output-units", "field"]
         check_hatched(rich, tmp)
 
 
