@@ -22,6 +22,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
+#include "flowmodel/vfp.hpp"
 #include "format.h"
 #include "bench_cases.h"
 #include "disflow.h"
@@ -561,8 +562,50 @@ void BM_traverse_many(benchmark::State& state) {
                                                             benchmark::Counter::kInvert);
 }
 
+// A lift-curve table of the oil well: 10 rates x 5 THP x 4 water cuts x 5
+// GORs = 1,000 traverses on Arg 1 threads at a tolerance of Arg 2 Pa per
+// segment; `max_dev_psi` compares every entry with the same table at 1 Pa per
+// segment (computed once).
+void BM_vfp_table(benchmark::State& state) {
+    flowmodel::TraverseRequest request;
+    request.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    request.flow_decreasing = true;
+    const std::pair<const char*, const char*> options[] = {
+        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"outlet-pres", "200psia"}, {"temp-in", "180degF"},
+        {"temp-out", "100degF"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
+        {"liquid-rate", "1000 STB/d"}, {"water-cut", "20%"}, {"gor", "600 scf/STB"}};
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
+    setup.options.tol = static_cast<double>(state.range(1));
+    const auto& oil = dynamic_cast<const flowmodel::blackoil::BlackOil&>(*setup.fluid).inputs();
+    const double stb_d = 0.158987294928 / 86400, psia = 6894.757293168361, scf_stb = 0.028316846592 / 0.158987294928;
+    flowmodel::vfp::Table table;
+    for (double q : {100, 200, 400, 600, 800, 1000, 1500, 2000, 2500, 3000}) table.axes.flo.push_back(q * stb_d);
+    for (double p : {100, 200, 300, 400, 500}) table.axes.thp.push_back(p * psia);
+    table.axes.wfr = {0, 0.2, 0.4, 0.6};
+    for (double g : {200, 400, 600, 800, 1000}) table.axes.gfr.push_back(g * scf_stb);
+    table.datum = 2438.4;
+    flowmodel::vfp::Result r;
+    for (auto _ : state) {
+        r = flowmodel::vfp::compute(setup.line, oil, setup.options, table, static_cast<unsigned>(state.range(0)));
+        benchmark::DoNotOptimize(r.table.bhp.data());
+    }
+    flowmodel::TraverseOptions tight = setup.options;
+    tight.tol = 1;
+    const flowmodel::vfp::Result fine = flowmodel::vfp::compute(setup.line, oil, tight, table, 2);
+    double worst = 0;
+    for (size_t i = 0; i < fine.table.bhp.size(); ++i) {
+        worst = std::max(worst, std::fabs(fine.table.bhp[i] - r.table.bhp[i]) / psia);
+    }
+    state.counters["failed"] = static_cast<double>(r.failures.size());
+    state.counters["evaluations"] = static_cast<double>(r.evaluations);
+    state.counters["max_dev_psi"] = worst;
+}
+
 }  // namespace
 
+BENCHMARK(BM_vfp_table)->Args({1, 100})->Args({2, 100})->Args({2, 10})->Unit(benchmark::kMillisecond)
+    ->UseRealTime()->Iterations(1);
 BENCHMARK(BM_traverse_gas_rich)->Arg(1000)->Arg(100)->Arg(30)->Arg(1)->Unit(benchmark::kMillisecond)
     ->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse_many)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -21,6 +21,7 @@
 #include "compare.h"
 #include "output.h"
 #include "traverse.h"
+#include "vfp.h"
 #include "pipeflow.h"
 
 using flowmodel::Inputs;
@@ -37,6 +38,7 @@ std::string usage() {
            "       pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
            "       pipeflow traverse ... (see 'pipeflow traverse --help')\n"
            "       pipeflow compare [--input FILE|-] [--json|--csv|--svg] ... (see 'pipeflow compare --help')\n"
+           "       pipeflow vfp ... a lift-curve table as VFPPROD (see 'pipeflow vfp --help')\n"
            "       pipeflow --help\n"
            "\n"
            "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
@@ -206,6 +208,7 @@ int dispatch(int argc, char** argv) {
     if (cmd == "map") return map_command(argc, argv);
     if (cmd == "traverse") return traverse_command(argc, argv);
     if (cmd == "compare") return compare_command(argc, argv);
+    if (cmd == "vfp") return vfp_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");
 }
 

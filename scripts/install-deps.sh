@@ -12,6 +12,7 @@ if [ "${1:-all}" = all ]; then
     clang-14 libclang-rt-14-dev                                         # fuzz targets (libFuzzer)
     mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64  # Windows cross toolchain (launcher)
     wine64 icoutils file                               # run and inspect the launcher
+    libopm-simulators-bin python3-opm-common           # OPM Flow reads the lift-curve tables
   )
 fi
 

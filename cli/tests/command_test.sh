@@ -276,5 +276,26 @@ while IFS= read -r row; do
   grep -qF -- "$row" "$root/docs/traverse.md" || { echo "FAIL: docs/traverse.md lacks the range row: $row"; fails=$((fails + 1)); }
 done < "$tmp/ranges.md"
 
+# Lift-curve tables: one VFPPROD keyword, a record per (THP, WFR, GFR); entries that cannot
+# be computed fail the command unless filled from their rate neighbours, and say so.
+vwell=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --temp-in 180degF --temp-out 100degF
+       --api 35 --gas-gravity 0.65 --water-gravity 1.07 --tol 100)
+"$exe" vfp "${vwell[@]}" --rates "100,400,1600 STB/d" --thp "100,200 psia" --water-cut "0,50%" --gor "300,900 scf/STB" \
+  --deck-units field --table 3 > "$tmp/vfp.inc"; check "vfp" 0 $?
+grep -q "^  3  8000  'LIQ'  'WCT'  'GOR'  'THP'  ' '  'FIELD'  'BHP' /$" "$tmp/vfp.inc" || { echo "FAIL: VFPPROD record 1"; fails=$((fails + 1)); }
+[ "$(grep -c '^  [12] [12] [12] 1 ' "$tmp/vfp.inc")" = 8 ] || { echo "FAIL: VFPPROD records"; fails=$((fails + 1)); }
+grep -q "^  0.3 0.9 /$" "$tmp/vfp.inc" || { echo "FAIL: GOR axis in Mscf/stb"; cat "$tmp/vfp.inc"; fails=$((fails + 1)); }
+"$exe" vfp "${vwell[@]}" --rates "100,1000,5000,12000 STB/d" --thp "30,100 psia" --water-cut 0 --gor "2000 scf/STB" \
+  > "$tmp/vfp2.inc" 2> "$tmp/err.txt"; check "vfp with entries that choke" 3 $?
+grep -q "THP 1, WFR 1, GFR 1, FLO 3: critical flow" "$tmp/err.txt" || { echo "FAIL: vfp failure message"; fails=$((fails + 1)); }
+"$exe" vfp "${vwell[@]}" --rates "100,1000,5000,12000 STB/d" --thp "30,100 psia" --water-cut 0 --gor "2000 scf/STB" \
+  --fill extrapolate > "$tmp/vfp3.inc" 2> "$tmp/err.txt"; check "vfp --fill extrapolate" 0 $?
+[ "$(grep -c '^-- filled: ' "$tmp/vfp3.inc")" = 3 ] && grep -q "warning: BHP falls" "$tmp/err.txt" \
+  || { echo "FAIL: vfp fill and checks"; fails=$((fails + 1)); }
+"$exe" vfp "${vwell[@]}" --rates "400,100 STB/d" --thp "100 psia" --water-cut 0 --gor "300 scf/STB" 2> "$tmp/err.txt"
+check "vfp with rates not increasing" 2 $?
+"$exe" vfp "${vwell[@]}" --rates "100 STB/d" --thp "100 psia" --water-cut 0 --gor "300 scf/STB" --outlet-pres 1e6 \
+  2> /dev/null; check "vfp with a boundary of its own" 2 $?
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

@@ -165,4 +165,39 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
     fail("--" + option + ": unit '" + io::shorten(unit) + "' not known here; it takes " + takes);
 }
 
+std::vector<Quantity> parse_quantity_list(const std::string& option, std::string_view text, Dimension a,
+                                          Dimension b) {
+    std::vector<std::string> items;
+    std::string item;
+    for (char c : text) {
+        if (c == ',') {
+            items.push_back(item);
+            item.clear();
+        } else {
+            item += c;
+        }
+    }
+    items.push_back(item);
+    // The unit written after the last number.
+    std::string unit;
+    {
+        std::string_view last = items.back();
+        while (!last.empty() && (last.back() == ' ' || last.back() == '\t')) last.remove_suffix(1);
+        const std::size_t n = number_length(last.substr(last.find_first_not_of(" \t") == std::string_view::npos
+                                                             ? 0
+                                                             : last.find_first_not_of(" \t")));
+        const std::size_t start = last.find_first_not_of(" \t");
+        if (start != std::string_view::npos && start + n < last.size()) unit = std::string(last.substr(start + n));
+    }
+    std::vector<Quantity> out;
+    for (std::string& it : items) {
+        if (it.find_first_not_of(" \t") == std::string::npos) fail("--" + option + ": an empty item in the list '" + io::shorten(text) + "'");
+        const std::size_t start = it.find_first_not_of(" \t");
+        const std::size_t n = number_length(std::string_view(it).substr(start));
+        const bool has_unit = it.find_first_not_of(" \t", start + n) != std::string::npos;
+        out.push_back(parse_quantity(option, has_unit ? it : it + unit, a, b));
+    }
+    return out;
+}
+
 }  // namespace flowmodel

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace flowmodel {
 
@@ -46,6 +47,11 @@ constexpr double kLowestBareTemperature = 200.0;  // K
 // with `gauge` set and the reading above the atmosphere in Pa.
 Quantity parse_quantity(const std::string& option, std::string_view text, Dimension a,
                         Dimension b = Dimension::None);
+
+// A list as engineers write it, "50,100,200 STB/d": numbers separated by
+// commas, the unit of the last one standing for those without one.
+std::vector<Quantity> parse_quantity_list(const std::string& option, std::string_view text, Dimension a,
+                                          Dimension b = Dimension::None);
 
 // The unit `name` of dimension d: SI = value * factor + offset. False when d has no such unit.
 bool find_unit(Dimension d, std::string_view name, double& factor, double& offset);

@@ -1,0 +1,95 @@
+// Lift-curve tables: the bottom-hole pressure a well needs over axes of
+// rate, wellhead pressure, water fraction and gas fraction, each entry one
+// traverse from the wellhead down to the datum, written as the VFPPROD
+// keyword that reservoir simulators read.
+#ifndef FLOWMODEL_VFP_HPP
+#define FLOWMODEL_VFP_HPP
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "flowmodel/blackoil.hpp"
+#include "flowmodel/traverse.hpp"
+
+namespace flowmodel::vfp {
+
+enum class Flo { Liquid, Oil, Gas };              // FLO: LIQ, OIL, GAS
+enum class Wfr { WaterCut, WaterOil, WaterGas };  // WFR: WCT, WOR, WGR
+enum class Gfr { GasOil, GasLiquid, OilGas };     // GFR: GOR, GLR, OGR
+enum class Units { Metric, Field };
+
+// Rates at standard conditions, m3/s, of one point of the axes: the rate of
+// `flo` is `q`, the water fraction `w` and the gas fraction `g` of their kinds
+// (SI: m3/m3). False when the three cannot hold together (a negative rate, a
+// water cut of 1 or more, a ratio with nothing to refer to).
+bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double& oil, double& water, double& gas);
+
+struct Axes {
+    std::vector<double> flo, thp, wfr, gfr;  // SI: m3/s at standard conditions, Pa, m3/m3 (or fraction), m3/m3
+};
+
+struct Table {
+    int number = 1;
+    double datum = 0;  // m, true vertical depth
+    Flo flo = Flo::Liquid;
+    Wfr wfr = Wfr::WaterCut;
+    Gfr gfr = Gfr::GasOil;
+    Axes axes;
+    // Pa, indexed [thp][wfr][gfr][flo]; NaN where the traverse did not reach the datum.
+    std::vector<double> bhp;
+    double& at(size_t t, size_t w, size_t g, size_t f) {
+        return bhp[((t * axes.wfr.size() + w) * axes.gfr.size() + g) * axes.flo.size() + f];
+    }
+    double at(size_t t, size_t w, size_t g, size_t f) const {
+        return bhp[((t * axes.wfr.size() + w) * axes.gfr.size() + g) * axes.flo.size() + f];
+    }
+};
+
+// The line cut at the depth of the datum (true vertical depth below its first
+// station, m): the stations above it and the point of the survey where it
+// reaches the datum. Throws std::invalid_argument when the line never does.
+Line to_datum(const Line& well, double datum);
+
+struct Failure {
+    std::array<size_t, 4> index;  // thp, wfr, gfr, flo
+    std::string message;
+};
+
+struct Result {
+    Table table;
+    std::vector<Failure> failures;  // traverses that did not reach the datum
+    long evaluations = 0;
+};
+
+// Every entry of the table: a traverse from the wellhead at each THP down
+// the line (listed from the wellhead, cut at the datum) with the black oil of
+// `fluid` at the rates of the entry, all on the library's parallel loop.
+Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
+               unsigned jobs = 0);
+
+// Fills failed entries from their rate neighbours in the same record
+// (linear through the two nearest computed ones, inside or beyond); returns
+// what was filled, or false with `error` naming a record with fewer than two
+// computed entries.
+bool fill_from_rates(Table& table, const std::vector<Failure>& failures, std::vector<std::string>& filled,
+                     std::string& error);
+
+// Entries whose BHP falls as the THP rises (a reservoir simulator's solver
+// stalls on them), one line each.
+std::vector<std::string> check(const Table& table, Units units);
+
+// The keyword: a comment block (the lines of `comments`, each after "-- "),
+// then VFPPROD with its records in the deck's units.
+std::string vfpprod(const Table& table, Units units, const std::vector<std::string>& comments);
+
+// The table's BHP (Pa) at a point, multilinear in the four axes with linear
+// extrapolation beyond their ends, as simulators interpolate it.
+double interpolate(const Table& table, double flo, double thp, double wfr, double gfr);
+
+// One axis value in the deck's units, and the units' names.
+double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si);
+
+}  // namespace flowmodel::vfp
+
+#endif

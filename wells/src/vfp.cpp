@@ -1,0 +1,319 @@
+// Lift-curve tables written as VFPPROD.
+#include "flowmodel/vfp.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+
+namespace flowmodel::vfp {
+
+namespace {
+
+constexpr double kDay = 86400.0;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kMscf = 1000 * blackoil::kFoot * blackoil::kFoot * blackoil::kFoot;  // m3
+
+double det3(const double m[3][3]) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+std::string num(double v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+const char* flo_word(Flo f) { return f == Flo::Liquid ? "LIQ" : f == Flo::Oil ? "OIL" : "GAS"; }
+const char* wfr_word(Wfr w) { return w == Wfr::WaterCut ? "WCT" : w == Wfr::WaterOil ? "WOR" : "WGR"; }
+const char* gfr_word(Gfr g) { return g == Gfr::GasOil ? "GOR" : g == Gfr::GasLiquid ? "GLR" : "OGR"; }
+
+// Index of the segment of `axis` that x falls in (or the end one beyond), and
+// x's weight on its upper end: linear, extrapolated beyond the ends.
+void segment(const std::vector<double>& axis, double x, size_t& i, double& t) {
+    if (axis.size() < 2) {
+        i = 0;
+        t = 0;
+        return;
+    }
+    i = static_cast<size_t>(std::upper_bound(axis.begin(), axis.end(), x) - axis.begin());
+    i = std::min(std::max<size_t>(i, 1), axis.size() - 1) - 1;
+    t = (x - axis[i]) / (axis[i + 1] - axis[i]);
+}
+
+}  // namespace
+
+bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double& oil, double& water, double& gas) {
+    // Three linear equations in (oil, water, gas): the rate, the water fraction, the gas fraction.
+    double m[3][3] = {};
+    double b[3] = {q, 0, 0};
+    switch (flo) {
+        case Flo::Liquid: m[0][0] = m[0][1] = 1; break;
+        case Flo::Oil: m[0][0] = 1; break;
+        case Flo::Gas: m[0][2] = 1; break;
+    }
+    switch (wfr) {
+        case Wfr::WaterCut: m[1][0] = -w, m[1][1] = 1 - w; break;  // water = w (oil + water)
+        case Wfr::WaterOil: m[1][0] = -w, m[1][1] = 1; break;      // water = w oil
+        case Wfr::WaterGas: m[1][1] = 1, m[1][2] = -w; break;      // water = w gas
+    }
+    switch (gfr) {
+        case Gfr::GasOil: m[2][0] = -g, m[2][2] = 1; break;           // gas = g oil
+        case Gfr::GasLiquid: m[2][0] = m[2][1] = -g, m[2][2] = 1; break;  // gas = g (oil + water)
+        case Gfr::OilGas: m[2][0] = 1, m[2][2] = -g; break;           // oil = g gas
+    }
+    const double d = det3(m);
+    if (!(std::fabs(d) > 1e-12) || !(q >= 0) || !(w >= 0) || !(g >= 0) || (wfr == Wfr::WaterCut && !(w < 1))) {
+        return false;
+    }
+    double x[3];
+    for (int k = 0; k < 3; ++k) {
+        double mk[3][3];
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) mk[r][c] = c == k ? b[r] : m[r][c];
+        }
+        x[k] = det3(mk) / d;
+    }
+    oil = std::max(0.0, x[0]);
+    water = std::max(0.0, x[1]);
+    gas = std::max(0.0, x[2]);
+    return x[0] > -1e-12 * q && x[1] > -1e-12 * q && x[2] > -1e-12 * q;
+}
+
+Line to_datum(const Line& well, double datum) {
+    Line out;
+    out.flow_decreasing = true;  // listed from the wellhead down, produced upward
+    const double z0 = well.nodes.front().z;
+    for (size_t i = 0; i < well.nodes.size(); ++i) {
+        const LineNode& n = well.nodes[i];
+        const double tvd = z0 - n.z;
+        if (tvd < datum - 1e-9) {
+            out.nodes.push_back(n);
+            continue;
+        }
+        if (i == 0) throw std::invalid_argument("the datum depth must lie below the wellhead");
+        const LineNode& a = well.nodes[i - 1];
+        const double tvd_a = z0 - a.z;
+        const double w = tvd > tvd_a ? (datum - tvd_a) / (tvd - tvd_a) : 1.0;
+        LineNode d = n;
+        d.md = a.md + w * (n.md - a.md);
+        d.z = z0 - datum;
+        d.temp = a.temp + w * (n.temp - a.temp);
+        d.diam = a.diam;
+        d.rough = a.rough;
+        if (d.md > out.nodes.back().md) out.nodes.push_back(d);
+        return out;
+    }
+    const double deepest = z0 - well.nodes.back().z;
+    if (datum > deepest + 1e-6) {
+        throw std::invalid_argument("the datum depth (" + num(datum) + " m) lies below the well's deepest station (" +
+                                    num(deepest) + " m true vertical depth)");
+    }
+    return out;
+}
+
+Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
+               unsigned jobs) {
+    const Axes& a = table.axes;
+    const Line line = to_datum(well, table.datum);
+    const size_t n = a.thp.size() * a.wfr.size() * a.gfr.size() * a.flo.size();
+    table.bhp.assign(n, kNaN);
+    Result res;
+    std::vector<std::unique_ptr<blackoil::BlackOil>> fluids;
+    std::vector<TraverseCase> cases;
+    std::vector<std::array<size_t, 4>> where;
+    fluids.reserve(n);
+    for (size_t t = 0; t < a.thp.size(); ++t) {
+        for (size_t w = 0; w < a.wfr.size(); ++w) {
+            for (size_t g = 0; g < a.gfr.size(); ++g) {
+                for (size_t f = 0; f < a.flo.size(); ++f) {
+                    blackoil::BlackOilInputs in = fluid;
+                    if (!split_rates(table.flo, table.wfr, table.gfr, a.flo[f], a.wfr[w], a.gfr[g], in.oil_rate,
+                                     in.water_rate, in.gas_rate)) {
+                        res.failures.push_back({{t, w, g, f}, "the rate and the fractions do not hold together"});
+                        continue;
+                    }
+                    try {
+                        fluids.push_back(std::make_unique<blackoil::BlackOil>(in));
+                    } catch (const std::invalid_argument& e) {
+                        res.failures.push_back({{t, w, g, f}, e.what()});
+                        continue;
+                    }
+                    TraverseOptions o = options;
+                    o.from_outlet = true;
+                    o.pres = a.thp[t];
+                    o.output_step = 1e12;  // the bottom-hole pressure is all a table needs
+                    o.interrupted = options.interrupted;
+                    cases.push_back({&line, fluids.back().get(), o});
+                    where.push_back({t, w, g, f});
+                }
+            }
+        }
+    }
+    const std::vector<TraverseResult> r = traverse_many(cases, jobs);
+    for (size_t k = 0; k < r.size(); ++k) {
+        const auto& [t, w, g, f] = where[k];
+        res.evaluations += r[k].summary.evaluations;
+        if (r[k].summary.complete) {
+            table.at(t, w, g, f) = r[k].summary.inlet_pres;
+        } else {
+            res.failures.push_back({where[k], r[k].summary.message});
+        }
+    }
+    std::sort(res.failures.begin(), res.failures.end(),
+              [](const Failure& x, const Failure& y) { return x.index < y.index; });
+    res.table = std::move(table);
+    return res;
+}
+
+bool fill_from_rates(Table& table, const std::vector<Failure>& failures, std::vector<std::string>& filled,
+                     std::string& error) {
+    const std::vector<double>& flo = table.axes.flo;
+    // Filled only from computed entries, never from filled ones.
+    std::vector<bool> failed(table.bhp.size(), false);
+    auto flat = [&](const std::array<size_t, 4>& i) {
+        return ((i[0] * table.axes.wfr.size() + i[1]) * table.axes.gfr.size() + i[2]) * flo.size() + i[3];
+    };
+    for (const Failure& fl : failures) failed[flat(fl.index)] = true;
+    for (const Failure& fl : failures) {
+        const auto [t, w, g, f] = fl.index;
+        std::vector<size_t> known;
+        for (size_t k = 0; k < flo.size(); ++k) {
+            if (!failed[flat({t, w, g, k})] && std::isfinite(table.at(t, w, g, k))) known.push_back(k);
+        }
+        if (known.size() < 2) {
+            error = "record THP " + std::to_string(t + 1) + ", WFR " + std::to_string(w + 1) + ", GFR " +
+                    std::to_string(g + 1) + " has fewer than two computed rates to fill from";
+            return false;
+        }
+        // The two computed rates nearest to the failed one.
+        std::sort(known.begin(), known.end(), [&](size_t x, size_t y) {
+            const double dx = std::fabs(flo[x] - flo[f]), dy = std::fabs(flo[y] - flo[f]);
+            return dx != dy ? dx < dy : x < y;
+        });
+        size_t i = std::min(known[0], known[1]), j = std::max(known[0], known[1]);
+        const double v = table.at(t, w, g, i) +
+                         (table.at(t, w, g, j) - table.at(t, w, g, i)) * (flo[f] - flo[i]) / (flo[j] - flo[i]);
+        table.at(t, w, g, f) = v;
+        filled.push_back("THP " + std::to_string(t + 1) + ", WFR " + std::to_string(w + 1) + ", GFR " +
+                         std::to_string(g + 1) + ", FLO " + std::to_string(f + 1) + " filled from FLO " +
+                         std::to_string(i + 1) + " and " + std::to_string(j + 1) + " (" + fl.message + ")");
+    }
+    return true;
+}
+
+double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si) {
+    const std::string w = what;
+    const bool field = units == Units::Field;
+    const double per_stb_mscf = kMscf / blackoil::kBarrel;  // m3/m3 in one Mscf/stb
+    if (w == "flo") {
+        if (flo == Flo::Gas) return field ? si * kDay / kMscf : si * kDay;
+        return field ? si * kDay / blackoil::kBarrel : si * kDay;
+    }
+    if (w == "thp" || w == "bhp") return field ? si / blackoil::kPsi : si / 1e5;
+    if (w == "datum") return field ? si / blackoil::kFoot : si;
+    if (w == "wfr") return field && wfr == Wfr::WaterGas ? si * per_stb_mscf : si;  // stb/Mscf
+    if (w == "gfr") {
+        if (!field) return si;
+        return gfr == Gfr::OilGas ? si * per_stb_mscf : si / per_stb_mscf;  // stb/Mscf, or Mscf/stb
+    }
+    return si;
+}
+
+std::vector<std::string> check(const Table& table, Units units) {
+    std::vector<std::string> out;
+    const Axes& a = table.axes;
+    const char* unit = units == Units::Field ? " psia" : " barsa";
+    for (size_t w = 0; w < a.wfr.size(); ++w) {
+        for (size_t g = 0; g < a.gfr.size(); ++g) {
+            for (size_t f = 0; f < a.flo.size(); ++f) {
+                for (size_t t = 1; t < a.thp.size(); ++t) {
+                    const double lo = table.at(t - 1, w, g, f), hi = table.at(t, w, g, f);
+                    if (hi < lo) {
+                        out.push_back("BHP falls from " + num(to_deck(units, "bhp", table.flo, table.wfr, table.gfr, lo)) +
+                                      " to " + num(to_deck(units, "bhp", table.flo, table.wfr, table.gfr, hi)) + unit +
+                                      " as THP rises (THP " + std::to_string(t) + " to " + std::to_string(t + 1) +
+                                      ", WFR " + std::to_string(w + 1) + ", GFR " + std::to_string(g + 1) + ", FLO " +
+                                      std::to_string(f + 1) + ")");
+                    }
+                }
+            }
+        }
+    }
+    return out;
+}
+
+std::string vfpprod(const Table& table, Units units, const std::vector<std::string>& comments) {
+    const Axes& a = table.axes;
+    const bool field = units == Units::Field;
+    auto deck = [&](const char* what, double v) { return to_deck(units, what, table.flo, table.wfr, table.gfr, v); };
+    std::string s;
+    for (const std::string& c : comments) s += "-- " + c + "\n";
+    auto values = [&](const std::vector<double>& v, const char* what) {
+        std::string line = " ";
+        for (size_t i = 0; i < v.size(); ++i) {
+            line += " " + num(deck(what, v[i]));
+            if (i % 6 == 5 && i + 1 < v.size()) line += "\n ";
+        }
+        return line + " /\n";
+    };
+    const char* flo_unit = table.flo == Flo::Gas ? (field ? "Mscf/day" : "sm3/day") : (field ? "stb/day" : "sm3/day");
+    const char* wfr_unit = table.wfr == Wfr::WaterCut   ? "fraction"
+                           : table.wfr == Wfr::WaterOil ? (field ? "stb/stb" : "sm3/sm3")
+                                                        : (field ? "stb/Mscf" : "sm3/sm3");
+    const char* gfr_unit = table.gfr == Gfr::OilGas ? (field ? "stb/Mscf" : "sm3/sm3") : (field ? "Mscf/stb" : "sm3/sm3");
+    s += "VFPPROD\n";
+    s += "-- table  datum depth (" + std::string(field ? "ft" : "m") + ")  FLO  WFR  GFR  THP  ALQ  units  tabulated\n";
+    s += "  " + std::to_string(table.number) + "  " + num(deck("datum", table.datum)) + "  '" + flo_word(table.flo) +
+         "'  '" + wfr_word(table.wfr) + "'  '" + gfr_word(table.gfr) + "'  'THP'  ' '  '" +
+         (field ? "FIELD" : "METRIC") + "'  'BHP' /\n";
+    s += std::string("-- FLO (") + flo_unit + ")\n" + values(a.flo, "flo");
+    s += std::string("-- THP (") + (field ? "psia" : "barsa") + ")\n" + values(a.thp, "thp");
+    s += std::string("-- WFR (") + wfr_unit + ")\n" + values(a.wfr, "wfr");
+    s += std::string("-- GFR (") + gfr_unit + ")\n" + values(a.gfr, "gfr");
+    s += "-- ALQ (none)\n  0 /\n";
+    s += std::string("-- THP WFR GFR ALQ indices, then BHP (") + (field ? "psia" : "barsa") + ") at each FLO\n";
+    for (size_t t = 0; t < a.thp.size(); ++t) {
+        for (size_t w = 0; w < a.wfr.size(); ++w) {
+            for (size_t g = 0; g < a.gfr.size(); ++g) {
+                std::vector<double> row;
+                for (size_t f = 0; f < a.flo.size(); ++f) row.push_back(table.at(t, w, g, f));
+                s += "  " + std::to_string(t + 1) + " " + std::to_string(w + 1) + " " + std::to_string(g + 1) + " 1" +
+                     values(row, "bhp");
+            }
+        }
+    }
+    return s;
+}
+
+double interpolate(const Table& table, double flo, double thp, double wfr, double gfr) {
+    const Axes& a = table.axes;
+    size_t i[4];
+    double t[4];
+    segment(a.thp, thp, i[0], t[0]);
+    segment(a.wfr, wfr, i[1], t[1]);
+    segment(a.gfr, gfr, i[2], t[2]);
+    segment(a.flo, flo, i[3], t[3]);
+    const size_t size[4] = {a.thp.size(), a.wfr.size(), a.gfr.size(), a.flo.size()};
+    double sum = 0;
+    for (int corner = 0; corner < 16; ++corner) {
+        double weight = 1;
+        size_t k[4];
+        for (int d = 0; d < 4; ++d) {
+            const bool up = (corner >> d & 1) != 0;
+            if (up && size[d] < 2) {
+                weight = 0;
+                break;
+            }
+            k[d] = i[d] + (up ? 1 : 0);
+            weight *= up ? t[d] : 1 - t[d];
+        }
+        if (weight != 0) sum += weight * table.at(k[0], k[1], k[2], k[3]);
+    }
+    return sum;
+}
+
+}  // namespace flowmodel::vfp
