@@ -17,6 +17,7 @@
 #include "flowmodel/flowmodel.hpp"
 #include "format.h"
 #include "map.h"
+#include "nodal.h"
 #include "options.h"
 #include "compare.h"
 #include "output.h"
@@ -39,6 +40,7 @@ std::string usage() {
            "       pipeflow traverse ... (see 'pipeflow traverse --help')\n"
            "       pipeflow compare [--input FILE|-] [--json|--csv|--svg] ... (see 'pipeflow compare --help')\n"
            "       pipeflow vfp ... a lift-curve table as VFPPROD (see 'pipeflow vfp --help')\n"
+           "       pipeflow nodal ... outflow against inflow, the operating point (see 'pipeflow nodal --help')\n"
            "       pipeflow --help\n"
            "\n"
            "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
@@ -209,6 +211,7 @@ int dispatch(int argc, char** argv) {
     if (cmd == "traverse") return traverse_command(argc, argv);
     if (cmd == "compare") return compare_command(argc, argv);
     if (cmd == "vfp") return vfp_command(argc, argv);
+    if (cmd == "nodal") return nodal_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");
 }
 

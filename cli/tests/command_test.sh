@@ -297,5 +297,25 @@ check "vfp with rates not increasing" 2 $?
 "$exe" vfp "${vwell[@]}" --rates "100 STB/d" --thp "100 psia" --water-cut 0 --gor "300 scf/STB" --outlet-pres 1e6 \
   2> /dev/null; check "vfp with a boundary of its own" 2 $?
 
+# Nodal analysis: the operating point in JSON with its units in the keys; no crossing is exit 3, curves written.
+nwell=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --outlet-pres 200psia --temp-in 180degF
+       --temp-out 100degF --api 35 --gas-gravity 0.65 --water-gravity 1.07 --water-cut 30% --gor "600 scf/STB")
+"$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr vogel --q-max "2500 STB/d" --output-units field --json \
+  > "$tmp/nodal.json"; check "nodal" 0 $?
+python3 - "$tmp/nodal.json" <<'PY' || { echo "FAIL: nodal JSON"; fails=$((fails + 1)); }
+import json, sys
+d = json.load(open(sys.argv[1]))
+op = d["operating_point"]
+assert set(op) == {"liquid_rate_stb_d", "bhp_psia", "thp_psia", "regime_at_bottom", "stable"}, op
+assert 500 < op["liquid_rate_stb_d"] < 2500 and op["thp_psia"] == 200 and op["stable"]
+assert len(d["curves"]) >= 24 and all("outflow_bhp_psia" in c for c in d["curves"])
+PY
+"$exe" nodal "${nwell[@]}" --res-pres 1200psia --ipr pi --pi "1 STB/d/psi" --csv > "$tmp/nodal.csv" 2> "$tmp/err.txt"
+check "nodal without a crossing" 3 $?
+grep -q "the well does not flow against a wellhead pressure of 200 psia" "$tmp/err.txt" \
+  || grep -q "the well does not flow against a wellhead pressure of" "$tmp/err.txt" || { echo "FAIL: no-crossing message"; fails=$((fails + 1)); }
+[ "$(wc -l < "$tmp/nodal.csv")" -ge 25 ] || { echo "FAIL: nodal curves not written"; fails=$((fails + 1)); }
+"$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr vogel 2> /dev/null; check "nodal: vogel without q-max" 2 $?
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

@@ -59,6 +59,9 @@ const std::vector<Unit>& units() {
         {"kg/kmol", Dimension::MolarMass, 1}, {"g/mol", Dimension::MolarMass, 1}, {"lb/lbmol", Dimension::MolarMass, 1},
         {"%", Dimension::Fraction, 0.01}, {"wt%", Dimension::Fraction, 0.01}, {"mol%", Dimension::Fraction, 0.01},
         {"ppm", Dimension::Fraction, 1e-6},
+        {"m3/s/Pa", Dimension::Productivity, 1}, {"STB/d/psi", Dimension::Productivity, kBarrel / kDay / kPsi},
+        {"stb/d/psi", Dimension::Productivity, kBarrel / kDay / kPsi},
+        {"Sm3/d/bar", Dimension::Productivity, 1 / kDay / 1e5}, {"m3/d/bar", Dimension::Productivity, 1 / kDay / 1e5},
         {"API", Dimension::OilGravity, 1}, {"degAPI", Dimension::OilGravity, 1}, {"°API", Dimension::OilGravity, 1},
     };
     return table;

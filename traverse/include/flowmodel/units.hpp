@@ -27,6 +27,7 @@ enum class Dimension {
     MolarMass,    // kg/kmol
     Fraction,     // 1 (mass or mole fraction, water cut)
     OilGravity,   // °API
+    Productivity, // m3/s at standard conditions per Pa
 };
 
 struct Quantity {

@@ -1,0 +1,294 @@
+// The `pipeflow nodal` command: the outflow curve of a well against the
+// inflow of its reservoir, and the operating point where they cross.
+#include "nodal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "flowmodel/blackoil.hpp"
+#include "flowmodel/io/numbers.hpp"
+#include "flowmodel/nodal.hpp"
+#include "flowmodel/traverse_request.hpp"
+#include "format.h"
+#include "map.h"
+#include "options.h"
+#include "output.h"
+#include "plot.h"
+
+namespace pipeflow_cli {
+
+namespace {
+
+namespace bo = flowmodel::blackoil;
+
+const char* kUsage =
+    "usage: pipeflow nodal --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T)\n"
+    "         --outlet-pres THP --api API --gas-gravity G [--water-gravity G | --salinity S] [--co2 Y] ...\n"
+    "         --water-cut F (--gor R | --glr R) --res-pres P INFLOW [--rates LIST] [--tol DP] [--jobs N]\n"
+    "         [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
+    "INFLOW is one of\n"
+    "  --ipr pi --pi J                                 straight line, q = J (pr - pwf)\n"
+    "  --ipr vogel (--q-max Q | --test-rate Q --test-pwf P)   Vogel (1968)\n"
+    "  --ipr composite --pi J [--bubble-pres P]        line above the bubble point, Vogel below (the\n"
+    "                                                  black oil's own bubble point at the bottom without it)\n"
+    "The well is listed from the wellhead down, its last station the perforations; the swept rate is\n"
+    "the liquid at standard conditions, split by --water-cut and --gor or --glr. Rates: --rates\n"
+    "'50,100,200 STB/d', or a sweep from 1 % to 99 % of the inflow's absolute open flow. Every\n"
+    "crossing is refined to 0.1 % of its rate; the stable one (the outflow rising through the inflow)\n"
+    "is the operating point. No crossing: exit 3, the curves still written.\n";
+
+int nodal_error(const std::string& what) {
+    std::fprintf(stderr, "pipeflow nodal: %s\n(try 'pipeflow nodal --help')\n", what.c_str());
+    return 2;
+}
+
+struct Units {
+    bool field = false;
+    double rate(double si) const { return field ? si * 86400 / bo::kBarrel : si * 86400; }
+    double pres(double pa) const { return field ? pa / bo::kPsi : pa; }
+    const char* rate_unit() const { return field ? "STB/d" : "m3/d"; }
+    const char* pres_unit() const { return field ? "psia" : "Pa"; }
+    std::string key(const char* si, const char* field_suffix) const {
+        return field ? std::string(si) + "_" + field_suffix : si;
+    }
+};
+
+std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp) {
+    std::string s;
+    char line[200];
+    std::snprintf(line, sizeof line, "%12s %14s %14s %-17s\n%12s %14s %14s\n", "liquid rate", "outflow BHP",
+                  "inflow BHP", "regime at bottom", u.rate_unit(), u.pres_unit(), u.pres_unit());
+    s += line;
+    for (const auto& p : r.curve) {
+        std::snprintf(line, sizeof line, "%12.6g %14.6g %14.6g %-17s%s\n", u.rate(p.rate), u.pres(p.outflow),
+                      u.pres(p.inflow),
+                      p.regime_at_bottom >= 0 ? flowmodel::regime_name(static_cast<flowmodel::Regime>(p.regime_at_bottom)) : "",
+                      p.failure.empty() ? "" : ("  " + p.failure).c_str());
+        s += line;
+    }
+    for (const auto& c : r.crossings) {
+        std::snprintf(line, sizeof line, "\n%s crossing at %.6g %s, bottom-hole %.6g %s (wellhead %.6g %s)",
+                      c.stable ? "operating point: stable" : "unstable", u.rate(c.rate), u.rate_unit(), u.pres(c.bhp),
+                      u.pres_unit(), u.pres(thp), u.pres_unit());
+        s += line;
+    }
+    return s + "\n";
+}
+
+std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, double thp) {
+    return "{\"" + u.key("liquid_rate", "stb_d") + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.key("bhp", "psia") +
+           "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.key("thp", "psia") + "\":" + json_number(u.pres(thp)) +
+           ",\"regime_at_bottom\":" +
+           json_string(c.regime_at_bottom >= 0 ? flowmodel::regime_name(static_cast<flowmodel::Regime>(c.regime_at_bottom))
+                                               : "none") +
+           ",\"stable\":" + (c.stable ? "true" : "false") + "}";
+}
+
+std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double thp) {
+    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"curves\":[";
+    for (size_t i = 0; i < r.curve.size(); ++i) {
+        const auto& p = r.curve[i];
+        s += (i ? ",\n" : "\n") + std::string("{\"") + u.key("liquid_rate", "stb_d") + "\":" + json_number(u.rate(p.rate)) +
+             ",\"" + u.key("outflow_bhp", "psia") + "\":" + json_number(u.pres(p.outflow)) + ",\"" +
+             u.key("inflow_bhp", "psia") + "\":" + json_number(u.pres(p.inflow)) + "}";
+    }
+    s += "\n],\"crossings\":[";
+    for (size_t i = 0; i < r.crossings.size(); ++i) s += (i ? "," : "") + crossing_json(r.crossings[i], u, thp);
+    const auto* op = r.operating_point();
+    s += "],\"operating_point\":" + (op ? crossing_json(*op, u, thp) : std::string("null"));
+    return s + ",\"evaluations\":" + std::to_string(r.evaluations) + "}\n";
+}
+
+std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std::string& title) {
+    double rmax = 0, pmax = 0;
+    for (const auto& p : r.curve) {
+        rmax = std::max(rmax, u.rate(p.rate));
+        if (std::isfinite(p.outflow)) pmax = std::max(pmax, u.pres(p.outflow));
+        if (std::isfinite(p.inflow)) pmax = std::max(pmax, u.pres(p.inflow));
+    }
+    plot::Frame f{plot::rounded({0, std::max(rmax, 1e-9), false, std::string("liquid rate, ") + u.rate_unit()}),
+                  plot::rounded({0, std::max(pmax, 1.0), false, std::string("bottom-hole pressure, ") + u.pres_unit()}),
+                  100, 50, 620, 440};
+    std::string s = plot::open_svg(960, 560, title) + f.axes();
+    auto curve = [&](bool outflow, const char* colour) {
+        std::string line = "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"2\" points=\"";
+        for (const auto& p : r.curve) {
+            const double v = outflow ? p.outflow : p.inflow;
+            if (!std::isfinite(v)) continue;
+            char buf[48];
+            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", f.px(u.rate(p.rate)), f.py(u.pres(v)));
+            line += buf;
+        }
+        return line + "\"/>\n";
+    };
+    s += curve(true, "#0072b2") + curve(false, "#e69f00");
+    for (const auto& c : r.crossings) {
+        char buf[320];
+        std::snprintf(buf, sizeof buf, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"%s\" stroke=\"black\"/>\n",
+                      f.px(u.rate(c.rate)), f.py(u.pres(c.bhp)), c.stable ? "black" : "white");
+        s += buf;
+        std::snprintf(buf, sizeof buf, "<text x=\"%.1f\" y=\"%.1f\">%s %.4g %s, %.4g %s</text>\n", f.px(u.rate(c.rate)) + 10,
+                      f.py(u.pres(c.bhp)) - 10, c.stable ? "operating point" : "unstable", u.rate(c.rate), u.rate_unit(),
+                      u.pres(c.bhp), u.pres_unit());
+        s += buf;
+    }
+    s += plot::legend(740, 70, {{"outflow (lift curve)", "#0072b2", "line"}, {"inflow (reservoir)", "#e69f00", "line"}});
+    return s + "</svg>\n";
+}
+
+}  // namespace
+
+int nodal_command(int argc, char** argv) {
+    flowmodel::TraverseRequest request;
+    request.flow_decreasing = true;
+    std::string output = "-", format = "table", ipr_kind, rates_text;
+    std::map<std::string, std::string> ipr_text;
+    Units units;
+    unsigned jobs = 0;
+    try {
+        for (ArgWalker args(argc, argv, 2); !args.done();) {
+            if (args.is_help()) {
+                std::fputs(kUsage, stdout);
+                return 0;
+            }
+            const std::string a = args.peek();
+            if (a == "--csv" || a == "--json" || a == "--svg") {
+                format = a.substr(2);
+                args.skip();
+                continue;
+            }
+            std::string name, value, error;
+            if (!args.option(name, value, error)) return nodal_error(error);
+            long n = 0;
+            if (name == "profile") {
+                request.profile = value;
+            } else if (name == "profile-unit") {
+                if (value != "m" && value != "ft") return nodal_error("--profile-unit takes m or ft");
+                request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+            } else if (name == "output") {
+                output = value;
+            } else if (name == "output-units") {
+                if (value != "si" && value != "field") return nodal_error("--output-units takes si or field");
+                units.field = value == "field";
+            } else if (name == "ipr") {
+                if (value != "pi" && value != "vogel" && value != "composite") {
+                    return nodal_error("--ipr takes pi, vogel or composite");
+                }
+                ipr_kind = value;
+            } else if (name == "pi" || name == "q-max" || name == "test-rate" || name == "test-pwf" ||
+                       name == "bubble-pres" || name == "res-pres") {
+                ipr_text[name] = value;
+            } else if (name == "rates") {
+                rates_text = value;
+            } else if (name == "jobs") {
+                if (!parse_count(value, 1, 1024, n)) return nodal_error("--jobs takes a whole number from 1 to 1024");
+                jobs = static_cast<unsigned>(n);
+            } else if (name == "liquid-rate" || name == "oil-rate" || name == "water-rate" || name == "inlet-pres" ||
+                       name == "flow-direction") {
+                return nodal_error("--" + name + " is not an option of nodal: the rate is swept, the well is "
+                                   "listed from the wellhead down with the wellhead pressure as --outlet-pres");
+            } else {
+                flowmodel::set_option(request, name, value);
+            }
+        }
+        using D = flowmodel::Dimension;
+        const double atm = request.values.count("atm-pres") ? request.values.at("atm-pres") : 101325.0;
+        auto pressure = [&](const char* name) {
+            const auto q = flowmodel::parse_quantity(name, ipr_text.at(name), D::Pressure);
+            return q.value + (q.gauge ? atm : 0);
+        };
+        if (!request.values.count("api")) return nodal_error("nodal analysis needs the black-oil fluid: give --api");
+        if (!request.values.count("water-cut")) return nodal_error("give --water-cut (0 for none)");
+        if (ipr_kind.empty() || !ipr_text.count("res-pres")) return nodal_error("give the inflow: --ipr and --res-pres");
+        flowmodel::ipr::Inflow inflow;
+        inflow.pr = pressure("res-pres");
+        request.values["liquid-rate"] = 1e-3;  // a placeholder while the well and fluid are checked
+        const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
+        const auto& oil = dynamic_cast<const bo::BlackOil&>(*setup.fluid);
+        if (ipr_kind == "pi" || ipr_kind == "composite") {
+            if (!ipr_text.count("pi")) return nodal_error("--ipr " + ipr_kind + " needs --pi");
+            inflow.j = flowmodel::parse_quantity("pi", ipr_text.at("pi"), D::Productivity).value;
+            inflow.kind = ipr_kind == "pi" ? flowmodel::ipr::Kind::Linear : flowmodel::ipr::Kind::Composite;
+            if (ipr_kind == "composite") {
+                inflow.pb = ipr_text.count("bubble-pres")
+                                ? pressure("bubble-pres")
+                                : oil.state(inflow.pr, setup.line.nodes.back().temp).pb;  // at the bottom's temperature
+            }
+        } else {
+            if (ipr_text.count("q-max")) {
+                inflow.kind = flowmodel::ipr::Kind::Vogel;
+                inflow.qmax = flowmodel::parse_quantity("q-max", ipr_text.at("q-max"), D::VolumeRate).value;
+            } else if (ipr_text.count("test-rate") && ipr_text.count("test-pwf")) {
+                inflow = flowmodel::ipr::vogel_from_test(
+                    inflow.pr, flowmodel::parse_quantity("test-rate", ipr_text.at("test-rate"), D::VolumeRate).value,
+                    pressure("test-pwf"));
+            } else {
+                return nodal_error("--ipr vogel needs --q-max, or --test-rate and --test-pwf");
+            }
+        }
+        if (!(flowmodel::ipr::absolute_open_flow(inflow) > 0)) return nodal_error("the inflow gives no rate at all");
+        std::vector<double> rates;
+        if (!rates_text.empty()) {
+            for (const auto& q : flowmodel::parse_quantity_list("rates", rates_text, D::VolumeRate)) rates.push_back(q.value);
+            std::sort(rates.begin(), rates.end());
+        }
+        flowmodel::nodal::Split split;
+        split.water_cut = request.values.at("water-cut");
+        split.per_liquid = request.values.count("glr") > 0;
+        split.gas_ratio = request.values.at(split.per_liquid ? "glr" : "gor");
+        Output out;
+        std::string error;
+        if (!out.open(output, error, {{request.profile, "--profile"}})) {
+            std::fprintf(stderr, "pipeflow nodal: %s\n", error.c_str());
+            return 2;
+        }
+        const flowmodel::nodal::Result r =
+            flowmodel::nodal::analyse(setup.line, oil.inputs(), split, setup.options, inflow, rates, jobs);
+        const double thp = setup.options.pres;
+        const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
+        char title[320];
+        std::snprintf(title, sizeof title, "Nodal analysis, %s: wellhead %.5g %s, %s inflow from %.5g %s",
+                      request.profile.empty() ? "a straight well" : request.profile.substr(request.profile.find_last_of('/') + 1).c_str(),
+                      units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa",
+                      kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
+                      units.field ? "psia" : "kPa");
+        std::string text;
+        if (format == "json") {
+            text = as_json(r, units, thp);
+        } else if (format == "svg") {
+            text = as_svg(r, units, title);
+        } else if (format == "csv") {
+            text = units.key("liquid_rate", "stb_d") + "," + units.key("outflow_bhp", "psia") + "," +
+                   units.key("inflow_bhp", "psia") + "\n";
+            for (const auto& p : r.curve) {
+                text += flowmodel::io::format_double(units.rate(p.rate)) + "," +
+                        (std::isfinite(p.outflow) ? flowmodel::io::format_double(units.pres(p.outflow)) : "") + "," +
+                        (std::isfinite(p.inflow) ? flowmodel::io::format_double(units.pres(p.inflow)) : "") + "\n";
+            }
+        } else {
+            text = as_table(r, units, thp);
+        }
+        if (!out.write(text) || !out.commit()) {
+            std::fprintf(stderr, "pipeflow nodal: %s\n", out.error().c_str());
+            return 2;
+        }
+        if (!r.operating_point()) {
+            std::fprintf(stderr, "pipeflow nodal: the well does not flow against a wellhead pressure of %.6g %s\n",
+                         units.pres(thp), units.pres_unit());
+            return 3;
+        }
+        return 0;
+    } catch (const std::invalid_argument& e) {
+        return nodal_error(e.what());
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "pipeflow nodal: %s\n", e.what());
+        return 2;
+    }
+}
+
+}  // namespace pipeflow_cli
