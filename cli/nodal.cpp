@@ -18,6 +18,7 @@
 #include "map.h"
 #include "options.h"
 #include "output.h"
+#include "traverse.h"
 #include "plot.h"
 
 namespace pipeflow_cli {
@@ -165,11 +166,8 @@ int nodal_command(int argc, char** argv) {
             std::string name, value, error;
             if (!args.option(name, value, error)) return nodal_error(error);
             long n = 0;
-            if (name == "profile") {
-                request.profile = value;
-            } else if (name == "profile-unit") {
-                if (value != "m" && value != "ft") return nodal_error("--profile-unit takes m or ft");
-                request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+            if (line_file_option(request, name, value)) {
+                continue;
             } else if (name == "output") {
                 output = value;
             } else if (name == "output-units") {

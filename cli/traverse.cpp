@@ -550,6 +550,18 @@ std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u, const 
 
 }  // namespace
 
+bool line_file_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value) {
+    if (name == "profile") {
+        request.profile = value;
+    } else if (name == "profile-unit") {
+        if (value != "m" && value != "ft") throw std::invalid_argument("--profile-unit takes m or ft");
+        request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 int traverse_command(int argc, char** argv) {
     flowmodel::TraverseRequest request;
     std::string output = "-", format = "table";
@@ -573,11 +585,8 @@ int traverse_command(int argc, char** argv) {
             }
             std::string name, value, error;
             if (!args.option(name, value, error)) return traverse_error(error);
-            if (name == "profile") {
-                request.profile = value;
-            } else if (name == "profile-unit") {
-                if (value != "m" && value != "ft") return traverse_error("--profile-unit takes m or ft");
-                request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+            if (line_file_option(request, name, value)) {
+                continue;
             } else if (name == "fluid-table") {
                 request.fluid_table = value;
             } else if (name == "output") {

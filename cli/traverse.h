@@ -2,11 +2,20 @@
 #ifndef PIPEFLOW_CLI_TRAVERSE_H
 #define PIPEFLOW_CLI_TRAVERSE_H
 
+#include <string>
+
+#include "flowmodel/traverse_request.hpp"
+
 namespace pipeflow_cli {
 
 // argv[1] is "traverse"; returns the exit status (0 done, 2 usage or input
 // error, 3 the line cannot carry the flow: the points so far are written).
 int traverse_command(int argc, char** argv);
+
+// The well's file options every verb over a line shares: --profile FILE and
+// --profile-unit m|ft. False when `name` is neither; throws
+// std::invalid_argument for a unit it does not take.
+bool line_file_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value);
 
 }  // namespace pipeflow_cli
 

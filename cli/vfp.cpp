@@ -14,6 +14,7 @@
 #include "flowmodel/vfp.hpp"
 #include "options.h"
 #include "output.h"
+#include "traverse.h"
 #include "pipeflow.h"
 
 namespace pipeflow_cli {
@@ -75,11 +76,8 @@ int vfp_command(int argc, char** argv) {
             std::string name, value, error;
             if (!args.option(name, value, error)) return vfp_error(error);
             long n = 0;
-            if (name == "profile") {
-                request.profile = value;
-            } else if (name == "profile-unit") {
-                if (value != "m" && value != "ft") return vfp_error("--profile-unit takes m or ft");
-                request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+            if (line_file_option(request, name, value)) {
+                continue;
             } else if (name == "output") {
                 output = value;
             } else if (name == "rates") {
