@@ -13,6 +13,7 @@
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/nodal.hpp"
+#include "flowmodel/well_request.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "format.h"
 #include "map.h"
@@ -26,6 +27,7 @@ namespace pipeflow_cli {
 namespace {
 
 namespace bo = flowmodel::blackoil;
+constexpr double kMscf = 1000 * bo::kFoot * bo::kFoot * bo::kFoot;  // m3
 
 const char* kUsage =
     "usage: pipeflow nodal --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T)\n"
@@ -37,8 +39,11 @@ const char* kUsage =
     "  --ipr vogel (--q-max Q | --test-rate Q --test-pwf P)   Vogel (1968)\n"
     "  --ipr composite --pi J [--bubble-pres P]        line above the bubble point, Vogel below (the\n"
     "                                                  black oil's own bubble point at the bottom without it)\n"
+    "  --ipr fetkovich --c C --n N                     gas backpressure, q = C (pr^2 - pwf^2)^n, C with its\n"
+    "                                                  units as '0.02 Mscf/d/psi2' (or Sm3/d/bar2, m3/s/Pa2)\n"
     "The well is listed from the wellhead down, its last station the perforations; the swept rate is\n"
-    "the liquid at standard conditions, split by --water-cut and --gor or --glr. Rates: --rates\n"
+    "the liquid at standard conditions, split by --water-cut and --gor or --glr (for fetkovich the\n"
+    "gas, carrying the liquid that --gor or --glr and --water-cut give). Rates: --rates\n"
     "'50,100,200 STB/d', or a sweep from 1 % to 99 % of the inflow's absolute open flow. Every\n"
     "crossing is refined to 0.1 % of its rate; the stable one (the outflow rising through the inflow)\n"
     "is the operating point. No crossing: exit 3, the curves still written.\n";
@@ -50,19 +55,25 @@ int nodal_error(const std::string& what) {
 
 struct Units {
     bool field = false;
-    double rate(double si) const { return field ? si * 86400 / bo::kBarrel : si * 86400; }
+    bool gas = false;  // the swept rate is the gas (a gas well's inflow)
+    double rate(double si) const {
+        if (!field) return si;
+        return gas ? si * 86400 / kMscf : si * 86400 / bo::kBarrel;
+    }
     double pres(double pa) const { return field ? pa / bo::kPsi : pa; }
-    const char* rate_unit() const { return field ? "STB/d" : "m3/d"; }
+    const char* rate_unit() const { return !field ? "Sm3/s" : gas ? "Mscf/d" : "STB/d"; }
     const char* pres_unit() const { return field ? "psia" : "Pa"; }
+    const char* rate_name() const { return gas ? "gas rate" : "liquid rate"; }
     std::string key(const char* si, const char* field_suffix) const {
         return field ? std::string(si) + "_" + field_suffix : si;
     }
+    std::string rate_key() const { return gas ? key("gas_rate", "mscf_d") : key("liquid_rate", "stb_d"); }
 };
 
 std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp) {
     std::string s;
     char line[200];
-    std::snprintf(line, sizeof line, "%12s %14s %14s %-17s\n%12s %14s %14s\n", "liquid rate", "outflow BHP",
+    std::snprintf(line, sizeof line, "%12s %14s %14s %-17s\n%12s %14s %14s\n", u.rate_name(), "outflow BHP",
                   "inflow BHP", "regime at bottom", u.rate_unit(), u.pres_unit(), u.pres_unit());
     s += line;
     for (const auto& p : r.curve) {
@@ -82,7 +93,7 @@ std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double t
 }
 
 std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, double thp) {
-    return "{\"" + u.key("liquid_rate", "stb_d") + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.key("bhp", "psia") +
+    return "{\"" + u.rate_key() + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.key("bhp", "psia") +
            "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.key("thp", "psia") + "\":" + json_number(u.pres(thp)) +
            ",\"regime_at_bottom\":" +
            json_string(c.regime_at_bottom >= 0 ? flowmodel::regime_name(static_cast<flowmodel::Regime>(c.regime_at_bottom))
@@ -94,7 +105,7 @@ std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double th
     std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"curves\":[";
     for (size_t i = 0; i < r.curve.size(); ++i) {
         const auto& p = r.curve[i];
-        s += (i ? ",\n" : "\n") + std::string("{\"") + u.key("liquid_rate", "stb_d") + "\":" + json_number(u.rate(p.rate)) +
+        s += (i ? ",\n" : "\n") + std::string("{\"") + u.rate_key() + "\":" + json_number(u.rate(p.rate)) +
              ",\"" + u.key("outflow_bhp", "psia") + "\":" + json_number(u.pres(p.outflow)) + ",\"" +
              u.key("inflow_bhp", "psia") + "\":" + json_number(u.pres(p.inflow)) + "}";
     }
@@ -112,7 +123,7 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
         if (std::isfinite(p.outflow)) pmax = std::max(pmax, u.pres(p.outflow));
         if (std::isfinite(p.inflow)) pmax = std::max(pmax, u.pres(p.inflow));
     }
-    plot::Frame f{plot::rounded({0, std::max(rmax, 1e-9), false, std::string("liquid rate, ") + u.rate_unit()}),
+    plot::Frame f{plot::rounded({0, std::max(rmax, 1e-9), false, std::string(u.rate_name()) + ", " + u.rate_unit()}),
                   plot::rounded({0, std::max(pmax, 1.0), false, std::string("bottom-hole pressure, ") + u.pres_unit()}),
                   100, 50, 620, 440};
     std::string s = plot::open_svg(960, 560, title) + f.axes();
@@ -145,10 +156,8 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
 }  // namespace
 
 int nodal_command(int argc, char** argv) {
-    flowmodel::TraverseRequest request;
-    request.flow_decreasing = true;
-    std::string output = "-", format = "table", ipr_kind, rates_text;
-    std::map<std::string, std::string> ipr_text;
+    flowmodel::wells::NodalRequest request;
+    std::string output = "-", format = "table";
     Units units;
     unsigned jobs = 0;
     try {
@@ -166,92 +175,37 @@ int nodal_command(int argc, char** argv) {
             std::string name, value, error;
             if (!args.option(name, value, error)) return nodal_error(error);
             long n = 0;
-            if (line_file_option(request, name, value)) {
+            if (line_file_option(request.traverse, name, value) ||
+                flowmodel::wells::set_nodal_option(request, name, value)) {
                 continue;
             } else if (name == "output") {
                 output = value;
             } else if (name == "output-units") {
                 if (value != "si" && value != "field") return nodal_error("--output-units takes si or field");
                 units.field = value == "field";
-            } else if (name == "ipr") {
-                if (value != "pi" && value != "vogel" && value != "composite") {
-                    return nodal_error("--ipr takes pi, vogel or composite");
-                }
-                ipr_kind = value;
-            } else if (name == "pi" || name == "q-max" || name == "test-rate" || name == "test-pwf" ||
-                       name == "bubble-pres" || name == "res-pres") {
-                ipr_text[name] = value;
-            } else if (name == "rates") {
-                rates_text = value;
             } else if (name == "jobs") {
                 if (!parse_count(value, 1, 1024, n)) return nodal_error("--jobs takes a whole number from 1 to 1024");
                 jobs = static_cast<unsigned>(n);
-            } else if (name == "liquid-rate" || name == "oil-rate" || name == "water-rate" || name == "inlet-pres" ||
-                       name == "flow-direction") {
-                return nodal_error("--" + name + " is not an option of nodal: the rate is swept, the well is "
-                                   "listed from the wellhead down with the wellhead pressure as --outlet-pres");
             } else {
-                flowmodel::set_option(request, name, value);
+                flowmodel::set_option(request.traverse, name, value);
             }
         }
-        using D = flowmodel::Dimension;
-        const double atm = request.values.count("atm-pres") ? request.values.at("atm-pres") : 101325.0;
-        auto pressure = [&](const char* name) {
-            const auto q = flowmodel::parse_quantity(name, ipr_text.at(name), D::Pressure);
-            return q.value + (q.gauge ? atm : 0);
-        };
-        if (!request.values.count("api")) return nodal_error("nodal analysis needs the black-oil fluid: give --api");
-        if (!request.values.count("water-cut")) return nodal_error("give --water-cut (0 for none)");
-        if (ipr_kind.empty() || !ipr_text.count("res-pres")) return nodal_error("give the inflow: --ipr and --res-pres");
-        flowmodel::ipr::Inflow inflow;
-        inflow.pr = pressure("res-pres");
-        request.values["liquid-rate"] = 1e-3;  // a placeholder while the well and fluid are checked
-        const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
-        const auto& oil = dynamic_cast<const bo::BlackOil&>(*setup.fluid);
-        if (ipr_kind == "pi" || ipr_kind == "composite") {
-            if (!ipr_text.count("pi")) return nodal_error("--ipr " + ipr_kind + " needs --pi");
-            inflow.j = flowmodel::parse_quantity("pi", ipr_text.at("pi"), D::Productivity).value;
-            inflow.kind = ipr_kind == "pi" ? flowmodel::ipr::Kind::Linear : flowmodel::ipr::Kind::Composite;
-            if (ipr_kind == "composite") {
-                inflow.pb = ipr_text.count("bubble-pres")
-                                ? pressure("bubble-pres")
-                                : oil.state(inflow.pr, setup.line.nodes.back().temp).pb;  // at the bottom's temperature
-            }
-        } else {
-            if (ipr_text.count("q-max")) {
-                inflow.kind = flowmodel::ipr::Kind::Vogel;
-                inflow.qmax = flowmodel::parse_quantity("q-max", ipr_text.at("q-max"), D::VolumeRate).value;
-            } else if (ipr_text.count("test-rate") && ipr_text.count("test-pwf")) {
-                inflow = flowmodel::ipr::vogel_from_test(
-                    inflow.pr, flowmodel::parse_quantity("test-rate", ipr_text.at("test-rate"), D::VolumeRate).value,
-                    pressure("test-pwf"));
-            } else {
-                return nodal_error("--ipr vogel needs --q-max, or --test-rate and --test-pwf");
-            }
-        }
-        if (!(flowmodel::ipr::absolute_open_flow(inflow) > 0)) return nodal_error("the inflow gives no rate at all");
-        std::vector<double> rates;
-        if (!rates_text.empty()) {
-            for (const auto& q : flowmodel::parse_quantity_list("rates", rates_text, D::VolumeRate)) rates.push_back(q.value);
-            std::sort(rates.begin(), rates.end());
-        }
-        flowmodel::nodal::Split split;
-        split.water_cut = request.values.at("water-cut");
-        split.per_liquid = request.values.count("glr") > 0;
-        split.gas_ratio = request.values.at(split.per_liquid ? "glr" : "gor");
+        const flowmodel::wells::NodalSetup nodal = flowmodel::wells::setup_nodal(request);
+        units.gas = nodal.split.gas_rate;
+        const flowmodel::ipr::Inflow& inflow = nodal.inflow;
         Output out;
         std::string error;
-        if (!out.open(output, error, {{request.profile, "--profile"}})) {
+        if (!out.open(output, error, {{request.traverse.profile, "--profile"}})) {
             std::fprintf(stderr, "pipeflow nodal: %s\n", error.c_str());
             return 2;
         }
-        const flowmodel::nodal::Result r =
-            flowmodel::nodal::analyse(setup.line, oil.inputs(), split, setup.options, inflow, rates, jobs);
-        const double thp = setup.options.pres;
+        const flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, jobs);
+        const double thp = nodal.setup.options.pres;
+        const std::string& profile = request.traverse.profile;
         const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
         char title[320];
         std::snprintf(title, sizeof title, "Nodal analysis, %s: wellhead %.5g %s, %s inflow from %.5g %s",
-                      request.profile.empty() ? "a straight well" : request.profile.substr(request.profile.find_last_of('/') + 1).c_str(),
+                      profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1).c_str(),
                       units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa",
                       kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
                       units.field ? "psia" : "kPa");
@@ -261,7 +215,7 @@ int nodal_command(int argc, char** argv) {
         } else if (format == "svg") {
             text = as_svg(r, units, title);
         } else if (format == "csv") {
-            text = units.key("liquid_rate", "stb_d") + "," + units.key("outflow_bhp", "psia") + "," +
+            text = units.rate_key() + "," + units.key("outflow_bhp", "psia") + "," +
                    units.key("inflow_bhp", "psia") + "\n";
             for (const auto& p : r.curve) {
                 text += flowmodel::io::format_double(units.rate(p.rate)) + "," +

@@ -21,6 +21,7 @@ struct Unit {
 };
 
 constexpr double kDay = 86400.0;
+constexpr double kFt3 = blackoil::kFoot * blackoil::kFoot * blackoil::kFoot;  // m3, one standard cubic foot of gas
 using blackoil::kBarrel;
 using blackoil::kFoot;
 using blackoil::kLbPerFt3;
@@ -49,6 +50,8 @@ const std::vector<Unit>& units() {
         {"STB/d", Dimension::VolumeRate, kBarrel / kDay}, {"stb/d", Dimension::VolumeRate, kBarrel / kDay},
         {"STB/D", Dimension::VolumeRate, kBarrel / kDay}, {"bbl/d", Dimension::VolumeRate, kBarrel / kDay},
         {"BPD", Dimension::VolumeRate, kBarrel / kDay}, {"bpd", Dimension::VolumeRate, kBarrel / kDay},
+        {"scf/d", Dimension::VolumeRate, kFt3 / kDay}, {"Mscf/d", Dimension::VolumeRate, 1e3 * kFt3 / kDay},
+        {"MMscf/d", Dimension::VolumeRate, 1e6 * kFt3 / kDay},
         {"m3/m3", Dimension::GasRatio, 1}, {"Sm3/Sm3", Dimension::GasRatio, 1},
         {"scf/STB", Dimension::GasRatio, kScfPerStb}, {"scf/stb", Dimension::GasRatio, kScfPerStb},
         {"scf/bbl", Dimension::GasRatio, kScfPerStb}, {"Mscf/STB", Dimension::GasRatio, 1000 * kScfPerStb},

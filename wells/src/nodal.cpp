@@ -20,9 +20,7 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
     std::vector<TraverseCase> cases;
     for (double q : rates) {
         blackoil::BlackOilInputs in = fluid;
-        in.oil_rate = q * (1 - split.water_cut);
-        in.water_rate = q * split.water_cut;
-        in.gas_rate = split.gas_ratio * (split.per_liquid ? q : in.oil_rate);
+        split_rate(split, q, in.oil_rate, in.water_rate, in.gas_rate);
         fluids.push_back(std::make_unique<blackoil::BlackOil>(in));
         TraverseOptions o = options;
         o.from_outlet = true;
@@ -55,6 +53,21 @@ double excess(const Point& p) {
 }
 
 }  // namespace
+
+void split_rate(const Split& split, double q, double& oil, double& water, double& gas) {
+    if (split.gas_rate) {
+        gas = q;
+        // The liquid the gas carries: q / GLR, or the oil q / GOR with its water.
+        const double ratio = split.gas_ratio > 0 ? q / split.gas_ratio : 0;
+        const double liquid = split.per_liquid ? ratio : split.water_cut < 1 ? ratio / (1 - split.water_cut) : 0;
+        oil = liquid * (1 - split.water_cut);
+        water = liquid * split.water_cut;
+        return;
+    }
+    oil = q * (1 - split.water_cut);
+    water = q * split.water_cut;
+    gas = split.gas_ratio * (split.per_liquid ? q : oil);
+}
 
 const Crossing* Result::operating_point() const {
     const Crossing* best = nullptr;

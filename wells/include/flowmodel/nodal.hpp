@@ -16,16 +16,21 @@
 
 namespace flowmodel::nodal {
 
-// How the swept liquid rate splits: the water cut and the gas ratio (of the
-// oil, or of the liquid).
+// How the swept rate splits: the water cut and the gas ratio (of the oil, or
+// of the liquid). The swept rate is the liquid, or for a gas well's inflow
+// the gas, whose liquid the gas ratio then gives.
 struct Split {
     double water_cut = 0;
     double gas_ratio = 0;  // m3/m3 at standard conditions
     bool per_liquid = false;  // GLR rather than GOR
+    bool gas_rate = false;    // the swept rate is the gas
 };
 
+// Oil, water and gas rates (m3/s at standard conditions) of swept rate q.
+void split_rate(const Split& split, double q, double& oil, double& water, double& gas);
+
 struct Point {
-    double rate = 0;      // liquid, m3/s at standard conditions
+    double rate = 0;      // liquid (gas for a gas well), m3/s at standard conditions
     double outflow = 0;   // bottom-hole pressure the well needs, Pa; NaN where the traverse failed
     double inflow = 0;    // the reservoir's flowing bottom-hole pressure at that rate, Pa
     int regime_at_bottom = -1;

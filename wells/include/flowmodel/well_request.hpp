@@ -1,0 +1,97 @@
+// Nodal analysis and lift-curve tables as a user states them: the options of
+// a traverse (the well and the black oil) and those of the inflow, the rates
+// and the table's axes, each a text with or without a unit; checked and
+// turned into what the wells library takes. Shared by the command and the
+// Python package, so that both read and refuse the same things.
+#ifndef FLOWMODEL_WELL_REQUEST_HPP
+#define FLOWMODEL_WELL_REQUEST_HPP
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "flowmodel/ipr.hpp"
+#include "flowmodel/nodal.hpp"
+#include "flowmodel/traverse_request.hpp"
+#include "flowmodel/vfp.hpp"
+
+namespace flowmodel::wells {
+
+// The inflow from its kind ("pi", "vogel", "composite", "fetkovich") and the
+// texts of its options: res-pres, pi, q-max, test-rate, test-pwf,
+// bubble-pres, c, n. Gauge pressures take `atm` (Pa). A composite inflow
+// without bubble-pres asks `own_bubble_point` (Pa at the reservoir pressure),
+// or is refused when there is none. Throws std::invalid_argument naming the
+// option.
+ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
+                        const std::function<double(double pr)>& own_bubble_point = nullptr);
+
+// The names inflow_from reads.
+const std::vector<std::string>& inflow_option_names();
+
+struct NodalRequest {
+    TraverseRequest traverse;  // the well, listed from the wellhead down, and the black oil
+    std::string ipr;           // pi, vogel, composite, fetkovich
+    std::map<std::string, std::string> inflow;
+    std::string rates;  // a list with units ("50,100 STB/d"), or "" for the sweep
+    NodalRequest() { traverse.flow_decreasing = true; }
+};
+
+// Takes an option of nodal analysis that is not a traverse's (ipr, the
+// inflow's, rates); false for any other name. Refuses (std::invalid_argument)
+// the traverse options the analysis sets itself: the rates and the inlet.
+bool set_nodal_option(NodalRequest& request, const std::string& name, const std::string& text);
+
+struct NodalSetup {
+    TraverseSetup setup;     // the well and the fluid, with the wellhead pressure
+    ipr::Inflow inflow;
+    nodal::Split split;
+    std::vector<double> rates;  // m3/s at standard conditions, rising; empty for the sweep
+};
+
+// Throws std::invalid_argument saying what is missing or wrong.
+NodalSetup setup_nodal(NodalRequest request);
+
+nodal::Result analyse(const NodalSetup& setup, unsigned jobs = 0);
+
+struct VfpRequest {
+    TraverseRequest traverse;
+    std::string rates, thp, water_cut, gas;  // the axes as lists with units
+    std::string gas_option;                  // "gor" or "glr": the option the gas axis came with
+    bool gfr_given = false;
+    vfp::Table table;  // number and kinds of the axes
+    vfp::Units units = vfp::Units::Metric;
+    bool datum_given = false;
+    bool fill = false;  // fill entries that fail from their rate neighbours
+    VfpRequest() { traverse.flow_decreasing = true; }
+};
+
+// Takes an option of a table that is not a traverse's (rates, thp, water-cut,
+// gor, glr, flo, wfr, gfr, table, deck-units, datum-depth, fill); false for
+// any other name. Refuses those the axes give (rates and boundary pressures).
+bool set_vfp_option(VfpRequest& request, const std::string& name, const std::string& text);
+
+struct VfpSetup {
+    TraverseSetup setup;
+    vfp::Table table;  // axes and datum set, no BHP yet
+    vfp::Units units = vfp::Units::Metric;
+    bool fill = false;
+    std::string well;  // the profile as given, or "" for a straight line
+};
+
+VfpSetup setup_vfp(VfpRequest request);
+
+struct VfpOutcome {
+    vfp::Result result;
+    std::vector<std::string> filled;    // entries filled from their rate neighbours
+    std::vector<std::string> warnings;  // BHP not rising with THP
+    std::string error;                  // entries not computed and not filled: no keyword
+    std::string keyword;                // the comment block and VFPPROD
+};
+
+VfpOutcome make_table(const VfpSetup& setup, unsigned jobs = 0);
+
+}  // namespace flowmodel::wells
+
+#endif

@@ -1,0 +1,302 @@
+// Nodal analysis and lift-curve tables from the texts a user gave.
+#include "flowmodel/well_request.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "flowmodel/blackoil.hpp"
+#include "flowmodel/io/numbers.hpp"
+#include "pipeflow.h"
+
+namespace flowmodel::wells {
+
+namespace {
+
+namespace bo = blackoil;
+using D = Dimension;
+
+[[noreturn]] void fail(const std::string& what) { throw std::invalid_argument(what); }
+
+double absolute(const Quantity& q, double atm) { return q.value + (q.gauge ? atm : 0); }
+
+double atmosphere(const TraverseRequest& r) {
+    return r.values.count("atm-pres") ? r.values.at("atm-pres") : bo::kStandardPres;
+}
+
+// Fetkovich's C as users write it: a number and "<rate unit>/<pressure
+// unit>2" (Mscf/d/psi2, Sm3/d/bar2, m3/s/Pa2), the rate per squared pressure
+// to the power n; in SI m3/s per Pa^(2n).
+double backpressure_coefficient(const std::string& text, double n) {
+    const Quantity bare = parse_quantity("c", text.substr(0, text.find_first_not_of("0123456789.eE+- \t")), D::None);
+    const size_t at = text.find_first_not_of("0123456789.eE+- \t");
+    if (at == std::string::npos) return bare.value;  // SI
+    const std::string unit = text.substr(at);
+    const size_t slash = unit.rfind('/');
+    const std::string accepted = "(write it as rate/pressure2: Mscf/d/psi2, Sm3/d/bar2 or m3/s/Pa2)";
+    if (slash == std::string::npos || unit.size() < slash + 3 || unit.back() != '2') {
+        fail("--c: unit '" + unit + "' is not a rate per squared pressure " + accepted);
+    }
+    double rate = 0, pres = 0;
+    try {
+        rate = parse_quantity("c", "1 " + unit.substr(0, slash), D::VolumeRate).value;
+        pres = parse_quantity("c", "1 " + unit.substr(slash + 1, unit.size() - slash - 2), D::PressureStep).value;
+    } catch (const std::invalid_argument&) {
+        fail("--c: unit '" + unit + "' is not a rate per squared pressure " + accepted);
+    }
+    return bare.value * rate / std::pow(pres * pres, n);
+}
+
+std::vector<double> axis(const std::string& option, const std::string& text, D a, D b, double atm) {
+    std::vector<double> out;
+    for (const Quantity& q : parse_quantity_list(option, text, a, b)) out.push_back(absolute(q, atm));
+    for (size_t i = 1; i < out.size(); ++i) {
+        if (!(out[i] > out[i - 1])) fail("--" + option + " must be strictly increasing");
+    }
+    return out;
+}
+
+}  // namespace
+
+const std::vector<std::string>& inflow_option_names() {
+    static const std::vector<std::string> names = {"res-pres", "pi",          "q-max", "test-rate",
+                                                   "test-pwf", "bubble-pres", "c",     "n"};
+    return names;
+}
+
+ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
+                        const std::function<double(double)>& own_bubble_point) {
+    auto has = [&](const char* name) { return texts.count(name) > 0; };
+    auto pressure = [&](const char* name) {
+        const double p = absolute(parse_quantity(name, texts.at(name), D::Pressure), atm);
+        if (!(p > 0)) fail(std::string("--") + name + " must be above 0 Pa absolute");
+        return p;
+    };
+    auto positive = [&](const char* name, D dim) {
+        const double v = parse_quantity(name, texts.at(name), dim).value;
+        if (!(v > 0)) fail(std::string("--") + name + " must be above 0");
+        return v;
+    };
+    if (kind.empty()) fail("give the inflow: --ipr pi, vogel, composite or fetkovich");
+    if (!has("res-pres")) fail("give the average reservoir pressure: --res-pres");
+    ipr::Inflow in;
+    in.pr = pressure("res-pres");
+    if (kind == "pi" || kind == "composite") {
+        if (!has("pi")) fail("--ipr " + kind + " needs --pi (e.g. '2 STB/d/psi')");
+        in.j = positive("pi", D::Productivity);
+        in.kind = kind == "pi" ? ipr::Kind::Linear : ipr::Kind::Composite;
+        if (kind == "composite") {
+            if (has("bubble-pres")) {
+                in.pb = pressure("bubble-pres");
+            } else if (own_bubble_point) {
+                in.pb = own_bubble_point(in.pr);
+            } else {
+                fail("--ipr composite needs --bubble-pres");
+            }
+        }
+    } else if (kind == "vogel") {
+        if (has("q-max")) {
+            in.kind = ipr::Kind::Vogel;
+            in.qmax = positive("q-max", D::VolumeRate);
+        } else if (has("test-rate") && has("test-pwf")) {
+            const double pwf = pressure("test-pwf");
+            if (!(pwf < in.pr)) fail("--test-pwf must be below --res-pres: the test flowed");
+            in = ipr::vogel_from_test(in.pr, positive("test-rate", D::VolumeRate), pwf);
+        } else {
+            fail("--ipr vogel needs --q-max, or --test-rate and --test-pwf");
+        }
+    } else if (kind == "fetkovich") {
+        if (!has("c") || !has("n")) fail("--ipr fetkovich needs --c and --n");
+        in.kind = ipr::Kind::Fetkovich;
+        in.n = parse_quantity("n", texts.at("n"), D::None).value;
+        // Backpressure exponents lie from 0.5 (turbulent) to 1 (laminar flow).
+        if (!(in.n >= 0.5 && in.n <= 1)) fail("--n must be from 0.5 to 1");
+        in.c = backpressure_coefficient(texts.at("c"), in.n);
+        if (!(in.c > 0) || !std::isfinite(in.c)) fail("--c must be above 0");
+    } else {
+        fail("--ipr takes pi, vogel, composite or fetkovich");
+    }
+    if (!(ipr::absolute_open_flow(in) > 0)) fail("the inflow gives no rate at all");
+    return in;
+}
+
+bool set_nodal_option(NodalRequest& request, const std::string& name, const std::string& text) {
+    const auto& names = inflow_option_names();
+    if (name == "ipr") {
+        request.ipr = text;
+    } else if (std::find(names.begin(), names.end(), name) != names.end()) {
+        request.inflow[name] = text;
+    } else if (name == "rates") {
+        request.rates = text;
+    } else if (name == "liquid-rate" || name == "oil-rate" || name == "water-rate" || name == "gas-rate" ||
+               name == "inlet-pres" || name == "flow-direction") {
+        fail("--" + name + " is not an option of nodal analysis: the rate is swept, the well is listed from the "
+             "wellhead down with the wellhead pressure as --outlet-pres");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+NodalSetup setup_nodal(NodalRequest request) {
+    TraverseRequest& t = request.traverse;
+    if (!t.values.count("api")) fail("nodal analysis needs the black-oil fluid: give --api");
+    if (!t.values.count("water-cut")) fail("give --water-cut (0 for none)");
+    if (!t.values.count("outlet-pres")) fail("give the wellhead pressure: --outlet-pres");
+    NodalSetup s;
+    s.split.water_cut = t.values.at("water-cut");
+    s.split.per_liquid = t.values.count("glr") > 0;
+    s.split.gas_ratio = t.values.count("gor") ? t.values.at("gor") : t.values.count("glr") ? t.values.at("glr") : 0;
+    s.split.gas_rate = request.ipr == "fetkovich";
+    if (s.split.gas_rate && !(s.split.gas_ratio > 0)) {
+        fail("a gas well's rate is its gas: give the liquid it carries as --gor or --glr above 0");
+    }
+    t.values["liquid-rate"] = 1e-3;  // a placeholder while the well and fluid are checked
+    s.setup = setup_traverse(t);
+    const auto& oil = dynamic_cast<const bo::BlackOil&>(*s.setup.fluid);
+    const double bottom_temp = s.setup.line.nodes.back().temp;
+    s.inflow = inflow_from(request.ipr, request.inflow, atmosphere(t),
+                           [&](double pr) { return oil.state(pr, bottom_temp).pb; });
+    if (!request.rates.empty()) {
+        for (const Quantity& q : parse_quantity_list("rates", request.rates, D::VolumeRate)) {
+            if (!(q.value > 0)) fail("--rates must be above 0");
+            s.rates.push_back(q.value);
+        }
+        std::sort(s.rates.begin(), s.rates.end());
+        s.rates.erase(std::unique(s.rates.begin(), s.rates.end()), s.rates.end());
+    }
+    return s;
+}
+
+nodal::Result analyse(const NodalSetup& s, unsigned jobs) {
+    const auto& oil = dynamic_cast<const bo::BlackOil&>(*s.setup.fluid);
+    return nodal::analyse(s.setup.line, oil.inputs(), s.split, s.setup.options, s.inflow, s.rates, jobs);
+}
+
+bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& text) {
+    if (name == "rates") {
+        r.rates = text;
+    } else if (name == "thp") {
+        r.thp = text;
+    } else if (name == "water-cut") {
+        r.water_cut = text;
+    } else if (name == "gor" || name == "glr") {
+        if (!r.gas_option.empty() && r.gas_option != name) fail("give one of --gor and --glr");
+        r.gas_option = name;
+        r.gas = text;
+    } else if (name == "flo") {
+        if (text != "liq" && text != "oil" && text != "gas") fail("--flo takes liq, oil or gas");
+        r.table.flo = text == "liq" ? vfp::Flo::Liquid : text == "oil" ? vfp::Flo::Oil : vfp::Flo::Gas;
+    } else if (name == "wfr") {
+        if (text != "wct" && text != "wor" && text != "wgr") fail("--wfr takes wct, wor or wgr");
+        r.table.wfr = text == "wct" ? vfp::Wfr::WaterCut : text == "wor" ? vfp::Wfr::WaterOil : vfp::Wfr::WaterGas;
+    } else if (name == "gfr") {
+        if (text != "gor" && text != "glr" && text != "ogr") fail("--gfr takes gor, glr or ogr");
+        r.table.gfr = text == "gor" ? vfp::Gfr::GasOil : text == "glr" ? vfp::Gfr::GasLiquid : vfp::Gfr::OilGas;
+        r.gfr_given = true;
+    } else if (name == "table") {
+        const double n = parse_quantity(name, text, D::None).value;
+        if (!(n >= 1 && n <= 9999 && n == std::floor(n))) fail("--table takes a whole number from 1 to 9999");
+        r.table.number = static_cast<int>(n);
+    } else if (name == "deck-units") {
+        if (text != "metric" && text != "field") fail("--deck-units takes metric or field");
+        r.units = text == "field" ? vfp::Units::Field : vfp::Units::Metric;
+    } else if (name == "datum-depth") {
+        r.table.datum = parse_quantity(name, text, D::Length).value;
+        r.datum_given = true;
+    } else if (name == "fill") {
+        if (text != "extrapolate" && text != "none") fail("--fill takes extrapolate (or none)");
+        r.fill = text == "extrapolate";
+    } else if (name == "outlet-pres" || name == "inlet-pres" || name == "oil-rate" || name == "water-rate" ||
+               name == "liquid-rate" || name == "gas-rate" || name == "flow-direction") {
+        fail("--" + name + " is given by the table's axes (--rates, --thp, --water-cut, --gor/--glr)");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+VfpSetup setup_vfp(VfpRequest r) {
+    if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
+        fail("give the axes: --rates, --thp, --water-cut and --gor or --glr");
+    }
+    TraverseRequest& t = r.traverse;
+    if (!t.values.count("api")) fail("a lift-curve table needs the black-oil fluid: give --api");
+    const double atm = atmosphere(t);
+    VfpSetup s;
+    s.table = r.table;
+    s.units = r.units;
+    s.fill = r.fill;
+    s.well = t.profile;
+    vfp::Axes& a = s.table.axes;
+    a.flo = axis("rates", r.rates, D::VolumeRate, D::None, atm);
+    a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
+    a.wfr = axis("water-cut", r.water_cut, D::Fraction, D::GasRatio, atm);
+    a.gfr = axis(r.gas_option, r.gas, D::GasRatio, D::None, atm);
+    if (!(a.thp.front() > 0)) fail("--thp must be above 0 Pa absolute");
+    if (!r.gfr_given) s.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
+    if (a.wfr.back() > 0 && !t.values.count("water-gravity") && !t.values.count("salinity")) {
+        fail("give --water-gravity or --salinity for the produced water");
+    }
+    // The fluid and the line, checked as for a traverse with the largest rate
+    // and the first water and gas fractions.
+    double oil = 0, water = 0, gas = 0;
+    if (!vfp::split_rates(s.table.flo, s.table.wfr, s.table.gfr, a.flo.back(), a.wfr.front(), a.gfr.front(), oil,
+                          water, gas)) {
+        fail("the largest rate with the first water and gas fractions does not hold together");
+    }
+    t.values["oil-rate"] = oil;
+    t.values["water-rate"] = water;
+    t.values.erase("gor");
+    t.values.erase("water-cut");
+    t.values["glr"] = oil + water > 0 ? gas / (oil + water) : 0;
+    t.values["outlet-pres"] = a.thp.front();
+    s.setup = setup_traverse(t);
+    const Line& line = s.setup.line;
+    if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
+    return s;
+}
+
+VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
+    VfpOutcome o;
+    const auto& oil = dynamic_cast<const bo::BlackOil&>(*s.setup.fluid);
+    const bo::BlackOilInputs& in = oil.inputs();
+    o.result = vfp::compute(s.setup.line, in, s.setup.options, s.table, jobs);
+    vfp::Result& res = o.result;
+    if (!res.failures.empty()) {
+        const vfp::Failure& f = res.failures.front();
+        const std::string first = std::to_string(res.failures.size()) + " of " + std::to_string(res.table.bhp.size()) +
+                                  " entries could not be computed; the first, THP " + std::to_string(f.index[0] + 1) +
+                                  ", WFR " + std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
+                                  ", FLO " + std::to_string(f.index[3] + 1) + ": " + f.message;
+        if (!s.fill) {
+            o.error = first + "\n(--fill extrapolate fills them from their rate neighbours)";
+            return o;
+        }
+        std::string error;
+        if (!vfp::fill_from_rates(res.table, res.failures, o.filled, error)) {
+            o.error = "cannot fill the table: " + error;
+            return o;
+        }
+    }
+    o.warnings = vfp::check(res.table, s.units);
+    using io::format_double;
+    std::vector<std::string> comments = {
+        "Lift-curve table made by pipeflow vfp (flow model " + format_double(PIPEFLOW_VERSION) + ")",
+        "well: " + (s.well.empty() ? std::string("a straight line") : s.well) + ", datum at " +
+            format_double(s.table.datum) + " m true vertical depth",
+        "fluid: black oil, " + format_double(in.api) + " API, gas gravity " + format_double(in.gas_gravity) +
+            ", CO2 " + format_double(in.co2) + ", H2S " + format_double(in.h2s) + ", N2 " + format_double(in.n2),
+        std::string("correlations: Z ") +
+            (in.z_method == bo::ZMethod::HallYarborough ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") + ", dead oil " +
+            (in.dead_oil == bo::DeadOil::Glaso ? "Glaso" : "Beggs-Robinson") + ", live oil " +
+            (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
+        "each entry one traverse from the THP down to the datum, tolerance " + format_double(s.setup.options.tol) +
+            " Pa per segment; " + std::to_string(res.evaluations) + " model evaluations",
+    };
+    for (const std::string& f : o.filled) comments.push_back("filled: " + f);
+    o.keyword = vfp::vfpprod(res.table, s.units, comments);
+    return o;
+}
+
+}  // namespace flowmodel::wells
