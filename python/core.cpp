@@ -22,6 +22,7 @@
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/validation.hpp"
+#include "flowmodel/well_request.hpp"
 #include "pipeflow.h"
 
 namespace py = pybind11;
@@ -409,6 +410,129 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
     return out;
 }
 
+
+// flowmodel.ipr: the inflow of `kind` from its option texts, at the flowing
+// pressures `pwf` (Pa) or, when `at_pwf` is false, at the rates (m3/s) in the
+// same array. Returns (rate, pwf, absolute open flow).
+py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
+                  const py::array_t<double, py::array::c_style | py::array::forcecast>& values, bool at_pwf) {
+    const flowmodel::ipr::Inflow in = flowmodel::wells::inflow_from(kind, texts, atm);
+    const auto n = values.size();
+    py::array_t<double> rate(n), pwf(n);
+    for (py::ssize_t k = 0; k < n; ++k) {
+        const double v = values.data()[k];
+        rate.mutable_data()[k] = at_pwf ? flowmodel::ipr::rate(in, v) : v;
+        pwf.mutable_data()[k] = at_pwf ? v : flowmodel::ipr::pwf(in, v);
+    }
+    return py::make_tuple(rate, pwf, flowmodel::ipr::absolute_open_flow(in));
+}
+
+// The options of a nodal analysis or a table: those of the wells' own, the
+// rest a traverse's.
+template <class Request, class Own>
+Request well_request(const std::map<std::string, std::string>& options, const std::string& profile, double profile_unit,
+                     Own own) {
+    Request request;
+    for (const auto& [name, text] : options) {
+        if (!own(request, name, text)) flowmodel::set_option(request.traverse, name, text);
+    }
+    request.traverse.profile = profile;
+    request.traverse.profile_unit = profile_unit;
+    return request;
+}
+
+py::object regime_or_none(int id) {
+    return id >= 0 ? py::object(py::str(flowmodel::regime_name(static_cast<flowmodel::Regime>(id)))) : py::object(py::none());
+}
+
+// flowmodel.nodal: the curves as arrays, the crossings, the operating point.
+py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, double profile_unit,
+                   unsigned jobs) {
+    auto request = well_request<flowmodel::wells::NodalRequest>(options, profile, profile_unit,
+                                                                &flowmodel::wells::set_nodal_option);
+    flowmodel::wells::NodalSetup s = flowmodel::wells::setup_nodal(request);
+    Interrupt interrupt;
+    s.setup.options.interrupted = [&interrupt] { return interrupt(); };
+    flowmodel::nodal::Result r;
+    {
+        py::gil_scoped_release nogil;
+        r = flowmodel::wells::analyse(s, jobs);
+    }
+    if (interrupt.hit()) throw py::error_already_set();
+    const std::string rate_key = s.split.gas_rate ? "gas_rate" : "liquid_rate";
+    const auto n = static_cast<py::ssize_t>(r.curve.size());
+    py::array_t<double> rate(n), outflow(n), inflow(n);
+    py::list regime, failure;
+    for (py::ssize_t k = 0; k < n; ++k) {
+        const auto& p = r.curve[static_cast<size_t>(k)];
+        rate.mutable_data()[k] = p.rate;
+        outflow.mutable_data()[k] = p.outflow;
+        inflow.mutable_data()[k] = p.inflow;
+        regime.append(regime_or_none(p.regime_at_bottom));
+        failure.append(p.failure);
+    }
+    py::object np = py::module_::import("numpy");
+    py::dict curves;
+    curves[rate_key.c_str()] = rate;
+    curves["outflow_bhp"] = outflow;
+    curves["inflow_bhp"] = inflow;
+    curves["regime_at_bottom"] = np.attr("array")(regime, "dtype"_a = "object");
+    curves["failure"] = np.attr("array")(failure, "dtype"_a = "object");
+    const double thp = s.setup.options.pres;
+    auto crossing = [&](const flowmodel::nodal::Crossing& c) {
+        py::dict d;
+        d[rate_key.c_str()] = c.rate;
+        d["bhp"] = c.bhp;
+        d["thp"] = thp;
+        d["regime_at_bottom"] = regime_or_none(c.regime_at_bottom);
+        d["stable"] = c.stable;
+        return d;
+    };
+    py::list crossings;
+    for (const auto& c : r.crossings) crossings.append(crossing(c));
+    const auto* op = r.operating_point();
+    return py::dict("curves"_a = curves, "crossings"_a = crossings,
+                    "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()),
+                    "absolute_open_flow"_a = flowmodel::ipr::absolute_open_flow(s.inflow), "thp"_a = thp,
+                    "evaluations"_a = r.evaluations);
+}
+
+// flowmodel.vfp_table: the axes (SI), the BHP as an array [thp, wfr, gfr,
+// flo] (Pa) and the keyword text; entries not computed and not filled raise.
+py::dict run_vfp(const std::map<std::string, std::string>& options, const std::string& profile, double profile_unit,
+                 unsigned jobs) {
+    auto request = well_request<flowmodel::wells::VfpRequest>(options, profile, profile_unit,
+                                                              &flowmodel::wells::set_vfp_option);
+    flowmodel::wells::VfpSetup s = flowmodel::wells::setup_vfp(request);
+    Interrupt interrupt;
+    s.setup.options.interrupted = [&interrupt] { return interrupt(); };
+    flowmodel::wells::VfpOutcome o;
+    {
+        py::gil_scoped_release nogil;
+        o = flowmodel::wells::make_table(s, jobs);
+    }
+    if (interrupt.hit()) throw py::error_already_set();
+    if (!o.error.empty()) throw std::invalid_argument(o.error);
+    const flowmodel::vfp::Table& t = o.result.table;
+    auto array = [](const std::vector<double>& v) {
+        py::array_t<double> a(static_cast<py::ssize_t>(v.size()));
+        std::copy(v.begin(), v.end(), a.mutable_data());
+        return a;
+    };
+    py::array_t<double> bhp({static_cast<py::ssize_t>(t.axes.thp.size()), static_cast<py::ssize_t>(t.axes.wfr.size()),
+                             static_cast<py::ssize_t>(t.axes.gfr.size()), static_cast<py::ssize_t>(t.axes.flo.size())});
+    std::copy(t.bhp.begin(), t.bhp.end(), bhp.mutable_data());
+    const char* flo[] = {"liq", "oil", "gas"};
+    const char* wfr[] = {"wct", "wor", "wgr"};
+    const char* gfr[] = {"gor", "glr", "ogr"};
+    return py::dict("flo"_a = array(t.axes.flo), "thp"_a = array(t.axes.thp), "wfr"_a = array(t.axes.wfr),
+                    "gfr"_a = array(t.axes.gfr), "bhp"_a = bhp, "datum"_a = t.datum, "table"_a = t.number,
+                    "kinds"_a = py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
+                                               gfr[static_cast<int>(t.gfr)]),
+                    "keyword"_a = o.keyword, "filled"_a = o.filled, "warnings"_a = o.warnings,
+                    "evaluations"_a = o.result.evaluations);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -462,6 +586,10 @@ PYBIND11_MODULE(_core, m) {
     m.def("_compare", &run_compare);
     m.def("_group_of", &flowmodel::validation::group_of);
     m.def("_traverse_options", &flowmodel::traverse_option_names);
+    m.def("_ipr", &run_ipr, "kind"_a, "texts"_a, "atm"_a, "values"_a, "at_pwf"_a);
+    m.def("_inflow_options", &flowmodel::wells::inflow_option_names);
+    m.def("_nodal", &run_nodal, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
+    m.def("_vfp", &run_vfp, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
 
     m.def("units", []() {
         py::dict out;

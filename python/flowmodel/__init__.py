@@ -9,6 +9,9 @@ accelerational), from eleven inputs in SI units.
     traverse(...)               the pressure profile along a line or a well -> TraverseResult
     traverse_many(cases)        many traverses on all cores; traverse_dask(cases) on a Dask cluster
     compare(frame)              the model against measured holdup, gradient and flow pattern
+    ipr(kind, res_pres, ...)    the inflow curve of a reservoir (pi, Vogel, composite, Fetkovich)
+    nodal(...)                  outflow against inflow: the curves and the operating point of a well
+    vfp_table(...)              a lift-curve table (VFPPROD) of a well; vfp_dask(wells) on a Dask cluster
 
 Inputs not given take the built-in default case (defaults(): air-water at
 1 atm in a horizontal 5 cm smooth pipe); units() lists each input's unit.
@@ -26,7 +29,7 @@ from ._version import __version__
 
 __all__ = ["BlackOil", "INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
            "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "compare", "units",
-           "__version__"]
+           "ipr", "nodal", "vfp_table", "vfp_dask", "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
 RESULT_FIELDS = (("regime", "O"), ("id", "i4"), ("holdup", "f8"), ("dpt", "f8"), ("dpf", "f8"),
@@ -356,3 +359,7 @@ def compare(frame, jobs=0, **inputs):
                                         index=["0", "1", "2", "3", "4", "STRAT"],
                                         columns=[REGIMES[k] for k in range(5)])
     return out
+
+
+# The faces of the wells use the helpers above.
+from ._wells import ipr, nodal, vfp_dask, vfp_table  # noqa: E402

@@ -1,0 +1,170 @@
+"""Wells: inflow curves, nodal analysis and lift-curve tables, the faces of
+`pipeflow nodal` and `pipeflow vfp` in Python (imported by the package)."""
+import difflib
+import os
+
+from . import BlackOil, _call, _option_text, _TRAVERSE_OPTIONS
+from ._core import _inflow_options, _ipr, _nodal, _vfp
+
+_INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
+_IPR_KINDS = ("pi", "vogel", "composite", "fetkovich")
+_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill")
+
+
+def _list_text(key, value):
+    """An axis or a list of rates: a string as on the command line
+    ("50,100 STB/d"), or a sequence of numbers (SI) or of strings with units."""
+    if isinstance(value, str):
+        return value
+    try:
+        items = list(value)
+    except TypeError:
+        return _option_text(key, value)
+    if not items:
+        raise ValueError(f"{key} is empty")
+    return ",".join(_option_text(key, v) for v in items)
+
+
+def _texts(where, allowed, options, lists=()):
+    """The option texts the compiled core reads, after refusing misspelt names."""
+    unknown = [k for k in options if k not in allowed]
+    if unknown:
+        close = difflib.get_close_matches(unknown[0], allowed, n=1)
+        hint = f" (did you mean '{close[0]}'?)" if close else ""
+        raise TypeError(f"{where}: unknown option '{unknown[0]}'{hint}")
+    return {k.replace("_", "-"): (_list_text(k, v) if k in lists else _option_text(k, v))
+            for k, v in options.items() if v is not None}
+
+
+def _well(where, profile, fluid, profile_unit, options):
+    if profile_unit not in ("m", "ft"):
+        raise ValueError(f"{where}: profile_unit takes 'm' or 'ft'")
+    if profile is not None and not os.path.exists(profile):
+        raise FileNotFoundError(f"{where}: profile '{profile}' does not exist")
+    if not isinstance(fluid, BlackOil):
+        raise TypeError(f"{where}: fluid takes a flowmodel.BlackOil")
+    both = [k for k in fluid.options if k in options and options[k] is not None]
+    if both:
+        raise ValueError(f"{where}: {both[0]} is given both in the fluid and as a keyword")
+    return {**options, **fluid.options}
+
+
+def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, **options):
+    """The inflow curve of a reservoir: the rate it gives against the flowing
+    bottom-hole pressure, as `pipeflow nodal` uses it.
+
+    kind: "pi" (q = J (pr - pwf), pi=J), "vogel" (Vogel 1968; q_max, or
+    test_rate and test_pwf), "composite" (the straight line above the bubble
+    point, Vogel below; pi and bubble_pres) or "fetkovich" (gas backpressure
+    q = C (pr^2 - pwf^2)^n; c with its units, e.g. "0.02 Mscf/d/psi2", and n).
+    res_pres: the average reservoir pressure. Numbers are SI (Pa, m3/s at
+    standard conditions, m3/s/Pa); strings may carry units ("3000psia",
+    "2 STB/d/psi").
+
+    At the pressures `pwf` (Pa, an array or a number), or at the rates
+    `rate` (m3/s), or by default at `points` pressures from res_pres to 0.
+    Returns a dict of numpy arrays "rate" (m3/s) and "pwf" (Pa; NaN for a
+    rate beyond the absolute open flow), and "absolute_open_flow" (m3/s)."""
+    import numpy as np
+    if kind not in _IPR_KINDS:
+        raise ValueError(f"ipr: kind takes {', '.join(_IPR_KINDS)}")
+    if pwf is not None and rate is not None:
+        raise ValueError("ipr: give pwf or rate, not both")
+    texts = _texts("ipr", _INFLOW, {"res_pres": res_pres, **options})
+    atm = 101325.0 if atm_pres is None else float(atm_pres)
+    values, at_pwf = (pwf, True) if rate is None else (rate, False)
+    if values is None:
+        res = _res_pres(kind, texts, atm)
+        values = np.linspace(res, 0.0, int(points))
+    arr = np.asarray(values, dtype="float64")
+    q, p, aof = _call(_ipr, kind, texts, atm, arr.ravel(), at_pwf)
+    return {"rate": q.reshape(arr.shape), "pwf": p.reshape(arr.shape), "absolute_open_flow": aof}
+
+
+def _res_pres(kind, texts, atm):
+    """The reservoir pressure as the core reads it (Pa): the pwf at rate 0."""
+    import numpy as np
+    return float(_call(_ipr, kind, texts, atm, np.zeros(1), False)[1][0])
+
+
+def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs=0, **options):
+    """Nodal analysis at the bottom of a well, as `pipeflow nodal` does it: the
+    outflow (the bottom-hole pressure the well needs to lift each rate
+    against its wellhead pressure, one traverse per rate) crossed with the
+    inflow of the reservoir.
+
+    The well as for traverse(): profile listed from the wellhead down (or
+    length and angle), diam, rough, temp or temp_in/temp_out, outlet_pres (the
+    wellhead pressure), tol; fluid=BlackOil(api, gas_gravity, water_cut=...,
+    gor=... or glr=..., ...). The inflow: ipr ("pi", "vogel", "composite",
+    "fetkovich") with res_pres and its own keywords (pi, q_max, test_rate,
+    test_pwf, bubble_pres, c, n; see flowmodel.ipr). rates: a list (SI, or
+    strings with units, or "50,100,200 STB/d"); by default a sweep from 1 %
+    to 99 % of the absolute open flow, refined near each crossing.
+
+    Returns a dict: "curves" (numpy arrays, DataFrame-ready: liquid_rate, or
+    gas_rate for fetkovich, m3/s; outflow_bhp and inflow_bhp, Pa, NaN where
+    there is none; regime_at_bottom; failure), "crossings" (dicts with the
+    rate, bhp, thp, regime_at_bottom, stable), "operating_point" (the stable
+    crossing of highest rate, found to 0.1 % of its rate, or None when the
+    well does not flow against that wellhead pressure), "absolute_open_flow",
+    "thp" and "evaluations"."""
+    if ipr not in _IPR_KINDS:
+        raise ValueError(f"nodal: ipr takes {', '.join(_IPR_KINDS)}")
+    merged = _well("nodal", profile, fluid, profile_unit, options)
+    allowed = _TRAVERSE_OPTIONS + _INFLOW + ("rates",)
+    texts = _texts("nodal", allowed, {**merged, "rates": rates}, lists=("rates",))
+    texts["ipr"] = ipr
+    return _call(_nodal, texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+                 int(jobs))
+
+
+def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,
+              profile_unit="m", jobs=0, **options):
+    """A lift-curve table of a well, as `pipeflow vfp` makes it: every entry
+    one traverse from the wellhead pressure down to the datum, on all cores.
+
+    The well as for traverse() (profile listed from the wellhead down, diam,
+    rough, temperatures, tol); fluid=BlackOil(api, gas_gravity, water_gravity
+    or salinity, ...) without rates. The axes, each a list (SI numbers, or
+    strings with units, or "50,100 STB/d"): rates (FLO), thp, water_cut (WFR),
+    gor or glr (GFR). Keywords: flo ("liq", "oil", "gas"), wfr ("wct", "wor",
+    "wgr"), gfr ("gor", "glr", "ogr"), table (number), datum_depth (default:
+    the true vertical depth of the last station), deck_units ("metric",
+    "field"), fill ("extrapolate" fills entries that cannot be computed from
+    their rate neighbours; without it they raise ValueError).
+
+    Returns a dict: the axes "flo", "thp", "wfr", "gfr" (SI: m3/s at standard
+    conditions, Pa, fractions and m3/m3), "bhp" (Pa, shape [thp, wfr, gfr,
+    flo]), "datum" (m), "table", "kinds", "keyword" (the VFPPROD text to
+    include in a deck), "filled" and "warnings" (lists of text),
+    "evaluations"."""
+    merged = _well("vfp_table", profile, fluid, profile_unit, options)
+    axes = {"rates": rates, "thp": thp, "water_cut": water_cut, "gor": gor, "glr": glr}
+    if gor is not None and glr is not None:
+        raise ValueError("vfp_table: give gor or glr, not both")
+    missing = [k for k in ("rates", "thp", "water_cut") if axes[k] is None]
+    if missing or (gor is None and glr is None):
+        raise ValueError("vfp_table: give the axes rates, thp, water_cut and gor or glr"
+                         + (f" (missing: {', '.join(missing)})" if missing else ""))
+    both = [k for k in axes if k in merged and merged[k] is not None]
+    if both:
+        raise ValueError(f"vfp_table: {both[0]} is an axis: give it as the keyword, not in the fluid")
+    allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes)
+    texts = _texts("vfp_table", allowed, {**merged, **axes}, lists=tuple(axes))
+    return _call(_vfp, texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+                 int(jobs))
+
+
+def vfp_dask(wells, jobs=1):
+    """Lift-curve tables of many wells on a Dask cluster: `wells` is a list of
+    dicts of vfp_table()'s keywords, one task each, computed on the active
+    scheduler or Client with `jobs` threads per task. Returns the list of
+    tables in the order of `wells`, each equal to vfp_table(**well)."""
+    try:
+        import dask
+    except ImportError as e:
+        raise ImportError("vfp_dask needs dask (Debian packages python3-dask, python3-distributed)") from e
+    wells = list(wells)
+    tasks = [dask.delayed(vfp_table, pure=True)(**{**w, "jobs": jobs}) for w in wells]
+    return list(dask.compute(*tasks))

@@ -1,0 +1,136 @@
+"""Inflow curves, nodal analysis and lift-curve tables from Python: the same
+numbers as the command, checked against published examples, direct
+traverses and a Dask cluster."""
+import json
+import os
+import subprocess
+
+import numpy as np
+import pytest
+
+import flowmodel
+
+EXAMPLES = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
+PSI = 6894.757293168361
+STB_D = 0.158987294928 / 86400
+WELL = dict(profile=os.path.join(EXAMPLES, "oil-well.csv"), diam="2.441in", rough="0.0006in",
+            temp_in="180degF", temp_out="100degF")
+WELL_ARGS = ["--profile", os.path.join(EXAMPLES, "oil-well.csv"), "--diam", "2.441in", "--rough", "0.0006in",
+             "--temp-in", "180degF", "--temp-out", "100degF"]
+
+
+def pipeflow(*args):
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set")
+    return subprocess.run([exe, *args], capture_output=True, text=True)
+
+
+def test_inflow_curves_against_a_worked_example_and_their_own_algebra():
+    # T. Ahmed, Reservoir Engineering Handbook, oil well performance: a
+    # saturated reservoir at 2500 psig tested at 350 STB/d and 2000 psig gives
+    # qmax 1067.1 STB/d and 441.7 STB/d at 1850 psig. The book takes the ratio
+    # of the gauge readings, so they are given here as the numbers it divides.
+    v = flowmodel.ipr("vogel", "2500psia", test_rate="350 STB/d", test_pwf="2000psia", pwf=1850 * PSI)
+    assert v["absolute_open_flow"] / STB_D == pytest.approx(1067.1, abs=0.1)
+    assert v["rate"] / STB_D == pytest.approx(441.7, abs=0.1)
+    # Back from the rates to the pressures.
+    curve = flowmodel.ipr("vogel", "2500psig", test_rate="350 STB/d", test_pwf="2000psig", points=11)
+    back = flowmodel.ipr("vogel", "2500psig", test_rate="350 STB/d", test_pwf="2000psig", rate=curve["rate"])
+    assert np.allclose(back["pwf"], curve["pwf"], rtol=0, atol=1e-3)
+    # Composite: the straight line above the bubble point, Vogel below, rate
+    # and slope continuous at it; its absolute open flow J (pr - pb) + J pb / 1.8.
+    c = dict(pi="1 STB/d/psi", bubble_pres="2000psia")
+    at = flowmodel.ipr("composite", "3000psia", pwf=np.array([1999.9, 2000, 2000.1]) * PSI, **c)["rate"] / STB_D
+    assert at[1] == pytest.approx(1000, abs=1e-3)
+    assert (at[0] - at[1]) == pytest.approx(at[1] - at[2], rel=1e-3)  # 0.1 STB/d per 0.1 psi on both sides
+    assert flowmodel.ipr("composite", "3000psia", **c)["absolute_open_flow"] / STB_D == pytest.approx(
+        1000 + 2000 / 1.8, rel=1e-9)
+    # Fetkovich with C in Mscf/d/psi2: q = C (pr^2 - pwf^2)^n.
+    f = flowmodel.ipr("fetkovich", "2000psia", c="0.01 Mscf/d/psi2", n=0.8, pwf=1000 * PSI)
+    mscf_d = 1000 * 0.3048 ** 3 / 86400
+    assert f["rate"] / mscf_d == pytest.approx(0.01 * (2000 ** 2 - 1000 ** 2) ** 0.8, rel=1e-9)
+    with pytest.raises(ValueError, match="rate per squared pressure"):
+        flowmodel.ipr("fetkovich", "2000psia", c="0.01 Mscf/d/psi", n=0.8)
+    with pytest.raises(ValueError, match="composite needs bubble_pres"):
+        flowmodel.ipr("composite", "3000psia", pi="1 STB/d/psi")
+
+
+def test_nodal_gives_the_commands_operating_point_and_a_traverse_agrees_at_it():
+    fluid = flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.2, gor="600 scf/STB")
+    n = flowmodel.nodal(**WELL, fluid=fluid, outlet_pres="200psia", ipr="vogel", res_pres="3000psia",
+                        q_max="2500 STB/d")
+    op = n["operating_point"]
+    assert op is not None and op["stable"]
+    curves = n["curves"]
+    assert set(curves) == {"liquid_rate", "outflow_bhp", "inflow_bhp", "regime_at_bottom", "failure"}
+    assert len({len(v) for v in curves.values()}) == 1 and np.all(np.diff(curves["liquid_rate"]) > 0)
+    # The command's JSON says the same.
+    out = pipeflow("nodal", *WELL_ARGS, "--outlet-pres", "200psia", "--api", "35", "--gas-gravity", "0.65",
+                   "--water-gravity", "1.07", "--water-cut", "0.2", "--gor", "600 scf/STB", "--ipr", "vogel",
+                   "--res-pres", "3000psia", "--q-max", "2500 STB/d", "--json")
+    assert out.returncode == 0, out.stderr
+    cmd = json.loads(out.stdout)["operating_point"]
+    assert cmd["liquid_rate"] == pytest.approx(op["liquid_rate"], rel=1e-12)
+    assert cmd["bhp"] == pytest.approx(op["bhp"], rel=1e-12)
+    # A traverse at the found rate needs what the reservoir gives there.
+    t = flowmodel.traverse(**WELL, flow_direction="decreasing", outlet_pres="200psia", fluid=flowmodel.BlackOil(
+        35, 0.65, water_gravity=1.07, water_cut=0.2, gor="600 scf/STB", liquid_rate=op["liquid_rate"]))
+    assert abs(t.summary["inlet_pres"] - op["bhp"]) < 0.1 * PSI
+    assert flowmodel.ipr("vogel", "3000psia", q_max="2500 STB/d", rate=op["liquid_rate"])["pwf"] == pytest.approx(
+        op["bhp"], rel=1e-12)
+
+
+def test_nodal_without_a_crossing_and_with_wrong_keywords():
+    fluid = flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0, gor="600 scf/STB")
+    n = flowmodel.nodal(**WELL, fluid=fluid, outlet_pres="200psia", ipr="pi", res_pres="1200psia", pi="1 STB/d/psi",
+                        rates="100,300,600 STB/d")
+    assert n["operating_point"] is None and len(n["curves"]["liquid_rate"]) == 3
+    with pytest.raises(TypeError, match="did you mean 'q_max'"):
+        flowmodel.nodal(**WELL, fluid=fluid, outlet_pres="200psia", ipr="vogel", res_pres="3000psia", qmax=1)
+    with pytest.raises(ValueError, match="liquid_rate is not an option of nodal"):
+        flowmodel.nodal(**WELL, fluid=flowmodel.BlackOil(35, 0.65, liquid_rate=0.01, water_cut=0, gor=100),
+                        outlet_pres="200psia", ipr="pi", res_pres="3000psia", pi=1e-8)
+
+
+VFP_FLUID = dict(api=35, gas_gravity=0.65, water_gravity=1.07)
+VFP_AXES = dict(rates="100,400,1600 STB/d", thp=["100psia", "200psia"], water_cut=[0, 0.5], gor="300,900 scf/STB")
+
+
+def test_vfp_table_is_the_commands_keyword_and_its_nodes_are_traverses():
+    v = flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **VFP_AXES, deck_units="field", tol=100)
+    assert v["bhp"].shape == (2, 2, 2, 3) and np.all(np.isfinite(v["bhp"]))
+    assert v["datum"] == pytest.approx(8000 * 0.3048)
+    out = pipeflow("vfp", *WELL_ARGS, "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07",
+                   "--rates", "100,400,1600 STB/d", "--thp", "100,200 psia", "--water-cut", "0,0.5",
+                   "--gor", "300,900 scf/STB", "--deck-units", "field", "--tol", "100")
+    assert out.returncode == 0, out.stderr
+    assert out.stdout == v["keyword"]
+    # The entry THP 2, WFR 2, GFR 1, FLO 2 is a traverse of that combination.
+    t = flowmodel.traverse(**WELL, flow_direction="decreasing", outlet_pres="200psia", tol=100,
+                           fluid=flowmodel.BlackOil(**VFP_FLUID, liquid_rate="400 STB/d", water_cut=0.5,
+                                                    gor="300 scf/STB"))
+    assert v["bhp"][1, 1, 0, 1] == pytest.approx(t.summary["inlet_pres"], abs=1)  # Pa
+
+
+def test_vfp_entries_that_fail_raise_unless_filled():
+    axes = dict(rates="100,1000,5000,12000 STB/d", thp="30,100 psia", water_cut=0, gor="2000 scf/STB")
+    with pytest.raises(ValueError, match="THP 1, WFR 1, GFR 1, FLO 3: critical flow"):
+        flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **axes)
+    v = flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **axes, fill="extrapolate")
+    assert len(v["filled"]) == 3 and np.all(np.isfinite(v["bhp"]))
+    assert all(f"filled: {f}" in v["keyword"] for f in v["filled"])
+    with pytest.raises(ValueError, match="is an axis"):
+        flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID, water_cut=0.1), **VFP_AXES)
+
+
+def test_tables_of_many_wells_on_a_dask_cluster_equal_single_tables():
+    distributed = pytest.importorskip("distributed")
+    wells = [dict(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **{**VFP_AXES, "thp": thp}, tol=100, table=k + 1)
+             for k, thp in enumerate(("100,200 psia", "150,300 psia", "250,500 psia"))]
+    one = [flowmodel.vfp_table(**w) for w in wells]
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster):
+        remote = flowmodel.vfp_dask(wells)
+    for a, b in zip(one, remote):
+        assert a["keyword"] == b["keyword"] and np.array_equal(a["bhp"], b["bhp"])
