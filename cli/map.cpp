@@ -2,6 +2,8 @@
 // the `pipeflow map` command.
 #include "map.h"
 
+#include "plot.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -146,25 +148,12 @@ std::string gfmt(double v) {
     return buf;
 }
 
-// One logarithmic axis: values to pixels over [pix0, pix1], extended half a
-// cell beyond the first and last point so every cell is centred on its value.
-struct LogAxis {
-    double a0, a1;      // log10 of the axis ends
-    double pix0, pix1;  // pixel positions of the ends
-    LogAxis(const std::vector<double>& pts, double p0, double p1) : pix0(p0), pix1(p1) {
-        const double lo = std::log10(pts.front()), hi = std::log10(pts.back());
-        const double half = (hi - lo) / (pts.size() - 1) / 2.0;
-        a0 = lo - half;
-        a1 = hi + half;
-    }
-    double pix(double v) const { return pix0 + (pix1 - pix0) * (std::log10(v) - a0) / (a1 - a0); }
-    double edge(size_t k, size_t n) const { return pix0 + (pix1 - pix0) * static_cast<double>(k) / n; }
-};
-
-// "10" with the exponent raised, as text.
-std::string decade_label(int e) {
-    std::string exp = e < 0 ? "\u2212" + std::to_string(-e) : std::to_string(e);
-    return "10<tspan dy=\"-7\" font-size=\"10\">" + exp + "</tspan>";
+// A logarithmic axis over the points, extended half a cell beyond the first
+// and last so that every cell is centred on its value.
+plot::Axis cell_axis(const std::vector<double>& pts, const std::string& title) {
+    const double lo = std::log10(pts.front()), hi = std::log10(pts.back());
+    const double half = pts.size() > 1 ? (hi - lo) / static_cast<double>(pts.size() - 1) / 2.0 : 0.5;
+    return {std::pow(10.0, lo - half), std::pow(10.0, hi + half), true, title};
 }
 
 }  // namespace
@@ -172,10 +161,12 @@ std::string decade_label(int e) {
 void write_map_svg(const RegimeMap& map, std::ostream& out) {
     const size_t nx = map.usg.size(), ny = map.usl.size();
     // Layout in pixels: title band, square plot, legend on the right.
-    const double px = 90, py = 70, pw = 480, ph = 480;
-    const double width = 840, height = py + ph + 70;
-    const LogAxis xa(map.usg, px, px + pw);
-    const LogAxis ya(map.usl, py + ph, py);  // rising upward
+    plot::Frame f{cell_axis(map.usg, "superficial gas velocity usg, m/s"),
+                  cell_axis(map.usl, "superficial liquid velocity usl, m/s"), 90, 70, 480, 480};
+    f.grid = false;  // the cells fill the area
+    f.id = "plot";
+    auto x_edge = [&](size_t k) { return f.left + f.width * static_cast<double>(k) / static_cast<double>(nx); };
+    auto y_edge = [&](size_t k) { return f.top + f.height * (1 - static_cast<double>(k) / static_cast<double>(ny)); };
 
     std::vector<int> count(kMapClasses, 0);
     size_t corrected = 0;
@@ -186,16 +177,12 @@ void write_map_svg(const RegimeMap& map, std::ostream& out) {
 
     const flowmodel::Inputs& b = map.opt.base;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(width) << "\" height=\"" << num(height)
-        << "\" viewBox=\"0 0 " << num(width) << ' ' << num(height)
-        << "\" font-family=\"DejaVu Sans, Arial, Helvetica, sans-serif\" font-size=\"13\">\n"
-        << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    out << "<text x=\"" << num(px) << "\" y=\"26\" font-size=\"16\" font-weight=\"bold\">Flow-regime map: "
-        << gfmt(b.diam) << " m pipe, inclination " << gfmt(b.angle) << "\u00b0, roughness " << gfmt(b.rough)
-        << " m</text>\n";
-    out << "<text x=\"" << num(px) << "\" y=\"48\" font-size=\"12\">liquid " << gfmt(b.rol) << " kg/m\u00b3, "
-        << gfmt(b.visl) << " Pa\u00b7s; gas " << gfmt(b.rog) << " kg/m\u00b3, " << gfmt(b.visg)
-        << " Pa\u00b7s; surface tension " << gfmt(b.sigma) << " N/m; pressure " << gfmt(b.pres) << " Pa</text>\n";
+        << plot::open_svg(840, f.top + f.height + 70,
+                          "Flow-regime map: " + gfmt(b.diam) + " m pipe, inclination " + gfmt(b.angle) +
+                              "\u00b0, roughness " + gfmt(b.rough) + " m");
+    out << "<text x=\"20\" y=\"46\" font-size=\"12\">liquid " << gfmt(b.rol) << " kg/m\u00b3, " << gfmt(b.visl)
+        << " Pa\u00b7s; gas " << gfmt(b.rog) << " kg/m\u00b3, " << gfmt(b.visg) << " Pa\u00b7s; surface tension "
+        << gfmt(b.sigma) << " N/m; pressure " << gfmt(b.pres) << " Pa</text>\n";
 
     // Cells, one group per class, one rectangle per run of equal cells in a row.
     out << "<g id=\"cells\" shape-rendering=\"crispEdges\">\n";
@@ -204,7 +191,7 @@ void write_map_svg(const RegimeMap& map, std::ostream& out) {
         const MapClass mc = static_cast<MapClass>(c);
         out << "<g fill=\"" << class_colour(mc) << "\">\n";
         for (size_t j = 0; j < ny; ++j) {
-            const std::string y = num(ya.edge(j + 1, ny)), h = num(ya.edge(j, ny) - ya.edge(j + 1, ny));
+            const std::string y = num(y_edge(j + 1)), h = num(y_edge(j) - y_edge(j + 1));
             for (size_t i = 0; i < nx;) {
                 if (classify(map.at(static_cast<int>(i), static_cast<int>(j))) != mc) {
                     ++i;
@@ -212,66 +199,25 @@ void write_map_svg(const RegimeMap& map, std::ostream& out) {
                 }
                 size_t e = i + 1;
                 while (e < nx && classify(map.at(static_cast<int>(e), static_cast<int>(j))) == mc) ++e;
-                out << "<rect x=\"" << num(xa.edge(i, nx)) << "\" y=\"" << y << "\" width=\""
-                    << num(xa.edge(e, nx) - xa.edge(i, nx)) << "\" height=\"" << h << "\"/>\n";
+                out << "<rect x=\"" << num(x_edge(i)) << "\" y=\"" << y << "\" width=\"" << num(x_edge(e) - x_edge(i))
+                    << "\" height=\"" << h << "\"/>\n";
                 i = e;
             }
         }
         out << "</g>\n";
     }
-    out << "</g>\n";
-    out << "<rect id=\"plot\" x=\"" << num(px) << "\" y=\"" << num(py) << "\" width=\"" << num(pw)
-        << "\" height=\"" << num(ph) << "\" fill=\"none\" stroke=\"#333333\"/>\n";
-
-    // Ticks outside the frame: long with a label at decades, short at 2..9.
-    out << "<g stroke=\"#333333\">\n";
-    std::string labels;
-    for (int axis = 0; axis < 2; ++axis) {
-        const LogAxis& a = axis == 0 ? xa : ya;
-        for (int e = static_cast<int>(std::floor(a.a0)); e <= static_cast<int>(std::ceil(a.a1)); ++e) {
-            for (int m = 1; m < 10; ++m) {
-                const double lg = e + std::log10(static_cast<double>(m));
-                if (lg < a.a0 - 1e-9 || lg > a.a1 + 1e-9) continue;
-                const double p = a.pix(std::pow(10.0, lg));
-                const double len = m == 1 ? 7 : 4;
-                if (axis == 0) {
-                    out << "<line x1=\"" << num(p) << "\" y1=\"" << num(py + ph) << "\" x2=\"" << num(p)
-                        << "\" y2=\"" << num(py + ph + len) << "\"/>\n";
-                    if (m == 1) {
-                        labels += "<text x=\"" + num(p) + "\" y=\"" + num(py + ph + 24) +
-                                  "\" text-anchor=\"middle\">" + decade_label(e) + "</text>\n";
-                    }
-                } else {
-                    out << "<line x1=\"" << num(px - len) << "\" y1=\"" << num(p) << "\" x2=\"" << num(px)
-                        << "\" y2=\"" << num(p) << "\"/>\n";
-                    if (m == 1) {
-                        labels += "<text x=\"" + num(px - 10) + "\" y=\"" + num(p + 5) +
-                                  "\" text-anchor=\"end\">" + decade_label(e) + "</text>\n";
-                    }
-                }
-            }
-        }
-    }
-    out << "</g>\n" << labels;
-    out << "<text x=\"" << num(px + pw / 2) << "\" y=\"" << num(py + ph + 52)
-        << "\" text-anchor=\"middle\">superficial gas velocity usg, m/s</text>\n";
-    out << "<text transform=\"translate(" << num(px - 58) << ',' << num(py + ph / 2)
-        << ") rotate(-90)\" text-anchor=\"middle\">superficial liquid velocity usl, m/s</text>\n";
+    out << "</g>\n" << f.axes();
 
     // Legend: the five regimes always, the other classes when the map has them.
-    const double lx = px + pw + 30;
-    double ly = py;
-    out << "<g id=\"legend\">\n";
+    std::vector<plot::LegendEntry> entries;
     for (int c = 0; c < kMapClasses; ++c) {
         if (c >= 5 && count[c] == 0) continue;
-        const MapClass mc = static_cast<MapClass>(c);
-        out << "<g class=\"entry\"><rect x=\"" << num(lx) << "\" y=\"" << num(ly) << "\" width=\"16\" height=\"16\" fill=\""
-            << class_colour(mc) << "\" stroke=\"#333333\"/><text x=\"" << num(lx + 24) << "\" y=\"" << num(ly + 13)
-            << "\">" << class_label(mc) << "</text></g>\n";
-        ly += 24;
+        entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
     }
-    out << "</g>\n";
-    ly += 12;
+    const double lx = f.left + f.width + 30;
+    double ly = f.top + 8;
+    out << "<g id=\"legend\">\n" << plot::legend(lx, ly, entries) << "</g>\n";
+    ly += 17.0 * static_cast<double>(entries.size()) + 12;
     out << "<text x=\"" << num(lx) << "\" y=\"" << num(ly) << "\" font-size=\"11\" fill=\"#555555\">" << nx
         << " \u00d7 " << ny << " points</text>\n";
     if (corrected > 0) {

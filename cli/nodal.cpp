@@ -203,10 +203,14 @@ int nodal_command(int argc, char** argv) {
         const double thp = nodal.setup.options.pres;
         const std::string& profile = request.traverse.profile;
         const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
-        char title[320];
-        std::snprintf(title, sizeof title, "Nodal analysis, %s: wellhead %.5g %s, %s inflow from %.5g %s",
+        char title[400];
+        const auto& split = nodal.split;
+        const double ratio = units.field ? split.gas_ratio / bo::kScfPerStb : split.gas_ratio;
+        std::snprintf(title, sizeof title,
+                      "Nodal analysis, %s: wellhead %.5g %s, water cut %.3g %%, %s %.5g %s; %s inflow from %.5g %s",
                       profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1).c_str(),
-                      units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa",
+                      units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa", 100 * split.water_cut,
+                      split.per_liquid ? "GLR" : "GOR", ratio, units.field ? "scf/STB" : "Sm3/Sm3",
                       kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
                       units.field ? "psia" : "kPa");
         std::string text;

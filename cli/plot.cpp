@@ -87,25 +87,67 @@ double Frame::py(double v) const {
     return top + height * (1 - f);
 }
 
+namespace {
+
+// "10" with the exponent raised, as SVG text.
+std::string decade_text(double v) {
+    const int e = static_cast<int>(std::lround(std::log10(v)));
+    return "10<tspan dy=\"-7\" font-size=\"10\">" + (e < 0 ? "\u2212" + std::to_string(-e) : std::to_string(e)) +
+           "</tspan>";
+}
+
+// Where the short marks of a log axis go: 2..9 × 10^k inside [lo, hi].
+std::vector<double> minor_log_ticks(const Axis& a) {
+    std::vector<double> t;
+    const double lo = std::min(a.lo, a.hi), hi = std::max(a.lo, a.hi);
+    for (double e = std::floor(std::log10(lo)); e <= std::ceil(std::log10(hi)); e += 1) {
+        for (int m = 2; m < 10; ++m) {
+            const double v = m * std::pow(10.0, e);
+            if (v >= lo * (1 - 1e-9) && v <= hi * (1 + 1e-9)) t.push_back(v);
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
 std::string Frame::axes() const {
-    std::string s = fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#444\"/>\n",
-                        left, top, width, height);
+    std::string s = (id.empty() ? "<rect" : "<rect id=\"" + id + "\"") +
+                    fmt(" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#444\"/>\n", left,
+                        top, width, height);
+    const double bottom = top + height;
     for (double t : ticks(x, x_count)) {
         const double X = px(t);
-        s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n", X, top, X, top + height);
-        s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", X, top + height + 16) + tick_text(t) + "</text>\n";
+        if (grid) s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n", X, top, X, bottom);
+        s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#444\"/>\n", X, bottom, X, bottom + 6);
+        s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", X, bottom + (x.log ? 22 : 18)) +
+             (x.log ? decade_text(t) : tick_text(t)) + "</text>\n";
+    }
+    if (x.log) {
+        for (double t : minor_log_ticks(x)) {
+            s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#444\"/>\n", px(t), bottom, px(t),
+                     bottom + 3);
+        }
     }
     for (double t : ticks(y)) {
         const double Y = py(t);
-        s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n", left, Y, left + width, Y);
+        if (grid) s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>\n", left, Y, left + width, Y);
+        s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#444\"/>\n", left - 6, Y, left, Y);
         if (y_labels) {
-            s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">", left - 6, Y + 4) + tick_text(t) + "</text>\n";
+            s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">", left - 9, Y + 4) +
+                 (y.log ? decade_text(t) : tick_text(t)) + "</text>\n";
         }
     }
-    s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", left + width / 2, top + height + 36) +
+    if (y.log) {
+        for (double t : minor_log_ticks(y)) {
+            s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#444\"/>\n", left - 3, py(t), left,
+                     py(t));
+        }
+    }
+    s += fmt("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", left + width / 2, bottom + 40) +
          xml_text(x.title) + "</text>\n";
     if (y_labels && !y.title.empty()) {
-        s += fmt("<text transform=\"translate(%.1f,%.1f) rotate(-90)\" text-anchor=\"middle\">", left - 52,
+        s += fmt("<text transform=\"translate(%.1f,%.1f) rotate(-90)\" text-anchor=\"middle\">", left - 56,
                  top + height / 2) +
              xml_text(y.title) + "</text>\n";
     }
@@ -136,20 +178,22 @@ std::string marker(const std::string& kind, double x, double y, const std::strin
 std::string legend(double x, double y, const std::vector<LegendEntry>& entries) {
     std::string s;
     for (const LegendEntry& e : entries) {
+        s += "<g class=\"entry\">";
         if (e.marker == "box") {
             s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"14\" height=\"14\" stroke=\"#888\" fill=\"", x, y - 7) +
-                 e.colour + "\"/>\n";
+                 e.colour + "\"/>";
         } else if (e.marker == "line" || e.marker == "dash" || e.marker == "dot") {
             s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"", x, y, x + 18, y) + e.colour +
-                 (e.marker == "dash"  ? "\" stroke-dasharray=\"4 3\"/>\n"
-                  : e.marker == "dot" ? "\" stroke-dasharray=\"1 3\"/>\n"
-                                      : "\"/>\n");
+                 (e.marker == "dash"  ? "\" stroke-dasharray=\"4 3\"/>"
+                  : e.marker == "dot" ? "\" stroke-dasharray=\"1 3\"/>"
+                                      : "\"/>");
         } else {
-            s += marker(e.marker, x + 9, y, e.colour);
+            std::string m = marker(e.marker, x + 9, y, e.colour);
+            s += m.substr(0, m.size() - 1);
         }
         // Long labels are cut so that the legend stays beside the plot.
         const std::string label = e.label.size() > 34 ? e.label.substr(0, 32) + "..." : e.label;
-        s += fmt("<text x=\"%.1f\" y=\"%.1f\">", x + 24, y + 4) + xml_text(label) + "</text>\n";
+        s += fmt("<text x=\"%.1f\" y=\"%.1f\">", x + 24, y + 4) + xml_text(label) + "</text></g>\n";
         y += 17;
     }
     return s;
