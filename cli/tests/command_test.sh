@@ -316,6 +316,22 @@ grep -q "the well does not flow against a wellhead pressure of 200 psia" "$tmp/e
   || grep -q "the well does not flow against a wellhead pressure of" "$tmp/err.txt" || { echo "FAIL: no-crossing message"; fails=$((fails + 1)); }
 [ "$(wc -l < "$tmp/nodal.csv")" -ge 25 ] || { echo "FAIL: nodal curves not written"; fails=$((fails + 1)); }
 "$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr vogel 2> /dev/null; check "nodal: vogel without q-max" 2 $?
+# SI keys and m3/s; a gas well sweeps its gas (Fetkovich, C with its units).
+"$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr vogel --q-max "2500 STB/d" --json > "$tmp/nodal-si.json"
+check "nodal in SI" 0 $?
+"$exe" nodal "${nwell[@]/600 scf\/STB/20000 scf/STB}" --res-pres 3000psia --ipr fetkovich --c "0.01 Mscf/d/psi2" --n 0.8 \
+  --output-units field --json > "$tmp/nodal-gas.json"; check "nodal of a gas well" 0 $?
+python3 - "$tmp/nodal-si.json" "$tmp/nodal-gas.json" <<'PY' || { echo "FAIL: nodal SI and gas JSON"; fails=$((fails + 1)); }
+import json, sys
+si = json.load(open(sys.argv[1]))["operating_point"]
+assert 0.001 < si["liquid_rate"] < 0.005 and 1e7 < si["bhp"] < 2e7, si  # m3/s, Pa
+gas = json.load(open(sys.argv[2]))
+assert set(gas["operating_point"]) == {"gas_rate_mscf_d", "bhp_psia", "thp_psia", "regime_at_bottom", "stable"}
+assert all("gas_rate_mscf_d" in c for c in gas["curves"])
+PY
+"$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr fetkovich --c "0.01 Mscf/d/psi" --n 0.8 2> "$tmp/err.txt"
+check "nodal: a backpressure coefficient without its squared pressure" 2 $?
+grep -q "Mscf/d/psi2, Sm3/d/bar2 or m3/s/Pa2" "$tmp/err.txt" || { echo "FAIL: --c message"; fails=$((fails + 1)); }
 
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]
