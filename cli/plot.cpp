@@ -45,13 +45,16 @@ std::vector<double> ticks(const Axis& axis, int count) {
     Axis a = axis;  // an axis may run high to low (depth down the page)
     if (a.lo > a.hi) std::swap(a.lo, a.hi);
     if (a.log) {
-        for (double e = std::ceil(std::log10(a.lo) - 1e-9); e <= std::log10(a.hi) + 1e-9; e += 1) {
-            t.push_back(std::pow(10.0, e));
-        }
+        const int e0 = static_cast<int>(std::ceil(std::log10(a.lo) - 1e-9));
+        const int e1 = static_cast<int>(std::floor(std::log10(a.hi) + 1e-9));
+        for (int e = e0; e <= e1; ++e) t.push_back(std::pow(10.0, e));
         return t;
     }
+    // Whole multiples of the step, so that round values stay round.
     const double step = nice_step((a.hi - a.lo) / std::max(count - 1, 1));
-    for (double v = std::ceil(a.lo / step - 1e-9) * step; v <= a.hi + 1e-9 * step; v += step) {
+    const double k0 = std::ceil(a.lo / step - 1e-9), k1 = std::floor(a.hi / step + 1e-9);
+    for (int k = 0; k <= static_cast<int>(k1 - k0); ++k) {
+        const double v = (k0 + k) * step;
         t.push_back(std::fabs(v) < 1e-12 * step ? 0.0 : v);
     }
     return t;
@@ -100,7 +103,8 @@ std::string decade_text(double v) {
 std::vector<double> minor_log_ticks(const Axis& a) {
     std::vector<double> t;
     const double lo = std::min(a.lo, a.hi), hi = std::max(a.lo, a.hi);
-    for (double e = std::floor(std::log10(lo)); e <= std::ceil(std::log10(hi)); e += 1) {
+    const int e0 = static_cast<int>(std::floor(std::log10(lo))), e1 = static_cast<int>(std::ceil(std::log10(hi)));
+    for (int e = e0; e <= e1; ++e) {
         for (int m = 2; m < 10; ++m) {
             const double v = m * std::pow(10.0, e);
             if (v >= lo * (1 - 1e-9) && v <= hi * (1 + 1e-9)) t.push_back(v);
