@@ -28,8 +28,8 @@ double atmosphere(const TraverseRequest& r) {
 // unit>2" (Mscf/d/psi2, Sm3/d/bar2, m3/s/Pa2), the rate per squared pressure
 // to the power n; in SI m3/s per Pa^(2n).
 double backpressure_coefficient(const std::string& text, double n) {
-    const Quantity bare = parse_quantity("c", text.substr(0, text.find_first_not_of("0123456789.eE+- \t")), D::None);
-    const size_t at = text.find_first_not_of("0123456789.eE+- \t");
+    const size_t at = text.find_first_not_of("0123456789.eE+- \t");  // where the unit begins
+    const Quantity bare = parse_quantity("c", text.substr(0, at), D::None);
     if (at == std::string::npos) return bare.value;  // SI
     const std::string unit = text.substr(at);
     const size_t slash = unit.rfind('/');
