@@ -45,8 +45,11 @@ const char* kUsage =
     "the liquid at standard conditions, split by --water-cut and --gor or --glr (for fetkovich the\n"
     "gas, carrying the liquid that --gor or --glr and --water-cut give). Rates: --rates\n"
     "'50,100,200 STB/d', or a sweep from 1 % to 99 % of the inflow's absolute open flow. Every\n"
-    "crossing is refined to 0.1 % of its rate; the stable one (the outflow rising through the inflow)\n"
-    "is the operating point. No crossing: exit 3, the curves still written.\n";
+    "crossing is looked for between rates whose outflow was computed and refined by traverses until\n"
+    "the two curves agree within 0.01 psi (or to 1e-4 of the rate); the stable one (the outflow\n"
+    "rising through the inflow) is the operating point, its bottom-hole pressure that of a traverse\n"
+    "at its rate. None (the outflow above the inflow everywhere, the inflow above it up to the\n"
+    "largest rate, or the outflow stopping first): exit 3 with the reason, the curves still written.\n";
 
 int nodal_error(const std::string& what) {
     std::fprintf(stderr, "pipeflow nodal: %s\n(try 'pipeflow nodal --help')\n", what.c_str());
@@ -68,6 +71,11 @@ struct Units {
         return field ? std::string(si) + "_" + field_suffix : si;
     }
     std::string rate_key() const { return gas ? key("gas_rate", "mscf_d") : key("liquid_rate", "stb_d"); }
+    std::string rate_text(double si) const {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.6g %s", rate(si), rate_unit());
+        return buf;
+    }
 };
 
 std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp) {
@@ -113,6 +121,7 @@ std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double th
     for (size_t i = 0; i < r.crossings.size(); ++i) s += (i ? "," : "") + crossing_json(r.crossings[i], u, thp);
     const auto* op = r.operating_point();
     s += "],\"operating_point\":" + (op ? crossing_json(*op, u, thp) : std::string("null"));
+    if (!op) s += ",\"reason\":" + json_string(flowmodel::nodal::reason(r, [&](double q) { return u.rate_text(q); }));
     return s + ",\"evaluations\":" + std::to_string(r.evaluations) + "}\n";
 }
 
@@ -161,7 +170,7 @@ int nodal_command(int argc, char** argv) {
     Units units;
     unsigned jobs = 0;
     try {
-        for (ArgWalker args(argc, argv, 2); !args.done();) {
+        for (ArgWalker args(argc, argv, 2, true); !args.done();) {
             if (args.is_help()) {
                 std::fputs(kUsage, stdout);
                 return 0;
@@ -200,6 +209,7 @@ int nodal_command(int argc, char** argv) {
             return 2;
         }
         const flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, jobs);
+        for (const std::string& w : r.warnings) std::fprintf(stderr, "pipeflow nodal: warning: %s\n", w.c_str());
         const double thp = nodal.setup.options.pres;
         const std::string& profile = request.traverse.profile;
         const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
@@ -234,8 +244,9 @@ int nodal_command(int argc, char** argv) {
             return 2;
         }
         if (!r.operating_point()) {
-            std::fprintf(stderr, "pipeflow nodal: the well does not flow against a wellhead pressure of %.6g %s\n",
-                         units.pres(thp), units.pres_unit());
+            const std::string why = flowmodel::nodal::reason(r, [&](double q) { return units.rate_text(q); });
+            std::fprintf(stderr, "pipeflow nodal: no operating point against a wellhead pressure of %.6g %s: %s\n",
+                         units.pres(thp), units.pres_unit(), why.c_str());
             return 3;
         }
         return 0;

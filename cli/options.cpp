@@ -26,12 +26,15 @@ bool ArgWalker::option(std::string& name, std::string& value, std::string& error
         return false;
     }
     const size_t eq = a.find('=');
+    name = eq != std::string::npos ? a.substr(2, eq - 2) : a.substr(2);
+    if (once_ && !seen_.insert(name).second) {
+        error = "--" + flowmodel::io::shorten(name) + " is given twice";
+        return false;
+    }
     if (eq != std::string::npos) {
-        name = a.substr(2, eq - 2);
         value = a.substr(eq + 1);
         return true;
     }
-    name = a.substr(2);
     if (i_ >= argc_) {
         error = flowmodel::io::shorten(a) + " needs a value";
         return false;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "flowmodel/flowmodel.hpp"
@@ -13,10 +14,12 @@
 namespace pipeflow_cli {
 
 // Walks the arguments of one verb (argv[2] on). An argument that is not an
-// option, or an option without a value, is reported through `error`.
+// option, or an option without a value, is reported through `error`; with
+// `once`, so is an option given a second time (which of the two was meant?).
 class ArgWalker {
 public:
-    ArgWalker(int argc, char** argv, int first) : argc_(argc), argv_(argv), i_(first) {}
+    ArgWalker(int argc, char** argv, int first, bool once = false)
+        : argc_(argc), argv_(argv), i_(first), once_(once) {}
     bool done() const { return i_ >= argc_; }
     // The next argument where an option name may stand, without advancing.
     std::string peek() const { return argv_[i_]; }
@@ -31,6 +34,8 @@ private:
     int argc_;
     char** argv_;
     int i_;
+    bool once_;
+    std::set<std::string> seen_;
 };
 
 // Sets the input called `name` from `value`. Returns false when `name` is

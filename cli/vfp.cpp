@@ -23,15 +23,22 @@ const char* kUsage =
     "         --api API --gas-gravity G [--water-gravity G | --salinity S] [--co2 Y] [--h2s Y] [--n2 Y]\n"
     "         --rates LIST --thp LIST --water-cut LIST (--gor LIST | --glr LIST)\n"
     "         [--flo liq|oil|gas] [--wfr wct|wor|wgr] [--gfr gor|glr|ogr] [--table N] [--datum-depth D]\n"
-    "         [--deck-units metric|field] [--fill extrapolate] [--tol DP] [--jobs N] [--output FILE]\n"
+    "         [--deck-units metric|field] [--fill extrapolate|clamp] [--max-entries N] [--tol DP] [--jobs N]\n"
+    "         [--output FILE]\n"
     "The well is listed from the wellhead down; every entry of the table is one traverse from the\n"
     "wellhead pressure (THP) down to the datum (default: the true vertical depth of the last station),\n"
     "with the black oil at the entry's rate (FLO), water fraction (WFR, given by --water-cut whatever\n"
-    "its kind) and gas fraction (GFR, --gor or --glr whatever its kind). Lists are written as\n"
-    "'50,100,200 STB/d' (the last unit stands for all), strictly increasing. The output is one VFPPROD\n"
-    "keyword in the deck's units (metric: sm3/day, barsa, sm3/sm3, m; field: stb/day or Mscf/day,\n"
-    "psia, Mscf/stb, ft). An entry whose traverse does not reach the datum fails the command (exit 3)\n"
-    "unless --fill extrapolate fills it from its rate neighbours, said in the comments and on stderr.\n";
+    "its kind) and gas fraction (GFR, --gor or --glr whatever its kind), each in the units of its kind\n"
+    "(rates of liquid or gas; WGR and OGR with their unit, e.g. STB/Mscf). Lists are written as\n"
+    "'50,100,200 STB/d' (the last unit stands for all), strictly increasing: rates above 0, water cuts\n"
+    "from 0 to 1 (1 only with a GLR), ratios from 0. The output is one VFPPROD keyword in the deck's\n"
+    "units (metric: sm3/day, barsa, sm3/sm3, m; field: stb/day or Mscf/day, psia, Mscf/stb, ft).\n"
+    "Without --tol each traverse is held to 1e-4 of the lowest THP per segment; without --max-pres\n"
+    "none marches beyond 2e8 Pa. A table of more than --max-entries (100000) entries is refused.\n"
+    "An entry whose traverse does not reach the datum fails the command (exit 3) unless --fill fills\n"
+    "it from its rate neighbours: between computed ones, or one rate step beyond them, and only with a\n"
+    "value between its THP and the ceiling; --fill clamp takes the nearest computed rate's value where\n"
+    "that gives none. Fills are said in the comments and on stderr.\n";
 
 int vfp_error(const std::string& what) {
     std::fprintf(stderr, "pipeflow vfp: %s\n(try 'pipeflow vfp --help')\n", what.c_str());
@@ -45,7 +52,7 @@ int vfp_command(int argc, char** argv) {
     std::string output = "-";
     unsigned jobs = 0;
     try {
-        for (ArgWalker args(argc, argv, 2); !args.done();) {
+        for (ArgWalker args(argc, argv, 2, true); !args.done();) {
             if (args.is_help()) {
                 std::fputs(kUsage, stdout);
                 return 0;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/validation.hpp"
 #include "flowmodel/well_request.hpp"
@@ -414,10 +415,18 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
 // flowmodel.ipr: the inflow of `kind` from its option texts, at the flowing
 // pressures `pwf` (Pa) or, when `at_pwf` is false, at the rates (m3/s) in the
 // same array. Returns (rate, pwf, absolute open flow).
-py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
+py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::string>& texts, const std::string& atm_text,
                   const py::array_t<double, py::array::c_style | py::array::forcecast>& values, bool at_pwf) {
+    const double atm = flowmodel::parse_quantity("atm-pres", atm_text, flowmodel::Dimension::Pressure).value;
     const flowmodel::ipr::Inflow in = flowmodel::wells::inflow_from(kind, texts, atm);
     const auto n = values.size();
+    for (py::ssize_t k = 0; k < n; ++k) {
+        const double v = values.data()[k];
+        if (!(v >= 0) || !std::isfinite(v)) {
+            throw std::invalid_argument(std::string(at_pwf ? "--pwf takes absolute pressures" : "--rate takes rates") +
+                                        " from 0 (Pa, m3/s), not " + flowmodel::io::format_double(v));
+        }
+    }
     py::array_t<double> rate(n), pwf(n);
     for (py::ssize_t k = 0; k < n; ++k) {
         const double v = values.data()[k];
@@ -491,10 +500,14 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     py::list crossings;
     for (const auto& c : r.crossings) crossings.append(crossing(c));
     const auto* op = r.operating_point();
+    auto rate_text = [&](double q) {
+        return flowmodel::io::format_double(q) + (s.split.gas_rate ? " m3/s of gas" : " m3/s of liquid");
+    };
+    py::object reason = op ? py::object(py::none()) : py::object(py::str(flowmodel::nodal::reason(r, rate_text)));
     return py::dict("curves"_a = curves, "crossings"_a = crossings,
-                    "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()),
+                    "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()), "reason"_a = reason,
                     "absolute_open_flow"_a = flowmodel::ipr::absolute_open_flow(s.inflow), "thp"_a = thp,
-                    "evaluations"_a = r.evaluations);
+                    "warnings"_a = r.warnings, "evaluations"_a = r.evaluations);
 }
 
 // flowmodel.vfp_table: the axes (SI), the BHP as an array [thp, wfr, gfr,

@@ -8,7 +8,14 @@ from ._core import _inflow_options, _ipr, _nodal, _vfp
 
 _INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
 _IPR_KINDS = ("pi", "vogel", "composite", "fetkovich")
-_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill")
+_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill", "max_entries")
+
+
+def _jobs(where, jobs):
+    """Threads to use: a whole number, 0 for one per core."""
+    if isinstance(jobs, bool) or not isinstance(jobs, int) or not 0 <= jobs <= 1024:
+        raise ValueError(f"{where}: jobs takes a whole number from 0 (one thread per core) to 1024")
+    return jobs
 
 
 def _list_text(key, value):
@@ -71,7 +78,7 @@ def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, **options
     if pwf is not None and rate is not None:
         raise ValueError("ipr: give pwf or rate, not both")
     texts = _texts("ipr", _INFLOW, {"res_pres": res_pres, **options})
-    atm = 101325.0 if atm_pres is None else float(atm_pres)
+    atm = "101325" if atm_pres is None else _option_text("atm_pres", atm_pres)
     values, at_pwf = (pwf, True) if rate is None else (rate, False)
     if values is None:
         res = _res_pres(kind, texts, atm)
@@ -106,9 +113,11 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs
     gas_rate for fetkovich, m3/s; outflow_bhp and inflow_bhp, Pa, NaN where
     there is none; regime_at_bottom; failure), "crossings" (dicts with the
     rate, bhp, thp, regime_at_bottom, stable), "operating_point" (the stable
-    crossing of highest rate, found to 0.1 % of its rate, or None when the
-    well does not flow against that wellhead pressure), "absolute_open_flow",
-    "thp" and "evaluations"."""
+    crossing of highest rate: a point of the outflow curve, its bhp a traverse
+    at its rate, the inflow there within 0.01 psi of it (or as close as 1e-4
+    of the rate comes); None when there is none), "reason" (why there is
+    none, or None), "absolute_open_flow", "thp", "warnings" (the fluid's
+    correlations used outside their ranges) and "evaluations"."""
     if ipr not in _IPR_KINDS:
         raise ValueError(f"nodal: ipr takes {', '.join(_IPR_KINDS)}")
     merged = _well("nodal", profile, fluid, profile_unit, options)
@@ -116,7 +125,7 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs
     texts = _texts("nodal", allowed, {**merged, "rates": rates}, lists=("rates",))
     texts["ipr"] = ipr
     return _call(_nodal, texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
-                 int(jobs))
+                 _jobs("nodal", jobs))
 
 
 def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,
@@ -132,7 +141,10 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     "wgr"), gfr ("gor", "glr", "ogr"), table (number), datum_depth (default:
     the true vertical depth of the last station), deck_units ("metric",
     "field"), fill ("extrapolate" fills entries that cannot be computed from
-    their rate neighbours; without it they raise ValueError).
+    their rate neighbours, between computed ones or one rate step beyond, with
+    a value between the THP and the ceiling; "clamp" also takes the nearest
+    computed rate's value where that gives none; without it they raise
+    ValueError), max_entries (100000: a larger table raises before any work).
 
     Returns a dict: the axes "flo", "thp", "wfr", "gfr" (SI: m3/s at standard
     conditions, Pa, fractions and m3/m3), "bhp" (Pa, shape [thp, wfr, gfr,
@@ -153,7 +165,7 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes)
     texts = _texts("vfp_table", allowed, {**merged, **axes}, lists=tuple(axes))
     return _call(_vfp, texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
-                 int(jobs))
+                 _jobs("vfp_table", jobs))
 
 
 def vfp_dask(wells, jobs=1):

@@ -77,8 +77,10 @@ def test_nodal_gives_the_commands_operating_point_and_a_traverse_agrees_at_it():
     t = flowmodel.traverse(**WELL, flow_direction="decreasing", outlet_pres="200psia", fluid=flowmodel.BlackOil(
         35, 0.65, water_gravity=1.07, water_cut=0.2, gor="600 scf/STB", liquid_rate=op["liquid_rate"]))
     assert abs(t.summary["inlet_pres"] - op["bhp"]) < 0.1 * PSI
+    # ... and the inflow gives it there within 0.01 psi.
     assert flowmodel.ipr("vogel", "3000psia", q_max="2500 STB/d", rate=op["liquid_rate"])["pwf"] == pytest.approx(
-        op["bhp"], rel=1e-12)
+        op["bhp"], abs=0.01 * PSI)
+    assert n["reason"] is None
 
 
 def test_nodal_without_a_crossing_and_with_wrong_keywords():
@@ -117,9 +119,16 @@ def test_vfp_entries_that_fail_raise_unless_filled():
     axes = dict(rates="100,1000,5000,12000 STB/d", thp="30,100 psia", water_cut=0, gor="2000 scf/STB")
     with pytest.raises(ValueError, match="THP 1, WFR 1, GFR 1, FLO 3: critical flow"):
         flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **axes)
-    v = flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **axes, fill="extrapolate")
+    # Two rates beyond the computed ones: extrapolating that far is refused,
+    # clamp takes the nearest computed rate's value.
+    with pytest.raises(ValueError, match="FLO 4 .* cannot be filled"):
+        flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **axes, fill="extrapolate")
+    v = flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **axes, fill="clamp")
     assert len(v["filled"]) == 3 and np.all(np.isfinite(v["bhp"]))
     assert all(f"filled: {f}" in v["keyword"] for f in v["filled"])
+    thp = v["thp"].reshape(-1, 1, 1, 1)
+    assert np.all(v["bhp"] >= thp)
+    assert any("outside its range" in w for w in v["warnings"])
     with pytest.raises(ValueError, match="is an axis"):
         flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID, water_cut=0.1), **VFP_AXES)
 
@@ -134,3 +143,46 @@ def test_tables_of_many_wells_on_a_dask_cluster_equal_single_tables():
         remote = flowmodel.vfp_dask(wells)
     for a, b in zip(one, remote):
         assert a["keyword"] == b["keyword"] and np.array_equal(a["bhp"], b["bhp"])
+
+
+def test_nodal_reports_no_point_where_the_outflow_stops_and_says_why():
+    fluid = flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.3, gor="600 scf/STB")
+    n = flowmodel.nodal(**WELL, fluid=fluid, outlet_pres="200psia", ipr="vogel", res_pres="3000psia",
+                        q_max="2500 STB/d", max_pres="2145psia")
+    assert n["operating_point"] is None and "the outflow stops at" in n["reason"]
+    assert all(c["bhp"] <= 2145 * PSI for c in n["crossings"])
+    rich = flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.3, glr="20000 scf/STB")
+    n = flowmodel.nodal(**WELL, fluid=rich, outlet_pres="50psia", ipr="pi", res_pres="3000psia", pi="5 STB/d/psi")
+    assert n["operating_point"] is None and "critical flow" in n["reason"]
+    assert any("outside its range" in w for w in n["warnings"])
+    # A producing well written upward from its wellhead is refused.
+    with pytest.raises(ValueError, match="does not lie below the wellhead"):
+        flowmodel.nodal(length=2000, angle=90, diam="2.441in", temp=330, fluid=fluid, outlet_pres="200psia",
+                        ipr="pi", res_pres="3000psia", pi="1 STB/d/psi")
+
+
+def test_wells_refuse_what_does_not_point_the_right_way():
+    fluid = flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.3, gor="600 scf/STB")
+    base = dict(**WELL, fluid=fluid, outlet_pres="200psia", ipr="pi", res_pres="3000psia", pi="1 STB/d/psi")
+    with pytest.raises(ValueError, match="another quantity"):
+        flowmodel.nodal(**base, rates="500,1000 Mscf/d")
+    with pytest.raises(ValueError, match="is not read by ipr vogel"):
+        flowmodel.nodal(**{**base, "ipr": "vogel"}, q_max="2500 STB/d")
+    for jobs in (-1, 1.5, True):
+        with pytest.raises(ValueError, match="jobs takes a whole number"):
+            flowmodel.nodal(**base, jobs=jobs)
+    vfp = dict(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), tol=100)
+    with pytest.raises(ValueError, match="rates must be above 0"):
+        flowmodel.vfp_table(**vfp, **{**VFP_AXES, "rates": "-1000,400,1600 STB/d"})
+    with pytest.raises(ValueError, match="another quantity"):
+        flowmodel.vfp_table(**vfp, **VFP_AXES, gfr="ogr")
+    with pytest.raises(ValueError, match="written alike"):
+        flowmodel.vfp_table(**vfp, **{**VFP_AXES, "rates": "100,100.000000001 STB/d"})
+    with pytest.raises(ValueError, match="at most 5 are computed"):
+        flowmodel.vfp_table(**vfp, **VFP_AXES, max_entries=5)
+    # The inflow's own checks: the atmosphere, and the pressures and rates asked for.
+    for bad in (dict(atm_pres=-1e5), dict(atm_pres="abc"), dict(pwf=float("nan")), dict(rate=-1.0)):
+        with pytest.raises(ValueError):
+            flowmodel.ipr("pi", "3000psig", pi="1 STB/d/psi", **bad)
+    assert flowmodel.ipr("pi", "3000psig", pi="1 STB/d/psi", atm_pres="14.7psia")["pwf"][0] == pytest.approx(
+        3014.7 * PSI)

@@ -142,7 +142,7 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"angle", D::Angle, D::None, "inclination of a straight line, degrees from horizontal"},
     {"diam", D::Length, D::None, "inner diameter"},
     {"rough", D::Length, D::None, "absolute roughness"},
-    {"liquid-rate", D::MassRate, D::VolumeRate, "liquid: mass rate, or with --api standard volume rate"},
+    {"liquid-rate", D::MassRate, D::LiquidRate, "liquid: mass rate, or with --api standard volume rate"},
     {"gas-rate", D::MassRate, D::None, "gas mass rate"},
     {"rol", D::Density, D::None, "liquid density"},
     {"visl", D::Viscosity, D::None, "liquid viscosity"},
@@ -166,8 +166,8 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"co2", D::Fraction, D::None, "CO2 mole fraction of the gas"},
     {"h2s", D::Fraction, D::None, "H2S mole fraction of the gas"},
     {"n2", D::Fraction, D::None, "N2 mole fraction of the gas"},
-    {"oil-rate", D::VolumeRate, D::None, "stock-tank oil rate"},
-    {"water-rate", D::VolumeRate, D::None, "water rate at standard conditions"},
+    {"oil-rate", D::LiquidRate, D::None, "stock-tank oil rate"},
+    {"water-rate", D::LiquidRate, D::None, "water rate at standard conditions"},
     {"water-cut", D::Fraction, D::None, "water fraction of the liquid rate"},
     {"gor", D::GasRatio, D::None, "produced gas-oil ratio"},
     {"glr", D::GasRatio, D::None, "produced gas-liquid ratio"},
@@ -290,7 +290,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
         }
         if (!request.words.empty()) fail("--" + request.words.begin()->first + " belongs to the black-oil fluid: give --api too");
         const auto u = request.units.find("liquid-rate");
-        if (u != request.units.end() && u->second == Dimension::VolumeRate) {
+        if (u != request.units.end() && u->second == Dimension::LiquidRate) {
             fail("without --api, --liquid-rate is a mass rate (kg/s); a volume rate needs the black-oil fluid (--api)");
         }
         if (!has("liquid-rate") || !has("gas-rate")) fail("give --liquid-rate and --gas-rate (kg/s)");

@@ -2,6 +2,7 @@
 // (and the offsets of the temperature scales) to SI.
 #include "flowmodel/units.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <vector>
@@ -13,11 +14,15 @@ namespace flowmodel {
 
 namespace {
 
+// Which phase's volume rate a VolumeRate unit is written for.
+enum class Phase { Any, Liquid, Gas };
+
 struct Unit {
     const char* name;
     Dimension dim;
     double factor;      // SI per unit
     double offset = 0;  // SI = value * factor + offset
+    Phase phase = Phase::Any;
 };
 
 constexpr double kDay = 86400.0;
@@ -47,14 +52,27 @@ const std::vector<Unit>& units() {
         {"lb/s", Dimension::MassRate, 0.45359237}, {"lb/h", Dimension::MassRate, 0.45359237 / 3600},
         {"m3/s", Dimension::VolumeRate, 1}, {"Sm3/s", Dimension::VolumeRate, 1},
         {"m3/d", Dimension::VolumeRate, 1 / kDay}, {"Sm3/d", Dimension::VolumeRate, 1 / kDay},
-        {"STB/d", Dimension::VolumeRate, kBarrel / kDay}, {"stb/d", Dimension::VolumeRate, kBarrel / kDay},
-        {"STB/D", Dimension::VolumeRate, kBarrel / kDay}, {"bbl/d", Dimension::VolumeRate, kBarrel / kDay},
-        {"BPD", Dimension::VolumeRate, kBarrel / kDay}, {"bpd", Dimension::VolumeRate, kBarrel / kDay},
-        {"scf/d", Dimension::VolumeRate, kFt3 / kDay}, {"Mscf/d", Dimension::VolumeRate, 1e3 * kFt3 / kDay},
-        {"MMscf/d", Dimension::VolumeRate, 1e6 * kFt3 / kDay},
+        {"STB/d", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
+        {"stb/d", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
+        {"STB/D", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
+        {"bbl/d", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
+        {"BPD", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
+        {"bpd", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
+        {"scf/d", Dimension::VolumeRate, kFt3 / kDay, 0, Phase::Gas},
+        {"Mscf/d", Dimension::VolumeRate, 1e3 * kFt3 / kDay, 0, Phase::Gas},
+        {"MMscf/d", Dimension::VolumeRate, 1e6 * kFt3 / kDay, 0, Phase::Gas},
         {"m3/m3", Dimension::GasRatio, 1}, {"Sm3/Sm3", Dimension::GasRatio, 1},
         {"scf/STB", Dimension::GasRatio, kScfPerStb}, {"scf/stb", Dimension::GasRatio, kScfPerStb},
         {"scf/bbl", Dimension::GasRatio, kScfPerStb}, {"Mscf/STB", Dimension::GasRatio, 1000 * kScfPerStb},
+        {"Mscf/stb", Dimension::GasRatio, 1000 * kScfPerStb},
+        {"Sm3/Sm3", Dimension::LiquidGasRatio, 1}, {"m3/m3", Dimension::LiquidGasRatio, 1},
+        {"STB/Mscf", Dimension::LiquidGasRatio, 1e-3 / kScfPerStb},
+        {"stb/Mscf", Dimension::LiquidGasRatio, 1e-3 / kScfPerStb},
+        {"STB/MMscf", Dimension::LiquidGasRatio, 1e-6 / kScfPerStb},
+        {"stb/MMscf", Dimension::LiquidGasRatio, 1e-6 / kScfPerStb},
+        {"Sm3/Sm3", Dimension::LiquidRatio, 1}, {"m3/m3", Dimension::LiquidRatio, 1},
+        {"STB/STB", Dimension::LiquidRatio, 1}, {"stb/stb", Dimension::LiquidRatio, 1},
+        {"bbl/bbl", Dimension::LiquidRatio, 1},
         {"kg/m3", Dimension::Density, 1}, {"g/cm3", Dimension::Density, 1000}, {"lb/ft3", Dimension::Density, kLbPerFt3},
         {"Pa.s", Dimension::Viscosity, 1}, {"Pa s", Dimension::Viscosity, 1}, {"cP", Dimension::Viscosity, 1e-3},
         {"cp", Dimension::Viscosity, 1e-3}, {"mPa.s", Dimension::Viscosity, 1e-3}, {"mPa s", Dimension::Viscosity, 1e-3},
@@ -98,11 +116,20 @@ std::size_t number_length(std::string_view t) {
     return i;
 }
 
+
+// Whether unit u serves dimension d: its own, or for the rate of one phase
+// a volume rate written for that phase or for any.
+bool serves(const Unit& u, Dimension d) {
+    if (u.dim == d) return true;
+    if (u.dim != Dimension::VolumeRate) return false;
+    return (d == Dimension::LiquidRate && u.phase != Phase::Gas) || (d == Dimension::GasRate && u.phase != Phase::Liquid);
+}
+
 }  // namespace
 
 bool find_unit(Dimension d, std::string_view name, double& factor, double& offset) {
     for (const Unit& u : units()) {
-        if (u.dim == d && name == u.name) {
+        if (serves(u, d) && name == u.name) {
             factor = u.factor;
             offset = u.offset;
             return true;
@@ -114,7 +141,7 @@ bool find_unit(Dimension d, std::string_view name, double& factor, double& offse
 std::string unit_names(Dimension d) {
     std::string s;
     for (const Unit& u : units()) {
-        if (u.dim != d) continue;
+        if (!serves(u, d)) continue;
         if (!s.empty()) s += ", ";
         s += u.name;
     }
@@ -160,14 +187,16 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
         }
     }
     for (const Unit& u : units()) {
-        if (unit != u.name || (u.dim != a && (b == Dimension::None || u.dim != b))) continue;
+        if (unit != u.name || (!serves(u, a) && (b == Dimension::None || !serves(u, b)))) continue;
         q.value = v * u.factor + u.offset;
-        q.unit = u.dim;
+        q.unit = serves(u, a) ? a : b;
         if (!std::isfinite(q.value)) fail("--" + option + " is too large: '" + io::shorten(text) + "'");
         return q;
     }
     std::string takes = a == Dimension::None ? std::string("no unit") : unit_names(a);
     if (b != Dimension::None) takes += ", " + unit_names(b);
+    const bool known = std::any_of(units().begin(), units().end(), [&](const Unit& u) { return unit == u.name; });
+    if (known) fail("--" + option + ": '" + io::shorten(unit) + "' is a unit of another quantity; it takes " + takes);
     fail("--" + option + ": unit '" + io::shorten(unit) + "' not known here; it takes " + takes);
 }
 

@@ -345,7 +345,14 @@ TEST(Units, NumbersWithTheUnitsEngineersWrite) {
     EXPECT_DOUBLE_EQ(gauge.value, 200 * 6894.757293168361);  // above the atmosphere
     EXPECT_EQ(error("200 psi", Dimension::PressureStep), "accepted");  // a tolerance is a difference
     EXPECT_NE(error("200 furlongs", Dimension::Pressure).find("psia"), std::string::npos);
-    EXPECT_NE(error("3ft", Dimension::Pressure).find("not known here"), std::string::npos);
+    EXPECT_NE(error("3ft", Dimension::Pressure).find("a unit of another quantity"), std::string::npos);
+    EXPECT_NE(error("3 furlongs", Dimension::Pressure).find("not known here"), std::string::npos);
+    // Rates of one phase take the units written for it, and the metric ones.
+    EXPECT_NE(error("500 Mscf/d", Dimension::LiquidRate).find("another quantity; it takes m3/s"), std::string::npos);
+    EXPECT_NE(error("100 STB/d", Dimension::GasRate).find("another quantity"), std::string::npos);
+    EXPECT_EQ(error("40 Sm3/d", Dimension::GasRate), "accepted");
+    EXPECT_NEAR(si("10 STB/Mscf", Dimension::LiquidGasRatio), 10 / 178.107, 1e-5);  // 1000 scf/STB = 178.1 Sm3/Sm3
+    EXPECT_NE(error("600 scf/STB", Dimension::LiquidGasRatio).find("another quantity"), std::string::npos);
     EXPECT_NE(error("nan", Dimension::Pressure).find("not a number"), std::string::npos);
     EXPECT_NE(error("psia", Dimension::Pressure).find("not a number"), std::string::npos);
 }

@@ -15,7 +15,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The outflow at each rate, on the parallel loop.
 std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
                            const TraverseOptions& options, const ipr::Inflow& inflow, const std::vector<double>& rates,
-                           unsigned jobs, long& evaluations) {
+                           unsigned jobs, Result& res) {
     std::vector<std::unique_ptr<blackoil::BlackOil>> fluids;
     std::vector<TraverseCase> cases;
     for (double q : rates) {
@@ -33,7 +33,10 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
         Point p;
         p.rate = rates[i];
         p.inflow = ipr::pwf(inflow, rates[i]);
-        evaluations += r[i].summary.evaluations;
+        res.evaluations += r[i].summary.evaluations;
+        for (const std::string& w : r[i].summary.warnings) {
+            if (std::find(res.warnings.begin(), res.warnings.end(), w) == res.warnings.end()) res.warnings.push_back(w);
+        }
         if (r[i].summary.complete) {
             p.outflow = r[i].summary.inlet_pres;
             p.regime_at_bottom = r[i].points.back().id;
@@ -46,10 +49,113 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
     return out;
 }
 
-// Outflow less inflow; a rate the well cannot lift, or the reservoir cannot give, is +inf.
-double excess(const Point& p) {
-    if (std::isnan(p.outflow) || std::isnan(p.inflow)) return std::numeric_limits<double>::infinity();
-    return p.outflow - p.inflow;
+// Outflow less inflow, NaN where either is missing (a failed traverse, a
+// rate beyond the absolute open flow).
+double excess(const Point& p) { return p.outflow - p.inflow; }
+bool usable(const Point& p) { return std::isfinite(p.outflow) && std::isfinite(p.inflow); }
+
+// Marches at one rate.
+struct Sweep {
+    const Line& well;
+    const blackoil::BlackOilInputs& fluid;
+    const Split& split;
+    const TraverseOptions& options;
+    const ipr::Inflow& inflow;
+    Result& res;
+    std::vector<Point>& added;  // every point marched beyond the sweep
+    Point at(double q) {
+        added.push_back(outflow(well, fluid, split, options, inflow, {q}, 1, res).front());
+        return added.back();
+    }
+};
+
+// Where the inflow still lies above the outflow at `lo` and the outflow stops
+// (or the inflow ends) at `hi`: bisects the gap to 0.1 % of the rate. Returns
+// a computed point with the outflow at or above the inflow, if one turns up,
+// as the other end of a bracket with `lo`.
+bool locate_stop(Sweep& s, Point lo, Point hi, Point& other) {
+    for (int k = 0; k < 20 && hi.rate - lo.rate > 1e-3 * hi.rate; ++k) {
+        const Point m = s.at(0.5 * (lo.rate + hi.rate));
+        if (!usable(m)) {
+            hi = m;
+        } else if (excess(m) >= 0) {
+            other = m;
+            return true;
+        } else {
+            lo = m;
+        }
+    }
+    return false;
+}
+
+// Refines the crossing between computed points a and b whose excesses differ
+// in sign: regula falsi with the Illinois halving, every trial a traverse,
+// until the two curves agree within kPressureMatch or the bracket is 1e-4 of
+// the rate. False when a trial's traverse fails: the outflow is broken inside
+// the bracket and no crossing is claimed there.
+bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
+    Point lo = a, hi = b;
+    double flo = excess(lo), fhi = excess(hi);
+    int kept = 0;  // which end was kept twice running: -1 lo, +1 hi
+    auto best = [&]() -> const Point& { return std::fabs(excess(lo)) <= std::fabs(excess(hi)) ? lo : hi; };
+    for (int k = 0; k < 60; ++k) {
+        if (std::fabs(excess(best())) <= kPressureMatch || hi.rate - lo.rate <= 1e-4 * hi.rate) break;
+        const double w = hi.rate - lo.rate;
+        double q = lo.rate + w * flo / (flo - fhi);
+        q = std::min(std::max(q, lo.rate + 1e-3 * w), hi.rate - 1e-3 * w);
+        const Point m = s.at(q);
+        if (!usable(m)) return false;
+        if ((excess(m) < 0) == (excess(lo) < 0)) {
+            lo = m;
+            flo = excess(m);
+            if (kept == -1) fhi *= 0.5;
+            kept = -1;
+        } else {
+            hi = m;
+            fhi = excess(m);
+            if (kept == 1) flo *= 0.5;
+            kept = 1;
+        }
+    }
+    const Point& at = best();
+    c.rate = at.rate;
+    c.bhp = at.outflow;
+    c.mismatch = std::fabs(excess(at));
+    c.regime_at_bottom = at.regime_at_bottom;
+    c.stable = excess(a) < 0;  // the outflow rises through the inflow
+    return true;
+}
+
+void sort_by_rate(std::vector<Point>& curve) {
+    std::sort(curve.begin(), curve.end(), [](const Point& x, const Point& y) { return x.rate < y.rate; });
+}
+
+// Why a curve without a stable crossing has none.
+void explain(Result& res) {
+    const std::vector<Point>& c = res.curve;
+    size_t last_below = c.size();  // the last computed point with the outflow below the inflow
+    bool any = false;
+    for (size_t i = 0; i < c.size(); ++i) {
+        if (!usable(c[i])) continue;
+        any = true;
+        if (excess(c[i]) < 0) last_below = i;
+    }
+    if (!any) {
+        const auto failed = std::find_if(c.begin(), c.end(), [](const Point& p) { return !p.failure.empty(); });
+        res.why = NoFlow::NoOutflow;
+        res.stop_rate = failed == c.end() ? (c.empty() ? 0 : c.front().rate) : failed->rate;
+        res.stop_cause = failed == c.end() ? "the reservoir gives none of the rates" : failed->failure;
+    } else if (last_below == c.size()) {
+        res.why = NoFlow::OutflowAbove;
+    } else if (last_below + 1 == c.size()) {
+        res.why = NoFlow::InflowAbove;
+        res.stop_rate = c.back().rate;
+    } else {
+        const Point& stop = c[last_below + 1];
+        res.why = NoFlow::OutflowStops;
+        res.stop_rate = stop.rate;
+        res.stop_cause = !stop.failure.empty() ? stop.failure : "beyond the inflow's absolute open flow";
+    }
 }
 
 }  // namespace
@@ -77,6 +183,23 @@ const Crossing* Result::operating_point() const {
     return best;
 }
 
+std::string reason(const Result& r, const std::function<std::string(double)>& rate_text) {
+    switch (r.why) {
+        case NoFlow::None: return "";
+        case NoFlow::NoOutflow:
+            return "no outflow at any rate: at " + rate_text(r.stop_rate) + ", " + r.stop_cause;
+        case NoFlow::OutflowAbove:
+            return "the well does not flow: the outflow lies above the inflow at every rate computed";
+        case NoFlow::InflowAbove:
+            return "no crossing within the rates computed: the inflow lies above the outflow up to the largest "
+                   "rate, " + rate_text(r.stop_rate) + "; the operating point lies beyond it";
+        case NoFlow::OutflowStops:
+            return "no crossing within the rates computed; the outflow stops at " + rate_text(r.stop_rate) +
+                   " because " + r.stop_cause;
+    }
+    return "";
+}
+
 Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
                const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates, unsigned jobs) {
     Result res;
@@ -84,32 +207,32 @@ Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Sp
     if (rates.empty()) {
         for (int k = 0; k < 24; ++k) rates.push_back(aof * (0.01 + 0.98 * k / 23.0));
     }
-    res.curve = outflow(well, fluid, split, options, inflow, rates, jobs, res.evaluations);
-    std::vector<Point> refined;
+    res.curve = outflow(well, fluid, split, options, inflow, rates, jobs, res);
+    std::vector<Point> added;
+    Sweep s{well, fluid, split, options, inflow, res, added};
+    // Brackets between neighbouring computed points, and between the last
+    // point below the inflow and a stop just after it.
+    std::vector<std::pair<Point, Point>> brackets;
     for (size_t i = 1; i < res.curve.size(); ++i) {
-        Point lo = res.curve[i - 1], hi = res.curve[i];
-        const double a = excess(lo), b = excess(hi);
-        if (!((a < 0) != (b < 0)) || (std::isinf(a) && std::isinf(b))) continue;
-        // Bisection in rate to 0.1 % of it, one traverse a step.
-        while (hi.rate - lo.rate > 1e-3 * hi.rate) {
-            const double mid = 0.5 * (lo.rate + hi.rate);
-            const Point m = outflow(well, fluid, split, options, inflow, {mid}, 1, res.evaluations).front();
-            refined.push_back(m);
-            ((excess(m) < 0) == (a < 0) ? lo : hi) = m;
+        const Point& a = res.curve[i - 1];
+        const Point& b = res.curve[i];
+        if (!usable(a)) continue;
+        Point other;
+        if (usable(b) && (excess(a) < 0) != (excess(b) < 0)) {
+            brackets.emplace_back(a, b);
+        } else if (!usable(b) && excess(a) < 0 && locate_stop(s, a, b, other)) {
+            brackets.emplace_back(a, other);
         }
-        const Point& at = std::isnan(hi.outflow) ? lo : hi;
-        Crossing c;
-        // The zero of outflow less inflow, linear between the bracket's ends.
-        const double fa = excess(lo), fb = excess(hi);
-        c.rate = std::isfinite(fa) && std::isfinite(fb) && fb != fa ? lo.rate + (hi.rate - lo.rate) * fa / (fa - fb)
-                                                                     : 0.5 * (lo.rate + hi.rate);
-        c.bhp = ipr::pwf(inflow, c.rate);
-        c.regime_at_bottom = at.regime_at_bottom;
-        c.stable = a < 0 && b >= 0;  // the outflow rises through the inflow
-        res.crossings.push_back(c);
     }
-    res.curve.insert(res.curve.end(), refined.begin(), refined.end());
-    std::sort(res.curve.begin(), res.curve.end(), [](const Point& x, const Point& y) { return x.rate < y.rate; });
+    for (const auto& [a, b] : brackets) {
+        Crossing c;
+        if (refine(s, a, b, c)) res.crossings.push_back(c);
+    }
+    res.curve.insert(res.curve.end(), added.begin(), added.end());
+    sort_by_rate(res.curve);
+    std::sort(res.crossings.begin(), res.crossings.end(),
+              [](const Crossing& x, const Crossing& y) { return x.rate < y.rate; });
+    if (!res.operating_point()) explain(res);
     return res;
 }
 

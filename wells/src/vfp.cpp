@@ -21,11 +21,7 @@ double det3(const double m[3][3]) {
            m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
-std::string num(double v) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
+std::string num(double v) { return deck_text(v); }
 
 const char* flo_word(Flo f) { return f == Flo::Liquid ? "LIQ" : f == Flo::Oil ? "OIL" : "GAS"; }
 const char* wfr_word(Wfr w) { return w == Wfr::WaterCut ? "WCT" : w == Wfr::WaterOil ? "WOR" : "WGR"; }
@@ -45,6 +41,12 @@ void segment(const std::vector<double>& axis, double x, size_t& i, double& t) {
 }
 
 }  // namespace
+
+std::string deck_text(double v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
 
 bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double& oil, double& water, double& gas) {
     // Three linear equations in (oil, water, gas): the rate, the water fraction, the gas fraction.
@@ -66,7 +68,7 @@ bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double
         case Gfr::OilGas: m[2][0] = 1, m[2][2] = -g; break;           // oil = g gas
     }
     const double d = det3(m);
-    if (!(std::fabs(d) > 1e-12) || !(q >= 0) || !(w >= 0) || !(g >= 0) || (wfr == Wfr::WaterCut && !(w < 1))) {
+    if (!(std::fabs(d) > 1e-12) || !(q >= 0) || !(w >= 0) || !(g >= 0) || (wfr == Wfr::WaterCut && !(w < 1 || (w == 1 && gfr == Gfr::GasLiquid && flo != Flo::Oil)))) {
         return false;
     }
     double x[3];
@@ -107,7 +109,8 @@ Line to_datum(const Line& well, double datum) {
         if (d.md > out.nodes.back().md) out.nodes.push_back(d);
         return out;
     }
-    const double deepest = z0 - well.nodes.back().z;
+    double deepest = 0;
+    for (const LineNode& n : well.nodes) deepest = std::max(deepest, z0 - n.z);
     if (datum > deepest + 1e-6) {
         throw std::invalid_argument("the datum depth (" + num(datum) + " m) lies below the well's deepest station (" +
                                     num(deepest) + " m true vertical depth)");
@@ -115,62 +118,126 @@ Line to_datum(const Line& well, double datum) {
     return out;
 }
 
-Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
-               unsigned jobs) {
-    const Axes& a = table.axes;
-    const Line line = to_datum(well, table.datum);
-    const size_t n = a.thp.size() * a.wfr.size() * a.gfr.size() * a.flo.size();
-    table.bhp.assign(n, kNaN);
-    Result res;
+namespace {
+
+// Traverses computed at once: enough to keep every thread busy, few enough
+// that their results stay small.
+constexpr size_t kBlock = 2048;
+
+struct Entry {
+    std::array<size_t, 4> index;
+    blackoil::BlackOilInputs fluid;
+};
+
+// One block of entries on the parallel loop, their BHP into the table.
+void compute_block(const Line& line, const std::vector<Entry>& block, const TraverseOptions& options, unsigned jobs,
+                   Result& res) {
     std::vector<std::unique_ptr<blackoil::BlackOil>> fluids;
     std::vector<TraverseCase> cases;
     std::vector<std::array<size_t, 4>> where;
-    fluids.reserve(n);
-    for (size_t t = 0; t < a.thp.size(); ++t) {
-        for (size_t w = 0; w < a.wfr.size(); ++w) {
-            for (size_t g = 0; g < a.gfr.size(); ++g) {
-                for (size_t f = 0; f < a.flo.size(); ++f) {
-                    blackoil::BlackOilInputs in = fluid;
-                    if (!split_rates(table.flo, table.wfr, table.gfr, a.flo[f], a.wfr[w], a.gfr[g], in.oil_rate,
-                                     in.water_rate, in.gas_rate)) {
-                        res.failures.push_back({{t, w, g, f}, "the rate and the fractions do not hold together"});
-                        continue;
-                    }
-                    try {
-                        fluids.push_back(std::make_unique<blackoil::BlackOil>(in));
-                    } catch (const std::invalid_argument& e) {
-                        res.failures.push_back({{t, w, g, f}, e.what()});
-                        continue;
-                    }
-                    TraverseOptions o = options;
-                    o.from_outlet = true;
-                    o.pres = a.thp[t];
-                    o.output_step = 1e12;  // the bottom-hole pressure is all a table needs
-                    o.interrupted = options.interrupted;
-                    cases.push_back({&line, fluids.back().get(), o});
-                    where.push_back({t, w, g, f});
-                }
-            }
+    fluids.reserve(block.size());
+    for (const Entry& e : block) {
+        try {
+            fluids.push_back(std::make_unique<blackoil::BlackOil>(e.fluid));
+        } catch (const std::invalid_argument& x) {
+            res.failures.push_back({e.index, x.what()});
+            continue;
         }
+        TraverseOptions o = options;
+        o.from_outlet = true;
+        o.pres = res.table.axes.thp[e.index[0]];
+        o.output_step = 1e12;  // the bottom-hole pressure is all a table needs
+        cases.push_back({&line, fluids.back().get(), o});
+        where.push_back(e.index);
     }
     const std::vector<TraverseResult> r = traverse_many(cases, jobs);
     for (size_t k = 0; k < r.size(); ++k) {
         const auto& [t, w, g, f] = where[k];
         res.evaluations += r[k].summary.evaluations;
+        for (const std::string& warning : r[k].summary.warnings) {
+            if (std::find(res.warnings.begin(), res.warnings.end(), warning) == res.warnings.end()) {
+                res.warnings.push_back(warning);
+            }
+        }
         if (r[k].summary.complete) {
-            table.at(t, w, g, f) = r[k].summary.inlet_pres;
+            res.table.at(t, w, g, f) = r[k].summary.inlet_pres;
         } else {
             res.failures.push_back({where[k], r[k].summary.message});
         }
     }
+}
+
+}  // namespace
+
+Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
+               unsigned jobs) {
+    const Line line = to_datum(well, table.datum);
+    Result res;
+    res.table = std::move(table);
+    const Axes& a = res.table.axes;
+    res.table.bhp.assign(a.thp.size() * a.wfr.size() * a.gfr.size() * a.flo.size(), kNaN);
+    std::vector<Entry> block;
+    block.reserve(kBlock);
+    for (size_t t = 0; t < a.thp.size(); ++t) {
+        for (size_t w = 0; w < a.wfr.size(); ++w) {
+            for (size_t g = 0; g < a.gfr.size(); ++g) {
+                for (size_t f = 0; f < a.flo.size(); ++f) {
+                    Entry e{{t, w, g, f}, fluid};
+                    if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g],
+                                     e.fluid.oil_rate, e.fluid.water_rate, e.fluid.gas_rate)) {
+                        res.failures.push_back({e.index, "the rate and the fractions do not hold together"});
+                        continue;
+                    }
+                    block.push_back(e);
+                    if (block.size() == kBlock) {
+                        compute_block(line, block, options, jobs, res);
+                        block.clear();
+                    }
+                }
+            }
+        }
+    }
+    compute_block(line, block, options, jobs, res);
     std::sort(res.failures.begin(), res.failures.end(),
               [](const Failure& x, const Failure& y) { return x.index < y.index; });
-    res.table = std::move(table);
     return res;
 }
 
-bool fill_from_rates(Table& table, const std::vector<Failure>& failures, std::vector<std::string>& filled,
-                     std::string& error) {
+namespace {
+
+std::string entry_name(const std::array<size_t, 4>& i) {
+    return "THP " + std::to_string(i[0] + 1) + ", WFR " + std::to_string(i[1] + 1) + ", GFR " +
+           std::to_string(i[2] + 1) + ", FLO " + std::to_string(i[3] + 1);
+}
+
+// The filled value of rate f from the computed rates `known` (rising) of one
+// record, or NaN where none is bounded; `from` says which rates it came from.
+double bounded_fill(const std::vector<double>& flo, const std::vector<double>& bhp, const std::vector<size_t>& known,
+                    size_t f, double floor, double ceiling, std::string& from) {
+    if (known.size() < 2) return kNaN;
+    const auto above = std::upper_bound(known.begin(), known.end(), f);
+    size_t i = 0, j = 0;
+    if (above != known.begin() && above != known.end()) {
+        i = *(above - 1);  // between computed neighbours
+        j = *above;
+    } else if (above == known.end() && f == known.back() + 1) {
+        i = known[known.size() - 2];  // one rate step beyond the highest
+        j = known.back();
+    } else if (above == known.begin() && f + 1 == known.front()) {
+        i = known[0];  // one rate step below the lowest
+        j = known[1];
+    } else {
+        return kNaN;
+    }
+    const double v = bhp[i] + (bhp[j] - bhp[i]) * (flo[f] - flo[i]) / (flo[j] - flo[i]);
+    from = "from FLO " + std::to_string(i + 1) + " and " + std::to_string(j + 1);
+    return v >= floor && v <= ceiling ? v : kNaN;
+}
+
+}  // namespace
+
+bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill how, double ceiling,
+                     std::vector<std::string>& filled, std::string& error) {
     const std::vector<double>& flo = table.axes.flo;
     // Filled only from computed entries, never from filled ones.
     std::vector<bool> failed(table.bhp.size(), false);
@@ -178,30 +245,37 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, std::ve
         return ((i[0] * table.axes.wfr.size() + i[1]) * table.axes.gfr.size() + i[2]) * flo.size() + i[3];
     };
     for (const Failure& fl : failures) failed[flat(fl.index)] = true;
+    std::vector<std::pair<size_t, double>> values;  // written once all are known
     for (const Failure& fl : failures) {
         const auto [t, w, g, f] = fl.index;
         std::vector<size_t> known;
+        std::vector<double> record(flo.size());
         for (size_t k = 0; k < flo.size(); ++k) {
-            if (!failed[flat({t, w, g, k})] && std::isfinite(table.at(t, w, g, k))) known.push_back(k);
+            record[k] = table.at(t, w, g, k);
+            if (!failed[flat({t, w, g, k})] && std::isfinite(record[k])) known.push_back(k);
         }
-        if (known.size() < 2) {
-            error = "record THP " + std::to_string(t + 1) + ", WFR " + std::to_string(w + 1) + ", GFR " +
-                    std::to_string(g + 1) + " has fewer than two computed rates to fill from";
+        std::string from;
+        double v = bounded_fill(flo, record, known, f, table.axes.thp[t], ceiling, from);
+        if (std::isnan(v) && how == Fill::Clamp && !known.empty()) {
+            const size_t near = *std::min_element(known.begin(), known.end(), [&](size_t x, size_t y) {
+                return std::fabs(flo[x] - flo[f]) < std::fabs(flo[y] - flo[f]);
+            });
+            v = record[near];
+            from = "clamped to FLO " + std::to_string(near + 1);
+        }
+        if (std::isnan(v)) {
+            error = entry_name(fl.index) + " (" + fl.message + ") cannot be filled: " +
+                    (known.empty() ? "no rate of its record was computed"
+                                   : "no computed rates on both sides or one rate step away give a value between "
+                                     "the THP and the ceiling of " + num(ceiling) + " Pa") +
+                    (how == Fill::Clamp ? "" : " (--fill clamp takes the nearest computed rate's value)");
             return false;
         }
-        // The two computed rates nearest to the failed one.
-        std::sort(known.begin(), known.end(), [&](size_t x, size_t y) {
-            const double dx = std::fabs(flo[x] - flo[f]), dy = std::fabs(flo[y] - flo[f]);
-            return dx != dy ? dx < dy : x < y;
-        });
-        size_t i = std::min(known[0], known[1]), j = std::max(known[0], known[1]);
-        const double v = table.at(t, w, g, i) +
-                         (table.at(t, w, g, j) - table.at(t, w, g, i)) * (flo[f] - flo[i]) / (flo[j] - flo[i]);
-        table.at(t, w, g, f) = v;
-        filled.push_back("THP " + std::to_string(t + 1) + ", WFR " + std::to_string(w + 1) + ", GFR " +
-                         std::to_string(g + 1) + ", FLO " + std::to_string(f + 1) + " filled from FLO " +
-                         std::to_string(i + 1) + " and " + std::to_string(j + 1) + " (" + fl.message + ")");
+        values.emplace_back(flat(fl.index), v);
+        filled.push_back(entry_name(fl.index) + " " + (from.rfind("clamped", 0) == 0 ? from : "filled " + from) +
+                         " (" + fl.message + ")");
     }
+    for (const auto& [k, v] : values) table.bhp[k] = v;
     return true;
 }
 

@@ -39,7 +39,7 @@ double backpressure_coefficient(const std::string& text, double n) {
     }
     double rate = 0, pres = 0;
     try {
-        rate = parse_quantity("c", "1 " + unit.substr(0, slash), D::VolumeRate).value;
+        rate = parse_quantity("c", "1 " + unit.substr(0, slash), D::GasRate).value;
         pres = parse_quantity("c", "1 " + unit.substr(slash + 1, unit.size() - slash - 2), D::PressureStep).value;
     } catch (const std::invalid_argument&) {
         fail("--c: unit '" + unit + "' is not a rate per squared pressure " + accepted);
@@ -54,6 +54,37 @@ std::vector<double> axis(const std::string& option, const std::string& text, D a
         if (!(out[i] > out[i - 1])) fail("--" + option + " must be strictly increasing");
     }
     return out;
+}
+
+// A well listed from the wellhead down reaches its bottom below the wellhead;
+// one that rises (a profile upward, a straight line at a positive angle) is
+// a well written the wrong way round.
+void refuse_rising_well(const Line& line) {
+    if (line.nodes.back().z < line.nodes.front().z) return;
+    fail("the well's bottom (its last station) does not lie below the wellhead: list the well from the wellhead "
+         "down, its depths growing (a straight vertical well has the angle -90)");
+}
+
+// An option the inflow of `kind` does not read was meant for another kind:
+// taking it silently would hide the mistake.
+void refuse_unused(const std::string& kind, const std::map<std::string, std::string>& texts) {
+    static const std::map<std::string, std::vector<std::string>> reads = {
+        {"pi", {"res-pres", "pi"}},
+        {"composite", {"res-pres", "pi", "bubble-pres"}},
+        {"vogel", {"res-pres", "q-max", "test-rate", "test-pwf"}},
+        {"fetkovich", {"res-pres", "c", "n"}},
+    };
+    const auto k = reads.find(kind);
+    if (k == reads.end()) return;  // the kind itself is refused next
+    for (const auto& [name, text] : texts) {
+        if (std::find(k->second.begin(), k->second.end(), name) != k->second.end()) continue;
+        std::string takes;
+        for (const std::string& n : k->second) takes += (takes.empty() ? "--" : ", --") + n;
+        fail("--" + name + " is not read by --ipr " + kind + " (it takes " + takes + ")");
+    }
+    if (kind == "vogel" && texts.count("q-max") && (texts.count("test-rate") || texts.count("test-pwf"))) {
+        fail("--ipr vogel takes --q-max, or --test-rate and --test-pwf, not both");
+    }
 }
 
 }  // namespace
@@ -77,7 +108,9 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
         if (!(v > 0)) fail(std::string("--") + name + " must be above 0");
         return v;
     };
+    if (!(atm > 0) || !std::isfinite(atm)) fail("--atm-pres must be above 0 Pa");
     if (kind.empty()) fail("give the inflow: --ipr pi, vogel, composite or fetkovich");
+    refuse_unused(kind, texts);
     if (!has("res-pres")) fail("give the average reservoir pressure: --res-pres");
     ipr::Inflow in;
     in.pr = pressure("res-pres");
@@ -97,11 +130,11 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
     } else if (kind == "vogel") {
         if (has("q-max")) {
             in.kind = ipr::Kind::Vogel;
-            in.qmax = positive("q-max", D::VolumeRate);
+            in.qmax = positive("q-max", D::LiquidRate);
         } else if (has("test-rate") && has("test-pwf")) {
             const double pwf = pressure("test-pwf");
             if (!(pwf < in.pr)) fail("--test-pwf must be below --res-pres: the test flowed");
-            in = ipr::vogel_from_test(in.pr, positive("test-rate", D::VolumeRate), pwf);
+            in = ipr::vogel_from_test(in.pr, positive("test-rate", D::LiquidRate), pwf);
         } else {
             fail("--ipr vogel needs --q-max, or --test-rate and --test-pwf");
         }
@@ -153,12 +186,14 @@ NodalSetup setup_nodal(NodalRequest request) {
     }
     t.values["liquid-rate"] = 1e-3;  // a placeholder while the well and fluid are checked
     s.setup = setup_traverse(t);
+    refuse_rising_well(s.setup.line);
     const auto& oil = dynamic_cast<const bo::BlackOil&>(*s.setup.fluid);
     const double bottom_temp = s.setup.line.nodes.back().temp;
     s.inflow = inflow_from(request.ipr, request.inflow, atmosphere(t),
                            [&](double pr) { return oil.state(pr, bottom_temp).pb; });
     if (!request.rates.empty()) {
-        for (const Quantity& q : parse_quantity_list("rates", request.rates, D::VolumeRate)) {
+        const D rate = s.split.gas_rate ? D::GasRate : D::LiquidRate;  // the swept rate's phase
+        for (const Quantity& q : parse_quantity_list("rates", request.rates, rate)) {
             if (!(q.value > 0)) fail("--rates must be above 0");
             s.rates.push_back(q.value);
         }
@@ -205,8 +240,10 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
         r.table.datum = parse_quantity(name, text, D::Length).value;
         r.datum_given = true;
     } else if (name == "fill") {
-        if (text != "extrapolate" && text != "none") fail("--fill takes extrapolate (or none)");
-        r.fill = text == "extrapolate";
+        if (text != "extrapolate" && text != "clamp" && text != "none") fail("--fill takes extrapolate, clamp or none");
+        r.fill = text == "extrapolate" ? vfp::Fill::Extrapolate : text == "clamp" ? vfp::Fill::Clamp : vfp::Fill::None;
+    } else if (name == "max-entries") {
+        r.max_entries = text;
     } else if (name == "outlet-pres" || name == "inlet-pres" || name == "oil-rate" || name == "water-rate" ||
                name == "liquid-rate" || name == "gas-rate" || name == "flow-direction") {
         fail("--" + name + " is given by the table's axes (--rates, --thp, --water-cut, --gor/--glr)");
@@ -216,6 +253,88 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
     return true;
 }
 
+namespace {
+
+// The FLO axis: rates of the table's kind, above 0.
+std::vector<double> rate_axis(const VfpRequest& r, double atm) {
+    const bool gas = r.table.flo == vfp::Flo::Gas;
+    const std::vector<double> v = axis("rates", r.rates, gas ? D::GasRate : D::LiquidRate, D::None, atm);
+    if (!(v.front() > 0)) fail("--rates must be above 0 (FLO is a rate of " + std::string(gas ? "gas" : "liquid") + ")");
+    return v;
+}
+
+// A ratio of a liquid to gas reads 1000 times apart in field and metric
+// decks: without its unit it is ambiguous.
+void need_unit(const std::string& option, const std::string& text, const char* what) {
+    for (const Quantity& q : parse_quantity_list(option, text, D::LiquidGasRatio)) {
+        if (q.unit == D::None) {
+            fail("--" + option + ": " + what + " needs its unit (" + unit_names(D::LiquidGasRatio) + ")");
+        }
+    }
+}
+
+// The WFR axis, read as its kind: a water cut (fraction or %) from 0 to 1
+// (1 only where the gas ratio is per liquid: no oil is left), or a
+// water-oil or water-gas ratio from 0.
+std::vector<double> water_axis(const VfpRequest& r, double atm) {
+    const vfp::Wfr kind = r.table.wfr;
+    if (kind == vfp::Wfr::WaterGas) need_unit("water-cut", r.water_cut, "a water-gas ratio (--wfr wgr)");
+    const D dim = kind == vfp::Wfr::WaterCut ? D::Fraction : kind == vfp::Wfr::WaterOil ? D::LiquidRatio : D::LiquidGasRatio;
+    const std::vector<double> v = axis("water-cut", r.water_cut, dim, D::None, atm);
+    if (!(v.front() >= 0)) fail("--water-cut must be 0 or above");
+    if (kind == vfp::Wfr::WaterCut && !(v.back() <= 1)) fail("--water-cut takes water cuts from 0 to 1 (0 to 100 %)");
+    const bool no_oil_left_ok = r.table.gfr == vfp::Gfr::GasLiquid && r.table.flo != vfp::Flo::Oil;
+    if (kind == vfp::Wfr::WaterCut && v.back() == 1 && !no_oil_left_ok) {
+        fail("--water-cut of 100 % leaves no oil: it needs a gas-liquid ratio (--glr or --gfr glr) and a rate of "
+             "liquid or gas (--flo liq or gas)");
+    }
+    return v;
+}
+
+// The GFR axis, read as its kind: gas per oil or per liquid, or oil per gas.
+std::vector<double> gas_axis(const VfpRequest& r, double atm) {
+    const bool ogr = r.table.gfr == vfp::Gfr::OilGas;
+    if (ogr) need_unit(r.gas_option, r.gas, "an oil-gas ratio (--gfr ogr)");
+    const std::vector<double> v = axis(r.gas_option, r.gas, ogr ? D::LiquidGasRatio : D::GasRatio, D::None, atm);
+    if (!(v.front() >= 0)) fail("--" + r.gas_option + " must be 0 or above");
+    return v;
+}
+
+// Two values of an axis that the keyword writes alike would make a
+// simulator divide by zero between them.
+void distinct_as_written(const char* option, const char* what, const vfp::Table& table, vfp::Units units,
+                         const std::vector<double>& values) {
+    for (size_t i = 1; i < values.size(); ++i) {
+        const std::string lo = vfp::deck_text(vfp::to_deck(units, what, table.flo, table.wfr, table.gfr, values[i - 1]));
+        const std::string hi = vfp::deck_text(vfp::to_deck(units, what, table.flo, table.wfr, table.gfr, values[i]));
+        if (lo == hi) fail(std::string("--") + option + ": two values are written alike in the table (" + lo + ")");
+    }
+}
+
+// Every water and gas fraction must give rates with the largest rate.
+void check_splits(const vfp::Table& table) {
+    const vfp::Axes& a = table.axes;
+    for (double w : a.wfr) {
+        for (double g : a.gfr) {
+            double oil = 0, water = 0, gas = 0;
+            if (!vfp::split_rates(table.flo, table.wfr, table.gfr, a.flo.back(), w, g, oil, water, gas)) {
+                fail("the water fraction " + io::format_double(w) + " with the gas fraction " + io::format_double(g) +
+                     " (SI) gives no rates: a rate of gas needs a gas ratio above 0, a rate of oil an oil-gas ratio "
+                     "above 0 and a water cut below 1");
+            }
+        }
+    }
+}
+
+size_t max_entries(const VfpRequest& r) {
+    if (r.max_entries.empty()) return static_cast<size_t>(kMaxEntries);
+    const double n = parse_quantity("max-entries", r.max_entries, D::None).value;
+    if (!(n >= 1 && n <= 1e9 && n == std::floor(n))) fail("--max-entries takes a whole number from 1 to 1e9");
+    return static_cast<size_t>(n);
+}
+
+}  // namespace
+
 VfpSetup setup_vfp(VfpRequest r) {
     if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
         fail("give the axes: --rates, --thp, --water-cut and --gor or --glr");
@@ -224,33 +343,52 @@ VfpSetup setup_vfp(VfpRequest r) {
     if (!t.values.count("api")) fail("a lift-curve table needs the black-oil fluid: give --api");
     const double atm = atmosphere(t);
     VfpSetup s;
+    if (!r.gfr_given) r.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
     s.table = r.table;
     s.units = r.units;
     s.fill = r.fill;
     s.well = t.profile;
     vfp::Axes& a = s.table.axes;
-    a.flo = axis("rates", r.rates, D::VolumeRate, D::None, atm);
+    a.flo = rate_axis(r, atm);
     a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
-    a.wfr = axis("water-cut", r.water_cut, D::Fraction, D::GasRatio, atm);
-    a.gfr = axis(r.gas_option, r.gas, D::GasRatio, D::None, atm);
     if (!(a.thp.front() > 0)) fail("--thp must be above 0 Pa absolute");
-    if (!r.gfr_given) s.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
+    a.wfr = water_axis(r, atm);
+    a.gfr = gas_axis(r, atm);
+    distinct_as_written("rates", "flo", s.table, s.units, a.flo);
+    distinct_as_written("thp", "thp", s.table, s.units, a.thp);
+    distinct_as_written("water-cut", "wfr", s.table, s.units, a.wfr);
+    distinct_as_written(r.gas_option.c_str(), "gfr", s.table, s.units, a.gfr);
+    const double entries = static_cast<double>(a.flo.size()) * static_cast<double>(a.thp.size()) *
+                           static_cast<double>(a.wfr.size()) * static_cast<double>(a.gfr.size());
+    const size_t most = max_entries(r);
+    if (entries > static_cast<double>(most)) {
+        fail("the table would have " + io::format_double(entries) + " entries, each a traverse; at most " +
+             std::to_string(most) + " are computed (--max-entries raises it)");
+    }
+    check_splits(s.table);
     if (a.wfr.back() > 0 && !t.values.count("water-gravity") && !t.values.count("salinity")) {
         fail("give --water-gravity or --salinity for the produced water");
     }
     // The fluid and the line, checked as for a traverse with the largest rate
     // and the first water and gas fractions.
     double oil = 0, water = 0, gas = 0;
-    if (!vfp::split_rates(s.table.flo, s.table.wfr, s.table.gfr, a.flo.back(), a.wfr.front(), a.gfr.front(), oil,
-                          water, gas)) {
-        fail("the largest rate with the first water and gas fractions does not hold together");
-    }
+    vfp::split_rates(s.table.flo, s.table.wfr, s.table.gfr, a.flo.back(), a.wfr.front(), a.gfr.front(), oil, water, gas);
     t.values["oil-rate"] = oil;
     t.values["water-rate"] = water;
     t.values.erase("gor");
     t.values.erase("water-cut");
     t.values["glr"] = oil + water > 0 ? gas / (oil + water) : 0;
     t.values["outlet-pres"] = a.thp.front();
+    if (!t.values.count("max-pres")) t.values["max-pres"] = kTableCeiling;
+    // A table is read to a fraction of its pressures: by default each
+    // traverse's tolerance per segment is kTableTolerance of the lowest THP
+    // (69 Pa at 100 psia), below the model's own noise between neighbouring
+    // pressures, and far cheaper than the 1 Pa of a single traverse.
+    if (!t.values.count("tol")) {
+        const double tol = kTableTolerance * a.thp.front();
+        const double decade = std::pow(10.0, std::floor(std::log10(tol)));
+        t.values["tol"] = std::max(1.0, decade * std::floor(tol / decade));  // one significant digit, rounded down
+    }
     s.setup = setup_traverse(t);
     const Line& line = s.setup.line;
     if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
@@ -269,17 +407,18 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
                                   " entries could not be computed; the first, THP " + std::to_string(f.index[0] + 1) +
                                   ", WFR " + std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
                                   ", FLO " + std::to_string(f.index[3] + 1) + ": " + f.message;
-        if (!s.fill) {
+        if (s.fill == vfp::Fill::None) {
             o.error = first + "\n(--fill extrapolate fills them from their rate neighbours)";
             return o;
         }
         std::string error;
-        if (!vfp::fill_from_rates(res.table, res.failures, o.filled, error)) {
+        if (!vfp::fill_from_rates(res.table, res.failures, s.fill, s.setup.options.max_pres, o.filled, error)) {
             o.error = "cannot fill the table: " + error;
             return o;
         }
     }
-    o.warnings = vfp::check(res.table, s.units);
+    o.warnings = res.warnings;
+    for (const std::string& w : vfp::check(res.table, s.units)) o.warnings.push_back(w);
     using io::format_double;
     std::vector<std::string> comments = {
         "Lift-curve table made by pipeflow vfp (flow model " + format_double(PIPEFLOW_VERSION) + ")",
@@ -294,7 +433,10 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
         "each entry one traverse from the THP down to the datum, tolerance " + format_double(s.setup.options.tol) +
             " Pa per segment; " + std::to_string(res.evaluations) + " model evaluations",
     };
+    comments.push_back("entries lie between their THP and " + format_double(s.setup.options.max_pres) +
+                       " Pa, the highest pressure a traverse marches to");
     for (const std::string& f : o.filled) comments.push_back("filled: " + f);
+    for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
     o.keyword = vfp::vfpprod(res.table, s.units, comments);
     return o;
 }

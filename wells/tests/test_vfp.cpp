@@ -22,6 +22,9 @@ TEST(Vfp, AxesSplitIntoTheRatesTheyMean) {
     EXPECT_NEAR(o, 2, 1e-12);
     EXPECT_NEAR(w, 1, 1e-12);
     EXPECT_FALSE(split_rates(Flo::Liquid, Wfr::WaterCut, Gfr::GasOil, 100, 1.0, 50, o, w, g));  // all water, a GOR
+    ASSERT_TRUE(split_rates(Flo::Liquid, Wfr::WaterCut, Gfr::GasLiquid, 100, 1.0, 50, o, w, g));  // all water, a GLR
+    EXPECT_EQ(o, 0);
+    EXPECT_NEAR(g, 5000, 1e-9);
     EXPECT_FALSE(split_rates(Flo::Liquid, Wfr::WaterCut, Gfr::GasOil, -1, 0.2, 50, o, w, g));
 }
 
@@ -58,26 +61,49 @@ TEST(Vfp, TheKeywordHasItsRecordsInTheDecksUnits) {
     EXPECT_NE(f.find("  8000 "), std::string::npos) << f;  // ft
 }
 
-TEST(Vfp, FailedEntriesFilledFromTheirRateNeighboursOrRefused) {
+TEST(Vfp, FailedEntriesFilledOnlyWhereBoundedOrRefused) {
     Table t = small();
     t.at(1, 1, 0, 2) = std::nan("");
     std::vector<std::string> filled;
     std::string error;
-    ASSERT_TRUE(fill_from_rates(t, {{{1, 1, 0, 2}, "critical flow"}}, filled, error));
-    EXPECT_NEAR(t.at(1, 1, 0, 2), 1e7 + 1e6 + 2e5 + 4e5, 1e-6);  // linear in FLO through FLO 1 and 2
+    ASSERT_TRUE(fill_from_rates(t, {{{1, 1, 0, 2}, "critical flow"}}, Fill::Extrapolate, 1e9, filled, error));
+    EXPECT_NEAR(t.at(1, 1, 0, 2), 1e7 + 1e6 + 2e5 + 4e5, 1e-6);  // linear in FLO through FLO 1 and 2, one step on
     ASSERT_EQ(filled.size(), 1u);
     EXPECT_NE(filled[0].find("FLO 3 filled from FLO 1 and 2"), std::string::npos) << filled[0];
     t.at(0, 0, 0, 0) = t.at(0, 0, 0, 1) = std::nan("");
-    EXPECT_FALSE(fill_from_rates(t, {{{0, 0, 0, 0}, "x"}}, filled, error));
-    EXPECT_NE(error.find("fewer than two"), std::string::npos);
-    // Two failed rates of one record are both filled from computed ones.
+    EXPECT_FALSE(fill_from_rates(t, {{{0, 0, 0, 0}, "x"}}, Fill::Extrapolate, 1e9, filled, error));
+    // Two rates beyond the computed ones: the first is filled, the second is
+    // two rate steps away and refused, or with Clamp takes FLO 2's value.
     Table v;
     v.axes = {{1, 2, 4, 8}, {1e6}, {0}, {10}};
     v.bhp = {1.01e7, 1.02e7, std::nan(""), std::nan("")};
+    const std::vector<Failure> two = {{{0, 0, 0, 2}, "a"}, {{0, 0, 0, 3}, "b"}};
     filled.clear();
-    ASSERT_TRUE(fill_from_rates(v, {{{0, 0, 0, 2}, "a"}, {{0, 0, 0, 3}, "b"}}, filled, error)) << error;
-    EXPECT_NE(filled[1].find("FLO 4 filled from FLO 1 and 2"), std::string::npos) << filled[1];
-    EXPECT_NEAR(v.at(0, 0, 0, 3), 1.08e7, 1e-3);
+    Table refused = v;
+    EXPECT_FALSE(fill_from_rates(refused, two, Fill::Extrapolate, 1e9, filled, error));
+    EXPECT_NE(error.find("THP 1, WFR 1, GFR 1, FLO 4 (b) cannot be filled"), std::string::npos) << error;
+    EXPECT_TRUE(std::isnan(refused.at(0, 0, 0, 2))) << "nothing written when the fill fails";
+    filled.clear();
+    ASSERT_TRUE(fill_from_rates(v, two, Fill::Clamp, 1e9, filled, error)) << error;
+    EXPECT_NEAR(v.at(0, 0, 0, 2), 1.04e7, 1e-3);
+    EXPECT_EQ(v.at(0, 0, 0, 3), 1.02e7);
+    EXPECT_NE(filled[1].find("FLO 4 clamped to FLO 2"), std::string::npos) << filled[1];
+    // Between computed neighbours, however far apart.
+    Table between;
+    between.axes = {{1, 2, 4, 8}, {1e6}, {0}, {10}};
+    between.bhp = {1.0e7, std::nan(""), std::nan(""), 1.7e7};
+    ASSERT_TRUE(fill_from_rates(between, {{{0, 0, 0, 1}, "a"}, {{0, 0, 0, 2}, "b"}}, Fill::Extrapolate, 1e9, filled,
+                                error));
+    EXPECT_NEAR(between.at(0, 0, 0, 2), 1.3e7, 1e-3);
+    // A falling record extrapolated below the THP (rates 50, 100 computed,
+    // 20000 not) is never written; nor one above the ceiling.
+    Table falling;
+    falling.axes = {{50, 100, 20000}, {1e6}, {0}, {10}};
+    falling.bhp = {9e6, 8e6, std::nan("")};
+    EXPECT_FALSE(fill_from_rates(falling, {{{0, 0, 0, 2}, "x"}}, Fill::Extrapolate, 1e9, filled, error));
+    falling.bhp = {9e6, 10e6, std::nan("")};
+    EXPECT_FALSE(fill_from_rates(falling, {{{0, 0, 0, 2}, "x"}}, Fill::Extrapolate, 1e8, filled, error));
+    EXPECT_NE(error.find("ceiling of 100000000 Pa"), std::string::npos) << error;
     // A BHP falling as the THP rises is said.
     Table u = small();
     u.at(1, 0, 0, 0) = u.at(0, 0, 0, 0) - 1;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -34,7 +35,10 @@ TEST(InflowOptions, UnitsGaugeReadingsAndRefusals) {
              {"vogel", {{"res-pres", "3000psia"}, {"test-rate", "100 STB/d"}, {"test-pwf", "3100psia"}}},
              {"pi", {{"res-pres", "3000psia"}, {"pi", "-1 STB/d/psi"}}},
              {"pi", {{"pi", "1 STB/d/psi"}}},
-             {"darcy", {{"res-pres", "3000psia"}}}}) {
+             {"darcy", {{"res-pres", "3000psia"}}},
+             {"vogel", {{"res-pres", "3000psia"}, {"q-max", "2500 STB/d"}, {"pi", "1 STB/d/psi"}}},  // pi unread
+             {"vogel", {{"res-pres", "3000psia"}, {"q-max", "2500 Mscf/d"}}},                      // a gas rate
+             {"fetkovich", {{"res-pres", "2000psia"}, {"c", "0.01 STB/d/psi2"}, {"n", "0.8"}}}}) {  // a liquid rate
         EXPECT_THROW(wells::inflow_from(kind, texts, 101325), std::invalid_argument) << kind;
     }
 }
@@ -95,6 +99,130 @@ TEST(NodalOptions, ALiftCurveWithAMinimumCrossesTwiceAndTheRisingBranchIsTheOper
         for (const nodal::Point& p : r.curve) nearest = std::min(nearest, std::fabs(p.rate - c.rate));
         EXPECT_LT(nearest, 1e-3 * c.rate);
     }
+}
+
+std::string refusal(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::invalid_argument& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(NodalOptions, NoOperatingPointWhereTheOutflowStopsAndTheReasonSaysWhere) {
+    // The outflow ends at the limit pressure while the inflow still lies above it.
+    const nodal::Result capped = wells::analyse(wells::setup_nodal(oil_well(
+        {{"gor", "600 scf/STB"}, {"ipr", "vogel"}, {"res-pres", "3000psia"}, {"q-max", "2500 STB/d"},
+         {"max-pres", "2145psia"}})));
+    EXPECT_EQ(capped.operating_point(), nullptr);
+    EXPECT_EQ(capped.why, nodal::NoFlow::OutflowStops);
+    EXPECT_GT(capped.stop_rate / kStbD, 1060);
+    EXPECT_LT(capped.stop_rate / kStbD, 1080);
+    for (const nodal::Crossing& c : capped.crossings) EXPECT_LE(c.bhp, 2145 * kPsiPa);
+    const std::string why = nodal::reason(capped, [](double q) { return std::to_string(q / kStbD) + " STB/d"; });
+    EXPECT_NE(why.find("the outflow stops at 10"), std::string::npos) << why;
+    EXPECT_NE(why.find("max-pres"), std::string::npos) << why;
+    // A gas-rich well chokes before its outflow meets the inflow.
+    const nodal::Result choked = wells::analyse(wells::setup_nodal(oil_well(
+        {{"glr", "20000 scf/STB"}, {"outlet-pres", "50psia"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
+         {"pi", "5 STB/d/psi"}})));
+    EXPECT_EQ(choked.operating_point(), nullptr);
+    EXPECT_EQ(choked.why, nodal::NoFlow::OutflowStops);
+    EXPECT_NE(choked.stop_cause.find("critical flow"), std::string::npos) << choked.stop_cause;
+    // The inflow above the outflow up to the last rate given: the crossing lies beyond.
+    const nodal::Result short_rates = wells::analyse(wells::setup_nodal(oil_well(
+        {{"gor", "600 scf/STB"}, {"ipr", "vogel"}, {"res-pres", "3000psia"}, {"q-max", "2500 STB/d"},
+         {"rates", "200,400,600 STB/d"}})));
+    EXPECT_EQ(short_rates.why, nodal::NoFlow::InflowAbove);
+    EXPECT_NEAR(short_rates.stop_rate / kStbD, 600, 1e-9);
+}
+
+TEST(NodalOptions, RatesInTheUnitsOfTheSweptPhaseAndAWellGoingDown) {
+    EXPECT_NE(refusal([] {
+                  wells::setup_nodal(oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
+                                               {"pi", "1 STB/d/psi"}, {"rates", "500,1000 Mscf/d"}}));
+              }).find("another quantity"),
+              std::string::npos);
+    EXPECT_NE(refusal([] {
+                  wells::setup_nodal(oil_well({{"gor", "20000 scf/STB"}, {"ipr", "fetkovich"}, {"res-pres", "3000psia"},
+                                               {"c", "0.01 Mscf/d/psi2"}, {"n", "0.8"}, {"rates", "100,400 STB/d"}}));
+              }).find("another quantity"),
+              std::string::npos);
+    // A straight well rising from its wellhead is written the wrong way round.
+    wells::NodalRequest up = oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
+                                       {"pi", "1 STB/d/psi"}, {"length", "2000"}, {"angle", "90"}});
+    up.traverse.profile.clear();
+    EXPECT_NE(refusal([&] { wells::setup_nodal(up); }).find("does not lie below the wellhead"), std::string::npos);
+    set_option(up.traverse, "angle", "-90");
+    EXPECT_EQ(refusal([&] { wells::setup_nodal(up); }), "accepted");
+}
+
+wells::VfpRequest table(const std::map<std::string, std::string>& more) {
+    wells::VfpRequest r;
+    r.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    std::map<std::string, std::string> o = {
+        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
+        {"api", "35"},       {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"rates", "100,400 STB/d"},
+        {"thp", "100,200 psia"}, {"water-cut", "0,50%"}, {"gor", "300,900 scf/STB"}};
+    for (const auto& [k, v] : more) o[k] = v;
+    for (const auto& [k, v] : o) {
+        if (v.empty()) continue;
+        if (!wells::set_vfp_option(r, k, v)) set_option(r.traverse, k, v);
+    }
+    return r;
+}
+
+std::string table_refusal(const std::map<std::string, std::string>& more) {
+    return refusal([&] { wells::setup_vfp(table(more)); });
+}
+
+TEST(VfpOptions, AxesInTheUnitsAndRangesOfTheirKinds) {
+    EXPECT_EQ(table_refusal({}), "accepted");
+    EXPECT_NE(table_refusal({{"rates", "-1000,400,1600 STB/d"}}).find("--rates must be above 0"), std::string::npos);
+    EXPECT_NE(table_refusal({{"rates", "0,400 STB/d"}}).find("--rates must be above 0"), std::string::npos);
+    EXPECT_NE(table_refusal({{"water-cut", "0,120%"}}).find("from 0 to 1"), std::string::npos);
+    EXPECT_NE(table_refusal({{"water-cut", "0,100%"}}).find("leaves no oil"), std::string::npos);
+    // All water with a gas-liquid ratio is a well that produces.
+    EXPECT_EQ(table_refusal({{"water-cut", "0,100%"}, {"gor", ""}, {"glr", "300,900 scf/STB"}}), "accepted");
+    // OGR and WGR take liquid per gas, with their unit: the deck's own STB/Mscf.
+    EXPECT_NE(table_refusal({{"gfr", "ogr"}}).find("another quantity"), std::string::npos);
+    EXPECT_NE(table_refusal({{"gfr", "ogr"}, {"gor", "0.1,0.2"}}).find("needs its unit"), std::string::npos);
+    const wells::VfpSetup ogr = wells::setup_vfp(table({{"gfr", "ogr"}, {"gor", "0.01,0.02 STB/Mscf"}}));
+    EXPECT_NEAR(vfp::to_deck(vfp::Units::Field, "gfr", ogr.table.flo, ogr.table.wfr, ogr.table.gfr,
+                             ogr.table.axes.gfr[1]),
+                0.02, 1e-12);
+    EXPECT_NE(table_refusal({{"wfr", "wgr"}, {"water-cut", "0,0.1"}}).find("needs its unit"), std::string::npos);
+    const wells::VfpSetup wgr = wells::setup_vfp(table({{"wfr", "wgr"}, {"water-cut", "0,0.1 STB/Mscf"}}));
+    EXPECT_NEAR(vfp::to_deck(vfp::Units::Field, "wfr", wgr.table.flo, wgr.table.wfr, wgr.table.gfr,
+                             wgr.table.axes.wfr[1]),
+                0.1, 1e-12);
+    EXPECT_NE(table_refusal({{"flo", "gas"}, {"rates", "100,400 STB/d"}}).find("another quantity"), std::string::npos);
+    EXPECT_EQ(table_refusal({{"flo", "gas"}, {"rates", "100,400 Mscf/d"}}), "accepted");
+    // A gas rate with no gas to carry the liquid gives no rates.
+    EXPECT_NE(table_refusal({{"flo", "gas"}, {"rates", "100,400 Mscf/d"}, {"gor", "0,300 scf/STB"}}).find("gives no rates"),
+              std::string::npos);
+    // Values the keyword would write alike.
+    EXPECT_NE(table_refusal({{"rates", "100,100.000000001 STB/d"}, {"deck-units", "field"}}).find("written alike"),
+              std::string::npos);
+    // A table too large is refused before any work; --max-entries raises the bound.
+    EXPECT_NE(table_refusal({{"max-entries", "15"}}).find("16 entries"), std::string::npos);
+    EXPECT_EQ(table_refusal({{"max-entries", "16"}}), "accepted");
+}
+
+TEST(VfpOptions, DatumBelowTheDeepestPointIsNamedAsSuch) {
+    // A well whose last station is not its deepest: the error names the deepest.
+    Line l;
+    l.flow_decreasing = true;
+    for (const auto& [md, z] : std::vector<std::pair<double, double>>{{0, 0}, {1000, -1000}, {1200, -900}}) {
+        LineNode n;
+        n.md = md;
+        n.z = z;
+        n.diam = 0.06;
+        l.nodes.push_back(n);
+    }
+    const std::string e = refusal([&] { vfp::to_datum(l, 1500); });
+    EXPECT_NE(e.find("deepest station (1000 m"), std::string::npos) << e;
 }
 
 }  // namespace

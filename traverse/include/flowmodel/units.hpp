@@ -28,6 +28,14 @@ enum class Dimension {
     Fraction,     // 1 (mass or mole fraction, water cut)
     OilGravity,   // °API
     Productivity, // m3/s at standard conditions per Pa
+    // Volume rates of one phase: the VolumeRate units that phase is written
+    // in (stock-tank barrels for liquid, standard cubic feet for gas) and the
+    // metric ones that serve both.
+    LiquidRate,       // m3/s at standard conditions
+    GasRate,          // m3/s at standard conditions
+    // Ratios of a liquid to another phase at standard conditions, m3/m3.
+    LiquidGasRatio,   // oil or water per gas: STB/Mscf, STB/MMscf, Sm3/Sm3
+    LiquidRatio,      // water per oil: STB/STB, Sm3/Sm3, or a bare number
 };
 
 struct Quantity {

@@ -7,6 +7,7 @@
 #ifndef FLOWMODEL_NODAL_HPP
 #define FLOWMODEL_NODAL_HPP
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,24 +38,52 @@ struct Point {
     std::string failure;  // why the traverse failed
 };
 
+// A crossing is a point of the outflow curve: `rate` was marched, `bhp` is
+// that traverse's bottom-hole pressure, and the inflow at `rate` lies within
+// `mismatch` of it (at most kPressureMatch, or as close as a bracket of
+// 1e-4 of the rate comes where the outflow jumps).
 struct Crossing {
     double rate = 0, bhp = 0;  // m3/s, Pa
+    double mismatch = 0;       // |inflow - outflow| at rate, Pa
     int regime_at_bottom = -1;
     bool stable = false;
+};
+
+// Outflow and inflow agree within this, Pa (0.01 psi).
+constexpr double kPressureMatch = 68.9476;
+
+// Why there is no operating point.
+enum class NoFlow {
+    None,          // there is one
+    NoOutflow,     // no traverse reached the bottom at any rate
+    OutflowAbove,  // the outflow lies above the inflow at every rate computed
+    InflowAbove,   // the inflow lies above the outflow up to the largest rate: the crossing lies beyond
+    OutflowStops,  // the inflow lies above the outflow until the outflow stops (limit pressure, critical flow, ...)
 };
 
 struct Result {
     std::vector<Point> curve;          // by rising rate, the sweep and the refinement
     std::vector<Crossing> crossings;   // by rising rate
     const Crossing* operating_point() const;  // the stable crossing of highest rate, or nullptr
+    NoFlow why = NoFlow::None;
+    double stop_rate = 0;    // m3/s: NoOutflow, OutflowStops: the first rate that failed; InflowAbove: the largest rate
+    std::string stop_cause;  // NoOutflow, OutflowStops: why the outflow failed there
+    std::vector<std::string> warnings;  // the fluid's correlations outside their ranges, each once
     long evaluations = 0;
 };
+
+// Why there is no operating point in words, rates written by `rate_text`;
+// "" when there is one.
+std::string reason(const Result& r, const std::function<std::string(double)>& rate_text);
 
 // The well listed from the wellhead down (its last station the perforations),
 // the black oil of `fluid` with the swept rates split by `split`, `options`
 // with the wellhead pressure (from_outlet). Rates: `rates`, or when empty a
-// sweep from 1 % to 99 % of the inflow's absolute open flow. Each crossing is
-// refined by bisection to 0.1 % of its rate.
+// sweep from 1 % to 99 % of the inflow's absolute open flow. A crossing is
+// looked for only between two rates whose outflow was computed, and refined
+// by regula falsi (Illinois) on traverses; where the outflow stops while the
+// inflow still lies above it, the stop is located to 0.1 % of its rate,
+// since a crossing may lie just before it.
 Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
                const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates,
                unsigned jobs = 0);

@@ -22,7 +22,8 @@ enum class Units { Metric, Field };
 // Rates at standard conditions, m3/s, of one point of the axes: the rate of
 // `flo` is `q`, the water fraction `w` and the gas fraction `g` of their kinds
 // (SI: m3/m3). False when the three cannot hold together (a negative rate, a
-// water cut of 1 or more, a ratio with nothing to refer to).
+// water cut above 1, or of 1 but with oil to refer to, a ratio with nothing
+// to refer to).
 bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double& oil, double& water, double& gas);
 
 struct Axes {
@@ -59,21 +60,33 @@ struct Failure {
 struct Result {
     Table table;
     std::vector<Failure> failures;  // traverses that did not reach the datum
+    std::vector<std::string> warnings;  // the fluid's correlations outside their ranges, each once
     long evaluations = 0;
 };
 
 // Every entry of the table: a traverse from the wellhead at each THP down
 // the line (listed from the wellhead, cut at the datum) with the black oil of
-// `fluid` at the rates of the entry, all on the library's parallel loop.
+// `fluid` at the rates of the entry, on the library's parallel loop in
+// blocks, so that memory grows with the table, not with the traverses.
 Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
                unsigned jobs = 0);
 
-// Fills failed entries from their rate neighbours in the same record
-// (linear through the two nearest computed ones, inside or beyond); returns
-// what was filled, or false with `error` naming a record with fewer than two
-// computed entries.
-bool fill_from_rates(Table& table, const std::vector<Failure>& failures, std::vector<std::string>& filled,
-                     std::string& error);
+// How entries that could not be computed are filled.
+enum class Fill {
+    None,         // not at all: the table fails
+    Extrapolate,  // linear in rate, only where bounded (see fill_from_rates)
+    Clamp,        // as Extrapolate, else the value of the nearest computed rate
+};
+
+// Fills failed entries from their rate neighbours in the same record, from
+// computed entries only: linear between the nearest computed rates below and
+// above, or, one rate step beyond the computed ones, linear through the two
+// nearest. A value so found must lie between the entry's THP and `ceiling`
+// (Pa). Where no such value exists, Clamp takes the value of the nearest
+// computed rate; otherwise false, with `error` naming the entry and why.
+// `filled` says what was done, one line an entry.
+bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill how, double ceiling,
+                     std::vector<std::string>& filled, std::string& error);
 
 // Entries whose BHP falls as the THP rises (a reservoir simulator's solver
 // stalls on them), one line each.
@@ -86,6 +99,9 @@ std::string vfpprod(const Table& table, Units units, const std::vector<std::stri
 // The table's BHP (Pa) at a point, multilinear in the four axes with linear
 // extrapolation beyond their ends, as simulators interpolate it.
 double interpolate(const Table& table, double flo, double thp, double wfr, double gfr);
+
+// A number as the keyword writes it (ten significant digits).
+std::string deck_text(double v);
 
 // One axis value in the deck's units, and the units' names.
 double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si);

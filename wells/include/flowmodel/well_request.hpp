@@ -63,20 +63,35 @@ struct VfpRequest {
     vfp::Table table;  // number and kinds of the axes
     vfp::Units units = vfp::Units::Metric;
     bool datum_given = false;
-    bool fill = false;  // fill entries that fail from their rate neighbours
+    vfp::Fill fill = vfp::Fill::None;  // how entries that fail are filled
+    std::string max_entries;           // the largest table computed, default kMaxEntries
     VfpRequest() { traverse.flow_decreasing = true; }
 };
 
+// A table of more entries than this is refused before any work unless
+// --max-entries allows it: each entry is a traverse.
+constexpr double kMaxEntries = 100000;
+
+// Without --max-pres, no traverse of a table marches beyond this (Pa, about
+// 29,000 psi, above any produced reservoir's pressure): the ceiling of its
+// entries, filled ones included.
+constexpr double kTableCeiling = 2e8;
+
+// Without --tol, a table's traverses take this fraction of its lowest THP as
+// their tolerance per segment (at least 1 Pa).
+constexpr double kTableTolerance = 1e-4;
+
 // Takes an option of a table that is not a traverse's (rates, thp, water-cut,
-// gor, glr, flo, wfr, gfr, table, deck-units, datum-depth, fill); false for
-// any other name. Refuses those the axes give (rates and boundary pressures).
+// gor, glr, flo, wfr, gfr, table, deck-units, datum-depth, fill,
+// max-entries); false for any other name. Refuses those the axes give (rates
+// and boundary pressures).
 bool set_vfp_option(VfpRequest& request, const std::string& name, const std::string& text);
 
 struct VfpSetup {
     TraverseSetup setup;
     vfp::Table table;  // axes and datum set, no BHP yet
     vfp::Units units = vfp::Units::Metric;
-    bool fill = false;
+    vfp::Fill fill = vfp::Fill::None;
     std::string well;  // the profile as given, or "" for a straight line
 };
 
@@ -85,7 +100,7 @@ VfpSetup setup_vfp(VfpRequest request);
 struct VfpOutcome {
     vfp::Result result;
     std::vector<std::string> filled;    // entries filled from their rate neighbours
-    std::vector<std::string> warnings;  // BHP not rising with THP
+    std::vector<std::string> warnings;  // the fluid's correlations outside their ranges, BHP not rising with THP
     std::string error;                  // entries not computed and not filled: no keyword
     std::string keyword;                // the comment block and VFPPROD
 };
