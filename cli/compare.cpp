@@ -41,8 +41,10 @@ const char* kUsage =
     "with e = (pred - meas)/meas, d = pred - meas, std with N - 1, and the shares within 20 % and\n"
     "30 %; for the regime the exact and the four-class agreement and the confusion matrix.\n"
     "--json writes {\"pooled\": {...}, \"groups\": {...}}, --csv every row with its prediction and\n"
-    "errors, --svg the predicted against the measured gradient and holdup. Malformed rows are\n"
-    "named on stderr and counted (exit status 1).\n";
+    "errors, --svg the predicted against the measured gradient and holdup. E1-E3 and the shares\n"
+    "leave out rows measured below the resolution (a holdup below 0.01, a gradient below 1 Pa/m in\n"
+    "magnitude; counted as below_resolution), which E4-E6 keep. Malformed rows are named on stderr\n"
+    "and counted (exit status 1); a column that nearly spells a measured one is refused.\n";
 
 int usage_error(const std::string& what) {
     std::fprintf(stderr, "pipeflow compare: %s\n(try 'pipeflow compare --help')\n", what.c_str());
@@ -60,7 +62,7 @@ std::string num(double x) { return json_number(x); }
 
 std::string errors_json(const v::ErrorStats& e) {
     return "{\"n\":" + std::to_string(e.n) + ",\"failed\":" + std::to_string(e.failed) +
-           ",\"separated_invalid\":" + std::to_string(e.separated_invalid) + ",\"e1\":" + num(e.e1) +
+           ",\"below_resolution\":" + std::to_string(e.below_resolution) + ",\"separated_invalid\":" + std::to_string(e.separated_invalid) + ",\"e1\":" + num(e.e1) +
            ",\"e2\":" + num(e.e2) + ",\"e3\":" + num(e.e3) + ",\"e4\":" + num(e.e4) + ",\"e5\":" + num(e.e5) +
            ",\"e6\":" + num(e.e6) + ",\"within20\":" + num(e.within20) + ",\"within30\":" + num(e.within30) + "}";
 }
@@ -101,10 +103,19 @@ std::string as_json(const v::Report& rep, size_t rows, size_t malformed) {
     return s + "}}\n";
 }
 
+// A percentage in a column of `width`: one decimal while it fits, else in
+// powers of ten, so that no value widens its column.
+std::string percent(double x, int width) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, std::fabs(x) < 1e5 || !std::isfinite(x) ? "%*.1f" : "%*.2g", width, x);
+    return buf;
+}
+
 std::string errors_line(const char* what, const v::ErrorStats& e) {
     char buf[256];
-    std::snprintf(buf, sizeof buf, "  %-9s %6ld %6ld %8.1f %8.1f %8.1f %11.4g %11.4g %11.4g %7.1f %7.1f\n", what, e.n,
-                  e.failed, e.e1, e.e2, e.e3, e.e4, e.e5, e.e6, e.within20, e.within30);
+    std::snprintf(buf, sizeof buf, "  %-9s %6ld %6ld %6ld %s %s %s %11.4g %11.4g %11.4g %s %s\n", what, e.n, e.failed,
+                  e.below_resolution, percent(e.e1, 8).c_str(), percent(e.e2, 8).c_str(), percent(e.e3, 8).c_str(),
+                  e.e4, e.e5, e.e6, percent(e.within20, 7).c_str(), percent(e.within30, 7).c_str());
     return buf;
 }
 
@@ -114,7 +125,7 @@ std::string stats_table(const std::string& name, const v::Statistics& st) {
     if (st.holdup.present()) s += errors_line("holdup", st.holdup);
     if (st.regime.present()) {
         char buf[200];
-        std::snprintf(buf, sizeof buf, "  regime    %6ld %6ld   exact %.1f %% of %ld, four classes %.1f %% of %ld\n",
+        std::snprintf(buf, sizeof buf, "  regime    %6ld %6ld          exact %.1f %% of %ld, four classes %.1f %% of %ld\n",
                       st.regime.n, st.regime.failed, st.regime.exact, st.regime.n_exact, st.regime.coarse, st.regime.n);
         s += buf;
     }
@@ -124,8 +135,11 @@ std::string stats_table(const std::string& name, const v::Statistics& st) {
 std::string as_table(const v::Report& rep, size_t rows, size_t malformed) {
     std::string s = "The model against " + std::to_string(rows) + " measured rows" +
                     (malformed ? " (" + std::to_string(malformed) + " malformed, not scored)" : "") +
-                    "; e = (pred - meas)/meas, d = pred - meas (Pa/m for dpdx, fraction for holdup)\n\n"
-                    "            N failed   E1 [%]   E2 [%]   E3 [%]          E4          E5          E6   <20 %   <30 %\n";
+                    "; e = (pred - meas)/meas, d = pred - meas (Pa/m for dpdx, fraction for holdup);\n"
+                    "E1-E3 and the shares leave out rows measured below the resolution (a holdup of " +
+                    flowmodel::io::format_double(v::kHoldupResolution) + ", a gradient of " +
+                    flowmodel::io::format_double(v::kGradientResolution) + " Pa/m), counted under 'below'\n\n"
+                    "            N failed  below   E1 [%]   E2 [%]   E3 [%]          E4          E5          E6   <20 %   <30 %\n";
     s += stats_table("all rows", rep.pooled);
     for (const auto& [name, st] : rep.groups) s += stats_table(name.empty() ? "(no source)" : name, st);
     const v::RegimeStats& r = rep.pooled.regime;
@@ -143,10 +157,14 @@ std::string as_table(const v::Report& rep, size_t rows, size_t malformed) {
     return s;
 }
 
-std::string as_csv(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res) {
+std::string csv_header() {
     std::string s = "source,";
     for (const auto& f : flowmodel::kInputFields) s += std::string(f.name) + ",";
-    s += "hol_meas,dpdx_meas,regime_meas,hol,dpt,id,regime,ierr,warning,hol_err,hol_rel,dpdx_err,dpdx_rel\n";
+    return s + "hol_meas,dpdx_meas,regime_meas,hol,dpt,id,regime,ierr,warning,hol_err,hol_rel,dpdx_err,dpdx_rel\n";
+}
+
+std::string csv_rows(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res) {
+    std::string s;
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         const flowmodel::Result& r = res[i];
@@ -164,22 +182,33 @@ std::string as_csv(const std::vector<Row>& rows, const std::vector<flowmodel::Re
     return s;
 }
 
+// What a cross-plot keeps of a row: measured and predicted, and its group.
+struct PlotPoint {
+    double measured, predicted;
+    size_t group;
+};
+
+struct CrossPlots {
+    std::vector<std::string> groups;  // in order of first appearance
+    std::vector<PlotPoint> gradient, holdup;
+    size_t rows = 0;
+    void add(const Row& row, const flowmodel::Result& r) {
+        ++rows;
+        const size_t g = static_cast<size_t>(std::find(groups.begin(), groups.end(), row.group) - groups.begin());
+        if (g == groups.size()) groups.push_back(row.group);
+        if (!v::usable(r)) return;
+        // A log axis shows positive gradients only.
+        if (!std::isnan(row.meas.dpdx) && row.meas.dpdx > 0 && r.dpt > 0) gradient.push_back({row.meas.dpdx, r.dpt, g});
+        if (!std::isnan(row.meas.hol)) holdup.push_back({row.meas.hol, r.holdup, g});
+    }
+};
+
+const char* const kColours[] = {"#0072b2", "#e69f00", "#009e73", "#cc79a7", "#d55e00", "#56b4e9", "#f0e442", "#000000"};
+const char* const kMarkers[] = {"circle", "square", "triangle", "cross"};
+
 // Predicted against measured, one marker and colour per group, with the
 // line of agreement and ±20 % and ±30 % lines.
-std::string cross_plot(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res,
-                       const std::vector<std::string>& groups, bool gradient, double left, double top) {
-    const char* colours[] = {"#0072b2", "#e69f00", "#009e73", "#cc79a7", "#d55e00", "#56b4e9", "#f0e442", "#000000"};
-    const char* markers[] = {"circle", "square", "triangle", "cross"};
-    std::vector<std::pair<double, double>> pts;
-    std::vector<size_t> which;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const double m = gradient ? rows[i].meas.dpdx : rows[i].meas.hol;
-        const double p = gradient ? res[i].dpt : res[i].holdup;
-        if (std::isnan(m) || !v::usable(res[i])) continue;
-        if (gradient && !(m > 0 && p > 0)) continue;  // a log axis shows positive gradients only
-        pts.emplace_back(m, p);
-        which.push_back(static_cast<size_t>(std::find(groups.begin(), groups.end(), rows[i].group) - groups.begin()));
-    }
+std::string cross_plot(const std::vector<PlotPoint>& pts, bool gradient, double left, double top) {
     plot::Frame f;
     f.left = left;
     f.top = top;
@@ -187,9 +216,9 @@ std::string cross_plot(const std::vector<Row>& rows, const std::vector<flowmodel
     f.height = 380;
     if (gradient) {
         double lo = 1e300, hi = 0;
-        for (const auto& [m, p] : pts) {
-            lo = std::min({lo, m, p});
-            hi = std::max({hi, m, p});
+        for (const PlotPoint& p : pts) {
+            lo = std::min({lo, p.measured, p.predicted});
+            hi = std::max({hi, p.measured, p.predicted});
         }
         if (pts.empty()) lo = 1, hi = 10;
         f.x = plot::rounded({lo, hi, true, "measured pressure gradient, Pa/m"});
@@ -216,34 +245,55 @@ std::string cross_plot(const std::vector<Row>& rows, const std::vector<flowmodel
         }
         s += line + "\"/>\n";
     }
-    for (size_t k = 0; k < pts.size(); ++k) {
-        const size_t g = which[k];
-        s += plot::marker(markers[g / 8 % 4], f.px(pts[k].first), f.py(pts[k].second), colours[g % 8]);
+    for (const PlotPoint& p : pts) {
+        s += plot::marker(kMarkers[p.group / 8 % 4], f.px(p.measured), f.py(p.predicted), kColours[p.group % 8]);
     }
     return s + "</svg>\n";
 }
 
-std::string as_svg(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res, const std::string& name) {
-    std::vector<std::string> groups;
-    for (const Row& r : rows) {
-        if (std::find(groups.begin(), groups.end(), r.group) == groups.end()) groups.push_back(r.group);
-    }
+std::string as_svg(const CrossPlots& plots, const std::string& name) {
+    const std::vector<std::string>& groups = plots.groups;
     const double legend_h = 17.0 * static_cast<double>(groups.size() + 3);
     const double height = std::max(520.0, 90 + legend_h);
     std::string s = plot::open_svg(1250, height, "Model against measurements: " + name + ", " +
-                                                     std::to_string(rows.size()) + " rows");
-    s += cross_plot(rows, res, groups, true, 90, 50);
-    s += cross_plot(rows, res, groups, false, 560, 50);
-    const char* colours[] = {"#0072b2", "#e69f00", "#009e73", "#cc79a7", "#d55e00", "#56b4e9", "#f0e442", "#000000"};
-    const char* markers[] = {"circle", "square", "triangle", "cross"};
+                                                     std::to_string(plots.rows) + " rows");
+    s += cross_plot(plots.gradient, true, 90, 50);
+    s += cross_plot(plots.holdup, false, 560, 50);
     std::vector<plot::LegendEntry> entries = {
         {"agreement", "#555", "line"}, {"±20 %", "#555", "dash"}, {"±30 %", "#555", "dot"}};
     for (size_t g = 0; g < groups.size(); ++g) {
-        entries.push_back({groups[g].empty() ? "(no source)" : groups[g], colours[g % 8], markers[g / 8 % 4]});
+        entries.push_back({groups[g].empty() ? "(no source)" : groups[g], kColours[g % 8], kMarkers[g / 8 % 4]});
     }
     s += plot::legend(960, 60, entries);
     return s + "</svg>\n";
 }
+
+// The measured columns of a header; a column that nearly spells one is
+// refused, since its values would be dropped without a word.
+bool measured_columns(const flowmodel::io::CsvRecord& header, long (&col)[4], std::string& error) {
+    for (size_t c = 0; c < header.size(); ++c) {
+        std::string h = header[c];
+        h.erase(0, h.find_first_not_of(" \t"));
+        h.erase(h.find_last_not_of(" \t\r") + 1);
+        for (int k = 0; k < 4; ++k) {
+            if (h == v::kMeasuredColumns[k]) col[k] = static_cast<long>(c);
+        }
+        const std::string meant = v::near_miss(h);
+        if (!meant.empty() && flowmodel::find_input(h) == nullptr) {
+            error = "column '" + flowmodel::io::shorten(h) + "' is not one compare reads; did you mean '" + meant + "'?";
+            return false;
+        }
+    }
+    if (col[0] < 0 && col[1] < 0 && col[2] < 0) {
+        error = "no measured column: give hol_meas, dpdx_meas or regime_meas";
+        return false;
+    }
+    return true;
+}
+
+// Rows are read, evaluated and scored a block at a time: memory follows the
+// block and the groups, not the file.
+constexpr size_t kBlock = 16384;
 
 }  // namespace
 
@@ -291,93 +341,67 @@ int compare_command(int argc, char** argv) {
         return 2;
     }
     InputColumns columns;
-    if (!columns.read_header(rec, files.constants, files.given, error)) {
+    long col[4] = {-1, -1, -1, -1};  // hol_meas, dpdx_meas, regime_meas, source
+    if (!columns.read_header(rec, files.constants, files.given, error) || !measured_columns(rec, col, error)) {
         std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, error.c_str());
         return 2;
     }
-    // The measured columns and the group.
-    enum { kHol, kDpdx, kRegime, kSource, kExtra };
-    const char* names[kExtra] = {"hol_meas", "dpdx_meas", "regime_meas", "source"};
-    long col[kExtra] = {-1, -1, -1, -1};
-    for (size_t c = 0; c < rec.size(); ++c) {
-        std::string h = rec[c];
-        h.erase(0, h.find_first_not_of(" \t"));
-        h.erase(h.find_last_not_of(" \t\r") + 1);
-        for (int k = 0; k < kExtra; ++k) {
-            if (h == names[k]) col[k] = static_cast<long>(c);
+    const bool grouped = col[3] >= 0;
+    v::Scorer scorer;
+    CrossPlots plots;
+    std::vector<Row> block;
+    size_t scored = 0, malformed = 0;
+    if (format == "csv") out.write(csv_header());
+    auto flush = [&] {
+        std::vector<flowmodel::Inputs> in;
+        in.reserve(block.size());
+        for (const Row& r : block) in.push_back(r.in);
+        const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, files.jobs);
+        for (size_t i = 0; i < block.size(); ++i) {
+            scorer.add(res[i], block[i].meas, block[i].group, grouped);
+            if (format == "svg") plots.add(block[i], res[i]);
         }
-    }
-    if (col[kHol] < 0 && col[kDpdx] < 0 && col[kRegime] < 0) {
-        std::fprintf(stderr, "pipeflow compare: %s: line %zu: no measured column: give hol_meas, dpdx_meas or regime_meas\n",
-                     where.c_str(), rec.line);
-        return 2;
-    }
-    std::vector<Row> rows;
-    size_t malformed = 0;
+        if (format == "csv") out.write(csv_rows(block, res));
+        scored += block.size();
+        block.clear();
+    };
     while (reader.next(rec)) {
         Row row;
-        std::string why;
-        bool ok = rec.error.empty() && columns.parse_row(rec, row.in, why);
-        if (!rec.error.empty()) why = rec.error;
-        auto field = [&](int k) -> std::string { return col[k] >= 0 && static_cast<size_t>(col[k]) < rec.size() ? rec[static_cast<size_t>(col[k])] : ""; };
-        auto measured = [&](int k, double& value, bool holdup) {
-            const std::string text = field(k);
-            if (text.find_first_not_of(" \t\r") == std::string::npos) return true;  // not measured here
-            if (!flowmodel::io::parse_double(text, value) || !std::isfinite(value)) {
-                why = std::string(names[k]) + " is not a number: '" + flowmodel::io::shorten(text) + "'";
-                return false;
-            }
-            if (holdup && !(value >= 0 && value <= 1)) {
-                why = "hol_meas " + flowmodel::io::format_double(value) + " is not a holdup from 0 to 1";
-                return false;
-            }
-            if (!holdup && value == 0) {
-                why = "dpdx_meas is 0: a relative error would divide by it";
-                return false;
-            }
-            return true;
+        std::string why = rec.error;
+        auto field = [&](int k) -> std::string {
+            return col[k] >= 0 && static_cast<size_t>(col[k]) < rec.size() ? rec[static_cast<size_t>(col[k])] : "";
         };
-        if (ok) ok = measured(kHol, row.meas.hol, true) && measured(kDpdx, row.meas.dpdx, false);
-        if (ok && !v::parse_regime(field(kRegime), row.meas.regime)) {
-            ok = false;
-            why = "regime_meas '" + flowmodel::io::shorten(field(kRegime)) + "' is not 0-4 or STRAT";
-        }
+        const bool ok = rec.error.empty() && columns.parse_row(rec, row.in, why) &&
+                        v::read_measurement(field(0), field(1), field(2), row.meas, why);
         if (!ok) {
             ++malformed;
             std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, why.c_str());
             continue;
         }
-        row.source = field(kSource);
+        row.source = field(3);
         row.group = v::group_of(row.source);
-        rows.push_back(row);
+        block.push_back(std::move(row));
+        if (block.size() == kBlock) flush();
     }
     if (!reader.fatal().empty() || is.bad()) {
         std::fprintf(stderr, "pipeflow compare: cannot read '%s': %s\n", where.c_str(),
                      reader.fatal().empty() ? "read error" : reader.fatal().c_str());
         return 2;
     }
-    std::vector<flowmodel::Inputs> in;
-    std::vector<v::Measurement> meas;
-    std::vector<std::string> groups;
-    for (const Row& r : rows) {
-        in.push_back(r.in);
-        meas.push_back(r.meas);
-        groups.push_back(r.group);
-    }
-    const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, files.jobs);
-    const v::Report rep = v::compare(res, meas, col[kSource] >= 0 ? groups : std::vector<std::string>());
+    flush();
+    const v::Report rep = scorer.report();
     const std::string name = input == "-" ? "standard input" : input.substr(input.find_last_of('/') + 1);
-    const std::string text = format == "json"  ? as_json(rep, rows.size() + malformed, malformed)
-                             : format == "csv" ? as_csv(rows, res)
-                             : format == "svg" ? as_svg(rows, res, name)
-                                               : as_table(rep, rows.size() + malformed, malformed);
+    const std::string text = format == "json"  ? as_json(rep, scored + malformed, malformed)
+                             : format == "csv" ? std::string()
+                             : format == "svg" ? as_svg(plots, name)
+                                               : as_table(rep, scored + malformed, malformed);
     if (!out.write(text) || !out.commit()) {
         std::fprintf(stderr, "pipeflow compare: %s\n", out.error().c_str());
         return 2;
     }
     if (malformed > 0) {
         std::fprintf(stderr, "pipeflow compare: %zu of %zu rows were malformed and are not scored\n", malformed,
-                     rows.size() + malformed);
+                     scored + malformed);
         return 1;
     }
     return 0;

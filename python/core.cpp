@@ -236,7 +236,8 @@ Result result_from_state(const py::tuple& t) {
 // 0-4, 5 STRAT), per group and pooled, as nested dicts.
 py::dict stats_dict(const flowmodel::validation::Statistics& st) {
     auto errors = [](const flowmodel::validation::ErrorStats& e) {
-        return py::dict("n"_a = e.n, "failed"_a = e.failed, "separated_invalid"_a = e.separated_invalid, "e1"_a = e.e1,
+        return py::dict("n"_a = e.n, "failed"_a = e.failed, "below_resolution"_a = e.below_resolution,
+                        "separated_invalid"_a = e.separated_invalid, "e1"_a = e.e1,
                         "e2"_a = e.e2, "e3"_a = e.e3, "e4"_a = e.e4, "e5"_a = e.e5, "e6"_a = e.e6,
                         "within20"_a = e.within20, "within30"_a = e.within30);
     };
@@ -280,6 +281,35 @@ py::dict run_compare(py::array_t<int32_t> id, py::array_t<double> holdup, py::ar
     py::dict by_group;
     for (const auto& [name, st] : rep.groups) by_group[py::str(name)] = stats_dict(st);
     return py::dict("pooled"_a = stats_dict(rep.pooled), "groups"_a = by_group);
+}
+
+// The measured columns of a frame, each value as text ("" where missing),
+// read by the reader `pipeflow compare` uses: (hol, dpdx, regime) arrays,
+// or ValueError naming the first rows it refuses and why.
+py::tuple run_read_measured(const std::vector<std::string>& hol, const std::vector<std::string>& dpdx,
+                            const std::vector<std::string>& regime, const std::vector<std::string>& labels) {
+    const size_t n = labels.size();
+    if (hol.size() != n || dpdx.size() != n || regime.size() != n) throw py::value_error("compare: columns of different lengths");
+    py::array_t<double> h(static_cast<py::ssize_t>(n)), d(static_cast<py::ssize_t>(n));
+    py::array_t<int32_t> r(static_cast<py::ssize_t>(n));
+    std::string refused;
+    size_t bad = 0;
+    for (size_t i = 0; i < n; ++i) {
+        flowmodel::validation::Measurement m;
+        std::string why;
+        if (!flowmodel::validation::read_measurement(hol[i], dpdx[i], regime[i], m, why)) {
+            if (++bad <= 5) refused += (refused.empty() ? "" : "; ") + std::string("row ") + labels[i] + ": " + why;
+            continue;
+        }
+        h.mutable_data()[i] = m.hol;
+        d.mutable_data()[i] = m.dpdx;
+        r.mutable_data()[i] = m.regime;
+    }
+    if (bad > 0) {
+        throw py::value_error("compare: " + std::to_string(bad) + " row(s) cannot be scored: " + refused +
+                              (bad > 5 ? "; ..." : ""));
+    }
+    return py::make_tuple(h, d, r);
 }
 
 // Ctrl-C during traverses: polled by the march; only the thread that called
@@ -598,6 +628,8 @@ PYBIND11_MODULE(_core, m) {
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
     m.def("_compare", &run_compare);
     m.def("_group_of", &flowmodel::validation::group_of);
+    m.def("_read_measured", &run_read_measured);
+    m.def("_near_miss", &flowmodel::validation::near_miss);
     m.def("_traverse_options", &flowmodel::traverse_option_names);
     m.def("_ipr", &run_ipr, "kind"_a, "texts"_a, "atm"_a, "values"_a, "at_pwf"_a);
     m.def("_inflow_options", &flowmodel::wells::inflow_option_names);

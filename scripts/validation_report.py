@@ -35,14 +35,14 @@ def fmt(v, digits=1):
 
 
 def error_table(groups, key, unit):
-    rows = [f"| group | N | failed | E1 % | E2 % | E3 % | E4 {unit} | E5 {unit} | E6 {unit} | ≤20 % | ≤30 % |",
-            "|---|---|---|---|---|---|---|---|---|---|---|"]
+    rows = [f"| group | N | failed | below | E1 % | E2 % | E3 % | E4 {unit} | E5 {unit} | E6 {unit} | ≤20 % | ≤30 % |",
+            "|---|---|---|---|---|---|---|---|---|---|---|---|"]
     g4 = 3 if key == "holdup" else 1
     for name, s in groups:
         if key not in s:
             continue
         e = s[key]
-        rows.append(f"| {name} | {e['n']} | {e['failed']} | {fmt(e['e1'])} | {fmt(e['e2'])} | {fmt(e['e3'])} | "
+        rows.append(f"| {name} | {e['n']} | {e['failed']} | {e['below_resolution']} | {fmt(e['e1'])} | {fmt(e['e2'])} | {fmt(e['e3'])} | "
                     f"{fmt(e['e4'], g4)} | {fmt(e['e5'], g4)} | {fmt(e['e6'], g4)} | {fmt(e['within20'])} | "
                     f"{fmt(e['within30'])} |")
     return "\n".join(rows)
@@ -88,10 +88,11 @@ def reading(pooled, groups, rows):
         out.append(
             f"Over all {d['n']} pressure gradients the model is within 30 % of the measurement for "
             f"{d['within30']:.0f} % of the points (E1 {d['e1']:+.1f} %, E2 {d['e2']:.1f} %), and over all "
-            f"{h['n']} holdups for {h['within30']:.0f} % (E1 {h['e1']:+.1f} %, E2 {h['e2']:.1f} %). The pooled "
-            "relative statistics are dominated by a few groups with very small measured values, where a "
-            "small absolute error is a large relative one; the absolute errors (E4–E6) and the groups "
-            "below tell more.")
+            f"{h['n']} holdups for {h['within30']:.0f} % (E1 {h['e1']:+.1f} %, E2 {h['e2']:.1f} %). Relative "
+            "errors leave out what was measured below the resolution (column 'below': holdups below 0.01, "
+            f"gradients below 1 Pa/m; {h['below_resolution']} holdups and {d['below_resolution']} gradients), "
+            "where a small absolute error is a large relative one and says nothing; the absolute errors "
+            "(E4–E6) keep them.")
     def pipe(name):
         diam = sorted(1000 * float(r["diam"]) for r in rows if r["group"] == name)
         angles = sorted({float(r["angle"]) for r in rows if r["group"] == name})

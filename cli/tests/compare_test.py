@@ -27,26 +27,30 @@ ROWS = [
     (0.001, 30, 0, "", 300, "2", "loop B"),
     (-1, 5, 0, 0.3, 500, "3", "loop B"),          # improper input: failed, counted apart
     (0.2, 2, 90, 0.4, 5000, "", "loop B"),
+    (0.0001, 8, 0, 0, 0.5, "3.0", "loop B"),         # below the resolution: absolute errors only
+    (0.001, 8, 0, 0.004, 0.8, "", "loop B"),
 ]
+RESOLUTION = {"holdup": 0.01, "dpdx": 1.0}
 MALFORMED = [
     "0.1,5," + AIR_WATER.format(angle=0) + ",-0.2,100,3,loop B\n",     # negative holdup
-    "0.1,5," + AIR_WATER.format(angle=0) + ",0.2,0,3,loop B\n",        # zero gradient
+    "0.1,5," + AIR_WATER.format(angle=0) + ",0.2,nan,3,loop B\n",      # NaN as text
     "0.1,5," + AIR_WATER.format(angle=0) + ",0.2,abc,3,loop B\n",      # text
     "0.1,5," + AIR_WATER.format(angle=0) + ",0.2,100,slug,loop B\n",   # not a regime id
 ]
 
 
-def stats(pred, meas):
-    e = [(p - m) / m for p, m in zip(pred, meas)]
+def stats(pred, meas, resolution):
+    """Absolute errors over every row; relative ones over the rows measured at or above the resolution."""
+    e = [(p - m) / m for p, m in zip(pred, meas) if abs(m) >= resolution]
     d = [p - m for p, m in zip(pred, meas)]
-    n = len(e)
+    n, k = len(d), len(e)
 
     def std(v):
         mu = sum(v) / len(v)
         return math.sqrt(sum((x - mu) ** 2 for x in v) / (len(v) - 1))
-    return {"n": n, "e1": 100 * sum(e) / n, "e2": 100 * sum(abs(x) for x in e) / n, "e3": 100 * std(e),
-            "e4": sum(d) / n, "e5": sum(abs(x) for x in d) / n, "e6": std(d),
-            "within20": 100 * sum(abs(x) <= 0.2 for x in e) / n, "within30": 100 * sum(abs(x) <= 0.3 for x in e) / n}
+    return {"n": n, "below_resolution": n - k, "e1": 100 * sum(e) / k, "e2": 100 * sum(abs(x) for x in e) / k,
+            "e3": 100 * std(e), "e4": sum(d) / n, "e5": sum(abs(x) for x in d) / n, "e6": std(d),
+            "within20": 100 * sum(abs(x) <= 0.2 for x in e) / k, "within30": 100 * sum(abs(x) <= 0.3 for x in e) / k}
 
 
 def main():
@@ -65,8 +69,9 @@ def main():
         assert set(got["groups"]) == {"loop A", "loop B"}, got["groups"].keys()
         pooled = got["pooled"]
         for key in ("dpdx", "holdup"):
-            assert set(pooled[key]) == {"n", "failed", "separated_invalid", "e1", "e2", "e3", "e4", "e5", "e6",
-                                        "within20", "within30"}, pooled[key]
+            assert set(pooled[key]) == {"n", "failed", "below_resolution", "separated_invalid", "e1", "e2", "e3",
+                                        "e4", "e5", "e6", "within20", "within30"}, pooled[key]
+            assert pooled[key]["below_resolution"] == 2, pooled[key]
         assert set(pooled["regime"]) == {"n", "failed", "n_exact", "exact", "coarse", "confusion"}
         assert "holdup" in got["groups"]["loop A"] and "regime" in got["groups"]["loop A"]
         # The rows with their predictions; the statistics again from them.
@@ -76,20 +81,21 @@ def main():
         ok = [r for r in rows if r["ierr"] in ("0", "1") and float(r["dpt"]) < 1e10]
         for key, pred, meas in (("dpdx", "dpt", "dpdx_meas"), ("holdup", "hol", "hol_meas")):
             scored = [r for r in ok if r[meas]]
-            want = stats([float(r[pred]) for r in scored], [float(r[meas]) for r in scored])
+            want = stats([float(r[pred]) for r in scored], [float(r[meas]) for r in scored], RESOLUTION[key])
             for k, v in want.items():
                 assert math.isclose(pooled[key][k], v, rel_tol=1e-9, abs_tol=1e-12), (key, k, pooled[key][k], v)
             assert pooled[key]["failed"] == 1, pooled[key]  # the improper-input row
         regime = pooled["regime"]
-        assert regime["failed"] == 1 and regime["n"] == 4 and regime["n_exact"] == 3, regime
+        assert regime["failed"] == 1 and regime["n"] == 5 and regime["n_exact"] == 4, regime  # "3.0" reads as 3
         assert "STRAT" in regime["confusion"] and sum(regime["confusion"]["STRAT"]) == 1
         # Malformed measured columns: named with their line, counted, never scored.
         with open(path, "a") as f:
             f.writelines(MALFORMED)
         bad = subprocess.run([exe, "compare", "--input", path, "--json"], capture_output=True, text=True)
         assert bad.returncode == 1, bad.returncode
-        for line, word in ((8, "hol_meas -0.2"), (9, "dpdx_meas is 0"), (10, "dpdx_meas is not a number"),
-                           (11, "regime_meas 'slug'")):
+        first = len(ROWS) + 2
+        for line, word in ((first, "hol_meas -0.2"), (first + 1, "dpdx_meas is not a number: 'nan'"),
+                           (first + 2, "dpdx_meas is not a number"), (first + 3, "regime_meas 'slug'")):
             assert f"line {line}: {word}" in bad.stderr, (line, bad.stderr)
         again = json.loads(bad.stdout)
         assert again["malformed"] == 4 and again["rows"] == len(ROWS) + 4
@@ -99,6 +105,21 @@ def main():
             f.write("usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres\n0.1,5," + AIR_WATER.format(angle=0) + "\n")
         none = subprocess.run([exe, "compare", "--input", os.path.join(tmp, "none.csv")], capture_output=True, text=True)
         assert none.returncode == 2 and "no measured column" in none.stderr
+        # A measured column misspelt is refused, not dropped.
+        with open(os.path.join(tmp, "typo.csv"), "w") as f:
+            f.write("usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres,hol_mesa\n0.1,5,"
+                    + AIR_WATER.format(angle=0) + ",0.2\n")
+        typo = subprocess.run([exe, "compare", "--input", os.path.join(tmp, "typo.csv")], capture_output=True, text=True)
+        assert typo.returncode == 2 and "did you mean 'hol_meas'" in typo.stderr, typo.stderr
+        # A measured value far below the resolution does not reach the relative figures; the table keeps its width.
+        with open(os.path.join(tmp, "tiny.csv"), "w") as f:
+            f.write(HEAD + "0.1,5," + AIR_WATER.format(angle=0) + ",1e-300,1e-300,,x\n"
+                    + "0.1,5," + AIR_WATER.format(angle=0) + ",0.2,400,,x\n")
+        tiny = subprocess.run([exe, "compare", "--input", os.path.join(tmp, "tiny.csv")], capture_output=True,
+                              text=True)
+        assert tiny.returncode == 0, tiny.stderr
+        widths = {len(line) for line in tiny.stdout.splitlines() if line.startswith("  dpdx") or line.startswith("  holdup")}
+        assert len(widths) == 1 and max(widths) < 120, tiny.stdout
         if rsvg:
             svg, png = os.path.join(tmp, "c.svg"), os.path.join(tmp, "c.png")
             subprocess.run([exe, "compare", "--input", path, "--svg", "--output", svg], capture_output=True)
@@ -125,7 +146,7 @@ def main():
             subprocess.run([sys.executable, script, data, docs, "--exe", exe, "--rsvg", rsvg], check=True,
                            capture_output=True)
             report = open(os.path.join(docs, "validation.md")).read()
-            for part in ("| **all rows** | 4 | 1 |", "| loop A |", "## Flow pattern", "validation-crossplot.png"):
+            for part in ("| **all rows** | 6 | 1 | 2 |", "| loop A |", "## Flow pattern", "validation-crossplot.png"):
                 assert part in report, part
             assert read_png(os.path.join(docs, "validation-crossplot.png"))[0] == 1250
     print("compare tests passed")

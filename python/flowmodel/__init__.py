@@ -23,7 +23,7 @@ import math
 import os
 import re
 
-from ._core import _compare, _group_of, _traverse, _traverse_many, _traverse_options
+from ._core import _compare, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
@@ -286,7 +286,6 @@ def traverse_dask(cases, chunk=16, jobs=1):
     return [r for part in dask.compute(*tasks) for r in part]
 
 
-_REGIME_CODES = {"0": 0, "1": 1, "2": 2, "3": 3, "4": 4, "STRAT": 5}
 
 
 def compare(frame, jobs=0, **inputs):
@@ -301,9 +300,13 @@ def compare(frame, jobs=0, **inputs):
     and "holdup" (n, failed, separated_invalid, e1 ... e6, within20,
     within30; percentages in percent), "regime" (n, failed, n_exact, exact,
     coarse) and "confusion" (all rows: observed 0-4 and STRAT down, predicted
-    regime across). Measured values that cannot be scored (text, a holdup
-    outside 0 to 1, a zero gradient, a regime that is not 0-4 or STRAT) raise
-    ValueError naming the rows."""
+    regime across). The measured values are read as `pipeflow compare` reads
+    its file (a missing value, None or NaN, is not measured; a regime code may
+    be 3 or 3.0); what it refuses (text, a holdup outside 0 to 1, a regime
+    that is not 0-4 or STRAT), an input that is no number, or a column that
+    nearly spells a measured one raise ValueError naming the rows. Relative
+    errors leave out rows measured below the resolution (a holdup below 0.01,
+    a gradient below 1 Pa/m), counted as below_resolution."""
     try:
         import pandas as pd
     except ImportError as e:
@@ -314,32 +317,27 @@ def compare(frame, jobs=0, **inputs):
     measured = [c for c in ("hol_meas", "dpdx_meas", "regime_meas") if c in frame.columns]
     if not measured:
         raise ValueError("compare: the frame has no measured column: give hol_meas, dpdx_meas or regime_meas")
-    n = len(frame)
+    for column in frame.columns:
+        meant = _near_miss(str(column))
+        if meant and str(column) not in INPUTS:
+            raise ValueError(f"compare: column '{column}' is not one compare reads; did you mean '{meant}'?")
+    bad_inputs = [c for c in INPUTS if c in frame.columns
+                  and not np.isfinite(pd.to_numeric(frame[c], errors="coerce").to_numpy(dtype="float64")).all()]
+    if bad_inputs:
+        column = frame[bad_inputs[0]]
+        rows = frame.index[~np.isfinite(pd.to_numeric(column, errors="coerce").to_numpy(dtype="float64"))]
+        raise ValueError(f"compare: {bad_inputs[0]} is not a number in rows "
+                         + ", ".join(str(i) for i in rows[:5]) + (" ..." if len(rows) > 5 else ""))
 
-    def numbers(name, check, what):
+    def texts(name):
+        """A column as the text the reader takes: a missing value (None, NaN) is blank."""
         if name not in frame.columns:
-            return np.full(n, np.nan)
-        values = pd.to_numeric(frame[name], errors="coerce").to_numpy(dtype="float64")
-        given = frame[name].notna().to_numpy() & (frame[name].astype(str).str.strip() != "").to_numpy()
-        bad = given & ~(np.isfinite(values) & check(values))
-        if bad.any():
-            rows = ", ".join(str(i) for i in frame.index[bad][:5])
-            raise ValueError(f"compare: {name} is not {what} in rows {rows}" + (" ..." if bad.sum() > 5 else ""))
-        return np.where(given, values, np.nan)
+            return [""] * len(frame)
+        return ["" if v is None or (isinstance(v, float) and math.isnan(v)) else
+                (repr(float(v)) if isinstance(v, (float, np.floating)) else str(v)) for v in frame[name]]
 
-    hol = numbers("hol_meas", lambda v: (v >= 0) & (v <= 1), "a holdup from 0 to 1")
-    dpdx = numbers("dpdx_meas", lambda v: v != 0, "a non-zero number (a relative error would divide by 0)")
-    codes = np.full(n, -1, dtype="int32")
-    if "regime_meas" in frame.columns:
-        for k, (label, value) in enumerate(frame["regime_meas"].items()):
-            if value is None or (isinstance(value, float) and math.isnan(value)) or str(value).strip() == "":
-                continue
-            text = str(value).strip().upper()
-            if text.endswith(".0"):
-                text = text[:-2]
-            if text not in _REGIME_CODES:
-                raise ValueError(f"compare: regime_meas {value!r} in row {label} is not 0-4 or STRAT")
-            codes[k] = _REGIME_CODES[text]
+    hol, dpdx, codes = _read_measured(texts("hol_meas"), texts("dpdx_meas"), texts("regime_meas"),
+                                      [str(i) for i in frame.index])
     result = evaluate_frame(frame.drop(columns=[c for c in ("hol_meas", "dpdx_meas", "regime_meas", "source")
                                                 if c in frame.columns]), jobs=jobs, **inputs)
     groups = [_group_of(str(s)) for s in frame["source"]] if "source" in frame.columns else []

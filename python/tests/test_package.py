@@ -299,7 +299,21 @@ def test_compare_gives_the_command_statistics_as_frames(tmp_path):
                 assert (v is None and math.isnan(got[k])) or math.isclose(got[k], v, rel_tol=1e-12), (key, group, k)
     assert stats["regime"].loc["all rows", "n"] == cli["pooled"]["regime"]["n"] == 4
     assert stats["confusion"].loc["STRAT"].sum() == 1
-    with pytest.raises(ValueError, match="hol_meas is not a holdup from 0 to 1 in rows 1"):
+    # The command's reader refuses the same: named by row, with the command's words.
+    with pytest.raises(ValueError, match="row 1: hol_meas 1.5 is not a holdup from 0 to 1"):
         flowmodel.compare(frame.assign(hol_meas=[0.2, 1.5, 0.05, None, 0.3, 0.4]))
-    with pytest.raises(ValueError, match="regime_meas 'slug' in row 0"):
+    with pytest.raises(ValueError, match="row 0: regime_meas 'slug' is not 0-4 or STRAT"):
         flowmodel.compare(frame.assign(regime_meas=["slug", 3, "STRAT", 2, 3, None]))
+    with pytest.raises(ValueError, match="row 0: regime_meas '3.5'"):
+        flowmodel.compare(frame.assign(regime_meas=[3.5, 3, "STRAT", 2, 3, None]))
+    # Codes as a frame with blanks holds them (3.0) read as 3; a NaN input is refused, not dropped.
+    floats = flowmodel.compare(frame.assign(regime_meas=[3.0, 3.0, None, 2.0, 3.0, None]))
+    assert floats["regime"].loc["all rows", "n"] == 3
+    with pytest.raises(ValueError, match="usg is not a number in rows 2"):
+        flowmodel.compare(frame.assign(usg=[5.0, 1.0, float("nan"), 30.0, 5.0, 2.0]))
+    with pytest.raises(ValueError, match="did you mean 'hol_meas'"):
+        flowmodel.compare(frame.rename(columns={"hol_meas": "hol_mesa"}))
+    # Measured values below the resolution: counted apart from the relative figures.
+    tiny = flowmodel.compare(frame.assign(hol_meas=[0.2, 0.5, 0.05, None, 0.3, 1e-300]))
+    assert tiny["holdup"].loc["all rows", "below_resolution"] == 1
+    assert abs(tiny["holdup"].loc["all rows", "e1"]) < 1000

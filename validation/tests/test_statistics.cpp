@@ -1,7 +1,10 @@
 // The statistics against a small set computed by hand.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "flowmodel/validation.hpp"
 
@@ -94,6 +97,9 @@ TEST(Statistics, RegimesGroupsAndRowErrorsAsWritten) {
     EXPECT_EQ(id, kNoObservation);
     EXPECT_FALSE(parse_regime("5", id));
     EXPECT_FALSE(parse_regime("slug", id));
+    EXPECT_TRUE(parse_regime("3.0", id));  // as a data frame with blanks writes its codes
+    EXPECT_EQ(id, 3);
+    EXPECT_FALSE(parse_regime("3.5", id));
     EXPECT_EQ(group_of("Payne et al [flowtech Flow_Database.xlsx Pressure!1261]"), "Payne et al");
     EXPECT_EQ(group_of("  loop B  "), "loop B");
     EXPECT_EQ(group_of("Jia et al. (2015) [sheet Pressure!2260] + Holdup!2377"), "Jia et al. (2015)");
@@ -102,6 +108,52 @@ TEST(Statistics, RegimesGroupsAndRowErrorsAsWritten) {
     EXPECT_NEAR(e.dpdx_rel, -0.1, 1e-12);
     EXPECT_NEAR(e.hol_abs, 0.05, 1e-12);
     EXPECT_TRUE(std::isnan(row_errors(result(Regime::Annular, 0, 1e10), measured(0.2, 100, 2)).dpdx_rel));
+}
+
+TEST(Statistics, RowsBelowTheResolutionHaveAbsoluteErrorsOnly) {
+    // Holdups 0 and 1e-300 measured: in E4-E6, counted apart from E1-E3.
+    const std::vector<Result> r = {result(Regime::Slug, 0.3, 110), result(Regime::StratifiedWavy, 0.02, 5),
+                                   result(Regime::StratifiedWavy, 0.01, 0.7)};
+    const std::vector<Measurement> m = {measured(0.25, 100, 3), measured(0, 0.5, 1), measured(1e-300, 1, 1)};
+    const Report rep = compare(r, m, {});
+    const ErrorStats& h = rep.pooled.holdup;
+    EXPECT_EQ(h.n, 3);
+    EXPECT_EQ(h.below_resolution, 2);
+    EXPECT_NEAR(h.e1, 20, 1e-9);  // only 0.3 against 0.25
+    EXPECT_TRUE(std::isnan(h.e3));  // one relative error has no spread
+    EXPECT_NEAR(h.e4, (0.05 + 0.02 + 0.01) / 3, 1e-12);
+    EXPECT_NEAR(h.within30, 100, 1e-9);
+    const ErrorStats& g = rep.pooled.dpdx;
+    EXPECT_EQ(g.below_resolution, 1);  // 0.5 Pa/m; 1 Pa/m is at the resolution and scored
+    EXPECT_NEAR(g.e1, 100 * (0.1 - 0.3) / 2, 1e-9);
+    EXPECT_TRUE(std::isnan(row_errors(r[1], m[1]).hol_rel));
+    EXPECT_NEAR(row_errors(r[1], m[1]).hol_abs, 0.02, 1e-12);
+    // Rows streamed into a scorer give the same statistics as the whole set.
+    Scorer scorer;
+    for (size_t i = 0; i < r.size(); ++i) scorer.add(r[i], m[i]);
+    EXPECT_EQ(scorer.report().pooled.holdup.e6, rep.pooled.holdup.e6);
+}
+
+TEST(Statistics, MeasuredFieldsAndColumnsAsWritten) {
+    Measurement m;
+    std::string why;
+    ASSERT_TRUE(read_measurement(" 0.25 ", "", "STRAT", m, why)) << why;
+    EXPECT_EQ(m.hol, 0.25);
+    EXPECT_TRUE(std::isnan(m.dpdx));
+    EXPECT_EQ(m.regime, kStratified);
+    for (const auto& [hol, dpdx, regime, word] : std::vector<std::array<std::string, 4>>{
+             {"-0.2", "", "", "hol_meas -0.2 is not a holdup"},
+             {"", "abc", "", "dpdx_meas is not a number"},
+             {"", "nan", "", "dpdx_meas is not a number"},
+             {"", "1e999", "", "dpdx_meas is not a number"},
+             {"", "", "slug", "regime_meas 'slug'"}}) {
+        EXPECT_FALSE(read_measurement(hol, dpdx, regime, m, why));
+        EXPECT_NE(why.find(word), std::string::npos) << why;
+    }
+    EXPECT_EQ(near_miss("hol_mesa"), "hol_meas");
+    EXPECT_EQ(near_miss(" dpdx_mea "), "dpdx_meas");
+    EXPECT_EQ(near_miss("hol_meas"), "");
+    EXPECT_EQ(near_miss("notes"), "");
 }
 
 }  // namespace

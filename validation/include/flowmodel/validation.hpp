@@ -8,6 +8,7 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,20 @@ namespace flowmodel::validation {
 constexpr int kNoObservation = -1;
 constexpr int kStratified = 5;
 
-// Reads "0".."4" or "STRAT" (any case, blanks around); "" is no observation.
-// False for anything else.
+// Reads "0".."4" or "STRAT" (any case, blanks around; a code may be written
+// as a whole number with zero decimals, "3.0", as spreadsheets and data
+// frames write it); "" is no observation. False for anything else.
 bool parse_regime(const std::string& text, int& regime);
+
+// A relative error is meaningful only where the measured value stands well
+// above what the measurement resolves: rows measured below these are scored
+// in the absolute statistics (E4-E6) and counted apart in the relative ones
+// (E1-E3 and the shares within 20 and 30 %). A holdup of 0.01 is about what
+// quick-closing valves and capacitance or conductance probes resolve; a
+// gradient of 1 Pa/m about what a differential transducer resolves over a
+// test section of a few metres.
+constexpr double kHoldupResolution = 0.01;
+constexpr double kGradientResolution = 1.0;  // Pa/m, in magnitude
 
 struct Measurement {
     double hol = std::numeric_limits<double>::quiet_NaN();   // liquid holdup, fraction; NaN: not measured
@@ -34,13 +46,15 @@ struct Measurement {
 // 2 or 3, nor at the critical-flow marker (whose regime still counts).
 bool usable(const Result& r);
 
-// E1..E6 with e = (pred - meas)/meas and d = pred - meas over the n rows
-// scored: E1 = 100 mean(e), E2 = 100 mean|e|, E3 = 100 std(e), E4 = mean(d),
-// E5 = mean|d|, E6 = std(d), the standard deviations with n - 1; within20
-// and within30 the percentages of rows with |e| <= 0.20 and <= 0.30.
+// E1..E6 with e = (pred - meas)/meas and d = pred - meas: E4 = mean(d),
+// E5 = mean|d|, E6 = std(d) over the n rows scored; E1 = 100 mean(e),
+// E2 = 100 mean|e|, E3 = 100 std(e), within20 and within30 (the percentages
+// of rows with |e| <= 0.20 and <= 0.30) over those of them measured at or
+// above the resolution; standard deviations with the count less 1.
 struct ErrorStats {
     long n = 0;                  // rows scored
     long failed = 0;             // rows measured without a usable prediction
+    long below_resolution = 0;   // rows scored whose measured value is below the resolution: no relative error
     long separated_invalid = 0;  // rows scored whose separated solution the model marks invalid
     double e1 = 0, e2 = 0, e3 = 0, e4 = 0, e5 = 0, e6 = 0, within20 = 0, within30 = 0;
     bool present() const { return n + failed > 0; }
@@ -70,10 +84,40 @@ struct Report {
     std::vector<std::pair<std::string, Statistics>> groups;  // in order of first appearance
 };
 
+// The statistics of rows added one at a time, held as running sums, so that
+// a file of any length is scored in the memory of its groups.
+class Scorer {
+public:
+    Scorer();
+    ~Scorer();
+    Scorer(Scorer&&) noexcept;
+    Scorer& operator=(Scorer&&) noexcept;
+    // `group` "" with `grouped` false: pooled only.
+    void add(const Result& r, const Measurement& m, const std::string& group = std::string(), bool grouped = false);
+    Report report() const;
+
+private:
+    struct Sums;
+    std::unique_ptr<Sums> sums_;
+};
+
 // The statistics of rows i with results[i], measured[i], groups[i] (groups
 // may be empty: pooled only).
 Report compare(const std::vector<Result>& results, const std::vector<Measurement>& measured,
                const std::vector<std::string>& groups);
+
+// The measured fields of one row from their texts, as files give them (a
+// data frame's missing value arrives as a blank): a blank is not measured. False with `why` for text that is no number, a holdup outside
+// 0 to 1, a regime that is not 0-4 or STRAT.
+bool read_measurement(const std::string& hol, const std::string& dpdx, const std::string& regime, Measurement& m,
+                      std::string& why);
+
+// The columns a file of measurements names besides the inputs.
+extern const char* const kMeasuredColumns[4];  // hol_meas, dpdx_meas, regime_meas, source
+
+// A column that nearly spells one of kMeasuredColumns (one or two letters
+// off) but is not it: the name it was surely meant as, or "".
+std::string near_miss(const std::string& column);
 
 // The errors of one row, NaN where not scored.
 struct RowErrors {
