@@ -377,5 +377,25 @@ done
 grep -q "^  0 0.1 /$" "$tmp/vfp-ogr.inc" && grep -q "^  0.5 1 /$" "$tmp/vfp-ogr.inc" \
   || { echo "FAIL: WGR and OGR axes in stb/Mscf"; fails=$((fails + 1)); }
 
+# Output through a symbolic link lands in its target, the link kept; a job
+# stopped by Ctrl-C or a kill leaves no temporary file behind.
+mkdir -p "$tmp/links"
+echo old > "$tmp/links/target.inc"
+ln -s target.inc "$tmp/links/table.inc"
+"$exe" vfp "${vwell[@]}" --rates "100,400 STB/d" --thp "100 psia" --water-cut 0 --gor "300 scf/STB" \
+  --output "$tmp/links/table.inc" 2> /dev/null; check "vfp --output through a link" 0 $?
+{ [ -L "$tmp/links/table.inc" ] && grep -q "^VFPPROD" "$tmp/links/target.inc"; } \
+  || { echo "FAIL: the link was replaced or its target not written"; fails=$((fails + 1)); }
+"$exe" vfp "${vwell[@]:0:${#vwell[@]}-2}" --tol 0.01 --rates "100,200,300,400,500,600,700,800 STB/d" \
+  --thp "100,150,200,250,300 psia" --water-cut "0,10,20,30,40%" --gor "300,400,500,600 scf/STB" \
+  --output "$tmp/links/big.inc" 2> /dev/null &
+job=$!
+sleep 1
+kill -TERM "$job"  # a background job of a script ignores SIGINT; TERM takes the same path
+wait "$job"; rc=$?
+[ "$rc" -ne 0 ] || { echo "FAIL: the interrupted vfp reported success"; fails=$((fails + 1)); }
+if ls -A "$tmp/links" | grep -q "tmp-"; then echo "FAIL: an interrupted vfp left its temporary file"; fails=$((fails + 1)); fi
+[ ! -e "$tmp/links/big.inc" ] || { echo "FAIL: an interrupted vfp wrote its output"; fails=$((fails + 1)); }
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

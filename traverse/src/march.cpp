@@ -313,7 +313,11 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
     const int dir = opt.from_outlet ? -1 : 1;
     double y[5] = {opt.pres, 0, 0, 0, 0};
     const double length = segs.back().s1;
-    const double out_step = opt.output_step > 0 ? opt.output_step : std::min(length / 200, 30.0);
+    // The step control's own scale (for noise and the growth after it): the
+    // default output spacing whatever spacing is asked for, so that where
+    // points are written never moves the answer.
+    const double control_step = std::min(length / 200, 30.0);
+    const double out_step = opt.output_step > 0 ? opt.output_step : control_step;
     // The evaluations a line may spend: per metre and per station, so that a
     // finer survey of the same line may spend more only for its stations.
     const double budget = 20000 + 200.0 * static_cast<double>(segs.size()) + 100 * length;
@@ -395,7 +399,7 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
                 const bool rough = rejected_err > 0 && err > rejected_err * std::pow(std::fabs(h) / rejected_h, 2);
                 const bool smooth = err <= allowed;
                 const bool jump_taken = err <= kJumpShare * opt.tol;
-                const bool dense = t - jumps[0] < out_step;  // kJumps jumps within the last output spacing
+                const bool dense = t - jumps[0] < control_step;  // kJumps jumps within the last control spacing
                 const bool noise_taken = (noisy || (rough && dense)) && err <= kNoiseShare * dp_step;
                 if (!smooth && !jump_taken && !noise_taken && std::fabs(h) > h_min) {
                     rejected_err = err;
@@ -461,8 +465,8 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
                 double proposed = std::max(ds * std::min(4.0, std::max(0.2, grow)), h_min);
                 if (!smooth) {
                     // Taken over a jump, noise or at the floor: a shorter step would not
-                    // do better, so the next one doubles, up to the output spacing.
-                    proposed = std::max(ds, std::min(2 * ds, out_step));
+                    // do better, so the next one doubles, up to the control spacing.
+                    proposed = std::max(ds, std::min(2 * ds, control_step));
                 }
                 // A step cut short by the segment's end says nothing against the step wanted.
                 h_next = clamped ? std::max(proposed, h_wanted) : proposed;

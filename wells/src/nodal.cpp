@@ -54,6 +54,10 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
 double excess(const Point& p) { return p.outflow - p.inflow; }
 bool usable(const Point& p) { return std::isfinite(p.outflow) && std::isfinite(p.inflow); }
 
+// Narrower than any rate a meter reads: a bracket this narrow with the curves
+// still apart straddles a jump of the outflow.
+constexpr double kRateBracket = 1e-7;
+
 // Marches at one rate.
 struct Sweep {
     const Line& well;
@@ -90,8 +94,8 @@ bool locate_stop(Sweep& s, Point lo, Point hi, Point& other) {
 
 // Refines the crossing between computed points a and b whose excesses differ
 // in sign: regula falsi with the Illinois halving, every trial a traverse,
-// until the two curves agree within kPressureMatch or the bracket is 1e-4 of
-// the rate. False when a trial's traverse fails: the outflow is broken inside
+// until the two curves agree within kPressureMatch or the bracket is
+// kRateBracket of the rate (where the outflow jumps across the inflow). False when a trial's traverse fails: the outflow is broken inside
 // the bracket and no crossing is claimed there.
 bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
     Point lo = a, hi = b;
@@ -99,7 +103,7 @@ bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
     int kept = 0;  // which end was kept twice running: -1 lo, +1 hi
     auto best = [&]() -> const Point& { return std::fabs(excess(lo)) <= std::fabs(excess(hi)) ? lo : hi; };
     for (int k = 0; k < 60; ++k) {
-        if (std::fabs(excess(best())) <= kPressureMatch || hi.rate - lo.rate <= 1e-4 * hi.rate) break;
+        if (std::fabs(excess(best())) <= kPressureMatch || hi.rate - lo.rate <= kRateBracket * hi.rate) break;
         const double w = hi.rate - lo.rate;
         double q = lo.rate + w * flo / (flo - fhi);
         q = std::min(std::max(q, lo.rate + 1e-3 * w), hi.rate - 1e-3 * w);
@@ -118,6 +122,7 @@ bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
         }
     }
     const Point& at = best();
+    c.other_side = &at == &lo ? hi.rate : lo.rate;
     c.rate = at.rate;
     c.bhp = at.outflow;
     c.mismatch = std::fabs(excess(at));

@@ -40,11 +40,12 @@ struct Point {
 
 // A crossing is a point of the outflow curve: `rate` was marched, `bhp` is
 // that traverse's bottom-hole pressure, and the inflow at `rate` lies within
-// `mismatch` of it (at most kPressureMatch, or as close as a bracket of
-// 1e-4 of the rate comes where the outflow jumps).
+// `mismatch` of it (at most kPressureMatch, or where the outflow jumps across
+// the inflow, as close as a bracket of 1e-7 of the rate comes).
 struct Crossing {
     double rate = 0, bhp = 0;  // m3/s, Pa
     double mismatch = 0;       // |inflow - outflow| at rate, Pa
+    double other_side = 0;     // m3/s: the other end of the last bracket, where the outflow lies across the inflow
     int regime_at_bottom = -1;
     bool stable = false;
 };
