@@ -433,8 +433,10 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
         "each entry one traverse from the THP down to the datum, tolerance " + format_double(s.setup.options.tol) +
             " Pa per segment; " + std::to_string(res.evaluations) + " model evaluations",
     };
-    comments.push_back("entries lie between their THP and " + format_double(s.setup.options.max_pres) +
-                       " Pa, the highest pressure a traverse marches to");
+    const vfp::Table& t = res.table;
+    comments.push_back("entries lie between their THP and " +
+                       vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
+                       (s.units == vfp::Units::Field ? " psia" : " barsa") + ", the highest pressure a traverse marches to");
     for (const std::string& f : o.filled) comments.push_back("filled: " + f);
     for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
     o.keyword = vfp::vfpprod(res.table, s.units, comments);
