@@ -312,21 +312,35 @@ py::tuple run_read_measured(const std::vector<std::string>& hol, const std::vect
     return py::make_tuple(h, d, r);
 }
 
-// Ctrl-C during traverses: polled by the march; only the thread that called
-// from Python may run Python's signal handlers, and it tells the others.
+// Work under way when a Ctrl-C reached Python elsewhere (a Dask scheduler
+// waiting in the main thread while its worker threads run our calls): each
+// call started before the count last rose stops at its next poll.
+std::atomic<long> g_cancelled{0};
+
+// Ctrl-C during traverses: polled by the march; only the main thread may run
+// Python's signal handlers (the caller's thread tells the others), and a call
+// in any thread stops when g_cancelled rises.
 class Interrupt {
 public:
     bool operator()() {
         if (hit_) return true;
-        if (std::this_thread::get_id() == caller_) {
+        if (g_cancelled.load() != generation_) hit_ = true;
+        if (!hit_ && std::this_thread::get_id() == caller_) {
             py::gil_scoped_acquire gil;
             if (PyErr_CheckSignals() != 0) hit_ = true;
         }
         return hit_;
     }
     bool hit() const { return hit_; }
+    // Raises KeyboardInterrupt (or the error the signal handler set) when hit.
+    void check() const {
+        if (!hit_) return;
+        if (PyErr_Occurred() == nullptr) PyErr_SetNone(PyExc_KeyboardInterrupt);
+        throw py::error_already_set();
+    }
 
 private:
+    long generation_ = g_cancelled.load();
     std::thread::id caller_ = std::this_thread::get_id();
     std::atomic<bool> hit_{false};
 };
@@ -410,7 +424,7 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
         py::gil_scoped_release nogil;
         r = flowmodel::traverse(s);
     }
-    if (interrupt.hit()) throw py::error_already_set();
+    interrupt.check();
     return result_dict(r, s.atm_pres);
 }
 
@@ -435,7 +449,7 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
         py::gil_scoped_release nogil;
         results = flowmodel::traverse_many(many, jobs);
     }
-    if (interrupt.hit()) throw py::error_already_set();
+    interrupt.check();
     py::list out;
     for (size_t i = 0; i < results.size(); ++i) out.append(result_dict(results[i], setups[i].atm_pres));
     return out;
@@ -497,7 +511,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
         py::gil_scoped_release nogil;
         r = flowmodel::wells::analyse(s, jobs);
     }
-    if (interrupt.hit()) throw py::error_already_set();
+    interrupt.check();
     const std::string rate_key = s.split.gas_rate ? "gas_rate" : "liquid_rate";
     const auto n = static_cast<py::ssize_t>(r.curve.size());
     py::array_t<double> rate(n), outflow(n), inflow(n);
@@ -554,7 +568,7 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
         py::gil_scoped_release nogil;
         o = flowmodel::wells::make_table(s, jobs);
     }
-    if (interrupt.hit()) throw py::error_already_set();
+    interrupt.check();
     if (!o.error.empty()) throw std::invalid_argument(o.error);
     const flowmodel::vfp::Table& t = o.result.table;
     auto array = [](const std::vector<double>& v) {
@@ -629,6 +643,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("_compare", &run_compare);
     m.def("_group_of", &flowmodel::validation::group_of);
     m.def("_read_measured", &run_read_measured);
+    m.def("_cancel_running", [] { ++g_cancelled; }, "Stops every traverse, sweep and table under way.");
     m.def("_near_miss", &flowmodel::validation::near_miss);
     m.def("_traverse_options", &flowmodel::traverse_option_names);
     m.def("_ipr", &run_ipr, "kind"_a, "texts"_a, "atm"_a, "values"_a, "at_pwf"_a);

@@ -23,7 +23,7 @@ import math
 import os
 import re
 
-from ._core import _compare, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
+from ._core import _cancel_running, _compare, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
@@ -283,7 +283,18 @@ def traverse_dask(cases, chunk=16, jobs=1):
         raise ImportError("traverse_dask needs dask (Debian packages python3-dask, python3-distributed)") from e
     cases = list(cases)
     tasks = [dask.delayed(traverse_many, pure=True)(cases[i:i + chunk], jobs) for i in range(0, len(cases), chunk)]
-    return [r for part in dask.compute(*tasks) for r in part]
+    return [r for part in _compute(dask, tasks) for r in part]
+
+
+def _compute(dask, tasks):
+    """dask.compute, and on Ctrl-C the calls its worker threads are running
+    stopped too (the main thread alone sees the signal), so that the process
+    does not wait for them."""
+    try:
+        return dask.compute(*tasks)
+    except KeyboardInterrupt:
+        _cancel_running()
+        raise
 
 
 

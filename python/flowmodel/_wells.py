@@ -3,7 +3,7 @@
 import difflib
 import os
 
-from . import BlackOil, _call, _option_text, _TRAVERSE_OPTIONS
+from . import BlackOil, _call, _compute, _option_text, _TRAVERSE_OPTIONS
 from ._core import _inflow_options, _ipr, _nodal, _vfp
 
 _INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
@@ -179,4 +179,4 @@ def vfp_dask(wells, jobs=1):
         raise ImportError("vfp_dask needs dask (Debian packages python3-dask, python3-distributed)") from e
     wells = list(wells)
     tasks = [dask.delayed(vfp_table, pure=True)(**{**w, "jobs": jobs}) for w in wells]
-    return list(dask.compute(*tasks))
+    return list(_compute(dask, tasks))
