@@ -1,0 +1,158 @@
+// The flow model along the line, with its invalid answers bridged in
+// pressure (the rule is described at the head of march.cpp).
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "flowmodel/flowmodel.hpp"
+#include "flowmodel/io/numbers.hpp"
+#include "march/point_model.hpp"
+#include "pipeflow.h"
+
+namespace flowmodel::march {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kLowestPressure = 100.0;  // Pa: the model's lowest accepted pressure
+constexpr double kBridgeReach = 0.05;      // of the pressure: how far valid answers are looked for
+constexpr double kBridgeFirst = 1e-4;      // of the pressure: the first look
+constexpr double kBridgeEdge = 1e-5;       // of the pressure: how closely the nearest valid answer is found
+
+}  // namespace
+
+// What is integrated at flow coordinate s of segment g with pressure p.
+Eval BridgedModel::at(const Segment& g, double s, double p) const {
+    Eval e = raw(g, s, p);
+    if (!e.pt.separated_invalid) return e;
+    Eval lo, hi;
+    double p_lo = 0, p_hi = 0;
+    const bool has_lo = nearest_valid(g, s, p, -1, lo, p_lo);
+    const bool has_hi = nearest_valid(g, s, p, +1, hi, p_hi);
+    if (!has_lo && !has_hi) {
+        e.pt.answer = Answer::Invalid;
+        return e;
+    }
+    const double w = has_lo && has_hi ? (p - p_lo) / (p_hi - p_lo) : has_lo ? 0.0 : 1.0;
+    const Eval& a = has_lo ? lo : hi;
+    const Eval& b = has_hi ? hi : lo;
+    Eval out = e;
+    TraversePoint& pt = out.pt;
+    pt.answer = Answer::Bridged;
+    pt.own_id = e.pt.id;
+    pt.own_hol = e.pt.hol;
+    pt.own_dpt = e.pt.dpt;
+    pt.own_dpf = e.pt.dpf;
+    pt.own_dpg = e.pt.dpg;
+    pt.own_dpa = e.pt.dpa;
+    auto mix = [w](double x, double y) { return x + w * (y - x); };
+    pt.id = w < 0.5 ? a.pt.id : b.pt.id;
+    pt.hol = mix(a.pt.hol, b.pt.hol);
+    pt.dpt = mix(a.pt.dpt, b.pt.dpt);
+    pt.dpf = mix(a.pt.dpf, b.pt.dpf);
+    pt.dpg = mix(a.pt.dpg, b.pt.dpg);
+    pt.dpa = mix(a.pt.dpa, b.pt.dpa);
+    const Rate& ra = a.rate;
+    const Rate& rb = b.rate;
+    out.rate = {mix(ra.pres, rb.pres), mix(ra.friction, rb.friction), mix(ra.gravity, rb.gravity),
+                mix(ra.acceleration, rb.acceleration), mix(ra.liquid, rb.liquid)};
+    return out;
+}
+
+// The model's own answer.
+Eval BridgedModel::raw(const Segment& g, double s, double p) const {
+    const double w = g.s1 > g.s0 ? (s - g.s0) / (g.s1 - g.s0) : 0.0;
+    Eval e;
+    TraversePoint& pt = e.pt;
+    pt.md = g.md0 + (g.md1 - g.md0) * w;
+    pt.z = g.z0 + (g.z1 - g.z0) * w;
+    pt.angle = g.angle;
+    pt.pres = p;
+    pt.temp = g.t0 + (g.t1 - g.t0) * w;
+    // Where, for a stop only: built when the march stops, not on every evaluation.
+    auto where = [&pt, p] {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "at md %.1f m, %.0f Pa", pt.md, p);
+        return std::string(buf);
+    };
+    if (!(p >= kLowestPressure)) {
+        throw Stop{StopReason::LowPressure, "the pressure falls below " + io::format_double(kLowestPressure) + " Pa " +
+                                                where().substr(3) + ": the line cannot carry this flow"};
+    }
+    FluidState f;
+    try {
+        f = fluid_.at(p, pt.temp, &log_);
+    } catch (const FluidError& err) {
+        throw Stop{StopReason::NoFluidState,
+                   "the fluid has no state " + where() + ", " + io::format_double(pt.temp) + " K: " + err.what()};
+    }
+    const double area = kPi * g.diam * g.diam / 4.0;  // m2
+    pt.usl = f.ql / area;
+    pt.usg = f.qg / area;
+    pt.rol = f.rol;
+    pt.rog = f.rog;
+    const Inputs in{pt.usl, pt.usg, f.rol, f.rog, f.visl, f.visg, g.rough, f.sigma, g.diam, g.angle, p};
+    const Result r = evaluate(in);
+    ++evaluations_;
+    pt.id = static_cast<int>(r.regime);
+    pt.hol = r.holdup;
+    pt.dpt = r.dpt;
+    pt.dpf = r.dpf;
+    pt.dpg = r.dpg;
+    pt.dpa = r.dpa;
+    pt.iter = r.iterations;
+    pt.ierr = static_cast<int>(r.status);
+    pt.separated_invalid = r.separated_invalid();
+    if (!r.has_regime()) {
+        throw Stop{StopReason::NoModelAnswer, "the model has no answer " + where() + " (status " +
+                                                  std::to_string(pt.ierr) + ", " + status_name(r.status) +
+                                                  (r.message.empty() ? "" : ": " + r.message) + ")"};
+    }
+    if (r.dpt >= PIPEFLOW_CRITICAL_DPT) {
+        throw Stop{StopReason::CriticalFlow, "critical flow " + where() + ": the line cannot carry this flow"};
+    }
+    e.rate = {-r.dpt, r.dpf, r.dpg, r.dpa, r.holdup * area};
+    return e;
+}
+
+// The valid answer nearest to p on one side (-1 below, +1 above) within
+// the reach, at the same point; false when there is none.
+bool BridgedModel::nearest_valid(const Segment& g, double s, double p, int side, Eval& out, double& p_out) const {
+    double inner = p;  // the farthest pressure known invalid
+    for (double step = kBridgeFirst * p; step <= kBridgeReach * p; step *= 2) {
+        const double q = p + side * step;
+        Eval e;
+        try {
+            e = raw(g, s, q);
+        } catch (const Stop&) {
+            return false;  // no answer at all there: nothing to bridge with on this side
+        }
+        if (e.pt.separated_invalid) {
+            inner = q;
+            continue;
+        }
+        // Valid at q: close in on the edge between inner and q.
+        double outer = q;
+        while (std::fabs(outer - inner) > kBridgeEdge * p) {
+            const double m = 0.5 * (inner + outer);
+            Eval em;
+            try {
+                em = raw(g, s, m);
+            } catch (const Stop&) {
+                break;
+            }
+            if (em.pt.separated_invalid) {
+                inner = m;
+            } else {
+                outer = m;
+                e = em;
+            }
+        }
+        out = e;
+        p_out = outer;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace flowmodel::march

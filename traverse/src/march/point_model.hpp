@@ -1,0 +1,43 @@
+// What the march asks at a point of the line: the gradient, its parts, the
+// holdup and the regime. The march takes it as a value, so another method of
+// the pressure gradient is another implementation of PointModel.
+#ifndef FLOWMODEL_MARCH_POINT_MODEL_HPP
+#define FLOWMODEL_MARCH_POINT_MODEL_HPP
+
+#include "flowmodel/fluids.hpp"
+#include "march/state.hpp"
+
+namespace flowmodel::march {
+
+class PointModel {
+public:
+    virtual ~PointModel() = default;
+    // The answer at flow coordinate s of segment g with pressure p. Throws
+    // Stop where the line cannot go on (no fluid state, no answer, critical
+    // flow, the pressure below what the model takes).
+    virtual Eval at(const Segment& g, double s, double p) const = 0;
+};
+
+// The flow model of this project, with its invalid answers bridged: where
+// the model marks its separated solution invalid (iter 99), the gradient,
+// its parts, the holdup and the regime are interpolated in pressure between
+// the nearest valid answers at the same point (looked for up to 5 % of the
+// pressure on either side), or the model's own numbers kept where there are
+// none (see march.cpp). Counts its evaluations; notes the fluid's ranges.
+class BridgedModel : public PointModel {
+public:
+    BridgedModel(const Fluid& fluid, RangeLog& log, long& evaluations) : fluid_(fluid), log_(log), evaluations_(evaluations) {}
+    Eval at(const Segment& g, double s, double p) const override;
+
+private:
+    Eval raw(const Segment& g, double s, double p) const;  // the model's own answer
+    bool nearest_valid(const Segment& g, double s, double p, int side, Eval& out, double& p_out) const;
+
+    const Fluid& fluid_;
+    RangeLog& log_;
+    long& evaluations_;
+};
+
+}  // namespace flowmodel::march
+
+#endif

@@ -1,0 +1,25 @@
+// One trial step of the embedded Runge-Kutta 3(2) pair of Bogacki and
+// Shampine (1989, Appl. Math. Lett. 2(4)): the third-order solution is taken,
+// the second-order one only measures the step's error in pressure. The last
+// stage is the first of the next step (first same as last).
+#ifndef FLOWMODEL_MARCH_STEPPER_HPP
+#define FLOWMODEL_MARCH_STEPPER_HPP
+
+#include "march/point_model.hpp"
+
+namespace flowmodel::march {
+
+struct Trial {
+    State third;   // the state at the step's end
+    Eval mid, three_quarter, end;  // the stages at s + h/2, s + 3h/4 and the end
+    double error;  // |third - second-order| in pressure, Pa
+};
+
+// From (s, y) with `start` the answer there, over the signed step h; the end
+// stage at s_end when `last`. Throws Stop where a stage cannot be had.
+Trial bogacki_shampine(const PointModel& model, const Segment& g, double s, const State& y, const Eval& start, double h,
+                       bool last, double s_end);
+
+}  // namespace flowmodel::march
+
+#endif
