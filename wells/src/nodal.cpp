@@ -1,49 +1,38 @@
 // Nodal analysis: outflow against inflow at the bottom of a well.
 #include "flowmodel/nodal.hpp"
 
+#include "flowmodel/outflow.hpp"
+
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <memory>
 
 namespace flowmodel::nodal {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // The outflow at each rate, on the parallel loop.
 std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
                            const TraverseOptions& options, const ipr::Inflow& inflow, const std::vector<double>& rates,
                            unsigned jobs, Result& res) {
-    std::vector<std::unique_ptr<blackoil::BlackOil>> fluids;
-    std::vector<TraverseCase> cases;
+    std::vector<wells::OutflowCase> cases;
     for (double q : rates) {
-        blackoil::BlackOilInputs in = fluid;
-        split_rate(split, q, in.oil_rate, in.water_rate, in.gas_rate);
-        fluids.push_back(std::make_unique<blackoil::BlackOil>(in));
-        TraverseOptions o = options;
-        o.from_outlet = true;
-        o.output_step = 1e12;  // the bottom-hole pressure is what counts
-        cases.push_back({&well, fluids.back().get(), o});
+        wells::OutflowCase c{fluid, options.pres};
+        split_rate(split, q, c.fluid.oil_rate, c.fluid.water_rate, c.fluid.gas_rate);
+        cases.push_back(c);
     }
-    const std::vector<TraverseResult> r = traverse_many(cases, jobs);
+    const wells::Outflow r = wells::bottom_hole_pressures(well, cases, options, jobs);
+    res.evaluations += r.evaluations;
+    for (const std::string& w : r.warnings) {
+        if (std::find(res.warnings.begin(), res.warnings.end(), w) == res.warnings.end()) res.warnings.push_back(w);
+    }
     std::vector<Point> out;
-    for (size_t i = 0; i < r.size(); ++i) {
+    for (size_t i = 0; i < rates.size(); ++i) {
         Point p;
         p.rate = rates[i];
         p.inflow = ipr::pwf(inflow, rates[i]);
-        res.evaluations += r[i].summary.evaluations;
-        for (const std::string& w : r[i].summary.warnings) {
-            if (std::find(res.warnings.begin(), res.warnings.end(), w) == res.warnings.end()) res.warnings.push_back(w);
-        }
-        if (r[i].summary.complete) {
-            p.outflow = r[i].summary.inlet_pres;
-            p.regime_at_bottom = r[i].points.back().id;
-        } else {
-            p.outflow = kNaN;
-            p.failure = r[i].summary.message;
-        }
+        p.outflow = r.at[i].bhp;
+        p.regime_at_bottom = r.at[i].regime_at_bottom;
+        p.failure = r.at[i].failure;
         out.push_back(p);
     }
     return out;

@@ -1,11 +1,12 @@
 // Lift-curve tables written as VFPPROD.
 #include "flowmodel/vfp.hpp"
 
+#include "flowmodel/outflow.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <memory>
 #include <stdexcept>
 
 namespace flowmodel::vfp {
@@ -124,45 +125,23 @@ namespace {
 // that their results stay small.
 constexpr size_t kBlock = 2048;
 
-struct Entry {
-    std::array<size_t, 4> index;
-    blackoil::BlackOilInputs fluid;
-};
-
 // One block of entries on the parallel loop, their BHP into the table.
-void compute_block(const Line& line, const std::vector<Entry>& block, const TraverseOptions& options, unsigned jobs,
+void compute_block(const Line& line, const std::vector<std::array<size_t, 4>>& where,
+                   const std::vector<wells::OutflowCase>& cases, const TraverseOptions& options, unsigned jobs,
                    Result& res) {
-    std::vector<std::unique_ptr<blackoil::BlackOil>> fluids;
-    std::vector<TraverseCase> cases;
-    std::vector<std::array<size_t, 4>> where;
-    fluids.reserve(block.size());
-    for (const Entry& e : block) {
-        try {
-            fluids.push_back(std::make_unique<blackoil::BlackOil>(e.fluid));
-        } catch (const std::invalid_argument& x) {
-            res.failures.push_back({e.index, x.what()});
-            continue;
+    const wells::Outflow r = wells::bottom_hole_pressures(line, cases, options, jobs);
+    res.evaluations += r.evaluations;
+    for (const std::string& warning : r.warnings) {
+        if (std::find(res.warnings.begin(), res.warnings.end(), warning) == res.warnings.end()) {
+            res.warnings.push_back(warning);
         }
-        TraverseOptions o = options;
-        o.from_outlet = true;
-        o.pres = res.table.axes.thp[e.index[0]];
-        o.output_step = 1e12;  // the bottom-hole pressure is all a table needs
-        cases.push_back({&line, fluids.back().get(), o});
-        where.push_back(e.index);
     }
-    const std::vector<TraverseResult> r = traverse_many(cases, jobs);
-    for (size_t k = 0; k < r.size(); ++k) {
+    for (size_t k = 0; k < where.size(); ++k) {
         const auto& [t, w, g, f] = where[k];
-        res.evaluations += r[k].summary.evaluations;
-        for (const std::string& warning : r[k].summary.warnings) {
-            if (std::find(res.warnings.begin(), res.warnings.end(), warning) == res.warnings.end()) {
-                res.warnings.push_back(warning);
-            }
-        }
-        if (r[k].summary.complete) {
-            res.table.at(t, w, g, f) = r[k].summary.inlet_pres;
+        if (r.at[k].failure.empty()) {
+            res.table.at(t, w, g, f) = r.at[k].bhp;
         } else {
-            res.failures.push_back({where[k], r[k].summary.message});
+            res.failures.push_back({where[k], r.at[k].failure});
         }
     }
 }
@@ -176,28 +155,32 @@ Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const Tr
     res.table = std::move(table);
     const Axes& a = res.table.axes;
     res.table.bhp.assign(a.thp.size() * a.wfr.size() * a.gfr.size() * a.flo.size(), kNaN);
-    std::vector<Entry> block;
+    std::vector<std::array<size_t, 4>> where;
+    std::vector<wells::OutflowCase> block;
+    where.reserve(kBlock);
     block.reserve(kBlock);
     for (size_t t = 0; t < a.thp.size(); ++t) {
         for (size_t w = 0; w < a.wfr.size(); ++w) {
             for (size_t g = 0; g < a.gfr.size(); ++g) {
                 for (size_t f = 0; f < a.flo.size(); ++f) {
-                    Entry e{{t, w, g, f}, fluid};
+                    wells::OutflowCase c{fluid, a.thp[t]};
                     if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g],
-                                     e.fluid.oil_rate, e.fluid.water_rate, e.fluid.gas_rate)) {
-                        res.failures.push_back({e.index, "the rate and the fractions do not hold together"});
+                                     c.fluid.oil_rate, c.fluid.water_rate, c.fluid.gas_rate)) {
+                        res.failures.push_back({{t, w, g, f}, "the rate and the fractions do not hold together"});
                         continue;
                     }
-                    block.push_back(e);
+                    where.push_back({t, w, g, f});
+                    block.push_back(c);
                     if (block.size() == kBlock) {
-                        compute_block(line, block, options, jobs, res);
+                        compute_block(line, where, block, options, jobs, res);
+                        where.clear();
                         block.clear();
                     }
                 }
             }
         }
     }
-    compute_block(line, block, options, jobs, res);
+    compute_block(line, where, block, options, jobs, res);
     std::sort(res.failures.begin(), res.failures.end(),
               [](const Failure& x, const Failure& y) { return x.index < y.index; });
     return res;

@@ -1,0 +1,41 @@
+// The bottom-hole pressure a well needs at given rates: one traverse per
+// case from its wellhead pressure down the well, all on the library's
+// parallel loop. What nodal analysis (the outflow curve) and lift-curve
+// tables (every entry) are built on.
+#ifndef FLOWMODEL_OUTFLOW_HPP
+#define FLOWMODEL_OUTFLOW_HPP
+
+#include <string>
+#include <vector>
+
+#include "flowmodel/blackoil.hpp"
+#include "flowmodel/traverse.hpp"
+
+namespace flowmodel::wells {
+
+// One case: the black oil at the case's rates, and the wellhead pressure (Pa).
+struct OutflowCase {
+    blackoil::BlackOilInputs fluid;
+    double thp = 0;
+};
+
+struct BottomHole {
+    double bhp = 0;             // Pa; NaN where the traverse did not reach the bottom
+    int regime_at_bottom = -1;  // -1 where it did not
+    std::string failure;        // why not: the traverse's message, or the fluid's refusal
+};
+
+struct Outflow {
+    std::vector<BottomHole> at;         // at[i] of cases[i]
+    std::vector<std::string> warnings;  // the fluid's correlations outside their ranges, each once
+    long evaluations = 0;
+};
+
+// `well` listed from the wellhead down; `options` as for the traverse (the
+// boundary pressure and the output points are the cases' and this function's).
+Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& cases, const TraverseOptions& options,
+                              unsigned jobs = 0);
+
+}  // namespace flowmodel::wells
+
+#endif
