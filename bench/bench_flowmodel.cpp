@@ -16,15 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "columns.h"
+#include "flowmodel/batch/batch.hpp"
+#include "flowmodel/batch/columns.hpp"
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/vfp.hpp"
 #include "flowmodel/well_request.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "bench_cases.h"
 #include "disflow.h"
 #include "intest.h"
@@ -354,13 +354,13 @@ void BM_batch_evaluate(benchmark::State& state) {
 // The whole batch job in memory: CSV in, evaluation on `jobs` threads, CSV out.
 void BM_run_batch(benchmark::State& state) {
     const Data& d = data();
-    pipeflow_cli::BatchOptions opt;
+    flowmodel::batch::BatchOptions opt;
     opt.jobs = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
         std::istringstream in(d.csv);
         std::ostringstream err;
         std::string out;
-        const pipeflow_cli::BatchSummary s = pipeflow_cli::run_batch(
+        const flowmodel::batch::BatchSummary s = flowmodel::batch::run_batch(
             in, [&out](const std::string& text) { out += text; return true; }, err, opt);
         if (s.rows != d.cases.size()) state.SkipWithError("batch lost rows");
         benchmark::DoNotOptimize(out.size());
@@ -380,7 +380,7 @@ void BM_batch_overhead(benchmark::State& state) {
     std::string csv = d.csv;
     const std::string body = d.csv.substr(d.csv.find('\n') + 1);
     for (size_t c = 1; c < copies; ++c) csv += body;
-    pipeflow_cli::BatchOptions opt;
+    flowmodel::batch::BatchOptions opt;
     opt.jobs = 1;
     using clock = std::chrono::steady_clock;
     clock::duration model{}, batch{};
@@ -393,7 +393,7 @@ void BM_batch_overhead(benchmark::State& state) {
         std::istringstream in(csv);
         std::ostringstream err;
         std::string out;
-        const pipeflow_cli::BatchSummary s = pipeflow_cli::run_batch(
+        const flowmodel::batch::BatchSummary s = flowmodel::batch::run_batch(
             in, [&out](const std::string& text) { out += text; return true; }, err, opt);
         if (s.rows != copies * d.cases.size()) state.SkipWithError("batch lost rows");
         benchmark::DoNotOptimize(out.size());
@@ -420,17 +420,17 @@ void BM_batch_io(benchmark::State& state) {
         std::istringstream in(d.csv);
         flowmodel::io::CsvReader reader(in);
         flowmodel::io::CsvRecord rec;
-        pipeflow_cli::InputColumns cols;
+        flowmodel::batch::InputColumns cols;
         std::string error, out;
         reader.next(rec);
         if (!cols.read_header(rec, flowmodel::default_inputs(), none, error)) state.SkipWithError("header");
-        out = pipeflow_cli::result_header() + '\n';
+        out = flowmodel::batch::result_header() + '\n';
         size_t k = 0;
         flowmodel::Inputs x;
-        pipeflow_cli::InputDecimals decimals;
+        flowmodel::batch::InputDecimals decimals;
         while (reader.next(rec)) {
             if (!cols.parse_row(rec, x, error, &decimals)) state.SkipWithError("row");
-            pipeflow_cli::append_result_row(out, x, results[k++], decimals);
+            flowmodel::batch::append_result_row(out, x, results[k++], decimals);
             out += '\n';
         }
         benchmark::DoNotOptimize(out.size());

@@ -13,17 +13,23 @@
 #include <string>
 #include <vector>
 
-#include "columns.h"
+#include "flowmodel/batch/columns.hpp"
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/validation.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "options.h"
 #include "output.h"
 #include "plot.h"
 
 namespace pipeflow_cli {
+
+using flowmodel::batch::InputColumns;
+using flowmodel::batch::regime_label;
+using flowmodel::batch::warning_word;
+using flowmodel::batch::json_string;
+using flowmodel::batch::json_number;
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "batch.h"
+#include "flowmodel/batch/batch.hpp"
 #include "cases.h"
 #include "flowmodel/flowmodel.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "nodal.h"
 #include "options.h"
@@ -28,6 +28,13 @@
 using flowmodel::Inputs;
 using flowmodel::Result;
 using namespace pipeflow_cli;
+using flowmodel::batch::BatchFormat;
+using flowmodel::batch::BatchOptions;
+using flowmodel::batch::BatchSummary;
+using flowmodel::batch::run_batch;
+using flowmodel::batch::regime_label;
+using flowmodel::batch::result_header;
+using flowmodel::batch::append_result_json;
 
 namespace {
 

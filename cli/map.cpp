@@ -19,12 +19,14 @@
 
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/parallel.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "options.h"
 #include "output.h"
 #include "pipeflow.h"
 
 namespace pipeflow_cli {
+
+using flowmodel::batch::regime_label;
 
 std::string check_map_options(const MapOptions& opt) {
     // Both ends must differ in log10 too, or the axis has no length.

@@ -15,7 +15,7 @@
 #include "flowmodel/nodal.hpp"
 #include "flowmodel/well_request.hpp"
 #include "flowmodel/traverse_request.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "options.h"
 #include "output.h"
@@ -23,6 +23,9 @@
 #include "plot.h"
 
 namespace pipeflow_cli {
+
+using flowmodel::batch::json_string;
+using flowmodel::batch::json_number;
 
 namespace {
 

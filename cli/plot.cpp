@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 
 namespace pipeflow_cli::plot {
+
+using flowmodel::batch::xml_text;
 
 namespace {
 

@@ -15,13 +15,17 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "options.h"
 #include "output.h"
 #include "plot.h"
 
 namespace pipeflow_cli {
+
+using flowmodel::batch::json_string;
+using flowmodel::batch::xml_text;
+using flowmodel::batch::json_number;
 
 namespace {
 

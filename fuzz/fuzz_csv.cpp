@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
+#include "flowmodel/batch/batch.hpp"
 #include "flowmodel/io/csv.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 
 namespace {
 
@@ -94,10 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(text);
     std::ostringstream err;
     std::string out;
-    pipeflow_cli::BatchOptions opt;
+    flowmodel::batch::BatchOptions opt;
     opt.jobs = 1;
-    const pipeflow_cli::BatchSummary sum =
-        pipeflow_cli::run_batch(in, [&out](const std::string& t) { out += t; return true; }, err, opt);
+    const flowmodel::batch::BatchSummary sum =
+        flowmodel::batch::run_batch(in, [&out](const std::string& t) { out += t; return true; }, err, opt);
     if (!sum.header_ok) {
         if (!out.empty()) fail("output written without a header", out);
         return 0;

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "flowmodel/io/numbers.hpp"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 #include "map.h"
 
 using namespace pipeflow_cli;
+using flowmodel::batch::regime_label;
 
 namespace {
 

@@ -4,18 +4,18 @@
 // written in input order, so the output does not depend on the number of
 // threads. Writing stops at the first failure, before the next block is
 // computed.
-#include "batch.h"
+#include "flowmodel/batch/batch.hpp"
 
 #include <ostream>
 #include <vector>
 
-#include "columns.h"
+#include "flowmodel/batch/columns.hpp"
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/parallel.hpp"
 #include "pipeflow.h"
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 
-namespace pipeflow_cli {
+namespace flowmodel::batch {
 
 namespace {
 
@@ -120,4 +120,4 @@ BatchSummary run_batch(std::istream& in, const BatchSink& out, std::ostream& err
     return sum;
 }
 
-}  // namespace pipeflow_cli
+}  // namespace flowmodel::batch

@@ -1,14 +1,14 @@
 // How one case and its result are written: the batch CSV row, the JSON
 // object of `eval --json` and `batch --format jsonl`, labels and warnings.
-#ifndef PIPEFLOW_CLI_FORMAT_H
-#define PIPEFLOW_CLI_FORMAT_H
+#ifndef FLOWMODEL_BATCH_FORMAT_HPP
+#define FLOWMODEL_BATCH_FORMAT_HPP
 
 #include <string>
 
-#include "columns.h"
+#include "flowmodel/batch/columns.hpp"
 #include "flowmodel/flowmodel.hpp"
 
-namespace pipeflow_cli {
+namespace flowmodel::batch {
 
 // Regime name of a result, "none" when no regime was decided (status 2 or 3).
 const char* regime_label(const flowmodel::Result& r);
@@ -40,6 +40,6 @@ std::string xml_text(const std::string& s);
 void json_number(std::string& out, double v);
 std::string json_number(double v);
 
-}  // namespace pipeflow_cli
+}  // namespace flowmodel::batch
 
 #endif

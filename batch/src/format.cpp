@@ -1,6 +1,6 @@
 // Result formatting. Numbers are the shortest text that reads back to the
 // same double.
-#include "format.h"
+#include "flowmodel/batch/format.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -12,7 +12,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "pipeflow.h"
 
-namespace pipeflow_cli {
+namespace flowmodel::batch {
 
 using flowmodel::io::append_double;
 
@@ -163,4 +163,4 @@ void append_result_json(std::string& s, const flowmodel::Inputs& in, const flowm
     s += '}';
 }
 
-}  // namespace pipeflow_cli
+}  // namespace flowmodel::batch

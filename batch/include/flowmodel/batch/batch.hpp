@@ -1,7 +1,7 @@
 // The batch job: CSV of cases in, one result per case out (CSV or JSON
 // lines), in input order.
-#ifndef PIPEFLOW_CLI_BATCH_H
-#define PIPEFLOW_CLI_BATCH_H
+#ifndef FLOWMODEL_BATCH_BATCH_HPP
+#define FLOWMODEL_BATCH_BATCH_HPP
 
 #include <array>
 #include <cstddef>
@@ -11,7 +11,7 @@
 
 #include "flowmodel/flowmodel.hpp"
 
-namespace pipeflow_cli {
+namespace flowmodel::batch {
 
 enum class BatchFormat { Csv, JsonLines };
 
@@ -38,6 +38,6 @@ using BatchSink = std::function<bool(const std::string&)>;
 // malformed rows (with their line numbers) on `err`.
 BatchSummary run_batch(std::istream& in, const BatchSink& out, std::ostream& err, const BatchOptions& opt);
 
-}  // namespace pipeflow_cli
+}  // namespace flowmodel::batch
 
 #endif

@@ -1,11 +1,11 @@
 // The batch input's columns.
-#include "columns.h"
+#include "flowmodel/batch/columns.hpp"
 
 #include <limits>
 
 #include "flowmodel/io/numbers.hpp"
 
-namespace pipeflow_cli {
+namespace flowmodel::batch {
 
 namespace {
 
@@ -89,4 +89,4 @@ bool InputColumns::parse_row(const flowmodel::io::CsvRecord& row, flowmodel::Inp
     return ok;
 }
 
-}  // namespace pipeflow_cli
+}  // namespace flowmodel::batch

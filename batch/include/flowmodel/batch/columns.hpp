@@ -1,8 +1,8 @@
 // The batch input's columns: which header column holds which of the eleven
 // inputs, the inputs given instead as constants on the command line, and the
 // numbers of one row.
-#ifndef PIPEFLOW_CLI_COLUMNS_H
-#define PIPEFLOW_CLI_COLUMNS_H
+#ifndef FLOWMODEL_BATCH_COLUMNS_HPP
+#define FLOWMODEL_BATCH_COLUMNS_HPP
 
 #include <array>
 #include <string>
@@ -11,7 +11,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 
-namespace pipeflow_cli {
+namespace flowmodel::batch {
 
 // What parse_row saw of each input's text (see flowmodel::io::DecimalText).
 using InputDecimals = std::array<flowmodel::io::DecimalText, flowmodel::kInputCount>;
@@ -39,6 +39,6 @@ private:
     size_t width_ = 0;  // number of header columns
 };
 
-}  // namespace pipeflow_cli
+}  // namespace flowmodel::batch
 
 #endif

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "format.h"
+#include "flowmodel/batch/batch.hpp"
+#include "flowmodel/batch/format.hpp"
 
-using namespace pipeflow_cli;
+using namespace flowmodel::batch;
 
 namespace {
 
