@@ -15,6 +15,7 @@
 #include "flowmodel/nodal.hpp"
 #include "flowmodel/well_request.hpp"
 #include "flowmodel/traverse_request.hpp"
+#include "flowmodel/unit_system.hpp"
 #include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "options.h"
@@ -30,7 +31,6 @@ using flowmodel::batch::json_number;
 namespace {
 
 namespace bo = flowmodel::blackoil;
-constexpr double kMscf = 1000 * bo::kFoot * bo::kFoot * bo::kFoot;  // m3
 
 const char* kUsage =
     "usage: pipeflow nodal --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T)\n"
@@ -62,18 +62,15 @@ int nodal_error(const std::string& what) {
 struct Units {
     bool field = false;
     bool gas = false;  // the swept rate is the gas (a gas well's inflow)
-    double rate(double si) const {
-        if (!field) return si;
-        return gas ? si * 86400 / kMscf : si * 86400 / bo::kBarrel;
-    }
-    double pres(double pa) const { return field ? pa / bo::kPsi : pa; }
-    const char* rate_unit() const { return !field ? "Sm3/s" : gas ? "Mscf/d" : "STB/d"; }
-    const char* pres_unit() const { return field ? "psia" : "Pa"; }
+    flowmodel::UnitSystem system() const { return field ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
+    flowmodel::Dimension rate_dim() const { return gas ? flowmodel::Dimension::GasRate : flowmodel::Dimension::LiquidRate; }
+    double rate(double si) const { return flowmodel::to_system(system(), rate_dim(), si); }
+    double pres(double pa) const { return flowmodel::to_system(system(), flowmodel::Dimension::Pressure, pa); }
+    const char* rate_unit() const { return flowmodel::output_unit(system(), rate_dim()).name; }
+    const char* pres_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::Pressure).name; }
     const char* rate_name() const { return gas ? "gas rate" : "liquid rate"; }
-    std::string key(const char* si, const char* field_suffix) const {
-        return field ? std::string(si) + "_" + field_suffix : si;
-    }
-    std::string rate_key() const { return gas ? key("gas_rate", "mscf_d") : key("liquid_rate", "stb_d"); }
+    std::string pres_key(const char* name) const { return flowmodel::unit_key(system(), flowmodel::Dimension::Pressure, name); }
+    std::string rate_key() const { return flowmodel::unit_key(system(), rate_dim(), gas ? "gas_rate" : "liquid_rate"); }
     std::string rate_text(double si) const {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.6g %s", rate(si), rate_unit());
@@ -104,8 +101,8 @@ std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double t
 }
 
 std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, double thp) {
-    return "{\"" + u.rate_key() + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.key("bhp", "psia") +
-           "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.key("thp", "psia") + "\":" + json_number(u.pres(thp)) +
+    return "{\"" + u.rate_key() + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.pres_key("bhp") +
+           "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.pres_key("thp") + "\":" + json_number(u.pres(thp)) +
            ",\"regime_at_bottom\":" +
            json_string(c.regime_at_bottom >= 0 ? flowmodel::regime_name(static_cast<flowmodel::Regime>(c.regime_at_bottom))
                                                : "none") +
@@ -117,8 +114,8 @@ std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double th
     for (size_t i = 0; i < r.curve.size(); ++i) {
         const auto& p = r.curve[i];
         s += (i ? ",\n" : "\n") + std::string("{\"") + u.rate_key() + "\":" + json_number(u.rate(p.rate)) +
-             ",\"" + u.key("outflow_bhp", "psia") + "\":" + json_number(u.pres(p.outflow)) + ",\"" +
-             u.key("inflow_bhp", "psia") + "\":" + json_number(u.pres(p.inflow)) + "}";
+             ",\"" + u.pres_key("outflow_bhp") + "\":" + json_number(u.pres(p.outflow)) + ",\"" +
+             u.pres_key("inflow_bhp") + "\":" + json_number(u.pres(p.inflow)) + "}";
     }
     s += "\n],\"crossings\":[";
     for (size_t i = 0; i < r.crossings.size(); ++i) s += (i ? "," : "") + crossing_json(r.crossings[i], u, thp);
@@ -218,12 +215,13 @@ int nodal_command(int argc, char** argv) {
         const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
         char title[400];
         const auto& split = nodal.split;
-        const double ratio = units.field ? split.gas_ratio / bo::kScfPerStb : split.gas_ratio;
+        const double ratio = flowmodel::to_system(units.system(), flowmodel::Dimension::GasRatio, split.gas_ratio);
         std::snprintf(title, sizeof title,
                       "Nodal analysis, %s: wellhead %.5g %s, water cut %.3g %%, %s %.5g %s; %s inflow from %.5g %s",
                       profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1).c_str(),
                       units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa", 100 * split.water_cut,
-                      split.per_liquid ? "GLR" : "GOR", ratio, units.field ? "scf/STB" : "Sm3/Sm3",
+                      split.per_liquid ? "GLR" : "GOR", ratio,
+                      flowmodel::output_unit(units.system(), flowmodel::Dimension::GasRatio).name,
                       kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
                       units.field ? "psia" : "kPa");
         std::string text;
@@ -232,8 +230,8 @@ int nodal_command(int argc, char** argv) {
         } else if (format == "svg") {
             text = as_svg(r, units, title);
         } else if (format == "csv") {
-            text = units.rate_key() + "," + units.key("outflow_bhp", "psia") + "," +
-                   units.key("inflow_bhp", "psia") + "\n";
+            text = units.rate_key() + "," + units.pres_key("outflow_bhp") + "," +
+                   units.pres_key("inflow_bhp") + "\n";
             for (const auto& p : r.curve) {
                 text += flowmodel::io::format_double(units.rate(p.rate)) + "," +
                         (std::isfinite(p.outflow) ? flowmodel::io::format_double(units.pres(p.outflow)) : "") + "," +

@@ -15,6 +15,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
+#include "flowmodel/unit_system.hpp"
 #include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "options.h"
@@ -73,45 +74,32 @@ namespace bo = flowmodel::blackoil;
 // The units the points and the summary are written in: SI, or field units
 // (ft, psia, °F, ft/s, lb/ft3, psi/ft, bbl, STB/d), named in the column and
 // key names so that no reader can mistake one for the other.
+using D = flowmodel::Dimension;
+
+// A rate at standard conditions per day, m3/d, as the SI summary writes it.
+double per_day(double si) { return flowmodel::to_system(flowmodel::UnitSystem::DeckMetric, D::LiquidRate, si); }
+
 struct OutUnits {
     bool field = false;
-    double len(double m) const { return field ? m / bo::kFoot : m; }
-    double pres(double pa) const { return field ? pa / bo::kPsi : pa; }
-    double temp(double k) const { return field ? bo::to_degF(k) : k; }
-    double vel(double v) const { return field ? v / bo::kFoot : v; }
-    double dens(double r) const { return field ? r / bo::kLbPerFt3 : r; }
-    double grad(double g) const { return field ? g * bo::kFoot / bo::kPsi : g; }
-    double vol(double v) const { return field ? v / bo::kBarrel : v; }
-    // name + the unit's suffix in field units: "pres" -> "pres_psia".
-    std::string key(const char* name, const char* field_suffix) const {
-        return field ? std::string(name) + "_" + field_suffix : std::string(name);
-    }
-    const char* len_unit() const { return field ? "ft" : "m"; }
-    const char* pres_unit() const { return field ? "psia" : "Pa"; }
-    const char* dp_unit() const { return field ? "psi" : "Pa"; }
-    const char* temp_unit() const { return field ? "degF" : "K"; }
-    const char* grad_unit() const { return field ? "psi/ft" : "Pa/m"; }
-    const char* vol_unit() const { return field ? "bbl" : "m3"; }
+    flowmodel::UnitSystem system() const { return field ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
+    double to(D d, double v) const { return flowmodel::to_system(system(), d, v); }
+    double len(double m) const { return to(D::Length, m); }
+    double pres(double pa) const { return to(D::Pressure, pa); }
+    double temp(double k) const { return to(D::Temperature, k); }
+    double grad(double g) const { return to(D::Gradient, g); }
+    double vol(double v) const { return to(D::Volume, v); }
+    // name + the unit's suffix: "pres" -> "pres_psia" in field units.
+    std::string key(const char* name, D d) const { return flowmodel::unit_key(system(), d, name); }
+    const char* unit(D d) const { return flowmodel::output_unit(system(), d).name; }
+    const char* len_unit() const { return unit(D::Length); }
+    const char* pres_unit() const { return unit(D::Pressure); }
+    const char* dp_unit() const { return unit(D::PressureStep); }
+    const char* temp_unit() const { return unit(D::Temperature); }
+    const char* grad_unit() const { return unit(D::Gradient); }
+    const char* vol_unit() const { return unit(D::Volume); }
     // A point field's number and name in these units.
-    double conv(flowmodel::Measure m, double v) const {
-        using M = flowmodel::Measure;
-        switch (m) {
-            case M::Length: return len(v);
-            case M::Pressure: return pres(v);
-            case M::Temperature: return temp(v);
-            case M::Velocity: return vel(v);
-            case M::Density: return dens(v);
-            case M::Gradient: return grad(v);
-            default: return v;
-        }
-    }
-    std::string name(const flowmodel::PointField& f) const {
-        using M = flowmodel::Measure;
-        const char* suffix = f.measure == M::Length ? "ft" : f.measure == M::Pressure ? "psia"
-                             : f.measure == M::Temperature ? "degF" : f.measure == M::Velocity ? "ft_s"
-                             : f.measure == M::Density ? "lb_ft3" : f.measure == M::Gradient ? "psi_ft" : nullptr;
-        return suffix ? key(f.name, suffix) : std::string(f.name);
-    }
+    double conv(D d, double v) const { return to(d, v); }
+    std::string name(const flowmodel::PointField& f) const { return key(f.name, f.measure); }
 };
 
 // What the stretches of a traverse mean, one line each, in the output's units.
@@ -198,11 +186,10 @@ std::string stretches_json(const std::vector<std::array<double, 2>>& v, const Ou
 
 std::string rates_json(const StandardRates& q, const OutUnits& u) {
     if (!q.known) return "";
-    const double day = 86400;
     if (u.field) {
-        return ",\"oil_rate_stb_d\":" + json_number(q.oil * day / bo::kBarrel) + ",\"water_rate_stb_d\":" +
-               json_number(q.water * day / bo::kBarrel) + ",\"gas_rate_mscf_d\":" +
-               json_number(q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot));
+        return ",\"" + u.key("oil_rate", D::LiquidRate) + "\":" + json_number(u.to(D::LiquidRate, q.oil)) + ",\"" +
+               u.key("water_rate", D::LiquidRate) + "\":" + json_number(u.to(D::LiquidRate, q.water)) + ",\"" +
+               u.key("gas_rate", D::GasRate) + "\":" + json_number(u.to(D::GasRate, q.gas));
     }
     return ",\"oil_rate\":" + json_number(q.oil) + ",\"water_rate\":" + json_number(q.water) + ",\"gas_rate\":" + json_number(q.gas);
 }
@@ -210,16 +197,16 @@ std::string rates_json(const StandardRates& q, const OutUnits& u) {
 std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q) {
     std::string s = "{\"complete\":" + std::string(m.complete ? "true" : "false") +
                     ",\"message\":" + json_string(m.message) + ",\"units\":" + json_string(u.field ? "field" : "si") +
-                    ",\"" + u.key("inlet_pres", "psia") + "\":" + json_number(u.pres(m.inlet_pres)) + ",\"" +
-                    u.key("outlet_pres", "psia") + "\":" + json_number(u.pres(m.outlet_pres)) + ",\"" + u.key("dp_total", "psi") +
-                    "\":" + json_number(u.pres(m.dp_total)) + ",\"" + u.key("dp_friction", "psi") + "\":" +
-                    json_number(u.pres(m.dp_friction)) + ",\"" + u.key("dp_gravity", "psi") + "\":" + json_number(u.pres(m.dp_gravity)) +
-                    ",\"" + u.key("dp_acceleration", "psi") + "\":" + json_number(u.pres(m.dp_acceleration)) + ",\"" +
-                    u.key("liquid_inventory", "bbl") + "\":" + json_number(u.vol(m.liquid_inventory)) + rates_json(q, u) +
-                    ",\"" + u.key("stop_md", "ft") + "\":" + json_number(u.len(m.stop_md)) + ",\"" +
-                    u.key("stop_pres", "psia") + "\":" + json_number(u.pres(m.stop_pres)) +
-                    (m.atm_pres > 0 ? ",\"" + u.key("atm_pres", "psia") + "\":" + json_number(u.pres(m.atm_pres)) : "") +
-                    ",\"" + u.key("regime_length", "ft") + "\":{";
+                    ",\"" + u.key("inlet_pres", D::Pressure) + "\":" + json_number(u.pres(m.inlet_pres)) + ",\"" +
+                    u.key("outlet_pres", D::Pressure) + "\":" + json_number(u.pres(m.outlet_pres)) + ",\"" + u.key("dp_total", D::PressureStep) +
+                    "\":" + json_number(u.pres(m.dp_total)) + ",\"" + u.key("dp_friction", D::PressureStep) + "\":" +
+                    json_number(u.pres(m.dp_friction)) + ",\"" + u.key("dp_gravity", D::PressureStep) + "\":" + json_number(u.pres(m.dp_gravity)) +
+                    ",\"" + u.key("dp_acceleration", D::PressureStep) + "\":" + json_number(u.pres(m.dp_acceleration)) + ",\"" +
+                    u.key("liquid_inventory", D::Volume) + "\":" + json_number(u.vol(m.liquid_inventory)) + rates_json(q, u) +
+                    ",\"" + u.key("stop_md", D::Length) + "\":" + json_number(u.len(m.stop_md)) + ",\"" +
+                    u.key("stop_pres", D::Pressure) + "\":" + json_number(u.pres(m.stop_pres)) +
+                    (m.atm_pres > 0 ? ",\"" + u.key("atm_pres", D::Pressure) + "\":" + json_number(u.pres(m.atm_pres)) : "") +
+                    ",\"" + u.key("regime_length", D::Length) + "\":{";
     for (int k = 0; k < 5; ++k) {
         s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
              json_number(u.len(m.regime_length[static_cast<size_t>(k)]));
@@ -230,11 +217,11 @@ std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u,
         floor.push_back(st.md);
         causes += (causes.empty() ? "" : ",") + json_string(flowmodel::floor_cause_text(st.cause));
     }
-    s += "},\"" + u.key("bridged", "ft") + "\":" + stretches_json(m.bridged_stretches, u) + ",\"" +
-         u.key("bridged_length", "ft") + "\":" + json_number(u.len(m.bridged_length)) + ",\"" +
-         u.key("separated_invalid", "ft") + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
-         u.key("separated_invalid_length", "ft") + "\":" + json_number(u.len(m.invalid_length)) + ",\"" +
-         u.key("tolerance_not_met", "ft") + "\":" + stretches_json(floor, u) + ",\"tolerance_not_met_cause\":[" +
+    s += "},\"" + u.key("bridged", D::Length) + "\":" + stretches_json(m.bridged_stretches, u) + ",\"" +
+         u.key("bridged_length", D::Length) + "\":" + json_number(u.len(m.bridged_length)) + ",\"" +
+         u.key("separated_invalid", D::Length) + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
+         u.key("separated_invalid_length", D::Length) + "\":" + json_number(u.len(m.invalid_length)) + ",\"" +
+         u.key("tolerance_not_met", D::Length) + "\":" + stretches_json(floor, u) + ",\"tolerance_not_met_cause\":[" +
          causes + "],\"warnings\":[";
     for (size_t i = 0; i < m.warnings.size(); ++i) s += (i ? "," : "") + json_string(m.warnings[i]);
     s += "],\"evaluations\":" + std::to_string(m.evaluations) + "}";
@@ -265,9 +252,9 @@ std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const
         if (p.answer == flowmodel::Answer::Bridged) {
             // The model's own answer where the integrated one was bridged.
             s += ",\"model\":{\"id\":" + std::to_string(p.own_id) + ",\"hol\":" + json_number(p.own_hol) + ",\"" +
-                 u.key("dpt", "psi_ft") + "\":" + json_number(u.grad(p.own_dpt)) + ",\"" + u.key("dpf", "psi_ft") +
-                 "\":" + json_number(u.grad(p.own_dpf)) + ",\"" + u.key("dpg", "psi_ft") + "\":" +
-                 json_number(u.grad(p.own_dpg)) + ",\"" + u.key("dpa", "psi_ft") + "\":" + json_number(u.grad(p.own_dpa)) +
+                 u.key("dpt", D::Gradient) + "\":" + json_number(u.grad(p.own_dpt)) + ",\"" + u.key("dpf", D::Gradient) +
+                 "\":" + json_number(u.grad(p.own_dpf)) + ",\"" + u.key("dpg", D::Gradient) + "\":" +
+                 json_number(u.grad(p.own_dpg)) + ",\"" + u.key("dpa", D::Gradient) + "\":" + json_number(u.grad(p.own_dpa)) +
                  "}";
         }
         s += "}";
@@ -317,14 +304,12 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
         s += line;
     }
     if (q.known) {
-        const double day = 86400;
         if (u.field) {
             std::snprintf(line, sizeof line, "at standard conditions: oil %.6g STB/d, water %.6g STB/d, gas %.6g Mscf/d\n",
-                          q.oil * day / bo::kBarrel, q.water * day / bo::kBarrel,
-                          q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot));
+                          u.to(D::LiquidRate, q.oil), u.to(D::LiquidRate, q.water), u.to(D::GasRate, q.gas));
         } else {
             std::snprintf(line, sizeof line, "at standard conditions: oil %.6g m3/d, water %.6g m3/d, gas %.6g m3/d\n",
-                          q.oil * day, q.water * day, q.gas * day);
+                          per_day(q.oil), per_day(q.water), per_day(q.gas));
         }
         s += line;
     }
@@ -363,7 +348,6 @@ std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel
         std::snprintf(buf, sizeof buf, "a line of %.0f %s", u.len(setup.line.nodes.back().md), u.len_unit());
         what = buf;
     }
-    const double day = 86400;
     // Rates as people write them: whole numbers from 100 up.
     auto rate = [](double v) {
         char t[32];
@@ -371,13 +355,13 @@ std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel
         return std::string(t);
     };
     if (q.known && u.field) {
-        const std::string r = "oil " + rate(q.oil * day / bo::kBarrel) + " STB/d, water " +
-                              rate(q.water * day / bo::kBarrel) + " STB/d, gas " +
-                              rate(q.gas * day / (1000 * bo::kFoot * bo::kFoot * bo::kFoot)) + " Mscf/d";
+        const std::string r = "oil " + rate(u.to(D::LiquidRate, q.oil)) + " STB/d, water " +
+                              rate(u.to(D::LiquidRate, q.water)) + " STB/d, gas " + rate(u.to(D::GasRate, q.gas)) +
+                              " Mscf/d";
         std::snprintf(buf, sizeof buf, "%s", r.c_str());
     } else if (q.known) {
-        const std::string r = "oil " + rate(q.oil * day) + " m3/d, water " + rate(q.water * day) + " m3/d, gas " +
-                              rate(q.gas * day) + " m3/d";
+        const std::string r = "oil " + rate(per_day(q.oil)) + " m3/d, water " + rate(per_day(q.water)) +
+                              " m3/d, gas " + rate(per_day(q.gas)) + " m3/d";
         std::snprintf(buf, sizeof buf, "%s", r.c_str());
     } else {
         std::snprintf(buf, sizeof buf, "liquid %.4g kg/s, gas %.4g kg/s", req.values.at("liquid-rate"),
@@ -558,8 +542,7 @@ bool line_file_option(flowmodel::TraverseRequest& request, const std::string& na
     if (name == "profile") {
         request.profile = value;
     } else if (name == "profile-unit") {
-        if (value != "m" && value != "ft") throw std::invalid_argument("--profile-unit takes m or ft");
-        request.profile_unit = value == "ft" ? bo::kFoot : 1.0;
+        flowmodel::set_profile_unit(request, value);
     } else {
         return false;
     }

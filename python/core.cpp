@@ -347,11 +347,11 @@ private:
 
 // A set-up traverse from the option texts the package passes.
 flowmodel::TraverseSetup setup(const std::map<std::string, std::string>& options, const std::string& profile,
-                               double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
+                               const std::string& profile_unit, const std::string& fluid_table, bool flow_decreasing) {
     flowmodel::TraverseRequest request;
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     request.profile = profile;
-    request.profile_unit = profile_unit;
+    flowmodel::set_profile_unit(request, profile_unit);
     request.fluid_table = fluid_table;
     request.flow_decreasing = flow_decreasing;
     return flowmodel::setup_traverse(request);
@@ -415,7 +415,7 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
 // flowmodel.traverse: one traverse with the GIL released, Ctrl-C seen
 // within milliseconds. Bad options raise ValueError (std::invalid_argument).
 py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
-                      double profile_unit, const std::string& fluid_table, bool flow_decreasing) {
+                      const std::string& profile_unit, const std::string& fluid_table, bool flow_decreasing) {
     flowmodel::TraverseSetup s = setup(options, profile, profile_unit, fluid_table, flow_decreasing);
     Interrupt interrupt;
     s.options.interrupted = [&interrupt] { return interrupt(); };
@@ -430,7 +430,7 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
 
 // flowmodel.traverse_many: independent traverses on the library's parallel
 // loop; each case is (options, profile, profile_unit, fluid_table, flow_decreasing).
-py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, std::string>, std::string, double,
+py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, std::string>, std::string, std::string,
                                                         std::string, bool>>& cases,
                            unsigned jobs) {
     std::vector<flowmodel::TraverseSetup> setups;
@@ -483,14 +483,14 @@ py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::stri
 // The options of a nodal analysis or a table: those of the wells' own, the
 // rest a traverse's.
 template <class Request, class Own>
-Request well_request(const std::map<std::string, std::string>& options, const std::string& profile, double profile_unit,
+Request well_request(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
                      Own own) {
     Request request;
     for (const auto& [name, text] : options) {
         if (!own(request, name, text)) flowmodel::set_option(request.traverse, name, text);
     }
     request.traverse.profile = profile;
-    request.traverse.profile_unit = profile_unit;
+    flowmodel::set_profile_unit(request.traverse, profile_unit);
     return request;
 }
 
@@ -499,7 +499,7 @@ py::object regime_or_none(int id) {
 }
 
 // flowmodel.nodal: the curves as arrays, the crossings, the operating point.
-py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, double profile_unit,
+py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
                    unsigned jobs) {
     auto request = well_request<flowmodel::wells::NodalRequest>(options, profile, profile_unit,
                                                                 &flowmodel::wells::set_nodal_option);
@@ -556,7 +556,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
 
 // flowmodel.vfp_table: the axes (SI), the BHP as an array [thp, wfr, gfr,
 // flo] (Pa) and the keyword text; entries not computed and not filled raise.
-py::dict run_vfp(const std::map<std::string, std::string>& options, const std::string& profile, double profile_unit,
+py::dict run_vfp(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
                  unsigned jobs) {
     auto request = well_request<flowmodel::wells::VfpRequest>(options, profile, profile_unit,
                                                               &flowmodel::wells::set_vfp_option);

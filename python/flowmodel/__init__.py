@@ -216,7 +216,7 @@ def _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, op
         if path is not None and not os.path.exists(path):
             raise FileNotFoundError(f"traverse: {name} '{path}' does not exist")
     texts = {key.replace("_", "-"): _option_text(key, value) for key, value in options.items() if value is not None}
-    return (texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+    return (texts, "" if profile is None else str(profile), profile_unit,
             "" if fluid_table is None else str(fluid_table), flow_direction == "decreasing")
 
 

@@ -124,7 +124,7 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs
     allowed = _TRAVERSE_OPTIONS + _INFLOW + ("rates",)
     texts = _texts("nodal", allowed, {**merged, "rates": rates}, lists=("rates",))
     texts["ipr"] = ipr
-    return _call(_nodal, texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+    return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit,
                  _jobs("nodal", jobs))
 
 
@@ -164,7 +164,7 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
         raise ValueError(f"vfp_table: {both[0]} is an axis: give it as the keyword, not in the fluid")
     allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes)
     texts = _texts("vfp_table", allowed, {**merged, **axes}, lists=tuple(axes))
-    return _call(_vfp, texts, "" if profile is None else str(profile), 0.3048 if profile_unit == "ft" else 1.0,
+    return _call(_vfp, texts, "" if profile is None else str(profile), profile_unit,
                  _jobs("vfp_table", jobs))
 
 

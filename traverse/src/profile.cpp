@@ -223,7 +223,8 @@ Line read_profile(std::istream& in, const std::string& path, double diam, double
         col[k] = -1;
         factor[k] = k == kMd || k == kZ || k == kTvd ? length_unit : 1.0;
         if (k == kMd || k == kZ || k == kTvd) {
-            unit_text[k] = length_unit == 1.0 ? "m" : length_unit == 0.3048 ? "ft" : "x " + io::format_double(length_unit) + " m";
+            const std::string named = unit_name(Dimension::Length, length_unit);
+            unit_text[k] = !named.empty() ? named : "x " + io::format_double(length_unit) + " m";
         }
     }
     size_t width = rec.size();

@@ -173,6 +173,14 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"glr", D::GasRatio, D::None, "produced gas-liquid ratio"},
 };
 
+void set_profile_unit(TraverseRequest& request, const std::string& name) {
+    double factor = 0, offset = 0;
+    if ((name != "m" && name != "ft") || !find_unit(Dimension::Length, name, factor, offset)) {
+        fail("--profile-unit takes m or ft");
+    }
+    request.profile_unit = factor;
+}
+
 std::vector<std::string> traverse_option_names() {
     std::vector<std::string> names;
     names.reserve(kTraverseOptions.size() + kWordOptions.size());

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "flowmodel/blackoil.hpp"
+#include "flowmodel/unit_system.hpp"
 #include "flowmodel/io/numbers.hpp"
 
 namespace flowmodel {
@@ -25,13 +25,13 @@ struct Unit {
     Phase phase = Phase::Any;
 };
 
-constexpr double kDay = 86400.0;
-constexpr double kFt3 = blackoil::kFoot * blackoil::kFoot * blackoil::kFoot;  // m3, one standard cubic foot of gas
-using blackoil::kBarrel;
-using blackoil::kFoot;
-using blackoil::kLbPerFt3;
-using blackoil::kPsi;
-using blackoil::kScfPerStb;
+using unit::kBarrel;
+using unit::kDay;
+using unit::kFoot;
+using unit::kFt3;
+using unit::kLbPerFt3;
+using unit::kPsi;
+using unit::kScfPerStb;
 
 const std::vector<Unit>& units() {
     static const std::vector<Unit> table = {
@@ -136,6 +136,13 @@ bool find_unit(Dimension d, std::string_view name, double& factor, double& offse
         }
     }
     return false;
+}
+
+std::string unit_name(Dimension d, double factor) {
+    for (const Unit& u : units()) {
+        if (u.dim == d && u.factor == factor && u.offset == 0) return u.name;
+    }
+    return std::string();
 }
 
 std::string unit_names(Dimension d) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/unit_system.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/units.hpp"
@@ -381,3 +382,40 @@ TEST(Units, AProfileInFeetIsTheSameLineInMetres) {
         EXPECT_NE(std::string(e.what()).find("unit 'furlong' not known"), std::string::npos) << e.what();
     }
 }
+
+namespace flowmodel {
+namespace {
+
+TEST(UnitSystem, EveryUnitWrittenReadsBackAsTheSameValue) {
+    // Where a system's unit of a dimension is one the option parser reads,
+    // writing a value in it and reading the text back gives the value again:
+    // one table of factors for reading and for writing.
+    int checked = 0;
+    for (UnitSystem sys : {UnitSystem::SI, UnitSystem::Field, UnitSystem::DeckMetric, UnitSystem::DeckField}) {
+        for (std::size_t k = 1; k < kDimensionCount; ++k) {
+            const Dimension d = static_cast<Dimension>(k);
+            const OutputUnit& u = output_unit(sys, d);
+            double factor = 0, offset = 0;
+            if (!*u.name || !find_unit(d, u.name, factor, offset)) continue;
+            const double si = parse_quantity("x", std::string("3.25 ") + u.name, d).value;
+            EXPECT_NEAR(to_system(sys, d, si), 3.25, 1e-12) << u.name;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 20);
+    // The oilfield units as the trade writes them.
+    EXPECT_NEAR(to_system(UnitSystem::Field, Dimension::LiquidRate, 1000 * unit::kBarrel / unit::kDay), 1000, 1e-9);
+    EXPECT_NEAR(to_system(UnitSystem::DeckField, Dimension::GasRatio, 1000 * unit::kScfPerStb), 1, 1e-12);  // Mscf/stb
+    EXPECT_NEAR(to_system(UnitSystem::DeckField, Dimension::LiquidGasRatio, 1 / (1000 * unit::kScfPerStb)), 1, 1e-12);
+    EXPECT_NEAR(to_system(UnitSystem::Field, Dimension::Temperature, 373.15), 212, 1e-9);
+    EXPECT_NEAR(to_system(UnitSystem::DeckMetric, Dimension::Temperature, 373.15), 100, 1e-9);
+    EXPECT_NEAR(to_system(UnitSystem::Field, Dimension::Gradient, 0.433 * unit::kPsi / unit::kFoot), 0.433, 1e-12);
+    EXPECT_STREQ(output_unit(UnitSystem::DeckMetric, Dimension::Pressure).name, "barsa");
+    EXPECT_EQ(unit_key(UnitSystem::Field, Dimension::Velocity, "usl"), "usl_ft_s");
+    EXPECT_EQ(unit_key(UnitSystem::SI, Dimension::Velocity, "usl"), "usl");
+    EXPECT_EQ(unit_name(Dimension::Length, unit::kFoot), "ft");
+    EXPECT_EQ(unit_name(Dimension::Length, 0.3), "");
+}
+
+}  // namespace
+}  // namespace flowmodel

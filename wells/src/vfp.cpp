@@ -2,6 +2,7 @@
 #include "flowmodel/vfp.hpp"
 
 #include "flowmodel/outflow.hpp"
+#include "flowmodel/unit_system.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +14,7 @@ namespace flowmodel::vfp {
 
 namespace {
 
-constexpr double kDay = 86400.0;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kMscf = 1000 * blackoil::kFoot * blackoil::kFoot * blackoil::kFoot;  // m3
 
 double det3(const double m[3][3]) {
     return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
@@ -262,28 +261,37 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
     return true;
 }
 
+namespace {
+
+// What an axis (or the BHP, or the datum) of the table is, by its kind.
+Dimension dimension_of(const std::string& what, Flo flo, Wfr wfr, Gfr gfr) {
+    if (what == "flo") return flo == Flo::Gas ? Dimension::GasRate : Dimension::LiquidRate;
+    if (what == "thp" || what == "bhp") return Dimension::Pressure;
+    if (what == "datum") return Dimension::Length;
+    if (what == "wfr") {
+        return wfr == Wfr::WaterCut ? Dimension::Fraction : wfr == Wfr::WaterOil ? Dimension::LiquidRatio
+                                                                                 : Dimension::LiquidGasRatio;
+    }
+    if (what == "gfr") return gfr == Gfr::OilGas ? Dimension::LiquidGasRatio : Dimension::GasRatio;
+    return Dimension::None;
+}
+
+UnitSystem deck_system(Units units) { return units == Units::Field ? UnitSystem::DeckField : UnitSystem::DeckMetric; }
+
+}  // namespace
+
 double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si) {
-    const std::string w = what;
-    const bool field = units == Units::Field;
-    const double per_stb_mscf = kMscf / blackoil::kBarrel;  // m3/m3 in one Mscf/stb
-    if (w == "flo") {
-        if (flo == Flo::Gas) return field ? si * kDay / kMscf : si * kDay;
-        return field ? si * kDay / blackoil::kBarrel : si * kDay;
-    }
-    if (w == "thp" || w == "bhp") return field ? si / blackoil::kPsi : si / 1e5;
-    if (w == "datum") return field ? si / blackoil::kFoot : si;
-    if (w == "wfr") return field && wfr == Wfr::WaterGas ? si * per_stb_mscf : si;  // stb/Mscf
-    if (w == "gfr") {
-        if (!field) return si;
-        return gfr == Gfr::OilGas ? si * per_stb_mscf : si / per_stb_mscf;  // stb/Mscf, or Mscf/stb
-    }
-    return si;
+    return to_system(deck_system(units), dimension_of(what, flo, wfr, gfr), si);
+}
+
+const char* deck_unit(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr) {
+    return output_unit(deck_system(units), dimension_of(what, flo, wfr, gfr)).name;
 }
 
 std::vector<std::string> check(const Table& table, Units units) {
     std::vector<std::string> out;
     const Axes& a = table.axes;
-    const char* unit = units == Units::Field ? " psia" : " barsa";
+    const std::string unit = std::string(" ") + deck_unit(units, "bhp", table.flo, table.wfr, table.gfr);
     for (size_t w = 0; w < a.wfr.size(); ++w) {
         for (size_t g = 0; g < a.gfr.size(); ++g) {
             for (size_t f = 0; f < a.flo.size(); ++f) {
@@ -317,22 +325,18 @@ std::string vfpprod(const Table& table, Units units, const std::vector<std::stri
         }
         return line + " /\n";
     };
-    const char* flo_unit = table.flo == Flo::Gas ? (field ? "Mscf/day" : "sm3/day") : (field ? "stb/day" : "sm3/day");
-    const char* wfr_unit = table.wfr == Wfr::WaterCut   ? "fraction"
-                           : table.wfr == Wfr::WaterOil ? (field ? "stb/stb" : "sm3/sm3")
-                                                        : (field ? "stb/Mscf" : "sm3/sm3");
-    const char* gfr_unit = table.gfr == Gfr::OilGas ? (field ? "stb/Mscf" : "sm3/sm3") : (field ? "Mscf/stb" : "sm3/sm3");
+    auto unit = [&](const char* what) { return std::string(deck_unit(units, what, table.flo, table.wfr, table.gfr)); };
     s += "VFPPROD\n";
-    s += "-- table  datum depth (" + std::string(field ? "ft" : "m") + ")  FLO  WFR  GFR  THP  ALQ  units  tabulated\n";
+    s += "-- table  datum depth (" + unit("datum") + ")  FLO  WFR  GFR  THP  ALQ  units  tabulated\n";
     s += "  " + std::to_string(table.number) + "  " + num(deck("datum", table.datum)) + "  '" + flo_word(table.flo) +
          "'  '" + wfr_word(table.wfr) + "'  '" + gfr_word(table.gfr) + "'  'THP'  ' '  '" +
          (field ? "FIELD" : "METRIC") + "'  'BHP' /\n";
-    s += std::string("-- FLO (") + flo_unit + ")\n" + values(a.flo, "flo");
-    s += std::string("-- THP (") + (field ? "psia" : "barsa") + ")\n" + values(a.thp, "thp");
-    s += std::string("-- WFR (") + wfr_unit + ")\n" + values(a.wfr, "wfr");
-    s += std::string("-- GFR (") + gfr_unit + ")\n" + values(a.gfr, "gfr");
+    s += "-- FLO (" + unit("flo") + ")\n" + values(a.flo, "flo");
+    s += "-- THP (" + unit("thp") + ")\n" + values(a.thp, "thp");
+    s += "-- WFR (" + unit("wfr") + ")\n" + values(a.wfr, "wfr");
+    s += "-- GFR (" + unit("gfr") + ")\n" + values(a.gfr, "gfr");
     s += "-- ALQ (none)\n  0 /\n";
-    s += std::string("-- THP WFR GFR ALQ indices, then BHP (") + (field ? "psia" : "barsa") + ") at each FLO\n";
+    s += "-- THP WFR GFR ALQ indices, then BHP (" + unit("bhp") + ") at each FLO\n";
     for (size_t t = 0; t < a.thp.size(); ++t) {
         for (size_t w = 0; w < a.wfr.size(); ++w) {
             for (size_t g = 0; g < a.gfr.size(); ++g) {

@@ -436,7 +436,8 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     const vfp::Table& t = res.table;
     comments.push_back("entries lie between their THP and " +
                        vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
-                       (s.units == vfp::Units::Field ? " psia" : " barsa") + ", the highest pressure a traverse marches to");
+                       " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +
+                       ", the highest pressure a traverse marches to");
     for (const std::string& f : o.filled) comments.push_back("filled: " + f);
     for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
     o.keyword = vfp::vfpprod(res.table, s.units, comments);

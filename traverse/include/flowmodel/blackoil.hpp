@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "flowmodel/unit_system.hpp"
 #include "flowmodel/fluids.hpp"
 
 namespace flowmodel::blackoil {
@@ -21,12 +22,12 @@ constexpr double kStandardTemp = 288.7055555555556;  // K
 constexpr double kStandardPres = 101325.0;           // Pa
 constexpr double kAirMolarMass = 28.97;              // kg/kmol
 
-// Field units in SI.
-constexpr double kPsi = 6894.757293168361;       // Pa
-constexpr double kFoot = 0.3048;                 // m
-constexpr double kBarrel = 0.158987294928;       // m3
-constexpr double kScfPerStb = 0.028316846592 / 0.158987294928;  // m3/m3 in one scf/STB
-constexpr double kLbPerFt3 = 16.018463373960138;  // kg/m3
+// Field units in SI, from the unit system (the correlations are written in them).
+constexpr double kPsi = unit::kPsi;
+constexpr double kFoot = unit::kFoot;
+constexpr double kBarrel = unit::kBarrel;
+constexpr double kScfPerStb = unit::kScfPerStb;
+constexpr double kLbPerFt3 = unit::kLbPerFt3;
 
 constexpr double kWaterDensityScField = 62.368;     // fresh water at standard conditions, lb/ft3
 constexpr double kWaterDensitySc = kWaterDensityScField * kLbPerFt3;  // kg/m3

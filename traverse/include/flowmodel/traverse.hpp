@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "flowmodel/fluids.hpp"
+#include "flowmodel/units.hpp"
 
 namespace flowmodel {
 
@@ -101,11 +102,10 @@ struct TraversePoint {
 // The named point fields, in the order every face writes them: one table for
 // the CSV, JSON and Python faces. Numbers are SI; `measure` says which unit a
 // face converts them to.
-enum class Measure { None, Length, Angle, Pressure, Temperature, Velocity, Density, Gradient };
 struct PointField {
     enum Kind { Number, Integer, Text, Flag };
     const char* name;
-    Measure measure;
+    Dimension measure;  // what the unit system converts it as (None: a pure number)
     Kind kind;
     const char* meaning;
     double (*number)(const TraversePoint&);     // Number, Integer, Flag

@@ -42,6 +42,10 @@ extern const std::vector<TraverseOption> kTraverseOptions;
 // text it cannot take.
 void set_option(TraverseRequest& request, const std::string& name, const std::string& text);
 
+// The length unit of a profile's md, z and tvd columns, "m" or "ft", its
+// factor from the unit table. Throws std::invalid_argument for another.
+void set_profile_unit(TraverseRequest& request, const std::string& name);
+
 // The names set_option takes: the numeric options, then the word-valued ones.
 std::vector<std::string> traverse_option_names();
 

@@ -5,6 +5,7 @@
 #ifndef FLOWMODEL_UNITS_HPP
 #define FLOWMODEL_UNITS_HPP
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,13 @@ enum class Dimension {
     // Ratios of a liquid to another phase at standard conditions, m3/m3.
     LiquidGasRatio,   // oil or water per gas: STB/Mscf, STB/MMscf, Sm3/Sm3
     LiquidRatio,      // water per oil: STB/STB, Sm3/Sm3, or a bare number
+    // Written by the faces, not read from options.
+    Velocity,         // m/s
+    Gradient,         // Pa/m
+    Volume,           // m3 (in place)
+    Count             // the number of dimensions
 };
+constexpr std::size_t kDimensionCount = static_cast<std::size_t>(Dimension::Count);
 
 struct Quantity {
     double value = 0;                 // SI
@@ -64,6 +71,10 @@ std::vector<Quantity> parse_quantity_list(const std::string& option, std::string
 
 // The unit `name` of dimension d: SI = value * factor + offset. False when d has no such unit.
 bool find_unit(Dimension d, std::string_view name, double& factor, double& offset);
+
+// The name of the unit of dimension d whose factor is exactly `factor` ("ft"
+// for 0.3048 m), or "" when the table has none.
+std::string unit_name(Dimension d, double factor);
 
 // The units of a dimension as a user reads them: "m, mm, cm, km, in, ft".
 std::string unit_names(Dimension d);

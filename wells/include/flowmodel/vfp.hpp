@@ -103,8 +103,11 @@ double interpolate(const Table& table, double flo, double thp, double wfr, doubl
 // A number as the keyword writes it (ten significant digits).
 std::string deck_text(double v);
 
-// One axis value in the deck's units, and the units' names.
+// One value of the table ("flo", "thp", "wfr", "gfr", "bhp", "datum") in the
+// deck's units, and the name of that unit ("stb/day", "barsa", "fraction"),
+// both from the unit system.
 double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si);
+const char* deck_unit(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr);
 
 }  // namespace flowmodel::vfp
 
