@@ -194,38 +194,44 @@ std::string rates_json(const StandardRates& q, const OutUnits& u) {
     return ",\"oil_rate\":" + json_number(q.oil) + ",\"water_rate\":" + json_number(q.water) + ",\"gas_rate\":" + json_number(q.gas);
 }
 
+// One summary field's value as JSON, in the output units.
+std::string summary_value_json(const flowmodel::SummaryField& f, const flowmodel::SummaryValue& v, const OutUnits& u) {
+    using F = flowmodel::SummaryField;
+    switch (f.kind) {
+        case F::Flag: return v.flag ? "true" : "false";
+        case F::Text: return json_string(v.text);
+        case F::Count: return std::to_string(static_cast<long>(v.number));
+        case F::Stretches: return stretches_json(v.stretches, u);
+        case F::ByRegime: {
+            std::string s = "{";
+            for (int k = 0; k < 5; ++k) {
+                s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
+                     json_number(u.to(f.measure, v.by_regime[static_cast<size_t>(k)]));
+            }
+            return s + "}";
+        }
+        case F::Texts: {
+            std::string s = "[";
+            for (size_t i = 0; i < v.texts.size(); ++i) s += (i ? "," : "") + json_string(v.texts[i]);
+            return s + "]";
+        }
+        default: return json_number(u.to(f.measure, v.number));
+    }
+}
+
+// The summary's fields in the table's order, with the units after the
+// message, the standard rates after the liquid inventory, and the atmosphere
+// only where gauge readings were converted.
 std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q) {
-    std::string s = "{\"complete\":" + std::string(m.complete ? "true" : "false") +
-                    ",\"message\":" + json_string(m.message) + ",\"units\":" + json_string(u.field ? "field" : "si") +
-                    ",\"" + u.key("inlet_pres", D::Pressure) + "\":" + json_number(u.pres(m.inlet_pres)) + ",\"" +
-                    u.key("outlet_pres", D::Pressure) + "\":" + json_number(u.pres(m.outlet_pres)) + ",\"" + u.key("dp_total", D::PressureStep) +
-                    "\":" + json_number(u.pres(m.dp_total)) + ",\"" + u.key("dp_friction", D::PressureStep) + "\":" +
-                    json_number(u.pres(m.dp_friction)) + ",\"" + u.key("dp_gravity", D::PressureStep) + "\":" + json_number(u.pres(m.dp_gravity)) +
-                    ",\"" + u.key("dp_acceleration", D::PressureStep) + "\":" + json_number(u.pres(m.dp_acceleration)) + ",\"" +
-                    u.key("liquid_inventory", D::Volume) + "\":" + json_number(u.vol(m.liquid_inventory)) + rates_json(q, u) +
-                    ",\"" + u.key("stop_md", D::Length) + "\":" + json_number(u.len(m.stop_md)) + ",\"" +
-                    u.key("stop_pres", D::Pressure) + "\":" + json_number(u.pres(m.stop_pres)) +
-                    (m.atm_pres > 0 ? ",\"" + u.key("atm_pres", D::Pressure) + "\":" + json_number(u.pres(m.atm_pres)) : "") +
-                    ",\"" + u.key("regime_length", D::Length) + "\":{";
-    for (int k = 0; k < 5; ++k) {
-        s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
-             json_number(u.len(m.regime_length[static_cast<size_t>(k)]));
+    std::string s = "{";
+    for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
+        const flowmodel::SummaryValue v = f.get(m);
+        if (std::string(f.name) == "atm_pres" && !(v.number > 0)) continue;
+        s += (s.size() > 1 ? ",\"" : "\"") + u.key(f.name, f.measure) + "\":" + summary_value_json(f, v, u);
+        if (std::string(f.name) == "message") s += ",\"units\":" + json_string(u.field ? "field" : "si");
+        if (std::string(f.name) == "liquid_inventory") s += rates_json(q, u);
     }
-    std::vector<std::array<double, 2>> floor;
-    std::string causes;
-    for (const auto& st : m.floor_stretches) {
-        floor.push_back(st.md);
-        causes += (causes.empty() ? "" : ",") + json_string(flowmodel::floor_cause_text(st.cause));
-    }
-    s += "},\"" + u.key("bridged", D::Length) + "\":" + stretches_json(m.bridged_stretches, u) + ",\"" +
-         u.key("bridged_length", D::Length) + "\":" + json_number(u.len(m.bridged_length)) + ",\"" +
-         u.key("separated_invalid", D::Length) + "\":" + stretches_json(m.invalid_stretches, u) + ",\"" +
-         u.key("separated_invalid_length", D::Length) + "\":" + json_number(u.len(m.invalid_length)) + ",\"" +
-         u.key("tolerance_not_met", D::Length) + "\":" + stretches_json(floor, u) + ",\"tolerance_not_met_cause\":[" +
-         causes + "],\"warnings\":[";
-    for (size_t i = 0; i < m.warnings.size(); ++i) s += (i ? "," : "") + json_string(m.warnings[i]);
-    s += "],\"evaluations\":" + std::to_string(m.evaluations) + "}";
-    return s;
+    return s + "}";
 }
 
 std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {

@@ -382,32 +382,37 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
     py::array_t<bool> invalid(len);
     for (size_t k = 0; k < n; ++k) invalid.mutable_data()[k] = r.points[k].separated_invalid;
     out["separated_invalid"] = invalid;
-    const flowmodel::TraverseSummary& m = r.summary;
-    py::dict lengths;
-    for (int k = 0; k < 5; ++k) {
-        lengths[flowmodel::regime_name(static_cast<flowmodel::Regime>(k))] = m.regime_length[static_cast<size_t>(k)];
+    // The summary's fields from the library's table; a number that is none
+    // (an end not reached, where a complete march did not stop) is None.
+    flowmodel::TraverseSummary m = r.summary;
+    m.atm_pres = atm_pres;  // many traverses are marched without their set-up: the atmosphere comes from it
+    py::dict summary;
+    for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
+        const flowmodel::SummaryValue v = f.get(m);
+        using F = flowmodel::SummaryField;
+        switch (f.kind) {
+            case F::Flag: summary[f.name] = v.flag; break;
+            case F::Text: summary[f.name] = v.text; break;
+            case F::Count: summary[f.name] = static_cast<long>(v.number); break;
+            case F::Texts: summary[f.name] = v.texts; break;
+            case F::Stretches: {
+                py::list l;
+                for (const auto& a : v.stretches) l.append(py::make_tuple(a[0], a[1]));
+                summary[f.name] = l;
+                break;
+            }
+            case F::ByRegime: {
+                py::dict lengths;
+                for (int k = 0; k < 5; ++k) {
+                    lengths[flowmodel::regime_name(static_cast<flowmodel::Regime>(k))] = v.by_regime[static_cast<size_t>(k)];
+                }
+                summary[f.name] = lengths;
+                break;
+            }
+            default:
+                summary[f.name] = std::isfinite(v.number) ? py::object(py::float_(v.number)) : py::object(py::none());
+        }
     }
-    auto stretches = [](const std::vector<std::array<double, 2>>& v) {
-        py::list l;
-        for (const auto& a : v) l.append(py::make_tuple(a[0], a[1]));
-        return l;
-    };
-    py::list floor, causes;
-    for (const auto& st : m.floor_stretches) {
-        floor.append(py::make_tuple(st.md[0], st.md[1]));
-        causes.append(flowmodel::floor_cause_text(st.cause));
-    }
-    // An end not reached, and where a complete march did not stop: None.
-    auto known = [](double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); };
-    py::dict summary("complete"_a = m.complete, "message"_a = m.message, "inlet_pres"_a = known(m.inlet_pres),
-                     "outlet_pres"_a = known(m.outlet_pres), "dp_total"_a = m.dp_total, "dp_friction"_a = m.dp_friction,
-                     "dp_gravity"_a = m.dp_gravity, "dp_acceleration"_a = m.dp_acceleration,
-                     "liquid_inventory"_a = m.liquid_inventory, "stop_md"_a = known(m.stop_md), "stop_pres"_a = known(m.stop_pres),
-                     "atm_pres"_a = atm_pres, "regime_length"_a = lengths,
-                     "bridged"_a = stretches(m.bridged_stretches), "bridged_length"_a = m.bridged_length,
-                     "separated_invalid"_a = stretches(m.invalid_stretches),
-                     "separated_invalid_length"_a = m.invalid_length, "tolerance_not_met"_a = floor,
-                     "tolerance_not_met_cause"_a = causes, "evaluations"_a = m.evaluations, "warnings"_a = m.warnings);
     out["summary"] = summary;
     return out;
 }

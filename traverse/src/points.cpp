@@ -38,4 +38,73 @@ const std::vector<PointField> kPointFields = {
      nullptr, [](const P& p) { return answer_name(p.answer); }},
 };
 
+
+namespace {
+
+using S = TraverseSummary;
+using SF = SummaryField;
+using V = SummaryValue;
+
+V number(double x) {
+    V v;
+    v.number = x;
+    return v;
+}
+
+V stretches(const std::vector<std::array<double, 2>>& ranges) {
+    V v;
+    v.stretches = ranges;
+    return v;
+}
+
+}  // namespace
+
+const std::vector<SummaryField> kSummaryFields = {
+    {"complete", Dimension::None, SF::Flag, "whether the march reached the far end",
+     [](const S& m) { V v; v.flag = m.complete; return v; }},
+    {"message", Dimension::None, SF::Text, "where and why it stopped, empty when it did not",
+     [](const S& m) { V v; v.text = m.message; return v; }},
+    {"inlet_pres", Dimension::Pressure, SF::Number, "inlet pressure, none where not reached",
+     [](const S& m) { return number(m.inlet_pres); }},
+    {"outlet_pres", Dimension::Pressure, SF::Number, "outlet pressure, none where not reached",
+     [](const S& m) { return number(m.outlet_pres); }},
+    {"dp_total", Dimension::PressureStep, SF::Number, "inlet less outlet pressure (over the part marched)",
+     [](const S& m) { return number(m.dp_total); }},
+    {"dp_friction", Dimension::PressureStep, SF::Number, "its frictional part", [](const S& m) { return number(m.dp_friction); }},
+    {"dp_gravity", Dimension::PressureStep, SF::Number, "its gravitational part", [](const S& m) { return number(m.dp_gravity); }},
+    {"dp_acceleration", Dimension::PressureStep, SF::Number, "its accelerational part",
+     [](const S& m) { return number(m.dp_acceleration); }},
+    {"liquid_inventory", Dimension::Volume, SF::Number, "liquid in the line", [](const S& m) { return number(m.liquid_inventory); }},
+    {"stop_md", Dimension::Length, SF::Number, "where the march stopped, none when it did not",
+     [](const S& m) { return number(m.stop_md); }},
+    {"stop_pres", Dimension::Pressure, SF::Number, "the pressure there", [](const S& m) { return number(m.stop_pres); }},
+    {"atm_pres", Dimension::Pressure, SF::Number, "the atmosphere gauge readings were taken against; 0 when none was given",
+     [](const S& m) { return number(m.atm_pres); }},
+    {"regime_length", Dimension::Length, SF::ByRegime, "length of line in each regime",
+     [](const S& m) { V v; v.by_regime = m.regime_length; return v; }},
+    {"bridged", Dimension::Length, SF::Stretches, "md ranges where invalid answers were bridged",
+     [](const S& m) { return stretches(m.bridged_stretches); }},
+    {"bridged_length", Dimension::Length, SF::Number, "their length", [](const S& m) { return number(m.bridged_length); }},
+    {"separated_invalid", Dimension::Length, SF::Stretches, "md ranges where invalid answers were kept",
+     [](const S& m) { return stretches(m.invalid_stretches); }},
+    {"separated_invalid_length", Dimension::Length, SF::Number, "their length",
+     [](const S& m) { return number(m.invalid_length); }},
+    {"tolerance_not_met", Dimension::Length, SF::Stretches, "md ranges taken at the shortest step",
+     [](const S& m) {
+         V v;
+         for (const FloorStretch& f : m.floor_stretches) v.stretches.push_back(f.md);
+         return v;
+     }},
+    {"tolerance_not_met_cause", Dimension::None, SF::Texts, "why, for each",
+     [](const S& m) {
+         V v;
+         for (const FloorStretch& f : m.floor_stretches) v.texts.emplace_back(floor_cause_text(f.cause));
+         return v;
+     }},
+    {"warnings", Dimension::None, SF::Texts, "the fluid's correlations used outside their ranges",
+     [](const S& m) { V v; v.texts = m.warnings; return v; }},
+    {"evaluations", Dimension::None, SF::Count, "model evaluations",
+     [](const S& m) { return number(static_cast<double>(m.evaluations)); }},
+};
+
 }  // namespace flowmodel

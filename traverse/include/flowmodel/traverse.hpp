@@ -156,6 +156,28 @@ struct TraverseSummary {
     long evaluations = 0;                        // model evaluations
 };
 
+// The summary's fields, in the order every face writes them: one table for
+// the command's JSON and the Python package. Numbers are SI (NaN where there
+// is none: an end not reached, no stop); `measure` says which unit a face
+// converts them and the md of stretches to.
+struct SummaryValue {
+    bool flag = false;                               // Flag
+    double number = 0;                               // Number, Count
+    std::string text;                                // Text
+    std::vector<std::string> texts;                  // Texts
+    std::vector<std::array<double, 2>> stretches;    // Stretches: md ranges
+    std::array<double, 5> by_regime{};               // ByRegime: a number for each regime 0-4
+};
+struct SummaryField {
+    enum Kind { Flag, Text, Number, Count, Stretches, ByRegime, Texts };
+    const char* name;
+    Dimension measure;
+    Kind kind;
+    const char* meaning;
+    SummaryValue (*get)(const TraverseSummary&);
+};
+extern const std::vector<SummaryField> kSummaryFields;
+
 struct TraverseResult {
     std::vector<TraversePoint> points;  // in flow order from where the march started
     TraverseSummary summary;
