@@ -239,8 +239,9 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
         std::string from;
         double v = bounded_fill(flo, record, known, f, table.axes.thp[t], ceiling, from);
         if (std::isnan(v) && how == Fill::Clamp && !known.empty()) {
-            const size_t near = *std::min_element(known.begin(), known.end(), [&](size_t x, size_t y) {
-                return std::fabs(flo[x] - flo[f]) < std::fabs(flo[y] - flo[f]);
+            const double q = flo[f];
+            const size_t near = *std::min_element(known.begin(), known.end(), [&flo, q](size_t x, size_t y) {
+                return std::fabs(flo[x] - q) < std::fabs(flo[y] - q);
             });
             v = record[near];
             from = "clamped to FLO " + std::to_string(near + 1);
