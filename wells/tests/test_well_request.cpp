@@ -130,6 +130,13 @@ TEST(NodalOptions, NoOperatingPointWhereTheOutflowStopsAndTheReasonSaysWhere) {
     EXPECT_EQ(choked.operating_point(), nullptr);
     EXPECT_EQ(choked.why, nodal::NoFlow::OutflowStops);
     EXPECT_NE(choked.stop_cause.find("critical flow"), std::string::npos) << choked.stop_cause;
+    // A reservoir of 1e6 psia: the outflow chokes long before any crossing,
+    // and no point is invented between a computed rate and a failed one.
+    const nodal::Result huge = wells::analyse(wells::setup_nodal(oil_well(
+        {{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "1e6psia"}, {"pi", "1 STB/d/psi"}})));
+    EXPECT_EQ(huge.operating_point(), nullptr);
+    EXPECT_EQ(huge.why, nodal::NoFlow::OutflowStops);
+    EXPECT_NE(huge.stop_cause.find("critical flow"), std::string::npos) << huge.stop_cause;
     // The inflow above the outflow up to the last rate given: the crossing lies beyond.
     const nodal::Result short_rates = wells::analyse(wells::setup_nodal(oil_well(
         {{"gor", "600 scf/STB"}, {"ipr", "vogel"}, {"res-pres", "3000psia"}, {"q-max", "2500 STB/d"},
