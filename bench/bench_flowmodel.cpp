@@ -578,7 +578,7 @@ void BM_vfp_table(benchmark::State& state) {
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     setup.options.tol = static_cast<double>(state.range(1));
-    const auto& oil = dynamic_cast<const flowmodel::blackoil::BlackOil&>(*setup.fluid).inputs();
+    const auto& oil = setup.black_oil->inputs();
     const double stb_d = 0.158987294928 / 86400, psia = 6894.757293168361, scf_stb = 0.028316846592 / 0.158987294928;
     flowmodel::vfp::Table table;
     for (double q : {100, 200, 400, 600, 800, 1000, 1500, 2000, 2500, 3000}) table.axes.flo.push_back(q * stb_d);

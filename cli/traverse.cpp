@@ -606,7 +606,7 @@ int traverse_command(int argc, char** argv) {
         }
         flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
         StandardRates rates;
-        if (const auto* oil = dynamic_cast<const bo::BlackOil*>(setup.fluid.get())) {
+        if (const bo::BlackOil* oil = setup.black_oil) {
             rates.known = true;
             rates.oil = oil->inputs().oil_rate;
             rates.water = oil->inputs().water_rate;

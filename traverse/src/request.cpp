@@ -35,7 +35,7 @@ const std::vector<WordOption> kWordOptions = {
 const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2",
                                         "oil-rate", "water-rate", "water-cut", "gor", "glr"};
 
-std::unique_ptr<Fluid> black_oil(const TraverseRequest& request) {
+std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
     auto has = [&](const char* n) { return request.values.count(n) > 0; };
     auto val = [&](const char* n) { return request.values.at(n); };
     for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
@@ -290,8 +290,11 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     }
     // The flow and the fluid.
     std::unique_ptr<Fluid> fluid;
+    const blackoil::BlackOil* oil = nullptr;
     if (has("api")) {
-        fluid = black_oil(request);
+        auto b = black_oil(request);
+        oil = b.get();
+        fluid = std::move(b);
     } else {
         for (const char* n : kBlackOilOptions) {
             if (has(n)) fail(std::string("--") + n + " belongs to the black-oil fluid: give --api too");
@@ -351,6 +354,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     check_first_point(line, *fluid, opt, request.fluid_table.empty() ? has("api") ? "the black-oil fluid" : "the fluid"
                                                                    : "the fluid table");
     TraverseSetup setup{std::move(line), std::move(fluid), opt};
+    setup.black_oil = oil;
     setup.atm_pres = request.gauge.empty() ? 0 : atm;
     return setup;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "flowmodel/blackoil.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/units.hpp"
 
@@ -54,6 +55,9 @@ struct TraverseSetup {
     std::unique_ptr<Fluid> fluid;
     TraverseOptions options;
     double atm_pres = 0;  // Pa, what gauge readings were converted with; 0 when none was given
+    // The same fluid where it is the black oil (its kind known as data, so
+    // that no caller asks the fluid what it is), else null.
+    const blackoil::BlackOil* black_oil = nullptr;
 };
 
 // Throws std::invalid_argument saying what is wrong with the options (among
