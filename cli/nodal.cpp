@@ -14,6 +14,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/nodal.hpp"
 #include "flowmodel/well_request.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/unit_system.hpp"
 #include "flowmodel/batch/format.hpp"
@@ -208,7 +209,9 @@ int nodal_command(int argc, char** argv) {
             std::fprintf(stderr, "pipeflow nodal: %s\n", error.c_str());
             return 2;
         }
-        const flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, jobs);
+        flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, jobs);
+        for (auto& p : r.curve) p.failure = flowmodel::command_words(p.failure);
+        r.stop_cause = flowmodel::command_words(r.stop_cause);
         for (const std::string& w : r.warnings) std::fprintf(stderr, "pipeflow nodal: warning: %s\n", w.c_str());
         const double thp = nodal.setup.options.pres;
         const std::string& profile = request.traverse.profile;

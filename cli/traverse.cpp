@@ -14,6 +14,7 @@
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/unit_system.hpp"
 #include "flowmodel/batch/format.hpp"
@@ -612,7 +613,8 @@ int traverse_command(int argc, char** argv) {
             rates.water = oil->inputs().water_rate;
             rates.gas = oil->inputs().gas_rate;
         }
-        const flowmodel::TraverseResult r = flowmodel::traverse(setup);
+        flowmodel::TraverseResult r = flowmodel::traverse(setup);
+        r.summary.message = flowmodel::command_words(r.summary.message);
         const std::string text = format == "csv"    ? points_csv(r, units)
                                  : format == "json" ? as_json(r, units, rates)
                                  : format == "svg"  ? as_svg(r, units, picture_title(request, setup, rates, units),

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/well_request.hpp"
 #include "options.h"
@@ -80,7 +81,7 @@ int vfp_command(int argc, char** argv) {
         }
         const flowmodel::wells::VfpOutcome table = flowmodel::wells::make_table(setup, jobs);
         if (!table.error.empty()) {
-            std::fprintf(stderr, "pipeflow vfp: %s\n", table.error.c_str());
+            std::fprintf(stderr, "pipeflow vfp: %s\n", flowmodel::command_words(table.error).c_str());
             return 3;
         }
         for (const std::string& f : table.filled) std::fprintf(stderr, "pipeflow vfp: filled: %s\n", f.c_str());

@@ -21,6 +21,7 @@
 
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/validation.hpp"
 #include "flowmodel/well_request.hpp"
@@ -392,7 +393,7 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
         using F = flowmodel::SummaryField;
         switch (f.kind) {
             case F::Flag: summary[f.name] = v.flag; break;
-            case F::Text: summary[f.name] = v.text; break;
+            case F::Text: summary[f.name] = flowmodel::python_words(v.text); break;
             case F::Count: summary[f.name] = static_cast<long>(v.number); break;
             case F::Texts: summary[f.name] = v.texts; break;
             case F::Stretches: {
@@ -472,7 +473,7 @@ py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::stri
     for (py::ssize_t k = 0; k < n; ++k) {
         const double v = values.data()[k];
         if (!(v >= 0) || !std::isfinite(v)) {
-            throw std::invalid_argument(std::string(at_pwf ? "--pwf takes absolute pressures" : "--rate takes rates") +
+            throw flowmodel::OptionError(std::string(at_pwf ? "{pwf} takes absolute pressures" : "{rate} takes rates") +
                                         " from 0 (Pa, m3/s), not " + flowmodel::io::format_double(v));
         }
     }
@@ -527,7 +528,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
         outflow.mutable_data()[k] = p.outflow;
         inflow.mutable_data()[k] = p.inflow;
         regime.append(regime_or_none(p.regime_at_bottom));
-        failure.append(p.failure);
+        failure.append(flowmodel::python_words(p.failure));
     }
     py::object np = py::module_::import("numpy");
     py::dict curves;
@@ -552,7 +553,8 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     auto rate_text = [&](double q) {
         return flowmodel::io::format_double(q) + (s.split.gas_rate ? " m3/s of gas" : " m3/s of liquid");
     };
-    py::object reason = op ? py::object(py::none()) : py::object(py::str(flowmodel::nodal::reason(r, rate_text)));
+    py::object reason =
+        op ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(flowmodel::nodal::reason(r, rate_text))));
     return py::dict("curves"_a = curves, "crossings"_a = crossings,
                     "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()), "reason"_a = reason,
                     "absolute_open_flow"_a = flowmodel::ipr::absolute_open_flow(s.inflow), "thp"_a = thp,
@@ -574,7 +576,7 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
         o = flowmodel::wells::make_table(s, jobs);
     }
     interrupt.check();
-    if (!o.error.empty()) throw std::invalid_argument(o.error);
+    if (!o.error.empty()) throw flowmodel::OptionError(o.error);
     const flowmodel::vfp::Table& t = o.result.table;
     auto array = [](const std::vector<double>& v) {
         py::array_t<double> a(static_cast<py::ssize_t>(v.size()));
@@ -598,6 +600,16 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
+    // The library's errors name options as {name}: spelled here as keywords.
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const flowmodel::OptionError& e) {
+            PyErr_SetString(PyExc_ValueError, flowmodel::python_words(e.text()).c_str());
+        } catch (const flowmodel::ReadError& e) {
+            PyErr_SetString(PyExc_ValueError, flowmodel::python_words(e.text()).c_str());
+        }
+    });
     m.doc() = "Compiled core of the flowmodel package (see flowmodel.__doc__).";
     m.attr("MODEL_VERSION") = PIPEFLOW_VERSION;
     py::tuple regimes(5);

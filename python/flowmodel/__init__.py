@@ -21,7 +21,6 @@ inputs that are not real numbers, or do not broadcast, raise.
 import difflib
 import math
 import os
-import re
 
 from ._core import _cancel_running, _compare, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
@@ -186,13 +185,6 @@ class TraverseResult(dict):
         return (TraverseResult, (dict(self), self.summary))
 
 
-_OPTION_IN_TEXT = re.compile(r"--([a-z][a-z0-9-]*)")
-
-
-def _python_words(message):
-    """A library message as a Python user reads it: keywords, not command options."""
-    return _OPTION_IN_TEXT.sub(lambda m: m.group(1).replace("-", "_"), message)
-
 
 def _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, options):
     """The arguments of the compiled traverse for one case, checked as Python sees them."""
@@ -226,10 +218,12 @@ def _result(raw):
 
 
 def _call(function, *args):
+    """A call into the compiled core; what it cannot take is a ValueError (its
+    texts name keywords: the core spells the library's option names)."""
     try:
         return function(*args)
     except (ValueError, RuntimeError) as e:
-        raise ValueError(_python_words(str(e))) from None
+        raise ValueError(str(e)) from None
 
 
 def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=None, profile_unit="m",

@@ -150,6 +150,7 @@ def test_nodal_reports_no_point_where_the_outflow_stops_and_says_why():
     n = flowmodel.nodal(**WELL, fluid=fluid, outlet_pres="200psia", ipr="vogel", res_pres="3000psia",
                         q_max="2500 STB/d", max_pres="2145psia")
     assert n["operating_point"] is None and "the outflow stops at" in n["reason"]
+    assert "(max_pres)" in n["reason"] and "--" not in n["reason"], n["reason"]  # the keyword, as Python spells it
     assert all(c["bhp"] <= 2145 * PSI for c in n["crossings"])
     rich = flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.3, glr="20000 scf/STB")
     n = flowmodel.nodal(**WELL, fluid=rich, outlet_pres="50psia", ipr="pi", res_pres="3000psia", pi="5 STB/d/psi")

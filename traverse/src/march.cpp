@@ -100,7 +100,7 @@ Stop budget_spent(double md, double pres) {
 
 Stop above_max_pres(double max_pres, double md) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "the inlet pressure would exceed %s Pa at md %.1f m (--max-pres)",
+    std::snprintf(buf, sizeof buf, "the inlet pressure would exceed %s Pa at md %.1f m ({max-pres})",
                   io::format_double(max_pres).c_str(), md);
     return {StopReason::MaxPressure, std::string(buf) + ": the line cannot carry this flow"};
 }

@@ -13,6 +13,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/units.hpp"
 
 namespace flowmodel {
@@ -192,8 +193,8 @@ double minimum_curvature_dtvd(double ds, double inc1, double inc2, double azi1, 
 }
 
 Line straight_line(double length, double angle, double diam, double rough, double temp_in, double temp_out) {
-    if (!(length > 0) || !std::isfinite(length)) throw std::runtime_error("--length must be a positive length");
-    if (!(std::fabs(angle) <= 90)) throw std::runtime_error("--angle must be within -90 to 90 degrees");
+    if (!(length > 0) || !std::isfinite(length)) throw ReadError("{length} must be a positive length");
+    if (!(std::fabs(angle) <= 90)) throw ReadError("{angle} must be within -90 to 90 degrees");
     const double dz = length * std::sin(angle * kDeg);
     Line line;
     line.nodes = {{0.0, 0.0, diam, rough, temp_in}, {length, dz, diam, rough, temp_out}};
@@ -257,7 +258,7 @@ Line read_profile(std::istream& in, const std::string& path, double diam, double
         throw std::runtime_error(head + ": give one of the columns tvd, z, angle or inc (inc may go with tvd); " + kAccepted);
     }
     const int shape = col[kZ] >= 0 ? kZ : by_tvd ? kTvd : col[kAngle] >= 0 ? kAngle : kInc;
-    if (col[kDiam] < 0 && !(diam > 0)) throw std::runtime_error(head + ": no column 'diam' and no --diam");
+    if (col[kDiam] < 0 && !(diam > 0)) throw ReadError(head + ": no column 'diam' and no {diam}");
     const bool temp_unit = col[kTemp] >= 0 && !unit_text[kTemp].empty();
 
     Line line;

@@ -2,6 +2,7 @@
 // the line, the fluid and the march options, with every check of the input
 // in one place.
 #include "flowmodel/traverse_request.hpp"
+#include "flowmodel/option_error.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,7 @@ namespace flowmodel {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& what) { throw std::invalid_argument(what); }
+[[noreturn]] void fail(const std::string& what) { throw OptionError(what); }
 
 using D = Dimension;
 
@@ -39,45 +40,45 @@ std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
     auto has = [&](const char* n) { return request.values.count(n) > 0; };
     auto val = [&](const char* n) { return request.values.at(n); };
     for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
-        if (has(n)) fail(std::string("--") + n + " cannot be combined with --api (the black-oil fluid gives it)");
+        if (has(n)) fail(std::string("{") + n + "} cannot be combined with {api} (the black-oil fluid gives it)");
     }
-    if (!request.fluid_table.empty()) fail("--fluid-table cannot be combined with --api");
+    if (!request.fluid_table.empty()) fail("{fluid-table} cannot be combined with {api}");
     blackoil::BlackOilInputs in;
     in.api = val("api");
-    if (!has("gas-gravity")) fail("give --gas-gravity (air = 1) with --api");
+    if (!has("gas-gravity")) fail("give {gas-gravity} (air = 1) with {api}");
     in.gas_gravity = val("gas-gravity");
     in.co2 = has("co2") ? val("co2") : 0;
     in.h2s = has("h2s") ? val("h2s") : 0;
     in.n2 = has("n2") ? val("n2") : 0;
     // Rates at standard conditions.
     if (has("liquid-rate")) {
-        if (has("oil-rate") || has("water-rate")) fail("give --liquid-rate with --water-cut, or --oil-rate and --water-rate");
-        if (!has("water-cut")) fail("--liquid-rate needs --water-cut");
+        if (has("oil-rate") || has("water-rate")) fail("give {liquid-rate} with {water-cut}, or {oil-rate} and {water-rate}");
+        if (!has("water-cut")) fail("{liquid-rate} needs {water-cut}");
         const auto u = request.units.find("liquid-rate");
         if (u != request.units.end() && u->second == D::MassRate) {
-            fail("with --api, --liquid-rate is a volume rate at standard conditions (STB/d, Sm3/d, m3/s)");
+            fail("with {api}, {liquid-rate} is a volume rate at standard conditions (STB/d, Sm3/d, m3/s)");
         }
         const double q = val("liquid-rate"), wc = val("water-cut");
-        if (!(wc >= 0 && wc <= 1)) fail("--water-cut must be from 0 to 1 (0 to 100%)");
+        if (!(wc >= 0 && wc <= 1)) fail("{water-cut} must be from 0 to 1 (0 to 100%)");
         if (q < 0) fail("rates must not be negative");
         in.oil_rate = q * (1 - wc);
         in.water_rate = q * wc;
     } else {
-        if (has("water-cut")) fail("--water-cut goes with --liquid-rate");
-        if (!has("oil-rate")) fail("give --oil-rate (and --water-rate), or --liquid-rate and --water-cut, with --api");
+        if (has("water-cut")) fail("{water-cut} goes with {liquid-rate}");
+        if (!has("oil-rate")) fail("give {oil-rate} (and {water-rate}), or {liquid-rate} and {water-cut}, with {api}");
         in.oil_rate = val("oil-rate");
         in.water_rate = has("water-rate") ? val("water-rate") : 0;
     }
     if (in.oil_rate < 0 || in.water_rate < 0) fail("rates must not be negative");
-    if (has("gor") == has("glr")) fail("give one of --gor and --glr");
+    if (has("gor") == has("glr")) fail("give one of {gor} and {glr}");
     const double ratio = has("gor") ? val("gor") : val("glr");
-    if (ratio < 0) fail(std::string(has("gor") ? "--gor" : "--glr") + " must not be negative");
-    if (has("gor") && in.oil_rate == 0 && ratio > 0) fail("--gor with no oil gives no gas: give --glr");
+    if (ratio < 0) fail(std::string(has("gor") ? "{gor}" : "{glr}") + " must not be negative");
+    if (has("gor") && in.oil_rate == 0 && ratio > 0) fail("{gor} with no oil gives no gas: give {glr}");
     in.gas_rate = has("gor") ? ratio * in.oil_rate : ratio * (in.oil_rate + in.water_rate);
     if (in.oil_rate == 0 && in.water_rate == 0 && in.gas_rate == 0) fail("all rates are 0: there is no flow");
-    if (has("water-gravity") && has("salinity")) fail("give --water-gravity or --salinity, not both");
+    if (has("water-gravity") && has("salinity")) fail("give {water-gravity} or {salinity}, not both");
     if (in.water_rate > 0 && !has("water-gravity") && !has("salinity")) {
-        fail("give --water-gravity or --salinity for the produced water");
+        fail("give {water-gravity} or {salinity} for the produced water");
     }
     if (has("salinity")) in.salinity = val("salinity");
     if (has("water-gravity")) in.water_gravity = val("water-gravity");
@@ -142,7 +143,7 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"angle", D::Angle, D::None, "inclination of a straight line, degrees from horizontal"},
     {"diam", D::Length, D::None, "inner diameter"},
     {"rough", D::Length, D::None, "absolute roughness"},
-    {"liquid-rate", D::MassRate, D::LiquidRate, "liquid: mass rate, or with --api standard volume rate"},
+    {"liquid-rate", D::MassRate, D::LiquidRate, "liquid: mass rate, or with {api} standard volume rate"},
     {"gas-rate", D::MassRate, D::None, "gas mass rate"},
     {"rol", D::Density, D::None, "liquid density"},
     {"visl", D::Viscosity, D::None, "liquid viscosity"},
@@ -176,7 +177,7 @@ const std::vector<TraverseOption> kTraverseOptions = {
 void set_profile_unit(TraverseRequest& request, const std::string& name) {
     double factor = 0, offset = 0;
     if ((name != "m" && name != "ft") || !find_unit(Dimension::Length, name, factor, offset)) {
-        fail("--profile-unit takes m or ft");
+        fail("{profile-unit} takes m or ft");
     }
     request.profile_unit = factor;
 }
@@ -201,14 +202,14 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
             list += list.empty() ? "" : " or ";
             list += word;
         }
-        fail("--" + name + " takes " + list);
+        fail(std::string("{") + name + "} takes " + list);
     }
     for (const TraverseOption& o : kTraverseOptions) {
         if (name != o.name) continue;
         const Quantity q = parse_quantity(name, text, o.dim, o.alt);
         request.values[name] = q.value;
         if (q.gauge) {
-            if (name == "atm-pres") fail("--atm-pres is an absolute pressure (psia, bar, kPa), not a gauge reading");
+            if (name == "atm-pres") fail("{atm-pres} is an absolute pressure (psia, bar, kPa), not a gauge reading");
             request.gauge.insert(name);
         } else {
             request.gauge.erase(name);
@@ -229,30 +230,30 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     auto val = [&](const char* n) { return values.at(n); };
     auto get = [&](const char* n, double fallback) { return has(n) ? val(n) : fallback; };
     for (const auto& [name, v] : values) {
-        if (!std::isfinite(v)) fail("--" + name + " is not a finite number");
+        if (!std::isfinite(v)) fail(std::string("{") + name + "} is not a finite number");
     }
     // Gauge readings are above the atmosphere of the site.
     const double atm = get("atm-pres", kStandardAtmosphere);
-    if (!(atm >= 1e4 && atm <= 2e5)) fail("--atm-pres must be from 10 to 200 kPa (1.45 to 29 psia)");
+    if (!(atm >= 1e4 && atm <= 2e5)) fail("{atm-pres} must be from 10 to 200 kPa (1.45 to 29 psia)");
     for (const std::string& name : request.gauge) values.at(name) += atm;
     // What the model refuses in the pipe, named by option before the profile.
     if (has("diam") && !(val("diam") >= kModelMinDiam && val("diam") <= kModelMaxDiam)) {
-        fail("--diam " + io::format_double(val("diam")) + " m is outside the model's range 1e-06 to 1000 m");
+        fail("{diam} " + io::format_double(val("diam")) + " m is outside the model's range 1e-06 to 1000 m");
     }
     if (has("diam") && has("rough") && val("rough") > val("diam")) {
-        fail("--rough " + io::format_double(val("rough")) + " m is larger than --diam " + io::format_double(val("diam")) +
+        fail("{rough} " + io::format_double(val("rough")) + " m is larger than {diam} " + io::format_double(val("diam")) +
              " m: the model takes a roughness from 0 to the diameter");
     }
     // The line.
     Line line;
     const double diam = get("diam", 0), rough = get("rough", 0);
-    if (rough < 0) fail("--rough must not be negative");
+    if (rough < 0) fail("{rough} must not be negative");
     if (!request.profile.empty()) {
-        if (has("length") || has("angle")) fail("give --profile or --length/--angle, not both");
+        if (has("length") || has("angle")) fail("give {profile} or {length}/{angle}, not both");
         line = read_profile(request.profile, diam, rough, request.profile_unit);
     } else {
-        if (!has("length")) fail("give --length L --angle A or --profile FILE");
-        if (!(diam > 0)) fail("--diam must be a positive diameter");
+        if (!has("length")) fail("give {length} L {angle} A or {profile} FILE");
+        if (!(diam > 0)) fail("{diam} must be a positive diameter");
         line = straight_line(val("length"), get("angle", 0), diam, rough, 0, 0);
     }
     line.flow_decreasing = request.flow_decreasing;
@@ -263,18 +264,18 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
         }
         if (n.rough > n.diam) {
             fail(where + "the roughness " + io::format_double(n.rough) + " m is larger than the diameter " +
-                 io::format_double(n.diam) + " m (--rough, or the profile's rough and diam)");
+                 io::format_double(n.diam) + " m ({rough}, or the profile's rough and diam)");
         }
     }
     // Temperature: constant, linear in md, or the profile's column.
     const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
     if (has("temp") + (has("temp-in") || has("temp-out")) + profile_temp > 1) {
-        fail("give one temperature: --temp, --temp-in/--temp-out, or the profile's temp column");
+        fail("give one temperature: {temp}, {temp-in}/{temp-out}, or the profile's temp column");
     }
     if (has("temp")) {
         for (auto& n : line.nodes) n.temp = val("temp");
     } else if (has("temp-in") || has("temp-out")) {
-        if (!has("temp-in") || !has("temp-out")) fail("--temp-in and --temp-out go together");
+        if (!has("temp-in") || !has("temp-out")) fail("{temp-in} and {temp-out} go together");
         // Inlet and outlet in the flow direction, linear in md.
         const double md0 = line.nodes.front().md, md1 = line.nodes.back().md;
         for (auto& n : line.nodes) {
@@ -283,7 +284,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
             n.temp = val("temp-in") + (val("temp-out") - val("temp-in")) * w;
         }
     } else if (!profile_temp) {
-        fail("give the temperature: --temp, --temp-in/--temp-out, or a temp column");
+        fail("give the temperature: {temp}, {temp-in}/{temp-out}, or a temp column");
     }
     for (const auto& n : line.nodes) {
         if (!(n.temp > 0)) fail("temperatures must be above 0 K");
@@ -297,34 +298,34 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
         fluid = std::move(b);
     } else {
         for (const char* n : kBlackOilOptions) {
-            if (has(n)) fail(std::string("--") + n + " belongs to the black-oil fluid: give --api too");
+            if (has(n)) fail(std::string("{") + n + "} belongs to the black-oil fluid: give {api} too");
         }
-        if (!request.words.empty()) fail("--" + request.words.begin()->first + " belongs to the black-oil fluid: give --api too");
+        if (!request.words.empty()) fail("--" + request.words.begin()->first + " belongs to the black-oil fluid: give {api} too");
         const auto u = request.units.find("liquid-rate");
         if (u != request.units.end() && u->second == Dimension::LiquidRate) {
-            fail("without --api, --liquid-rate is a mass rate (kg/s); a volume rate needs the black-oil fluid (--api)");
+            fail("without {api}, {liquid-rate} is a mass rate (kg/s); a volume rate needs the black-oil fluid ({api})");
         }
-        if (!has("liquid-rate") || !has("gas-rate")) fail("give --liquid-rate and --gas-rate (kg/s)");
+        if (!has("liquid-rate") || !has("gas-rate")) fail("give {liquid-rate} and {gas-rate} (kg/s)");
         const double ml = val("liquid-rate"), mg = val("gas-rate");
         if (ml < 0 || mg < 0) fail("rates must not be negative");
         if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
         const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
         if (!request.fluid_table.empty()) {
-            if (constants) fail("--fluid-table cannot be combined with --rol, --visl, ... ");
+            if (constants) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
             auto t = std::make_unique<PropertyTable>(PropertyTable::read(request.fluid_table));
             t->liquid_rate = ml;
             t->gas_rate = mg;
             fluid = std::move(t);
         } else {
             for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
-                if (!has(n)) fail(std::string("give --") + n + " (or --fluid-table FILE, or --api for black oil)");
-                if (!(val(n) > 0)) fail(std::string("--") + n + " must be positive");
+                if (!has(n)) fail(std::string("give --") + n + " (or {fluid-table} FILE, or {api} for black oil)");
+                if (!(val(n) > 0)) fail(std::string("{") + n + "} must be positive");
             }
             if (!(val("sigma") >= 1e-5 && val("sigma") <= 100)) {
-                fail("--sigma " + io::format_double(val("sigma")) + " N/m is outside the model's range 1e-05 to 100 N/m");
+                fail("{sigma} " + io::format_double(val("sigma")) + " N/m is outside the model's range 1e-05 to 100 N/m");
             }
-            if (!(val("rol") <= 1e5)) fail("--rol " + io::format_double(val("rol")) + " kg/m3 is above the model's 1e+05 kg/m3");
-            if (!(val("visl") >= 1e-10 && val("visg") >= 1e-10)) fail("--visl and --visg must be at least 1e-10 Pa s");
+            if (!(val("rol") <= 1e5)) fail("{rol} " + io::format_double(val("rol")) + " kg/m3 is above the model's 1e+05 kg/m3");
+            if (!(val("visl") >= 1e-10 && val("visg") >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
             auto c = std::make_unique<ConstantLiquidRealGas>();
             c->liquid_rate = ml;
             c->gas_rate = mg;
@@ -334,23 +335,23 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
             c->molar_mass = val("gas-molar-mass");
             c->z = get("z", 1.0);
             c->visg = val("visg");
-            if (!(c->z > 0)) fail("--z must be positive");
+            if (!(c->z > 0)) fail("{z} must be positive");
             fluid = std::move(c);
         }
     }
     // The boundary and the numerics.
     TraverseOptions opt;
-    if (has("inlet-pres") == has("outlet-pres")) fail("give one of --inlet-pres and --outlet-pres");
+    if (has("inlet-pres") == has("outlet-pres")) fail("give one of {inlet-pres} and {outlet-pres}");
     opt.from_outlet = has("outlet-pres");
     opt.pres = opt.from_outlet ? val("outlet-pres") : val("inlet-pres");
     if (!(opt.pres >= 100)) {
-        fail(std::string(opt.from_outlet ? "--outlet-pres" : "--inlet-pres") + " must be at least 100 Pa (absolute)");
+        fail(std::string(opt.from_outlet ? "{outlet-pres}" : "{inlet-pres}") + " must be at least 100 Pa (absolute)");
     }
     opt.tol = get("tol", 1.0);
     opt.max_pres = get("max-pres", 1e9);
     opt.output_step = get("output-step", 0);
-    if (has("output-step") && !(opt.output_step > 0)) fail("--output-step must be a positive length");
-    if (!(opt.tol > 0)) fail("--tol must be positive");
+    if (has("output-step") && !(opt.output_step > 0)) fail("{output-step} must be a positive length");
+    if (!(opt.tol > 0)) fail("{tol} must be positive");
     check_first_point(line, *fluid, opt, request.fluid_table.empty() ? has("api") ? "the black-oil fluid" : "the fluid"
                                                                    : "the fluid table");
     TraverseSetup setup{std::move(line), std::move(fluid), opt};

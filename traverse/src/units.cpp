@@ -1,6 +1,7 @@
 // Units: one table of the units each dimension takes, with their factors
 // (and the offsets of the temperature scales) to SI.
 #include "flowmodel/units.hpp"
+#include "flowmodel/option_error.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -88,7 +89,7 @@ const std::vector<Unit>& units() {
     return table;
 }
 
-[[noreturn]] void fail(const std::string& what) { throw std::invalid_argument(what); }
+[[noreturn]] void fail(const std::string& what) { throw OptionError(what); }
 
 // The longest leading number of t: [+-] digits [. digits] [(e|E) [+-] digits].
 std::size_t number_length(std::string_view t) {
@@ -162,14 +163,14 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
     const std::size_t n = number_length(text);
     double v = 0;
     if (n == 0 || !io::parse_double(text.substr(0, n), v) || !std::isfinite(v)) {
-        fail("--" + option + " is not a number: '" + io::shorten(text) + "'");
+        fail(std::string("{") + option + "} is not a number: '" + io::shorten(text) + "'");
     }
     std::string_view unit = text.substr(n);
     while (!unit.empty() && blank(unit.front())) unit.remove_prefix(1);
     Quantity q;
     if (unit.empty()) {
         if (a == Dimension::Temperature && v < kLowestBareTemperature) {
-            fail("--" + option + " " + io::shorten(text) + " has no unit and would be " + io::shorten(text) +
+            fail(std::string("{") + option + "} " + io::shorten(text) + " has no unit and would be " + io::shorten(text) +
                  " K: write its unit (" + io::shorten(text) + "degC, " + io::shorten(text) + "degF, or " +
                  io::shorten(text) + "K for a cryogenic line)");
         }
@@ -178,7 +179,7 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
     }
     const bool pressure = a == Dimension::Pressure || b == Dimension::Pressure;
     if (pressure && unit == "psi") {
-        fail("--" + option + ": 'psi' is ambiguous for a pressure: write psia (absolute) or psig (gauge)");
+        fail(std::string("{") + option + "}: 'psi' is ambiguous for a pressure: write psia (absolute) or psig (gauge)");
     }
     if (pressure) {
         // A gauge reading: the difference from the atmosphere, which the caller adds.
@@ -189,7 +190,7 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
             q.value = v * factor;
             q.unit = Dimension::Pressure;
             q.gauge = true;
-            if (!std::isfinite(q.value)) fail("--" + option + " is too large: '" + io::shorten(text) + "'");
+            if (!std::isfinite(q.value)) fail(std::string("{") + option + "} is too large: '" + io::shorten(text) + "'");
             return q;
         }
     }
@@ -197,14 +198,14 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
         if (unit != u.name || (!serves(u, a) && (b == Dimension::None || !serves(u, b)))) continue;
         q.value = v * u.factor + u.offset;
         q.unit = serves(u, a) ? a : b;
-        if (!std::isfinite(q.value)) fail("--" + option + " is too large: '" + io::shorten(text) + "'");
+        if (!std::isfinite(q.value)) fail(std::string("{") + option + "} is too large: '" + io::shorten(text) + "'");
         return q;
     }
     std::string takes = a == Dimension::None ? std::string("no unit") : unit_names(a);
     if (b != Dimension::None) takes += ", " + unit_names(b);
     const bool known = std::any_of(units().begin(), units().end(), [&](const Unit& u) { return unit == u.name; });
-    if (known) fail("--" + option + ": '" + io::shorten(unit) + "' is a unit of another quantity; it takes " + takes);
-    fail("--" + option + ": unit '" + io::shorten(unit) + "' not known here; it takes " + takes);
+    if (known) fail(std::string("{") + option + "}: '" + io::shorten(unit) + "' is a unit of another quantity; it takes " + takes);
+    fail(std::string("{") + option + "}: unit '" + io::shorten(unit) + "' not known here; it takes " + takes);
 }
 
 std::vector<Quantity> parse_quantity_list(const std::string& option, std::string_view text, Dimension a,
@@ -233,7 +234,7 @@ std::vector<Quantity> parse_quantity_list(const std::string& option, std::string
     }
     std::vector<Quantity> out;
     for (std::string& it : items) {
-        if (it.find_first_not_of(" \t") == std::string::npos) fail("--" + option + ": an empty item in the list '" + io::shorten(text) + "'");
+        if (it.find_first_not_of(" \t") == std::string::npos) fail(std::string("{") + option + "}: an empty item in the list '" + io::shorten(text) + "'");
         const std::size_t start = it.find_first_not_of(" \t");
         const std::size_t n = number_length(std::string_view(it).substr(start));
         const bool has_unit = it.find_first_not_of(" \t", start + n) != std::string::npos;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/unit_system.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
@@ -415,6 +416,28 @@ TEST(UnitSystem, EveryUnitWrittenReadsBackAsTheSameValue) {
     EXPECT_EQ(unit_key(UnitSystem::SI, Dimension::Velocity, "usl"), "usl");
     EXPECT_EQ(unit_name(Dimension::Length, unit::kFoot), "ft");
     EXPECT_EQ(unit_name(Dimension::Length, 0.3), "");
+}
+
+}  // namespace
+}  // namespace flowmodel
+
+namespace flowmodel {
+namespace {
+
+TEST(OptionError, EachFaceSpellsTheOptionsItsOwnWay) {
+    const std::string text = "{liquid-rate} needs {water-cut}; {not an option} and {x} stay";
+    EXPECT_EQ(command_words(text), "--liquid-rate needs --water-cut; {not an option} and --x stay");
+    EXPECT_EQ(python_words(text), "liquid_rate needs water_cut; {not an option} and x stay");
+    EXPECT_EQ(command_words("{unclosed"), "{unclosed");
+    // What the library throws reads as the command's words, and keeps its text.
+    try {
+        TraverseRequest r;
+        set_option(r, "diam", "2 furlongs");
+        ADD_FAILURE() << "accepted";
+    } catch (const OptionError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("--diam: unit 'furlongs'", 0), 0u) << e.what();
+        EXPECT_EQ(e.text().rfind("{diam}: unit 'furlongs'", 0), 0u) << e.text();
+    }
 }
 
 }  // namespace

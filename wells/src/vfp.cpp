@@ -1,6 +1,7 @@
 // Lift-curve tables written as VFPPROD.
 #include "flowmodel/vfp.hpp"
 
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/outflow.hpp"
 #include "flowmodel/unit_system.hpp"
 
@@ -251,12 +252,13 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
                     (known.empty() ? "no rate of its record was computed"
                                    : "no computed rates on both sides or one rate step away give a value between "
                                      "the THP and the ceiling of " + num(ceiling) + " Pa") +
-                    (how == Fill::Clamp ? "" : " (--fill clamp takes the nearest computed rate's value)");
+                    (how == Fill::Clamp ? "" : " ({fill} clamp takes the nearest computed rate's value)");
             return false;
         }
         values.emplace_back(flat(fl.index), v);
+        // What was filled is written into the table's comments: the command's words.
         filled.push_back(entry_name(fl.index) + " " + (from.rfind("clamped", 0) == 0 ? from : "filled " + from) +
-                         " (" + fl.message + ")");
+                         " (" + command_words(fl.message) + ")");
     }
     for (const auto& [k, v] : values) table.bhp[k] = v;
     return true;

@@ -1,5 +1,6 @@
 // Nodal analysis and lift-curve tables from the texts a user gave.
 #include "flowmodel/well_request.hpp"
+#include "flowmodel/option_error.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,7 @@ namespace {
 namespace bo = blackoil;
 using D = Dimension;
 
-[[noreturn]] void fail(const std::string& what) { throw std::invalid_argument(what); }
+[[noreturn]] void fail(const std::string& what) { throw OptionError(what); }
 
 double absolute(const Quantity& q, double atm) { return q.value + (q.gauge ? atm : 0); }
 
@@ -35,14 +36,14 @@ double backpressure_coefficient(const std::string& text, double n) {
     const size_t slash = unit.rfind('/');
     const std::string accepted = "(write it as rate/pressure2: Mscf/d/psi2, Sm3/d/bar2 or m3/s/Pa2)";
     if (slash == std::string::npos || unit.size() < slash + 3 || unit.back() != '2') {
-        fail("--c: unit '" + unit + "' is not a rate per squared pressure " + accepted);
+        fail("{c}: unit '" + unit + "' is not a rate per squared pressure " + accepted);
     }
     double rate = 0, pres = 0;
     try {
         rate = parse_quantity("c", "1 " + unit.substr(0, slash), D::GasRate).value;
         pres = parse_quantity("c", "1 " + unit.substr(slash + 1, unit.size() - slash - 2), D::PressureStep).value;
     } catch (const std::invalid_argument&) {
-        fail("--c: unit '" + unit + "' is not a rate per squared pressure " + accepted);
+        fail("{c}: unit '" + unit + "' is not a rate per squared pressure " + accepted);
     }
     return bare.value * rate / std::pow(pres * pres, n);
 }
@@ -51,7 +52,7 @@ std::vector<double> axis(const std::string& option, const std::string& text, D a
     std::vector<double> out;
     for (const Quantity& q : parse_quantity_list(option, text, a, b)) out.push_back(absolute(q, atm));
     for (size_t i = 1; i < out.size(); ++i) {
-        if (!(out[i] > out[i - 1])) fail("--" + option + " must be strictly increasing");
+        if (!(out[i] > out[i - 1])) fail(std::string("{") + option + "} must be strictly increasing");
     }
     return out;
 }
@@ -80,10 +81,10 @@ void refuse_unused(const std::string& kind, const std::map<std::string, std::str
         if (std::find(k->second.begin(), k->second.end(), name) != k->second.end()) continue;
         std::string takes;
         for (const std::string& n : k->second) takes += (takes.empty() ? "--" : ", --") + n;
-        fail("--" + name + " is not read by --ipr " + kind + " (it takes " + takes + ")");
+        fail(std::string("{") + name + "} is not read by {ipr} " + kind + " (it takes " + takes + ")");
     }
     if (kind == "vogel" && texts.count("q-max") && (texts.count("test-rate") || texts.count("test-pwf"))) {
-        fail("--ipr vogel takes --q-max, or --test-rate and --test-pwf, not both");
+        fail("{ipr} vogel takes {q-max}, or {test-rate} and {test-pwf}, not both");
     }
 }
 
@@ -100,22 +101,22 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
     auto has = [&](const char* name) { return texts.count(name) > 0; };
     auto pressure = [&](const char* name) {
         const double p = absolute(parse_quantity(name, texts.at(name), D::Pressure), atm);
-        if (!(p > 0)) fail(std::string("--") + name + " must be above 0 Pa absolute");
+        if (!(p > 0)) fail(std::string("{") + name + "} must be above 0 Pa absolute");
         return p;
     };
     auto positive = [&](const char* name, D dim) {
         const double v = parse_quantity(name, texts.at(name), dim).value;
-        if (!(v > 0)) fail(std::string("--") + name + " must be above 0");
+        if (!(v > 0)) fail(std::string("{") + name + "} must be above 0");
         return v;
     };
-    if (!(atm > 0) || !std::isfinite(atm)) fail("--atm-pres must be above 0 Pa");
-    if (kind.empty()) fail("give the inflow: --ipr pi, vogel, composite or fetkovich");
+    if (!(atm > 0) || !std::isfinite(atm)) fail("{atm-pres} must be above 0 Pa");
+    if (kind.empty()) fail("give the inflow: {ipr} pi, vogel, composite or fetkovich");
     refuse_unused(kind, texts);
-    if (!has("res-pres")) fail("give the average reservoir pressure: --res-pres");
+    if (!has("res-pres")) fail("give the average reservoir pressure: {res-pres}");
     ipr::Inflow in;
     in.pr = pressure("res-pres");
     if (kind == "pi" || kind == "composite") {
-        if (!has("pi")) fail("--ipr " + kind + " needs --pi (e.g. '2 STB/d/psi')");
+        if (!has("pi")) fail("{ipr} " + kind + " needs {pi} (e.g. '2 STB/d/psi')");
         in.j = positive("pi", D::Productivity);
         in.kind = kind == "pi" ? ipr::Kind::Linear : ipr::Kind::Composite;
         if (kind == "composite") {
@@ -124,7 +125,7 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
             } else if (own_bubble_point) {
                 in.pb = own_bubble_point(in.pr);
             } else {
-                fail("--ipr composite needs --bubble-pres");
+                fail("{ipr} composite needs {bubble-pres}");
             }
         }
     } else if (kind == "vogel") {
@@ -133,21 +134,21 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
             in.qmax = positive("q-max", D::LiquidRate);
         } else if (has("test-rate") && has("test-pwf")) {
             const double pwf = pressure("test-pwf");
-            if (!(pwf < in.pr)) fail("--test-pwf must be below --res-pres: the test flowed");
+            if (!(pwf < in.pr)) fail("{test-pwf} must be below {res-pres}: the test flowed");
             in = ipr::vogel_from_test(in.pr, positive("test-rate", D::LiquidRate), pwf);
         } else {
-            fail("--ipr vogel needs --q-max, or --test-rate and --test-pwf");
+            fail("{ipr} vogel needs {q-max}, or {test-rate} and {test-pwf}");
         }
     } else if (kind == "fetkovich") {
-        if (!has("c") || !has("n")) fail("--ipr fetkovich needs --c and --n");
+        if (!has("c") || !has("n")) fail("{ipr} fetkovich needs {c} and {n}");
         in.kind = ipr::Kind::Fetkovich;
         in.n = parse_quantity("n", texts.at("n"), D::None).value;
         // Backpressure exponents lie from 0.5 (turbulent) to 1 (laminar flow).
-        if (!(in.n >= 0.5 && in.n <= 1)) fail("--n must be from 0.5 to 1");
+        if (!(in.n >= 0.5 && in.n <= 1)) fail("{n} must be from 0.5 to 1");
         in.c = backpressure_coefficient(texts.at("c"), in.n);
-        if (!(in.c > 0) || !std::isfinite(in.c)) fail("--c must be above 0");
+        if (!(in.c > 0) || !std::isfinite(in.c)) fail("{c} must be above 0");
     } else {
-        fail("--ipr takes pi, vogel, composite or fetkovich");
+        fail("{ipr} takes pi, vogel, composite or fetkovich");
     }
     if (!(ipr::absolute_open_flow(in) > 0)) fail("the inflow gives no rate at all");
     return in;
@@ -163,8 +164,8 @@ bool set_nodal_option(NodalRequest& request, const std::string& name, const std:
         request.rates = text;
     } else if (name == "liquid-rate" || name == "oil-rate" || name == "water-rate" || name == "gas-rate" ||
                name == "inlet-pres" || name == "flow-direction") {
-        fail("--" + name + " is not an option of nodal analysis: the rate is swept, the well is listed from the "
-             "wellhead down with the wellhead pressure as --outlet-pres");
+        fail(std::string("{") + name + "} is not an option of nodal analysis: the rate is swept, the well is listed from the "
+             "wellhead down with the wellhead pressure as {outlet-pres}");
     } else {
         return false;
     }
@@ -173,16 +174,16 @@ bool set_nodal_option(NodalRequest& request, const std::string& name, const std:
 
 NodalSetup setup_nodal(NodalRequest request) {
     TraverseRequest& t = request.traverse;
-    if (!t.values.count("api")) fail("nodal analysis needs the black-oil fluid: give --api");
-    if (!t.values.count("water-cut")) fail("give --water-cut (0 for none)");
-    if (!t.values.count("outlet-pres")) fail("give the wellhead pressure: --outlet-pres");
+    if (!t.values.count("api")) fail("nodal analysis needs the black-oil fluid: give {api}");
+    if (!t.values.count("water-cut")) fail("give {water-cut} (0 for none)");
+    if (!t.values.count("outlet-pres")) fail("give the wellhead pressure: {outlet-pres}");
     NodalSetup s;
     s.split.water_cut = t.values.at("water-cut");
     s.split.per_liquid = t.values.count("glr") > 0;
     s.split.gas_ratio = t.values.count("gor") ? t.values.at("gor") : t.values.count("glr") ? t.values.at("glr") : 0;
     s.split.gas_rate = request.ipr == "fetkovich";
     if (s.split.gas_rate && !(s.split.gas_ratio > 0)) {
-        fail("a gas well's rate is its gas: give the liquid it carries as --gor or --glr above 0");
+        fail("a gas well's rate is its gas: give the liquid it carries as {gor} or {glr} above 0");
     }
     t.values["liquid-rate"] = 1e-3;  // a placeholder while the well and fluid are checked
     s.setup = setup_traverse(t);
@@ -194,7 +195,7 @@ NodalSetup setup_nodal(NodalRequest request) {
     if (!request.rates.empty()) {
         const D rate = s.split.gas_rate ? D::GasRate : D::LiquidRate;  // the swept rate's phase
         for (const Quantity& q : parse_quantity_list("rates", request.rates, rate)) {
-            if (!(q.value > 0)) fail("--rates must be above 0");
+            if (!(q.value > 0)) fail("{rates} must be above 0");
             s.rates.push_back(q.value);
         }
         std::sort(s.rates.begin(), s.rates.end());
@@ -215,37 +216,37 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
     } else if (name == "water-cut") {
         r.water_cut = text;
     } else if (name == "gor" || name == "glr") {
-        if (!r.gas_option.empty() && r.gas_option != name) fail("give one of --gor and --glr");
+        if (!r.gas_option.empty() && r.gas_option != name) fail("give one of {gor} and {glr}");
         r.gas_option = name;
         r.gas = text;
     } else if (name == "flo") {
-        if (text != "liq" && text != "oil" && text != "gas") fail("--flo takes liq, oil or gas");
+        if (text != "liq" && text != "oil" && text != "gas") fail("{flo} takes liq, oil or gas");
         r.table.flo = text == "liq" ? vfp::Flo::Liquid : text == "oil" ? vfp::Flo::Oil : vfp::Flo::Gas;
     } else if (name == "wfr") {
-        if (text != "wct" && text != "wor" && text != "wgr") fail("--wfr takes wct, wor or wgr");
+        if (text != "wct" && text != "wor" && text != "wgr") fail("{wfr} takes wct, wor or wgr");
         r.table.wfr = text == "wct" ? vfp::Wfr::WaterCut : text == "wor" ? vfp::Wfr::WaterOil : vfp::Wfr::WaterGas;
     } else if (name == "gfr") {
-        if (text != "gor" && text != "glr" && text != "ogr") fail("--gfr takes gor, glr or ogr");
+        if (text != "gor" && text != "glr" && text != "ogr") fail("{gfr} takes gor, glr or ogr");
         r.table.gfr = text == "gor" ? vfp::Gfr::GasOil : text == "glr" ? vfp::Gfr::GasLiquid : vfp::Gfr::OilGas;
         r.gfr_given = true;
     } else if (name == "table") {
         const double n = parse_quantity(name, text, D::None).value;
-        if (!(n >= 1 && n <= 9999 && n == std::floor(n))) fail("--table takes a whole number from 1 to 9999");
+        if (!(n >= 1 && n <= 9999 && n == std::floor(n))) fail("{table} takes a whole number from 1 to 9999");
         r.table.number = static_cast<int>(n);
     } else if (name == "deck-units") {
-        if (text != "metric" && text != "field") fail("--deck-units takes metric or field");
+        if (text != "metric" && text != "field") fail("{deck-units} takes metric or field");
         r.units = text == "field" ? vfp::Units::Field : vfp::Units::Metric;
     } else if (name == "datum-depth") {
         r.table.datum = parse_quantity(name, text, D::Length).value;
         r.datum_given = true;
     } else if (name == "fill") {
-        if (text != "extrapolate" && text != "clamp" && text != "none") fail("--fill takes extrapolate, clamp or none");
+        if (text != "extrapolate" && text != "clamp" && text != "none") fail("{fill} takes extrapolate, clamp or none");
         r.fill = text == "extrapolate" ? vfp::Fill::Extrapolate : text == "clamp" ? vfp::Fill::Clamp : vfp::Fill::None;
     } else if (name == "max-entries") {
         r.max_entries = text;
     } else if (name == "outlet-pres" || name == "inlet-pres" || name == "oil-rate" || name == "water-rate" ||
                name == "liquid-rate" || name == "gas-rate" || name == "flow-direction") {
-        fail("--" + name + " is given by the table's axes (--rates, --thp, --water-cut, --gor/--glr)");
+        fail(std::string("{") + name + "} is given by the table's axes ({rates}, {thp}, {water-cut}, {gor}/{glr})");
     } else {
         return false;
     }
@@ -258,7 +259,7 @@ namespace {
 std::vector<double> rate_axis(const VfpRequest& r, double atm) {
     const bool gas = r.table.flo == vfp::Flo::Gas;
     const std::vector<double> v = axis("rates", r.rates, gas ? D::GasRate : D::LiquidRate, D::None, atm);
-    if (!(v.front() > 0)) fail("--rates must be above 0 (FLO is a rate of " + std::string(gas ? "gas" : "liquid") + ")");
+    if (!(v.front() > 0)) fail("{rates} must be above 0 (FLO is a rate of " + std::string(gas ? "gas" : "liquid") + ")");
     return v;
 }
 
@@ -267,7 +268,7 @@ std::vector<double> rate_axis(const VfpRequest& r, double atm) {
 void need_unit(const std::string& option, const std::string& text, const char* what) {
     for (const Quantity& q : parse_quantity_list(option, text, D::LiquidGasRatio)) {
         if (q.unit == D::None) {
-            fail("--" + option + ": " + what + " needs its unit (" + unit_names(D::LiquidGasRatio) + ")");
+            fail(std::string("{") + option + "}: " + what + " needs its unit (" + unit_names(D::LiquidGasRatio) + ")");
         }
     }
 }
@@ -277,15 +278,15 @@ void need_unit(const std::string& option, const std::string& text, const char* w
 // water-oil or water-gas ratio from 0.
 std::vector<double> water_axis(const VfpRequest& r, double atm) {
     const vfp::Wfr kind = r.table.wfr;
-    if (kind == vfp::Wfr::WaterGas) need_unit("water-cut", r.water_cut, "a water-gas ratio (--wfr wgr)");
+    if (kind == vfp::Wfr::WaterGas) need_unit("water-cut", r.water_cut, "a water-gas ratio ({wfr} wgr)");
     const D dim = kind == vfp::Wfr::WaterCut ? D::Fraction : kind == vfp::Wfr::WaterOil ? D::LiquidRatio : D::LiquidGasRatio;
     const std::vector<double> v = axis("water-cut", r.water_cut, dim, D::None, atm);
-    if (!(v.front() >= 0)) fail("--water-cut must be 0 or above");
-    if (kind == vfp::Wfr::WaterCut && !(v.back() <= 1)) fail("--water-cut takes water cuts from 0 to 1 (0 to 100 %)");
+    if (!(v.front() >= 0)) fail("{water-cut} must be 0 or above");
+    if (kind == vfp::Wfr::WaterCut && !(v.back() <= 1)) fail("{water-cut} takes water cuts from 0 to 1 (0 to 100 %)");
     const bool no_oil_left_ok = r.table.gfr == vfp::Gfr::GasLiquid && r.table.flo != vfp::Flo::Oil;
     if (kind == vfp::Wfr::WaterCut && v.back() == 1 && !no_oil_left_ok) {
-        fail("--water-cut of 100 % leaves no oil: it needs a gas-liquid ratio (--glr or --gfr glr) and a rate of "
-             "liquid or gas (--flo liq or gas)");
+        fail("{water-cut} of 100 % leaves no oil: it needs a gas-liquid ratio ({glr} or {gfr} glr) and a rate of "
+             "liquid or gas ({flo} liq or gas)");
     }
     return v;
 }
@@ -293,9 +294,9 @@ std::vector<double> water_axis(const VfpRequest& r, double atm) {
 // The GFR axis, read as its kind: gas per oil or per liquid, or oil per gas.
 std::vector<double> gas_axis(const VfpRequest& r, double atm) {
     const bool ogr = r.table.gfr == vfp::Gfr::OilGas;
-    if (ogr) need_unit(r.gas_option, r.gas, "an oil-gas ratio (--gfr ogr)");
+    if (ogr) need_unit(r.gas_option, r.gas, "an oil-gas ratio ({gfr} ogr)");
     const std::vector<double> v = axis(r.gas_option, r.gas, ogr ? D::LiquidGasRatio : D::GasRatio, D::None, atm);
-    if (!(v.front() >= 0)) fail("--" + r.gas_option + " must be 0 or above");
+    if (!(v.front() >= 0)) fail(std::string("{") + r.gas_option + "} must be 0 or above");
     return v;
 }
 
@@ -306,7 +307,7 @@ void distinct_as_written(const char* option, const char* what, const vfp::Table&
     for (size_t i = 1; i < values.size(); ++i) {
         const std::string lo = vfp::deck_text(vfp::to_deck(units, what, table.flo, table.wfr, table.gfr, values[i - 1]));
         const std::string hi = vfp::deck_text(vfp::to_deck(units, what, table.flo, table.wfr, table.gfr, values[i]));
-        if (lo == hi) fail(std::string("--") + option + ": two values are written alike in the table (" + lo + ")");
+        if (lo == hi) fail(std::string("{") + option + "}: two values are written alike in the table (" + lo + ")");
     }
 }
 
@@ -328,7 +329,7 @@ void check_splits(const vfp::Table& table) {
 size_t max_entries(const VfpRequest& r) {
     if (r.max_entries.empty()) return static_cast<size_t>(kMaxEntries);
     const double n = parse_quantity("max-entries", r.max_entries, D::None).value;
-    if (!(n >= 1 && n <= 1e9 && n == std::floor(n))) fail("--max-entries takes a whole number from 1 to 1e9");
+    if (!(n >= 1 && n <= 1e9 && n == std::floor(n))) fail("{max-entries} takes a whole number from 1 to 1e9");
     return static_cast<size_t>(n);
 }
 
@@ -336,10 +337,10 @@ size_t max_entries(const VfpRequest& r) {
 
 VfpSetup setup_vfp(VfpRequest r) {
     if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
-        fail("give the axes: --rates, --thp, --water-cut and --gor or --glr");
+        fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");
     }
     TraverseRequest& t = r.traverse;
-    if (!t.values.count("api")) fail("a lift-curve table needs the black-oil fluid: give --api");
+    if (!t.values.count("api")) fail("a lift-curve table needs the black-oil fluid: give {api}");
     const double atm = atmosphere(t);
     VfpSetup s;
     if (!r.gfr_given) r.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
@@ -350,7 +351,7 @@ VfpSetup setup_vfp(VfpRequest r) {
     vfp::Axes& a = s.table.axes;
     a.flo = rate_axis(r, atm);
     a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
-    if (!(a.thp.front() > 0)) fail("--thp must be above 0 Pa absolute");
+    if (!(a.thp.front() > 0)) fail("{thp} must be above 0 Pa absolute");
     a.wfr = water_axis(r, atm);
     a.gfr = gas_axis(r, atm);
     distinct_as_written("rates", "flo", s.table, s.units, a.flo);
@@ -362,11 +363,11 @@ VfpSetup setup_vfp(VfpRequest r) {
     const size_t most = max_entries(r);
     if (entries > static_cast<double>(most)) {
         fail("the table would have " + io::format_double(entries) + " entries, each a traverse; at most " +
-             std::to_string(most) + " are computed (--max-entries raises it)");
+             std::to_string(most) + " are computed ({max-entries} raises it)");
     }
     check_splits(s.table);
     if (a.wfr.back() > 0 && !t.values.count("water-gravity") && !t.values.count("salinity")) {
-        fail("give --water-gravity or --salinity for the produced water");
+        fail("give {water-gravity} or {salinity} for the produced water");
     }
     // The fluid and the line, checked as for a traverse with the largest rate
     // and the first water and gas fractions.
@@ -406,7 +407,7 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
                                   ", WFR " + std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
                                   ", FLO " + std::to_string(f.index[3] + 1) + ": " + f.message;
         if (s.fill == vfp::Fill::None) {
-            o.error = first + "\n(--fill extrapolate fills them from their rate neighbours)";
+            o.error = first + "\n({fill} extrapolate fills them from their rate neighbours)";
             return o;
         }
         std::string error;

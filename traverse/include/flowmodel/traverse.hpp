@@ -152,7 +152,7 @@ struct TraverseSummary {
     double atm_pres = 0;                         // Pa: what gauge readings were converted with; 0 when none was given
     bool complete = true;                        // false: stopped early (message says where and why)
     StopReason stop_reason = StopReason::None;
-    std::string message;
+    std::string message;                         // options named as {name} (see option_error.hpp)
     long evaluations = 0;                        // model evaluations
 };
 

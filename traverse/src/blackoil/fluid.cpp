@@ -9,12 +9,13 @@
 #include <stdexcept>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/option_error.hpp"
 
 namespace flowmodel::blackoil {
 
 namespace {
 
-[[noreturn]] void bad(const std::string& what) { throw std::invalid_argument(what); }
+[[noreturn]] void bad(const std::string& what) { throw OptionError(what); }
 
 std::string num(double v) {
     char buf[32];
@@ -26,18 +27,18 @@ std::string num(double v) {
 
 BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
     auto finite = [](double v) { return std::isfinite(v); };
-    if (!finite(in.api) || !(in.api > 0 && in.api <= 100)) bad("--api must be above 0 and at most 100 °API");
+    if (!finite(in.api) || !(in.api > 0 && in.api <= 100)) bad("{api} must be above 0 and at most 100 °API");
     if (!finite(in.gas_gravity) || !(in.gas_gravity > 0.5 && in.gas_gravity < 2)) {
-        bad("--gas-gravity must be between 0.5 and 2 (air = 1)");
+        bad("{gas-gravity} must be between 0.5 and 2 (air = 1)");
     }
     for (double y : {in.co2, in.h2s, in.n2}) {
-        if (!finite(y) || !(y >= 0 && y <= 1)) bad("--co2, --h2s and --n2 are mole fractions from 0 to 1");
+        if (!finite(y) || !(y >= 0 && y <= 1)) bad("{co2}, {h2s} and {n2} are mole fractions from 0 to 1");
     }
-    if (!(in.co2 + in.h2s + in.n2 <= 1)) bad("--co2, --h2s and --n2 add up to more than 1");
+    if (!(in.co2 + in.h2s + in.n2 <= 1)) bad("{co2}, {h2s} and {n2} add up to more than 1");
     if (in.co2 + in.h2s + in.n2 < 1) {
         const double g_hc = hydrocarbon_gravity(in.gas_gravity, in.co2, in.h2s, in.n2);
         if (!(g_hc >= kLightestHydrocarbonGravity)) {
-            bad("--gas-gravity " + num(in.gas_gravity) + " with mole fractions CO2 " + num(in.co2) + ", H2S " +
+            bad("{gas-gravity} " + num(in.gas_gravity) + " with mole fractions CO2 " + num(in.co2) + ", H2S " +
                 num(in.h2s) + ", N2 " + num(in.n2) + " leaves the hydrocarbon part a gravity of " + num(g_hc) +
                 ", below methane's 0.55: the gravity is that of the whole gas, impurities included; check it and the fractions");
         }
@@ -47,19 +48,19 @@ BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
     }
     gamma_o_ = oil_specific_gravity(in.api);
     if (in.salinity >= 0) {
-        if (!finite(in.salinity) || in.salinity > 0.3) bad("--salinity is a mass fraction from 0 to 0.3 (300000 ppm)");
+        if (!finite(in.salinity) || in.salinity > 0.3) bad("{salinity} is a mass fraction from 0 to 0.3 (300000 ppm)");
         salinity_pct_ = 100 * in.salinity;
         rho_water_sc_ = brine_density_sc(salinity_pct_) * kLbPerFt3;
     } else {
         if (!finite(in.water_gravity) || !(in.water_gravity > 0.9 && in.water_gravity < 1.3)) {
-            bad("--water-gravity must be between 0.9 and 1.3 (fresh water = 1)");
+            bad("{water-gravity} must be between 0.9 and 1.3 (fresh water = 1)");
         }
         salinity_pct_ = salinity_from_gravity(in.water_gravity);
         rho_water_sc_ = in.water_gravity * kWaterDensitySc;
     }
     rho_gas_sc_ = gas_density_sc(in.gas_gravity) * kLbPerFt3;
     pc_ = gas_pseudo_critical(in.gas_gravity, in.co2, in.h2s, in.n2);
-    if (!(pc_.tpc > 0 && pc_.ppc > 0)) bad("the gas's pseudo-critical point is not positive: check --gas-gravity and the impurities");
+    if (!(pc_.tpc > 0 && pc_.ppc > 0)) bad("the gas's pseudo-critical point is not positive: check {gas-gravity} and the impurities");
     // Ranges that depend on the inputs alone.
     auto note = [this](Range r, double v) {
         if (!in_range(r, v)) inputs_log_.note(static_cast<int>(r), v);
