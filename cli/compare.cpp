@@ -21,6 +21,7 @@
 #include "flowmodel/batch/format.hpp"
 #include "options.h"
 #include "output.h"
+#include "verb.h"
 #include "plot.h"
 
 namespace pipeflow_cli {
@@ -51,11 +52,6 @@ const char* kUsage =
     "leave out rows measured below the resolution (a holdup below 0.01, a gradient below 1 Pa/m in\n"
     "magnitude; counted as below_resolution), which E4-E6 keep. Malformed rows are named on stderr\n"
     "and counted (exit status 1); a column that nearly spells a measured one is refused.\n";
-
-int usage_error(const std::string& what) {
-    std::fprintf(stderr, "pipeflow compare: %s\n(try 'pipeflow compare --help')\n", what.c_str());
-    return 2;
-}
 
 struct Row {
     flowmodel::Inputs in;
@@ -301,42 +297,18 @@ bool measured_columns(const flowmodel::io::CsvRecord& header, long (&col)[4], st
 // block and the groups, not the file.
 constexpr size_t kBlock = 16384;
 
-}  // namespace
 
-int compare_command(int argc, char** argv) {
-    CaseFileOptions files;
-    std::string format = "table";
-    for (ArgWalker args(argc, argv, 2); !args.done();) {
-        if (args.is_help()) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        const std::string a = args.peek();
-        if (a == "--json" || a == "--csv" || a == "--svg") {
-            format = a.substr(2);
-            args.skip();
-            continue;
-        }
-        std::string name, value, error;
-        if (!args.option(name, value, error)) return usage_error(error);
-        if (!case_file_option(files, name, value, error)) return usage_error("unknown option '--" + name + "'");
-        if (!error.empty()) return usage_error(error);
-    }
-    const std::string &input = files.input, &output = files.output;
+int run_compare(const CaseFileOptions& files, const VerbRun& run) {
+    const std::string& format = run.format;
+    const std::string& input = files.input;
     std::ifstream fin;
-    {
-        std::string error;
-        if (!open_input(input, fin, error)) {
-            std::fprintf(stderr, "pipeflow compare: %s\n", error.c_str());
-            return 2;
-        }
-    }
-    Output out;
     std::string error;
-    if (!out.open(output, error, {{input, "--input"}})) {
-        std::fprintf(stderr, "pipeflow compare: %s\n", error.c_str());
+    if (!open_input(input, fin, error)) {
+        run.say(error);
         return 2;
     }
+    Output out;
+    if (!run.open(out, {{input, "--input"}})) return 2;
     std::istream& is = input == "-" ? std::cin : fin;
     const std::string where = input == "-" ? "standard input" : input;
     flowmodel::io::CsvReader reader(is);
@@ -362,7 +334,7 @@ int compare_command(int argc, char** argv) {
         std::vector<flowmodel::Inputs> in;
         in.reserve(block.size());
         for (const Row& r : block) in.push_back(r.in);
-        const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, files.jobs);
+        const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, run.jobs);
         for (size_t i = 0; i < block.size(); ++i) {
             scorer.add(res[i], block[i].meas, block[i].group, grouped);
             if (format == "svg") plots.add(block[i], res[i]);
@@ -401,16 +373,35 @@ int compare_command(int argc, char** argv) {
                              : format == "csv" ? std::string()
                              : format == "svg" ? as_svg(plots, name)
                                                : as_table(rep, scored + malformed, malformed);
-    if (!out.write(text) || !out.commit()) {
-        std::fprintf(stderr, "pipeflow compare: %s\n", out.error().c_str());
-        return 2;
-    }
+    if (!run.finish(out, text)) return 2;
     if (malformed > 0) {
         std::fprintf(stderr, "pipeflow compare: %zu of %zu rows were malformed and are not scored\n", malformed,
                      scored + malformed);
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int compare_command(int argc, char** argv) {
+    CaseFileOptions files;
+    Verb verb;
+    verb.name = "compare";
+    verb.usage = [] { return std::string(kUsage); };
+    verb.usage_prefix = "pipeflow compare: ";
+    verb.hint = "(try 'pipeflow compare --help')";
+    verb.formats = {"--json", "--csv", "--svg"};
+    verb.default_format = "table";
+    verb.jobs = true;
+    verb.option = [&files](const std::string& name, const std::string& value) {
+        std::string error;
+        if (!case_file_option(files, name, value, error)) return false;
+        if (!error.empty()) throw std::invalid_argument(error);
+        return true;
+    };
+    verb.run = [&files](VerbRun& run) { return run_compare(files, run); };
+    return run_verb(verb, argc, argv);
 }
 
 }  // namespace pipeflow_cli

@@ -21,6 +21,7 @@
 #include "options.h"
 #include "compare.h"
 #include "output.h"
+#include "verb.h"
 #include "traverse.h"
 #include "vfp.h"
 #include "pipeflow.h"
@@ -91,27 +92,22 @@ int print_help() {
     return 0;
 }
 
-int cmd_eval(int argc, char** argv) {
-    Inputs in = flowmodel::default_inputs();
-    bool json = false;
-    for (ArgWalker args(argc, argv, 2); !args.done();) {
-        if (args.is_help()) return print_help();
-        if (args.peek() == "--json") {
-            json = true;
-            args.skip();
-            continue;
-        }
-        std::string name, value, error;
-        if (!args.option(name, value, error)) return usage_error("eval: " + error);
-        if (!set_input(in, name, value, error)) return usage_error("eval: unknown input '--" + name + "'");
-        if (!error.empty()) return usage_error("eval: " + error);
-    }
-    const Result r = flowmodel::evaluate(in);
+// The verbs on one case or a file of cases: their errors read "pipeflow: eval: ...".
+Verb case_verb(const std::string& name) {
+    Verb verb;
+    verb.name = name;
+    verb.usage = usage;
+    verb.usage_prefix = "pipeflow: " + name + ": ";
+    verb.hint = "(try 'pipeflow --help')";
+    return verb;
+}
+
+void print_eval(const Inputs& in, const Result& r, bool json) {
     if (json) {
         std::string s;
         append_result_json(s, in, r);
         std::printf("%s\n", s.c_str());
-        return 0;
+        return;
     }
     std::printf("regime         %s (id %d)%s\n", regime_label(r), static_cast<int>(r.regime),
                 r.separated_invalid() ? "  WARNING: separated-invalid" : "");
@@ -124,70 +120,78 @@ int cmd_eval(int argc, char** argv) {
                 r.iterations == PIPEFLOW_ITER_INVALID ? " (separated solution invalid)" : "");
     std::printf("status         %d (%s)\n", static_cast<int>(r.status), flowmodel::status_name(r.status));
     std::printf("message        %s\n", r.message.c_str());
+}
+
+int cmd_eval(int argc, char** argv) {
+    Inputs in = flowmodel::default_inputs();
+    Verb verb = case_verb("eval");
+    verb.formats = {"--json"};
+    verb.output = false;
+    verb.jobs = false;
+    verb.option = [&in](const std::string& name, const std::string& value) {
+        std::string error;
+        if (!set_input(in, name, value, error)) throw std::invalid_argument("unknown input '--" + name + "'");
+        if (!error.empty()) throw std::invalid_argument(error);
+        return true;
+    };
+    verb.run = [&in](VerbRun& run) {
+        print_eval(in, flowmodel::evaluate(in), run.format == "json");
+        return 0;
+    };
+    return run_verb(verb, argc, argv);
+}
+
+int run_batch_job(const CaseFileOptions& files, BatchOptions opt, const VerbRun& run) {
+    opt.jobs = run.jobs;
+    opt.constants = files.constants;
+    opt.given = files.given;
+    const std::string& input = files.input;
+    std::ifstream fin;
+    std::string error;
+    if (!open_input(input, fin, error)) {
+        run.say(error);
+        return 2;
+    }
+    Output out;
+    if (!run.open(out, {{input, "--input"}})) return 2;
+    std::istream& is = input == "-" ? std::cin : fin;
+    opt.progress = isatty(STDERR_FILENO) != 0;
+    const BatchSummary s = run_batch(is, [&out](const std::string& text) { return out.write(text); }, std::cerr, opt);
+    if (out.failed()) {
+        run.say(out.error());
+        return 2;
+    }
+    if (!s.fatal.empty() || is.bad()) {
+        run.say("cannot read '" + input + "': " + (s.fatal.empty() ? std::string("read error") : s.fatal));
+        return 2;
+    }
+    if (!s.header_ok) return 2;
+    if (!run.finish(out, "")) return 2;
+    if (s.malformed > 0) {
+        run.say(std::to_string(s.malformed) + " of " + std::to_string(s.rows) + " rows were malformed");
+        return 1;
+    }
     return 0;
 }
 
 int cmd_batch(int argc, char** argv) {
     CaseFileOptions files;
     BatchOptions opt;
-    for (ArgWalker args(argc, argv, 2); !args.done();) {
-        if (args.is_help()) return print_help();
-        std::string name, value, error;
-        if (!args.option(name, value, error)) return usage_error("batch: " + error);
-        if (case_file_option(files, name, value, error)) {
-            if (!error.empty()) return usage_error("batch: " + error);
-        } else if (name == "format") {
-            if (value == "csv") {
-                opt.format = BatchFormat::Csv;
-            } else if (value == "jsonl") {
-                opt.format = BatchFormat::JsonLines;
-            } else {
-                return usage_error("batch: --format takes csv or jsonl");
-            }
-        } else {
-            return usage_error("batch: unknown option '--" + name + "'");
-        }
-    }
-    opt.jobs = files.jobs;
-    opt.constants = files.constants;
-    opt.given = files.given;
-    const std::string &input = files.input, &output = files.output;
-    std::ifstream fin;
-    {
+    Verb verb = case_verb("batch");
+    verb.option = [&files, &opt](const std::string& name, const std::string& value) {
         std::string error;
-        if (!open_input(input, fin, error)) {
-            std::fprintf(stderr, "pipeflow batch: %s\n", error.c_str());
-            return 2;
+        if (case_file_option(files, name, value, error)) {
+            if (!error.empty()) throw std::invalid_argument(error);
+        } else if (name == "format") {
+            if (value != "csv" && value != "jsonl") throw std::invalid_argument("--format takes csv or jsonl");
+            opt.format = value == "csv" ? BatchFormat::Csv : BatchFormat::JsonLines;
+        } else {
+            return false;
         }
-    }
-    Output out;
-    std::string error;
-    if (!out.open(output, error, {{input, "--input"}})) {
-        std::fprintf(stderr, "pipeflow batch: %s\n", error.c_str());
-        return 2;
-    }
-    std::istream& is = input == "-" ? std::cin : fin;
-    opt.progress = isatty(STDERR_FILENO) != 0;
-    const BatchSummary s = run_batch(is, [&out](const std::string& text) { return out.write(text); }, std::cerr, opt);
-    if (out.failed()) {
-        std::fprintf(stderr, "pipeflow batch: %s\n", out.error().c_str());
-        return 2;
-    }
-    if (!s.fatal.empty() || is.bad()) {
-        std::fprintf(stderr, "pipeflow batch: cannot read '%s': %s\n", input.c_str(),
-                     s.fatal.empty() ? "read error" : s.fatal.c_str());
-        return 2;
-    }
-    if (!s.header_ok) return 2;
-    if (!out.commit()) {
-        std::fprintf(stderr, "pipeflow batch: %s\n", out.error().c_str());
-        return 2;
-    }
-    if (s.malformed > 0) {
-        std::fprintf(stderr, "pipeflow batch: %zu of %zu rows were malformed\n", s.malformed, s.rows);
-        return 1;
-    }
-    return 0;
+        return true;
+    };
+    verb.run = [&files, &opt](VerbRun& run) { return run_batch_job(files, opt, run); };
+    return run_verb(verb, argc, argv);
 }
 
 int cmd_defaults() {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <unistd.h>
 
 #include <sstream>
@@ -19,6 +20,7 @@
 #include "flowmodel/batch/regime_map.hpp"
 #include "options.h"
 #include "output.h"
+#include "verb.h"
 #include "pipeflow.h"
 
 namespace pipeflow_cli {
@@ -152,72 +154,45 @@ void write_map_svg(const RegimeMap& map, std::ostream& out) {
     out << "</svg>\n";
 }
 
+
 namespace {
 
-int map_usage_error(const std::string& what) {
-    std::fprintf(stderr, "pipeflow map: %s\n(try 'pipeflow --help')\n", what.c_str());
-    return 2;
+// Takes an option of the map: an input of the model (the fluid, pipe, angle
+// and pressure), a range of the axes or a number of points.
+bool map_option(MapOptions& opt, const std::string& name, const std::string& value) {
+    double* range = name == "usg-min"   ? &opt.usg_min
+                    : name == "usg-max" ? &opt.usg_max
+                    : name == "usl-min" ? &opt.usl_min
+                    : name == "usl-max" ? &opt.usl_max
+                                        : nullptr;
+    long n = 0;
+    std::string error;
+    if (name == "usl" || name == "usg") {
+        throw std::invalid_argument("--" + name + " is an axis of the map; set its range with --" + name + "-min and --" +
+                                    name + "-max");
+    } else if (set_input(opt.base, name, value, error)) {
+        if (!error.empty()) throw std::invalid_argument(error);
+    } else if (range != nullptr) {
+        if (!flowmodel::io::parse_double(value, *range)) {
+            throw std::invalid_argument("--" + name + " is not a number: '" + flowmodel::io::shorten(value) + "'");
+        }
+    } else if (name == "nx" || name == "ny") {
+        if (!parse_count(value, 2, kMaxPoints, n)) {
+            throw std::invalid_argument("--" + name + " takes a whole number from 2 to " + std::to_string(kMaxPoints));
+        }
+        (name == "nx" ? opt.nx : opt.ny) = static_cast<int>(n);
+    } else {
+        return false;
+    }
+    return true;
 }
 
-}  // namespace
-
-int map_command(int argc, char** argv) {
-    MapOptions opt;
-    opt.base = flowmodel::default_inputs();
-    opt.jobs = 0;
-    std::string output = "-";
-    bool csv = false;
-    for (ArgWalker args(argc, argv, 2); !args.done();) {
-        if (args.is_help()) {
-            std::fprintf(stdout, "usage: pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
-                                 "(see 'pipeflow --help')\n");
-            return 0;
-        }
-        if (args.peek() == "--csv") {
-            csv = true;
-            args.skip();
-            continue;
-        }
-        std::string name, value, error;
-        if (!args.option(name, value, error)) return map_usage_error(error);
-        double* range = name == "usg-min"   ? &opt.usg_min
-                        : name == "usg-max" ? &opt.usg_max
-                        : name == "usl-min" ? &opt.usl_min
-                        : name == "usl-max" ? &opt.usl_max
-                                            : nullptr;
-        long n = 0;
-        if (name == "usl" || name == "usg") {
-            return map_usage_error("--" + name + " is an axis of the map; set its range with --" + name + "-min and --" +
-                                   name + "-max");
-        } else if (set_input(opt.base, name, value, error)) {
-            if (!error.empty()) return map_usage_error(error);
-        } else if (range != nullptr) {
-            if (!flowmodel::io::parse_double(value, *range)) {
-                return map_usage_error("--" + name + " is not a number: '" + flowmodel::io::shorten(value) + "'");
-            }
-        } else if (name == "nx" || name == "ny") {
-            if (!parse_count(value, 2, kMaxPoints, n)) {
-                return map_usage_error("--" + name + " takes a whole number from 2 to " + std::to_string(kMaxPoints));
-            }
-            (name == "nx" ? opt.nx : opt.ny) = static_cast<int>(n);
-        } else if (name == "jobs") {
-            if (!parse_count(value, 1, 1024, n)) return map_usage_error("--jobs takes a whole number from 1 to 1024");
-            opt.jobs = static_cast<unsigned>(n);
-        } else if (name == "output") {
-            output = value;
-        } else {
-            return map_usage_error("unknown option '--" + name + "'");
-        }
-    }
+int run_map(MapOptions opt, const VerbRun& run) {
+    opt.jobs = run.jobs;
     const std::string bad = check_map_options(opt);
-    if (!bad.empty()) return map_usage_error(bad);
-
+    if (!bad.empty()) throw std::invalid_argument(bad);
     Output out;
-    std::string error;
-    if (!out.open(output, error)) {
-        std::fprintf(stderr, "pipeflow map: %s\n", error.c_str());
-        return 2;
-    }
+    if (!run.open(out)) return 2;
     if (isatty(STDERR_FILENO) != 0) {
         opt.progress = [](size_t rows, size_t all) {
             std::fprintf(stderr, rows < all ? "\rpipeflow map: %zu of %zu rows" : "\rpipeflow map: %zu of %zu rows\n",
@@ -227,16 +202,32 @@ int map_command(int argc, char** argv) {
     }
     const RegimeMap map = compute_map(opt);
     std::ostringstream text;
-    if (csv) {
+    if (run.format == "csv") {
         write_map_csv(map, text);
     } else {
         write_map_svg(map, text);
     }
-    if (!out.write(text.str()) || !out.commit()) {
-        std::fprintf(stderr, "pipeflow map: %s\n", out.error().c_str());
-        return 2;
-    }
-    return 0;
+    return run.finish(out, text.str()) ? 0 : 2;
+}
+
+}  // namespace
+
+int map_command(int argc, char** argv) {
+    MapOptions opt;
+    opt.base = flowmodel::default_inputs();
+    Verb verb;
+    verb.name = "map";
+    verb.usage = [] {
+        return std::string("usage: pipeflow map [--NAME VALUE]... [RANGE OPTIONS] [--output FILE|-] [--csv] [--jobs N]\n"
+                           "(see 'pipeflow --help')\n");
+    };
+    verb.usage_prefix = "pipeflow map: ";
+    verb.hint = "(try 'pipeflow --help')";
+    verb.formats = {"--csv"};
+    verb.default_format = "svg";
+    verb.option = [&opt](const std::string& name, const std::string& value) { return map_option(opt, name, value); };
+    verb.run = [&opt](VerbRun& run) { return run_map(opt, run); };
+    return run_verb(verb, argc, argv);
 }
 
 }  // namespace pipeflow_cli

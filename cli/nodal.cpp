@@ -21,6 +21,7 @@
 #include "map.h"
 #include "options.h"
 #include "output.h"
+#include "verb.h"
 #include "traverse.h"
 #include "plot.h"
 
@@ -54,11 +55,6 @@ const char* kUsage =
     "rising through the inflow) is the operating point, its bottom-hole pressure that of a traverse\n"
     "at its rate. None (the outflow above the inflow everywhere, the inflow above it up to the\n"
     "largest rate, or the outflow stopping first): exit 3 with the reason, the curves still written.\n";
-
-int nodal_error(const std::string& what) {
-    std::fprintf(stderr, "pipeflow nodal: %s\n(try 'pipeflow nodal --help')\n", what.c_str());
-    return 2;
-}
 
 struct Units {
     bool field = false;
@@ -163,103 +159,85 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
     return s + "</svg>\n";
 }
 
+
+// The title of the picture: the well, the wellhead pressure, the fluid's
+// ratios and the inflow.
+std::string picture_title(const flowmodel::wells::NodalSetup& nodal, const std::string& profile, const Units& units) {
+    const double thp = nodal.setup.options.pres;
+    const flowmodel::ipr::Inflow& inflow = nodal.inflow;
+    const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
+    char title[400];
+    const auto& split = nodal.split;
+    const double ratio = flowmodel::to_system(units.system(), flowmodel::Dimension::GasRatio, split.gas_ratio);
+    std::snprintf(title, sizeof title,
+                  "Nodal analysis, %s: wellhead %.5g %s, water cut %.3g %%, %s %.5g %s; %s inflow from %.5g %s",
+                  profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1).c_str(),
+                  units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa", 100 * split.water_cut,
+                  split.per_liquid ? "GLR" : "GOR", ratio,
+                  flowmodel::output_unit(units.system(), flowmodel::Dimension::GasRatio).name,
+                  kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
+                  units.field ? "psia" : "kPa");
+    return title;
+}
+
+std::string as_csv(const flowmodel::nodal::Result& r, const Units& units) {
+    std::string text = units.rate_key() + "," + units.pres_key("outflow_bhp") + "," + units.pres_key("inflow_bhp") + "\n";
+    for (const auto& p : r.curve) {
+        text += flowmodel::io::format_double(units.rate(p.rate)) + "," +
+                (std::isfinite(p.outflow) ? flowmodel::io::format_double(units.pres(p.outflow)) : "") + "," +
+                (std::isfinite(p.inflow) ? flowmodel::io::format_double(units.pres(p.inflow)) : "") + "\n";
+    }
+    return text;
+}
+
+int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run) {
+    const flowmodel::wells::NodalSetup nodal = flowmodel::wells::setup_nodal(request);
+    Units units;
+    units.field = run.field_units;
+    units.gas = nodal.split.gas_rate;
+    Output out;
+    if (!run.open(out, {{request.traverse.profile, "--profile"}})) return 2;
+    flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, run.jobs);
+    for (auto& p : r.curve) p.failure = flowmodel::command_words(p.failure);
+    r.stop_cause = flowmodel::command_words(r.stop_cause);
+    for (const std::string& w : r.warnings) run.say("warning: " + w);
+    const double thp = nodal.setup.options.pres;
+    const std::string text = run.format == "json" ? as_json(r, units, thp)
+                             : run.format == "svg" ? as_svg(r, units, picture_title(nodal, request.traverse.profile, units))
+                             : run.format == "csv" ? as_csv(r, units)
+                                                   : as_table(r, units, thp);
+    if (!run.finish(out, text)) return 2;
+    if (!r.operating_point()) {
+        char head[160];
+        std::snprintf(head, sizeof head, "no operating point against a wellhead pressure of %.6g %s: ", units.pres(thp),
+                      units.pres_unit());
+        run.say(head + flowmodel::nodal::reason(r, [&](double q) { return units.rate_text(q); }));
+        return 3;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int nodal_command(int argc, char** argv) {
     flowmodel::wells::NodalRequest request;
-    std::string output = "-", format = "table";
-    Units units;
-    unsigned jobs = 0;
-    try {
-        for (ArgWalker args(argc, argv, 2, true); !args.done();) {
-            if (args.is_help()) {
-                std::fputs(kUsage, stdout);
-                return 0;
-            }
-            const std::string a = args.peek();
-            if (a == "--csv" || a == "--json" || a == "--svg") {
-                format = a.substr(2);
-                args.skip();
-                continue;
-            }
-            std::string name, value, error;
-            if (!args.option(name, value, error)) return nodal_error(error);
-            long n = 0;
-            if (line_file_option(request.traverse, name, value) ||
-                flowmodel::wells::set_nodal_option(request, name, value)) {
-                continue;
-            } else if (name == "output") {
-                output = value;
-            } else if (name == "output-units") {
-                if (value != "si" && value != "field") return nodal_error("--output-units takes si or field");
-                units.field = value == "field";
-            } else if (name == "jobs") {
-                if (!parse_count(value, 1, 1024, n)) return nodal_error("--jobs takes a whole number from 1 to 1024");
-                jobs = static_cast<unsigned>(n);
-            } else {
-                flowmodel::set_option(request.traverse, name, value);
-            }
+    Verb verb;
+    verb.name = "nodal";
+    verb.usage = [] { return std::string(kUsage); };
+    verb.usage_prefix = "pipeflow nodal: ";
+    verb.hint = "(try 'pipeflow nodal --help')";
+    verb.formats = {"--csv", "--json", "--svg"};
+    verb.default_format = "table";
+    verb.output_units = true;
+    verb.once = true;
+    verb.option = [&request](const std::string& name, const std::string& value) {
+        if (!line_file_option(request.traverse, name, value) && !flowmodel::wells::set_nodal_option(request, name, value)) {
+            flowmodel::set_option(request.traverse, name, value);
         }
-        const flowmodel::wells::NodalSetup nodal = flowmodel::wells::setup_nodal(request);
-        units.gas = nodal.split.gas_rate;
-        const flowmodel::ipr::Inflow& inflow = nodal.inflow;
-        Output out;
-        std::string error;
-        if (!out.open(output, error, {{request.traverse.profile, "--profile"}})) {
-            std::fprintf(stderr, "pipeflow nodal: %s\n", error.c_str());
-            return 2;
-        }
-        flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, jobs);
-        for (auto& p : r.curve) p.failure = flowmodel::command_words(p.failure);
-        r.stop_cause = flowmodel::command_words(r.stop_cause);
-        for (const std::string& w : r.warnings) std::fprintf(stderr, "pipeflow nodal: warning: %s\n", w.c_str());
-        const double thp = nodal.setup.options.pres;
-        const std::string& profile = request.traverse.profile;
-        const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
-        char title[400];
-        const auto& split = nodal.split;
-        const double ratio = flowmodel::to_system(units.system(), flowmodel::Dimension::GasRatio, split.gas_ratio);
-        std::snprintf(title, sizeof title,
-                      "Nodal analysis, %s: wellhead %.5g %s, water cut %.3g %%, %s %.5g %s; %s inflow from %.5g %s",
-                      profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1).c_str(),
-                      units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa", 100 * split.water_cut,
-                      split.per_liquid ? "GLR" : "GOR", ratio,
-                      flowmodel::output_unit(units.system(), flowmodel::Dimension::GasRatio).name,
-                      kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
-                      units.field ? "psia" : "kPa");
-        std::string text;
-        if (format == "json") {
-            text = as_json(r, units, thp);
-        } else if (format == "svg") {
-            text = as_svg(r, units, title);
-        } else if (format == "csv") {
-            text = units.rate_key() + "," + units.pres_key("outflow_bhp") + "," +
-                   units.pres_key("inflow_bhp") + "\n";
-            for (const auto& p : r.curve) {
-                text += flowmodel::io::format_double(units.rate(p.rate)) + "," +
-                        (std::isfinite(p.outflow) ? flowmodel::io::format_double(units.pres(p.outflow)) : "") + "," +
-                        (std::isfinite(p.inflow) ? flowmodel::io::format_double(units.pres(p.inflow)) : "") + "\n";
-            }
-        } else {
-            text = as_table(r, units, thp);
-        }
-        if (!out.write(text) || !out.commit()) {
-            std::fprintf(stderr, "pipeflow nodal: %s\n", out.error().c_str());
-            return 2;
-        }
-        if (!r.operating_point()) {
-            const std::string why = flowmodel::nodal::reason(r, [&](double q) { return units.rate_text(q); });
-            std::fprintf(stderr, "pipeflow nodal: no operating point against a wellhead pressure of %.6g %s: %s\n",
-                         units.pres(thp), units.pres_unit(), why.c_str());
-            return 3;
-        }
-        return 0;
-    } catch (const std::invalid_argument& e) {
-        return nodal_error(e.what());
-    } catch (const std::runtime_error& e) {
-        std::fprintf(stderr, "pipeflow nodal: %s\n", e.what());
-        return 2;
-    }
+        return true;
+    };
+    verb.run = [&request](VerbRun& run) { return run_nodal(request, run); };
+    return run_verb(verb, argc, argv);
 }
 
 }  // namespace pipeflow_cli

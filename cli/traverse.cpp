@@ -21,6 +21,7 @@
 #include "map.h"
 #include "options.h"
 #include "output.h"
+#include "verb.h"
 #include "plot.h"
 
 namespace pipeflow_cli {
@@ -62,11 +63,6 @@ const char* kTraverseUsage =
     "pressures (column 'answer'). 'pipeflow traverse --ranges' lists the black-oil correlations'\n"
     "fitted ranges.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
-
-int traverse_error(const std::string& what) {
-    std::fprintf(stderr, "pipeflow traverse: %s\n(try 'pipeflow traverse --help')\n", what.c_str());
-    return 2;
-}
 
 std::string num(double v) { return flowmodel::io::format_double(v); }
 
@@ -556,92 +552,75 @@ bool line_file_option(flowmodel::TraverseRequest& request, const std::string& na
     return true;
 }
 
+namespace {
+
+int run_traverse(const flowmodel::TraverseRequest& request, const VerbRun& run) {
+    OutUnits units;
+    units.field = run.field_units;
+    // Refused before anything is read or computed: an output that is one
+    // of the inputs would be destroyed by the results.
+    Output out;
+    if (!run.open(out, {{request.profile, "--profile"}, {request.fluid_table, "--fluid-table"}})) return 2;
+    flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
+    StandardRates rates;
+    if (const bo::BlackOil* oil = setup.black_oil) {
+        rates.known = true;
+        rates.oil = oil->inputs().oil_rate;
+        rates.water = oil->inputs().water_rate;
+        rates.gas = oil->inputs().gas_rate;
+    }
+    flowmodel::TraverseResult r = flowmodel::traverse(setup);
+    r.summary.message = flowmodel::command_words(r.summary.message);
+    const std::string& format = run.format;
+    const std::string text = format == "csv"    ? points_csv(r, units)
+                             : format == "json" ? as_json(r, units, rates)
+                             : format == "svg"  ? as_svg(r, units, picture_title(request, setup, rates, units),
+                                                          is_well(setup.line))
+                                                : as_table(r, units, rates);
+    if (!run.finish(out, text)) return 2;
+    // Table output shows the warnings itself; the other formats are for
+    // programs, so people see them on the error stream.
+    if (format != "table" || run.output != "-") {
+        for (const std::string& w : stretch_warnings(r.summary, units)) run.say("warning: " + w);
+    }
+    if (!r.summary.complete) {
+        run.say(r.summary.message);
+        return 3;
+    }
+    return 0;
+}
+
+}  // namespace
+
 int traverse_command(int argc, char** argv) {
     flowmodel::TraverseRequest request;
-    std::string output = "-", format = "table";
-    OutUnits units;
-    try {
-        for (ArgWalker args(argc, argv, 2); !args.done();) {
-            if (args.is_help()) {
-                std::fputs(kTraverseUsage, stdout);
-                return 0;
+    Verb verb;
+    verb.name = "traverse";
+    verb.usage = [] { return std::string(kTraverseUsage); };
+    verb.usage_prefix = "pipeflow traverse: ";
+    verb.hint = "(try 'pipeflow traverse --help')";
+    verb.formats = {"--csv", "--json", "--svg"};
+    verb.default_format = "table";
+    verb.jobs = false;
+    verb.output_units = true;
+    // The fitted range of every black-oil correlation: the table the checks use.
+    verb.exits = {{"--ranges", [] { std::fputs(bo::fitted_ranges_markdown().c_str(), stdout); }}};
+    verb.option = [&request](const std::string& name, const std::string& value) {
+        if (line_file_option(request, name, value)) return true;
+        if (name == "fluid-table") {
+            request.fluid_table = value;
+        } else if (name == "flow-direction") {
+            if (value != "increasing" && value != "decreasing") {
+                throw std::invalid_argument("--flow-direction takes increasing or decreasing");
             }
-            const std::string a = args.peek();
-            if (a == "--ranges") {
-                // The fitted range of every black-oil correlation: the table the checks use.
-                std::fputs(bo::fitted_ranges_markdown().c_str(), stdout);
-                return 0;
-            }
-            if (a == "--csv" || a == "--json" || a == "--svg") {
-                format = a.substr(2);
-                args.skip();
-                continue;
-            }
-            std::string name, value, error;
-            if (!args.option(name, value, error)) return traverse_error(error);
-            if (line_file_option(request, name, value)) {
-                continue;
-            } else if (name == "fluid-table") {
-                request.fluid_table = value;
-            } else if (name == "output") {
-                output = value;
-            } else if (name == "output-units") {
-                if (value != "si" && value != "field") return traverse_error("--output-units takes si or field");
-                units.field = value == "field";
-            } else if (name == "flow-direction") {
-                if (value != "increasing" && value != "decreasing") {
-                    return traverse_error("--flow-direction takes increasing or decreasing");
-                }
-                request.flow_decreasing = value == "decreasing";
-            } else {
-                flowmodel::set_option(request, name, value);
-            }
+            request.flow_decreasing = value == "decreasing";
+        } else {
+            flowmodel::set_option(request, name, value);
         }
-        // Refused before anything is read or computed: an output that is one
-        // of the inputs would be destroyed by the results.
-        Output out;
-        std::string error;
-        if (!out.open(output, error, {{request.profile, "--profile"}, {request.fluid_table, "--fluid-table"}})) {
-            std::fprintf(stderr, "pipeflow traverse: %s\n", error.c_str());
-            return 2;
-        }
-        flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
-        StandardRates rates;
-        if (const bo::BlackOil* oil = setup.black_oil) {
-            rates.known = true;
-            rates.oil = oil->inputs().oil_rate;
-            rates.water = oil->inputs().water_rate;
-            rates.gas = oil->inputs().gas_rate;
-        }
-        flowmodel::TraverseResult r = flowmodel::traverse(setup);
-        r.summary.message = flowmodel::command_words(r.summary.message);
-        const std::string text = format == "csv"    ? points_csv(r, units)
-                                 : format == "json" ? as_json(r, units, rates)
-                                 : format == "svg"  ? as_svg(r, units, picture_title(request, setup, rates, units),
-                                                              is_well(setup.line))
-                                                    : as_table(r, units, rates);
-        if (!out.write(text) || !out.commit()) {
-            std::fprintf(stderr, "pipeflow traverse: %s\n", out.error().c_str());
-            return 2;
-        }
-        // Table output shows the warnings itself; the other formats are for
-        // programs, so people see them on the error stream.
-        if (format != "table" || output != "-") {
-            for (const std::string& w : stretch_warnings(r.summary, units)) {
-                std::fprintf(stderr, "pipeflow traverse: warning: %s\n", w.c_str());
-            }
-        }
-        if (!r.summary.complete) {
-            std::fprintf(stderr, "pipeflow traverse: %s\n", r.summary.message.c_str());
-            return 3;
-        }
-        return 0;
-    } catch (const std::invalid_argument& e) {
-        return traverse_error(e.what());
-    } catch (const std::runtime_error& e) {
-        std::fprintf(stderr, "pipeflow traverse: %s\n", e.what());
-        return 2;
-    }
+        return true;
+    };
+    verb.run = [&request](VerbRun& run) { return run_traverse(request, run); };
+    return run_verb(verb, argc, argv);
 }
 
 }  // namespace pipeflow_cli

@@ -12,6 +12,7 @@
 #include "flowmodel/well_request.hpp"
 #include "options.h"
 #include "output.h"
+#include "verb.h"
 #include "traverse.h"
 
 namespace pipeflow_cli {
@@ -41,62 +42,38 @@ const char* kUsage =
     "value between its THP and the ceiling; --fill clamp takes the nearest computed rate's value where\n"
     "that gives none. Fills are said in the comments and on stderr.\n";
 
-int vfp_error(const std::string& what) {
-    std::fprintf(stderr, "pipeflow vfp: %s\n(try 'pipeflow vfp --help')\n", what.c_str());
-    return 2;
+int run_vfp(const flowmodel::wells::VfpRequest& request, const VerbRun& run) {
+    const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);
+    Output out;
+    if (!run.open(out, {{request.traverse.profile, "--profile"}})) return 2;
+    const flowmodel::wells::VfpOutcome table = flowmodel::wells::make_table(setup, run.jobs);
+    if (!table.error.empty()) {
+        run.say(flowmodel::command_words(table.error));
+        return 3;
+    }
+    for (const std::string& f : table.filled) run.say("filled: " + f);
+    for (const std::string& w : table.warnings) run.say("warning: " + w);
+    return run.finish(out, table.keyword) ? 0 : 2;
 }
 
 }  // namespace
 
 int vfp_command(int argc, char** argv) {
     flowmodel::wells::VfpRequest request;
-    std::string output = "-";
-    unsigned jobs = 0;
-    try {
-        for (ArgWalker args(argc, argv, 2, true); !args.done();) {
-            if (args.is_help()) {
-                std::fputs(kUsage, stdout);
-                return 0;
-            }
-            std::string name, value, error;
-            if (!args.option(name, value, error)) return vfp_error(error);
-            long n = 0;
-            if (line_file_option(request.traverse, name, value) || flowmodel::wells::set_vfp_option(request, name, value)) {
-                continue;
-            } else if (name == "output") {
-                output = value;
-            } else if (name == "jobs") {
-                if (!parse_count(value, 1, 1024, n)) return vfp_error("--jobs takes a whole number from 1 to 1024");
-                jobs = static_cast<unsigned>(n);
-            } else {
-                flowmodel::set_option(request.traverse, name, value);
-            }
+    Verb verb;
+    verb.name = "vfp";
+    verb.usage = [] { return std::string(kUsage); };
+    verb.usage_prefix = "pipeflow vfp: ";
+    verb.hint = "(try 'pipeflow vfp --help')";
+    verb.once = true;
+    verb.option = [&request](const std::string& name, const std::string& value) {
+        if (!line_file_option(request.traverse, name, value) && !flowmodel::wells::set_vfp_option(request, name, value)) {
+            flowmodel::set_option(request.traverse, name, value);
         }
-        const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);
-        Output out;
-        std::string error;
-        if (!out.open(output, error, {{request.traverse.profile, "--profile"}})) {
-            std::fprintf(stderr, "pipeflow vfp: %s\n", error.c_str());
-            return 2;
-        }
-        const flowmodel::wells::VfpOutcome table = flowmodel::wells::make_table(setup, jobs);
-        if (!table.error.empty()) {
-            std::fprintf(stderr, "pipeflow vfp: %s\n", flowmodel::command_words(table.error).c_str());
-            return 3;
-        }
-        for (const std::string& f : table.filled) std::fprintf(stderr, "pipeflow vfp: filled: %s\n", f.c_str());
-        for (const std::string& w : table.warnings) std::fprintf(stderr, "pipeflow vfp: warning: %s\n", w.c_str());
-        if (!out.write(table.keyword) || !out.commit()) {
-            std::fprintf(stderr, "pipeflow vfp: %s\n", out.error().c_str());
-            return 2;
-        }
-        return 0;
-    } catch (const std::invalid_argument& e) {
-        return vfp_error(e.what());
-    } catch (const std::runtime_error& e) {
-        std::fprintf(stderr, "pipeflow vfp: %s\n", e.what());
-        return 2;
-    }
+        return true;
+    };
+    verb.run = [&request](VerbRun& run) { return run_vfp(request, run); };
+    return run_verb(verb, argc, argv);
 }
 
 }  // namespace pipeflow_cli
