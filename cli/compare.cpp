@@ -298,8 +298,63 @@ bool measured_columns(const flowmodel::io::CsvRecord& header, long (&col)[4], st
 constexpr size_t kBlock = 16384;
 
 
+// The rows of a file of measurements as they stream through: read, evaluated
+// a block at a time, scored, and (for --csv) written, (for --svg) kept as points.
+struct Stream {
+    Stream(const VerbRun& r, Output& o) : run(r), out(o) {}
+    const VerbRun& run;
+    Output& out;
+    InputColumns columns;
+    long col[4] = {-1, -1, -1, -1};  // hol_meas, dpdx_meas, regime_meas, source
+    v::Scorer scorer;
+    CrossPlots plots;
+    std::vector<Row> block;
+    size_t scored = 0, malformed = 0;
+
+    void flush() {
+        std::vector<flowmodel::Inputs> in;
+        in.reserve(block.size());
+        for (const Row& r : block) in.push_back(r.in);
+        const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, run.jobs);
+        for (size_t i = 0; i < block.size(); ++i) {
+            scorer.add(res[i], block[i].meas, block[i].group, col[3] >= 0);
+            if (run.format == "svg") plots.add(block[i], res[i]);
+        }
+        if (run.format == "csv") out.write(csv_rows(block, res));
+        scored += block.size();
+        block.clear();
+    }
+
+    // One data row: kept, or named on stderr and counted.
+    void row(const flowmodel::io::CsvRecord& rec, const std::string& where) {
+        Row row;
+        std::string why = rec.error;
+        auto field = [&](int k) -> std::string {
+            return col[k] >= 0 && static_cast<size_t>(col[k]) < rec.size() ? rec[static_cast<size_t>(col[k])] : "";
+        };
+        const bool ok = rec.error.empty() && columns.parse_row(rec, row.in, why) &&
+                        v::read_measurement(field(0), field(1), field(2), row.meas, why);
+        if (!ok) {
+            ++malformed;
+            std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, why.c_str());
+            return;
+        }
+        row.source = field(3);
+        row.group = v::group_of(row.source);
+        block.push_back(std::move(row));
+        if (block.size() == kBlock) flush();
+    }
+
+    std::string report(const std::string& name) const {
+        const v::Report rep = scorer.report();
+        return run.format == "json"  ? as_json(rep, scored + malformed, malformed)
+               : run.format == "csv" ? std::string()
+               : run.format == "svg" ? as_svg(plots, name)
+                                     : as_table(rep, scored + malformed, malformed);
+    }
+};
+
 int run_compare(const CaseFileOptions& files, const VerbRun& run) {
-    const std::string& format = run.format;
     const std::string& input = files.input;
     std::ifstream fin;
     std::string error;
@@ -314,69 +369,27 @@ int run_compare(const CaseFileOptions& files, const VerbRun& run) {
     flowmodel::io::CsvReader reader(is);
     flowmodel::io::CsvRecord rec;
     if (!reader.next(rec)) {
-        std::fprintf(stderr, "pipeflow compare: %s: %s\n", where.c_str(),
-                     reader.fatal().empty() ? "empty; expected a header row" : reader.fatal().c_str());
+        run.say(where + ": " + (reader.fatal().empty() ? std::string("empty; expected a header row") : reader.fatal()));
         return 2;
     }
-    InputColumns columns;
-    long col[4] = {-1, -1, -1, -1};  // hol_meas, dpdx_meas, regime_meas, source
-    if (!columns.read_header(rec, files.constants, files.given, error) || !measured_columns(rec, col, error)) {
-        std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, error.c_str());
+    Stream stream(run, out);
+    if (!stream.columns.read_header(rec, files.constants, files.given, error) || !measured_columns(rec, stream.col, error)) {
+        run.say(where + ": line " + std::to_string(rec.line) + ": " + error);
         return 2;
     }
-    const bool grouped = col[3] >= 0;
-    v::Scorer scorer;
-    CrossPlots plots;
-    std::vector<Row> block;
-    size_t scored = 0, malformed = 0;
-    if (format == "csv") out.write(csv_header());
-    auto flush = [&] {
-        std::vector<flowmodel::Inputs> in;
-        in.reserve(block.size());
-        for (const Row& r : block) in.push_back(r.in);
-        const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, run.jobs);
-        for (size_t i = 0; i < block.size(); ++i) {
-            scorer.add(res[i], block[i].meas, block[i].group, grouped);
-            if (format == "svg") plots.add(block[i], res[i]);
-        }
-        if (format == "csv") out.write(csv_rows(block, res));
-        scored += block.size();
-        block.clear();
-    };
-    while (reader.next(rec)) {
-        Row row;
-        std::string why = rec.error;
-        auto field = [&](int k) -> std::string {
-            return col[k] >= 0 && static_cast<size_t>(col[k]) < rec.size() ? rec[static_cast<size_t>(col[k])] : "";
-        };
-        const bool ok = rec.error.empty() && columns.parse_row(rec, row.in, why) &&
-                        v::read_measurement(field(0), field(1), field(2), row.meas, why);
-        if (!ok) {
-            ++malformed;
-            std::fprintf(stderr, "pipeflow compare: %s: line %zu: %s\n", where.c_str(), rec.line, why.c_str());
-            continue;
-        }
-        row.source = field(3);
-        row.group = v::group_of(row.source);
-        block.push_back(std::move(row));
-        if (block.size() == kBlock) flush();
-    }
+    if (run.format == "csv") out.write(csv_header());
+    while (reader.next(rec)) stream.row(rec, where);
     if (!reader.fatal().empty() || is.bad()) {
-        std::fprintf(stderr, "pipeflow compare: cannot read '%s': %s\n", where.c_str(),
-                     reader.fatal().empty() ? "read error" : reader.fatal().c_str());
+        run.say("cannot read '" + where + "': " + (reader.fatal().empty() ? std::string("read error") : reader.fatal()));
         return 2;
     }
-    flush();
-    const v::Report rep = scorer.report();
-    const std::string name = input == "-" ? "standard input" : input.substr(input.find_last_of('/') + 1);
-    const std::string text = format == "json"  ? as_json(rep, scored + malformed, malformed)
-                             : format == "csv" ? std::string()
-                             : format == "svg" ? as_svg(plots, name)
-                                               : as_table(rep, scored + malformed, malformed);
-    if (!run.finish(out, text)) return 2;
-    if (malformed > 0) {
-        std::fprintf(stderr, "pipeflow compare: %zu of %zu rows were malformed and are not scored\n", malformed,
-                     scored + malformed);
+    stream.flush();
+    if (!run.finish(out, stream.report(input == "-" ? "standard input" : input.substr(input.find_last_of('/') + 1)))) {
+        return 2;
+    }
+    if (stream.malformed > 0) {
+        run.say(std::to_string(stream.malformed) + " of " + std::to_string(stream.scored + stream.malformed) +
+                " rows were malformed and are not scored");
         return 1;
     }
     return 0;
