@@ -399,11 +399,7 @@ int run_compare(const CaseFileOptions& files, const VerbRun& run) {
 
 int compare_command(int argc, char** argv) {
     CaseFileOptions files;
-    Verb verb;
-    verb.name = "compare";
-    verb.usage = [] { return std::string(kUsage); };
-    verb.usage_prefix = "pipeflow compare: ";
-    verb.hint = "(try 'pipeflow compare --help')";
+    Verb verb = verb_named("compare", kUsage);
     verb.formats = {"--json", "--csv", "--svg"};
     verb.default_format = "table";
     verb.jobs = true;

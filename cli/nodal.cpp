@@ -221,11 +221,7 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
 
 int nodal_command(int argc, char** argv) {
     flowmodel::wells::NodalRequest request;
-    Verb verb;
-    verb.name = "nodal";
-    verb.usage = [] { return std::string(kUsage); };
-    verb.usage_prefix = "pipeflow nodal: ";
-    verb.hint = "(try 'pipeflow nodal --help')";
+    Verb verb = verb_named("nodal", kUsage);
     verb.formats = {"--csv", "--json", "--svg"};
     verb.default_format = "table";
     verb.output_units = true;

@@ -594,11 +594,7 @@ int run_traverse(const flowmodel::TraverseRequest& request, const VerbRun& run) 
 
 int traverse_command(int argc, char** argv) {
     flowmodel::TraverseRequest request;
-    Verb verb;
-    verb.name = "traverse";
-    verb.usage = [] { return std::string(kTraverseUsage); };
-    verb.usage_prefix = "pipeflow traverse: ";
-    verb.hint = "(try 'pipeflow traverse --help')";
+    Verb verb = verb_named("traverse", kTraverseUsage);
     verb.formats = {"--csv", "--json", "--svg"};
     verb.default_format = "table";
     verb.jobs = false;

@@ -73,6 +73,15 @@ int walk(const Verb& verb, VerbRun& run, int argc, char** argv) {
 
 }  // namespace
 
+Verb verb_named(const std::string& name, const char* usage) {
+    Verb verb;
+    verb.name = name;
+    verb.usage = [usage] { return std::string(usage); };
+    verb.usage_prefix = "pipeflow " + name + ": ";
+    verb.hint = "(try 'pipeflow " + name + " --help')";
+    return verb;
+}
+
 int run_verb(const Verb& verb, int argc, char** argv) {
     VerbRun run;
     run.format = verb.default_format;

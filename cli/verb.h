@@ -46,6 +46,10 @@ struct Verb {
     std::function<int(VerbRun&)> run;
 };
 
+// A verb with its own help: its usage errors read "pipeflow NAME: ..." and
+// point to "pipeflow NAME --help"; `usage` is its help text.
+Verb verb_named(const std::string& name, const char* usage);
+
 // Runs `verb` on argv[2] on; returns the exit status: the run's, 2 for a
 // usage error (std::invalid_argument, said with the verb's prefix and hint)
 // or another error (std::runtime_error, said with the verb's name).

@@ -60,11 +60,7 @@ int run_vfp(const flowmodel::wells::VfpRequest& request, const VerbRun& run) {
 
 int vfp_command(int argc, char** argv) {
     flowmodel::wells::VfpRequest request;
-    Verb verb;
-    verb.name = "vfp";
-    verb.usage = [] { return std::string(kUsage); };
-    verb.usage_prefix = "pipeflow vfp: ";
-    verb.hint = "(try 'pipeflow vfp --help')";
+    Verb verb = verb_named("vfp", kUsage);
     verb.once = true;
     verb.option = [&request](const std::string& name, const std::string& value) {
         if (!line_file_option(request.traverse, name, value) && !flowmodel::wells::set_vfp_option(request, name, value)) {
