@@ -367,8 +367,8 @@ std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel
                               " m3/d, gas " + rate(per_day(q.gas)) + " m3/d";
         std::snprintf(buf, sizeof buf, "%s", r.c_str());
     } else {
-        std::snprintf(buf, sizeof buf, "liquid %.4g kg/s, gas %.4g kg/s", req.values.at("liquid-rate"),
-                      req.values.at("gas-rate"));
+        std::snprintf(buf, sizeof buf, "liquid %.4g kg/s, gas %.4g kg/s", req.given.liquid_rate->value,
+                      req.given.gas_rate->value);
     }
     const std::string rates = buf;
     const bool well = is_well(setup.line);

@@ -37,51 +37,50 @@ const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinit
                                         "oil-rate", "water-rate", "water-cut", "gor", "glr"};
 
 std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
-    auto has = [&](const char* n) { return request.values.count(n) > 0; };
-    auto val = [&](const char* n) { return request.values.at(n); };
+    const TraverseNumbers& g = request.given;
+    auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
     for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
         if (has(n)) fail(std::string("{") + n + "} cannot be combined with {api} (the black-oil fluid gives it)");
     }
     if (!request.fluid_table.empty()) fail("{fluid-table} cannot be combined with {api}");
     blackoil::BlackOilInputs in;
-    in.api = val("api");
-    if (!has("gas-gravity")) fail("give {gas-gravity} (air = 1) with {api}");
-    in.gas_gravity = val("gas-gravity");
-    in.co2 = has("co2") ? val("co2") : 0;
-    in.h2s = has("h2s") ? val("h2s") : 0;
-    in.n2 = has("n2") ? val("n2") : 0;
+    in.api = g.api->value;
+    if (!g.gas_gravity.has_value()) fail("give {gas-gravity} (air = 1) with {api}");
+    in.gas_gravity = g.gas_gravity->value;
+    in.co2 = g.co2.has_value() ? g.co2->value : 0;
+    in.h2s = g.h2s.has_value() ? g.h2s->value : 0;
+    in.n2 = g.n2.has_value() ? g.n2->value : 0;
     // Rates at standard conditions.
-    if (has("liquid-rate")) {
-        if (has("oil-rate") || has("water-rate")) fail("give {liquid-rate} with {water-cut}, or {oil-rate} and {water-rate}");
-        if (!has("water-cut")) fail("{liquid-rate} needs {water-cut}");
-        const auto u = request.units.find("liquid-rate");
-        if (u != request.units.end() && u->second == D::MassRate) {
+    if (g.liquid_rate.has_value()) {
+        if (g.oil_rate.has_value() || g.water_rate.has_value()) fail("give {liquid-rate} with {water-cut}, or {oil-rate} and {water-rate}");
+        if (!g.water_cut.has_value()) fail("{liquid-rate} needs {water-cut}");
+        if (g.liquid_rate->unit == D::MassRate) {
             fail("with {api}, {liquid-rate} is a volume rate at standard conditions (STB/d, Sm3/d, m3/s)");
         }
-        const double q = val("liquid-rate"), wc = val("water-cut");
+        const double q = g.liquid_rate->value, wc = g.water_cut->value;
         if (!(wc >= 0 && wc <= 1)) fail("{water-cut} must be from 0 to 1 (0 to 100%)");
         if (q < 0) fail("rates must not be negative");
         in.oil_rate = q * (1 - wc);
         in.water_rate = q * wc;
     } else {
-        if (has("water-cut")) fail("{water-cut} goes with {liquid-rate}");
-        if (!has("oil-rate")) fail("give {oil-rate} (and {water-rate}), or {liquid-rate} and {water-cut}, with {api}");
-        in.oil_rate = val("oil-rate");
-        in.water_rate = has("water-rate") ? val("water-rate") : 0;
+        if (g.water_cut.has_value()) fail("{water-cut} goes with {liquid-rate}");
+        if (!g.oil_rate.has_value()) fail("give {oil-rate} (and {water-rate}), or {liquid-rate} and {water-cut}, with {api}");
+        in.oil_rate = g.oil_rate->value;
+        in.water_rate = g.water_rate.has_value() ? g.water_rate->value : 0;
     }
     if (in.oil_rate < 0 || in.water_rate < 0) fail("rates must not be negative");
-    if (has("gor") == has("glr")) fail("give one of {gor} and {glr}");
-    const double ratio = has("gor") ? val("gor") : val("glr");
-    if (ratio < 0) fail(std::string(has("gor") ? "{gor}" : "{glr}") + " must not be negative");
-    if (has("gor") && in.oil_rate == 0 && ratio > 0) fail("{gor} with no oil gives no gas: give {glr}");
-    in.gas_rate = has("gor") ? ratio * in.oil_rate : ratio * (in.oil_rate + in.water_rate);
+    if (g.gor.has_value() == g.glr.has_value()) fail("give one of {gor} and {glr}");
+    const double ratio = g.gor.has_value() ? g.gor->value : g.glr->value;
+    if (ratio < 0) fail(std::string(g.gor.has_value() ? "{gor}" : "{glr}") + " must not be negative");
+    if (g.gor.has_value() && in.oil_rate == 0 && ratio > 0) fail("{gor} with no oil gives no gas: give {glr}");
+    in.gas_rate = g.gor.has_value() ? ratio * in.oil_rate : ratio * (in.oil_rate + in.water_rate);
     if (in.oil_rate == 0 && in.water_rate == 0 && in.gas_rate == 0) fail("all rates are 0: there is no flow");
-    if (has("water-gravity") && has("salinity")) fail("give {water-gravity} or {salinity}, not both");
-    if (in.water_rate > 0 && !has("water-gravity") && !has("salinity")) {
+    if (g.water_gravity.has_value() && g.salinity.has_value()) fail("give {water-gravity} or {salinity}, not both");
+    if (in.water_rate > 0 && !g.water_gravity.has_value() && !g.salinity.has_value()) {
         fail("give {water-gravity} or {salinity} for the produced water");
     }
-    if (has("salinity")) in.salinity = val("salinity");
-    if (has("water-gravity")) in.water_gravity = val("water-gravity");
+    if (g.salinity.has_value()) in.salinity = g.salinity->value;
+    if (g.water_gravity.has_value()) in.water_gravity = g.water_gravity->value;
     auto word = [&](const char* n, const char* fallback) {
         const auto w = request.words.find(n);
         return w == request.words.end() ? std::string(fallback) : w->second;
@@ -139,39 +138,39 @@ void check_first_point(const Line& line, const Fluid& fluid, const TraverseOptio
 }  // namespace
 
 const std::vector<TraverseOption> kTraverseOptions = {
-    {"length", D::Length, D::None, "length of a straight line"},
-    {"angle", D::Angle, D::None, "inclination of a straight line, degrees from horizontal"},
-    {"diam", D::Length, D::None, "inner diameter"},
-    {"rough", D::Length, D::None, "absolute roughness"},
-    {"liquid-rate", D::MassRate, D::LiquidRate, "liquid: mass rate, or with {api} standard volume rate"},
-    {"gas-rate", D::MassRate, D::None, "gas mass rate"},
-    {"rol", D::Density, D::None, "liquid density"},
-    {"visl", D::Viscosity, D::None, "liquid viscosity"},
-    {"sigma", D::Tension, D::None, "surface tension"},
-    {"gas-molar-mass", D::MolarMass, D::None, "gas molar mass"},
-    {"z", D::None, D::None, "gas compressibility factor"},
-    {"visg", D::Viscosity, D::None, "gas viscosity"},
-    {"temp", D::Temperature, D::None, "temperature along the whole line"},
-    {"temp-in", D::Temperature, D::None, "inlet temperature"},
-    {"temp-out", D::Temperature, D::None, "outlet temperature"},
-    {"inlet-pres", D::Pressure, D::None, "inlet pressure (absolute)"},
-    {"outlet-pres", D::Pressure, D::None, "outlet pressure (absolute)"},
-    {"tol", D::PressureStep, D::None, "pressure tolerance per segment"},
-    {"max-pres", D::Pressure, D::None, "highest inlet pressure marched to"},
-    {"output-step", D::Length, D::None, "largest distance between output points (default: 1/200 of the line, at most 30 m)"},
-    {"atm-pres", D::Pressure, D::None, "atmospheric pressure for gauge readings (psig, barg, kPag); 14.696 psia"},
-    {"api", D::OilGravity, D::None, "stock-tank oil gravity; chooses the black-oil fluid"},
-    {"gas-gravity", D::None, D::None, "produced gas specific gravity, air = 1"},
-    {"water-gravity", D::None, D::None, "produced water specific gravity, fresh water = 1"},
-    {"salinity", D::Fraction, D::None, "dissolved solids of the water, mass fraction"},
-    {"co2", D::Fraction, D::None, "CO2 mole fraction of the gas"},
-    {"h2s", D::Fraction, D::None, "H2S mole fraction of the gas"},
-    {"n2", D::Fraction, D::None, "N2 mole fraction of the gas"},
-    {"oil-rate", D::LiquidRate, D::None, "stock-tank oil rate"},
-    {"water-rate", D::LiquidRate, D::None, "water rate at standard conditions"},
-    {"water-cut", D::Fraction, D::None, "water fraction of the liquid rate"},
-    {"gor", D::GasRatio, D::None, "produced gas-oil ratio"},
-    {"glr", D::GasRatio, D::None, "produced gas-liquid ratio"},
+    {"length", D::Length, D::None, &TraverseNumbers::length, "length of a straight line"},
+    {"angle", D::Angle, D::None, &TraverseNumbers::angle, "inclination of a straight line, degrees from horizontal"},
+    {"diam", D::Length, D::None, &TraverseNumbers::diam, "inner diameter"},
+    {"rough", D::Length, D::None, &TraverseNumbers::rough, "absolute roughness"},
+    {"liquid-rate", D::MassRate, D::LiquidRate, &TraverseNumbers::liquid_rate, "liquid: mass rate, or with {api} standard volume rate"},
+    {"gas-rate", D::MassRate, D::None, &TraverseNumbers::gas_rate, "gas mass rate"},
+    {"rol", D::Density, D::None, &TraverseNumbers::rol, "liquid density"},
+    {"visl", D::Viscosity, D::None, &TraverseNumbers::visl, "liquid viscosity"},
+    {"sigma", D::Tension, D::None, &TraverseNumbers::sigma, "surface tension"},
+    {"gas-molar-mass", D::MolarMass, D::None, &TraverseNumbers::gas_molar_mass, "gas molar mass"},
+    {"z", D::None, D::None, &TraverseNumbers::z, "gas compressibility factor"},
+    {"visg", D::Viscosity, D::None, &TraverseNumbers::visg, "gas viscosity"},
+    {"temp", D::Temperature, D::None, &TraverseNumbers::temp, "temperature along the whole line"},
+    {"temp-in", D::Temperature, D::None, &TraverseNumbers::temp_in, "inlet temperature"},
+    {"temp-out", D::Temperature, D::None, &TraverseNumbers::temp_out, "outlet temperature"},
+    {"inlet-pres", D::Pressure, D::None, &TraverseNumbers::inlet_pres, "inlet pressure (absolute)"},
+    {"outlet-pres", D::Pressure, D::None, &TraverseNumbers::outlet_pres, "outlet pressure (absolute)"},
+    {"tol", D::PressureStep, D::None, &TraverseNumbers::tol, "pressure tolerance per segment"},
+    {"max-pres", D::Pressure, D::None, &TraverseNumbers::max_pres, "highest inlet pressure marched to"},
+    {"output-step", D::Length, D::None, &TraverseNumbers::output_step, "largest distance between output points (default: 1/200 of the line, at most 30 m)"},
+    {"atm-pres", D::Pressure, D::None, &TraverseNumbers::atm_pres, "atmospheric pressure for gauge readings (psig, barg, kPag); 14.696 psia"},
+    {"api", D::OilGravity, D::None, &TraverseNumbers::api, "stock-tank oil gravity; chooses the black-oil fluid"},
+    {"gas-gravity", D::None, D::None, &TraverseNumbers::gas_gravity, "produced gas specific gravity, air = 1"},
+    {"water-gravity", D::None, D::None, &TraverseNumbers::water_gravity, "produced water specific gravity, fresh water = 1"},
+    {"salinity", D::Fraction, D::None, &TraverseNumbers::salinity, "dissolved solids of the water, mass fraction"},
+    {"co2", D::Fraction, D::None, &TraverseNumbers::co2, "CO2 mole fraction of the gas"},
+    {"h2s", D::Fraction, D::None, &TraverseNumbers::h2s, "H2S mole fraction of the gas"},
+    {"n2", D::Fraction, D::None, &TraverseNumbers::n2, "N2 mole fraction of the gas"},
+    {"oil-rate", D::LiquidRate, D::None, &TraverseNumbers::oil_rate, "stock-tank oil rate"},
+    {"water-rate", D::LiquidRate, D::None, &TraverseNumbers::water_rate, "water rate at standard conditions"},
+    {"water-cut", D::Fraction, D::None, &TraverseNumbers::water_cut, "water fraction of the liquid rate"},
+    {"gor", D::GasRatio, D::None, &TraverseNumbers::gor, "produced gas-oil ratio"},
+    {"glr", D::GasRatio, D::None, &TraverseNumbers::glr, "produced gas-liquid ratio"},
 };
 
 void set_profile_unit(TraverseRequest& request, const std::string& name) {
@@ -180,6 +179,13 @@ void set_profile_unit(TraverseRequest& request, const std::string& name) {
         fail("{profile-unit} takes m or ft");
     }
     request.profile_unit = factor;
+}
+
+std::optional<Given> TraverseNumbers::*number_member(const std::string& name) {
+    for (const TraverseOption& o : kTraverseOptions) {
+        if (name == o.name) return o.member;
+    }
+    return nullptr;
 }
 
 std::vector<std::string> traverse_option_names() {
@@ -207,54 +213,48 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
     for (const TraverseOption& o : kTraverseOptions) {
         if (name != o.name) continue;
         const Quantity q = parse_quantity(name, text, o.dim, o.alt);
-        request.values[name] = q.value;
-        if (q.gauge) {
-            if (name == "atm-pres") fail("{atm-pres} is an absolute pressure (psia, bar, kPa), not a gauge reading");
-            request.gauge.insert(name);
-        } else {
-            request.gauge.erase(name);
-        }
-        if (q.unit != D::None) {
-            request.units[name] = q.unit;
-        } else {
-            request.units.erase(name);
-        }
+        if (q.gauge && name == "atm-pres") fail("{atm-pres} is an absolute pressure (psia, bar, kPa), not a gauge reading");
+        request.given.*o.member = Given{q.value, q.unit, q.gauge};
         return;
     }
-    fail("unknown option '--" + name + "'");
+    fail("unknown option '{" + name + "}'");
 }
 
 TraverseSetup setup_traverse(const TraverseRequest& request) {
-    std::map<std::string, double> values = request.values;
-    auto has = [&](const char* n) { return values.count(n) > 0; };
-    auto val = [&](const char* n) { return values.at(n); };
-    auto get = [&](const char* n, double fallback) { return has(n) ? val(n) : fallback; };
-    for (const auto& [name, v] : values) {
-        if (!std::isfinite(v)) fail(std::string("{") + name + "} is not a finite number");
+    TraverseNumbers g = request.given;
+    auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
+    auto val = [&](const char* n) { return (g.*number_member(n))->value; };
+    for (const TraverseOption& o : kTraverseOptions) {
+        if (g.*o.member && !std::isfinite((g.*o.member)->value)) fail(std::string("{") + o.name + "} is not a finite number");
     }
     // Gauge readings are above the atmosphere of the site.
-    const double atm = get("atm-pres", kStandardAtmosphere);
+    const double atm = g.atm_pres ? g.atm_pres->value : kStandardAtmosphere;
     if (!(atm >= 1e4 && atm <= 2e5)) fail("{atm-pres} must be from 10 to 200 kPa (1.45 to 29 psia)");
-    for (const std::string& name : request.gauge) values.at(name) += atm;
-    // What the model refuses in the pipe, named by option before the profile.
-    if (has("diam") && !(val("diam") >= kModelMinDiam && val("diam") <= kModelMaxDiam)) {
-        fail("{diam} " + io::format_double(val("diam")) + " m is outside the model's range 1e-06 to 1000 m");
+    bool any_gauge = false;
+    for (const TraverseOption& o : kTraverseOptions) {
+        if (!(g.*o.member && (g.*o.member)->gauge)) continue;
+        (g.*o.member)->value += atm;
+        any_gauge = true;
     }
-    if (has("diam") && has("rough") && val("rough") > val("diam")) {
-        fail("{rough} " + io::format_double(val("rough")) + " m is larger than {diam} " + io::format_double(val("diam")) +
+    // What the model refuses in the pipe, named by option before the profile.
+    if (g.diam.has_value() && !(g.diam->value >= kModelMinDiam && g.diam->value <= kModelMaxDiam)) {
+        fail("{diam} " + io::format_double(g.diam->value) + " m is outside the model's range 1e-06 to 1000 m");
+    }
+    if (g.diam.has_value() && g.rough.has_value() && g.rough->value > g.diam->value) {
+        fail("{rough} " + io::format_double(g.rough->value) + " m is larger than {diam} " + io::format_double(g.diam->value) +
              " m: the model takes a roughness from 0 to the diameter");
     }
     // The line.
     Line line;
-    const double diam = get("diam", 0), rough = get("rough", 0);
+    const double diam = (g.diam ? g.diam->value : 0), rough = (g.rough ? g.rough->value : 0);
     if (rough < 0) fail("{rough} must not be negative");
     if (!request.profile.empty()) {
-        if (has("length") || has("angle")) fail("give {profile} or {length}/{angle}, not both");
+        if (g.length.has_value() || g.angle.has_value()) fail("give {profile} or {length}/{angle}, not both");
         line = read_profile(request.profile, diam, rough, request.profile_unit);
     } else {
-        if (!has("length")) fail("give {length} L {angle} A or {profile} FILE");
+        if (!g.length.has_value()) fail("give {length} L {angle} A or {profile} FILE");
         if (!(diam > 0)) fail("{diam} must be a positive diameter");
-        line = straight_line(val("length"), get("angle", 0), diam, rough, 0, 0);
+        line = straight_line(g.length->value, (g.angle ? g.angle->value : 0), diam, rough, 0, 0);
     }
     line.flow_decreasing = request.flow_decreasing;
     for (const LineNode& n : line.nodes) {
@@ -269,19 +269,19 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     }
     // Temperature: constant, linear in md, or the profile's column.
     const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
-    if (has("temp") + (has("temp-in") || has("temp-out")) + profile_temp > 1) {
+    if (g.temp.has_value() + (g.temp_in.has_value() || g.temp_out.has_value()) + profile_temp > 1) {
         fail("give one temperature: {temp}, {temp-in}/{temp-out}, or the profile's temp column");
     }
-    if (has("temp")) {
-        for (auto& n : line.nodes) n.temp = val("temp");
-    } else if (has("temp-in") || has("temp-out")) {
-        if (!has("temp-in") || !has("temp-out")) fail("{temp-in} and {temp-out} go together");
+    if (g.temp.has_value()) {
+        for (auto& n : line.nodes) n.temp = g.temp->value;
+    } else if (g.temp_in.has_value() || g.temp_out.has_value()) {
+        if (!g.temp_in.has_value() || !g.temp_out.has_value()) fail("{temp-in} and {temp-out} go together");
         // Inlet and outlet in the flow direction, linear in md.
         const double md0 = line.nodes.front().md, md1 = line.nodes.back().md;
         for (auto& n : line.nodes) {
             double w = (n.md - md0) / (md1 - md0);
             if (line.flow_decreasing) w = 1 - w;
-            n.temp = val("temp-in") + (val("temp-out") - val("temp-in")) * w;
+            n.temp = g.temp_in->value + (g.temp_out->value - g.temp_in->value) * w;
         }
     } else if (!profile_temp) {
         fail("give the temperature: {temp}, {temp-in}/{temp-out}, or a temp column");
@@ -292,7 +292,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     // The flow and the fluid.
     std::unique_ptr<Fluid> fluid;
     const blackoil::BlackOil* oil = nullptr;
-    if (has("api")) {
+    if (g.api.has_value()) {
         auto b = black_oil(request);
         oil = b.get();
         fluid = std::move(b);
@@ -301,15 +301,14 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
             if (has(n)) fail(std::string("{") + n + "} belongs to the black-oil fluid: give {api} too");
         }
         if (!request.words.empty()) fail("--" + request.words.begin()->first + " belongs to the black-oil fluid: give {api} too");
-        const auto u = request.units.find("liquid-rate");
-        if (u != request.units.end() && u->second == Dimension::LiquidRate) {
+        if (g.liquid_rate && g.liquid_rate->unit == Dimension::LiquidRate) {
             fail("without {api}, {liquid-rate} is a mass rate (kg/s); a volume rate needs the black-oil fluid ({api})");
         }
-        if (!has("liquid-rate") || !has("gas-rate")) fail("give {liquid-rate} and {gas-rate} (kg/s)");
-        const double ml = val("liquid-rate"), mg = val("gas-rate");
+        if (!g.liquid_rate.has_value() || !g.gas_rate.has_value()) fail("give {liquid-rate} and {gas-rate} (kg/s)");
+        const double ml = g.liquid_rate->value, mg = g.gas_rate->value;
         if (ml < 0 || mg < 0) fail("rates must not be negative");
         if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
-        const bool constants = has("rol") || has("visl") || has("sigma") || has("gas-molar-mass") || has("z") || has("visg");
+        const bool constants = g.rol.has_value() || g.visl.has_value() || g.sigma.has_value() || g.gas_molar_mass.has_value() || g.z.has_value() || g.visg.has_value();
         if (!request.fluid_table.empty()) {
             if (constants) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
             auto t = std::make_unique<PropertyTable>(PropertyTable::read(request.fluid_table));
@@ -318,45 +317,45 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
             fluid = std::move(t);
         } else {
             for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
-                if (!has(n)) fail(std::string("give --") + n + " (or {fluid-table} FILE, or {api} for black oil)");
+                if (!has(n)) fail(std::string("give {") + n + "} (or {fluid-table} FILE, or {api} for black oil)");
                 if (!(val(n) > 0)) fail(std::string("{") + n + "} must be positive");
             }
-            if (!(val("sigma") >= 1e-5 && val("sigma") <= 100)) {
-                fail("{sigma} " + io::format_double(val("sigma")) + " N/m is outside the model's range 1e-05 to 100 N/m");
+            if (!(g.sigma->value >= 1e-5 && g.sigma->value <= 100)) {
+                fail("{sigma} " + io::format_double(g.sigma->value) + " N/m is outside the model's range 1e-05 to 100 N/m");
             }
-            if (!(val("rol") <= 1e5)) fail("{rol} " + io::format_double(val("rol")) + " kg/m3 is above the model's 1e+05 kg/m3");
-            if (!(val("visl") >= 1e-10 && val("visg") >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
+            if (!(g.rol->value <= 1e5)) fail("{rol} " + io::format_double(g.rol->value) + " kg/m3 is above the model's 1e+05 kg/m3");
+            if (!(g.visl->value >= 1e-10 && g.visg->value >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
             auto c = std::make_unique<ConstantLiquidRealGas>();
             c->liquid_rate = ml;
             c->gas_rate = mg;
-            c->rol = val("rol");
-            c->visl = val("visl");
-            c->sigma = val("sigma");
-            c->molar_mass = val("gas-molar-mass");
-            c->z = get("z", 1.0);
-            c->visg = val("visg");
+            c->rol = g.rol->value;
+            c->visl = g.visl->value;
+            c->sigma = g.sigma->value;
+            c->molar_mass = g.gas_molar_mass->value;
+            c->z = (g.z ? g.z->value : 1.0);
+            c->visg = g.visg->value;
             if (!(c->z > 0)) fail("{z} must be positive");
             fluid = std::move(c);
         }
     }
     // The boundary and the numerics.
     TraverseOptions opt;
-    if (has("inlet-pres") == has("outlet-pres")) fail("give one of {inlet-pres} and {outlet-pres}");
-    opt.from_outlet = has("outlet-pres");
-    opt.pres = opt.from_outlet ? val("outlet-pres") : val("inlet-pres");
+    if (g.inlet_pres.has_value() == g.outlet_pres.has_value()) fail("give one of {inlet-pres} and {outlet-pres}");
+    opt.from_outlet = g.outlet_pres.has_value();
+    opt.pres = opt.from_outlet ? g.outlet_pres->value : g.inlet_pres->value;
     if (!(opt.pres >= 100)) {
         fail(std::string(opt.from_outlet ? "{outlet-pres}" : "{inlet-pres}") + " must be at least 100 Pa (absolute)");
     }
-    opt.tol = get("tol", 1.0);
-    opt.max_pres = get("max-pres", 1e9);
-    opt.output_step = get("output-step", 0);
-    if (has("output-step") && !(opt.output_step > 0)) fail("{output-step} must be a positive length");
+    opt.tol = (g.tol ? g.tol->value : 1.0);
+    opt.max_pres = (g.max_pres ? g.max_pres->value : 1e9);
+    opt.output_step = (g.output_step ? g.output_step->value : 0);
+    if (g.output_step.has_value() && !(opt.output_step > 0)) fail("{output-step} must be a positive length");
     if (!(opt.tol > 0)) fail("{tol} must be positive");
-    check_first_point(line, *fluid, opt, request.fluid_table.empty() ? has("api") ? "the black-oil fluid" : "the fluid"
+    check_first_point(line, *fluid, opt, request.fluid_table.empty() ? g.api.has_value() ? "the black-oil fluid" : "the fluid"
                                                                    : "the fluid table");
     TraverseSetup setup{std::move(line), std::move(fluid), opt};
     setup.black_oil = oil;
-    setup.atm_pres = request.gauge.empty() ? 0 : atm;
+    setup.atm_pres = any_gauge ? atm : 0;
     return setup;
 }
 

@@ -22,7 +22,7 @@ using D = Dimension;
 double absolute(const Quantity& q, double atm) { return q.value + (q.gauge ? atm : 0); }
 
 double atmosphere(const TraverseRequest& r) {
-    return r.values.count("atm-pres") ? r.values.at("atm-pres") : bo::kStandardPres;
+    return r.given.atm_pres.has_value() ? r.given.atm_pres->value : bo::kStandardPres;
 }
 
 // Fetkovich's C as users write it: a number and "<rate unit>/<pressure
@@ -174,18 +174,18 @@ bool set_nodal_option(NodalRequest& request, const std::string& name, const std:
 
 NodalSetup setup_nodal(NodalRequest request) {
     TraverseRequest& t = request.traverse;
-    if (!t.values.count("api")) fail("nodal analysis needs the black-oil fluid: give {api}");
-    if (!t.values.count("water-cut")) fail("give {water-cut} (0 for none)");
-    if (!t.values.count("outlet-pres")) fail("give the wellhead pressure: {outlet-pres}");
+    if (!t.given.api.has_value()) fail("nodal analysis needs the black-oil fluid: give {api}");
+    if (!t.given.water_cut.has_value()) fail("give {water-cut} (0 for none)");
+    if (!t.given.outlet_pres.has_value()) fail("give the wellhead pressure: {outlet-pres}");
     NodalSetup s;
-    s.split.water_cut = t.values.at("water-cut");
-    s.split.per_liquid = t.values.count("glr") > 0;
-    s.split.gas_ratio = t.values.count("gor") ? t.values.at("gor") : t.values.count("glr") ? t.values.at("glr") : 0;
+    s.split.water_cut = t.given.water_cut->value;
+    s.split.per_liquid = t.given.glr.has_value();
+    s.split.gas_ratio = t.given.gor.has_value() ? t.given.gor->value : t.given.glr.has_value() ? t.given.glr->value : 0;
     s.split.gas_rate = request.ipr == "fetkovich";
     if (s.split.gas_rate && !(s.split.gas_ratio > 0)) {
         fail("a gas well's rate is its gas: give the liquid it carries as {gor} or {glr} above 0");
     }
-    t.values["liquid-rate"] = 1e-3;  // a placeholder while the well and fluid are checked
+    set_number(t, &TraverseNumbers::liquid_rate, 1e-3);  // a placeholder while the well and fluid are checked
     s.setup = setup_traverse(t);
     refuse_rising_well(s.setup.line);
     const bo::BlackOil& oil = *s.setup.black_oil;  // nodal analysis takes the black oil alone (checked above)
@@ -340,7 +340,7 @@ VfpSetup setup_vfp(VfpRequest r) {
         fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");
     }
     TraverseRequest& t = r.traverse;
-    if (!t.values.count("api")) fail("a lift-curve table needs the black-oil fluid: give {api}");
+    if (!t.given.api.has_value()) fail("a lift-curve table needs the black-oil fluid: give {api}");
     const double atm = atmosphere(t);
     VfpSetup s;
     if (!r.gfr_given) r.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
@@ -366,28 +366,28 @@ VfpSetup setup_vfp(VfpRequest r) {
              std::to_string(most) + " are computed ({max-entries} raises it)");
     }
     check_splits(s.table);
-    if (a.wfr.back() > 0 && !t.values.count("water-gravity") && !t.values.count("salinity")) {
+    if (a.wfr.back() > 0 && !t.given.water_gravity.has_value() && !t.given.salinity.has_value()) {
         fail("give {water-gravity} or {salinity} for the produced water");
     }
     // The fluid and the line, checked as for a traverse with the largest rate
     // and the first water and gas fractions.
     double oil = 0, water = 0, gas = 0;
     vfp::split_rates(s.table.flo, s.table.wfr, s.table.gfr, a.flo.back(), a.wfr.front(), a.gfr.front(), oil, water, gas);
-    t.values["oil-rate"] = oil;
-    t.values["water-rate"] = water;
-    t.values.erase("gor");
-    t.values.erase("water-cut");
-    t.values["glr"] = oil + water > 0 ? gas / (oil + water) : 0;
-    t.values["outlet-pres"] = a.thp.front();
-    if (!t.values.count("max-pres")) t.values["max-pres"] = kTableCeiling;
+    set_number(t, &TraverseNumbers::oil_rate, oil);
+    set_number(t, &TraverseNumbers::water_rate, water);
+    t.given.gor.reset();
+    t.given.water_cut.reset();
+    set_number(t, &TraverseNumbers::glr, oil + water > 0 ? gas / (oil + water) : 0);
+    set_number(t, &TraverseNumbers::outlet_pres, a.thp.front());
+    if (!t.given.max_pres.has_value()) set_number(t, &TraverseNumbers::max_pres, kTableCeiling);
     // A table is read to a fraction of its pressures: by default each
     // traverse's tolerance per segment is kTableTolerance of the lowest THP
     // (69 Pa at 100 psia), below the model's own noise between neighbouring
     // pressures, and far cheaper than the 1 Pa of a single traverse.
-    if (!t.values.count("tol")) {
+    if (!t.given.tol.has_value()) {
         const double tol = kTableTolerance * a.thp.front();
         const double decade = std::pow(10.0, std::floor(std::log10(tol)));
-        t.values["tol"] = std::max(1.0, decade * std::floor(tol / decade));  // one significant digit, rounded down
+        set_number(t, &TraverseNumbers::tol, std::max(1.0, decade * std::floor(tol / decade)));  // one significant digit, rounded down
     }
     s.setup = setup_traverse(t);
     const Line& line = s.setup.line;

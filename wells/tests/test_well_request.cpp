@@ -68,9 +68,9 @@ TEST(NodalOptions, AGasWellSweepsItsGasAndATraverseAgreesAtTheOperatingPoint) {
     const nodal::Crossing* op = r.operating_point();
     ASSERT_NE(op, nullptr);
     TraverseRequest at = oil_well({{"gor", "20000 scf/STB"}}).traverse;
-    at.values["oil-rate"] = op->rate / (20000 * blackoil::kScfPerStb);
-    at.values["water-rate"] = at.values["oil-rate"] * 0.3 / 0.7;
-    at.values.erase("water-cut");
+    set_number(at, &TraverseNumbers::oil_rate, op->rate / (20000 * blackoil::kScfPerStb));
+    set_number(at, &TraverseNumbers::water_rate, at.given.oil_rate->value * 0.3 / 0.7);
+    at.given.water_cut.reset();
     const TraverseResult t = traverse(setup_traverse(at));
     ASSERT_TRUE(t.summary.complete);
     EXPECT_NEAR(t.summary.inlet_pres, op->bhp, 0.1 * kPsiPa) << op->rate / kMscfD << " Mscf/d";

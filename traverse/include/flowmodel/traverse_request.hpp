@@ -7,8 +7,8 @@
 #define FLOWMODEL_TRAVERSE_REQUEST_HPP
 
 #include <map>
+#include <optional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,11 +18,31 @@
 
 namespace flowmodel {
 
+// A number as a user gave it, in SI, with the dimension of the unit it was
+// written with (None without one) and whether it was a gauge reading (then
+// the value is Pa above the atmosphere).
+struct Given {
+    double value = 0;
+    Dimension unit = Dimension::None;
+    bool gauge = false;
+};
+
+// The numeric options of a traverse, one named member each (the option of
+// the same name with '-' for '_'; kTraverseOptions maps each name to its member).
+struct TraverseNumbers {
+    // The line.
+    std::optional<Given> length, angle, diam, rough, temp, temp_in, temp_out;
+    // A constant liquid with a real gas, or a property table (mass rates).
+    std::optional<Given> liquid_rate, gas_rate, rol, visl, sigma, gas_molar_mass, z, visg;
+    // The boundary and the march.
+    std::optional<Given> inlet_pres, outlet_pres, tol, max_pres, output_step, atm_pres;
+    // The black oil (api chooses it; liquid_rate is then a standard volume rate).
+    std::optional<Given> api, gas_gravity, water_gravity, salinity, co2, h2s, n2, oil_rate, water_rate, water_cut, gor, glr;
+};
+
 struct TraverseRequest {
-    std::map<std::string, double> values;     // SI units
-    std::map<std::string, Dimension> units;   // the dimension of the unit each value was given with
+    TraverseNumbers given;
     std::map<std::string, std::string> words; // z-method, dead-oil, live-oil
-    std::set<std::string> gauge;              // pressures given as gauge readings: values hold Pa above the atmosphere
     std::string profile;                      // CSV file, or "" for a straight line
     double profile_unit = 1.0;                // m per length unit of the profile's md, z, tvd
     std::string fluid_table;                  // CSV file, or "" for constant liquid and real gas
@@ -34,6 +54,7 @@ struct TraverseRequest {
 struct TraverseOption {
     const char* name;
     Dimension dim, alt;
+    std::optional<Given> TraverseNumbers::*member;
     const char* meaning;
 };
 extern const std::vector<TraverseOption> kTraverseOptions;
@@ -46,6 +67,15 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
 // The length unit of a profile's md, z and tvd columns, "m" or "ft", its
 // factor from the unit table. Throws std::invalid_argument for another.
 void set_profile_unit(TraverseRequest& request, const std::string& name);
+
+// The member of a numeric option by its name; null for none.
+std::optional<Given> TraverseNumbers::*number_member(const std::string& name);
+
+// Sets a number as if given in SI without a unit (what the wells layer
+// fills in for a traverse it makes).
+inline void set_number(TraverseRequest& request, std::optional<Given> TraverseNumbers::*member, double si) {
+    request.given.*member = Given{si};
+}
 
 // The names set_option takes: the numeric options, then the word-valued ones.
 std::vector<std::string> traverse_option_names();
