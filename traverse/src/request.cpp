@@ -36,7 +36,7 @@ const std::vector<WordOption> kWordOptions = {
 const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2",
                                         "oil-rate", "water-rate", "water-cut", "gor", "glr"};
 
-std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
+blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request) {
     const TraverseNumbers& g = request.given;
     auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
     for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
@@ -90,7 +90,11 @@ std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
     in.dead_oil = word("dead-oil", "beggs-robinson") == "glaso" ? blackoil::DeadOil::Glaso : blackoil::DeadOil::BeggsRobinson;
     in.live_oil = word("live-oil", "beggs-robinson") == "chew-connally" ? blackoil::LiveOil::ChewConnally
                                                                          : blackoil::LiveOil::BeggsRobinson;
-    return std::make_unique<blackoil::BlackOil>(in);
+    return in;
+}
+
+std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
+    return std::make_unique<blackoil::BlackOil>(black_oil_inputs(request));
 }
 
 // The model's own bounds on the pipe (it reports improper input outside them).
@@ -220,22 +224,28 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
     fail("unknown option '{" + name + "}'");
 }
 
-TraverseSetup setup_traverse(const TraverseRequest& request) {
-    TraverseNumbers g = request.given;
-    auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
-    auto val = [&](const char* n) { return (g.*number_member(n))->value; };
+namespace {
+
+// Every number finite; gauge readings turned absolute with the site's
+// atmosphere (checked). Returns the atmosphere, `any` whether a gauge reading was given.
+double absolute_numbers(TraverseNumbers& g, bool& any) {
     for (const TraverseOption& o : kTraverseOptions) {
         if (g.*o.member && !std::isfinite((g.*o.member)->value)) fail(std::string("{") + o.name + "} is not a finite number");
     }
-    // Gauge readings are above the atmosphere of the site.
     const double atm = g.atm_pres ? g.atm_pres->value : kStandardAtmosphere;
     if (!(atm >= 1e4 && atm <= 2e5)) fail("{atm-pres} must be from 10 to 200 kPa (1.45 to 29 psia)");
-    bool any_gauge = false;
+    any = false;
     for (const TraverseOption& o : kTraverseOptions) {
         if (!(g.*o.member && (g.*o.member)->gauge)) continue;
         (g.*o.member)->value += atm;
-        any_gauge = true;
+        any = true;
     }
+    return atm;
+}
+
+// The line from the profile or the straight line's options, its pipe
+// within what the model takes.
+Line make_line(const TraverseRequest& request, const TraverseNumbers& g) {
     // What the model refuses in the pipe, named by option before the profile.
     if (g.diam.has_value() && !(g.diam->value >= kModelMinDiam && g.diam->value <= kModelMaxDiam)) {
         fail("{diam} " + io::format_double(g.diam->value) + " m is outside the model's range 1e-06 to 1000 m");
@@ -244,7 +254,6 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
         fail("{rough} " + io::format_double(g.rough->value) + " m is larger than {diam} " + io::format_double(g.diam->value) +
              " m: the model takes a roughness from 0 to the diameter");
     }
-    // The line.
     Line line;
     const double diam = (g.diam ? g.diam->value : 0), rough = (g.rough ? g.rough->value : 0);
     if (rough < 0) fail("{rough} must not be negative");
@@ -267,7 +276,11 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
                  io::format_double(n.diam) + " m ({rough}, or the profile's rough and diam)");
         }
     }
-    // Temperature: constant, linear in md, or the profile's column.
+    return line;
+}
+
+// Temperature along the line: constant, linear in md, or the profile's column.
+void set_temperatures(Line& line, const TraverseNumbers& g) {
     const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
     if (g.temp.has_value() + (g.temp_in.has_value() || g.temp_out.has_value()) + profile_temp > 1) {
         fail("give one temperature: {temp}, {temp-in}/{temp-out}, or the profile's temp column");
@@ -289,56 +302,55 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     for (const auto& n : line.nodes) {
         if (!(n.temp > 0)) fail("temperatures must be above 0 K");
     }
-    // The flow and the fluid.
-    std::unique_ptr<Fluid> fluid;
-    const blackoil::BlackOil* oil = nullptr;
-    if (g.api.has_value()) {
-        auto b = black_oil(request);
-        oil = b.get();
-        fluid = std::move(b);
-    } else {
-        for (const char* n : kBlackOilOptions) {
-            if (has(n)) fail(std::string("{") + n + "} belongs to the black-oil fluid: give {api} too");
-        }
-        if (!request.words.empty()) fail("--" + request.words.begin()->first + " belongs to the black-oil fluid: give {api} too");
-        if (g.liquid_rate && g.liquid_rate->unit == Dimension::LiquidRate) {
-            fail("without {api}, {liquid-rate} is a mass rate (kg/s); a volume rate needs the black-oil fluid ({api})");
-        }
-        if (!g.liquid_rate.has_value() || !g.gas_rate.has_value()) fail("give {liquid-rate} and {gas-rate} (kg/s)");
-        const double ml = g.liquid_rate->value, mg = g.gas_rate->value;
-        if (ml < 0 || mg < 0) fail("rates must not be negative");
-        if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
-        const bool constants = g.rol.has_value() || g.visl.has_value() || g.sigma.has_value() || g.gas_molar_mass.has_value() || g.z.has_value() || g.visg.has_value();
-        if (!request.fluid_table.empty()) {
-            if (constants) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
-            auto t = std::make_unique<PropertyTable>(PropertyTable::read(request.fluid_table));
-            t->liquid_rate = ml;
-            t->gas_rate = mg;
-            fluid = std::move(t);
-        } else {
-            for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
-                if (!has(n)) fail(std::string("give {") + n + "} (or {fluid-table} FILE, or {api} for black oil)");
-                if (!(val(n) > 0)) fail(std::string("{") + n + "} must be positive");
-            }
-            if (!(g.sigma->value >= 1e-5 && g.sigma->value <= 100)) {
-                fail("{sigma} " + io::format_double(g.sigma->value) + " N/m is outside the model's range 1e-05 to 100 N/m");
-            }
-            if (!(g.rol->value <= 1e5)) fail("{rol} " + io::format_double(g.rol->value) + " kg/m3 is above the model's 1e+05 kg/m3");
-            if (!(g.visl->value >= 1e-10 && g.visg->value >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
-            auto c = std::make_unique<ConstantLiquidRealGas>();
-            c->liquid_rate = ml;
-            c->gas_rate = mg;
-            c->rol = g.rol->value;
-            c->visl = g.visl->value;
-            c->sigma = g.sigma->value;
-            c->molar_mass = g.gas_molar_mass->value;
-            c->z = (g.z ? g.z->value : 1.0);
-            c->visg = g.visg->value;
-            if (!(c->z > 0)) fail("{z} must be positive");
-            fluid = std::move(c);
-        }
+}
+
+// A constant liquid with a real gas, or a property table, at mass rates.
+std::unique_ptr<Fluid> mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers& g) {
+    auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
+    auto val = [&](const char* n) { return (g.*number_member(n))->value; };
+    for (const char* n : kBlackOilOptions) {
+        if (has(n)) fail(std::string("{") + n + "} belongs to the black-oil fluid: give {api} too");
     }
-    // The boundary and the numerics.
+    if (!request.words.empty()) fail("{" + request.words.begin()->first + "} belongs to the black-oil fluid: give {api} too");
+    if (g.liquid_rate && g.liquid_rate->unit == Dimension::LiquidRate) {
+        fail("without {api}, {liquid-rate} is a mass rate (kg/s); a volume rate needs the black-oil fluid ({api})");
+    }
+    if (!g.liquid_rate.has_value() || !g.gas_rate.has_value()) fail("give {liquid-rate} and {gas-rate} (kg/s)");
+    const double ml = g.liquid_rate->value, mg = g.gas_rate->value;
+    if (ml < 0 || mg < 0) fail("rates must not be negative");
+    if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
+    const bool constants = g.rol || g.visl || g.sigma || g.gas_molar_mass || g.z || g.visg;
+    if (!request.fluid_table.empty()) {
+        if (constants) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
+        auto t = std::make_unique<PropertyTable>(PropertyTable::read(request.fluid_table));
+        t->liquid_rate = ml;
+        t->gas_rate = mg;
+        return t;
+    }
+    for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
+        if (!has(n)) fail(std::string("give {") + n + "} (or {fluid-table} FILE, or {api} for black oil)");
+        if (!(val(n) > 0)) fail(std::string("{") + n + "} must be positive");
+    }
+    if (!(g.sigma->value >= 1e-5 && g.sigma->value <= 100)) {
+        fail("{sigma} " + io::format_double(g.sigma->value) + " N/m is outside the model's range 1e-05 to 100 N/m");
+    }
+    if (!(g.rol->value <= 1e5)) fail("{rol} " + io::format_double(g.rol->value) + " kg/m3 is above the model's 1e+05 kg/m3");
+    if (!(g.visl->value >= 1e-10 && g.visg->value >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
+    auto c = std::make_unique<ConstantLiquidRealGas>();
+    c->liquid_rate = ml;
+    c->gas_rate = mg;
+    c->rol = g.rol->value;
+    c->visl = g.visl->value;
+    c->sigma = g.sigma->value;
+    c->molar_mass = g.gas_molar_mass->value;
+    c->z = (g.z ? g.z->value : 1.0);
+    c->visg = g.visg->value;
+    if (!(c->z > 0)) fail("{z} must be positive");
+    return c;
+}
+
+// The boundary and the numerics of the march.
+TraverseOptions march_options(const TraverseNumbers& g) {
     TraverseOptions opt;
     if (g.inlet_pres.has_value() == g.outlet_pres.has_value()) fail("give one of {inlet-pres} and {outlet-pres}");
     opt.from_outlet = g.outlet_pres.has_value();
@@ -351,6 +363,27 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     opt.output_step = (g.output_step ? g.output_step->value : 0);
     if (g.output_step.has_value() && !(opt.output_step > 0)) fail("{output-step} must be a positive length");
     if (!(opt.tol > 0)) fail("{tol} must be positive");
+    return opt;
+}
+
+}  // namespace
+
+TraverseSetup setup_traverse(const TraverseRequest& request) {
+    TraverseNumbers g = request.given;
+    bool any_gauge = false;
+    const double atm = absolute_numbers(g, any_gauge);
+    Line line = make_line(request, g);
+    set_temperatures(line, g);
+    std::unique_ptr<Fluid> fluid;
+    const blackoil::BlackOil* oil = nullptr;
+    if (g.api.has_value()) {
+        auto b = black_oil(request);
+        oil = b.get();
+        fluid = std::move(b);
+    } else {
+        fluid = mass_rate_fluid(request, g);
+    }
+    const TraverseOptions opt = march_options(g);
     check_first_point(line, *fluid, opt, request.fluid_table.empty() ? g.api.has_value() ? "the black-oil fluid" : "the fluid"
                                                                    : "the fluid table");
     TraverseSetup setup{std::move(line), std::move(fluid), opt};
@@ -358,6 +391,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     setup.atm_pres = any_gauge ? atm : 0;
     return setup;
 }
+
 
 TraverseResult traverse(const TraverseSetup& setup) {
     TraverseResult r = traverse(setup.line, *setup.fluid, setup.options);
