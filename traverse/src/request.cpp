@@ -36,21 +36,9 @@ const std::vector<WordOption> kWordOptions = {
 const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2",
                                         "oil-rate", "water-rate", "water-cut", "gor", "glr"};
 
-blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request) {
-    const TraverseNumbers& g = request.given;
-    auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
-    for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
-        if (has(n)) fail(std::string("{") + n + "} cannot be combined with {api} (the black-oil fluid gives it)");
-    }
-    if (!request.fluid_table.empty()) fail("{fluid-table} cannot be combined with {api}");
-    blackoil::BlackOilInputs in;
-    in.api = g.api->value;
-    if (!g.gas_gravity.has_value()) fail("give {gas-gravity} (air = 1) with {api}");
-    in.gas_gravity = g.gas_gravity->value;
-    in.co2 = g.co2.has_value() ? g.co2->value : 0;
-    in.h2s = g.h2s.has_value() ? g.h2s->value : 0;
-    in.n2 = g.n2.has_value() ? g.n2->value : 0;
-    // Rates at standard conditions.
+// The rates at standard conditions from the options: the liquid rate with
+// its water cut, or the oil and water rates; the gas from its ratio.
+void standard_rates(const TraverseNumbers& g, blackoil::BlackOilInputs& in) {
     if (g.liquid_rate.has_value()) {
         if (g.oil_rate.has_value() || g.water_rate.has_value()) fail("give {liquid-rate} with {water-cut}, or {oil-rate} and {water-rate}");
         if (!g.water_cut.has_value()) fail("{liquid-rate} needs {water-cut}");
@@ -75,8 +63,36 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request) {
     if (g.gor.has_value() && in.oil_rate == 0 && ratio > 0) fail("{gor} with no oil gives no gas: give {glr}");
     in.gas_rate = g.gor.has_value() ? ratio * in.oil_rate : ratio * (in.oil_rate + in.water_rate);
     if (in.oil_rate == 0 && in.water_rate == 0 && in.gas_rate == 0) fail("all rates are 0: there is no flow");
+}
+
+blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates rates) {
+    const TraverseNumbers& g = request.given;
+    auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
+    for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
+        if (has(n)) fail(std::string("{") + n + "} cannot be combined with {api} (the black-oil fluid gives it)");
+    }
+    if (!request.fluid_table.empty()) fail("{fluid-table} cannot be combined with {api}");
+    blackoil::BlackOilInputs in;
+    in.api = g.api->value;
+    if (!g.gas_gravity.has_value()) fail("give {gas-gravity} (air = 1) with {api}");
+    in.gas_gravity = g.gas_gravity->value;
+    in.co2 = g.co2.has_value() ? g.co2->value : 0;
+    in.h2s = g.h2s.has_value() ? g.h2s->value : 0;
+    in.n2 = g.n2.has_value() ? g.n2->value : 0;
+    bool water = false;  // the well produces water: its gravity or salinity is needed
+    if (rates == Rates::Given) {
+        standard_rates(g, in);
+        water = in.water_rate > 0;
+    } else {
+        if (g.gor.has_value() == g.glr.has_value()) fail("give one of {gor} and {glr}");
+        if ((g.gor ? g.gor : g.glr)->value < 0) fail(std::string(g.gor.has_value() ? "{gor}" : "{glr}") + " must not be negative");
+        if (g.water_cut && !(g.water_cut->value >= 0 && g.water_cut->value <= 1)) {
+            fail("{water-cut} must be from 0 to 1 (0 to 100%)");
+        }
+        water = g.water_cut && g.water_cut->value > 0;
+    }
     if (g.water_gravity.has_value() && g.salinity.has_value()) fail("give {water-gravity} or {salinity}, not both");
-    if (in.water_rate > 0 && !g.water_gravity.has_value() && !g.salinity.has_value()) {
+    if (water && !g.water_gravity.has_value() && !g.salinity.has_value()) {
         fail("give {water-gravity} or {salinity} for the produced water");
     }
     if (g.salinity.has_value()) in.salinity = g.salinity->value;
@@ -93,8 +109,8 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request) {
     return in;
 }
 
-std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request) {
-    return std::make_unique<blackoil::BlackOil>(black_oil_inputs(request));
+std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request, Rates rates) {
+    return std::make_unique<blackoil::BlackOil>(black_oil_inputs(request, rates));
 }
 
 // The model's own bounds on the pipe (it reports improper input outside them).
@@ -368,7 +384,7 @@ TraverseOptions march_options(const TraverseNumbers& g) {
 
 }  // namespace
 
-TraverseSetup setup_traverse(const TraverseRequest& request) {
+TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     TraverseNumbers g = request.given;
     bool any_gauge = false;
     const double atm = absolute_numbers(g, any_gauge);
@@ -377,15 +393,21 @@ TraverseSetup setup_traverse(const TraverseRequest& request) {
     std::unique_ptr<Fluid> fluid;
     const blackoil::BlackOil* oil = nullptr;
     if (g.api.has_value()) {
-        auto b = black_oil(request);
+        auto b = black_oil(request, rates);
         oil = b.get();
         fluid = std::move(b);
+    } else if (rates == Rates::SetByCaller) {
+        fail("the well's fluid is the black oil: give {api}");
     } else {
         fluid = mass_rate_fluid(request, g);
     }
     const TraverseOptions opt = march_options(g);
-    check_first_point(line, *fluid, opt, request.fluid_table.empty() ? g.api.has_value() ? "the black-oil fluid" : "the fluid"
-                                                                   : "the fluid table");
+    // With the rates still to come there is no first point to check.
+    if (rates == Rates::Given) {
+        check_first_point(line, *fluid, opt,
+                          request.fluid_table.empty() ? g.api.has_value() ? "the black-oil fluid" : "the fluid"
+                                                      : "the fluid table");
+    }
     TraverseSetup setup{std::move(line), std::move(fluid), opt};
     setup.black_oil = oil;
     setup.atm_pres = any_gauge ? atm : 0;

@@ -185,8 +185,7 @@ NodalSetup setup_nodal(NodalRequest request) {
     if (s.split.gas_rate && !(s.split.gas_ratio > 0)) {
         fail("a gas well's rate is its gas: give the liquid it carries as {gor} or {glr} above 0");
     }
-    set_number(t, &TraverseNumbers::liquid_rate, 1e-3);  // a placeholder while the well and fluid are checked
-    s.setup = setup_traverse(t);
+    s.setup = setup_traverse(t, Rates::SetByCaller);
     refuse_rising_well(s.setup.line);
     const bo::BlackOil& oil = *s.setup.black_oil;  // nodal analysis takes the black oil alone (checked above)
     const double bottom_temp = s.setup.line.nodes.back().temp;

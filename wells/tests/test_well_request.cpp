@@ -156,6 +156,15 @@ TEST(NodalOptions, RatesInTheUnitsOfTheSweptPhaseAndAWellGoingDown) {
                                                {"c", "0.01 Mscf/d/psi2"}, {"n", "0.8"}, {"rates", "100,400 STB/d"}}));
               }).find("another quantity"),
               std::string::npos);
+    // The fluid is checked without a rate of its own: a water cut above 1 is named.
+    EXPECT_NE(refusal([] {
+                  wells::setup_nodal(oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
+                                               {"pi", "1 STB/d/psi"}, {"water-cut", "120%"}}));
+              }).find("--water-cut must be from 0 to 1"),
+              std::string::npos);
+    const wells::NodalSetup no_rates = wells::setup_nodal(
+        oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"}, {"pi", "1 STB/d/psi"}}));
+    EXPECT_EQ(no_rates.setup.black_oil->inputs().oil_rate, 0);  // no placeholder rate: the analysis sets each
     // A straight well rising from its wellhead is written the wrong way round.
     wells::NodalRequest up = oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
                                        {"pi", "1 STB/d/psi"}, {"length", "2000"}, {"angle", "90"}});

@@ -95,7 +95,12 @@ struct TraverseSetup {
 // roughness or what the fluid gives there outside the model's range, named by
 // option or profile line), and std::runtime_error for a profile or table that
 // cannot be read.
-TraverseSetup setup_traverse(const TraverseRequest& request);
+//
+// With Rates::SetByCaller (nodal analysis: the caller marches many rates of
+// the black oil) the request's rates are not read: the fluid comes with none,
+// its gas ratio and water cut only checked, and the first point is not.
+enum class Rates { Given, SetByCaller };
+TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates = Rates::Given);
 
 // The march of a set-up traverse; the summary names the atmospheric pressure
 // used for gauge readings.
