@@ -384,159 +384,202 @@ std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel
 // well is read downward: pressure, temperature and holdup against measured
 // depth growing down the page, the regime as a band beside them. Axes carry
 // round ticks; stretches of invalid answers are hatched over the band.
-std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u, const std::string& title, bool well) {
-    const std::vector<flowmodel::TraversePoint>& pts = r.points;
-    if (pts.empty()) {
-        // Nothing to draw: the picture says why.
-        return plot::open_svg(900, 120, title + ": no point computed") + "<text x=\"20\" y=\"70\">" +
-               xml_text(r.summary.message) + "</text>\n</svg>\n";
+// One quantity drawn against md: its title and its value at a point.
+struct Series {
+    const char* title;
+    double (*value)(const flowmodel::TraversePoint&, const OutUnits&);
+    bool from_zero;
+};
+
+// The picture of a traverse: three panels against md (a well read downward,
+// a line along its length) and the regime band beside them.
+class TracePicture {
+public:
+    TracePicture(const flowmodel::TraverseResult& r, const OutUnits& u, bool well) : r_(r), pts_(r.points), u_(u), well_(well) {
+        double lo = u.len(pts_.front().md), hi = lo;
+        for (const auto& p : pts_) {
+            lo = std::min(lo, u.len(p.md));
+            hi = std::max(hi, u.len(p.md));
+        }
+        md_ = plot::rounded({lo, hi, false, std::string(well ? "measured depth, " : "distance along the line md, ") +
+                                                u.len_unit()});
     }
-    double md_lo = u.len(pts.front().md), md_hi = md_lo;
-    for (const auto& p : pts) {
-        md_lo = std::min(md_lo, u.len(p.md));
-        md_hi = std::max(md_hi, u.len(p.md));
+
+    std::string draw(const std::string& title) {
+        const double W = well_ ? 980 : 900, H = well_ ? 760 : 640;
+        s_ = plot::open_svg(W, H, title + (r_.summary.complete ? "" : " (stopped early)"));
+        if (well_) {
+            down_the_well();
+        } else {
+            along_the_line();
+        }
+        return s_ + "</svg>\n";
     }
-    const plot::Axis md_axis = plot::rounded({md_lo, md_hi, false,
-                                              std::string(well ? "measured depth, " : "distance along the line md, ") +
-                                                  u.len_unit()});
-    struct Series {
-        const char* title;
-        double (*value)(const flowmodel::TraversePoint&, const OutUnits&);
-        bool from_zero;
-    };
-    const Series pressure{u.field ? "pressure, psia" : "pressure, kPa",
-                          [](const flowmodel::TraversePoint& p, const OutUnits& o) {
-                              return o.field ? o.pres(p.pres) : p.pres / 1000;
-                          },
-                          false};
-    const Series elevation{u.field ? "elevation, ft" : "elevation, m",
-                           [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.len(p.z); }, false};
-    const Series temperature{u.field ? "temperature, degF" : "temperature, K",
-                             [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.temp(p.temp); },
-                             false};
-    const Series holdup{"liquid holdup, -", [](const flowmodel::TraversePoint& p, const OutUnits&) { return p.hol; },
-                        true};
-    const std::vector<Series> series = {pressure, well ? temperature : elevation, holdup};
-    auto range = [&](const Series& sr) {
-        double lo = sr.value(pts.front(), u), hi = lo;
-        for (const auto& p : pts) {
-            lo = std::min(lo, sr.value(p, u));
-            hi = std::max(hi, sr.value(p, u));
+
+private:
+    std::vector<Series> series() const {
+        const Series pressure{u_.field ? "pressure, psia" : "pressure, kPa",
+                              [](const flowmodel::TraversePoint& p, const OutUnits& o) {
+                                  return o.field ? o.pres(p.pres) : p.pres / 1000;
+                              },
+                              false};
+        const Series elevation{u_.field ? "elevation, ft" : "elevation, m",
+                               [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.len(p.z); }, false};
+        const Series temperature{u_.field ? "temperature, degF" : "temperature, K",
+                                 [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.temp(p.temp); },
+                                 false};
+        const Series holdup{"liquid holdup, -", [](const flowmodel::TraversePoint& p, const OutUnits&) { return p.hol; },
+                            true};
+        return {pressure, well_ ? temperature : elevation, holdup};
+    }
+
+    plot::Axis range(const Series& sr) const {
+        double lo = sr.value(pts_.front(), u_), hi = lo;
+        for (const auto& p : pts_) {
+            lo = std::min(lo, sr.value(p, u_));
+            hi = std::max(hi, sr.value(p, u_));
         }
         if (sr.from_zero) lo = 0, hi = std::max(hi, 1e-3);
         if (!(hi > lo)) hi = lo + 1;
         return plot::rounded({lo, hi, false, sr.title});
-    };
-    const double W = well ? 980 : 900, H = well ? 760 : 640;
-    std::string s = plot::open_svg(W, H, title + (r.summary.complete ? "" : " (stopped early)"));
-    char buf[256];
+    }
+
+    // The series as a polyline in frame f, md on the axis `md_is_y` says.
+    void curve(const plot::Frame& f, const Series& sr, bool md_is_y) {
+        s_ += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
+        for (const auto& p : pts_) {
+            if (md_is_y) {
+                std::snprintf(buf_, sizeof buf_, "%.1f,%.1f ", f.px(sr.value(p, u_)), f.py(u_.len(p.md)));
+            } else {
+                std::snprintf(buf_, sizeof buf_, "%.1f,%.1f ", f.px(u_.len(p.md)), f.py(sr.value(p, u_)));
+            }
+            s_ += buf_;
+        }
+        s_ += "\"/>\n";
+    }
+
     // The regime band: a rectangle per stretch between points, coloured as in
     // the map; each reaches half a pixel into the next, so that no seam shows.
-    bool shown[8] = {};
-    auto band = [&](double b0, double b1, auto at) {
-        for (size_t i = 1; i < pts.size(); ++i) {
-            const flowmodel::TraversePoint& p = pts[i];
+    // `at` places an md across the band, b0 and b1 its edges. True when
+    // invalid answers were hatched over it.
+    template <class At>
+    bool band(double b0, double b1, At at) {
+        for (size_t i = 1; i < pts_.size(); ++i) {
+            const flowmodel::TraversePoint& p = pts_[i];
             const int c = p.ierr <= 1 ? p.id : static_cast<int>(MapClass::ImproperInput);
-            shown[c] = true;
-            const double a0 = std::min(at(u.len(pts[i - 1].md)), at(u.len(p.md)));
-            const double a1 = std::max(at(u.len(pts[i - 1].md)), at(u.len(p.md)));
-            if (well) {
-                std::snprintf(buf, sizeof buf,
+            shown_[c] = true;
+            const double a0 = std::min(at(u_.len(pts_[i - 1].md)), at(u_.len(p.md)));
+            const double a1 = std::max(at(u_.len(pts_[i - 1].md)), at(u_.len(p.md)));
+            if (well_) {
+                std::snprintf(buf_, sizeof buf_,
                               "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.0f\" y=\"%.2f\" width=\"%.0f\" "
                               "height=\"%.2f\" fill=\"%s\"/>\n",
                               b0, a0, b1 - b0, a1 - a0 + 0.5, class_colour(static_cast<MapClass>(c)));
             } else {
-                std::snprintf(buf, sizeof buf,
+                std::snprintf(buf_, sizeof buf_,
                               "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" "
                               "height=\"%.0f\" fill=\"%s\"/>\n",
                               a0, b0, a1 - a0 + 0.5, b1 - b0, class_colour(static_cast<MapClass>(c)));
             }
-            s += buf;
+            s_ += buf_;
         }
-        // Where the model's answers were invalid: hatched over the band.
-        const flowmodel::TraverseSummary& m = r.summary;
+        return hatch(b0, b1, at);
+    }
+
+    // Where the model's answers were invalid: hatched over the band.
+    template <class At>
+    bool hatch(double b0, double b1, At at) {
+        const flowmodel::TraverseSummary& m = r_.summary;
         if (m.bridged_stretches.empty() && m.invalid_stretches.empty()) return false;
-        s += "<defs><pattern id=\"invalid\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
-             "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"white\" fill-opacity=\"0.35\"/>"
-             "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"black\" stroke-width=\"2\"/></pattern></defs>\n";
+        s_ += "<defs><pattern id=\"invalid\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+              "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"white\" fill-opacity=\"0.35\"/>"
+              "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"black\" stroke-width=\"2\"/></pattern></defs>\n";
         for (const auto* v : {&m.bridged_stretches, &m.invalid_stretches}) {
             for (const auto& st : *v) {
-                const double a0 = std::min(at(u.len(st[0])), at(u.len(st[1])));
-                const double a1 = std::max(std::max(at(u.len(st[0])), at(u.len(st[1]))), a0 + 1.5);
-                std::snprintf(buf, sizeof buf,
+                const double a0 = std::min(at(u_.len(st[0])), at(u_.len(st[1])));
+                const double a1 = std::max(std::max(at(u_.len(st[0])), at(u_.len(st[1]))), a0 + 1.5);
+                std::snprintf(buf_, sizeof buf_,
                               "<rect class=\"invalid\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" "
                               "fill=\"url(#invalid)\"/>\n",
-                              well ? b0 : a0, well ? a0 : b0, well ? b1 - b0 : a1 - a0, well ? a1 - a0 : b1 - b0);
-                s += buf;
+                              well_ ? b0 : a0, well_ ? a0 : b0, well_ ? b1 - b0 : a1 - a0, well_ ? a1 - a0 : b1 - b0);
+                s_ += buf_;
             }
         }
         return true;
-    };
-    bool hatched = false;
-    if (well) {
-        // Three panels side by side over one depth axis growing downward.
+    }
+
+    std::vector<plot::LegendEntry> legend_entries(bool hatched) const {
+        std::vector<plot::LegendEntry> entries;
+        for (int c = 0; c < 8; ++c) {
+            if (shown_[c]) entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
+        }
+        if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
+        return entries;
+    }
+
+    // Three panels side by side over one depth axis growing downward.
+    void down_the_well() {
         const double top = 80, height = 600, width = 160, gap = 50;
         double left = 90;
-        for (size_t k = 0; k < series.size(); ++k) {
-            plot::Frame f{range(series[k]), md_axis, left, top, width, height};
-            f.y = {md_axis.hi, md_axis.lo, false, md_axis.title};  // depth grows downward
+        const std::vector<Series> all = series();
+        for (size_t k = 0; k < all.size(); ++k) {
+            plot::Frame f{range(all[k]), md_, left, top, width, height};
+            f.y = {md_.hi, md_.lo, false, md_.title};  // depth grows downward
             f.y_labels = k == 0;
             f.x_count = 5;
-            std::string axes = f.axes();
-            s += axes;
-            s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
-            for (const auto& p : pts) {
-                std::snprintf(buf, sizeof buf, "%.1f,%.1f ", f.px(series[k].value(p, u)), f.py(u.len(p.md)));
-                s += buf;
-            }
-            s += "\"/>\n";
+            s_ += f.axes();
+            curve(f, all[k], true);
             left += width + gap;
         }
-        plot::Frame depth{md_axis, md_axis, left, top, 24, height};
-        depth.y = {md_axis.hi, md_axis.lo, false, ""};
-        hatched = band(left, left + 24, [&](double md) { return depth.py(md); });
-        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">regime</text>\n", left + 12,
+        plot::Frame depth{md_, md_, left, top, 24, height};
+        depth.y = {md_.hi, md_.lo, false, ""};
+        const bool hatched = band(left, left + 24, [&](double md) { return depth.py(md); });
+        std::snprintf(buf_, sizeof buf_, "<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"middle\">regime</text>\n", left + 12,
                       top - 8);
-        s += buf;
-        left += 50;
-        std::vector<plot::LegendEntry> entries;
-        for (int c = 0; c < 8; ++c) {
-            if (shown[c]) entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
-        }
-        if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
-        s += plot::legend(left, top + 10, entries);
-    } else {
-        // Three panels one above the other over the distance along the line.
+        s_ += buf_;
+        s_ += plot::legend(left + 50, top + 10, legend_entries(hatched));
+    }
+
+    // Three panels one above the other over the distance along the line.
+    void along_the_line() {
         const double left = 90, width = 610;
         const double tops[3] = {50, 290, 430}, heights[3] = {200, 110, 90};
-        for (size_t k = 0; k < series.size(); ++k) {
-            plot::Frame f{md_axis, range(series[k]), left, tops[k], width, heights[k]};
+        const std::vector<Series> all = series();
+        for (size_t k = 0; k < all.size(); ++k) {
+            plot::Frame f{md_, range(all[k]), left, tops[k], width, heights[k]};
             f.x.title = "";
-            s += f.axes();
-            s += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
-            for (const auto& p : pts) {
-                std::snprintf(buf, sizeof buf, "%.1f,%.1f ", f.px(u.len(p.md)), f.py(series[k].value(p, u)));
-                s += buf;
-            }
-            s += "\"/>\n";
+            s_ += f.axes();
+            curve(f, all[k], false);
         }
-        plot::Frame along{md_axis, {0, 1, false, ""}, left, 540, width, 24};
-        hatched = band(540, 564, [&](double md) { return along.px(md); });
-        for (double t : plot::ticks(md_axis)) {
-            std::snprintf(buf, sizeof buf, "<text x=\"%.1f\" y=\"580\" text-anchor=\"middle\">", along.px(t));
-            s += buf + plot::tick_text(t) + "</text>\n";
+        plot::Frame along{md_, {0, 1, false, ""}, left, 540, width, 24};
+        const bool hatched = band(540, 564, [&](double md) { return along.px(md); });
+        for (double t : plot::ticks(md_)) {
+            std::snprintf(buf_, sizeof buf_, "<text x=\"%.1f\" y=\"580\" text-anchor=\"middle\">", along.px(t));
+            s_ += buf_ + plot::tick_text(t) + "</text>\n";
         }
-        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"600\" text-anchor=\"middle\">", left + width / 2);
-        s += buf + xml_text(md_axis.title) + "</text>\n";
-        s += "<text transform=\"translate(38,552) rotate(-90)\" text-anchor=\"middle\">regime</text>\n";
-        std::vector<plot::LegendEntry> entries;
-        for (int c = 0; c < 8; ++c) {
-            if (shown[c]) entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
-        }
-        if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
-        s += plot::legend(720, 60, entries);
+        std::snprintf(buf_, sizeof buf_, "<text x=\"%.0f\" y=\"600\" text-anchor=\"middle\">", left + width / 2);
+        s_ += buf_ + xml_text(md_.title) + "</text>\n";
+        s_ += "<text transform=\"translate(38,552) rotate(-90)\" text-anchor=\"middle\">regime</text>\n";
+        s_ += plot::legend(720, 60, legend_entries(hatched));
     }
-    return s + "</svg>\n";
+
+    const flowmodel::TraverseResult& r_;
+    const std::vector<flowmodel::TraversePoint>& pts_;
+    const OutUnits& u_;
+    bool well_;
+    plot::Axis md_;
+    std::string s_;
+    char buf_[256] = {};
+    bool shown_[8] = {};
+};
+
+std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u, const std::string& title, bool well) {
+    if (r.points.empty()) {
+        // Nothing to draw: the picture says why.
+        return plot::open_svg(900, 120, title + ": no point computed") + "<text x=\"20\" y=\"70\">" +
+               xml_text(r.summary.message) + "</text>\n</svg>\n";
+    }
+    return TracePicture(r, u, well).draw(title);
 }
 
 }  // namespace
