@@ -207,6 +207,177 @@ Line read_profile(const std::string& path, double diam, double rough, double len
     return read_profile(in, path, diam, rough, length_unit);
 }
 
+namespace {
+
+// What the header says: which column holds what, in which unit, and the
+// shape of the line (z, tvd, angle or inc).
+struct ProfileColumns {
+    long col[kCols];
+    double factor[kCols], offset[kCols] = {};
+    std::string unit_text[kCols];
+    size_t width = 0;
+    bool trailing_empty = false;  // a trailing empty column, as spreadsheets export a trailing separator
+    int shape = kZ;
+    bool by_tvd = false, by_inc = false, temp_unit = false;
+};
+
+ProfileColumns read_header(const io::CsvRecord& rec, const std::string& head, double length_unit, double diam) {
+    ProfileColumns pc;
+    for (int k = 0; k < kCols; ++k) {
+        pc.col[k] = -1;
+        pc.factor[k] = k == kMd || k == kZ || k == kTvd ? length_unit : 1.0;
+        if (k == kMd || k == kZ || k == kTvd) {
+            const std::string named = unit_name(Dimension::Length, length_unit);
+            pc.unit_text[k] = !named.empty() ? named : "x " + io::format_double(length_unit) + " m";
+        }
+    }
+    pc.width = rec.size();
+    pc.trailing_empty = pc.width > 1 && trim(rec[pc.width - 1]).empty();
+    if (pc.trailing_empty) --pc.width;
+    for (size_t c = 0; c < pc.width; ++c) {
+        if (trim(rec[c]).empty()) throw std::runtime_error(head + ": column " + std::to_string(c + 1) + " has no name; " + kAccepted);
+        const Header h = read_name(rec[c]);
+        if (h.kind < 0) throw std::runtime_error(head + ": unknown column '" + io::shorten(trim(rec[c])) + "'; " + kAccepted);
+        if (h.kind == kCols) continue;
+        const int k = h.kind;
+        if (pc.col[k] >= 0) throw std::runtime_error(head + ": column '" + kKinds[k].name + "' given twice");
+        pc.col[k] = static_cast<long>(c);
+        if (!h.unit.empty()) {
+            const Dimension d = kKinds[k].dim;
+            if (!profile_unit(d, h.unit, pc.factor[k], pc.offset[k])) {
+                throw std::runtime_error(head + ": column '" + io::shorten(trim(rec[c])) + "': unit '" + io::shorten(h.unit) +
+                                         "' not known; it takes " + unit_names(d));
+            }
+            pc.unit_text[k] = h.unit;
+        }
+    }
+    if (pc.col[kMd] < 0) throw std::runtime_error(head + ": no column 'md'; " + kAccepted);
+    // The shape: z, tvd, angle or inc; tvd with inc is the survey's own TVD,
+    // the inclinations then only checked against it.
+    pc.by_tvd = pc.col[kTvd] >= 0;
+    pc.by_inc = pc.col[kInc] >= 0;
+    const int shapes = (pc.col[kAngle] >= 0) + (pc.col[kZ] >= 0) + (pc.by_tvd || pc.by_inc);
+    if (shapes != 1 || (pc.by_inc && (pc.col[kAngle] >= 0 || pc.col[kZ] >= 0))) {
+        throw std::runtime_error(head + ": give one of the columns tvd, z, angle or inc (inc may go with tvd); " + kAccepted);
+    }
+    pc.shape = pc.col[kZ] >= 0 ? kZ : pc.by_tvd ? kTvd : pc.col[kAngle] >= 0 ? kAngle : kInc;
+    if (pc.col[kDiam] < 0 && !(diam > 0)) throw ReadError(head + ": no column 'diam' and no {diam}");
+    pc.temp_unit = pc.col[kTemp] >= 0 && !pc.unit_text[kTemp].empty();
+    return pc;
+}
+
+// The rows as read, before the elevations are worked out.
+struct Survey {
+    Line line;
+    std::vector<double> angle, inc, azi, tvd_given;
+};
+
+// One data row into the survey, checked.
+void read_row(const io::CsvRecord& rec, const ProfileColumns& pc, const std::string& path, char sep, double diam,
+              double rough, Survey& sv) {
+    const std::string at = path + ": line " + std::to_string(rec.line);
+    if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
+    size_t n = rec.size();
+    if (pc.trailing_empty && n == pc.width + 1 && trim(rec[pc.width]).empty()) n = pc.width;
+    if (n != pc.width) {
+        throw std::runtime_error(at + ": " + std::to_string(n) + " fields where the header has " + std::to_string(pc.width) +
+                                 (sep == ',' ? " (a decimal comma? with ',' between the columns, write decimals "
+                                               "with a point, or separate the columns with ';')"
+                                             : ""));
+    }
+    double v[kCols] = {0, 0, 0, 0, 0, 0, diam, rough, 0};
+    for (int k = 0; k < kCols; ++k) {
+        if (pc.col[k] < 0) continue;
+        if (!field_number(rec[static_cast<size_t>(pc.col[k])], sep, v[k])) {
+            throw std::runtime_error(at + ": column '" + kKinds[k].name + "' is not a number: '" +
+                                     io::shorten(trim(rec[static_cast<size_t>(pc.col[k])])) + "'");
+        }
+        if (k == kTemp && !pc.temp_unit && v[k] < 200) {
+            throw std::runtime_error(at + ": column 'temp' is " + io::format_double(v[k]) +
+                                     " K without a unit, below 200 K: name its unit in the header (temp_degC, "
+                                     "temp_degF, 'Temp (degF)'; K for a cryogenic line)");
+        }
+        v[k] = v[k] * pc.factor[k] + pc.offset[k];
+    }
+    LineNode node;
+    node.md = v[kMd];
+    node.z = pc.shape == kZ ? v[kZ] : -v[kTvd];  // tvd grows downward
+    node.diam = v[kDiam];
+    node.rough = v[kRough];
+    node.temp = v[kTemp];
+    node.row = rec.line;
+    if (!(node.diam > 0)) throw std::runtime_error(at + ": column 'diam' must be positive");
+    if (!(node.rough >= 0)) throw std::runtime_error(at + ": column 'rough' must not be negative");
+    if (pc.col[kTemp] >= 0 && !(node.temp > 0)) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
+    if (pc.col[kAngle] >= 0 && !(std::fabs(v[kAngle]) <= 90)) {
+        throw std::runtime_error(at + ": column 'angle' must be within -90 to 90 degrees");
+    }
+    if (pc.by_inc && !(v[kInc] >= 0 && v[kInc] <= 180)) {
+        throw std::runtime_error(at + ": column 'inc' must be within 0 (vertical) and 180 degrees");
+    }
+    const std::vector<LineNode>& nodes = sv.line.nodes;
+    if (!nodes.empty() && !(node.md > nodes.back().md)) {
+        throw std::runtime_error(at + ": column 'md' must increase strictly (" +
+                                 in_unit(node.md, pc.factor[kMd], pc.unit_text[kMd]) + " after " +
+                                 in_unit(nodes.back().md, pc.factor[kMd], pc.unit_text[kMd]) + ")");
+    }
+    sv.angle.push_back(v[kAngle]);
+    sv.inc.push_back(v[kInc] * kDeg);
+    sv.azi.push_back(v[kAzi] * kDeg);
+    sv.tvd_given.push_back(v[kTvd]);
+    sv.line.nodes.push_back(node);
+}
+
+// The elevations from the angles or the inclinations, and the check that
+// no segment rises or falls by more than its length.
+void elevations(Survey& sv, const ProfileColumns& pc, const std::string& path) {
+    std::vector<LineNode>& nodes = sv.line.nodes;
+    const bool use_azi = pc.col[kAzi] >= 0;
+    const double md_unit = pc.factor[kMd];
+    const std::string& md_name = pc.unit_text[kMd];
+    for (size_t i = 1; i < nodes.size(); ++i) {
+        LineNode& b = nodes[i];
+        const LineNode& a = nodes[i - 1];
+        const double ds = b.md - a.md;
+        const std::string at = path + ": line " + std::to_string(b.row);
+        if (pc.shape == kAngle) {
+            // From the angle of each segment (the last row's angle is not used).
+            b.z = a.z + ds * std::sin(sv.angle[i - 1] * kDeg);
+        } else if (pc.by_inc) {
+            const double dtvd = minimum_curvature_dtvd(ds, sv.inc[i - 1], sv.inc[i], use_azi ? sv.azi[i - 1] : 0,
+                                                       use_azi ? sv.azi[i] : 0);
+            const double given = sv.tvd_given[i] - sv.tvd_given[i - 1];
+            if (!pc.by_tvd) {
+                b.z = a.z - dtvd;
+            } else if (std::fabs(dtvd - given) > 0.02 * pc.factor[kTvd] + 0.01 * ds) {
+                throw std::runtime_error(
+                    at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " + in_unit(b.md, md_unit, md_name) +
+                    " the tvd changes by " + in_unit(given, pc.factor[kTvd], pc.unit_text[kTvd]) +
+                    ", but the inclinations give " + in_unit(dtvd, pc.factor[kTvd], pc.unit_text[kTvd]) +
+                    " (minimum curvature): the tvd and inc columns disagree");
+            }
+        }
+        // A segment cannot rise or fall more than its length; a survey written
+        // to two decimals may show a vertical segment up to 0.02 of its unit
+        // (and the round-off of the subtraction) longer: that is vertical (the
+        // march takes the segment's slope as at most 1).
+        if (pc.shape == kZ || pc.shape == kTvd) {
+            const double excess = std::fabs(b.z - a.z) - ds;
+            const double unit = pc.factor[pc.shape];
+            const double slack = 0.02 * unit + 1e-12 * (std::fabs(a.z) + std::fabs(b.z) + std::fabs(b.md));
+            if (excess > slack) {
+                const std::string& u = pc.unit_text[pc.shape];
+                throw std::runtime_error(at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " +
+                                         in_unit(b.md, md_unit, md_name) + " the " + kKinds[pc.shape].name + " changes by " +
+                                         in_unit(std::fabs(b.z - a.z), unit, u) + ", " + in_unit(excess, unit, u) +
+                                         " more than the md: a segment cannot rise or fall by more than its length");
+            }
+        }
+    }
+}
+
+}  // namespace
+
 Line read_profile(std::istream& in, const std::string& path, double diam, double rough, double length_unit) {
     const char sep = separator_of(in, path);
     io::CsvReader reader(in, io::CsvReader::kMaxRecord, sep);
@@ -217,148 +388,13 @@ Line read_profile(std::istream& in, const std::string& path, double diam, double
     }
     const std::string head = path + ": line " + std::to_string(rec.line);
     if (!rec.error.empty()) throw std::runtime_error(head + ": " + rec.error);
-    long col[kCols];
-    double factor[kCols], offset[kCols] = {};
-    std::string unit_text[kCols];
-    for (int k = 0; k < kCols; ++k) {
-        col[k] = -1;
-        factor[k] = k == kMd || k == kZ || k == kTvd ? length_unit : 1.0;
-        if (k == kMd || k == kZ || k == kTvd) {
-            const std::string named = unit_name(Dimension::Length, length_unit);
-            unit_text[k] = !named.empty() ? named : "x " + io::format_double(length_unit) + " m";
-        }
-    }
-    size_t width = rec.size();
-    // A trailing empty column, as spreadsheets export a trailing separator.
-    const bool trailing_empty = width > 1 && trim(rec[width - 1]).empty();
-    if (trailing_empty) --width;
-    for (size_t c = 0; c < width; ++c) {
-        if (trim(rec[c]).empty()) throw std::runtime_error(head + ": column " + std::to_string(c + 1) + " has no name; " + kAccepted);
-        const Header h = read_name(rec[c]);
-        if (h.kind < 0) throw std::runtime_error(head + ": unknown column '" + io::shorten(trim(rec[c])) + "'; " + kAccepted);
-        if (h.kind == kCols) continue;
-        const int k = h.kind;
-        if (col[k] >= 0) throw std::runtime_error(head + ": column '" + kKinds[k].name + "' given twice");
-        col[k] = static_cast<long>(c);
-        if (!h.unit.empty()) {
-            const Dimension d = kKinds[k].dim;
-            if (!profile_unit(d, h.unit, factor[k], offset[k])) {
-                throw std::runtime_error(head + ": column '" + io::shorten(trim(rec[c])) + "': unit '" + io::shorten(h.unit) +
-                                         "' not known; it takes " + unit_names(d));
-            }
-            unit_text[k] = h.unit;
-        }
-    }
-    if (col[kMd] < 0) throw std::runtime_error(head + ": no column 'md'; " + kAccepted);
-    // The shape: z, tvd, angle or inc; tvd with inc is the survey's own TVD,
-    // the inclinations then only checked against it.
-    const bool by_tvd = col[kTvd] >= 0, by_inc = col[kInc] >= 0;
-    const int shapes = (col[kAngle] >= 0) + (col[kZ] >= 0) + (by_tvd || by_inc);
-    if (shapes != 1 || (by_inc && (col[kAngle] >= 0 || col[kZ] >= 0))) {
-        throw std::runtime_error(head + ": give one of the columns tvd, z, angle or inc (inc may go with tvd); " + kAccepted);
-    }
-    const int shape = col[kZ] >= 0 ? kZ : by_tvd ? kTvd : col[kAngle] >= 0 ? kAngle : kInc;
-    if (col[kDiam] < 0 && !(diam > 0)) throw ReadError(head + ": no column 'diam' and no {diam}");
-    const bool temp_unit = col[kTemp] >= 0 && !unit_text[kTemp].empty();
-
-    Line line;
-    std::vector<double> angle, inc, azi, tvd_given;
-    const double md_unit = factor[kMd];
-    const std::string& md_name = unit_text[kMd];
-    while (reader.next(rec)) {
-        const std::string at = path + ": line " + std::to_string(rec.line);
-        if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
-        size_t n = rec.size();
-        if (trailing_empty && n == width + 1 && trim(rec[width]).empty()) n = width;
-        if (n != width) {
-            throw std::runtime_error(at + ": " + std::to_string(n) + " fields where the header has " + std::to_string(width) +
-                                     (sep == ',' ? " (a decimal comma? with ',' between the columns, write decimals "
-                                                   "with a point, or separate the columns with ';')"
-                                                 : ""));
-        }
-        double v[kCols] = {0, 0, 0, 0, 0, 0, diam, rough, 0};
-        for (int k = 0; k < kCols; ++k) {
-            if (col[k] < 0) continue;
-            if (!field_number(rec[static_cast<size_t>(col[k])], sep, v[k])) {
-                throw std::runtime_error(at + ": column '" + kKinds[k].name + "' is not a number: '" +
-                                         io::shorten(trim(rec[static_cast<size_t>(col[k])])) + "'");
-            }
-            if (k == kTemp && !temp_unit && v[k] < 200) {
-                throw std::runtime_error(at + ": column 'temp' is " + io::format_double(v[k]) +
-                                         " K without a unit, below 200 K: name its unit in the header (temp_degC, "
-                                         "temp_degF, 'Temp (degF)'; K for a cryogenic line)");
-            }
-            v[k] = v[k] * factor[k] + offset[k];
-        }
-        LineNode node;
-        node.md = v[kMd];
-        node.z = shape == kZ ? v[kZ] : -v[kTvd];  // tvd grows downward
-        node.diam = v[kDiam];
-        node.rough = v[kRough];
-        node.temp = v[kTemp];
-        node.row = rec.line;
-        if (!(node.diam > 0)) throw std::runtime_error(at + ": column 'diam' must be positive");
-        if (!(node.rough >= 0)) throw std::runtime_error(at + ": column 'rough' must not be negative");
-        if (col[kTemp] >= 0 && !(node.temp > 0)) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
-        if (col[kAngle] >= 0 && !(std::fabs(v[kAngle]) <= 90)) {
-            throw std::runtime_error(at + ": column 'angle' must be within -90 to 90 degrees");
-        }
-        if (by_inc && !(v[kInc] >= 0 && v[kInc] <= 180)) {
-            throw std::runtime_error(at + ": column 'inc' must be within 0 (vertical) and 180 degrees");
-        }
-        if (!line.nodes.empty() && !(node.md > line.nodes.back().md)) {
-            throw std::runtime_error(at + ": column 'md' must increase strictly (" + in_unit(node.md, md_unit, md_name) +
-                                     " after " + in_unit(line.nodes.back().md, md_unit, md_name) + ")");
-        }
-        angle.push_back(v[kAngle]);
-        inc.push_back(v[kInc] * kDeg);
-        azi.push_back(v[kAzi] * kDeg);
-        tvd_given.push_back(v[kTvd]);
-        line.nodes.push_back(node);
-    }
+    const ProfileColumns pc = read_header(rec, head, length_unit, diam);
+    Survey sv;
+    while (reader.next(rec)) read_row(rec, pc, path, sep, diam, rough, sv);
     if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
-    if (line.nodes.size() < 2) throw std::runtime_error(path + ": a profile needs at least two points");
-    std::vector<LineNode>& nodes = line.nodes;
-    const bool use_azi = col[kAzi] >= 0;
-    for (size_t i = 1; i < nodes.size(); ++i) {
-        LineNode& b = nodes[i];
-        const LineNode& a = nodes[i - 1];
-        const double ds = b.md - a.md;
-        const std::string at = path + ": line " + std::to_string(b.row);
-        if (shape == kAngle) {
-            // From the angle of each segment (the last row's angle is not used).
-            b.z = a.z + ds * std::sin(angle[i - 1] * kDeg);
-        } else if (by_inc) {
-            const double dtvd = minimum_curvature_dtvd(ds, inc[i - 1], inc[i], use_azi ? azi[i - 1] : 0,
-                                                       use_azi ? azi[i] : 0);
-            if (!by_tvd) {
-                b.z = a.z - dtvd;
-            } else if (std::fabs(dtvd - (tvd_given[i] - tvd_given[i - 1])) > 0.02 * factor[kTvd] + 0.01 * ds) {
-                throw std::runtime_error(
-                    at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " + in_unit(b.md, md_unit, md_name) +
-                    " the tvd changes by " + in_unit(tvd_given[i] - tvd_given[i - 1], factor[kTvd], unit_text[kTvd]) +
-                    ", but the inclinations give " + in_unit(dtvd, factor[kTvd], unit_text[kTvd]) +
-                    " (minimum curvature): the tvd and inc columns disagree");
-            }
-        }
-        // A segment cannot rise or fall more than its length; a survey written
-        // to two decimals may show a vertical segment up to 0.02 of its unit
-        // (and the round-off of the subtraction) longer: that is vertical (the
-        // march takes the segment's slope as at most 1).
-        if (shape == kZ || shape == kTvd) {
-            const double excess = std::fabs(b.z - a.z) - ds;
-            const double unit = factor[shape];
-            const double slack = 0.02 * unit + 1e-12 * (std::fabs(a.z) + std::fabs(b.z) + std::fabs(b.md));
-            if (excess > slack) {
-                const std::string& u = unit_text[shape];
-                throw std::runtime_error(at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " +
-                                         in_unit(b.md, md_unit, md_name) + " the " + kKinds[shape].name + " changes by " +
-                                         in_unit(std::fabs(b.z - a.z), unit, u) + ", " + in_unit(excess, unit, u) +
-                                         " more than the md: a segment cannot rise or fall by more than its length");
-            }
-        }
-    }
-    return line;
+    if (sv.line.nodes.size() < 2) throw std::runtime_error(path + ": a profile needs at least two points");
+    elevations(sv, pc, path);
+    return sv.line;
 }
 
 }  // namespace flowmodel
