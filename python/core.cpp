@@ -99,103 +99,121 @@ private:
     py::list table_;
 };
 
+// The inputs broadcast to one shape (numpy does the broadcasting: views of the
+// common shape, zero strides where repeated), read case by case in C order.
+struct BroadcastInputs {
+    std::vector<py::array_t<double>> arrays;  // kept alive while read
+    std::vector<py::ssize_t> shape;
+    size_t n = 1;
+    std::vector<Strided> in;
+    std::vector<py::ssize_t> idx;  // multi-index of the next case
+
+    BroadcastInputs(const std::vector<py::object>& args, py::module_& np) : in(kInputCount) {
+        py::tuple converted(kInputCount);
+        for (size_t a = 0; a < kInputCount; ++a) converted[a] = real_array(args[a], kInputFields[a].name);
+        py::list views = np.attr("broadcast_arrays")(*converted);
+        for (size_t a = 0; a < kInputCount; ++a) arrays.push_back(views[a].cast<py::array_t<double>>());
+        shape.assign(arrays[0].shape(), arrays[0].shape() + arrays[0].ndim());
+        for (py::ssize_t d : shape) n *= static_cast<size_t>(d);
+        for (size_t a = 0; a < kInputCount; ++a) {
+            in[a].data = reinterpret_cast<const char*>(arrays[a].data());
+            in[a].strides.assign(arrays[a].strides(), arrays[a].strides() + shape.size());
+        }
+        idx.assign(shape.size(), 0);
+    }
+
+    // The next case.
+    void next(Inputs& c) {
+        const size_t ndim = shape.size();
+        for (size_t a = 0; a < kInputCount; ++a) {
+            py::ssize_t off = 0;
+            for (size_t d = 0; d < ndim; ++d) off += idx[d] * in[a].strides[d];
+            c.*kInputFields[a].member = *reinterpret_cast<const double*>(in[a].data + off);
+        }
+        for (size_t d = ndim; d-- > 0;) {
+            if (++idx[d] < shape[d]) break;
+            idx[d] = 0;
+        }
+    }
+};
+
+// The result columns, filled case by case.
+struct ResultColumns {
+    py::array_t<double> holdup, dpt, dpf, dpg, dpa;
+    py::array_t<int32_t> id, iterations, status, label_index, message_index;
+    py::array_t<bool> invalid;
+    double *o_hol, *o_dpt, *o_dpf, *o_dpg, *o_dpa;  // where each column's values go
+    int32_t *o_id, *o_iter, *o_status, *o_label, *o_msg;
+    bool* o_invalid;
+    MessageTable messages;
+
+    explicit ResultColumns(const std::vector<py::ssize_t>& shape)
+        : holdup(shape), dpt(shape), dpf(shape), dpg(shape), dpa(shape), id(shape), iterations(shape), status(shape),
+          label_index(shape), message_index(shape), invalid(shape), o_hol(holdup.mutable_data()),
+          o_dpt(dpt.mutable_data()), o_dpf(dpf.mutable_data()), o_dpg(dpg.mutable_data()), o_dpa(dpa.mutable_data()),
+          o_id(id.mutable_data()), o_iter(iterations.mutable_data()), o_status(status.mutable_data()),
+          o_label(label_index.mutable_data()), o_msg(message_index.mutable_data()), o_invalid(invalid.mutable_data()) {}
+
+    void store(size_t o, const Result& r) {
+        o_hol[o] = r.holdup;
+        o_dpt[o] = r.dpt;
+        o_dpf[o] = r.dpf;
+        o_dpg[o] = r.dpg;
+        o_dpa[o] = r.dpa;
+        o_id[o] = static_cast<int32_t>(r.regime);
+        o_iter[o] = r.iterations;
+        o_status[o] = static_cast<int32_t>(r.status);
+        o_label[o] = r.has_regime() ? static_cast<int32_t>(r.regime) : 5;
+        o_msg[o] = messages.index_of(r.message);
+        o_invalid[o] = r.separated_invalid();
+    }
+
+    // Text columns as object arrays that share their strings: a table indexed by numpy.
+    py::dict columns(py::module_& np) {
+        py::list names;
+        for (int r = 0; r < 5; ++r) names.append(flowmodel::regime_name(static_cast<flowmodel::Regime>(r)));
+        names.append("none");
+        py::object take = np.attr("take");
+        py::dict out;
+        out["regime"] = take(np.attr("array")(names, "dtype"_a = "object"), label_index);
+        out["id"] = id;
+        out["holdup"] = holdup;
+        out["dpt"] = dpt;
+        out["dpf"] = dpf;
+        out["dpg"] = dpg;
+        out["dpa"] = dpa;
+        out["iterations"] = iterations;
+        out["status"] = status;
+        out["message"] = take(np.attr("array")(messages.table(), "dtype"_a = "object"), message_index);
+        out["separated_invalid"] = invalid;
+        return out;
+    }
+};
+
 py::dict evaluate_many(const std::vector<py::object>& args, int jobs) {
     if (jobs < 0 || jobs > 1024) throw py::value_error("jobs takes 0 (all cores) to 1024");
     py::module_ np = py::module_::import("numpy");
-    // numpy does the broadcasting: views of the common shape, zero strides where repeated.
-    py::tuple converted(kInputCount);
-    for (size_t a = 0; a < kInputCount; ++a) converted[a] = real_array(args[a], kInputFields[a].name);
-    py::list views = np.attr("broadcast_arrays")(*converted);
-    std::vector<py::array_t<double>> arrays;
-    for (size_t a = 0; a < kInputCount; ++a) arrays.push_back(views[a].cast<py::array_t<double>>());
-    const std::vector<py::ssize_t> shape(arrays[0].shape(), arrays[0].shape() + arrays[0].ndim());
-    const size_t ndim = shape.size();
-    size_t n = 1;
-    for (py::ssize_t s : shape) n *= static_cast<size_t>(s);
-    std::vector<Strided> in(kInputCount);
-    for (size_t a = 0; a < kInputCount; ++a) {
-        in[a].data = reinterpret_cast<const char*>(arrays[a].data());
-        in[a].strides.assign(arrays[a].strides(), arrays[a].strides() + ndim);
-    }
-
-    py::array_t<double> holdup(shape), dpt(shape), dpf(shape), dpg(shape), dpa(shape);
-    py::array_t<int32_t> id(shape), iterations(shape), status(shape), label_index(shape), message_index(shape);
-    py::array_t<bool> invalid(shape);
-    double* const o_hol = holdup.mutable_data();
-    double* const o_dpt = dpt.mutable_data();
-    double* const o_dpf = dpf.mutable_data();
-    double* const o_dpg = dpg.mutable_data();
-    double* const o_dpa = dpa.mutable_data();
-    int32_t* const o_id = id.mutable_data();
-    int32_t* const o_iter = iterations.mutable_data();
-    int32_t* const o_status = status.mutable_data();
-    int32_t* const o_label = label_index.mutable_data();
-    int32_t* const o_msg = message_index.mutable_data();
-    bool* const o_invalid = invalid.mutable_data();
-    MessageTable messages;
-
+    BroadcastInputs inputs(args, np);
+    ResultColumns out(inputs.shape);
     // Blocks of about a quarter of a second on two cores: Ctrl-C is answered
     // between blocks, and the inputs and results of one block are all that is
     // held besides the output arrays.
     const size_t block = size_t(1) << 15;
     std::vector<Inputs> cases;
     std::vector<Result> results;
-    std::vector<py::ssize_t> idx(ndim, 0);  // multi-index of the next case (C order)
-    for (size_t begin = 0; begin < n; begin += block) {
-        const size_t m = std::min(block, n - begin);
+    for (size_t begin = 0; begin < inputs.n; begin += block) {
+        const size_t m = std::min(block, inputs.n - begin);
         cases.resize(m);
         results.resize(m);
-        for (size_t k = 0; k < m; ++k) {
-            for (size_t a = 0; a < kInputCount; ++a) {
-                py::ssize_t off = 0;
-                for (size_t d = 0; d < ndim; ++d) off += idx[d] * in[a].strides[d];
-                cases[k].*kInputFields[a].member = *reinterpret_cast<const double*>(in[a].data + off);
-            }
-            for (size_t d = ndim; d-- > 0;) {
-                if (++idx[d] < shape[d]) break;
-                idx[d] = 0;
-            }
-        }
+        for (size_t k = 0; k < m; ++k) inputs.next(cases[k]);
         {
             py::gil_scoped_release nogil;
             flowmodel::evaluate_many(cases.data(), results.data(), m, static_cast<unsigned>(jobs));
         }
-        for (size_t k = 0; k < m; ++k) {
-            const Result& r = results[k];
-            const size_t o = begin + k;
-            o_hol[o] = r.holdup;
-            o_dpt[o] = r.dpt;
-            o_dpf[o] = r.dpf;
-            o_dpg[o] = r.dpg;
-            o_dpa[o] = r.dpa;
-            o_id[o] = static_cast<int32_t>(r.regime);
-            o_iter[o] = r.iterations;
-            o_status[o] = static_cast<int32_t>(r.status);
-            o_label[o] = r.has_regime() ? static_cast<int32_t>(r.regime) : 5;
-            o_msg[o] = messages.index_of(r.message);
-            o_invalid[o] = r.separated_invalid();
-        }
+        for (size_t k = 0; k < m; ++k) out.store(begin + k, results[k]);
         if (PyErr_CheckSignals() != 0) throw py::error_already_set();
     }
-
-    // Text columns as object arrays that share their strings: a table indexed by numpy.
-    py::list names;
-    for (int r = 0; r < 5; ++r) names.append(flowmodel::regime_name(static_cast<flowmodel::Regime>(r)));
-    names.append("none");
-    py::object take = np.attr("take");
-    py::dict out;
-    out["regime"] = take(np.attr("array")(names, "dtype"_a = "object"), label_index);
-    out["id"] = id;
-    out["holdup"] = holdup;
-    out["dpt"] = dpt;
-    out["dpf"] = dpf;
-    out["dpg"] = dpg;
-    out["dpa"] = dpa;
-    out["iterations"] = iterations;
-    out["status"] = status;
-    out["message"] = take(np.attr("array")(messages.table(), "dtype"_a = "object"), message_index);
-    out["separated_invalid"] = invalid;
-    return out;
+    return out.columns(np);
 }
 
 Result evaluate_one(const std::vector<py::object>& args) {
