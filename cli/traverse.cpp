@@ -265,7 +265,8 @@ std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const
     return s + "\n]}\n";
 }
 
-std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
+// The points as a table with its units.
+std::string points_table(const std::vector<flowmodel::TraversePoint>& points, const OutUnits& u) {
     std::string s;
     char line[512];
     std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", "md", "z", "angle", "pres", "temp",
@@ -274,7 +275,7 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
     std::snprintf(line, sizeof line, "%10s %9s %7s %12s %7s %-17s %7s %11s\n", u.len_unit(), u.len_unit(), "deg",
                   u.pres_unit(), u.temp_unit(), "", "", u.grad_unit());
     s += line;
-    for (const flowmodel::TraversePoint& p : r.points) {
+    for (const flowmodel::TraversePoint& p : points) {
         std::snprintf(line, sizeof line, "%10.1f %9.2f %7.2f %12.1f %7.2f %-17s %7.4f %11.5g%s\n", u.len(p.md),
                       u.len(p.z), p.angle, u.pres(p.pres), u.temp(p.temp), p.regime(), p.hol, u.grad(p.dpt),
                       p.answer == flowmodel::Answer::Bridged ? "  bridged"
@@ -282,7 +283,12 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
                                                               : "");
         s += line;
     }
-    const flowmodel::TraverseSummary& m = r.summary;
+    return s;
+}
+
+// The ends, the drop and its parts, the inventory and the evaluations.
+std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u) {
+    char line[512];
     if (m.complete) {
         std::snprintf(line, sizeof line, "\ninlet %.1f %s, outlet %.1f %s: drop %.1f %s", u.pres(m.inlet_pres),
                       u.pres_unit(), u.pres(m.outlet_pres), u.pres_unit(), u.pres(m.dp_total), u.dp_unit());
@@ -294,7 +300,7 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
                       u.pres(from_inlet ? m.inlet_pres : m.outlet_pres), u.pres_unit(), u.len(m.stop_md), u.len_unit(),
                       u.pres(m.stop_pres), u.pres_unit(), u.pres(m.dp_total), u.dp_unit());
     }
-    s += line;
+    std::string s = line;
     std::snprintf(line, sizeof line,
                   " = friction %.1f + gravity %.1f + acceleration %.1f\n"
                   "liquid inventory %.4g %s; %ld model evaluations\n",
@@ -306,6 +312,13 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
                       u.pres(m.atm_pres), u.pres_unit());
         s += line;
     }
+    return s;
+}
+
+std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
+    const flowmodel::TraverseSummary& m = r.summary;
+    std::string s = points_table(r.points, u) + summary_lines(m, u);
+    char line[512];
     if (q.known) {
         if (u.field) {
             std::snprintf(line, sizeof line, "at standard conditions: oil %.6g STB/d, water %.6g STB/d, gas %.6g Mscf/d\n",
