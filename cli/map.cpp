@@ -83,33 +83,13 @@ plot::Axis cell_axis(const std::vector<double>& pts, const std::string& title) {
 
 }  // namespace
 
-void write_map_svg(const RegimeMap& map, std::ostream& out) {
+namespace {
+
+// The cells, one group per class, one rectangle per run of equal cells in a row.
+void write_cells(const RegimeMap& map, const plot::Frame& f, const std::vector<int>& count, std::ostream& out) {
     const size_t nx = map.usg.size(), ny = map.usl.size();
-    // Layout in pixels: title band, square plot, legend on the right.
-    plot::Frame f{cell_axis(map.usg, "superficial gas velocity usg, m/s"),
-                  cell_axis(map.usl, "superficial liquid velocity usl, m/s"), 90, 70, 480, 480};
-    f.grid = false;  // the cells fill the area
-    f.id = "plot";
     auto x_edge = [&](size_t k) { return f.left + f.width * static_cast<double>(k) / static_cast<double>(nx); };
     auto y_edge = [&](size_t k) { return f.top + f.height * (1 - static_cast<double>(k) / static_cast<double>(ny)); };
-
-    std::vector<int> count(kMapClasses, 0);
-    size_t corrected = 0;
-    for (const flowmodel::Result& r : map.cells) {
-        ++count[static_cast<int>(classify(r))];
-        if (r.status == flowmodel::Status::InputCorrected) ++corrected;
-    }
-
-    const flowmodel::Inputs& b = map.opt.base;
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << plot::open_svg(840, f.top + f.height + 70,
-                          "Flow-regime map: " + gfmt(b.diam) + " m pipe, inclination " + gfmt(b.angle) +
-                              "\u00b0, roughness " + gfmt(b.rough) + " m");
-    out << "<text x=\"20\" y=\"46\" font-size=\"12\">liquid " << gfmt(b.rol) << " kg/m\u00b3, " << gfmt(b.visl)
-        << " Pa\u00b7s; gas " << gfmt(b.rog) << " kg/m\u00b3, " << gfmt(b.visg) << " Pa\u00b7s; surface tension "
-        << gfmt(b.sigma) << " N/m; pressure " << gfmt(b.pres) << " Pa</text>\n";
-
-    // Cells, one group per class, one rectangle per run of equal cells in a row.
     out << "<g id=\"cells\" shape-rendering=\"crispEdges\">\n";
     for (int c = 0; c < kMapClasses; ++c) {
         if (count[c] == 0) continue;
@@ -131,9 +111,13 @@ void write_map_svg(const RegimeMap& map, std::ostream& out) {
         }
         out << "</g>\n";
     }
-    out << "</g>\n" << f.axes();
+    out << "</g>\n";
+}
 
-    // Legend: the five regimes always, the other classes when the map has them.
+// The legend: the five regimes always, the other classes when the map has
+// them; then the grid's size and the cells whose liquid density was raised.
+void write_map_legend(const RegimeMap& map, const plot::Frame& f, const std::vector<int>& count, size_t corrected,
+                      std::ostream& out) {
     std::vector<plot::LegendEntry> entries;
     for (int c = 0; c < kMapClasses; ++c) {
         if (c >= 5 && count[c] == 0) continue;
@@ -143,14 +127,41 @@ void write_map_svg(const RegimeMap& map, std::ostream& out) {
     double ly = f.top + 8;
     out << "<g id=\"legend\">\n" << plot::legend(lx, ly, entries) << "</g>\n";
     ly += 17.0 * static_cast<double>(entries.size()) + 12;
-    out << "<text x=\"" << num(lx) << "\" y=\"" << num(ly) << "\" font-size=\"11\" fill=\"#555555\">" << nx
-        << " \u00d7 " << ny << " points</text>\n";
+    out << "<text x=\"" << num(lx) << "\" y=\"" << num(ly) << "\" font-size=\"11\" fill=\"#555555\">" << map.usg.size()
+        << " \u00d7 " << map.usl.size() << " points</text>\n";
     if (corrected > 0) {
         out << "<text x=\"" << num(lx) << "\" y=\"" << num(ly + 16) << "\" font-size=\"11\" fill=\"#555555\">"
             << "liquid density raised to 1.001 \u00d7 gas</text>\n"
             << "<text x=\"" << num(lx) << "\" y=\"" << num(ly + 30) << "\" font-size=\"11\" fill=\"#555555\">"
             << "density in " << corrected << " cells</text>\n";
     }
+}
+
+}  // namespace
+
+void write_map_svg(const RegimeMap& map, std::ostream& out) {
+    // Layout in pixels: title band, square plot, legend on the right.
+    plot::Frame f{cell_axis(map.usg, "superficial gas velocity usg, m/s"),
+                  cell_axis(map.usl, "superficial liquid velocity usl, m/s"), 90, 70, 480, 480};
+    f.grid = false;  // the cells fill the area
+    f.id = "plot";
+    std::vector<int> count(kMapClasses, 0);
+    size_t corrected = 0;
+    for (const flowmodel::Result& r : map.cells) {
+        ++count[static_cast<int>(classify(r))];
+        if (r.status == flowmodel::Status::InputCorrected) ++corrected;
+    }
+    const flowmodel::Inputs& b = map.opt.base;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << plot::open_svg(840, f.top + f.height + 70,
+                          "Flow-regime map: " + gfmt(b.diam) + " m pipe, inclination " + gfmt(b.angle) +
+                              "\u00b0, roughness " + gfmt(b.rough) + " m");
+    out << "<text x=\"20\" y=\"46\" font-size=\"12\">liquid " << gfmt(b.rol) << " kg/m\u00b3, " << gfmt(b.visl)
+        << " Pa\u00b7s; gas " << gfmt(b.rog) << " kg/m\u00b3, " << gfmt(b.visg) << " Pa\u00b7s; surface tension "
+        << gfmt(b.sigma) << " N/m; pressure " << gfmt(b.pres) << " Pa</text>\n";
+    write_cells(map, f, count, out);
+    out << f.axes();
+    write_map_legend(map, f, count, corrected, out);
     out << "</svg>\n";
 }
 
