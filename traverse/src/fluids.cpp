@@ -75,22 +75,14 @@ PropertyTable PropertyTable::read(const std::string& path) {
     return read(in, path);
 }
 
-PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
-    io::CsvReader reader(in);
-    io::CsvRecord rec;
-    if (!reader.next(rec)) throw std::runtime_error(path + ": empty; expected a header row");
-    if (!rec.error.empty()) throw std::runtime_error(path + ": line " + std::to_string(rec.line) + ": " + rec.error);
-    const size_t width = rec.size();
-    const char* names[7] = {"pres", "temp", "rol", "rog", "visl", "visg", "sigma"};
-    size_t col[7];
-    for (int k = 0; k < 7; ++k) {
-        col[k] = rec.size();
-        for (size_t c = 0; c < rec.size(); ++c) {
-            if (rec[c] == names[k]) col[k] = c;
-        }
-        if (col[k] == rec.size()) throw std::runtime_error(path + ": line 1: no column '" + names[k] + "'");
-    }
-    std::map<std::pair<double, double>, std::array<double, 5>> grid;
+namespace {
+
+using Grid = std::map<std::pair<double, double>, std::array<double, 5>>;  // (pres, temp) -> rol, rog, visl, visg, sigma
+const char* const kTableColumns[7] = {"pres", "temp", "rol", "rog", "visl", "visg", "sigma"};
+
+// The rows of the table by (pres, temp), each checked.
+Grid read_grid(io::CsvReader& reader, io::CsvRecord& rec, const size_t (&col)[7], size_t width, const std::string& path) {
+    Grid grid;
     while (reader.next(rec)) {
         const std::string at = path + ": line " + std::to_string(rec.line);
         if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
@@ -101,11 +93,11 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
         double v[7];
         for (int k = 0; k < 7; ++k) {
             if (col[k] >= rec.size() || !io::parse_double(rec[col[k]], v[k]) || !std::isfinite(v[k])) {
-                throw std::runtime_error(at + ": column '" + names[k] + "' is not a number");
+                throw std::runtime_error(at + ": column '" + kTableColumns[k] + "' is not a number");
             }
         }
         for (int k = 2; k < 7; ++k) {
-            if (v[k] <= 0) throw std::runtime_error(at + ": column '" + names[k] + "' must be positive");
+            if (v[k] <= 0) throw std::runtime_error(at + ": column '" + kTableColumns[k] + "' must be positive");
         }
         if (v[1] <= 0) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
         if (v[0] <= 0) throw std::runtime_error(at + ": column 'pres' is an absolute pressure: it must be above 0 Pa");
@@ -114,6 +106,26 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
         }
     }
     if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
+    return grid;
+}
+
+}  // namespace
+
+PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
+    io::CsvReader reader(in);
+    io::CsvRecord rec;
+    if (!reader.next(rec)) throw std::runtime_error(path + ": empty; expected a header row");
+    if (!rec.error.empty()) throw std::runtime_error(path + ": line " + std::to_string(rec.line) + ": " + rec.error);
+    const size_t width = rec.size();
+    size_t col[7];
+    for (int k = 0; k < 7; ++k) {
+        col[k] = rec.size();
+        for (size_t c = 0; c < rec.size(); ++c) {
+            if (rec[c] == kTableColumns[k]) col[k] = c;
+        }
+        if (col[k] == rec.size()) throw std::runtime_error(path + ": line 1: no column '" + kTableColumns[k] + "'");
+    }
+    const Grid grid = read_grid(reader, rec, col, width, path);
     PropertyTable t;
     for (const auto& [key, value] : grid) {
         if (t.pres.empty() || t.pres.back() != key.first) t.pres.push_back(key.first);
