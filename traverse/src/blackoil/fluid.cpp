@@ -92,97 +92,117 @@ double BlackOil::standard_mass_rate() const {
     return in_.oil_rate * gamma_o_ * kWaterDensitySc + in_.water_rate * rho_water_sc_ + in_.gas_rate * rho_gas_sc_;
 }
 
-BlackOilState BlackOil::state(double p, double T, RangeLog* log) const {
-    auto outside = [log](Range r, double v) {
-        if (log && !in_range(r, v)) log->note(static_cast<int>(r), v);
-    };
-    BlackOilState s;
-    const double pf = to_psia(p), tf = to_degF(T);
-    const double api = in_.api, gg = in_.gas_gravity;
-    const double qo_sc = in_.oil_rate, qw_sc = in_.water_rate;
+namespace {
 
-    // Gas.
-    const double tpr = T * 1.8 / pc_.tpc, ppr = pf / pc_.ppc;
-    const bool hy = in_.z_method == ZMethod::HallYarborough;
-    if (!z_factor(in_.z_method, tpr, ppr, s.z)) {
+void note(RangeLog* log, Range r, double v) {
+    if (log && !in_range(r, v)) log->note(static_cast<int>(r), v);
+}
+
+// The gas: its Z factor, density and viscosity at pf psia, tf °F (T K).
+void gas_state(const BlackOilInputs& in, const PseudoCritical& pc, double T, double pf, double tf, RangeLog* log,
+               BlackOilState& s) {
+    const double tpr = T * 1.8 / pc.tpc, ppr = pf / pc.ppc;
+    const bool hy = in.z_method == ZMethod::HallYarborough;
+    if (!z_factor(in.z_method, tpr, ppr, s.z)) {
         throw FluidError(std::string("the Z factor (") + (hy ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") +
                          ") has no solution at reduced temperature " + num(tpr) + " and pressure " + num(ppr));
     }
-    outside(hy ? Range::HallYarboroughTpr : Range::DranchukTpr, tpr);
-    outside(hy ? Range::HallYarboroughPpr : Range::DranchukPpr, ppr);
-    const double rho_g_lb = gas_density(pf, tf, gg, s.z);
+    note(log, hy ? Range::HallYarboroughTpr : Range::DranchukTpr, tpr);
+    note(log, hy ? Range::HallYarboroughPpr : Range::DranchukPpr, ppr);
+    const double rho_g_lb = gas_density(pf, tf, in.gas_gravity, s.z);
     s.rho_gas = rho_g_lb * kLbPerFt3;
-    s.mu_gas = 1e-3 * gas_viscosity(tf, rho_g_lb, kAirMolarMass * gg);
-    outside(Range::LeeTemperature, tf);
-    outside(Range::LeePressure, pf);
+    s.mu_gas = 1e-3 * gas_viscosity(tf, rho_g_lb, kAirMolarMass * in.gas_gravity);
+    note(log, Range::LeeTemperature, tf);
+    note(log, Range::LeePressure, pf);
+}
 
-    // Oil and the gas it holds.
-    double rs_f = 0;  // scf/STB
-    if (qo_sc > 0) {
-        const double gor = in_.gas_rate / qo_sc;  // m3/m3
-        const double gor_f = gor / kScfPerStb;
-        const double pb_f = standing_pb(gor_f, tf, api, gg);
-        s.pb = std::max(pb_f, 0.0) * kPsi;
-        outside(Range::StandingTemperature, tf);
-        const double rs_sat = standing_rs(pf, tf, api, gg);
-        double mu_od = in_.dead_oil == DeadOil::Glaso ? dead_oil_viscosity_glaso(tf, api)
-                                                      : dead_oil_viscosity_beggs_robinson(tf, api);
-        outside(in_.dead_oil == DeadOil::Glaso ? Range::GlasoTemperature : Range::BeggsRobinsonDeadTemperature, tf);
-        if (!(mu_od > 0)) throw FluidError("the dead-oil viscosity is not positive at " + num(tf) + " °F");
-        const bool cc = in_.live_oil == LiveOil::ChewConnally;
-        auto live = [&](double rs) {
-            outside(cc ? Range::ChewConnallyDissolvedGas : Range::BeggsRobinsonLiveDissolvedGas, rs);
-            return cc ? live_oil_viscosity_chew_connally(mu_od, rs) : live_oil_viscosity_beggs_robinson(mu_od, rs);
-        };
-        if (gor_f <= rs_sat) {
-            // Undersaturated: all the gas dissolved; compressed from the bubble point
-            // (from atmospheric pressure when the bubble point lies below it).
-            s.rs = gor;
-            rs_f = gor_f;
-            const double bob = standing_bo(gor_f, tf, api, gg);
-            const double mu_ob = live(gor_f);
-            const double p_ref = std::max(pb_f, 14.696);
-            s.bo = bob;
-            s.mu_oil = 1e-3 * mu_ob;
-            if (pf > p_ref) {
-                // Vasquez-Beggs; a negative compressibility (light, cold, gas-poor oil,
-                // outside the fit) is taken as none.
-                const double a = std::max(0.0, vasquez_beggs_a(gor_f, tf, api, gg));
-                outside(Range::VasquezBeggsBoPressure, pf);
-                outside(Range::VasquezBeggsViscosityPressure, pf);
-                s.bo = undersaturated_bo(bob, pf, p_ref, a);
-                s.mu_oil = 1e-3 * undersaturated_oil_viscosity(mu_ob, pf, p_ref);
-            }
-        } else {
-            rs_f = rs_sat;
-            s.rs = rs_sat * kScfPerStb;
-            s.bo = standing_bo(rs_sat, tf, api, gg);
-            s.mu_oil = 1e-3 * live(rs_sat);
-            outside(Range::StandingPressure, pf);
-        }
-        outside(Range::StandingDissolvedGas, rs_f);
+// Oil with its gas all dissolved (at or below the bubble point's gas) or
+// saturated; rs_f, the dissolved gas in scf/STB, is returned.
+double live_oil_state(const BlackOilInputs& in, double pf, double tf, RangeLog* log, BlackOilState& s) {
+    const double api = in.api, gg = in.gas_gravity;
+    const double gor = in.gas_rate / in.oil_rate;  // m3/m3
+    const double gor_f = gor / kScfPerStb;
+    const double pb_f = standing_pb(gor_f, tf, api, gg);
+    s.pb = std::max(pb_f, 0.0) * kPsi;
+    note(log, Range::StandingTemperature, tf);
+    const double rs_sat = standing_rs(pf, tf, api, gg);
+    double mu_od = in.dead_oil == DeadOil::Glaso ? dead_oil_viscosity_glaso(tf, api)
+                                                 : dead_oil_viscosity_beggs_robinson(tf, api);
+    note(log, in.dead_oil == DeadOil::Glaso ? Range::GlasoTemperature : Range::BeggsRobinsonDeadTemperature, tf);
+    if (!(mu_od > 0)) throw FluidError("the dead-oil viscosity is not positive at " + num(tf) + " °F");
+    const bool cc = in.live_oil == LiveOil::ChewConnally;
+    auto live = [&](double rs) {
+        note(log, cc ? Range::ChewConnallyDissolvedGas : Range::BeggsRobinsonLiveDissolvedGas, rs);
+        return cc ? live_oil_viscosity_chew_connally(mu_od, rs) : live_oil_viscosity_beggs_robinson(mu_od, rs);
+    };
+    if (gor_f > rs_sat) {
+        s.rs = rs_sat * kScfPerStb;
+        s.bo = standing_bo(rs_sat, tf, api, gg);
+        s.mu_oil = 1e-3 * live(rs_sat);
+        note(log, Range::StandingPressure, pf);
+        return rs_sat;
+    }
+    // Undersaturated: all the gas dissolved; compressed from the bubble point
+    // (from atmospheric pressure when the bubble point lies below it).
+    s.rs = gor;
+    const double bob = standing_bo(gor_f, tf, api, gg);
+    const double mu_ob = live(gor_f);
+    const double p_ref = std::max(pb_f, 14.696);
+    s.bo = bob;
+    s.mu_oil = 1e-3 * mu_ob;
+    if (pf > p_ref) {
+        // Vasquez-Beggs; a negative compressibility (light, cold, gas-poor oil,
+        // outside the fit) is taken as none.
+        const double a = std::max(0.0, vasquez_beggs_a(gor_f, tf, api, gg));
+        note(log, Range::VasquezBeggsBoPressure, pf);
+        note(log, Range::VasquezBeggsViscosityPressure, pf);
+        s.bo = undersaturated_bo(bob, pf, p_ref, a);
+        s.mu_oil = 1e-3 * undersaturated_oil_viscosity(mu_ob, pf, p_ref);
+    }
+    return gor_f;
+}
+
+// The oil and the gas it holds; without oil its properties only fill the
+// mixture with weight 0.
+void oil_state(const BlackOilInputs& in, double pf, double tf, RangeLog* log, BlackOilState& s) {
+    const double api = in.api, gg = in.gas_gravity;
+    if (in.oil_rate > 0) {
+        const double rs_f = live_oil_state(in, pf, tf, log, s);
+        note(log, Range::StandingDissolvedGas, rs_f);
         s.rho_oil = oil_density(api, gg, rs_f, s.bo) * kLbPerFt3;
     } else {
-        // No oil: its properties only fill the mixture with weight 0.
         s.bo = standing_bo(0, tf, api, gg);
         s.rho_oil = oil_density(api, gg, 0, s.bo) * kLbPerFt3;
         s.mu_oil = 1e-3 * std::max(dead_oil_viscosity_beggs_robinson(tf, api), 0.1);
     }
     s.sigma_oil = 1e-3 * gas_oil_tension(pf, tf, api);
+}
 
-    // Water.
+// The water: formation volume factor, density, viscosity, tension.
+void water_state(const BlackOilInputs& in, double rho_water_sc, double salinity_pct, double pf, double tf,
+                 RangeLog* log, BlackOilState& s) {
     s.bw = water_fvf(pf, tf);
-    s.rho_water = rho_water_sc_ / s.bw;
-    s.mu_water = 1e-3 * water_viscosity(pf, tf, salinity_pct_);
+    s.rho_water = rho_water_sc / s.bw;
+    s.mu_water = 1e-3 * water_viscosity(pf, tf, salinity_pct);
     s.sigma_water = 1e-3 * gas_water_tension(pf, tf);
-    if (qw_sc > 0) {
-        outside(Range::McCainBwTemperature, tf);
-        outside(Range::McCainBwPressure, pf);
-        outside(Range::McCainViscosityTemperature, tf);
-        outside(Range::McCainViscosityPressureFactorTemperature, tf);
+    if (in.water_rate > 0) {
+        note(log, Range::McCainBwTemperature, tf);
+        note(log, Range::McCainBwPressure, pf);
+        note(log, Range::McCainViscosityTemperature, tf);
+        note(log, Range::McCainViscosityPressureFactorTemperature, tf);
     }
+}
 
+}  // namespace
+
+BlackOilState BlackOil::state(double p, double T, RangeLog* log) const {
+    BlackOilState s;
+    const double pf = to_psia(p), tf = to_degF(T);
+    gas_state(in_, pc_, T, pf, tf, log, s);
+    oil_state(in_, pf, tf, log, s);
+    water_state(in_, rho_water_sc_, salinity_pct_, pf, tf, log, s);
     // Rates: the free gas is what the oil does not hold, never negative.
+    const double qo_sc = in_.oil_rate, qw_sc = in_.water_rate;
     s.q_oil = qo_sc * s.bo;
     s.q_water = qw_sc * s.bw;
     const double free_sc = std::max(0.0, in_.gas_rate - s.rs * qo_sc);
