@@ -58,6 +58,110 @@ bool CsvReader::plain_line(CsvRecord& rec) {
     return true;
 }
 
+// Where a record read byte by byte stands.
+struct CsvReader::Scan {
+    std::size_t bytes = 0;  // bytes of this record so far
+    bool too_long = false;  // stop storing; scan on to the record's end
+    enum { Start, Plain, Quoted, AfterQuote } state = Start;
+    std::string* field = nullptr;
+};
+
+bool CsvReader::run(int c, Scan& sc) {
+    // A run of ordinary bytes inside a field is taken from the buffer in one
+    // piece; the bytes that steer the state go one by one.
+    if (sc.too_long || c <= 0 || c == sep_ || c == '\n' || c == '"') return false;
+    if (!(sc.state == Scan::Plain || sc.state == Scan::Quoted || (sc.state == Scan::Start && c != ' ' && c != '\t'))) {
+        return false;
+    }
+    const char* const p = buf_.data() + pos_ - 1;  // where c was
+    const char* const end = buf_.data() + end_;
+    const char* q = p + 1;
+    while (q < end && *q != sep_ && *q != '\n' && *q != '"' && *q != '\0') ++q;
+    const std::size_t len = static_cast<std::size_t>(q - p);
+    if (sc.bytes + len > max_record_) return false;
+    sc.field->append(p, len);
+    sc.bytes += len;
+    pos_ += len - 1;
+    if (sc.state == Scan::Start) sc.state = Scan::Plain;
+    return true;
+}
+
+bool CsvReader::byte(int c, CsvRecord& rec, Scan& sc) {
+    if (c == '\n') ++line_;
+    if (!sc.too_long && (++sc.bytes > max_record_ || (c == sep_ && rec.count_ == kMaxFields))) {
+        sc.too_long = true;
+        rec.error = sc.bytes > max_record_ ? "record longer than " + std::to_string(max_record_) + " bytes"
+                                           : "record with more than " + std::to_string(kMaxFields) + " fields";
+        rec.count_ = 1;
+        rec.fields_[0].clear();
+        rec.fields_[0].shrink_to_fit();
+        sc.field = &rec.fields_[0];
+    }
+    if (sc.state == Scan::Quoted) {
+        if (c == '"') {
+            sc.state = Scan::AfterQuote;  // a closing quote, or the first of a doubled one
+        } else if (!sc.too_long) {
+            sc.field->push_back(static_cast<char>(c));
+        }
+        return true;
+    }
+    if (sc.state == Scan::AfterQuote && c == '"') {
+        if (!sc.too_long) sc.field->push_back('"');
+        sc.state = Scan::Quoted;
+        return true;
+    }
+    if (c == '\n') return false;
+    if (c == sep_) {
+        if (!sc.too_long) sc.field = &rec.open_field();
+        sc.state = Scan::Start;
+        return true;
+    }
+    if (sc.state == Scan::AfterQuote) {
+        if (c != ' ' && c != '\t' && c != '\r' && rec.error.empty()) rec.error = "text after a closing quote";
+        return true;
+    }
+    if (c == '"' && sc.state == Scan::Start) {
+        // Blanks before an opening quote are tolerated.
+        if (!sc.too_long) sc.field->clear();
+        sc.state = Scan::Quoted;
+        return true;
+    }
+    if (sc.state == Scan::Start && c != ' ' && c != '\t') sc.state = Scan::Plain;
+    if (!sc.too_long) sc.field->push_back(static_cast<char>(c));
+    return true;
+}
+
+CsvReader::Read CsvReader::quoted_record(CsvRecord& rec) {
+    Scan sc;
+    sc.field = &rec.open_field();
+    int c = get();
+    if (c < 0) return Read::End;
+    for (;; c = get()) {
+        if (run(c, sc)) continue;
+        if (c == 0) {
+            fatal_ = "a NUL byte at line " + std::to_string(line_) + ": not a text file";
+            return Read::End;
+        }
+        if (c < 0) {
+            if (!fatal_.empty()) return Read::End;
+            if (sc.state == Scan::Quoted && rec.error.empty()) rec.error = "unterminated quoted field";
+            break;
+        }
+        if (!byte(c, rec, sc)) break;
+    }
+    if (!sc.too_long) {
+        // A CR before the line feed belongs to the line end, not to the field.
+        std::string& last = rec.fields_[rec.count_ - 1];
+        if (sc.state != Scan::AfterQuote && !last.empty() && last.back() == '\r') last.pop_back();
+    }
+    // A blank line is no record.
+    if (rec.count_ == 1 && rec.error.empty() && sc.state != Scan::AfterQuote &&
+        rec.fields_[0].find_first_not_of(" \t\r") == std::string::npos) {
+        return c < 0 ? Read::End : Read::Blank;
+    }
+    return Read::Record;
+}
+
 bool CsvReader::next(CsvRecord& rec) {
     if (!started_) {
         started_ = true;
@@ -76,93 +180,9 @@ bool CsvReader::next(CsvRecord& rec) {
             if (rec.count_ == 1 && rec.fields_[0].find_first_not_of(" \t\r") == std::string::npos) continue;
             return true;
         }
-        std::size_t bytes = 0;     // bytes of this record so far
-        bool too_long = false;     // stop storing; scan on to the record's end
-        enum { Start, Plain, Quoted, AfterQuote } state = Start;
-        std::string* field = &rec.open_field();
-        int c = get();
-        if (c < 0) return false;
-        for (;; c = get()) {
-            // A run of ordinary bytes inside a field is taken from the buffer in
-            // one piece; the bytes that steer the state go one by one below.
-            if (!too_long && c > 0 && c != sep_ && c != '\n' && c != '"' &&
-                (state == Plain || state == Quoted || (state == Start && c != ' ' && c != '\t'))) {
-                const char* const p = buf_.data() + pos_ - 1;  // where c was
-                const char* const end = buf_.data() + end_;
-                const char* q = p + 1;
-                while (q < end && *q != sep_ && *q != '\n' && *q != '"' && *q != '\0') ++q;
-                const std::size_t len = static_cast<std::size_t>(q - p);
-                if (bytes + len <= max_record_) {
-                    field->append(p, len);
-                    bytes += len;
-                    pos_ += len - 1;
-                    if (state == Start) state = Plain;
-                    continue;
-                }
-            }
-            if (c == 0) {
-                fatal_ = "a NUL byte at line " + std::to_string(line_) + ": not a text file";
-                return false;
-            }
-            if (c < 0) {
-                if (!fatal_.empty()) return false;
-                if (state == Quoted && rec.error.empty()) rec.error = "unterminated quoted field";
-                break;
-            }
-            if (c == '\n') ++line_;
-            if (!too_long && (++bytes > max_record_ || (c == sep_ && rec.count_ == kMaxFields))) {
-                too_long = true;
-                rec.error = bytes > max_record_ ? "record longer than " + std::to_string(max_record_) + " bytes"
-                                                : "record with more than " + std::to_string(kMaxFields) + " fields";
-                rec.count_ = 1;
-                rec.fields_[0].clear();
-                rec.fields_[0].shrink_to_fit();
-                field = &rec.fields_[0];
-            }
-            if (state == Quoted) {
-                if (c == '"') {
-                    state = AfterQuote;  // a closing quote, or the first of a doubled one
-                } else if (!too_long) {
-                    field->push_back(static_cast<char>(c));
-                }
-                continue;
-            }
-            if (state == AfterQuote && c == '"') {
-                if (!too_long) field->push_back('"');
-                state = Quoted;
-                continue;
-            }
-            if (c == '\n') break;
-            if (c == sep_) {
-                if (!too_long) field = &rec.open_field();
-                state = Start;
-                continue;
-            }
-            if (state == AfterQuote) {
-                if (c != ' ' && c != '\t' && c != '\r' && rec.error.empty()) rec.error = "text after a closing quote";
-                continue;
-            }
-            if (c == '"' && state == Start) {
-                // Blanks before an opening quote are tolerated.
-                if (!too_long) field->clear();
-                state = Quoted;
-                continue;
-            }
-            if (state == Start && c != ' ' && c != '\t') state = Plain;
-            if (!too_long) field->push_back(static_cast<char>(c));
-        }
-        if (!too_long) {
-            // A CR before the line feed belongs to the line end, not to the field.
-            std::string& last = rec.fields_[rec.count_ - 1];
-            if (state != AfterQuote && !last.empty() && last.back() == '\r') last.pop_back();
-        }
-        // A blank line is no record.
-        if (rec.count_ == 1 && rec.error.empty() && state != AfterQuote &&
-            rec.fields_[0].find_first_not_of(" \t\r") == std::string::npos) {
-            if (c < 0) return false;
-            continue;
-        }
-        return true;
+        const Read r = quoted_record(rec);
+        if (r == Read::Blank) continue;
+        return r == Read::Record;
     }
 }
 

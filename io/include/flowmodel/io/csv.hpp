@@ -57,6 +57,15 @@ private:
     // into rec, the common case, with one search per line and per field.
     // False, leaving the input where it was, when the line is not one.
     bool plain_line(CsvRecord& rec);
+    // A record read byte by byte (quotes, a refill on the way, a record too
+    // long): what came of it.
+    enum class Read { Record, Blank, End };
+    struct Scan;
+    Read quoted_record(CsvRecord& rec);
+    // One byte of the record; false at its end.
+    bool byte(int c, CsvRecord& rec, Scan& sc);
+    // A run of ordinary bytes from c on, taken in one piece; false when there is none.
+    bool run(int c, Scan& sc);
     std::istream& in_;
     std::size_t max_record_;
     char sep_;
