@@ -485,7 +485,7 @@ void BM_traverse_black_oil(benchmark::State& state) {
     long evaluations = 0;
     size_t points = 0;
     for (auto _ : state) {
-        const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, *setup.fluid, setup.options);
+        const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, setup.fluid(), setup.options);
         if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
         evaluations = r.summary.evaluations;
         points = r.points.size();
@@ -549,7 +549,7 @@ void BM_traverse_many(benchmark::State& state) {
         setups.push_back(flowmodel::setup_traverse(request));
     }
     std::vector<flowmodel::TraverseCase> cases;
-    for (const auto& s : setups) cases.push_back({&s.line, s.fluid.get(), s.options});
+    for (const auto& s : setups) cases.push_back({&s.line, &s.fluid(), s.options});
     long evaluations = 0;
     for (auto _ : state) {
         const std::vector<flowmodel::TraverseResult> r = flowmodel::traverse_many(cases, static_cast<unsigned>(state.range(0)));
@@ -578,7 +578,7 @@ void BM_vfp_table(benchmark::State& state) {
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     setup.options.tol = static_cast<double>(state.range(1));
-    const auto& oil = setup.black_oil->inputs();
+    const auto& oil = setup.black_oil()->inputs();
     const double stb_d = 0.158987294928 / 86400, psia = 6894.757293168361, scf_stb = 0.028316846592 / 0.158987294928;
     flowmodel::vfp::Table table;
     for (double q : {100, 200, 400, 600, 800, 1000, 1500, 2000, 2500, 3000}) table.axes.flo.push_back(q * stb_d);

@@ -619,7 +619,7 @@ int run_traverse(const flowmodel::TraverseRequest& request, const VerbRun& run) 
     if (!run.open(out, {{request.profile, "--profile"}, {request.fluid_table, "--fluid-table"}})) return 2;
     flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     StandardRates rates;
-    if (const bo::BlackOil* oil = setup.black_oil) {
+    if (const bo::BlackOil* oil = setup.black_oil()) {
         rates.known = true;
         rates.oil = oil->inputs().oil_rate;
         rates.water = oil->inputs().water_rate;

@@ -466,7 +466,7 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
     std::vector<flowmodel::TraverseCase> many;
     for (auto& s : setups) {
         s.options.interrupted = [&interrupt] { return interrupt(); };
-        many.push_back({&s.line, s.fluid.get(), s.options});
+        many.push_back({&s.line, &s.fluid(), s.options});
     }
     std::vector<flowmodel::TraverseResult> results;
     {

@@ -109,9 +109,7 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates 
     return in;
 }
 
-std::unique_ptr<blackoil::BlackOil> black_oil(const TraverseRequest& request, Rates rates) {
-    return std::make_unique<blackoil::BlackOil>(black_oil_inputs(request, rates));
-}
+
 
 // The model's own bounds on the pipe (it reports improper input outside them).
 constexpr double kModelMinDiam = 1e-6, kModelMaxDiam = 1e3;  // m
@@ -321,7 +319,7 @@ void set_temperatures(Line& line, const TraverseNumbers& g) {
 }
 
 // A constant liquid with a real gas, or a property table, at mass rates.
-std::unique_ptr<Fluid> mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers& g) {
+FluidKind mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers& g) {
     auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
     auto val = [&](const char* n) { return (g.*number_member(n))->value; };
     for (const char* n : kBlackOilOptions) {
@@ -338,9 +336,9 @@ std::unique_ptr<Fluid> mass_rate_fluid(const TraverseRequest& request, const Tra
     const bool constants = g.rol || g.visl || g.sigma || g.gas_molar_mass || g.z || g.visg;
     if (!request.fluid_table.empty()) {
         if (constants) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
-        auto t = std::make_unique<PropertyTable>(PropertyTable::read(request.fluid_table));
-        t->liquid_rate = ml;
-        t->gas_rate = mg;
+        PropertyTable t = PropertyTable::read(request.fluid_table);
+        t.liquid_rate = ml;
+        t.gas_rate = mg;
         return t;
     }
     for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "visg"}) {
@@ -352,16 +350,16 @@ std::unique_ptr<Fluid> mass_rate_fluid(const TraverseRequest& request, const Tra
     }
     if (!(g.rol->value <= 1e5)) fail("{rol} " + io::format_double(g.rol->value) + " kg/m3 is above the model's 1e+05 kg/m3");
     if (!(g.visl->value >= 1e-10 && g.visg->value >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
-    auto c = std::make_unique<ConstantLiquidRealGas>();
-    c->liquid_rate = ml;
-    c->gas_rate = mg;
-    c->rol = g.rol->value;
-    c->visl = g.visl->value;
-    c->sigma = g.sigma->value;
-    c->molar_mass = g.gas_molar_mass->value;
-    c->z = (g.z ? g.z->value : 1.0);
-    c->visg = g.visg->value;
-    if (!(c->z > 0)) fail("{z} must be positive");
+    ConstantLiquidRealGas c;
+    c.liquid_rate = ml;
+    c.gas_rate = mg;
+    c.rol = g.rol->value;
+    c.visl = g.visl->value;
+    c.sigma = g.sigma->value;
+    c.molar_mass = g.gas_molar_mass->value;
+    c.z = (g.z ? g.z->value : 1.0);
+    c.visg = g.visg->value;
+    if (!(c.z > 0)) fail("{z} must be positive");
     return c;
 }
 
@@ -390,33 +388,24 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     const double atm = absolute_numbers(g, any_gauge);
     Line line = make_line(request, g);
     set_temperatures(line, g);
-    std::unique_ptr<Fluid> fluid;
-    const blackoil::BlackOil* oil = nullptr;
-    if (g.api.has_value()) {
-        auto b = black_oil(request, rates);
-        oil = b.get();
-        fluid = std::move(b);
-    } else if (rates == Rates::SetByCaller) {
-        fail("the well's fluid is the black oil: give {api}");
-    } else {
-        fluid = mass_rate_fluid(request, g);
-    }
-    const TraverseOptions opt = march_options(g);
+    if (!g.api.has_value() && rates == Rates::SetByCaller) fail("the well's fluid is the black oil: give {api}");
+    TraverseSetup setup{std::move(line),
+                        g.api.has_value() ? FluidKind(blackoil::BlackOil(black_oil_inputs(request, rates)))
+                                          : mass_rate_fluid(request, g),
+                        march_options(g)};
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
-        check_first_point(line, *fluid, opt,
+        check_first_point(setup.line, setup.fluid(), setup.options,
                           request.fluid_table.empty() ? g.api.has_value() ? "the black-oil fluid" : "the fluid"
                                                       : "the fluid table");
     }
-    TraverseSetup setup{std::move(line), std::move(fluid), opt};
-    setup.black_oil = oil;
     setup.atm_pres = any_gauge ? atm : 0;
     return setup;
 }
 
 
 TraverseResult traverse(const TraverseSetup& setup) {
-    TraverseResult r = traverse(setup.line, *setup.fluid, setup.options);
+    TraverseResult r = traverse(setup.line, setup.fluid(), setup.options);
     r.summary.atm_pres = setup.atm_pres;
     return r;
 }

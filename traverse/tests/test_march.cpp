@@ -116,8 +116,8 @@ TEST(March, ManyTraversesEqualSingleTraversesBitForBit) {
         r.flow_decreasing = true;
         setups.push_back(setup_traverse(r));
     }
-    for (const TraverseSetup& s : setups) cases.push_back({&s.line, s.fluid.get(), s.options});
-    cases.push_back({&base.line, base.fluid.get(), base.options});
+    for (const TraverseSetup& s : setups) cases.push_back({&s.line, &s.fluid(), s.options});
+    cases.push_back({&base.line, &base.fluid(), base.options});
     for (unsigned jobs : {1u, 2u}) {
         const std::vector<TraverseResult> many = traverse_many(cases, jobs);
         ASSERT_EQ(many.size(), cases.size());

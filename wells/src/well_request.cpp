@@ -187,7 +187,7 @@ NodalSetup setup_nodal(NodalRequest request) {
     }
     s.setup = setup_traverse(t, Rates::SetByCaller);
     refuse_rising_well(s.setup.line);
-    const bo::BlackOil& oil = *s.setup.black_oil;  // nodal analysis takes the black oil alone (checked above)
+    const bo::BlackOil& oil = *s.setup.black_oil();  // nodal analysis takes the black oil alone (checked above)
     const double bottom_temp = s.setup.line.nodes.back().temp;
     s.inflow = inflow_from(request.ipr, request.inflow, atmosphere(t),
                            [&](double pr) { return oil.state(pr, bottom_temp).pb; });
@@ -204,7 +204,7 @@ NodalSetup setup_nodal(NodalRequest request) {
 }
 
 nodal::Result analyse(const NodalSetup& s, unsigned jobs) {
-    return nodal::analyse(s.setup.line, s.setup.black_oil->inputs(), s.split, s.setup.options, s.inflow, s.rates, jobs);
+    return nodal::analyse(s.setup.line, s.setup.black_oil()->inputs(), s.split, s.setup.options, s.inflow, s.rates, jobs);
 }
 
 bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& text) {
@@ -396,7 +396,7 @@ VfpSetup setup_vfp(VfpRequest r) {
 
 VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     VfpOutcome o;
-    const bo::BlackOilInputs& in = s.setup.black_oil->inputs();
+    const bo::BlackOilInputs& in = s.setup.black_oil()->inputs();
     o.result = vfp::compute(s.setup.line, in, s.setup.options, s.table, jobs);
     vfp::Result& res = o.result;
     if (!res.failures.empty()) {

@@ -55,7 +55,7 @@ TEST(Nodal, TheOperatingPointIsWhereATraverseMeetsTheInflow) {
         set_option(r, k, v);
     }
     const TraverseSetup s = setup_traverse(r);
-    const auto& oil = s.black_oil->inputs();
+    const auto& oil = s.black_oil()->inputs();
     const double psi = blackoil::kPsi, stb_d = blackoil::kBarrel / 86400;
     const ipr::Inflow vogel{ipr::Kind::Vogel, 3000 * psi, 0, 2500 * stb_d};
     const nodal::Split split{0.3, 600 * blackoil::kScfPerStb, false};

@@ -164,7 +164,7 @@ TEST(NodalOptions, RatesInTheUnitsOfTheSweptPhaseAndAWellGoingDown) {
               std::string::npos);
     const wells::NodalSetup no_rates = wells::setup_nodal(
         oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"}, {"pi", "1 STB/d/psi"}}));
-    EXPECT_EQ(no_rates.setup.black_oil->inputs().oil_rate, 0);  // no placeholder rate: the analysis sets each
+    EXPECT_EQ(no_rates.setup.black_oil()->inputs().oil_rate, 0);  // no placeholder rate: the analysis sets each
     // A straight well rising from its wellhead is written the wrong way round.
     wells::NodalRequest up = oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
                                        {"pi", "1 STB/d/psi"}, {"length", "2000"}, {"angle", "90"}});

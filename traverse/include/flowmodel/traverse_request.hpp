@@ -8,11 +8,13 @@
 
 #include <map>
 #include <optional>
+#include <variant>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/fluids.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/units.hpp"
 
@@ -80,16 +82,21 @@ inline void set_number(TraverseRequest& request, std::optional<Given> TraverseNu
 // The names set_option takes: the numeric options, then the word-valued ones.
 std::vector<std::string> traverse_option_names();
 
+// The fluid of a traverse as one of its kinds: what it is is data, read
+// without asking the fluid.
+using FluidKind = std::variant<ConstantLiquidRealGas, PropertyTable, blackoil::BlackOil>;
+
 struct TraverseSetup {
     Line line;
-    std::unique_ptr<Fluid> fluid;
+    FluidKind fluid_kind;
     TraverseOptions options;
     double atm_pres = 0;  // Pa, what gauge readings were converted with; 0 when none was given
-    // The same fluid where it is the black oil (its kind known as data, so
-    // that no caller asks the fluid what it is), else null.
-    const blackoil::BlackOil* black_oil = nullptr;
+    const Fluid& fluid() const {
+        return std::visit([](const auto& f) -> const Fluid& { return f; }, fluid_kind);
+    }
+    // The fluid where it is the black oil, else null.
+    const blackoil::BlackOil* black_oil() const { return std::get_if<blackoil::BlackOil>(&fluid_kind); }
 };
-
 // Throws std::invalid_argument saying what is wrong with the options (among
 // them anything the model would refuse at the first point: a diameter,
 // roughness or what the fluid gives there outside the model's range, named by
