@@ -22,9 +22,7 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
     }
     const wells::Outflow r = wells::bottom_hole_pressures(well, cases, options, jobs);
     res.evaluations += r.evaluations;
-    for (const std::string& w : r.warnings) {
-        if (std::find(res.warnings.begin(), res.warnings.end(), w) == res.warnings.end()) res.warnings.push_back(w);
-    }
+    wells::add_warnings(res.warnings, r.warnings);
     std::vector<Point> out;
     for (size_t i = 0; i < rates.size(); ++i) {
         Point p;

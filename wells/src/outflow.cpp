@@ -8,15 +8,11 @@
 
 namespace flowmodel::wells {
 
-namespace {
-
 void add_warnings(std::vector<std::string>& into, const std::vector<std::string>& more) {
     for (const std::string& w : more) {
         if (std::find(into.begin(), into.end(), w) == into.end()) into.push_back(w);
     }
 }
-
-}  // namespace
 
 Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& cases, const TraverseOptions& options,
                               unsigned jobs) {

@@ -131,11 +131,7 @@ void compute_block(const Line& line, const std::vector<std::array<size_t, 4>>& w
                    Result& res) {
     const wells::Outflow r = wells::bottom_hole_pressures(line, cases, options, jobs);
     res.evaluations += r.evaluations;
-    for (const std::string& warning : r.warnings) {
-        if (std::find(res.warnings.begin(), res.warnings.end(), warning) == res.warnings.end()) {
-            res.warnings.push_back(warning);
-        }
-    }
+    wells::add_warnings(res.warnings, r.warnings);
     for (size_t k = 0; k < where.size(); ++k) {
         const auto& [t, w, g, f] = where[k];
         if (r.at[k].failure.empty()) {
@@ -213,7 +209,7 @@ double bounded_fill(const std::vector<double>& flo, const std::vector<double>& b
         return kNaN;
     }
     const double v = bhp[i] + (bhp[j] - bhp[i]) * (flo[f] - flo[i]) / (flo[j] - flo[i]);
-    from = "from FLO " + std::to_string(i + 1) + " and " + std::to_string(j + 1);
+    from = "filled from FLO " + std::to_string(i + 1) + " and " + std::to_string(j + 1);
     return v >= floor && v <= ceiling ? v : kNaN;
 }
 
@@ -257,7 +253,7 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
         }
         values.emplace_back(flat(fl.index), v);
         // What was filled is written into the table's comments: the command's words.
-        filled.push_back(entry_name(fl.index) + " " + (from.rfind("clamped", 0) == 0 ? from : "filled " + from) +
+        filled.push_back(entry_name(fl.index) + " " + from +
                          " (" + command_words(fl.message) + ")");
     }
     for (const auto& [k, v] : values) table.bhp[k] = v;

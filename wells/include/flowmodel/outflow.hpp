@@ -31,6 +31,9 @@ struct Outflow {
     long evaluations = 0;
 };
 
+// Adds each of `more` to `into` unless it is there already.
+void add_warnings(std::vector<std::string>& into, const std::vector<std::string>& more);
+
 // `well` listed from the wellhead down; `options` as for the traverse (the
 // boundary pressure and the output points are the cases' and this function's).
 Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& cases, const TraverseOptions& options,
