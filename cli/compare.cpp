@@ -37,7 +37,8 @@ namespace {
 namespace v = flowmodel::validation;
 
 const char* kUsage =
-    "usage: pipeflow compare [--input FILE] [--output FILE] [--json | --csv | --svg] [--jobs N] [--NAME VALUE ...]\n"
+    "usage: pipeflow compare [--input FILE] [--output FILE] [--json | --csv | --svg] [--jobs N]\n"
+    "                        [--method NAME|all] [--NAME VALUE ...]\n"
     "FILE (CSV, default standard input) has the eleven input columns of batch (or constants given\n"
     "as --NAME VALUE) and any of hol_meas (liquid holdup, fraction), dpdx_meas (measured pressure\n"
     "gradient, Pa/m, positive when the pressure falls along the flow), regime_meas (observed regime\n"
@@ -51,7 +52,12 @@ const char* kUsage =
     "errors, --svg the predicted against the measured gradient and holdup. E1-E3 and the shares\n"
     "leave out rows measured below the resolution (a holdup below 0.01, a gradient below 1 Pa/m in\n"
     "magnitude; counted as below_resolution), which E4-E6 keep. Malformed rows are named on stderr\n"
-    "and counted (exit status 1); a column that nearly spells a measured one is refused.\n";
+    "and counted (exit status 1); a column that nearly spells a measured one is refused.\n"
+    "--method scores another method than the model (model, beggs-brill, beggs-brill-palmer,\n"
+    "beggs-brill-original, gray, mukherjee-brill, no-slip), or every one with 'all': a report per\n"
+    "method (--json: {\"methods\": [...]}), the CSV rows of each with a first column 'method'.\n"
+    "Regimes are scored where a method names them: exactly for the model, in the four classes\n"
+    "for Mukherjee & Brill; Beggs & Brill's patterns and no-slip are not scored.\n";
 
 struct Row {
     flowmodel::Inputs in;
@@ -96,13 +102,16 @@ std::string stats_json(const v::Statistics& st) {
     return "{" + s + "}";
 }
 
-std::string as_json(const v::Report& rep, size_t rows, size_t malformed) {
-    std::string s = "{\"rows\":" + std::to_string(rows) + ",\"malformed\":" + std::to_string(malformed) +
+// With `method`, its name leads the object.
+std::string as_json(const v::Report& rep, size_t rows, size_t malformed, const flowmodel::Method* method) {
+    std::string s = std::string("{") +
+                    (method ? "\"method\":" + json_string(flowmodel::method_info(*method).name) + "," : std::string()) +
+                    "\"rows\":" + std::to_string(rows) + ",\"malformed\":" + std::to_string(malformed) +
                     ",\"pooled\":" + stats_json(rep.pooled) + ",\"groups\":{";
     for (size_t i = 0; i < rep.groups.size(); ++i) {
         s += (i ? ",\n" : "\n") + json_string(rep.groups[i].first) + ":" + stats_json(rep.groups[i].second);
     }
-    return s + "}}\n";
+    return s + "}}";
 }
 
 // A percentage in a column of `width`: one decimal while it fits, else in
@@ -134,8 +143,10 @@ std::string stats_table(const std::string& name, const v::Statistics& st) {
     return s;
 }
 
-std::string as_table(const v::Report& rep, size_t rows, size_t malformed) {
-    std::string s = "The model against " + std::to_string(rows) + " measured rows" +
+std::string as_table(const v::Report& rep, size_t rows, size_t malformed, flowmodel::Method method) {
+    const std::string who = method == flowmodel::Method::Model ? std::string("The model")
+                                                               : flowmodel::method_description(method);
+    std::string s = who + " against " + std::to_string(rows) + " measured rows" +
                     (malformed ? " (" + std::to_string(malformed) + " malformed, not scored)" : "") +
                     "; e = (pred - meas)/meas, d = pred - meas (Pa/m for dpdx, fraction for holdup);\n"
                     "E1-E3 and the shares leave out rows measured below the resolution (a holdup of " +
@@ -159,27 +170,30 @@ std::string as_table(const v::Report& rep, size_t rows, size_t malformed) {
     return s;
 }
 
-std::string csv_header() {
-    std::string s = "source,";
+std::string csv_header(bool method_column) {
+    std::string s = method_column ? "method,source," : "source,";
     for (const auto& f : flowmodel::kInputFields) s += std::string(f.name) + ",";
     return s + "hol_meas,dpdx_meas,regime_meas,hol,dpt,id,regime,ierr,warning,hol_err,hol_rel,dpdx_err,dpdx_rel\n";
 }
 
-std::string csv_rows(const std::vector<Row>& rows, const std::vector<flowmodel::Result>& res) {
+// The rows with one method's answers; with `method`, a first column names it.
+std::string csv_rows(const std::vector<Row>& rows, const std::vector<flowmodel::PointAnswer>& res, const char* method) {
     std::string s;
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
-        const flowmodel::Result& r = res[i];
+        const flowmodel::PointAnswer& a = res[i];
+        if (method) s += std::string(method) + ",";
         s += flowmodel::io::csv_quote(row.source) + ",";
         for (const auto& f : flowmodel::kInputFields) s += flowmodel::io::format_double(row.in.*f.member) + ",";
         auto opt = [](double x) { return std::isnan(x) ? std::string() : flowmodel::io::format_double(x); };
         s += opt(row.meas.hol) + "," + opt(row.meas.dpdx) + "," +
              (row.meas.regime == v::kNoObservation ? "" : kObserved[row.meas.regime]) + ",";
-        const v::RowErrors e = v::row_errors(r, row.meas);
-        s += flowmodel::io::format_double(r.holdup) + "," + flowmodel::io::format_double(r.dpt) + "," +
-             std::to_string(static_cast<int>(r.regime)) + "," + regime_label(r) + "," +
-             std::to_string(static_cast<int>(r.status)) + "," + warning_word(r) + "," + opt(e.hol_abs) + "," +
-             opt(e.hol_rel) + "," + opt(e.dpdx_abs) + "," + opt(e.dpdx_rel) + "\n";
+        const v::RowErrors e = v::row_errors(a, row.meas);
+        const int id = a.pattern == flowmodel::Pattern::None ? 0 : static_cast<int>(a.pattern);
+        s += flowmodel::io::format_double(a.holdup) + "," + flowmodel::io::format_double(a.dpt) + "," +
+             std::to_string(id) + "," + flowmodel::pattern_name(a.pattern) + "," + std::to_string(a.model_status) + "," +
+             (a.model_bridge ? "separated-invalid" : "") + "," + opt(e.hol_abs) + "," + opt(e.hol_rel) + "," +
+             opt(e.dpdx_abs) + "," + opt(e.dpdx_rel) + "\n";
     }
     return s;
 }
@@ -194,11 +208,11 @@ struct CrossPlots {
     std::vector<std::string> groups;  // in order of first appearance
     std::vector<PlotPoint> gradient, holdup;
     size_t rows = 0;
-    void add(const Row& row, const flowmodel::Result& r) {
+    void add(const Row& row, const flowmodel::PointAnswer& r) {
         ++rows;
         const size_t g = static_cast<size_t>(std::find(groups.begin(), groups.end(), row.group) - groups.begin());
         if (g == groups.size()) groups.push_back(row.group);
-        if (!v::usable(r)) return;
+        if (!r.valid) return;
         // A log axis shows positive gradients only.
         if (!std::isnan(row.meas.dpdx) && row.meas.dpdx > 0 && r.dpt > 0) gradient.push_back({row.meas.dpdx, r.dpt, g});
         if (!std::isnan(row.meas.hol)) holdup.push_back({row.meas.hol, r.holdup, g});
@@ -253,11 +267,12 @@ std::string cross_plot(const std::vector<PlotPoint>& pts, bool gradient, double 
     return s + "</svg>\n";
 }
 
-std::string as_svg(const CrossPlots& plots, const std::string& name) {
+std::string as_svg(const CrossPlots& plots, const std::string& name, flowmodel::Method method) {
     const std::vector<std::string>& groups = plots.groups;
     const double legend_h = 17.0 * static_cast<double>(groups.size() + 3);
     const double height = std::max(520.0, 90 + legend_h);
-    std::string s = plot::open_svg(1250, height, "Model against measurements: " + name + ", " +
+    const std::string who = method == flowmodel::Method::Model ? "Model" : flowmodel::method_info(method).title;
+    std::string s = plot::open_svg(1250, height, who + " against measurements: " + name + ", " +
                                                      std::to_string(plots.rows) + " rows");
     s += cross_plot(plots.gradient, true, 90, 50);
     s += cross_plot(plots.holdup, false, 560, 50);
@@ -306,7 +321,9 @@ struct Stream {
     Output& out;
     InputColumns columns;
     long col[4] = {-1, -1, -1, -1};  // hol_meas, dpdx_meas, regime_meas, source
-    v::Scorer scorer;
+    std::vector<flowmodel::Method> methods{flowmodel::Method::Model};  // scored in this order
+    bool method_column = false;                                        // --method given: named in the CSV and reports
+    std::vector<v::Scorer> scorers = std::vector<v::Scorer>(1);
     CrossPlots plots;
     std::vector<Row> block;
     size_t scored = 0, malformed = 0;
@@ -315,12 +332,17 @@ struct Stream {
         std::vector<flowmodel::Inputs> in;
         in.reserve(block.size());
         for (const Row& r : block) in.push_back(r.in);
-        const std::vector<flowmodel::Result> res = flowmodel::evaluate_many(in, run.jobs);
-        for (size_t i = 0; i < block.size(); ++i) {
-            scorer.add(res[i], block[i].meas, block[i].group, col[3] >= 0);
-            if (run.format == "svg") plots.add(block[i], res[i]);
+        std::vector<flowmodel::PointAnswer> res(block.size());
+        for (size_t k = 0; k < methods.size(); ++k) {
+            flowmodel::evaluate_points(methods[k], in.data(), res.data(), in.size(), run.jobs);
+            for (size_t i = 0; i < block.size(); ++i) {
+                scorers[k].add(res[i], block[i].meas, block[i].group, col[3] >= 0);
+                if (run.format == "svg") plots.add(block[i], res[i]);
+            }
+            if (run.format == "csv") {
+                out.write(csv_rows(block, res, method_column ? flowmodel::method_info(methods[k]).name : nullptr));
+            }
         }
-        if (run.format == "csv") out.write(csv_rows(block, res));
         scored += block.size();
         block.clear();
     }
@@ -346,15 +368,34 @@ struct Stream {
     }
 
     std::string report(const std::string& name) const {
-        const v::Report rep = scorer.report();
-        return run.format == "json"  ? as_json(rep, scored + malformed, malformed)
-               : run.format == "csv" ? std::string()
-               : run.format == "svg" ? as_svg(plots, name)
-                                     : as_table(rep, scored + malformed, malformed);
+        if (run.format == "csv") return std::string();
+        if (run.format == "svg") return as_svg(plots, name, methods.front());
+        std::string s;
+        for (size_t k = 0; k < methods.size(); ++k) {
+            const v::Report rep = scorers[k].report();
+            const flowmodel::Method m = methods[k];
+            if (run.format == "json") {
+                s += (k ? ",\n" : "") + as_json(rep, scored + malformed, malformed, method_column ? &m : nullptr);
+            } else {
+                s += (k ? "\n" : "") + as_table(rep, scored + malformed, malformed, m);
+            }
+        }
+        if (run.format == "json" && methods.size() > 1) return "{\"methods\":[\n" + s + "]}\n";
+        return s + (run.format == "json" ? "\n" : "");
     }
 };
 
-int run_compare(const CaseFileOptions& files, const VerbRun& run) {
+// The methods --method names: one, or every one ("all").
+struct MethodChoice {
+    std::vector<flowmodel::Method> methods{flowmodel::Method::Model};
+    bool given = false;
+};
+
+int run_compare(const CaseFileOptions& files, const MethodChoice& choice, const VerbRun& run) {
+    if (run.format == "svg" && choice.methods.size() > 1) {
+        run.say("--svg draws one method: give --method NAME");
+        return 2;
+    }
     const std::string& input = files.input;
     std::ifstream fin;
     std::string error;
@@ -373,11 +414,14 @@ int run_compare(const CaseFileOptions& files, const VerbRun& run) {
         return 2;
     }
     Stream stream(run, out);
+    stream.methods = choice.methods;
+    stream.method_column = choice.given;
+    stream.scorers = std::vector<v::Scorer>(choice.methods.size());
     if (!stream.columns.read_header(rec, files.constants, files.given, error) || !measured_columns(rec, stream.col, error)) {
         run.say(where + ": line " + std::to_string(rec.line) + ": " + error);
         return 2;
     }
-    if (run.format == "csv") out.write(csv_header());
+    if (run.format == "csv") out.write(csv_header(stream.method_column));
     while (reader.next(rec)) stream.row(rec, where);
     if (!reader.fatal().empty() || is.bad()) {
         run.say("cannot read '" + where + "': " + (reader.fatal().empty() ? std::string("read error") : reader.fatal()));
@@ -403,13 +447,27 @@ int compare_command(int argc, char** argv) {
     verb.formats = {"--json", "--csv", "--svg"};
     verb.default_format = "table";
     verb.jobs = true;
-    verb.option = [&files](const std::string& name, const std::string& value) {
+    MethodChoice choice;
+    verb.option = [&files, &choice](const std::string& name, const std::string& value) {
+        if (name == "method") {
+            choice.given = true;
+            choice.methods.clear();
+            if (flowmodel::names_all_methods(value)) {
+                for (const flowmodel::MethodInfo& m : flowmodel::methods()) choice.methods.push_back(m.method);
+            } else if (const flowmodel::MethodInfo* m = flowmodel::method_named(value)) {
+                choice.methods.push_back(m->method);
+            } else {
+                throw std::invalid_argument("--method takes all, " + flowmodel::method_names() + "; '" + value +
+                                            "' is none of them");
+            }
+            return true;
+        }
         std::string error;
         if (!case_file_option(files, name, value, error)) return false;
         if (!error.empty()) throw std::invalid_argument(error);
         return true;
     };
-    verb.run = [&files](VerbRun& run) { return run_compare(files, run); };
+    verb.run = [&files, &choice](VerbRun& run) { return run_compare(files, choice, run); };
     return run_verb(verb, argc, argv);
 }
 

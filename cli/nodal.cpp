@@ -75,8 +75,8 @@ struct Units {
     }
 };
 
-std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp) {
-    std::string s;
+std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp, flowmodel::Method method) {
+    std::string s = "outflow by " + flowmodel::method_description(method) + "\n";
     char line[200];
     std::snprintf(line, sizeof line, "%12s %14s %14s %-17s\n%12s %14s %14s\n", u.rate_name(), "outflow BHP",
                   "inflow BHP", "regime at bottom", u.rate_unit(), u.pres_unit(), u.pres_unit());
@@ -84,7 +84,7 @@ std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double t
     for (const auto& p : r.curve) {
         std::snprintf(line, sizeof line, "%12.6g %14.6g %14.6g %-17s%s\n", u.rate(p.rate), u.pres(p.outflow),
                       u.pres(p.inflow),
-                      p.regime_at_bottom >= 0 ? flowmodel::regime_name(static_cast<flowmodel::Regime>(p.regime_at_bottom)) : "",
+                      p.regime_at_bottom >= 0 ? flowmodel::pattern_name(static_cast<flowmodel::Pattern>(p.regime_at_bottom)) : "",
                       p.failure.empty() ? "" : ("  " + p.failure).c_str());
         s += line;
     }
@@ -101,13 +101,14 @@ std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, d
     return "{\"" + u.rate_key() + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.pres_key("bhp") +
            "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.pres_key("thp") + "\":" + json_number(u.pres(thp)) +
            ",\"regime_at_bottom\":" +
-           json_string(c.regime_at_bottom >= 0 ? flowmodel::regime_name(static_cast<flowmodel::Regime>(c.regime_at_bottom))
+           json_string(c.regime_at_bottom >= 0 ? flowmodel::pattern_name(static_cast<flowmodel::Pattern>(c.regime_at_bottom))
                                                : "none") +
            ",\"stable\":" + (c.stable ? "true" : "false") + "}";
 }
 
-std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double thp) {
-    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"curves\":[";
+std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double thp, flowmodel::Method method) {
+    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") +
+                    ",\"method\":" + json_string(flowmodel::method_info(method).name) + ",\"curves\":[";
     for (size_t i = 0; i < r.curve.size(); ++i) {
         const auto& p = r.curve[i];
         s += (i ? ",\n" : "\n") + std::string("{\"") + u.rate_key() + "\":" + json_number(u.rate(p.rate)) +
@@ -177,6 +178,8 @@ std::string picture_title(const flowmodel::wells::NodalSetup& nodal, const std::
                   flowmodel::output_unit(units.system(), flowmodel::Dimension::GasRatio).name,
                   kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
                   units.field ? "psia" : "kPa");
+    const flowmodel::Method method = nodal.setup.options.method;
+    if (method != flowmodel::Method::Model) return std::string(title) + "; " + flowmodel::method_info(method).title;
     return title;
 }
 
@@ -202,10 +205,11 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
     r.stop_cause = flowmodel::command_words(r.stop_cause);
     for (const std::string& w : r.warnings) run.say("warning: " + w);
     const double thp = nodal.setup.options.pres;
-    const std::string text = run.format == "json" ? as_json(r, units, thp)
+    const flowmodel::Method method = nodal.setup.options.method;
+    const std::string text = run.format == "json" ? as_json(r, units, thp, method)
                              : run.format == "svg" ? as_svg(r, units, picture_title(nodal, request.traverse.profile, units))
                              : run.format == "csv" ? as_csv(r, units)
-                                                   : as_table(r, units, thp);
+                                                   : as_table(r, units, thp, method);
     if (!run.finish(out, text)) return 2;
     if (!r.operating_point()) {
         char head[160];

@@ -19,6 +19,7 @@
 #include "flowmodel/unit_system.hpp"
 #include "flowmodel/batch/format.hpp"
 #include "map.h"
+#include "traverse_output.h"
 #include "options.h"
 #include "output.h"
 #include "verb.h"
@@ -37,7 +38,7 @@ const char* kTraverseUsage =
     "         [--rough K] [--flow-direction increasing|decreasing] (--temp T | --temp-in T --temp-out T)\n"
     "         (--inlet-pres P | --outlet-pres P) [--atm-pres P] [--tol DP] [--max-pres P] [--output-step L]\n"
     "         FLUID\n"
-    "         [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
+    "         [--method NAME|all] [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
     "FLUID is one of\n"
     "  constant liquid, real gas: --liquid-rate KG/S --gas-rate KG/S --rol R --visl V --sigma S\n"
     "                             --gas-molar-mass M [--z Z] --visg V\n"
@@ -62,42 +63,17 @@ const char* kTraverseUsage =
     "its separated solution invalid, the gradient is bridged between its valid answers at nearby\n"
     "pressures (column 'answer'). 'pipeflow traverse --ranges' lists the black-oil correlations'\n"
     "fitted ranges.\n"
+    "--method chooses the pressure-gradient method: model (this project's two-phase model, the\n"
+    "default), beggs-brill, beggs-brill-palmer, beggs-brill-original, gray, mukherjee-brill or\n"
+    "no-slip; 'all' runs every method and shows their boundary pressures (or, with --svg, their\n"
+    "profiles) side by side.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 std::string num(double v) { return flowmodel::io::format_double(v); }
 
 namespace bo = flowmodel::blackoil;
 
-// The units the points and the summary are written in: SI, or field units
-// (ft, psia, °F, ft/s, lb/ft3, psi/ft, bbl, STB/d), named in the column and
-// key names so that no reader can mistake one for the other.
-using D = flowmodel::Dimension;
-
-// A rate at standard conditions per day, m3/d, as the SI summary writes it.
-double per_day(double si) { return flowmodel::to_system(flowmodel::UnitSystem::DeckMetric, D::LiquidRate, si); }
-
-struct OutUnits {
-    bool field = false;
-    flowmodel::UnitSystem system() const { return field ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
-    double to(D d, double v) const { return flowmodel::to_system(system(), d, v); }
-    double len(double m) const { return to(D::Length, m); }
-    double pres(double pa) const { return to(D::Pressure, pa); }
-    double temp(double k) const { return to(D::Temperature, k); }
-    double grad(double g) const { return to(D::Gradient, g); }
-    double vol(double v) const { return to(D::Volume, v); }
-    // name + the unit's suffix: "pres" -> "pres_psia" in field units.
-    std::string key(const char* name, D d) const { return flowmodel::unit_key(system(), d, name); }
-    const char* unit(D d) const { return flowmodel::output_unit(system(), d).name; }
-    const char* len_unit() const { return unit(D::Length); }
-    const char* pres_unit() const { return unit(D::Pressure); }
-    const char* dp_unit() const { return unit(D::PressureStep); }
-    const char* temp_unit() const { return unit(D::Temperature); }
-    const char* grad_unit() const { return unit(D::Gradient); }
-    const char* vol_unit() const { return unit(D::Volume); }
-    // A point field's number and name in these units.
-    double conv(D d, double v) const { return to(d, v); }
-    std::string name(const flowmodel::PointField& f) const { return key(f.name, f.measure); }
-};
+}  // namespace
 
 // What the stretches of a traverse mean, one line each, in the output's units.
 std::vector<std::string> stretch_warnings(const flowmodel::TraverseSummary& m, const OutUnits& u) {
@@ -145,11 +121,7 @@ std::vector<std::string> stretch_warnings(const flowmodel::TraverseSummary& m, c
     return out;
 }
 
-// What the black-oil fluid carries at standard conditions, for the summary.
-struct StandardRates {
-    bool known = false;
-    double oil = 0, water = 0, gas = 0;  // m3/s at standard conditions
-};
+namespace {
 
 std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u) {
     std::string s;
@@ -201,8 +173,9 @@ std::string summary_value_json(const flowmodel::SummaryField& f, const flowmodel
         case F::Stretches: return stretches_json(v.stretches, u);
         case F::ByRegime: {
             std::string s = "{";
-            for (int k = 0; k < 5; ++k) {
-                s += (k ? "," : "") + json_string(flowmodel::regime_name(static_cast<flowmodel::Regime>(k))) + ":" +
+            for (int k = 0; k < flowmodel::kPatternCount; ++k) {
+                if (!flowmodel::pattern_listed(k, v.by_regime)) continue;
+                s += (k ? "," : "") + json_string(flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k))) + ":" +
                      json_number(u.to(f.measure, v.by_regime[static_cast<size_t>(k)]));
             }
             return s + "}";
@@ -215,6 +188,8 @@ std::string summary_value_json(const flowmodel::SummaryField& f, const flowmodel
         default: return json_number(u.to(f.measure, v.number));
     }
 }
+
+}  // namespace
 
 // The summary's fields in the table's order, with the units after the
 // message, the standard rates after the liquid inventory, and the atmosphere
@@ -230,6 +205,8 @@ std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u,
     }
     return s + "}";
 }
+
+namespace {
 
 std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
     std::string s = "{\"summary\":" + summary_json(r.summary, u, q) + ",\"points\":[";
@@ -286,6 +263,8 @@ std::string points_table(const std::vector<flowmodel::TraversePoint>& points, co
     return s;
 }
 
+}  // namespace
+
 // The ends, the drop and its parts, the inventory and the evaluations.
 std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u) {
     char line[512];
@@ -303,10 +282,11 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
     std::string s = line;
     std::snprintf(line, sizeof line,
                   " = friction %.1f + gravity %.1f + acceleration %.1f\n"
-                  "liquid inventory %.4g %s; %ld model evaluations\n",
+                  "liquid inventory %.4g %s; %ld evaluations\n",
                   u.pres(m.dp_friction), u.pres(m.dp_gravity), u.pres(m.dp_acceleration),
                   u.vol(m.liquid_inventory), u.vol_unit(), m.evaluations);
     s += line;
+    s += "method: " + flowmodel::method_description(m.method) + "\n";
     if (m.atm_pres > 0) {
         std::snprintf(line, sizeof line, "gauge pressures read with an atmospheric pressure of %.4g %s\n",
                       u.pres(m.atm_pres), u.pres_unit());
@@ -314,6 +294,8 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
     }
     return s;
 }
+
+namespace {
 
 std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
     const flowmodel::TraverseSummary& m = r.summary;
@@ -330,9 +312,9 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
         s += line;
     }
     s += "length in each regime:";
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < flowmodel::kPatternCount; ++k) {
         if (m.regime_length[static_cast<size_t>(k)] > 0) {
-            std::snprintf(line, sizeof line, " %s %.1f %s;", flowmodel::regime_name(static_cast<flowmodel::Regime>(k)),
+            std::snprintf(line, sizeof line, " %s %.1f %s;", flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k)),
                           u.len(m.regime_length[static_cast<size_t>(k)]), u.len_unit());
             s += line;
         }
@@ -343,7 +325,20 @@ std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, cons
     return s;
 }
 
+}  // namespace
+
 // A well rather than a pipeline: its elevation changes by more than half its length.
+StandardRates standard_rates(const flowmodel::TraverseSetup& setup) {
+    StandardRates rates;
+    if (const bo::BlackOil* oil = setup.black_oil()) {
+        rates.known = true;
+        rates.oil = oil->inputs().oil_rate;
+        rates.water = oil->inputs().water_rate;
+        rates.gas = oil->inputs().gas_rate;
+    }
+    return rates;
+}
+
 bool is_well(const flowmodel::Line& line) {
     double lo = line.nodes.front().z, hi = lo;
     for (const auto& n : line.nodes) {
@@ -352,6 +347,7 @@ bool is_well(const flowmodel::Line& line) {
     }
     return hi - lo > 0.5 * (line.nodes.back().md - line.nodes.front().md);
 }
+
 
 // What a picture shows: the line, the rates, the boundary pressure.
 std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel::TraverseSetup& setup,
@@ -391,6 +387,8 @@ std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel
                   u.field ? "psia" : "kPa", end);
     return "Pressure traverse, " + what + ": " + rates + "; " + buf;
 }
+
+namespace {
 
 // The picture. A pipeline is read along its length: pressure, elevation and
 // holdup against the distance along the line, the regime as a band below. A
@@ -479,7 +477,7 @@ private:
     bool band(double b0, double b1, At at) {
         for (size_t i = 1; i < pts_.size(); ++i) {
             const flowmodel::TraversePoint& p = pts_[i];
-            const int c = p.ierr <= 1 ? p.id : static_cast<int>(MapClass::ImproperInput);
+            const int c = band_key(p);
             shown_[c] = true;
             const double a0 = std::min(at(u_.len(pts_[i - 1].md)), at(u_.len(p.md)));
             const double a1 = std::max(at(u_.len(pts_[i - 1].md)), at(u_.len(p.md)));
@@ -487,12 +485,12 @@ private:
                 std::snprintf(buf_, sizeof buf_,
                               "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.0f\" y=\"%.2f\" width=\"%.0f\" "
                               "height=\"%.2f\" fill=\"%s\"/>\n",
-                              b0, a0, b1 - b0, a1 - a0 + 0.5, class_colour(static_cast<MapClass>(c)));
+                              b0, a0, b1 - b0, a1 - a0 + 0.5, key_colour(c));
             } else {
                 std::snprintf(buf_, sizeof buf_,
                               "<rect class=\"regime\" shape-rendering=\"crispEdges\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" "
                               "height=\"%.0f\" fill=\"%s\"/>\n",
-                              a0, b0, a1 - a0 + 0.5, b1 - b0, class_colour(static_cast<MapClass>(c)));
+                              a0, b0, a1 - a0 + 0.5, b1 - b0, key_colour(c));
             }
             s_ += buf_;
         }
@@ -523,8 +521,8 @@ private:
 
     std::vector<plot::LegendEntry> legend_entries(bool hatched) const {
         std::vector<plot::LegendEntry> entries;
-        for (int c = 0; c < 8; ++c) {
-            if (shown_[c]) entries.push_back({class_label(static_cast<MapClass>(c)), class_colour(static_cast<MapClass>(c)), "box"});
+        for (int c = 0; c < kKeys; ++c) {
+            if (shown_[c]) entries.push_back({key_label(c), key_colour(c), "box"});
         }
         if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
         return entries;
@@ -583,7 +581,36 @@ private:
     plot::Axis md_;
     std::string s_;
     char buf_[256] = {};
-    bool shown_[8] = {};
+    // The band's keys: the map's classes (the model's regimes and its
+    // failures), then the other methods' patterns after them.
+    static constexpr int kClasses = 8;
+    static constexpr int kKeys = kClasses + flowmodel::kPatternCount;
+    static int band_key(const flowmodel::TraversePoint& p) {
+        if (p.ierr > 1) return static_cast<int>(MapClass::ImproperInput);
+        return p.id < 5 ? p.id : kClasses + p.id;
+    }
+    static const char* key_colour(int key) {
+        if (key < kClasses) return class_colour(static_cast<MapClass>(key));
+        using P = flowmodel::Pattern;
+        switch (static_cast<P>(key - kClasses)) {
+            case P::Liquid: return "#56b4e9";
+            case P::Gas: return "#f0e442";
+            case P::Segregated:
+            case P::Stratified: return "#e69f00";
+            case P::Transition: return "#cc79a7";
+            case P::Intermittent: return "#009e73";
+            case P::Distributed:
+            case P::Bubble: return "#0072b2";
+            case P::AnnularMist:
+            case P::Mist: return "#d55e00";
+            default: return "#999999";
+        }
+    }
+    static std::string key_label(int key) {
+        if (key < kClasses) return class_label(static_cast<MapClass>(key));
+        return flowmodel::pattern_name(static_cast<flowmodel::Pattern>(key - kClasses));
+    }
+    bool shown_[kKeys] = {};
 };
 
 std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u, const std::string& title, bool well) {
@@ -610,7 +637,8 @@ bool line_file_option(flowmodel::TraverseRequest& request, const std::string& na
 
 namespace {
 
-int run_traverse(const flowmodel::TraverseRequest& request, const VerbRun& run) {
+int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, const VerbRun& run) {
+    if (all_methods) return run_all_methods(request, run);
     OutUnits units;
     units.field = run.field_units;
     // Refused before anything is read or computed: an output that is one
@@ -618,13 +646,7 @@ int run_traverse(const flowmodel::TraverseRequest& request, const VerbRun& run) 
     Output out;
     if (!run.open(out, {{request.profile, "--profile"}, {request.fluid_table, "--fluid-table"}})) return 2;
     flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
-    StandardRates rates;
-    if (const bo::BlackOil* oil = setup.black_oil()) {
-        rates.known = true;
-        rates.oil = oil->inputs().oil_rate;
-        rates.water = oil->inputs().water_rate;
-        rates.gas = oil->inputs().gas_rate;
-    }
+    const StandardRates rates = standard_rates(setup);
     flowmodel::TraverseResult r = flowmodel::traverse(setup);
     r.summary.message = flowmodel::command_words(r.summary.message);
     const std::string& format = run.format;
@@ -657,9 +679,12 @@ int traverse_command(int argc, char** argv) {
     verb.output_units = true;
     // The fitted range of every black-oil correlation: the table the checks use.
     verb.exits = {{"--ranges", [] { std::fputs(bo::fitted_ranges_markdown().c_str(), stdout); }}};
-    verb.option = [&request](const std::string& name, const std::string& value) {
+    bool all_methods = false;
+    verb.option = [&request, &all_methods](const std::string& name, const std::string& value) {
         if (line_file_option(request, name, value)) return true;
-        if (name == "fluid-table") {
+        if (name == "method" && flowmodel::names_all_methods(value)) {
+            all_methods = true;
+        } else if (name == "fluid-table") {
             request.fluid_table = value;
         } else if (name == "flow-direction") {
             if (value != "increasing" && value != "decreasing") {
@@ -671,7 +696,7 @@ int traverse_command(int argc, char** argv) {
         }
         return true;
     };
-    verb.run = [&request](VerbRun& run) { return run_traverse(request, run); };
+    verb.run = [&request, &all_methods](VerbRun& run) { return run_traverse(request, all_methods, run); };
     return run_verb(verb, argc, argv);
 }
 

@@ -302,6 +302,47 @@ py::dict run_compare(py::array_t<int32_t> id, py::array_t<double> holdup, py::ar
     return py::dict("pooled"_a = stats_dict(rep.pooled), "groups"_a = by_group);
 }
 
+// The statistics of flowmodel.compare(method=...): the method evaluated on
+// the inputs (n rows of the eleven, in the order of INPUTS), scored as
+// run_compare scores the model.
+py::dict run_compare_method(const std::string& method, py::array_t<double, py::array::c_style | py::array::forcecast> inputs,
+                            py::array_t<double> hol_meas, py::array_t<double> dpdx_meas, py::array_t<int32_t> regime_meas,
+                            const std::vector<std::string>& groups, unsigned jobs) {
+    const flowmodel::MethodInfo* info = flowmodel::method_named(method);
+    if (!info) throw py::value_error("compare: method takes " + flowmodel::method_names() + "; '" + method + "' is none of them");
+    if (inputs.ndim() != 2 || inputs.shape(1) != static_cast<py::ssize_t>(flowmodel::kInputCount)) {
+        throw py::value_error("compare: inputs must be n rows of the eleven inputs");
+    }
+    const size_t n = static_cast<size_t>(inputs.shape(0));
+    if (static_cast<size_t>(hol_meas.size()) != n || static_cast<size_t>(dpdx_meas.size()) != n ||
+        static_cast<size_t>(regime_meas.size()) != n) {
+        throw py::value_error("compare: arrays of different lengths");
+    }
+    std::vector<flowmodel::Inputs> in(n);
+    for (size_t i = 0; i < n; ++i) {
+        for (size_t k = 0; k < flowmodel::kInputCount; ++k) {
+            in[i].*flowmodel::kInputFields[k].member = inputs.at(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(k));
+        }
+    }
+    std::vector<flowmodel::PointAnswer> answers(n);
+    {
+        py::gil_scoped_release free;
+        flowmodel::evaluate_points(info->method, in.data(), answers.data(), n, jobs);
+    }
+    flowmodel::validation::Scorer scorer;
+    for (size_t i = 0; i < n; ++i) {
+        flowmodel::validation::Measurement m;
+        m.hol = hol_meas.at(static_cast<py::ssize_t>(i));
+        m.dpdx = dpdx_meas.at(static_cast<py::ssize_t>(i));
+        m.regime = regime_meas.at(static_cast<py::ssize_t>(i));
+        scorer.add(answers[i], m, i < groups.size() ? groups[i] : std::string(), i < groups.size());
+    }
+    const flowmodel::validation::Report rep = scorer.report();
+    py::dict by_group;
+    for (const auto& [name, st] : rep.groups) by_group[py::str(name)] = stats_dict(st);
+    return py::dict("pooled"_a = stats_dict(rep.pooled), "groups"_a = by_group);
+}
+
 // The measured columns of a frame, each value as text ("" where missing),
 // read by the reader `pipeflow compare` uses: (hol, dpdx, regime) arrays,
 // or ValueError naming the first rows it refuses and why.
@@ -422,8 +463,9 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
             }
             case F::ByRegime: {
                 py::dict lengths;
-                for (int k = 0; k < 5; ++k) {
-                    lengths[flowmodel::regime_name(static_cast<flowmodel::Regime>(k))] = v.by_regime[static_cast<size_t>(k)];
+                for (int k = 0; k < flowmodel::kPatternCount; ++k) {
+                    if (!flowmodel::pattern_listed(k, v.by_regime)) continue;
+                    lengths[flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k))] = v.by_regime[static_cast<size_t>(k)];
                 }
                 summary[f.name] = lengths;
                 break;
@@ -519,7 +561,7 @@ Request well_request(const std::map<std::string, std::string>& options, const st
 }
 
 py::object regime_or_none(int id) {
-    return id >= 0 ? py::object(py::str(flowmodel::regime_name(static_cast<flowmodel::Regime>(id)))) : py::object(py::none());
+    return id >= 0 ? py::object(py::str(flowmodel::pattern_name(static_cast<flowmodel::Pattern>(id)))) : py::object(py::none());
 }
 
 // flowmodel.nodal: the curves as arrays, the crossings, the operating point.
@@ -676,6 +718,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_decreasing"_a);
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
     m.def("_compare", &run_compare);
+    m.def("_compare_method", &run_compare_method);
     m.def("_group_of", &flowmodel::validation::group_of);
     m.def("_read_measured", &run_read_measured);
     m.def("_cancel_running", [] { ++g_cancelled; }, "Stops every traverse, sweep and table under way.");

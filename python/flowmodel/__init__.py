@@ -22,7 +22,7 @@ import difflib
 import math
 import os
 
-from ._core import _cancel_running, _compare, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
+from ._core import _cancel_running, _compare, _compare_method, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
@@ -293,8 +293,10 @@ def _compute(dask, tasks):
 
 
 
-def compare(frame, jobs=0, **inputs):
-    """The model against measurements, as `pipeflow compare` reports it.
+def compare(frame, jobs=0, method="model", **inputs):
+    """The model (or another method: method="beggs-brill", ..., as
+    `pipeflow compare --method`) against measurements, as `pipeflow compare`
+    reports it.
     `frame` is a pandas DataFrame whose columns name inputs (the others take
     keyword arguments or the defaults, as in evaluate_frame) and any of
     hol_meas (liquid holdup), dpdx_meas (measured pressure gradient, Pa/m,
@@ -346,9 +348,14 @@ def compare(frame, jobs=0, **inputs):
     result = evaluate_frame(frame.drop(columns=[c for c in ("hol_meas", "dpdx_meas", "regime_meas", "source")
                                                 if c in frame.columns]), jobs=jobs, **inputs)
     groups = [_group_of(str(s)) for s in frame["source"]] if "source" in frame.columns else []
-    stats = _compare(result["id"].to_numpy("int32"), result["holdup"].to_numpy("float64"),
-                     result["dpt"].to_numpy("float64"), result["iterations"].to_numpy("int32"),
-                     result["status"].to_numpy("int32"), hol, dpdx, codes, groups)
+    if str(method).strip().lower() == "model":
+        stats = _compare(result["id"].to_numpy("int32"), result["holdup"].to_numpy("float64"),
+                         result["dpt"].to_numpy("float64"), result["iterations"].to_numpy("int32"),
+                         result["status"].to_numpy("int32"), hol, dpdx, codes, groups)
+    else:
+        table = np.column_stack([result[name].to_numpy("float64") for name in INPUTS]) if len(frame) else \
+            np.empty((0, len(INPUTS)))
+        stats = _compare_method(str(method), table, hol, dpdx, codes, groups, jobs)
     names = ["all rows"] + list(stats["groups"])
     every = [stats["pooled"]] + list(stats["groups"].values())
     out = {}

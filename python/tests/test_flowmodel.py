@@ -125,3 +125,38 @@ def test_arguments_that_are_not_numbers_or_do_not_broadcast_raise():
     for jobs in (-1, 1025):
         with pytest.raises(ValueError):
             flowmodel.evaluate_many(jobs=jobs)
+
+
+def test_compare_per_method_equals_the_statistics_of_its_own_csv_rows(tmp_path):
+    """compare(method=...) and `pipeflow compare --method all`: each method's
+    E2 and E4 over the gradient are those its own CSV rows give."""
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set (the pipeflow command is not built)")
+    import io
+    import numpy as np
+    import pandas as pd
+    rng = np.random.default_rng(3)
+    n = 200
+    frame = pd.DataFrame({"usl": 10 ** rng.uniform(-3, 0.5, n), "usg": 10 ** rng.uniform(-1, 1.5, n),
+                          "angle": rng.uniform(-20, 90, n), "diam": rng.uniform(0.025, 0.15, n),
+                          "pres": rng.uniform(1e5, 5e6, n), "rog": rng.uniform(1.2, 60, n)})
+    for name, value in flowmodel.defaults().items():
+        if name not in frame:
+            frame[name] = value
+    frame["dpdx_meas"] = rng.uniform(50, 8000, n)
+    frame["hol_meas"] = rng.uniform(0.02, 0.9, n)
+    path = tmp_path / "measured.csv"
+    frame.to_csv(path, index=False)
+    rows = pd.read_csv(io.StringIO(subprocess.run([exe, "compare", "--input", str(path), "--method", "all", "--csv"],
+                                                  check=True, capture_output=True, text=True).stdout))
+    assert sorted(set(rows["method"])) == sorted(["model", "beggs-brill", "beggs-brill-palmer", "beggs-brill-original",
+                                                  "gray", "mukherjee-brill", "no-slip"])
+    for method, own in rows.groupby("method"):
+        scored = own.dropna(subset=["dpdx_err"])
+        stats = flowmodel.compare(frame, method=method)["dpdx"].loc["all rows"]
+        assert stats["n"] == len(scored)
+        assert stats["e2"] == pytest.approx(100 * scored["dpdx_rel"].abs().mean(), rel=1e-9)
+        assert stats["e4"] == pytest.approx(scored["dpdx_err"].mean(), rel=1e-9)
+    with pytest.raises(ValueError, match="beggs-brill"):
+        flowmodel.compare(frame, method="beggs")

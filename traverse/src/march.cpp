@@ -48,7 +48,7 @@
 namespace flowmodel {
 
 const char* TraversePoint::regime() const {
-    return ierr == PIPEFLOW_OK || ierr == PIPEFLOW_INPUT_CORRECTED ? regime_name(static_cast<Regime>(id)) : "none";
+    return ierr == PIPEFLOW_OK || ierr == PIPEFLOW_INPUT_CORRECTED ? pattern_name(static_cast<Pattern>(id)) : "none";
 }
 
 const char* answer_name(Answer a) {
@@ -216,9 +216,20 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
     if (line.nodes.size() < 2) throw std::runtime_error("a line needs at least two points");
     TraverseResult res;
     RangeLog log;
-    const march::BridgedModel model(fluid, log, res.summary.evaluations);
+    res.summary.method = opt.method;
+    if (opt.method == Method::Model) {
+        const march::BridgedModel model(fluid, log, res.summary.evaluations);
+        march::run(march::segments(line), model, opt, res);
+        res.summary.warnings = fluid.warnings(log);
+        return res;
+    }
+    march::ClassicModel::RangesLeft left;
+    const march::ClassicModel model(opt.method, fluid, log, left, res.summary.evaluations);
     march::run(march::segments(line), model, opt, res);
     res.summary.warnings = fluid.warnings(log);
+    for (std::string& w : range_warnings(opt.method, left.bits, left.low.data(), left.high.data())) {
+        res.summary.warnings.push_back(std::move(w));
+    }
     return res;
 }
 

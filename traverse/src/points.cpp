@@ -21,8 +21,8 @@ const std::vector<PointField> kPointFields = {
     {"usg", Dimension::Velocity, F::Number, "superficial gas velocity", [](const P& p) { return p.usg; }, nullptr},
     {"rol", Dimension::Density, F::Number, "liquid density", [](const P& p) { return p.rol; }, nullptr},
     {"rog", Dimension::Density, F::Number, "gas density", [](const P& p) { return p.rog; }, nullptr},
-    {"regime", Dimension::None, F::Text, "flow regime integrated", nullptr, [](const P& p) { return p.regime(); }},
-    {"id", Dimension::None, F::Integer, "regime id 0-4", [](const P& p) { return static_cast<double>(p.id); }, nullptr},
+    {"regime", Dimension::None, F::Text, "flow regime (pattern, in the method's terms) integrated", nullptr, [](const P& p) { return p.regime(); }},
+    {"id", Dimension::None, F::Integer, "flow pattern id (0-4 the model's regimes)", [](const P& p) { return static_cast<double>(p.id); }, nullptr},
     {"hol", Dimension::None, F::Number, "liquid holdup", [](const P& p) { return p.hol; }, nullptr},
     {"dpt", Dimension::Gradient, F::Number, "pressure gradient integrated, a loss along the flow",
      [](const P& p) { return p.dpt; }, nullptr},
@@ -60,6 +60,8 @@ V stretches(const std::vector<std::array<double, 2>>& ranges) {
 }  // namespace
 
 const std::vector<SummaryField> kSummaryFields = {
+    {"method", Dimension::None, SF::Text, "the method of the gradient",
+     [](const S& m) { V v; v.text = method_info(m.method).name; return v; }},
     {"complete", Dimension::None, SF::Flag, "whether the march reached the far end",
      [](const S& m) { V v; v.flag = m.complete; return v; }},
     {"message", Dimension::None, SF::Text, "where and why it stopped, empty when it did not",
@@ -80,7 +82,7 @@ const std::vector<SummaryField> kSummaryFields = {
     {"stop_pres", Dimension::Pressure, SF::Number, "the pressure there", [](const S& m) { return number(m.stop_pres); }},
     {"atm_pres", Dimension::Pressure, SF::Number, "the atmosphere gauge readings were taken against; 0 when none was given",
      [](const S& m) { return number(m.atm_pres); }},
-    {"regime_length", Dimension::Length, SF::ByRegime, "length of line in each regime",
+    {"regime_length", Dimension::Length, SF::ByRegime, "length of line in each regime (the model's five always, other patterns where met)",
      [](const S& m) { V v; v.by_regime = m.regime_length; return v; }},
     {"bridged", Dimension::Length, SF::Stretches, "md ranges where invalid answers were bridged",
      [](const S& m) { return stretches(m.bridged_stretches); }},
@@ -101,9 +103,9 @@ const std::vector<SummaryField> kSummaryFields = {
          for (const FloorStretch& f : m.floor_stretches) v.texts.emplace_back(floor_cause_text(f.cause));
          return v;
      }},
-    {"warnings", Dimension::None, SF::Texts, "the fluid's correlations used outside their ranges",
+    {"warnings", Dimension::None, SF::Texts, "the fluid's correlations and the method used outside their ranges",
      [](const S& m) { V v; v.texts = m.warnings; return v; }},
-    {"evaluations", Dimension::None, SF::Count, "model evaluations",
+    {"evaluations", Dimension::None, SF::Count, "evaluations of the method",
      [](const S& m) { return number(static_cast<double>(m.evaluations)); }},
 };
 

@@ -211,10 +211,17 @@ std::vector<std::string> traverse_option_names() {
     names.reserve(kTraverseOptions.size() + kWordOptions.size());
     for (const TraverseOption& o : kTraverseOptions) names.emplace_back(o.name);
     for (const WordOption& w : kWordOptions) names.emplace_back(w.name);
+    names.emplace_back("method");
     return names;
 }
 
 void set_option(TraverseRequest& request, const std::string& name, const std::string& text) {
+    if (name == "method") {
+        const MethodInfo* m = method_named(text);
+        if (!m) fail("{method} takes " + method_names() + "; '" + io::shorten(text) + "' is none of them");
+        request.method = m->method;
+        return;
+    }
     for (const WordOption& w : kWordOptions) {
         if (name != w.name) continue;
         std::string list;
@@ -393,6 +400,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
                         g.api.has_value() ? FluidKind(blackoil::BlackOil(black_oil_inputs(request, rates)))
                                           : mass_rate_fluid(request, g),
                         march_options(g)};
+    setup.options.method = request.method;
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
         check_first_point(setup.line, setup.fluid(), setup.options,

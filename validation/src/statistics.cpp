@@ -76,36 +76,41 @@ struct Accumulator {
     RegimeStats regime;
     long exact_hits = 0, coarse_hits = 0;
 
-    void add(const Result& r, const Measurement& m) {
-        const bool ok = usable(r);
-        const bool invalid = r.separated_invalid();
+    void add(const PointAnswer& a, const Measurement& m) {
+        const bool ok = a.valid;
+        const bool invalid = a.model_bridge;
         if (!std::isnan(m.dpdx)) {
             if (ok) {
-                dpdx.add(r.dpt, m.dpdx, kGradientResolution, invalid);
+                dpdx.add(a.dpt, m.dpdx, kGradientResolution, invalid);
             } else {
                 ++dpdx.failed;
             }
         }
         if (!std::isnan(m.hol)) {
             if (ok) {
-                hol.add(r.holdup, m.hol, kHoldupResolution, invalid);
+                hol.add(a.holdup, m.hol, kHoldupResolution, invalid);
             } else {
                 ++hol.failed;
             }
         }
-        if (m.regime != kNoObservation) {
-            if (!r.has_regime()) {
-                ++regime.failed;
-                return;
-            }
-            const int predicted = static_cast<int>(r.regime);
-            ++regime.n;
-            ++regime.confusion[static_cast<size_t>(m.regime)][static_cast<size_t>(predicted)];
-            coarse_hits += coarse_class(m.regime) == coarse_class(predicted);
-            if (m.regime != kStratified) {
-                ++regime.n_exact;
-                exact_hits += m.regime == predicted;
-            }
+        if (m.regime != kNoObservation) add_regime(a.pattern, m.regime);
+    }
+
+    void add_regime(Pattern pattern, int observed) {
+        if (pattern == Pattern::None) {
+            ++regime.failed;
+            return;
+        }
+        const int id = static_cast<int>(pattern);
+        const bool models = id < 5;  // one of the model's regimes: scored exactly too
+        const int predicted = models ? id : coarse_regime(pattern);
+        if (predicted < 0) return;   // the method names no such regime
+        ++regime.n;
+        ++regime.confusion[static_cast<size_t>(observed)][static_cast<size_t>(predicted)];
+        coarse_hits += coarse_class(observed) == coarse_class(predicted);
+        if (models && observed != kStratified) {
+            ++regime.n_exact;
+            exact_hits += observed == predicted;
         }
     }
 
@@ -218,6 +223,10 @@ Scorer::Scorer(Scorer&&) noexcept = default;
 Scorer& Scorer::operator=(Scorer&&) noexcept = default;
 
 void Scorer::add(const Result& r, const Measurement& m, const std::string& group, bool grouped) {
+    add(model_point_answer(r), m, group, grouped);
+}
+
+void Scorer::add(const PointAnswer& r, const Measurement& m, const std::string& group, bool grouped) {
     sums_->pooled.add(r, m);
     if (!grouped) return;
     auto it = sums_->index.find(group);
@@ -244,9 +253,11 @@ Report compare(const std::vector<Result>& results, const std::vector<Measurement
     return scorer.report();
 }
 
-RowErrors row_errors(const Result& r, const Measurement& m) {
+RowErrors row_errors(const Result& r, const Measurement& m) { return row_errors(model_point_answer(r), m); }
+
+RowErrors row_errors(const PointAnswer& r, const Measurement& m) {
     RowErrors e{kNaN, kNaN, kNaN, kNaN};
-    if (!usable(r)) return e;
+    if (!r.valid) return e;
     if (!std::isnan(m.dpdx)) {
         e.dpdx_abs = r.dpt - m.dpdx;
         if (std::fabs(m.dpdx) >= kGradientResolution) e.dpdx_rel = e.dpdx_abs / m.dpdx;

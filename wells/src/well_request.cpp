@@ -428,8 +428,9 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
             (in.z_method == bo::ZMethod::HallYarborough ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") + ", dead oil " +
             (in.dead_oil == bo::DeadOil::Glaso ? "Glaso" : "Beggs-Robinson") + ", live oil " +
             (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
+        "pressure gradient: " + method_description(s.setup.options.method),
         "each entry one traverse from the THP down to the datum, tolerance " + format_double(s.setup.options.tol) +
-            " Pa per segment; " + std::to_string(res.evaluations) + " model evaluations",
+            " Pa per segment; " + std::to_string(res.evaluations) + " evaluations",
     };
     const vfp::Table& t = res.table;
     comments.push_back("entries lie between their THP and " +

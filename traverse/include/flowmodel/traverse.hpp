@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "flowmodel/fluids.hpp"
+#include "flowmodel/methods.hpp"
 #include "flowmodel/units.hpp"
 
 namespace flowmodel {
@@ -73,6 +74,8 @@ struct TraverseOptions {
     // the line and 30 m. Points are also written at every station and where
     // the regime or the kind of answer changes.
     double output_step = 0;
+    // The method of the gradient at each point (the model by default).
+    Method method = Method::Model;
     // Polled every few hundred evaluations; true stops the march (StopReason::Interrupted).
     std::function<bool()> interrupted;
 };
@@ -88,7 +91,7 @@ const char* answer_name(Answer a);  // "", "bridged", "invalid"
 
 struct TraversePoint {
     double md, z, angle, pres, temp, usl, usg, rol, rog;
-    int id;          // regime 0..4 (meaningful when ierr is 0 or 1)
+    int id;          // flow pattern (Pattern): 0..4 the model's regimes (meaningful when ierr is 0 or 1)
     double hol, dpt, dpf, dpg, dpa;  // what was integrated
     int iter, ierr;
     bool separated_invalid;  // the model's own answer here is separated-invalid
@@ -142,7 +145,8 @@ struct TraverseSummary {
     double stop_md = std::numeric_limits<double>::quiet_NaN(), stop_pres = std::numeric_limits<double>::quiet_NaN();
     double dp_total = 0, dp_friction = 0, dp_gravity = 0, dp_acceleration = 0;  // inlet - outlet parts, Pa
     double liquid_inventory = 0;                 // m3
-    std::array<double, 5> regime_length{};       // m of line in each regime
+    Method method = Method::Model;                // the method integrated
+    std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).
     std::vector<std::array<double, 2>> bridged_stretches, invalid_stretches;
     double bridged_length = 0, invalid_length = 0;  // m
@@ -166,7 +170,7 @@ struct SummaryValue {
     std::string text;                                // Text
     std::vector<std::string> texts;                  // Texts
     std::vector<std::array<double, 2>> stretches;    // Stretches: md ranges
-    std::array<double, 5> by_regime{};               // ByRegime: a number for each regime 0-4
+    std::array<double, kPatternCount> by_regime{};   // ByRegime: a number for each flow pattern (Pattern)
 };
 struct SummaryField {
     enum Kind { Flag, Text, Number, Count, Stretches, ByRegime, Texts };
@@ -177,6 +181,12 @@ struct SummaryField {
     SummaryValue (*get)(const TraverseSummary&);
 };
 extern const std::vector<SummaryField> kSummaryFields;
+
+// Whether a face lists flow pattern k of a ByRegime value: the model's five
+// regimes always (a fixed set of keys), any other pattern where it was met.
+inline bool pattern_listed(int k, const std::array<double, kPatternCount>& v) {
+    return k < 5 || v[static_cast<std::size_t>(k)] > 0;
+}
 
 struct TraverseResult {
     std::vector<TraversePoint> points;  // in flow order from where the march started

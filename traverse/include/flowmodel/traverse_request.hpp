@@ -49,6 +49,7 @@ struct TraverseRequest {
     double profile_unit = 1.0;                // m per length unit of the profile's md, z, tvd
     std::string fluid_table;                  // CSV file, or "" for constant liquid and real gas
     bool flow_decreasing = false;
+    Method method = Method::Model;            // the method of the gradient
 };
 
 // The numeric options: name, the dimension it takes (two for a rate of
@@ -62,7 +63,7 @@ struct TraverseOption {
 extern const std::vector<TraverseOption> kTraverseOptions;
 
 // Sets option `name` from the text a user gave ("2.441in", "220psia",
-// "hall-yarborough"). Throws std::invalid_argument for an unknown option or a
+// "hall-yarborough", "beggs-brill" for "method"). Throws std::invalid_argument for an unknown option or a
 // text it cannot take.
 void set_option(TraverseRequest& request, const std::string& name, const std::string& text);
 

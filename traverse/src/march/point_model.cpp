@@ -1,5 +1,6 @@
 // The flow model along the line, with its invalid answers bridged in
 // pressure (the rule is described at the head of march.cpp).
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -59,39 +60,48 @@ Eval BridgedModel::at(const Segment& g, double s, double p) const {
     return out;
 }
 
-// The model's own answer.
-Eval BridgedModel::raw(const Segment& g, double s, double p) const {
+namespace {
+
+// Where, for a stop only: built when the march stops, not on every evaluation.
+std::string where(const TraversePoint& pt, double p) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "at md %.1f m, %.0f Pa", pt.md, p);
+    return buf;
+}
+
+}  // namespace
+
+Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, RangeLog& log, TraversePoint& pt) {
     const double w = g.s1 > g.s0 ? (s - g.s0) / (g.s1 - g.s0) : 0.0;
-    Eval e;
-    TraversePoint& pt = e.pt;
     pt.md = g.md0 + (g.md1 - g.md0) * w;
     pt.z = g.z0 + (g.z1 - g.z0) * w;
     pt.angle = g.angle;
     pt.pres = p;
     pt.temp = g.t0 + (g.t1 - g.t0) * w;
-    // Where, for a stop only: built when the march stops, not on every evaluation.
-    auto where = [&pt, p] {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "at md %.1f m, %.0f Pa", pt.md, p);
-        return std::string(buf);
-    };
     if (!(p >= kLowestPressure)) {
         throw Stop{StopReason::LowPressure, "the pressure falls below " + io::format_double(kLowestPressure) + " Pa " +
-                                                where().substr(3) + ": the line cannot carry this flow"};
+                                                where(pt, p).substr(3) + ": the line cannot carry this flow"};
     }
     FluidState f;
     try {
-        f = fluid_.at(p, pt.temp, &log_);
+        f = fluid.at(p, pt.temp, &log);
     } catch (const FluidError& err) {
         throw Stop{StopReason::NoFluidState,
-                   "the fluid has no state " + where() + ", " + io::format_double(pt.temp) + " K: " + err.what()};
+                   "the fluid has no state " + where(pt, p) + ", " + io::format_double(pt.temp) + " K: " + err.what()};
     }
     const double area = kPi * g.diam * g.diam / 4.0;  // m2
     pt.usl = f.ql / area;
     pt.usg = f.qg / area;
     pt.rol = f.rol;
     pt.rog = f.rog;
-    const Inputs in{pt.usl, pt.usg, f.rol, f.rog, f.visl, f.visg, g.rough, f.sigma, g.diam, g.angle, p};
+    return {pt.usl, pt.usg, f.rol, f.rog, f.visl, f.visg, g.rough, f.sigma, g.diam, g.angle, p};
+}
+
+// The model's own answer.
+Eval BridgedModel::raw(const Segment& g, double s, double p) const {
+    Eval e;
+    TraversePoint& pt = e.pt;
+    const Inputs in = point_inputs(g, s, p, fluid_, log_, pt);
     const Result r = evaluate(in);
     ++evaluations_;
     pt.id = static_cast<int>(r.regime);
@@ -104,14 +114,49 @@ Eval BridgedModel::raw(const Segment& g, double s, double p) const {
     pt.ierr = static_cast<int>(r.status);
     pt.separated_invalid = r.separated_invalid();
     if (!r.has_regime()) {
-        throw Stop{StopReason::NoModelAnswer, "the model has no answer " + where() + " (status " +
+        throw Stop{StopReason::NoModelAnswer, "the model has no answer " + where(pt, p) + " (status " +
                                                   std::to_string(pt.ierr) + ", " + status_name(r.status) +
                                                   (r.message.empty() ? "" : ": " + r.message) + ")"};
     }
     if (r.dpt >= PIPEFLOW_CRITICAL_DPT) {
-        throw Stop{StopReason::CriticalFlow, "critical flow " + where() + ": the line cannot carry this flow"};
+        throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) + ": the line cannot carry this flow"};
     }
-    e.rate = {-r.dpt, r.dpf, r.dpg, r.dpa, r.holdup * area};
+    e.rate = {-r.dpt, r.dpf, r.dpg, r.dpa, r.holdup * kPi * g.diam * g.diam / 4.0};
+    return e;
+}
+
+Eval ClassicModel::at(const Segment& g, double s, double p) const {
+    Eval e;
+    TraversePoint& pt = e.pt;
+    const Inputs in = point_inputs(g, s, p, fluid_, log_, pt);
+    const PointAnswer a = evaluate_point(method_, in);
+    ++evaluations_;
+    pt.id = static_cast<int>(a.pattern);
+    pt.hol = a.holdup;
+    pt.dpt = a.dpt;
+    pt.dpf = a.dpf;
+    pt.dpg = a.dpg;
+    pt.dpa = a.dpa;
+    pt.iter = 0;
+    pt.ierr = 0;
+    pt.separated_invalid = false;
+    if (a.critical) {
+        throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) + ": the line cannot carry this flow"};
+    }
+    if (!a.valid) {
+        throw Stop{StopReason::NoModelAnswer,
+                   std::string(method_info(method_).title) + " has no answer " + where(pt, p)};
+    }
+    const std::vector<FittedRange>& ranges = method_info(method_).ranges;
+    for (size_t k = 0; k < ranges.size() && k < left_.low.size(); ++k) {
+        if (!(a.outside & (std::uint32_t(1) << k))) continue;
+        const double v = range_value(ranges[k].of, in);
+        const bool first = !(left_.bits & (std::uint32_t(1) << k));
+        left_.low[k] = first ? v : std::min(left_.low[k], v);
+        left_.high[k] = first ? v : std::max(left_.high[k], v);
+        left_.bits |= std::uint32_t(1) << k;
+    }
+    e.rate = {-a.dpt, a.dpf, a.dpg, a.dpa, a.holdup * kPi * g.diam * g.diam / 4.0};
     return e;
 }
 

@@ -4,7 +4,11 @@
 #ifndef FLOWMODEL_MARCH_POINT_MODEL_HPP
 #define FLOWMODEL_MARCH_POINT_MODEL_HPP
 
+#include <array>
+#include <cstdint>
+
 #include "flowmodel/fluids.hpp"
+#include "flowmodel/methods.hpp"
 #include "march/state.hpp"
 
 namespace flowmodel::march {
@@ -17,6 +21,11 @@ public:
     // flow, the pressure below what the model takes).
     virtual Eval at(const Segment& g, double s, double p) const = 0;
 };
+
+// The point where flow coordinate s of segment g lies, with pressure p, and
+// the eleven properties of the flow there from the fluid. Throws Stop where
+// the pressure is below what the methods take or the fluid has no state.
+Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, RangeLog& log, TraversePoint& pt);
 
 // The flow model of this project, with its invalid answers bridged: where
 // the model marks its separated solution invalid (iter 99), the gradient,
@@ -35,6 +44,28 @@ private:
 
     const Fluid& fluid_;
     RangeLog& log_;
+    long& evaluations_;
+};
+
+// A classic method (any but the model): its answer integrated as it is,
+// no answer or critical flow stopping the march. Counts its evaluations;
+// notes the fluid's ranges and the method's fitted ranges left.
+class ClassicModel : public PointModel {
+public:
+    // Lowest and highest value met outside each fitted range of the method.
+    struct RangesLeft {
+        std::uint32_t bits = 0;
+        std::array<double, 8> low{}, high{};
+    };
+    ClassicModel(Method method, const Fluid& fluid, RangeLog& log, RangesLeft& left, long& evaluations)
+        : method_(method), fluid_(fluid), log_(log), left_(left), evaluations_(evaluations) {}
+    Eval at(const Segment& g, double s, double p) const override;
+
+private:
+    Method method_;
+    const Fluid& fluid_;
+    RangeLog& log_;
+    RangesLeft& left_;
     long& evaluations_;
 };
 

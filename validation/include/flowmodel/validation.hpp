@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/methods.hpp"
 
 namespace flowmodel::validation {
 
@@ -45,6 +46,12 @@ struct Measurement {
 // Whether a model result gives a usable gradient and holdup: not for status
 // 2 or 3, nor at the critical-flow marker (whose regime still counts).
 bool usable(const Result& r);
+
+// Every method is scored through its PointAnswer (the model's converted by
+// model_point_answer): the gradient and holdup where it is valid; the regime
+// exactly where the pattern is one of the model's regimes, in the coarse
+// classes where the method's pattern has one (Mukherjee & Brill's), not at
+// all where it has none (Beggs & Brill's, no-slip: neither scored nor failed).
 
 // E1..E6 with e = (pred - meas)/meas and d = pred - meas: E4 = mean(d),
 // E5 = mean|d|, E6 = std(d) over the n rows scored; E1 = 100 mean(e),
@@ -94,6 +101,7 @@ public:
     Scorer& operator=(Scorer&&) noexcept;
     // `group` "" with `grouped` false: pooled only.
     void add(const Result& r, const Measurement& m, const std::string& group = std::string(), bool grouped = false);
+    void add(const PointAnswer& a, const Measurement& m, const std::string& group = std::string(), bool grouped = false);
     Report report() const;
 
 private:
@@ -124,6 +132,7 @@ struct RowErrors {
     double dpdx_rel, dpdx_abs, hol_rel, hol_abs;
 };
 RowErrors row_errors(const Result& r, const Measurement& m);
+RowErrors row_errors(const PointAnswer& a, const Measurement& m);
 
 // The group a `source` text names: the text before a note in brackets
 // ("Payne et al [sheet Pressure!12]" -> "Payne et al"), trimmed.
