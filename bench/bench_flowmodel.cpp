@@ -5,6 +5,8 @@
 // threads. See bench/README.md for how to run them and what each figure means.
 #include <benchmark/benchmark.h>
 
+#include "flowmodel/methods.hpp"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -190,6 +192,19 @@ void BM_pipeflow(benchmark::State& state) {
     const std::vector<flowmodel::Inputs>& cases = data().cases;
     for (auto _ : state) {
         for (const flowmodel::Inputs& x : cases) benchmark::DoNotOptimize(call_pipeflow(x));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * cases.size()));
+    state.counters["per_call"] = per_case(cases.size());
+}
+
+// One method (Arg: its number in the methods' table) at every point of the
+// benchmark cases; `per_call` the time of one evaluation.
+void BM_method_point(benchmark::State& state) {
+    const std::vector<flowmodel::Inputs>& cases = data().cases;
+    const flowmodel::Method m = flowmodel::methods()[static_cast<size_t>(state.range(0))].method;
+    state.SetLabel(flowmodel::methods()[static_cast<size_t>(state.range(0))].name);
+    for (auto _ : state) {
+        for (const flowmodel::Inputs& x : cases) benchmark::DoNotOptimize(flowmodel::evaluate_point(m, x));
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * cases.size()));
     state.counters["per_call"] = per_case(cases.size());
@@ -609,7 +624,8 @@ void BM_vfp_table(benchmark::State& state) {
 
 // The same 1,000-entry table as a user asks for it without --tol (the
 // command's and Python's path: options as text, the tolerance the table
-// chooses for itself), on Arg threads.
+// chooses for itself), on Arg 0 threads with method number Arg 1 (0 the
+// model, 1 Beggs & Brill, ... in the order of the methods' table).
 void BM_vfp_default(benchmark::State& state) {
     flowmodel::wells::VfpRequest request;
     request.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
@@ -621,6 +637,8 @@ void BM_vfp_default(benchmark::State& state) {
     for (const auto& [name, text] : options) {
         if (!flowmodel::wells::set_vfp_option(request, name, text)) flowmodel::set_option(request.traverse, name, text);
     }
+    request.traverse.method = flowmodel::methods()[static_cast<size_t>(state.range(1))].method;
+    state.SetLabel(flowmodel::methods()[static_cast<size_t>(state.range(1))].name);
     const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);
     flowmodel::wells::VfpOutcome out;
     for (auto _ : state) {
@@ -634,7 +652,9 @@ void BM_vfp_default(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_vfp_default)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_vfp_default)->Args({2, 0})->Args({2, 1})->Args({2, 4})->Args({2, 5})->Args({2, 6})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_method_point)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_vfp_table)->Args({1, 100})->Args({2, 100})->Args({2, 10})->Args({2, 1})->Unit(benchmark::kMillisecond)
     ->UseRealTime()->Iterations(1);
 BENCHMARK(BM_traverse_gas_rich)->Arg(1000)->Arg(100)->Arg(30)->Arg(1)->Unit(benchmark::kMillisecond)

@@ -5,7 +5,8 @@
 // patterns and the gradient of each); as given by J. P. Brill and
 // H. Mukherjee, "Multiphase Flow in Wells" (SPE Monograph 17, 1999), section 4.2.
 // Fitted on air with kerosene and lube oil in a 1.5 in. steel pipe at -90 to
-// +90 degrees. SI throughout: the groups are dimensionless.
+// +90 degrees. SI throughout: the groups are dimensionless. Horizontal and
+// uphill the holdup is kept at or above the no-slip fraction (see below).
 #include <algorithm>
 #include <cmath>
 
@@ -90,10 +91,17 @@ PointAnswer mukherjee_brill(const Inputs& in) {
     if (single_phase(in, mx, a)) return a;
     const VelocityNumbers n = velocity_numbers(in);
     a.pattern = pattern_of(n, mx.sine, in.angle);
-    const HoldupCoefficients& c = in.angle >= 0 && a.pattern != Pattern::Stratified ? kUphill
-                                  : a.pattern == Pattern::Stratified                ? kDownhillStratified
-                                                                                    : kDownhillOther;
+    // The uphill equation was fitted from horizontal up; downhill, stratified
+    // flow has its own.
+    const HoldupCoefficients& c = in.angle >= 0                        ? kUphill
+                                  : a.pattern == Pattern::Stratified ? kDownhillStratified
+                                                                     : kDownhillOther;
+    // Horizontal and uphill, the liquid never runs faster than the gas: the
+    // holdup not below the no-slip fraction. The equations, fitted at 1.5 in.,
+    // fall towards zero at small NLV and would give a liquid velocity vsl/HL
+    // without bound in the stratified momentum balance.
     a.holdup = holdup(c, n, mx.sine);
+    if (in.angle >= 0) a.holdup = std::max(a.holdup, mx.lambda);
     const double hl = a.holdup;
     const double rhos = in.rol * hl + in.rog * (1 - hl);
     a.dpg = rhos * kG * mx.sine;
