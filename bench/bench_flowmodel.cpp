@@ -652,9 +652,9 @@ void BM_vfp_default(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_vfp_default)->Args({2, 0})->Args({2, 1})->Args({2, 4})->Args({2, 5})->Args({2, 6})
+BENCHMARK(BM_vfp_default)->Args({2, 0})->Args({2, 1})->Args({2, 4})->Args({2, 5})->Args({2, 6})->Args({2, 7})
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_method_point)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_method_point)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_vfp_table)->Args({1, 100})->Args({2, 100})->Args({2, 10})->Args({2, 1})->Unit(benchmark::kMillisecond)
     ->UseRealTime()->Iterations(1);
 BENCHMARK(BM_traverse_gas_rich)->Arg(1000)->Arg(100)->Arg(30)->Arg(1)->Unit(benchmark::kMillisecond)

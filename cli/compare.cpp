@@ -54,10 +54,10 @@ const char* kUsage =
     "magnitude; counted as below_resolution), which E4-E6 keep. Malformed rows are named on stderr\n"
     "and counted (exit status 1); a column that nearly spells a measured one is refused.\n"
     "--method scores another method than the model (model, beggs-brill, beggs-brill-palmer,\n"
-    "beggs-brill-original, gray, mukherjee-brill, no-slip), or every one with 'all': a report per\n"
-    "method (--json: {\"methods\": [...]}), the CSV rows of each with a first column 'method'.\n"
-    "Regimes are scored where a method names them: exactly for the model, in the four classes\n"
-    "for Mukherjee & Brill; Beggs & Brill's patterns and no-slip are not scored.\n";
+    "beggs-brill-original, hagedorn-brown, gray, mukherjee-brill, no-slip), or every one with\n"
+    "'all': a report per method (--json: {\"methods\": [...]}), the CSV rows of each with a first\n"
+    "column 'method'. Regimes are scored where a method names them: exactly for the model, in\n"
+    "the four classes for Mukherjee & Brill; the others name none and are not scored for it.\n";
 
 struct Row {
     flowmodel::Inputs in;

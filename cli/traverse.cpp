@@ -64,9 +64,9 @@ const char* kTraverseUsage =
     "pressures (column 'answer'). 'pipeflow traverse --ranges' lists the black-oil correlations'\n"
     "fitted ranges.\n"
     "--method chooses the pressure-gradient method: model (this project's two-phase model, the\n"
-    "default), beggs-brill, beggs-brill-palmer, beggs-brill-original, gray, mukherjee-brill or\n"
-    "no-slip; 'all' runs every method and shows their boundary pressures (or, with --svg, their\n"
-    "profiles) side by side.\n"
+    "default), beggs-brill, beggs-brill-palmer, beggs-brill-original, hagedorn-brown, gray,\n"
+    "mukherjee-brill or no-slip; 'all' runs every method and shows their boundary pressures (or,\n"
+    "with --svg, their profiles) side by side.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 std::string num(double v) { return flowmodel::io::format_double(v); }
@@ -600,7 +600,9 @@ private:
             case P::Transition: return "#cc79a7";
             case P::Intermittent: return "#009e73";
             case P::Distributed:
-            case P::Bubble: return "#0072b2";
+            case P::Bubble:
+            case P::GriffithBubble: return "#0072b2";
+            case P::NonBubble: return "#009e73";
             case P::AnnularMist:
             case P::Mist: return "#d55e00";
             default: return "#999999";

@@ -115,8 +115,11 @@ std::string as_json(const std::vector<MethodRun>& runs, const OutUnits& u, const
 // The pressure of every method against md in one picture: a well read
 // downward, a line along its length.
 std::string as_svg(const std::vector<MethodRun>& runs, const OutUnits& u, const std::string& title, bool well) {
-    static const char* const colours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73", "#e69f00", "#d55e00", "#cc79a7"};
-    static const char* const markers[] = {"line", "line", "dash", "dot", "line", "line", "dash"};
+    // One colour and dash per method (the model solid black).
+    static const char* const colours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73",
+                                          "#e69f00", "#d55e00", "#cc79a7", "#777777"};
+    static const char* const markers[] = {"line", "line", "dash", "dot", "line", "line", "dash", "dot"};
+    constexpr size_t kStyles = sizeof colours / sizeof colours[0];
     double md_lo = INFINITY, md_hi = -INFINITY, p_lo = INFINITY, p_hi = -INFINITY;
     for (const MethodRun& r : runs) {
         for (const flowmodel::TraversePoint& p : r.result.points) {
@@ -138,9 +141,9 @@ std::string as_svg(const std::vector<MethodRun>& runs, const OutUnits& u, const 
     std::vector<plot::LegendEntry> legend;
     char buf[64];
     for (size_t k = 0; k < runs.size(); ++k) {
-        const char* colour = colours[k % 7];
-        const char* dash = std::string(markers[k % 7]) == "dash" ? " stroke-dasharray=\"8 4\""
-                           : std::string(markers[k % 7]) == "dot" ? " stroke-dasharray=\"2 3\""
+        const char* colour = colours[k % kStyles];
+        const char* dash = std::string(markers[k % kStyles]) == "dash" ? " stroke-dasharray=\"8 4\""
+                           : std::string(markers[k % kStyles]) == "dot" ? " stroke-dasharray=\"2 3\""
                                                                   : "";
         s += "<polyline class=\"method\" fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"1.6\"" + dash +
              " points=\"";
@@ -151,7 +154,7 @@ std::string as_svg(const std::vector<MethodRun>& runs, const OutUnits& u, const 
         }
         s += "\"/>\n";
         legend.push_back({std::string(runs[k].info->name) + (runs[k].result.summary.complete ? "" : " (stopped)"), colour,
-                          markers[k % 7]});
+                          markers[k % kStyles]});
     }
     return s + plot::legend(680, 90, legend) + "</svg>\n";
 }

@@ -151,7 +151,7 @@ def test_compare_per_method_equals_the_statistics_of_its_own_csv_rows(tmp_path):
     rows = pd.read_csv(io.StringIO(subprocess.run([exe, "compare", "--input", str(path), "--method", "all", "--csv"],
                                                   check=True, capture_output=True, text=True).stdout))
     assert sorted(set(rows["method"])) == sorted(["model", "beggs-brill", "beggs-brill-palmer", "beggs-brill-original",
-                                                  "gray", "mukherjee-brill", "no-slip"])
+                                                  "hagedorn-brown", "gray", "mukherjee-brill", "no-slip"])
     for method, own in rows.groupby("method"):
         scored = own.dropna(subset=["dpdx_err"])
         stats = flowmodel.compare(frame, method=method)["dpdx"].loc["all rows"]

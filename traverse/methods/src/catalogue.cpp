@@ -40,6 +40,13 @@ const std::vector<MethodInfo>& methods() {
         {Method::BeggsBrillOriginal, "beggs-brill-original", "Beggs & Brill (1973), no factors",
          "Beggs & Brill, J. Pet. Tech. (May 1973) 607-617",
          "revised map with transition, the paper's smooth-pipe friction factor, no holdup factors", kBeggsBrillRanges},
+        {Method::HagedornBrown, "hagedorn-brown", "Hagedorn & Brown (1965)",
+         "Hagedorn & Brown, J. Pet. Tech. (April 1965) 475-484; charts as fitted by Guo et al., Petroleum Production "
+         "Engineering (2007); Griffith & Wallis (1961) as given by Orkiszewski (1967)",
+         "Griffith & Wallis bubble flow below its boundary, no-slip holdup as a floor",
+         {{RangeOf::Diameter, 1.049 * kInch, 1.61 * kInch, "1 to 1.5 in. tubing"},
+          {RangeOf::LiquidViscosity, 0.5e-3, 0.110, "water and oils of 10 to 110 cp"},
+          {RangeOf::Angle, 80, 90, "a vertical well"}}},
         {Method::Gray, "gray", "Gray (1974)", "Gray, API 14B manual, App. B (1974)",
          "effective film roughness, acceleration neglected",
          {{RangeOf::Diameter, 0, 3.5 * kInch, "tubing below 3.5 in."},
@@ -102,7 +109,8 @@ const char* pattern_name(Pattern p) {
     static const char* const names[kPatternCount] = {
         "stratified smooth", "stratified wavy", "annular",     "slug",        "dispersed bubble", "liquid",
         "gas",               "homogeneous",     "segregated",  "transition",  "intermittent",     "distributed",
-        "bubble",            "annular mist",    "stratified",  "mist",        "none"};
+        "bubble",            "annular mist",    "stratified",  "mist",        "bubble (Griffith)",
+        "non-bubble",        "none"};
     const int k = static_cast<int>(p);
     return k >= 0 && k < kPatternCount ? names[k] : "none";
 }
@@ -178,6 +186,7 @@ PointAnswer evaluate_point(Method m, const Inputs& in) {
         case Method::BeggsBrill:
         case Method::BeggsBrillPalmer:
         case Method::BeggsBrillOriginal: a = classic::beggs_brill(in, m); break;
+        case Method::HagedornBrown: a = classic::hagedorn_brown(in); break;
         case Method::Gray: a = classic::gray(in); break;
         case Method::MukherjeeBrill: a = classic::mukherjee_brill(in); break;
         default: a = classic::no_slip(in); break;

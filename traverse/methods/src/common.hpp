@@ -54,6 +54,7 @@ bool single_phase(const Inputs& in, const Mixture& mx, PointAnswer& out);
 // The methods, each in its own file.
 PointAnswer beggs_brill(const Inputs& in, Method variant);
 PointAnswer gray(const Inputs& in);
+PointAnswer hagedorn_brown(const Inputs& in);
 PointAnswer mukherjee_brill(const Inputs& in);
 PointAnswer no_slip(const Inputs& in);
 

@@ -47,6 +47,8 @@ constexpr Worked kWorked[] = {
     {Method::BeggsBrill, Pattern::Intermittent, 0.53044, 0.202741},        // x 0.924 (Payne et al.)
     {Method::BeggsBrillPalmer, Pattern::Intermittent, 0.52700, 0.201754},  // x 0.918 (Palmer)
     {Method::Gray, Pattern::Mist, 0.51326, 0.195901},
+    // HL/psi 0.282 (X2 7.31e-5), psi 1 (X3 5.1e-5): 0.282 < lambda, so the no-slip floor.
+    {Method::HagedornBrown, Pattern::NonBubble, 0.50702, 0.192620},
     {Method::MukherjeeBrill, Pattern::Slug, 0.56023, 0.209208},            // NLV 11.87 < NLVBS 18.39
     {Method::NoSlip, Pattern::Homogeneous, 0.50702, 0.193331},
 };
@@ -61,6 +63,35 @@ TEST(Methods, ExampleWellOfTheMonographWorkedByHand) {
         EXPECT_NEAR(a.dpt / kPsiPerFt, w.dpt, 2e-4 * w.dpt);
         EXPECT_NEAR(a.dpt, a.dpf + a.dpg + a.dpa, 1e-9 * a.dpt);
     }
+}
+
+// The dimensionless numbers the monograph prints for this well (Example 4.2):
+// NLV 11.87, NGV 11.54, NL 0.0118 (and ND 143.8, CNL 0.0022 from the chart).
+TEST(Methods, VelocityNumbersOfTheExampleWell) {
+    const Inputs in = example_well();
+    const flowmodel::classic::VelocityNumbers n = flowmodel::classic::velocity_numbers(in);
+    EXPECT_NEAR(n.nlv, 11.87, 0.005);
+    EXPECT_NEAR(n.ngv, 11.54, 0.005);
+    EXPECT_NEAR(n.nl, 0.0118, 0.00005);
+    // The field form's 120.872 d (rhoL/sigma)^0.5 rounds its constant: 0.06 % apart.
+    EXPECT_NEAR(in.diam * std::sqrt(in.rol * 9.80665 / in.sigma), 143.8, 0.1);
+}
+
+// Below Griffith & Wallis's boundary Hagedorn & Brown gives their bubble
+// flow: the gas holdup from a slip of 0.8 ft/s, friction of the liquid alone.
+TEST(Methods, HagedornBrownBubbleFlowOfGriffithAndWallis) {
+    Inputs in = example_well();
+    in.usg = 0.1 * kFt;
+    in.usl = 0.5 * kFt;
+    in.diam = 0.5 * kFt;
+    // vm 0.6 ft/s: LB = 1.071 - 0.2218 0.36/0.5 = 0.911 > 0.167.
+    const PointAnswer a = evaluate_point(Method::HagedornBrown, in);
+    EXPECT_EQ(a.pattern, Pattern::GriffithBubble);
+    const double r = 0.6 / 0.8;
+    const double hg = 0.5 * (1 + r - std::sqrt((1 + r) * (1 + r) - 4 * 0.1 / 0.8));
+    EXPECT_NEAR(a.holdup, 1 - hg, 1e-12);
+    in.usg = 5.0 * kFt;  // vm 5.5 ft/s: LB at its floor 0.13 < 0.91
+    EXPECT_EQ(evaluate_point(Method::HagedornBrown, in).pattern, Pattern::NonBubble);
 }
 
 TEST(Methods, MoodyFrictionFactorSolvesColebrookAndIsLaminarBelow2000) {
@@ -80,8 +111,8 @@ TEST(Methods, SinglePhaseGivesTheSinglePhaseGradient) {
     liquid.usg = 0;
     Inputs gas = example_well();
     gas.usl = 0;
-    for (Method m : {Method::BeggsBrill, Method::BeggsBrillPalmer, Method::BeggsBrillOriginal, Method::Gray,
-                     Method::MukherjeeBrill, Method::NoSlip}) {
+    for (Method m : {Method::BeggsBrill, Method::BeggsBrillPalmer, Method::BeggsBrillOriginal, Method::HagedornBrown,
+                     Method::Gray, Method::MukherjeeBrill, Method::NoSlip}) {
         SCOPED_TRACE(flowmodel::method_info(m).name);
         const PointAnswer l = evaluate_point(m, liquid);
         const double re_l = liquid.rol * liquid.usl * liquid.diam / liquid.visl;
@@ -205,8 +236,8 @@ TEST(Methods, AnyInputGivesAnAnswerOrNone) {
     for (int k = 0; k < 20000; ++k) {
         Inputs in{pick(1e-4, 20), pick(1e-4, 100), pick(300, 1500), pick(0.05, 400), pick(1e-4, 1), pick(5e-6, 1e-4),
                   pick(1e-7, 1e-3), pick(1e-3, 0.1), pick(0.01, 1), -90 + 180 * u(rng), pick(1e4, 1e8)};
-        for (Method m : {Method::BeggsBrill, Method::BeggsBrillPalmer, Method::BeggsBrillOriginal, Method::Gray,
-                         Method::MukherjeeBrill, Method::NoSlip}) {
+        for (Method m : {Method::BeggsBrill, Method::BeggsBrillPalmer, Method::BeggsBrillOriginal,
+                         Method::HagedornBrown, Method::Gray, Method::MukherjeeBrill, Method::NoSlip}) {
             const PointAnswer a = evaluate_point(m, in);
             if (!a.valid) continue;
             ASSERT_TRUE(std::isfinite(a.dpt) && std::isfinite(a.dpf) && std::isfinite(a.dpg) && std::isfinite(a.dpa));

@@ -23,6 +23,7 @@ enum class Method {
     BeggsBrill,          // Beggs & Brill, revised map and transition, rough pipe, Payne et al.'s holdup factors
     BeggsBrillPalmer,    // the same with Palmer's holdup factors
     BeggsBrillOriginal,  // the 1973 holdup without factors, the smooth-pipe friction factor of the paper
+    HagedornBrown,       // Hagedorn & Brown (1965) as modified: Griffith & Wallis bubble flow, no-slip floor
     Gray,                // Gray (1974): vertical gas wells with condensate or water
     MukherjeeBrill,      // Mukherjee & Brill (1985): inclined flow
     NoSlip,              // the homogeneous mixture
@@ -34,7 +35,7 @@ enum class Pattern : int {
     StratifiedSmooth = 0,
     StratifiedWavy,
     Annular,
-    Slug,
+    Slug,             // also Mukherjee & Brill's
     DispersedBubble,
     Liquid,        // single-phase liquid
     Gas,           // single-phase gas
@@ -47,6 +48,8 @@ enum class Pattern : int {
     AnnularMist,   // Mukherjee & Brill
     Stratified,    // Mukherjee & Brill
     Mist,          // Gray: the one pattern of a gas well it describes
+    GriffithBubble,  // Hagedorn & Brown as modified: Griffith & Wallis bubble flow
+    NonBubble,       // Hagedorn & Brown: its own holdup, above the bubble boundary (no pattern named)
     None,          // no answer
 };
 constexpr int kPatternCount = static_cast<int>(Pattern::None) + 1;
@@ -54,7 +57,8 @@ const char* pattern_name(Pattern p);  // "stratified smooth", ..., "none"
 
 // The coarse class of a pattern for comparison with observed regimes
 // (0 stratified, 2 annular, 3 slug, 4 dispersed bubble), or -1 where the
-// method's pattern is no such class (Beggs & Brill's, homogeneous, single phase).
+// method's pattern is no such class (Beggs & Brill's, Hagedorn & Brown's,
+// homogeneous, single phase).
 int coarse_regime(Pattern p);
 
 // The answer of a method at a point. Gradients in Pa/m, positive where the
