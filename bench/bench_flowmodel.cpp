@@ -5,6 +5,7 @@
 // threads. See bench/README.md for how to run them and what each figure means.
 #include <benchmark/benchmark.h>
 
+#include "flowmodel/match.hpp"
 #include "flowmodel/methods.hpp"
 
 #include <algorithm>
@@ -650,10 +651,49 @@ void BM_vfp_default(benchmark::State& state) {
     state.counters["failed"] = static_cast<double>(out.result.failures.size());
 }
 
+// `pipeflow match` over as many well tests as the two field wells have
+// (3,159), every method untuned, on Arg threads: the example oil well with
+// tests at rates and wellhead pressures spread as a field's are (the
+// repository stands alone: the field's own files are not read here).
+void BM_match_tests(benchmark::State& state) {
+    flowmodel::TraverseRequest request;
+    request.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    for (const auto& [name, text] : {std::pair{"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"},
+                                     {"temp-out", "100degF"}, {"api", "35"}, {"gas-gravity", "0.65"},
+                                     {"water-gravity", "1.07"}}) {
+        flowmodel::set_option(request, name, text);
+    }
+    const double stb_d = 0.158987294928 / 86400, psia = 6894.757293168361;
+    flowmodel::match::MeasuredPressures measured;
+    for (int k = 0; k < 3159; ++k) {
+        flowmodel::match::WellTest t;
+        const double x = (k % 97) / 97.0, y = (k % 31) / 31.0;
+        t.oil_rate = (400 + 1000 * x) * stb_d;
+        t.water_rate = t.oil_rate * 0.6 * y;
+        t.gas_rate = t.oil_rate * (300 + 500 * y) * 0.028316846592 / 0.158987294928;
+        t.whp = (150 + 200 * x) * psia;
+        t.gauge_md = 7900 * 0.3048;
+        t.gauge_pres = t.whp + 2000 * psia;
+        measured.tests.push_back(t);
+    }
+    flowmodel::match::MatchOptions options;
+    options.jobs = static_cast<unsigned>(state.range(0));
+    flowmodel::match::MatchResult r;
+    for (auto _ : state) {
+        r = flowmodel::match::run_match(request, measured, options);
+        benchmark::DoNotOptimize(r.untuned.data());
+    }
+    state.counters["traverses"] = static_cast<double>(r.traverses);
+    long failed = 0;
+    for (const auto& m : r.untuned) failed += m.failed;
+    state.counters["failed"] = static_cast<double>(failed);
+}
+
 }  // namespace
 
 BENCHMARK(BM_vfp_default)->Args({2, 0})->Args({2, 1})->Args({2, 4})->Args({2, 5})->Args({2, 6})->Args({2, 7})
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_match_tests)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_method_point)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_vfp_table)->Args({1, 100})->Args({2, 100})->Args({2, 10})->Args({2, 1})->Unit(benchmark::kMillisecond)
     ->UseRealTime()->Iterations(1);

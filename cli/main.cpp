@@ -18,6 +18,7 @@
 #include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "nodal.h"
+#include "match.h"
 #include "options.h"
 #include "compare.h"
 #include "output.h"
@@ -49,6 +50,7 @@ std::string usage() {
            "       pipeflow compare [--input FILE|-] [--json|--csv|--svg] ... (see 'pipeflow compare --help')\n"
            "       pipeflow vfp ... a lift-curve table as VFPPROD (see 'pipeflow vfp --help')\n"
            "       pipeflow nodal ... outflow against inflow, the operating point (see 'pipeflow nodal --help')\n"
+           "       pipeflow match ... the methods against a well's measured pressures (see 'pipeflow match --help')\n"
            "       pipeflow --help\n"
            "\n"
            "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
@@ -223,6 +225,7 @@ int dispatch(int argc, char** argv) {
     if (cmd == "compare") return compare_command(argc, argv);
     if (cmd == "vfp") return vfp_command(argc, argv);
     if (cmd == "nodal") return nodal_command(argc, argv);
+    if (cmd == "match") return match_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");
 }
 

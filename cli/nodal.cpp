@@ -75,8 +75,8 @@ struct Units {
     }
 };
 
-std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp, flowmodel::Method method) {
-    std::string s = "outflow by " + flowmodel::method_description(method) + "\n";
+std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp, const flowmodel::TraverseOptions& o) {
+    std::string s = "outflow by " + flowmodel::method_text(o.method, o.holdup_factor, o.friction_factor) + "\n";
     char line[200];
     std::snprintf(line, sizeof line, "%12s %14s %14s %-17s\n%12s %14s %14s\n", u.rate_name(), "outflow BHP",
                   "inflow BHP", "regime at bottom", u.rate_unit(), u.pres_unit(), u.pres_unit());
@@ -106,9 +106,11 @@ std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, d
            ",\"stable\":" + (c.stable ? "true" : "false") + "}";
 }
 
-std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double thp, flowmodel::Method method) {
+std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double thp, const flowmodel::TraverseOptions& o) {
     std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") +
-                    ",\"method\":" + json_string(flowmodel::method_info(method).name) + ",\"curves\":[";
+                    ",\"method\":" + json_string(flowmodel::method_info(o.method).name) +
+                    ",\"holdup_factor\":" + json_number(o.holdup_factor) +
+                    ",\"friction_factor\":" + json_number(o.friction_factor) + ",\"curves\":[";
     for (size_t i = 0; i < r.curve.size(); ++i) {
         const auto& p = r.curve[i];
         s += (i ? ",\n" : "\n") + std::string("{\"") + u.rate_key() + "\":" + json_number(u.rate(p.rate)) +
@@ -205,7 +207,7 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
     r.stop_cause = flowmodel::command_words(r.stop_cause);
     for (const std::string& w : r.warnings) run.say("warning: " + w);
     const double thp = nodal.setup.options.pres;
-    const flowmodel::Method method = nodal.setup.options.method;
+    const flowmodel::TraverseOptions& method = nodal.setup.options;
     const std::string text = run.format == "json" ? as_json(r, units, thp, method)
                              : run.format == "svg" ? as_svg(r, units, picture_title(nodal, request.traverse.profile, units))
                              : run.format == "csv" ? as_csv(r, units)

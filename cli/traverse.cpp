@@ -66,7 +66,8 @@ const char* kTraverseUsage =
     "--method chooses the pressure-gradient method: model (this project's two-phase model, the\n"
     "default), beggs-brill, beggs-brill-palmer, beggs-brill-original, hagedorn-brown, gray,\n"
     "mukherjee-brill or no-slip; 'all' runs every method and shows their boundary pressures (or,\n"
-    "with --svg, their profiles) side by side.\n"
+    "with --svg, their profiles) side by side. --holdup-factor and --friction-factor (0.2 to 5,\n"
+    "default 1) multiply the method's holdup and friction part, as 'pipeflow match --tune' fits them.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 std::string num(double v) { return flowmodel::io::format_double(v); }
@@ -286,7 +287,7 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
                   u.pres(m.dp_friction), u.pres(m.dp_gravity), u.pres(m.dp_acceleration),
                   u.vol(m.liquid_inventory), u.vol_unit(), m.evaluations);
     s += line;
-    s += "method: " + flowmodel::method_description(m.method) + "\n";
+    s += "method: " + flowmodel::method_text(m.method, m.holdup_factor, m.friction_factor) + "\n";
     if (m.atm_pres > 0) {
         std::snprintf(line, sizeof line, "gauge pressures read with an atmospheric pressure of %.4g %s\n",
                       u.pres(m.atm_pres), u.pres_unit());

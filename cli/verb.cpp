@@ -63,6 +63,12 @@ int walk(const Verb& verb, VerbRun& run, int argc, char** argv) {
             args.skip();
             continue;
         }
+        const auto flag = std::find_if(verb.flags.begin(), verb.flags.end(), [&a](const auto& f) { return f.first == a; });
+        if (flag != verb.flags.end()) {
+            flag->second();
+            args.skip();
+            continue;
+        }
         std::string name, value, error;
         if (!args.option(name, value, error)) throw std::invalid_argument(error);
         if (shared_option(verb, run, name, value) || verb.option(name, value)) continue;

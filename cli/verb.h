@@ -40,6 +40,8 @@ struct Verb {
     bool once = false;                   // an option given twice is refused
     // Flags that end the run at once (traverse --ranges): flag, and what it prints.
     std::vector<std::pair<std::string, std::function<void()>>> exits;
+    // Flags of the verb's own that take no value (match --tune): flag, and what it sets.
+    std::vector<std::pair<std::string, std::function<void()>>> flags;
     // The verb's own options: false when `name` is none of them; throws
     // std::invalid_argument (said as a usage error) for a value it cannot take.
     std::function<bool(const std::string& name, const std::string& value)> option;

@@ -24,6 +24,7 @@
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/validation.hpp"
+#include "flowmodel/match.hpp"
 #include "flowmodel/well_request.hpp"
 #include "pipeflow.h"
 
@@ -478,6 +479,63 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
     return out;
 }
 
+// flowmodel.match: every method (or those named) on a file of measured
+// pressures, tuned on request, with the GIL released and Ctrl-C polled.
+// Returns {"methods": [...], "untuned": [...] or None, "labels": [...]},
+// each method a dict of its statistics and arrays of its rows (SI).
+py::dict run_match(const std::map<std::string, std::string>& options, const std::string& profile,
+                   const std::string& profile_unit, const std::string& measured_path, bool tune,
+                   const std::vector<std::string>& methods, unsigned jobs) {
+    namespace fm = flowmodel::match;
+    flowmodel::TraverseRequest request;
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    request.profile = profile;
+    flowmodel::set_profile_unit(request, profile_unit);
+    fm::MatchOptions o;
+    o.tune = tune;
+    o.jobs = jobs;
+    for (const std::string& m : methods) {
+        const flowmodel::MethodInfo* info = flowmodel::method_named(m);
+        if (!info) throw py::value_error("match: method takes " + flowmodel::method_names() + " or all; '" + m + "' is none of them");
+        o.methods.push_back(info->method);
+    }
+    const double atm = request.given.atm_pres ? request.given.atm_pres->value : 101325.0;
+    const fm::MeasuredPressures measured = fm::read_measured_pressures(measured_path, atm);
+    Interrupt interrupt;
+    o.interrupted = [&interrupt] { return interrupt(); };
+    fm::MatchResult r;
+    {
+        py::gil_scoped_release nogil;
+        r = fm::run_match(request, measured, o);
+    }
+    interrupt.check();
+    auto scores = [](const std::vector<fm::MethodScore>& v) {
+        py::list out;
+        for (const fm::MethodScore& m : v) {
+            const auto n = static_cast<py::ssize_t>(m.rows.size());
+            py::array_t<double> measured_a(n), predicted(n), drop(n);
+            py::list failure;
+            for (py::ssize_t k = 0; k < n; ++k) {
+                const fm::RowPrediction& row = m.rows[static_cast<size_t>(k)];
+                measured_a.mutable_data()[k] = row.measured;
+                predicted.mutable_data()[k] = row.predicted;
+                drop.mutable_data()[k] = row.drop;
+                failure.append(flowmodel::python_words(row.failure));
+            }
+            out.append(py::dict("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed,
+                                "me"_a = m.me, "mae"_a = m.mae, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
+                                "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
+                                "friction_factor"_a = m.friction_factor, "measured"_a = measured_a,
+                                "predicted"_a = predicted, "drop"_a = drop, "failure"_a = failure));
+        }
+        return out;
+    };
+    return py::dict("methods"_a = scores(r.tuned.empty() ? r.untuned : r.tuned),
+                    "untuned"_a = r.tuned.empty() ? py::object(py::none()) : py::object(scores(r.untuned)),
+                    "labels"_a = r.labels, "warnings"_a = r.warnings, "survey"_a = measured.survey,
+                    "traverses"_a = r.traverses);
+}
+
 // flowmodel.traverse: one traverse with the GIL released, Ctrl-C seen
 // within milliseconds. Bad options raise ValueError (std::invalid_argument).
 py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
@@ -719,6 +777,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
     m.def("_compare", &run_compare);
     m.def("_compare_method", &run_compare_method);
+    m.def("_match", &run_match);
     m.def("_group_of", &flowmodel::validation::group_of);
     m.def("_read_measured", &run_read_measured);
     m.def("_cancel_running", [] { ++g_cancelled; }, "Stops every traverse, sweep and table under way.");

@@ -22,12 +22,12 @@ import difflib
 import math
 import os
 
-from ._core import _cancel_running, _compare, _compare_method, _group_of, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
+from ._core import _cancel_running, _compare, _compare_method, _group_of, _match, _near_miss, _read_measured, _traverse, _traverse_many, _traverse_options
 from ._core import INPUTS, MODEL_VERSION, REGIMES, Result, defaults, evaluate, evaluate_many, units
 from ._version import __version__
 
 __all__ = ["BlackOil", "INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
-           "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "compare", "units",
+           "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "compare", "match", "units",
            "ipr", "nodal", "vfp_table", "vfp_dask", "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
@@ -368,6 +368,54 @@ def compare(frame, jobs=0, method="model", **inputs):
         out["confusion"] = pd.DataFrame(stats["pooled"]["regime"]["confusion"],
                                         index=["0", "1", "2", "3", "4", "STRAT"],
                                         columns=[REGIMES[k] for k in range(5)])
+    return out
+
+
+def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, profile_unit="m", **options):
+    """Every method (or `method`, a name) against a well's own measured
+    pressures, as `pipeflow match` ranks them. `measured` is a CSV file of a
+    flowing gradient survey (md, pres) or of well tests (date or test, the
+    rates, whp, wht, gauge_md, gauge_pres, gauge_temp; units in the header);
+    the well takes traverse()'s keywords (profile listed from the wellhead
+    down, diam, rough, fluid=BlackOil(...) without rates for well tests).
+    With tune=True each method's holdup and friction multipliers are fitted.
+
+    Returns a dict of DataFrames: "methods" (one row per method, best first:
+    n, failed, me and mae in Pa, me_drop, mape_drop and within5 in per cent
+    of the measured drop, holdup_factor, friction_factor; tuned when tune),
+    "untuned" (the same before tuning, with tune), and "rows" (one row per
+    measurement and method: method, tuned, row, measured, predicted, error,
+    drop in Pa, failure); rows a method could not compute have no prediction
+    and are counted as failed."""
+    import numpy as np
+    import pandas as pd
+    if not os.path.exists(measured):
+        raise FileNotFoundError(f"match: measured '{measured}' does not exist")
+    names = [] if str(method).strip().lower() == "all" else [str(method)]
+    texts, profile_path, unit, _, _ = _traverse_case(profile, None, "decreasing", fluid, profile_unit, options)
+    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs))
+    stats = ["n", "failed", "me", "mae", "me_drop", "mape_drop", "within5", "holdup_factor", "friction_factor"]
+
+    def table(methods):
+        return pd.DataFrame([{k: m[k] for k in stats} for m in methods],
+                            index=pd.Index([m["method"] for m in methods], name="method"))
+
+    def rows(methods, tuned):
+        frames = []
+        for m in methods:
+            frames.append(pd.DataFrame({"method": m["method"], "tuned": tuned, "row": raw["labels"],
+                                        "measured": m["measured"], "predicted": m["predicted"],
+                                        "error": m["predicted"] - m["measured"], "drop": m["drop"],
+                                        "failure": m["failure"]}))
+        return frames
+
+    out = {"methods": table(raw["methods"])}
+    frames = rows(raw["methods"], bool(tune))
+    if raw["untuned"] is not None:
+        out["untuned"] = table(raw["untuned"])
+        frames = rows(raw["untuned"], False) + frames
+    out["rows"] = pd.concat(frames, ignore_index=True) if frames else pd.DataFrame()
+    out["warnings"] = list(raw["warnings"])
     return out
 
 

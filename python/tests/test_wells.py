@@ -220,3 +220,29 @@ def test_ctrl_c_in_vfp_dask_on_threads_stops_the_tables_its_workers_run(tmp_path
     assert p.stdout.readline().strip() == "interrupted"
     assert p.wait(timeout=60) == 7
     assert time.monotonic() - sent < 5, "the process waited for the tables its workers ran"
+
+
+def test_match_equals_the_command_and_keeps_every_row():
+    """flowmodel.match gives the command's ranking and statistics; every test
+    of every method is a row, none dropped."""
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set (the pipeflow command is not built)")
+    well = dict(profile=os.path.join(EXAMPLES, "oil-well.csv"), diam="2.441in", rough="0.0006in",
+                fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07))
+    tests = os.path.join(EXAMPLES, "well-tests.csv")
+    got = flowmodel.match(tests, method="all", **well)
+    command = json.loads(subprocess.run(
+        [exe, "match", "--profile", well["profile"], "--diam", "2.441in", "--rough", "0.0006in", "--api", "35",
+         "--gas-gravity", "0.65", "--water-gravity", "1.07", "--measured", tests, "--json"],
+        check=True, capture_output=True, text=True).stdout)
+    assert list(got["methods"].index) == [m["method"] for m in command["methods"]]
+    for m in command["methods"]:
+        row = got["methods"].loc[m["method"]]
+        assert row["mape_drop"] == pytest.approx(m["mape_drop"], rel=1e-12)
+        assert row["me"] == pytest.approx(m["me"], rel=1e-12)
+    assert len(got["rows"]) == 30 * len(command["methods"])
+    best = got["rows"][got["rows"]["method"] == command["methods"][0]["method"]]
+    assert (best["error"].abs() / best["drop"]).mean() * 100 == pytest.approx(command["methods"][0]["mape_drop"])
+    with pytest.raises(ValueError, match="method takes"):
+        flowmodel.match(tests, method="beggs", **well)

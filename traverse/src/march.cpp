@@ -51,6 +51,12 @@ const char* TraversePoint::regime() const {
     return ierr == PIPEFLOW_OK || ierr == PIPEFLOW_INPUT_CORRECTED ? pattern_name(static_cast<Pattern>(id)) : "none";
 }
 
+std::string method_text(Method m, double holdup_factor, double friction_factor) {
+    std::string s = method_description(m);
+    if (holdup_factor == 1.0 && friction_factor == 1.0) return s;
+    return s + "; tuned: holdup x " + io::format_double(holdup_factor) + ", friction x " + io::format_double(friction_factor);
+}
+
 const char* answer_name(Answer a) {
     switch (a) {
         case Answer::Bridged: return "bridged";
@@ -217,15 +223,22 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
     TraverseResult res;
     RangeLog log;
     res.summary.method = opt.method;
+    res.summary.holdup_factor = opt.holdup_factor;
+    res.summary.friction_factor = opt.friction_factor;
+    const bool tuned = opt.holdup_factor != 1.0 || opt.friction_factor != 1.0;
+    // The method, tuned where asked: untuned, exactly the method's own numbers.
+    auto run_with = [&](const march::PointModel& model) {
+        if (!tuned) return march::run(march::segments(line), model, opt, res);
+        const march::TunedModel with_factors(model, opt.holdup_factor, opt.friction_factor);
+        march::run(march::segments(line), with_factors, opt, res);
+    };
     if (opt.method == Method::Model) {
-        const march::BridgedModel model(fluid, log, res.summary.evaluations);
-        march::run(march::segments(line), model, opt, res);
+        run_with(march::BridgedModel(fluid, log, res.summary.evaluations));
         res.summary.warnings = fluid.warnings(log);
         return res;
     }
     march::ClassicModel::RangesLeft left;
-    const march::ClassicModel model(opt.method, fluid, log, left, res.summary.evaluations);
-    march::run(march::segments(line), model, opt, res);
+    run_with(march::ClassicModel(opt.method, fluid, log, left, res.summary.evaluations));
     res.summary.warnings = fluid.warnings(log);
     for (std::string& w : range_warnings(opt.method, left.bits, left.low.data(), left.high.data())) {
         res.summary.warnings.push_back(std::move(w));

@@ -62,6 +62,10 @@ V stretches(const std::vector<std::array<double, 2>>& ranges) {
 const std::vector<SummaryField> kSummaryFields = {
     {"method", Dimension::None, SF::Text, "the method of the gradient",
      [](const S& m) { V v; v.text = method_info(m.method).name; return v; }},
+    {"holdup_factor", Dimension::None, SF::Number, "the method's holdup multiplier (1 untuned)",
+     [](const S& m) { return number(m.holdup_factor); }},
+    {"friction_factor", Dimension::None, SF::Number, "the method's friction multiplier (1 untuned)",
+     [](const S& m) { return number(m.friction_factor); }},
     {"complete", Dimension::None, SF::Flag, "whether the march reached the far end",
      [](const S& m) { V v; v.flag = m.complete; return v; }},
     {"message", Dimension::None, SF::Text, "where and why it stopped, empty when it did not",

@@ -83,6 +83,8 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates 
     if (rates == Rates::Given) {
         standard_rates(g, in);
         water = in.water_rate > 0;
+    } else if (rates == Rates::FromMeasurements) {
+        water = false;  // the caller checks the water's gravity against the tests' water
     } else {
         if (g.gor.has_value() == g.glr.has_value()) fail("give one of {gor} and {glr}");
         if ((g.gor ? g.gor : g.glr)->value < 0) fail(std::string(g.gor.has_value() ? "{gor}" : "{glr}") + " must not be negative");
@@ -177,6 +179,8 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"max-pres", D::Pressure, D::None, &TraverseNumbers::max_pres, "highest inlet pressure marched to"},
     {"output-step", D::Length, D::None, &TraverseNumbers::output_step, "largest distance between output points (default: 1/200 of the line, at most 30 m)"},
     {"atm-pres", D::Pressure, D::None, &TraverseNumbers::atm_pres, "atmospheric pressure for gauge readings (psig, barg, kPag); 14.696 psia"},
+    {"holdup-factor", D::None, D::None, &TraverseNumbers::holdup_factor, "multiplier of the method's liquid holdup (its gravity part), 1 untuned"},
+    {"friction-factor", D::None, D::None, &TraverseNumbers::friction_factor, "multiplier of the method's friction part, 1 untuned"},
     {"api", D::OilGravity, D::None, &TraverseNumbers::api, "stock-tank oil gravity; chooses the black-oil fluid"},
     {"gas-gravity", D::None, D::None, &TraverseNumbers::gas_gravity, "produced gas specific gravity, air = 1"},
     {"water-gravity", D::None, D::None, &TraverseNumbers::water_gravity, "produced water specific gravity, fresh water = 1"},
@@ -384,6 +388,14 @@ TraverseOptions march_options(const TraverseNumbers& g) {
     opt.output_step = (g.output_step ? g.output_step->value : 0);
     if (g.output_step.has_value() && !(opt.output_step > 0)) fail("{output-step} must be a positive length");
     if (!(opt.tol > 0)) fail("{tol} must be positive");
+    opt.holdup_factor = g.holdup_factor ? g.holdup_factor->value : 1.0;
+    opt.friction_factor = g.friction_factor ? g.friction_factor->value : 1.0;
+    if (!(opt.holdup_factor >= kLeastFactor && opt.holdup_factor <= kMostFactor)) {
+        fail("{holdup-factor} must be from " + io::format_double(kLeastFactor) + " to " + io::format_double(kMostFactor));
+    }
+    if (!(opt.friction_factor >= kLeastFactor && opt.friction_factor <= kMostFactor)) {
+        fail("{friction-factor} must be from " + io::format_double(kLeastFactor) + " to " + io::format_double(kMostFactor));
+    }
     return opt;
 }
 
@@ -395,7 +407,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     const double atm = absolute_numbers(g, any_gauge);
     Line line = make_line(request, g);
     set_temperatures(line, g);
-    if (!g.api.has_value() && rates == Rates::SetByCaller) fail("the well's fluid is the black oil: give {api}");
+    if (!g.api.has_value() && rates != Rates::Given) fail("the well's fluid is the black oil: give {api}");
     TraverseSetup setup{std::move(line),
                         g.api.has_value() ? FluidKind(blackoil::BlackOil(black_oil_inputs(request, rates)))
                                           : mass_rate_fluid(request, g),

@@ -33,7 +33,7 @@ Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& 
         o.from_outlet = true;
         o.pres = cases[i].thp;
         o.output_step = 1e12;  // the bottom-hole pressure is what counts
-        marches.push_back({&well, fluids.back().get(), o});
+        marches.push_back({cases[i].well ? cases[i].well : &well, fluids.back().get(), o});
         which.push_back(i);
     }
     const std::vector<TraverseResult> r = traverse_many(marches, jobs);

@@ -12,6 +12,12 @@
 
 namespace flowmodel::wells {
 
+double many_traverse_tolerance(double lowest_pressure) {
+    const double tol = kTableTolerance * lowest_pressure;
+    const double decade = std::pow(10.0, std::floor(std::log10(tol)));
+    return std::max(1.0, decade * std::floor(tol / decade));  // one significant digit, rounded down
+}
+
 namespace {
 
 namespace bo = blackoil;
@@ -383,11 +389,7 @@ VfpSetup setup_vfp(VfpRequest r) {
     // traverse's tolerance per segment is kTableTolerance of the lowest THP
     // (69 Pa at 100 psia), below the model's own noise between neighbouring
     // pressures, and far cheaper than the 1 Pa of a single traverse.
-    if (!t.given.tol.has_value()) {
-        const double tol = kTableTolerance * a.thp.front();
-        const double decade = std::pow(10.0, std::floor(std::log10(tol)));
-        set_number(t, &TraverseNumbers::tol, std::max(1.0, decade * std::floor(tol / decade)));  // one significant digit, rounded down
-    }
+    if (!t.given.tol.has_value()) set_number(t, &TraverseNumbers::tol, many_traverse_tolerance(a.thp.front()));
     s.setup = setup_traverse(t);
     const Line& line = s.setup.line;
     if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
@@ -428,7 +430,8 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
             (in.z_method == bo::ZMethod::HallYarborough ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") + ", dead oil " +
             (in.dead_oil == bo::DeadOil::Glaso ? "Glaso" : "Beggs-Robinson") + ", live oil " +
             (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
-        "pressure gradient: " + method_description(s.setup.options.method),
+        "pressure gradient: " + method_text(s.setup.options.method, s.setup.options.holdup_factor,
+                                            s.setup.options.friction_factor),
         "each entry one traverse from the THP down to the datum, tolerance " + format_double(s.setup.options.tol) +
             " Pa per segment; " + std::to_string(res.evaluations) + " evaluations",
     };

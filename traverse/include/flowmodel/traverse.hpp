@@ -65,6 +65,13 @@ Line read_profile(std::istream& in, const std::string& name, double diam, double
 // DL the dogleg angle.
 double minimum_curvature_dtvd(double ds, double inc1, double inc2, double azi1, double azi2);
 
+// The method in words with its multipliers where they are not 1:
+// "Beggs & Brill (1973): ...; tuned: holdup x 1.08, friction x 0.93".
+std::string method_text(Method m, double holdup_factor, double friction_factor);
+
+// The multipliers a method may be tuned with, as a user may give them.
+constexpr double kLeastFactor = 0.2, kMostFactor = 5.0;
+
 struct TraverseOptions {
     bool from_outlet = false;   // the pressure given is the outlet's: march against the flow
     double pres = 0;            // the given end pressure, Pa
@@ -76,6 +83,11 @@ struct TraverseOptions {
     double output_step = 0;
     // The method of the gradient at each point (the model by default).
     Method method = Method::Model;
+    // The method tuned to measured pressures: its liquid holdup times
+    // holdup_factor (not above 1; the gravity part follows from the mixture
+    // density it gives), its friction part times friction_factor. At 1 and 1
+    // nothing is touched: the same numbers to the bit.
+    double holdup_factor = 1.0, friction_factor = 1.0;
     // Polled every few hundred evaluations; true stops the march (StopReason::Interrupted).
     std::function<bool()> interrupted;
 };
@@ -146,6 +158,7 @@ struct TraverseSummary {
     double dp_total = 0, dp_friction = 0, dp_gravity = 0, dp_acceleration = 0;  // inlet - outlet parts, Pa
     double liquid_inventory = 0;                 // m3
     Method method = Method::Model;                // the method integrated
+    double holdup_factor = 1.0, friction_factor = 1.0;  // its multipliers
     std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).
     std::vector<std::array<double, 2>> bridged_stretches, invalid_stretches;

@@ -38,6 +38,8 @@ struct TraverseNumbers {
     std::optional<Given> liquid_rate, gas_rate, rol, visl, sigma, gas_molar_mass, z, visg;
     // The boundary and the march.
     std::optional<Given> inlet_pres, outlet_pres, tol, max_pres, output_step, atm_pres;
+    // Multipliers of the method's holdup and friction (a method tuned to measured pressures).
+    std::optional<Given> holdup_factor, friction_factor;
     // The black oil (api chooses it; liquid_rate is then a standard volume rate).
     std::optional<Given> api, gas_gravity, water_gravity, salinity, co2, h2s, n2, oil_rate, water_rate, water_cut, gor, glr;
 };
@@ -107,7 +109,9 @@ struct TraverseSetup {
 // With Rates::SetByCaller (nodal analysis: the caller marches many rates of
 // the black oil) the request's rates are not read: the fluid comes with none,
 // its gas ratio and water cut only checked, and the first point is not.
-enum class Rates { Given, SetByCaller };
+// With Rates::FromMeasurements (matching well tests: each test brings its
+// own rates) neither the rates nor their ratios are read.
+enum class Rates { Given, SetByCaller, FromMeasurements };
 TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates = Rates::Given);
 
 // The march of a set-up traverse; the summary names the atmospheric pressure

@@ -160,6 +160,20 @@ Eval ClassicModel::at(const Segment& g, double s, double p) const {
     return e;
 }
 
+Eval TunedModel::at(const Segment& g, double s, double p) const {
+    Eval e = inner_.at(g, s, p);
+    TraversePoint& pt = e.pt;
+    const double hol = std::min(pt.hol * holdup_, 1.0);
+    const double dpg = pt.dpg + (hol - pt.hol) * (pt.rol - pt.rog) * 9.80665 * std::sin(g.angle * kPi / 180.0);
+    const double dpf = pt.dpf * friction_;
+    pt.dpt += (dpg - pt.dpg) + (dpf - pt.dpf);
+    pt.hol = hol;
+    pt.dpg = dpg;
+    pt.dpf = dpf;
+    e.rate = {-pt.dpt, dpf, dpg, e.rate.acceleration, hol * kPi * g.diam * g.diam / 4.0};
+    return e;
+}
+
 // The valid answer nearest to p on one side (-1 below, +1 above) within
 // the reach, at the same point; false when there is none.
 bool BridgedModel::nearest_valid(const Segment& g, double s, double p, int side, Eval& out, double& p_out) const {

@@ -69,6 +69,20 @@ private:
     long& evaluations_;
 };
 
+// Another point model with its liquid holdup times `holdup` (at most 1) and
+// its friction part times `friction`: the gravity part follows the mixture
+// density the new holdup gives, the acceleration part is kept.
+class TunedModel : public PointModel {
+public:
+    TunedModel(const PointModel& inner, double holdup, double friction)
+        : inner_(inner), holdup_(holdup), friction_(friction) {}
+    Eval at(const Segment& g, double s, double p) const override;
+
+private:
+    const PointModel& inner_;
+    double holdup_, friction_;
+};
+
 }  // namespace flowmodel::march
 
 #endif

@@ -17,6 +17,7 @@ namespace flowmodel::wells {
 struct OutflowCase {
     blackoil::BlackOilInputs fluid;
     double thp = 0;
+    const Line* well = nullptr;  // the case's own well (its depth, its temperatures), or null: the shared one
 };
 
 struct BottomHole {

@@ -80,6 +80,10 @@ constexpr double kTableCeiling = 2e8;
 // Without --tol, a table's traverses take this fraction of its lowest THP as
 // their tolerance per segment (at least 1 Pa).
 constexpr double kTableTolerance = 1e-4;
+// The tolerance per segment of many traverses read to a fraction of their
+// pressures: kTableTolerance of the lowest boundary pressure, to one
+// significant digit rounded down, at least 1 Pa.
+double many_traverse_tolerance(double lowest_pressure);
 
 // Takes an option of a table that is not a traverse's (rates, thp, water-cut,
 // gor, glr, flo, wfr, gfr, table, deck-units, datum-depth, fill,

@@ -1,0 +1,282 @@
+// The `pipeflow match` command: every method on a well's own measured
+// pressures, ranked, and tuned with --tune.
+#include "match.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "flowmodel/batch/format.hpp"
+#include "flowmodel/io/numbers.hpp"
+#include "flowmodel/match.hpp"
+#include "flowmodel/option_error.hpp"
+#include "flowmodel/unit_system.hpp"
+#include "output.h"
+#include "plot.h"
+#include "traverse.h"
+#include "verb.h"
+
+namespace pipeflow_cli {
+
+namespace {
+
+using flowmodel::batch::json_number;
+using flowmodel::batch::json_string;
+namespace fm = flowmodel::match;
+
+const char* kUsage =
+    "usage: pipeflow match --measured FILE [--tune] [--method NAME|all] WELL\n"
+    "         [--csv | --json | --svg] [--output-units si|field] [--jobs N] [--output FILE]\n"
+    "WELL is a well as for 'pipeflow traverse' listed from the wellhead down (--profile FILE,\n"
+    "--diam, --rough, the black oil: --api, --gas-gravity, --water-gravity or --salinity, ...).\n"
+    "FILE is a CSV of measured pressures, units in the header ('whp (barg)') or with the values:\n"
+    "  a flowing gradient survey: md, pres, at the rates and from the boundary pressure given as\n"
+    "  options (--oil-rate ..., --outlet-pres at the wellhead);\n"
+    "  or well tests, one row per test: date or test, the rates (oil_rate, water_rate, gas_rate,\n"
+    "  or liquid_rate with water_cut and gor), whp, optionally wht, gauge_md, gauge_pres,\n"
+    "  optionally gauge_temp: each test a traverse from its wellhead pressure down to its gauge,\n"
+    "  the temperature linear from wht to gauge_temp (else the well's --temp-in/--temp-out).\n"
+    "Gauge pressures (barg, psig) are read above --atm-pres. Every method runs on every row\n"
+    "(--method chooses one); the methods are ranked by their mean absolute error in per cent of\n"
+    "the measured drop (wellhead to gauge). Rows a method cannot compute are counted as failed.\n"
+    "--tune fits each method's holdup and friction multipliers (0.5 to 2) by least squares on up\n"
+    "to 150 tests spread over the file and reports the error after tuning over all of them;\n"
+    "traverse, nodal and vfp take them as --holdup-factor and --friction-factor.\n"
+    "--csv writes one row per measurement and method, --json {\"methods\": [...]} best first\n"
+    "(tuned with --tune; the untuned under \"untuned\"), --svg the predicted against the measured\n"
+    "pressures and, for the best method and the model, along the tests.\n"
+    "Exit status 2: a file or option that cannot be taken (named with its line and column).\n";
+
+struct Units {
+    bool field = false;
+    flowmodel::UnitSystem system() const { return field ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
+    double pres(double pa) const { return flowmodel::to_system(system(), flowmodel::Dimension::Pressure, pa); }
+    double dp(double pa) const { return flowmodel::to_system(system(), flowmodel::Dimension::PressureStep, pa); }
+    const char* pres_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::Pressure).name; }
+    const char* dp_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::PressureStep).name; }
+    // Errors in a table: bar (SI people read bar, not Pa) or psi.
+    double err(double pa) const { return field ? dp(pa) : pa / 1e5; }
+    const char* err_unit() const { return field ? dp_unit() : "bar"; }
+};
+
+std::string method_lines(const std::vector<fm::MethodScore>& v, const Units& u, bool tuned) {
+    std::string s;
+    char line[300];
+    std::snprintf(line, sizeof line, "%-4s %-21s %6s %6s %9s %9s %8s %8s %8s%s\n%-4s %-21s %6s %6s %9s %9s %8s %8s %8s\n",
+                  "rank", "method", "n", "failed", "ME", "MAE", "ME", "MAE", "<=5 %", tuned ? "  holdup x  friction x" : "",
+                  "", "", "", "", u.err_unit(), u.err_unit(), "% drop", "% drop", "of n");
+    s += line;
+    for (size_t k = 0; k < v.size(); ++k) {
+        const fm::MethodScore& m = v[k];
+        std::snprintf(line, sizeof line, "%-4zu %-21s %6ld %6ld %9.2f %9.2f %8.2f %8.2f %8.1f", k + 1,
+                      flowmodel::method_info(m.method).name, m.n, m.failed, u.err(m.me), u.err(m.mae), m.me_drop,
+                      m.mape_drop, m.within5);
+        s += line;
+        if (tuned) {
+            std::snprintf(line, sizeof line, "  %9.4f  %10.4f", m.holdup_factor, m.friction_factor);
+            s += line;
+        }
+        s += "\n";
+    }
+    return s;
+}
+
+std::string as_table(const fm::MatchResult& r, const fm::MeasuredPressures& m, const Units& u) {
+    std::string s = std::string(m.survey ? "A flowing gradient survey, " + std::to_string(r.labels.size()) + " stations: "
+                                         : std::to_string(r.labels.size()) + " well tests: the gauge pressure ") +
+                    (m.survey ? "each station's pressure predicted from the boundary pressure"
+                              : "predicted from the wellhead pressure") +
+                    "; error = predicted - measured\n\n";
+    s += (r.tuned.empty() ? "" : "untuned\n") + method_lines(r.untuned, u, false);
+    if (!r.tuned.empty()) s += "\ntuned (holdup and friction multipliers fitted by least squares, 0.5 to 2)\n" + method_lines(r.tuned, u, true);
+    char line[160];
+    std::snprintf(line, sizeof line, "\n%ld traverses\n", r.traverses);
+    s += line;
+    for (const std::string& w : r.warnings) s += "WARNING: " + w + "\n";
+    return s;
+}
+
+std::string score_json(const fm::MethodScore& m, const Units& u) {
+    return "{\"method\":" + json_string(flowmodel::method_info(m.method).name) + ",\"n\":" + std::to_string(m.n) +
+           ",\"failed\":" + std::to_string(m.failed) + ",\"me\":" + json_number(u.dp(m.me)) + ",\"mae\":" +
+           json_number(u.dp(m.mae)) + ",\"me_drop\":" + json_number(m.me_drop) + ",\"mape_drop\":" +
+           json_number(m.mape_drop) + ",\"within5\":" + json_number(m.within5) + ",\"holdup_factor\":" +
+           json_number(m.holdup_factor) + ",\"friction_factor\":" + json_number(m.friction_factor) + "}";
+}
+
+std::string list_json(const std::vector<fm::MethodScore>& v, const Units& u) {
+    std::string s = "[";
+    for (size_t k = 0; k < v.size(); ++k) s += (k ? ",\n" : "\n") + score_json(v[k], u);
+    return s + "\n]";
+}
+
+std::string as_json(const fm::MatchResult& r, const fm::MeasuredPressures& m, const Units& u) {
+    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"kind\":" +
+                    json_string(m.survey ? "survey" : "tests") + ",\"rows\":" + std::to_string(r.labels.size()) +
+                    ",\"methods\":" + list_json(r.tuned.empty() ? r.untuned : r.tuned, u);
+    if (!r.tuned.empty()) s += ",\"untuned\":" + list_json(r.untuned, u);
+    s += ",\"traverses\":" + std::to_string(r.traverses) + ",\"warnings\":[";
+    for (size_t k = 0; k < r.warnings.size(); ++k) s += (k ? "," : "") + json_string(r.warnings[k]);
+    return s + "]}\n";
+}
+
+std::string as_csv(const fm::MatchResult& r, const Units& u) {
+    using D = flowmodel::Dimension;
+    const std::string p = flowmodel::unit_key(u.system(), D::Pressure, "");
+    std::string s = "method,tuned,holdup_factor,friction_factor,row," + flowmodel::unit_key(u.system(), D::Pressure, "measured") +
+                    "," + flowmodel::unit_key(u.system(), D::Pressure, "predicted") + "," +
+                    flowmodel::unit_key(u.system(), D::PressureStep, "error") + "," +
+                    flowmodel::unit_key(u.system(), D::PressureStep, "drop") + ",failure\n";
+    auto rows = [&](const std::vector<fm::MethodScore>& v, bool tuned) {
+        for (const fm::MethodScore& m : v) {
+            for (size_t k = 0; k < m.rows.size(); ++k) {
+                const fm::RowPrediction& row = m.rows[k];
+                const bool ok = std::isfinite(row.predicted);
+                std::string failure = row.failure;
+                std::replace(failure.begin(), failure.end(), '"', '\'');
+                s += std::string(flowmodel::method_info(m.method).name) + "," + (tuned ? "true" : "false") + "," +
+                     flowmodel::io::format_double(m.holdup_factor) + "," + flowmodel::io::format_double(m.friction_factor) +
+                     "," + flowmodel::io::csv_quote(r.labels[k]) + "," + flowmodel::io::format_double(u.pres(row.measured)) +
+                     "," + (ok ? flowmodel::io::format_double(u.pres(row.predicted)) : "") + "," +
+                     (ok ? flowmodel::io::format_double(u.dp(row.predicted - row.measured)) : "") + "," +
+                     flowmodel::io::format_double(u.dp(row.drop)) + ",\"" + flowmodel::command_words(failure) + "\"\n";
+            }
+        }
+    };
+    rows(r.untuned, false);
+    rows(r.tuned, true);
+    (void)p;
+    return s;
+}
+
+// Predicted against measured for every method (at most 400 rows each,
+// evenly spread), and along the rows the measured pressure with the best
+// method's and the model's.
+std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& title) {
+    static const char* const colours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73",
+                                          "#e69f00", "#d55e00", "#cc79a7", "#777777"};
+    const std::vector<fm::MethodScore>& v = r.tuned.empty() ? r.untuned : r.tuned;
+    auto shown = [&u](double pa) { return u.field ? u.pres(pa) : pa / 1e5; };
+    const char* unit = u.field ? "psia" : "bar (absolute)";
+    double lo = INFINITY, hi = -INFINITY;
+    for (const fm::MethodScore& m : v) {
+        for (const fm::RowPrediction& row : m.rows) {
+            for (double x : {row.measured, row.predicted}) {
+                if (!std::isfinite(x)) continue;
+                lo = std::min(lo, shown(x));
+                hi = std::max(hi, shown(x));
+            }
+        }
+    }
+    if (!(hi > lo)) return plot::open_svg(900, 120, title + ": nothing computed") + "</svg>\n";
+    const plot::Axis measured = plot::rounded({lo, hi, false, std::string("measured pressure, ") + unit});
+    const plot::Axis predicted = plot::rounded({lo, hi, false, std::string("predicted pressure, ") + unit});
+    plot::Frame cross{measured, predicted, 80, 70, 420, 420};
+    std::string s = plot::open_svg(1440, 560, title) + cross.axes();
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#555\"/>\n",
+                  cross.px(measured.lo), cross.py(measured.lo), cross.px(measured.hi), cross.py(measured.hi));
+    s += buf;
+    std::vector<plot::LegendEntry> legend;
+    for (size_t k = 0; k < v.size(); ++k) {
+        const size_t n = v[k].rows.size(), step = std::max<size_t>(1, n / 400);
+        const char* colour = colours[static_cast<size_t>(v[k].method) % 8];
+        for (size_t i = 0; i < n; i += step) {
+            const fm::RowPrediction& row = v[k].rows[i];
+            if (!std::isfinite(row.predicted)) continue;
+            std::snprintf(buf, sizeof buf, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"1.6\" fill=\"%s\" fill-opacity=\"0.6\"/>\n",
+                          cross.px(shown(row.measured)), cross.py(shown(row.predicted)), colour);
+            s += buf;
+        }
+        legend.push_back({std::string(flowmodel::method_info(v[k].method).name) + " (" +
+                              flowmodel::io::format_double(std::round(v[k].mape_drop * 10) / 10) + " %)",
+                          colour, "circle"});
+    }
+    // Along the rows: measured, the best method and the model.
+    const size_t n = r.labels.size();
+    const plot::Axis along{0, static_cast<double>(n > 1 ? n - 1 : 1), false,
+                           "row, in the order of the file (" + r.labels.front() + " to " + r.labels.back() + ")"};
+    plot::Frame time{plot::rounded(along), measured, 620, 70, 520, 420};
+    time.y.title = std::string("pressure, ") + unit;
+    s += time.axes();
+    auto trace = [&](const std::vector<fm::RowPrediction>& rows, bool use_measured, const char* colour) {
+        s += std::string("<polyline fill=\"none\" stroke-width=\"1\" stroke=\"") + colour + "\" points=\"";
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const double y = use_measured ? rows[i].measured : rows[i].predicted;
+            if (!std::isfinite(y)) continue;
+            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", time.px(static_cast<double>(i)), time.py(shown(y)));
+            s += buf;
+        }
+        s += "\"/>\n";
+    };
+    const auto model = std::find_if(v.begin(), v.end(), [](const fm::MethodScore& m) { return m.method == flowmodel::Method::Model; });
+    if (model != v.end() && model != v.begin()) trace(model->rows, false, colours[0]);
+    trace(v.front().rows, false, colours[static_cast<size_t>(v.front().method) % 8]);
+    trace(v.front().rows, true, "#aaaaaa");
+    legend.push_back({"measured", "#aaaaaa", "line"});
+    std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"60\">along the tests: measured, the best method and the model</text>\n",
+                  time.left);
+    s += buf;
+    return s + plot::legend(1160, 80, legend) + "</svg>\n";
+}
+
+int run_match(const flowmodel::TraverseRequest& request, const std::string& measured_path, fm::MatchOptions options,
+              const VerbRun& run) {
+    if (measured_path.empty()) throw std::invalid_argument("give --measured FILE");
+    Units units;
+    units.field = run.field_units;
+    Output out;
+    if (!run.open(out, {{request.profile, "--profile"}, {measured_path, "--measured"}})) return 2;
+    const double atm = request.given.atm_pres ? request.given.atm_pres->value : 101325.0;
+    const fm::MeasuredPressures measured = fm::read_measured_pressures(measured_path, atm);
+    options.jobs = run.jobs;
+    const fm::MatchResult r = fm::run_match(request, measured, options);
+    const std::string name = measured_path.substr(measured_path.find_last_of('/') + 1);
+    const std::string text = run.format == "json"  ? as_json(r, measured, units)
+                             : run.format == "csv" ? as_csv(r, units)
+                             : run.format == "svg" ? as_svg(r, units, (measured.survey ? "Survey pressures predicted against measured: "
+                                                                                      : "Gauge pressure predicted from the wellhead against measured: ") +
+                                                                     name + (options.tune ? ", tuned" : ""))
+                                                   : as_table(r, measured, units);
+    if (!run.finish(out, text)) return 2;
+    if (run.format != "table" || run.output != "-") {
+        for (const std::string& w : r.warnings) run.say("warning: " + w);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int match_command(int argc, char** argv) {
+    flowmodel::TraverseRequest request;
+    std::string measured;
+    fm::MatchOptions options;
+    Verb verb = verb_named("match", kUsage);
+    verb.formats = {"--csv", "--json", "--svg"};
+    verb.default_format = "table";
+    verb.output_units = true;
+    verb.once = true;
+    verb.flags = {{"--tune", [&options] { options.tune = true; }}};
+    verb.option = [&](const std::string& name, const std::string& value) {
+        if (line_file_option(request, name, value)) return true;
+        if (name == "measured") {
+            measured = value;
+        } else if (name == "method") {
+            if (flowmodel::names_all_methods(value)) {
+                options.methods.clear();
+            } else {
+                flowmodel::set_option(request, name, value);
+                options.methods = {request.method};
+            }
+        } else {
+            flowmodel::set_option(request, name, value);
+        }
+        return true;
+    };
+    verb.run = [&](VerbRun& run) { return run_match(request, measured, options, run); };
+    return run_verb(verb, argc, argv);
+}
+
+}  // namespace pipeflow_cli

@@ -1,0 +1,66 @@
+// A method matched to a well's own measured pressures: every method run on
+// every measurement (a gradient survey's stations, or each well test from
+// its wellhead pressure down to its gauge), ranked by the error against the
+// measured pressures, and on request each method's holdup and friction
+// multipliers fitted by least squares within stated bounds.
+#ifndef FLOWMODEL_MATCH_HPP
+#define FLOWMODEL_MATCH_HPP
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "flowmodel/measured_pressures.hpp"
+#include "flowmodel/methods.hpp"
+#include "flowmodel/traverse_request.hpp"
+
+namespace flowmodel::match {
+
+// The bounds of the fitted multipliers.
+constexpr double kLeastTuned = 0.5, kMostTuned = 2.0;
+// A method is tuned on at most this many tests, evenly spread over the file;
+// its error after tuning is over all of them.
+constexpr std::size_t kTuningRows = 150;
+
+struct MatchOptions {
+    std::vector<Method> methods;  // empty: every method
+    bool tune = false;
+    unsigned jobs = 0;
+    std::function<bool()> interrupted;  // polled between passes
+};
+
+// One measurement by one method.
+struct RowPrediction {
+    double measured = 0;   // Pa
+    double predicted = 0;  // Pa; NaN where the method could not compute it
+    double drop = 0;       // Pa: measured less the boundary pressure (the wellhead's)
+    std::string failure;   // why not
+};
+
+struct MethodScore {
+    Method method = Method::Model;
+    long n = 0, failed = 0;
+    double me = 0, mae = 0;          // Pa: mean and mean absolute error, predicted less measured
+    double me_drop = 0, mape_drop = 0;  // % of the measured drop
+    double within5 = 0;              // % of the rows computed within 5 % of their drop
+    double holdup_factor = 1, friction_factor = 1;
+    std::vector<RowPrediction> rows;  // in the file's order
+};
+
+struct MatchResult {
+    std::vector<MethodScore> untuned;  // best first (the lowest mean absolute error in % of the drop)
+    std::vector<MethodScore> tuned;    // with tuning: the same methods, tuned, best first
+    std::vector<std::string> labels;   // each row's date, test or md
+    std::vector<std::string> warnings; // the fluid's and the methods' ranges left, each once
+    long traverses = 0;                // traverses run (none twice)
+};
+
+// `request` is the well as for a traverse (profile, diameter, fluid, options);
+// for well tests its rates and boundary pressure are the tests', its
+// temperatures used where a test gives none. Throws OptionError for what
+// cannot be matched (a well without the black oil, water without its gravity).
+MatchResult run_match(const TraverseRequest& request, const MeasuredPressures& measured, const MatchOptions& options);
+
+}  // namespace flowmodel::match
+
+#endif

@@ -1,0 +1,212 @@
+// Reading a well's measured pressures: survey stations or well tests.
+#include "flowmodel/measured_pressures.hpp"
+
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "flowmodel/io/csv.hpp"
+#include "flowmodel/option_error.hpp"
+#include "flowmodel/units.hpp"
+
+namespace flowmodel::match {
+
+namespace {
+
+using D = Dimension;
+
+// The columns read, their dimension, and whether a bare number is refused.
+struct Column {
+    const char* name;
+    D dim;
+    bool needs_unit;
+};
+const Column kColumns[] = {
+    {"md", D::Length, false},           {"pres", D::Pressure, true},        {"oil_rate", D::LiquidRate, true},
+    {"water_rate", D::LiquidRate, true}, {"gas_rate", D::GasRate, true},    {"liquid_rate", D::LiquidRate, true},
+    {"water_cut", D::Fraction, false},  {"gor", D::GasRatio, true},         {"whp", D::Pressure, true},
+    {"wht", D::Temperature, false},     {"gauge_md", D::Length, false},     {"gauge_pres", D::Pressure, true},
+    {"gauge_temp", D::Temperature, false},
+};
+const char* const kLabels[] = {"date", "test"};
+
+std::string trimmed(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    return std::string(s);
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// "whp (barg)" -> {"whp", "barg"}; "oil_rate [Sm3/d]" the same with brackets.
+std::pair<std::string, std::string> name_and_unit(const std::string& raw) {
+    const std::string t = trimmed(raw);
+    if (!t.empty() && (t.back() == ')' || t.back() == ']')) {
+        const size_t open = t.rfind(t.back() == ')' ? '(' : '[');
+        if (open != std::string::npos) {
+            return {lower(trimmed(t.substr(0, open))), trimmed(t.substr(open + 1, t.size() - open - 2))};
+        }
+    }
+    return {lower(t), ""};
+}
+
+class Reader {
+public:
+    Reader(const std::string& name, double atm) : name_(name), atm_(atm) {}
+
+    void header(const io::CsvRecord& rec) {
+        for (size_t c = 0; c < rec.size(); ++c) {
+            auto [name, unit] = name_and_unit(rec[c]);
+            for (const Column& col : kColumns) {
+                if (name == col.name) place(col.name, c, unit, rec.line);
+            }
+            for (const char* l : kLabels) {
+                if (name == l) place("label", c, "", rec.line);
+            }
+        }
+        const bool survey = has("md") && has("pres");
+        const bool tests = has("whp") || has("gauge_pres");
+        if (survey == tests) {
+            fail(rec.line, "", survey ? "has both a survey's md and pres and a well test's whp or gauge_pres"
+                                      : "is neither a gradient survey (md, pres) nor well tests (whp, gauge_md, "
+                                        "gauge_pres and the rates)");
+        }
+        out_.survey = survey;
+        if (tests) {
+            for (const char* need : {"whp", "gauge_md", "gauge_pres"}) {
+                if (!has(need)) fail(rec.line, need, "is missing: well tests need whp, gauge_md and gauge_pres");
+            }
+            const bool volumes = has("oil_rate") || has("water_rate") || has("gas_rate");
+            const bool liquid = has("liquid_rate");
+            if (volumes == liquid || (volumes && !(has("oil_rate") && has("gas_rate"))) ||
+                (liquid && !(has("water_cut") && has("gor")))) {
+                fail(rec.line, "", "needs the rates as oil_rate, water_rate and gas_rate, or as liquid_rate with "
+                                   "water_cut and gor");
+            }
+        }
+    }
+
+    void row(const io::CsvRecord& rec) {
+        if (!rec.error.empty()) fail(rec.line, "", rec.error);
+        if (out_.survey) {
+            SurveyStation st{value(rec, "md"), value(rec, "pres"), rec.line};
+            if (!out_.stations.empty() && !(st.md > out_.stations.back().md)) {
+                fail(rec.line, "md", "must increase down the survey");
+            }
+            out_.stations.push_back(st);
+            return;
+        }
+        WellTest t;
+        t.line = rec.line;
+        t.label = has("label") ? field(rec, "label") : std::to_string(out_.tests.size() + 1);
+        if (has("liquid_rate")) {
+            const double q = value(rec, "liquid_rate"), wc = value(rec, "water_cut");
+            if (!(wc >= 0 && wc <= 1)) fail(rec.line, "water_cut", "must be from 0 to 1 (0 to 100 %)");
+            t.oil_rate = q * (1 - wc);
+            t.water_rate = q * wc;
+            t.gas_rate = t.oil_rate * value(rec, "gor");
+        } else {
+            t.oil_rate = value(rec, "oil_rate");
+            t.water_rate = has("water_rate") ? value(rec, "water_rate") : 0.0;
+            t.gas_rate = value(rec, "gas_rate");
+        }
+        if (t.oil_rate < 0 || t.water_rate < 0 || t.gas_rate < 0) fail(rec.line, "", "rates must not be negative");
+        t.whp = value(rec, "whp");
+        if (has("wht")) t.wht = value(rec, "wht");
+        t.gauge_md = value(rec, "gauge_md");
+        t.gauge_pres = value(rec, "gauge_pres");
+        if (has("gauge_temp")) t.gauge_temp = value(rec, "gauge_temp");
+        if (!(t.gauge_md > 0)) fail(rec.line, "gauge_md", "puts the gauge at or above the wellhead (md 0)");
+        if (!(t.gauge_pres > t.whp)) {
+            fail(rec.line, "gauge_pres", "is not above the wellhead pressure: a producing well's gauge reads more");
+        }
+        out_.tests.push_back(std::move(t));
+    }
+
+    MeasuredPressures take(size_t last_line) {
+        if (out_.survey ? out_.stations.empty() : out_.tests.empty()) fail(last_line, "", "has no data rows");
+        return std::move(out_);
+    }
+
+private:
+    struct Placed {
+        size_t column;
+        std::string unit;
+    };
+
+    void place(const std::string& what, size_t c, const std::string& unit, size_t line) {
+        if (at_.count(what)) fail(line, what, "is given twice");
+        at_[what] = {c, unit};
+    }
+    bool has(const std::string& what) const { return at_.count(what) > 0; }
+
+    std::string field(const io::CsvRecord& rec, const std::string& what) const {
+        const size_t c = at_.at(what).column;
+        return c < rec.size() ? trimmed(rec[c]) : std::string();
+    }
+
+    // The column's value in SI, its unit from the header or the value.
+    double value(const io::CsvRecord& rec, const std::string& what) const {
+        const Column* col = nullptr;
+        for (const Column& k : kColumns) {
+            if (what == k.name) col = &k;
+        }
+        const std::string text = field(rec, what);
+        if (text.empty()) fail(rec.line, what, "is empty");
+        const std::string& unit = at_.at(what).unit;
+        Quantity q;
+        try {
+            q = parse_quantity(what, unit.empty() ? text : text + " " + unit, col->dim);
+        } catch (const std::invalid_argument& e) {
+            fail(rec.line, what, std::string("cannot be read: ") + e.what());
+        }
+        if (col->needs_unit && q.unit == D::None) {
+            fail(rec.line, what, "'" + text + "' has no unit; give it in the header ('" + what + " (unit)') or with the value; "
+                                     "it takes " + unit_names(col->dim));
+        }
+        return q.gauge ? q.value + atm_ : q.value;
+    }
+
+    [[noreturn]] void fail(size_t line, const std::string& column, const std::string& why) const {
+        throw ReadError(name_ + ": line " + std::to_string(line) + (column.empty() ? "" : ", column '" + column + "'") +
+                        ": " + (column.empty() ? "the file " : "") + why);
+    }
+
+    std::string name_;
+    double atm_;
+    std::map<std::string, Placed> at_;
+    MeasuredPressures out_;
+};
+
+}  // namespace
+
+MeasuredPressures read_measured_pressures(std::istream& in, const std::string& name, double atm_pres) {
+    io::CsvReader reader(in);
+    io::CsvRecord rec;
+    if (!reader.next(rec)) {
+        throw ReadError(name + ": " + (reader.fatal().empty() ? std::string("empty; expected a header row") : reader.fatal()));
+    }
+    Reader r(name, atm_pres);
+    r.header(rec);
+    size_t last = rec.line;
+    while (reader.next(rec)) {
+        r.row(rec);
+        last = rec.line;
+    }
+    if (!reader.fatal().empty()) throw ReadError(name + ": " + reader.fatal());
+    return r.take(last);
+}
+
+MeasuredPressures read_measured_pressures(const std::string& path, double atm_pres) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ReadError("cannot open '" + path + "'");
+    return read_measured_pressures(in, path, atm_pres);
+}
+
+}  // namespace flowmodel::match
