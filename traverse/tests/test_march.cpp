@@ -187,3 +187,37 @@ TEST(March, EveryFittedRangeIsCheckedFromTheOneTable) {
 
 }  // namespace
 }  // namespace flowmodel
+
+namespace flowmodel {
+namespace {
+
+// A liquid alone along a horizontal line: its friction gradient is the same
+// everywhere, so a friction factor multiplies the friction drop exactly; a
+// holdup factor cannot raise a holdup of 1.
+TEST(March, TuningFactorsScaleTheFrictionAndCapTheHoldup) {
+    ConstantLiquidRealGas liquid;
+    liquid.liquid_rate = 5;
+    liquid.gas_rate = 0;
+    const Line line = straight_line(2000, 0, 0.05, 1e-5, 300, 300);
+    TraverseOptions opt;
+    opt.pres = 5e6;
+    opt.method = Method::NoSlip;
+    const TraverseResult plain = traverse(line, liquid, opt);
+    opt.friction_factor = 2.0;
+    opt.holdup_factor = 1.5;
+    const TraverseResult tuned = traverse(line, liquid, opt);
+    ASSERT_TRUE(plain.summary.complete && tuned.summary.complete);
+    EXPECT_NEAR(tuned.summary.dp_friction, 2 * plain.summary.dp_friction, 1e-9 * plain.summary.dp_friction);
+    EXPECT_DOUBLE_EQ(tuned.summary.liquid_inventory, plain.summary.liquid_inventory);
+    EXPECT_EQ(tuned.summary.holdup_factor, 1.5);
+    // Uphill the gravity part of a liquid is its weight, factor or not.
+    const Line up = straight_line(500, 90, 0.05, 1e-5, 300, 300);
+    opt.friction_factor = 1.0;
+    const TraverseResult a = traverse(up, liquid, opt);
+    opt.holdup_factor = 1.0;
+    const TraverseResult b = traverse(up, liquid, opt);
+    EXPECT_DOUBLE_EQ(a.summary.dp_gravity, b.summary.dp_gravity);
+}
+
+}  // namespace
+}  // namespace flowmodel

@@ -170,7 +170,11 @@ private:
             fail(rec.line, what, "'" + text + "' has no unit; give it in the header ('" + what + " (unit)') or with the value; "
                                      "it takes " + unit_names(col->dim));
         }
-        return q.gauge ? q.value + atm_ : q.value;
+        const double v = q.gauge ? q.value + atm_ : q.value;
+        if ((col->dim == D::Pressure || col->dim == D::Temperature) && !(v > 0)) {
+            fail(rec.line, what, "'" + text + "' is not above absolute zero");
+        }
+        return v;
     }
 
     [[noreturn]] void fail(size_t line, const std::string& column, const std::string& why) const {

@@ -185,6 +185,9 @@ TEST(MeasuredPressures, RefusesWhatIsAmbiguousNamingLineAndColumn) {
     EXPECT_NE(refusal(ok + "a,100,1000,20,2000,15\n").find("line 2, column 'gauge_pres': is not above the wellhead"),
               std::string::npos);
     EXPECT_NE(refusal("md (m),pres (bar)\n0,10\n0,20\n").find("line 3, column 'md': must increase"), std::string::npos);
+    // Found by fuzzing: a survey pressure of 0 psia was taken.
+    EXPECT_NE(refusal("MD (ft),pres (psia)\n0,0\n2000,1090.5\n").find("line 2, column 'pres': '0' is not above absolute zero"),
+              std::string::npos);
     EXPECT_NE(refusal("date,whp (barg)\n").find("gauge_md"), std::string::npos);
     EXPECT_NE(refusal("a,b\n1,2\n").find("neither a gradient survey"), std::string::npos);
 }
