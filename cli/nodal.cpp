@@ -24,6 +24,7 @@
 #include "verb.h"
 #include "traverse.h"
 #include "plot.h"
+#include "nodal_lift.h"
 
 namespace pipeflow_cli {
 
@@ -54,7 +55,12 @@ const char* kUsage =
     "the two curves agree within 0.01 psi (or to 1e-4 of the rate); the stable one (the outflow\n"
     "rising through the inflow) is the operating point, its bottom-hole pressure that of a traverse\n"
     "at its rate. None (the outflow above the inflow everywhere, the inflow above it up to the\n"
-    "largest rate, or the outflow stopping first): exit 3 with the reason, the curves still written.\n";
+    "largest rate, or the outflow stopping first): exit 3 with the reason, the curves still written.\n"
+    "Gas lift: --lift-gas-rate Q --injection-depth MD [--lift-gas-gravity G] lifts every outflow\n"
+    "traverse; --lift-gas-rates LIST (with --injection-depth) gives instead the lift-gas performance\n"
+    "curve: the operating point at each lift-gas rate, the maximum, and the economic optimum where\n"
+    "one more unit of lift gas buys less oil than --min-gradient (oil per lift gas at standard\n"
+    "conditions, default 0.001 Sm3/Sm3; STB/Mscf in field units).\n";
 
 struct Units {
     bool field = false;
@@ -197,6 +203,7 @@ std::string as_csv(const flowmodel::nodal::Result& r, const Units& units) {
 
 int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run) {
     const flowmodel::wells::NodalSetup nodal = flowmodel::wells::setup_nodal(request);
+    if (!nodal.lift_gas_rates.empty()) return run_lift_curve(nodal, request.traverse.profile, run);
     Units units;
     units.field = run.field_units;
     units.gas = nodal.split.gas_rate;

@@ -288,6 +288,15 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
                   u.vol(m.liquid_inventory), u.vol_unit(), m.evaluations);
     s += line;
     s += "method: " + flowmodel::method_text(m.method, m.holdup_factor, m.friction_factor) + "\n";
+    if (m.lift_gas_rate > 0) {
+        const bool reached = std::isfinite(m.injection_pres);
+        std::snprintf(line, sizeof line, "lift gas %.6g %s injected at md %.1f %s; tubing pressure there %s\n",
+                      u.to(D::GasRate, m.lift_gas_rate), u.unit(D::GasRate), u.len(m.injection_md), u.len_unit(),
+                      reached ? (flowmodel::io::format_double(std::round(u.pres(m.injection_pres) * 10) / 10) + " " +
+                                 u.pres_unit()).c_str()
+                              : "not reached");
+        s += line;
+    }
     if (m.atm_pres > 0) {
         std::snprintf(line, sizeof line, "gauge pressures read with an atmospheric pressure of %.4g %s\n",
                       u.pres(m.atm_pres), u.pres_unit());

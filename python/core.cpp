@@ -623,6 +623,41 @@ py::object regime_or_none(int id) {
 }
 
 // flowmodel.nodal: the curves as arrays, the crossings, the operating point.
+// flowmodel.nodal(lift_gas_rates=...): the lift-gas performance curve as
+// arrays (SI; NaN where the well does not flow), the maximum and the
+// economic optimum as dicts of one point (None where none flows).
+py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, Interrupt& interrupt) {
+    flowmodel::wells::LiftCurve c;
+    {
+        py::gil_scoped_release nogil;
+        c = flowmodel::wells::lift_gas_curve(s, jobs);
+    }
+    interrupt.check();
+    const auto n = static_cast<py::ssize_t>(c.points.size());
+    py::array_t<double> gas(n), liquid(n), oil(n), bhp(n), md(n);
+    py::list reason;
+    for (py::ssize_t k = 0; k < n; ++k) {
+        const auto& p = c.points[static_cast<size_t>(k)];
+        gas.mutable_data()[k] = p.lift_gas_rate;
+        liquid.mutable_data()[k] = p.liquid_rate;
+        oil.mutable_data()[k] = p.oil_rate;
+        bhp.mutable_data()[k] = p.bhp;
+        md.mutable_data()[k] = p.injection_md;
+        reason.append(p.why.empty() ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(p.why))));
+    }
+    auto point = [&c](int k) -> py::object {
+        if (k < 0) return py::none();
+        const auto& p = c.points[static_cast<size_t>(k)];
+        return py::dict("lift_gas_rate"_a = p.lift_gas_rate, "liquid_rate"_a = p.liquid_rate, "oil_rate"_a = p.oil_rate,
+                        "bhp"_a = p.bhp, "injection_md"_a = p.injection_md);
+    };
+    py::dict curve("lift_gas_rate"_a = gas, "liquid_rate"_a = liquid, "oil_rate"_a = oil, "bhp"_a = bhp,
+                   "injection_md"_a = md, "reason"_a = reason);
+    return py::dict("lift_gas_curve"_a = curve, "maximum"_a = point(c.maximum),
+                    "economic_optimum"_a = point(c.economic_optimum), "min_gradient"_a = s.min_gradient,
+                    "warnings"_a = c.warnings, "evaluations"_a = c.evaluations);
+}
+
 py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
                    unsigned jobs) {
     auto request = well_request<flowmodel::wells::NodalRequest>(options, profile, profile_unit,
@@ -630,6 +665,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     flowmodel::wells::NodalSetup s = flowmodel::wells::setup_nodal(request);
     Interrupt interrupt;
     s.setup.options.interrupted = [&interrupt] { return interrupt(); };
+    if (!s.lift_gas_rates.empty()) return lift_curve_dict(s, jobs, interrupt);
     flowmodel::nodal::Result r;
     {
         py::gil_scoped_release nogil;

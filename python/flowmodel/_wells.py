@@ -94,7 +94,8 @@ def _res_pres(kind, texts, atm):
     return float(_call(_ipr, kind, texts, atm, np.zeros(1), False)[1][0])
 
 
-def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs=0, **options):
+def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs=0, lift_gas_rates=None,
+          min_gradient=None, **options):
     """Nodal analysis at the bottom of a well, as `pipeflow nodal` does it: the
     outflow (the bottom-hole pressure the well needs to lift each rate
     against its wellhead pressure, one traverse per rate) crossed with the
@@ -117,12 +118,22 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs
     at its rate, the inflow there within 0.01 psi of it (or as close as 1e-4
     of the rate comes); None when there is none), "reason" (why there is
     none, or None), "absolute_open_flow", "thp", "warnings" (the fluid's
-    correlations used outside their ranges) and "evaluations"."""
+    correlations used outside their ranges) and "evaluations".
+
+    Gas lift: lift_gas_rate with injection_depth (and lift_gas_gravity)
+    lifts every outflow traverse. lift_gas_rates (a list, with
+    injection_depth) returns instead the lift-gas performance curve:
+    {"lift_gas_curve": arrays lift_gas_rate, liquid_rate, oil_rate (m3/s at
+    standard conditions, NaN where the well does not flow), bhp (Pa),
+    injection_md (m), reason; "maximum" and "economic_optimum" (dicts of one
+    point, or None), "min_gradient" (oil per lift gas, m3/m3; min_gradient
+    sets it, default 0.001), "warnings", "evaluations"}."""
     if ipr not in _IPR_KINDS:
         raise ValueError(f"nodal: ipr takes {', '.join(_IPR_KINDS)}")
     merged = _well("nodal", profile, fluid, profile_unit, options)
-    allowed = _TRAVERSE_OPTIONS + _INFLOW + ("rates",)
-    texts = _texts("nodal", allowed, {**merged, "rates": rates}, lists=("rates",))
+    allowed = _TRAVERSE_OPTIONS + _INFLOW + ("rates", "lift_gas_rates", "min_gradient")
+    texts = _texts("nodal", allowed, {**merged, "rates": rates, "lift_gas_rates": lift_gas_rates,
+                                      "min_gradient": min_gradient}, lists=("rates", "lift_gas_rates"))
     texts["ipr"] = ipr
     return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit,
                  _jobs("nodal", jobs))

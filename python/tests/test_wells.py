@@ -246,3 +246,27 @@ def test_match_equals_the_command_and_keeps_every_row():
     assert (best["error"].abs() / best["drop"]).mean() * 100 == pytest.approx(command["methods"][0]["mape_drop"])
     with pytest.raises(ValueError, match="method takes"):
         flowmodel.match(tests, method="beggs", **well)
+
+
+def test_lift_gas_curve_equals_the_command():
+    """nodal(lift_gas_rates=...) gives the command's lift-gas performance curve."""
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set (the pipeflow command is not built)")
+    well = dict(profile=os.path.join(EXAMPLES, "oil-well.csv"), diam="2.441in", rough="0.0006in", temp_in="180degF",
+                temp_out="100degF", outlet_pres="200psia", tol=100)
+    got = flowmodel.nodal(**well, ipr="vogel", res_pres="3000psia", q_max="2500 STB/d", injection_depth="7500ft",
+                          lift_gas_rates="0,500,2000 Mscf/d",
+                          fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.3, gor="300 scf/STB"))
+    command = json.loads(subprocess.run(
+        [exe, "nodal", "--profile", well["profile"], "--diam", "2.441in", "--rough", "0.0006in", "--temp-in", "180degF",
+         "--temp-out", "100degF", "--outlet-pres", "200psia", "--tol", "100", "--api", "35", "--gas-gravity", "0.65",
+         "--water-gravity", "1.07", "--water-cut", "30%", "--gor", "300 scf/STB", "--ipr", "vogel", "--res-pres",
+         "3000psia", "--q-max", "2500 STB/d", "--injection-depth", "7500ft", "--lift-gas-rates", "0,500,2000 Mscf/d",
+         "--json"], check=True, capture_output=True, text=True).stdout)
+    curve = got["lift_gas_curve"]
+    assert np.isnan(curve["oil_rate"][0]) and command["lift_gas_curve"][0]["oil_rate"] is None
+    for k, point in enumerate(command["lift_gas_curve"][1:], start=1):
+        assert curve["oil_rate"][k] == pytest.approx(point["oil_rate"], rel=1e-12)
+        assert curve["bhp"][k] == pytest.approx(point["bhp"], rel=1e-12)
+    assert got["maximum"]["lift_gas_rate"] == pytest.approx(command["maximum"]["lift_gas_rate"])

@@ -181,6 +181,9 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"atm-pres", D::Pressure, D::None, &TraverseNumbers::atm_pres, "atmospheric pressure for gauge readings (psig, barg, kPag); 14.696 psia"},
     {"holdup-factor", D::None, D::None, &TraverseNumbers::holdup_factor, "multiplier of the method's liquid holdup (its gravity part), 1 untuned"},
     {"friction-factor", D::None, D::None, &TraverseNumbers::friction_factor, "multiplier of the method's friction part, 1 untuned"},
+    {"lift-gas-rate", D::GasRate, D::None, &TraverseNumbers::lift_gas_rate, "lift gas injected, at standard conditions"},
+    {"injection-depth", D::Length, D::None, &TraverseNumbers::injection_depth, "measured depth where the lift gas enters the tubing"},
+    {"lift-gas-gravity", D::None, D::None, &TraverseNumbers::lift_gas_gravity, "lift gas specific gravity, air = 1 (default: the produced gas's)"},
     {"api", D::OilGravity, D::None, &TraverseNumbers::api, "stock-tank oil gravity; chooses the black-oil fluid"},
     {"gas-gravity", D::None, D::None, &TraverseNumbers::gas_gravity, "produced gas specific gravity, air = 1"},
     {"water-gravity", D::None, D::None, &TraverseNumbers::water_gravity, "produced water specific gravity, fresh water = 1"},
@@ -401,6 +404,32 @@ TraverseOptions march_options(const TraverseNumbers& g) {
 
 }  // namespace
 
+namespace {
+
+// Gas lift from the options: the lift gas at a depth inside the well, with the black oil.
+std::optional<LiftGas> lift_gas(const TraverseNumbers& g, const TraverseSetup& setup) {
+    if (!g.lift_gas_rate && !g.injection_depth && !g.lift_gas_gravity) return std::nullopt;
+    if (!g.lift_gas_rate) fail("{injection-depth} and {lift-gas-gravity} go with {lift-gas-rate}");
+    if (!setup.black_oil()) fail("gas lift needs the black-oil fluid: give {api}");
+    if (!g.injection_depth) fail("give {injection-depth}, the measured depth where the lift gas enters the tubing");
+    LiftGas lift;
+    lift.rate = g.lift_gas_rate->value;
+    lift.md = g.injection_depth->value;
+    lift.gravity = g.lift_gas_gravity ? g.lift_gas_gravity->value : 0.0;
+    if (!(lift.rate >= 0)) fail("{lift-gas-rate} must not be negative");
+    if (g.lift_gas_gravity && !(lift.gravity >= 0.55 && lift.gravity <= 1.8)) {
+        fail("{lift-gas-gravity} must be from 0.55 to 1.8 (air = 1)");
+    }
+    const double top = setup.line.nodes.front().md, bottom = setup.line.nodes.back().md;
+    if (!(lift.md > top && lift.md < bottom)) {
+        fail("{injection-depth} " + io::format_double(lift.md) + " m lies outside the well (md " + io::format_double(top) +
+             " to " + io::format_double(bottom) + " m)");
+    }
+    return lift;
+}
+
+}  // namespace
+
 TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     TraverseNumbers g = request.given;
     bool any_gauge = false;
@@ -411,8 +440,9 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     TraverseSetup setup{std::move(line),
                         g.api.has_value() ? FluidKind(blackoil::BlackOil(black_oil_inputs(request, rates)))
                                           : mass_rate_fluid(request, g),
-                        march_options(g)};
+                        march_options(g), std::nullopt};
     setup.options.method = request.method;
+    setup.lift = lift_gas(g, setup);
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
         check_first_point(setup.line, setup.fluid(), setup.options,
@@ -425,7 +455,9 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
 
 
 TraverseResult traverse(const TraverseSetup& setup) {
-    TraverseResult r = traverse(setup.line, setup.fluid(), setup.options);
+    TraverseResult r = setup.lift && setup.lift->rate > 0
+                           ? traverse_lifted(setup.line, setup.black_oil()->inputs(), *setup.lift, setup.options)
+                           : traverse(setup.line, setup.fluid(), setup.options);
     r.summary.atm_pres = setup.atm_pres;
     return r;
 }

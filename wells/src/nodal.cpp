@@ -12,11 +12,12 @@ namespace {
 
 // The outflow at each rate, on the parallel loop.
 std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
-                           const TraverseOptions& options, const ipr::Inflow& inflow, const std::vector<double>& rates,
-                           unsigned jobs, Result& res) {
+                           const TraverseOptions& options, const LiftGas& lift, const ipr::Inflow& inflow,
+                           const std::vector<double>& rates, unsigned jobs, Result& res) {
     std::vector<wells::OutflowCase> cases;
     for (double q : rates) {
         wells::OutflowCase c{fluid, options.pres};
+        c.lift = lift;
         split_rate(split, q, c.fluid.oil_rate, c.fluid.water_rate, c.fluid.gas_rate);
         cases.push_back(c);
     }
@@ -51,11 +52,12 @@ struct Sweep {
     const blackoil::BlackOilInputs& fluid;
     const Split& split;
     const TraverseOptions& options;
+    const LiftGas& lift;
     const ipr::Inflow& inflow;
     Result& res;
     std::vector<Point>& added;  // every point marched beyond the sweep
     Point at(double q) {
-        added.push_back(outflow(well, fluid, split, options, inflow, {q}, 1, res).front());
+        added.push_back(outflow(well, fluid, split, options, lift, inflow, {q}, 1, res).front());
         return added.back();
     }
 };
@@ -193,15 +195,16 @@ std::string reason(const Result& r, const std::function<std::string(double)>& ra
 }
 
 Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
-               const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates, unsigned jobs) {
+               const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates, unsigned jobs,
+               const LiftGas& lift) {
     Result res;
     const double aof = ipr::absolute_open_flow(inflow);
     if (rates.empty()) {
         for (int k = 0; k < 24; ++k) rates.push_back(aof * (0.01 + 0.98 * k / 23.0));
     }
-    res.curve = outflow(well, fluid, split, options, inflow, rates, jobs, res);
+    res.curve = outflow(well, fluid, split, options, lift, inflow, rates, jobs, res);
     std::vector<Point> added;
-    Sweep s{well, fluid, split, options, inflow, res, added};
+    Sweep s{well, fluid, split, options, lift, inflow, res, added};
     // Brackets between neighbouring computed points, and between the last
     // point below the inflow and a stop just after it.
     std::vector<std::pair<Point, Point>> brackets;

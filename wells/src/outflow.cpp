@@ -6,6 +6,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "flowmodel/parallel.hpp"
+
 namespace flowmodel::wells {
 
 void add_warnings(std::vector<std::string>& into, const std::vector<std::string>& more) {
@@ -36,7 +38,24 @@ Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& 
         marches.push_back({cases[i].well ? cases[i].well : &well, fluids.back().get(), o});
         which.push_back(i);
     }
-    const std::vector<TraverseResult> r = traverse_many(marches, jobs);
+    // Each march on the library's parallel loop, a gas-lifted case as the
+    // lifted traverse of its well.
+    std::vector<TraverseResult> r(marches.size());
+    parallel_for(marches.size(), jobs, 1, [&](size_t begin, size_t end) {
+        for (size_t k = begin; k < end; ++k) {
+            const OutflowCase& c = cases[which[k]];
+            if (c.lift.rate <= 0) {
+                r[k] = traverse(*marches[k].line, *marches[k].fluid, marches[k].options);
+                continue;
+            }
+            try {
+                r[k] = traverse_lifted(*marches[k].line, c.fluid, c.lift, marches[k].options);
+            } catch (const std::invalid_argument& e) {  // the fluid with the lift gas means nothing
+                r[k].summary.complete = false;
+                r[k].summary.message = e.what();
+            }
+        }
+    });
     for (size_t k = 0; k < r.size(); ++k) {
         const TraverseSummary& sum = r[k].summary;
         out.evaluations += sum.evaluations;

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/outflow.hpp"
 #include "pipeflow.h"
 
 namespace flowmodel::wells {
@@ -168,6 +170,10 @@ bool set_nodal_option(NodalRequest& request, const std::string& name, const std:
         request.inflow[name] = text;
     } else if (name == "rates") {
         request.rates = text;
+    } else if (name == "lift-gas-rates") {
+        request.lift_gas_rates = text;
+    } else if (name == "min-gradient") {
+        request.min_gradient = text;
     } else if (name == "liquid-rate" || name == "oil-rate" || name == "water-rate" || name == "gas-rate" ||
                name == "inlet-pres" || name == "flow-direction") {
         fail(std::string("{") + name + "} is not an option of nodal analysis: the rate is swept, the well is listed from the "
@@ -191,6 +197,24 @@ NodalSetup setup_nodal(NodalRequest request) {
     if (s.split.gas_rate && !(s.split.gas_ratio > 0)) {
         fail("a gas well's rate is its gas: give the liquid it carries as {gor} or {glr} above 0");
     }
+    if (!request.lift_gas_rates.empty()) {
+        if (t.given.lift_gas_rate) fail("give {lift-gas-rates} or {lift-gas-rate}, not both");
+        if (!t.given.injection_depth) fail("{lift-gas-rates} needs {injection-depth}");
+        for (const Quantity& q : parse_quantity_list("lift-gas-rates", request.lift_gas_rates, D::GasRate)) {
+            if (!(q.value >= 0)) fail("{lift-gas-rates} must not be negative");
+            s.lift_gas_rates.push_back(q.value);
+        }
+        std::sort(s.lift_gas_rates.begin(), s.lift_gas_rates.end());
+        s.lift_gas_rates.erase(std::unique(s.lift_gas_rates.begin(), s.lift_gas_rates.end()), s.lift_gas_rates.end());
+        set_number(t, &TraverseNumbers::lift_gas_rate, s.lift_gas_rates.front());  // checks the injection point
+    } else if (!request.min_gradient.empty()) {
+        fail("{min-gradient} goes with {lift-gas-rates}");
+    }
+    s.min_gradient = kMinGradient;
+    if (!request.min_gradient.empty()) {
+        s.min_gradient = parse_quantity("min-gradient", request.min_gradient, D::LiquidGasRatio).value;
+        if (!(s.min_gradient >= 0)) fail("{min-gradient} must not be negative");
+    }
     s.setup = setup_traverse(t, Rates::SetByCaller);
     refuse_rising_well(s.setup.line);
     const bo::BlackOil& oil = *s.setup.black_oil();  // nodal analysis takes the black oil alone (checked above)
@@ -210,7 +234,53 @@ NodalSetup setup_nodal(NodalRequest request) {
 }
 
 nodal::Result analyse(const NodalSetup& s, unsigned jobs) {
-    return nodal::analyse(s.setup.line, s.setup.black_oil()->inputs(), s.split, s.setup.options, s.inflow, s.rates, jobs);
+    return nodal::analyse(s.setup.line, s.setup.black_oil()->inputs(), s.split, s.setup.options, s.inflow, s.rates, jobs,
+                          s.setup.lift ? *s.setup.lift : LiftGas{});
+}
+
+LiftCurve lift_gas_curve(const NodalSetup& s, unsigned jobs) {
+    LiftCurve c;
+    const bo::BlackOilInputs& fluid = s.setup.black_oil()->inputs();
+    for (double q : s.lift_gas_rates) {
+        LiftGas lift = s.setup.lift ? *s.setup.lift : LiftGas{};
+        lift.rate = q;
+        const nodal::Result r = nodal::analyse(s.setup.line, fluid, s.split, s.setup.options, s.inflow, s.rates, jobs, lift);
+        c.evaluations += r.evaluations;
+        add_warnings(c.warnings, r.warnings);
+        LiftPoint p;
+        p.lift_gas_rate = q;
+        p.injection_md = lift.md;
+        if (const nodal::Crossing* op = r.operating_point()) {
+            double oil = 0, water = 0, gas = 0;
+            nodal::split_rate(s.split, op->rate, oil, water, gas);
+            p.liquid_rate = oil + water;
+            p.oil_rate = oil;
+            p.bhp = op->bhp;
+        } else {
+            p.liquid_rate = p.oil_rate = p.bhp = std::numeric_limits<double>::quiet_NaN();
+            p.why = nodal::reason(r, [](double v) { return io::format_double(v) + " m3/s"; });
+        }
+        c.points.push_back(p);
+    }
+    // The maximum, and the economic optimum: along rising lift gas, the last
+    // point before the first step that buys less than min_gradient of oil.
+    for (size_t k = 0; k < c.points.size(); ++k) {
+        const LiftPoint& p = c.points[k];
+        if (!std::isfinite(p.oil_rate)) continue;
+        if (c.maximum < 0 || p.oil_rate > c.points[static_cast<size_t>(c.maximum)].oil_rate) c.maximum = static_cast<int>(k);
+    }
+    for (size_t k = 0; k < c.points.size(); ++k) {
+        const LiftPoint& p = c.points[k];
+        if (!std::isfinite(p.oil_rate)) continue;
+        if (c.economic_optimum < 0) {
+            c.economic_optimum = static_cast<int>(k);
+            continue;
+        }
+        const LiftPoint& a = c.points[static_cast<size_t>(c.economic_optimum)];
+        if ((p.oil_rate - a.oil_rate) / (p.lift_gas_rate - a.lift_gas_rate) < s.min_gradient) break;
+        c.economic_optimum = static_cast<int>(k);
+    }
+    return c;
 }
 
 bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& text) {

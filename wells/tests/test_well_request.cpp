@@ -243,3 +243,38 @@ TEST(VfpOptions, DatumBelowTheDeepestPointIsNamedAsSuch) {
 
 }  // namespace
 }  // namespace flowmodel
+
+namespace flowmodel {
+namespace {
+
+// The README's oil well at a GOR of 300 scf/STB does not flow on its own
+// (Vogel, 3,000 psia, 2,500 STB/d): lift gas at 7,500 ft makes it flow, more
+// lift gas more oil up to about 2,000 Mscf/d (1,104 STB/d), then less as the
+// friction of the gas outweighs its lightening. A higher minimum gradient
+// puts the economic optimum at less lift gas.
+TEST(LiftGasCurve, RisesFlattensAndFallsAndItsOptimumFollowsTheMinimumGradient) {
+    auto curve = [](const char* gradient) {
+        wells::NodalRequest r = oil_well({{"gor", "300 scf/STB"}, {"ipr", "vogel"}, {"res-pres", "3000psia"},
+                                          {"q-max", "2500 STB/d"}, {"injection-depth", "7500ft"}, {"tol", "100"},
+                                          {"lift-gas-rates", "0,250,500,1000,2000,4000 Mscf/d"}, {"min-gradient", gradient}});
+        return wells::lift_gas_curve(wells::setup_nodal(r));
+    };
+    const wells::LiftCurve c = curve("0.2 STB/Mscf");
+    ASSERT_EQ(c.points.size(), 6u);
+    EXPECT_FALSE(c.points[0].why.empty());  // no lift gas: the well does not flow
+    EXPECT_TRUE(std::isnan(c.points[0].oil_rate));
+    const double stb_d = unit::kBarrel / unit::kDay;  // m3/s per STB/d
+    for (size_t k = 2; k <= 4; ++k) EXPECT_GT(c.points[k].oil_rate, c.points[k - 1].oil_rate);  // rises
+    EXPECT_LT(c.points[5].oil_rate, c.points[4].oil_rate);                                         // falls
+    EXPECT_EQ(c.maximum, 4);
+    EXPECT_NEAR(c.points[4].oil_rate / stb_d, 1104, 5);
+    EXPECT_NEAR(c.points[4].injection_md, 7500 * 0.3048, 1e-9);
+    // From 1,000 to 2,000 Mscf/d one Mscf buys 0.033 STB: below 0.2, above 0.02.
+    const wells::LiftCurve loose = curve("0.02 STB/Mscf");
+    EXPECT_EQ(c.economic_optimum, 3);
+    EXPECT_LT(c.economic_optimum, loose.economic_optimum);
+    EXPECT_LE(loose.economic_optimum, loose.maximum);
+}
+
+}  // namespace
+}  // namespace flowmodel

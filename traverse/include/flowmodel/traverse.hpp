@@ -158,6 +158,12 @@ struct TraverseSummary {
     double dp_total = 0, dp_friction = 0, dp_gravity = 0, dp_acceleration = 0;  // inlet - outlet parts, Pa
     double liquid_inventory = 0;                 // m3
     Method method = Method::Model;                // the method integrated
+    // Gas lift: the lift gas's rate (m3/s at standard conditions; 0 without),
+    // the injection point's md and the tubing pressure there (NaN without, or
+    // where the march did not reach it).
+    double lift_gas_rate = 0;
+    double injection_md = std::numeric_limits<double>::quiet_NaN();
+    double injection_pres = std::numeric_limits<double>::quiet_NaN();
     double holdup_factor = 1.0, friction_factor = 1.0;  // its multipliers
     std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).

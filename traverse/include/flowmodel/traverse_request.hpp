@@ -15,6 +15,7 @@
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/fluids.hpp"
+#include "flowmodel/lift_gas.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/units.hpp"
 
@@ -40,6 +41,8 @@ struct TraverseNumbers {
     std::optional<Given> inlet_pres, outlet_pres, tol, max_pres, output_step, atm_pres;
     // Multipliers of the method's holdup and friction (a method tuned to measured pressures).
     std::optional<Given> holdup_factor, friction_factor;
+    // Gas lift: the lift gas's standard rate, the injection point's md, the lift gas's gravity.
+    std::optional<Given> lift_gas_rate, injection_depth, lift_gas_gravity;
     // The black oil (api chooses it; liquid_rate is then a standard volume rate).
     std::optional<Given> api, gas_gravity, water_gravity, salinity, co2, h2s, n2, oil_rate, water_rate, water_cut, gor, glr;
 };
@@ -93,6 +96,7 @@ struct TraverseSetup {
     Line line;
     FluidKind fluid_kind;
     TraverseOptions options;
+    std::optional<LiftGas> lift;  // gas lift, with the black oil only
     double atm_pres = 0;  // Pa, what gauge readings were converted with; 0 when none was given
     const Fluid& fluid() const {
         return std::visit([](const auto& f) -> const Fluid& { return f; }, fluid_kind);

@@ -13,6 +13,7 @@
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/ipr.hpp"
+#include "flowmodel/lift_gas.hpp"
 #include "flowmodel/traverse.hpp"
 
 namespace flowmodel::nodal {
@@ -84,10 +85,11 @@ std::string reason(const Result& r, const std::function<std::string(double)>& ra
 // looked for only between two rates whose outflow was computed, and refined
 // by regula falsi (Illinois) on traverses; where the outflow stops while the
 // inflow still lies above it, the stop is located to 0.1 % of its rate,
-// since a crossing may lie just before it.
+// since a crossing may lie just before it. With `lift` (a rate above 0) every
+// outflow traverse is gas-lifted.
 Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
                const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates,
-               unsigned jobs = 0);
+               unsigned jobs = 0, const LiftGas& lift = {});
 
 }  // namespace flowmodel::nodal
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/lift_gas.hpp"
 #include "flowmodel/traverse.hpp"
 
 namespace flowmodel::wells {
@@ -18,6 +19,7 @@ struct OutflowCase {
     blackoil::BlackOilInputs fluid;
     double thp = 0;
     const Line* well = nullptr;  // the case's own well (its depth, its temperatures), or null: the shared one
+    LiftGas lift{};              // lift gas injected (rate 0: none)
 };
 
 struct BottomHole {

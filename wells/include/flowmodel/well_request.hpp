@@ -35,6 +35,8 @@ struct NodalRequest {
     std::string ipr;           // pi, vogel, composite, fetkovich
     std::map<std::string, std::string> inflow;
     std::string rates;  // a list with units ("50,100 STB/d"), or "" for the sweep
+    std::string lift_gas_rates;  // the lift-gas performance curve: a list of lift-gas rates, or ""
+    std::string min_gradient;    // its economic optimum: oil per lift gas, "" for the default
     NodalRequest() { traverse.flow_decreasing = true; }
 };
 
@@ -48,12 +50,42 @@ struct NodalSetup {
     ipr::Inflow inflow;
     nodal::Split split;
     std::vector<double> rates;  // m3/s at standard conditions, rising; empty for the sweep
+    std::vector<double> lift_gas_rates;  // m3/s at standard conditions, rising; empty without the curve
+    double min_gradient = 0;             // m3 oil per m3 lift gas at standard conditions
 };
 
 // Throws std::invalid_argument saying what is missing or wrong.
 NodalSetup setup_nodal(NodalRequest request);
 
 nodal::Result analyse(const NodalSetup& setup, unsigned jobs = 0);
+
+// Without --min-gradient, the economic optimum of the lift gas is where one
+// more Sm3 of it buys less than this much oil (Sm3/Sm3; about 0.18 STB/Mscf).
+constexpr double kMinGradient = 1e-3;
+
+// One point of the lift-gas performance curve: the operating point with
+// that much lift gas (rates NaN where the well does not flow).
+struct LiftPoint {
+    double lift_gas_rate = 0;                 // m3/s at standard conditions
+    double liquid_rate = 0, oil_rate = 0;     // m3/s at standard conditions
+    double bhp = 0;                           // Pa
+    double injection_md = 0;                  // m
+    std::string why;                          // why the well does not flow, "" where it does
+};
+
+struct LiftCurve {
+    std::vector<LiftPoint> points;  // by lift-gas rate, rising
+    int maximum = -1;               // the point of the most oil; -1 where none flows
+    // The last point before which each further unit of lift gas still
+    // bought at least min_gradient of oil; -1 where none flows.
+    int economic_optimum = -1;
+    std::vector<std::string> warnings;
+    long evaluations = 0;
+};
+
+// The operating point at each of the setup's lift-gas rates (with its
+// injection point), the maximum and the economic optimum.
+LiftCurve lift_gas_curve(const NodalSetup& setup, unsigned jobs = 0);
 
 struct VfpRequest {
     TraverseRequest traverse;
