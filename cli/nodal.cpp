@@ -57,7 +57,9 @@ const char* kUsage =
     "at its rate. None (the outflow above the inflow everywhere, the inflow above it up to the\n"
     "largest rate, or the outflow stopping first): exit 3 with the reason, the curves still written.\n"
     "Gas lift: --lift-gas-rate Q --injection-depth MD [--lift-gas-gravity G] lifts every outflow\n"
-    "traverse; --lift-gas-rates LIST (with --injection-depth) gives instead the lift-gas performance\n"
+    "traverse (or, for --injection-depth, --casing-pres P --mandrels LIST [--injection-dp DP]: the\n"
+    "deepest mandrel where the annulus exceeds the tubing by DP, default 100 psi);\n"
+    "--lift-gas-rates LIST (with the injection options) gives instead the lift-gas performance\n"
     "curve: the operating point at each lift-gas rate, the maximum, and the economic optimum where\n"
     "one more unit of lift gas buys less oil than --min-gradient (oil per lift gas at standard\n"
     "conditions, default 0.001 Sm3/Sm3; STB/Mscf in field units).\n";

@@ -68,6 +68,9 @@ const char* kTraverseUsage =
     "mukherjee-brill or no-slip; 'all' runs every method and shows their boundary pressures (or,\n"
     "with --svg, their profiles) side by side. --holdup-factor and --friction-factor (0.2 to 5,\n"
     "default 1) multiply the method's holdup and friction part, as 'pipeflow match --tune' fits them.\n"
+    "Gas lift (black oil): --lift-gas-rate Q injected at --injection-depth MD, or at the deepest of\n"
+    "--mandrels LIST where the annulus gas column from --casing-pres P exceeds the tubing by\n"
+    "--injection-dp (100 psi); [--lift-gas-gravity G]. Exit 3 where no mandrel can inject.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 std::string num(double v) { return flowmodel::io::format_double(v); }
@@ -290,12 +293,15 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
     s += "method: " + flowmodel::method_text(m.method, m.holdup_factor, m.friction_factor) + "\n";
     if (m.lift_gas_rate > 0) {
         const bool reached = std::isfinite(m.injection_pres);
-        std::snprintf(line, sizeof line, "lift gas %.6g %s injected at md %.1f %s; tubing pressure there %s\n",
+        auto pressure = [&u](double p) { return flowmodel::io::format_double(std::round(u.pres(p) * 10) / 10) + " " + u.pres_unit(); };
+        std::snprintf(line, sizeof line, "lift gas %.6g %s injected at md %.1f %s; tubing pressure there %s",
                       u.to(D::GasRate, m.lift_gas_rate), u.unit(D::GasRate), u.len(m.injection_md), u.len_unit(),
-                      reached ? (flowmodel::io::format_double(std::round(u.pres(m.injection_pres) * 10) / 10) + " " +
-                                 u.pres_unit()).c_str()
-                              : "not reached");
+                      reached ? pressure(m.injection_pres).c_str() : "not reached");
         s += line;
+        if (std::isfinite(m.casing_pres_at_injection) && m.complete) {
+            s += " (the deepest mandrel the casing can inject at: annulus " + pressure(m.casing_pres_at_injection) + ")";
+        }
+        s += "\n";
     }
     if (m.atm_pres > 0) {
         std::snprintf(line, sizeof line, "gauge pressures read with an atmospheric pressure of %.4g %s\n",

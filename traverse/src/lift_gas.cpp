@@ -2,6 +2,7 @@
 #include "flowmodel/lift_gas.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -74,8 +75,88 @@ void append(TraverseResult& into, TraverseResult&& next) {
 
 }  // namespace
 
+std::vector<double> annulus_pressures(const Line& line, double casing_pres, double gravity,
+                                      const std::vector<double>& mds) {
+    constexpr double kG = 9.80665, kR = 8314.462618;  // m/s2; J/(kmol K)
+    constexpr double kPsi = 6894.757293168361;
+    const blackoil::PseudoCritical pc = blackoil::sutton(gravity);
+    const double molar_mass = 28.97 * gravity;  // kg/kmol
+    const auto& n = line.nodes;
+    // The temperature at an md and the fall of its segment (dz/dmd), linear between nodes.
+    auto at = [&n](double md, double& t, double& dz) {
+        auto hi = std::upper_bound(n.begin() + 1, n.end() - 1, md, [](double m, const LineNode& x) { return m < x.md; });
+        const LineNode& lo = *(hi - 1);
+        const double w = std::clamp((md - lo.md) / (hi->md - lo.md), 0.0, 1.0);
+        t = lo.temp + w * (hi->temp - lo.temp);
+        dz = (hi->z - lo.z) / (hi->md - lo.md);
+    };
+    // dp/dmd: the gas's weight along the fall of the line, Pa/m.
+    auto slope = [&](double md, double p) {
+        double t, dz;
+        at(md, t, dz);
+        double zf = 1;
+        if (!blackoil::z_factor(blackoil::ZMethod::HallYarborough, t * 1.8 / pc.tpc, p / kPsi / pc.ppc, zf)) {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+        return -p * molar_mass / (zf * kR * t) * kG * dz;
+    };
+    std::vector<double> out;
+    double md = n.front().md, p = casing_pres;
+    for (double target : mds) {
+        // March from where the last target left off, or restart from the top for one above it.
+        if (target < md) md = n.front().md, p = casing_pres;
+        while (md < target && std::isfinite(p)) {
+            const double h = std::min(5.0, target - md);
+            const double k1 = slope(md, p), k2 = slope(md + h / 2, p + h / 2 * k1), k3 = slope(md + h / 2, p + h / 2 * k2),
+                         k4 = slope(md + h, p + h * k3);
+            p += h / 6 * (k1 + 2 * k2 + 2 * k3 + k4);
+            md += h;
+        }
+        out.push_back(p);
+    }
+    return out;
+}
+
+namespace {
+
+TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
+                         const TraverseOptions& opt);
+
+}  // namespace
+
 TraverseResult traverse_lifted(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
                                const TraverseOptions& opt) {
+    if (lift.mandrels.empty()) return lifted_at(line, produced, lift, opt);
+    std::vector<double> mandrels = lift.mandrels;
+    std::sort(mandrels.begin(), mandrels.end());
+    const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
+    const std::vector<double> casing = annulus_pressures(line, lift.casing_pres, gravity, mandrels);
+    TraverseResult shallowest;
+    for (size_t k = mandrels.size(); k-- > 0;) {
+        LiftGas at = lift;
+        at.md = mandrels[k];
+        TraverseResult r = lifted_at(line, produced, at, opt);
+        r.summary.casing_pres_at_injection = casing[k];
+        if (!r.summary.complete || r.summary.injection_pres + lift.injection_dp <= casing[k]) return r;
+        if (k == 0) shallowest = std::move(r);
+    }
+    // No mandrel can inject: said, never treated as unlifted.
+    char buf[320];
+    std::snprintf(buf, sizeof buf,
+                  "no mandrel can inject: at the shallowest (md %.1f m) the casing gives %.0f Pa and the tubing holds "
+                  "%.0f Pa, less than the {injection-dp} of %.0f Pa between them",
+                  mandrels.front(), casing.front(), shallowest.summary.injection_pres, lift.injection_dp);
+    shallowest.summary.complete = false;
+    shallowest.summary.stop_reason = StopReason::NoInjection;
+    shallowest.summary.message = buf;
+    (opt.from_outlet ? shallowest.summary.inlet_pres : shallowest.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
+    return shallowest;
+}
+
+namespace {
+
+TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
+                         const TraverseOptions& opt) {
     const double lo = line.nodes.front().md, hi = line.nodes.back().md;
     if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
     const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
@@ -104,5 +185,7 @@ TraverseResult traverse_lifted(const Line& line, const blackoil::BlackOilInputs&
     r.summary.injection_md = lift.md;
     return r;
 }
+
+}  // namespace
 
 }  // namespace flowmodel

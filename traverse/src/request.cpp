@@ -184,6 +184,8 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"lift-gas-rate", D::GasRate, D::None, &TraverseNumbers::lift_gas_rate, "lift gas injected, at standard conditions"},
     {"injection-depth", D::Length, D::None, &TraverseNumbers::injection_depth, "measured depth where the lift gas enters the tubing"},
     {"lift-gas-gravity", D::None, D::None, &TraverseNumbers::lift_gas_gravity, "lift gas specific gravity, air = 1 (default: the produced gas's)"},
+    {"casing-pres", D::Pressure, D::None, &TraverseNumbers::casing_pres, "lift gas: surface injection pressure of the annulus"},
+    {"injection-dp", D::PressureStep, D::None, &TraverseNumbers::injection_dp, "lift gas: least casing-over-tubing pressure that injects (100 psi)"},
     {"api", D::OilGravity, D::None, &TraverseNumbers::api, "stock-tank oil gravity; chooses the black-oil fluid"},
     {"gas-gravity", D::None, D::None, &TraverseNumbers::gas_gravity, "produced gas specific gravity, air = 1"},
     {"water-gravity", D::None, D::None, &TraverseNumbers::water_gravity, "produced water specific gravity, fresh water = 1"},
@@ -219,10 +221,18 @@ std::vector<std::string> traverse_option_names() {
     for (const TraverseOption& o : kTraverseOptions) names.emplace_back(o.name);
     for (const WordOption& w : kWordOptions) names.emplace_back(w.name);
     names.emplace_back("method");
+    names.emplace_back("mandrels");
     return names;
 }
 
 void set_option(TraverseRequest& request, const std::string& name, const std::string& text) {
+    if (name == "mandrels") {
+        for (const Quantity& q : parse_quantity_list(name, text, D::Length)) {
+            if (!(q.value > 0)) fail("{mandrels} are measured depths below the wellhead, above 0");
+        }
+        request.mandrels = text;
+        return;
+    }
     if (name == "method") {
         const MethodInfo* m = method_named(text);
         if (!m) fail("{method} takes " + method_names() + "; '" + io::shorten(text) + "' is none of them");
@@ -406,22 +416,50 @@ TraverseOptions march_options(const TraverseNumbers& g) {
 
 namespace {
 
-// Gas lift from the options: the lift gas at a depth inside the well, with the black oil.
-std::optional<LiftGas> lift_gas(const TraverseNumbers& g, const TraverseSetup& setup) {
-    if (!g.lift_gas_rate && !g.injection_depth && !g.lift_gas_gravity) return std::nullopt;
-    if (!g.lift_gas_rate) fail("{injection-depth} and {lift-gas-gravity} go with {lift-gas-rate}");
+constexpr double kDefaultInjectionDp = 100 * 6894.757293168361;  // Pa: 100 psi
+
+// The injection point from the casing: the mandrels inside the well, the casing pressure.
+void from_casing(const TraverseNumbers& g, const std::string& mandrels, const TraverseSetup& setup, LiftGas& lift) {
+    if (g.injection_depth) fail("give {injection-depth}, or {casing-pres} with {mandrels}, not both");
+    if (!g.casing_pres || mandrels.empty()) fail("the injection point from the casing needs {casing-pres} and {mandrels}");
+    lift.casing_pres = g.casing_pres->value;
+    lift.injection_dp = g.injection_dp ? g.injection_dp->value : kDefaultInjectionDp;
+    if (!(lift.injection_dp >= 0)) fail("{injection-dp} must not be negative");
+    const double top = setup.line.nodes.front().md, bottom = setup.line.nodes.back().md;
+    for (const Quantity& q : parse_quantity_list("mandrels", mandrels, D::Length)) {
+        if (!(q.value > top && q.value < bottom)) {
+            fail("{mandrels}: " + io::format_double(q.value) + " m lies outside the well (md " + io::format_double(top) +
+                 " to " + io::format_double(bottom) + " m)");
+        }
+        lift.mandrels.push_back(q.value);
+    }
+    lift.md = *std::max_element(lift.mandrels.begin(), lift.mandrels.end());
+}
+
+// Gas lift from the options: the lift gas at a depth inside the well, or
+// through the mandrels the casing can inject at, with the black oil.
+std::optional<LiftGas> lift_gas(const TraverseNumbers& g, const std::string& mandrels, const TraverseSetup& setup) {
+    const bool casing = g.casing_pres || !mandrels.empty() || g.injection_dp;
+    if (!g.lift_gas_rate && !g.injection_depth && !g.lift_gas_gravity && !casing) return std::nullopt;
+    if (!g.lift_gas_rate) fail("{injection-depth}, {casing-pres}, {mandrels} and {lift-gas-gravity} go with {lift-gas-rate}");
     if (!setup.black_oil()) fail("gas lift needs the black-oil fluid: give {api}");
-    if (!g.injection_depth) fail("give {injection-depth}, the measured depth where the lift gas enters the tubing");
     LiftGas lift;
     lift.rate = g.lift_gas_rate->value;
-    lift.md = g.injection_depth->value;
+    if (casing) {
+        from_casing(g, mandrels, setup, lift);
+    } else if (!g.injection_depth) {
+        fail("give {injection-depth}, the measured depth where the lift gas enters the tubing, or {casing-pres} and "
+             "{mandrels}");
+    } else {
+        lift.md = g.injection_depth->value;
+    }
     lift.gravity = g.lift_gas_gravity ? g.lift_gas_gravity->value : 0.0;
     if (!(lift.rate >= 0)) fail("{lift-gas-rate} must not be negative");
     if (g.lift_gas_gravity && !(lift.gravity >= 0.55 && lift.gravity <= 1.8)) {
         fail("{lift-gas-gravity} must be from 0.55 to 1.8 (air = 1)");
     }
     const double top = setup.line.nodes.front().md, bottom = setup.line.nodes.back().md;
-    if (!(lift.md > top && lift.md < bottom)) {
+    if (lift.mandrels.empty() && !(lift.md > top && lift.md < bottom)) {
         fail("{injection-depth} " + io::format_double(lift.md) + " m lies outside the well (md " + io::format_double(top) +
              " to " + io::format_double(bottom) + " m)");
     }
@@ -442,7 +480,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
                                           : mass_rate_fluid(request, g),
                         march_options(g), std::nullopt};
     setup.options.method = request.method;
-    setup.lift = lift_gas(g, setup);
+    setup.lift = lift_gas(g, request.mandrels, setup);
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
         check_first_point(setup.line, setup.fluid(), setup.options,

@@ -66,7 +66,11 @@ TEST(LiftGas, TheMixtureGravityIsTheStandardVolumeAverage) {
     blackoil::BlackOilInputs produced;
     produced.gas_gravity = 0.7;
     produced.gas_rate = 3;
-    const blackoil::BlackOilInputs mixed = with_lift_gas(produced, {1, 100, 0.6});
+    LiftGas lift;
+    lift.rate = 1;
+    lift.md = 100;
+    lift.gravity = 0.6;
+    const blackoil::BlackOilInputs mixed = with_lift_gas(produced, lift);
     EXPECT_DOUBLE_EQ(mixed.gas_rate, 4);
     EXPECT_DOUBLE_EQ(mixed.gas_gravity, (0.7 * 3 + 0.6 * 1) / 4);
 }
@@ -77,6 +81,57 @@ TEST(LiftGas, RefusesAnInjectionPointOutsideTheWell) {
                  std::invalid_argument);
     EXPECT_THROW(setup_traverse(oil_well({{"gor", "300 scf/STB"}, {"lift-gas-rate", "500 Mscf/d"}})),
                  std::invalid_argument);
+}
+
+// The annulus column against a plain Euler integration of dp/dz = p M g /
+// (Z R T) in 1 cm steps, Z by Hall and Yarborough at Sutton's
+// pseudo-critical point, on a vertical well at 150 degF.
+TEST(LiftGas, TheAnnulusColumnIsTheRealGasWeight) {
+    const Line well = straight_line(2500, -90, 0.062, 1.5e-5, 338.7, 338.7);
+    const double psi = 6894.757293168361, gravity = 0.7;
+    const std::vector<double> p = annulus_pressures(well, 1000 * psi, gravity, {1000, 2500});
+    const blackoil::PseudoCritical pc = blackoil::sutton(gravity);
+    double pe = 1000 * psi;
+    std::vector<double> hand;
+    for (int cm = 0; cm < 250000; ++cm) {
+        double z = 1;
+        ASSERT_TRUE(blackoil::z_factor(blackoil::ZMethod::HallYarborough, 338.7 * 1.8 / pc.tpc, pe / psi / pc.ppc, z));
+        pe += 0.01 * pe * 28.97 * gravity * 9.80665 / (z * 8314.462618 * 338.7);
+        if (cm + 1 == 100000 || cm + 1 == 250000) hand.push_back(pe);
+    }
+    EXPECT_NEAR(p[0], hand[0], 2e-5 * hand[0]);
+    EXPECT_NEAR(p[1], hand[1], 2e-5 * hand[1]);
+    EXPECT_GT(p[1], 1000 * psi * 1.1);  // about 14 % heavier at the bottom of 2,500 m
+}
+
+// The injection point balances the casing against the tubing: the chosen
+// mandrel injects (annulus above the tubing by the margin) and the next
+// deeper one does not, with the tubing as the traverse lifted there gives it.
+TEST(LiftGas, TheDeepestMandrelTheCasingCanInjectAt) {
+    const std::map<std::string, std::string> lift = {{"gor", "300 scf/STB"}, {"lift-gas-rate", "500 Mscf/d"},
+                                                     {"casing-pres", "1200psig"}};
+    TraverseRequest r = oil_well(lift);
+    set_option(r, "mandrels", "3000,4500,6000,7500ft");
+    const TraverseSetup s = setup_traverse(r);
+    const TraverseResult chosen = traverse(s);
+    ASSERT_TRUE(chosen.summary.complete);
+    const double margin = 100 * 6894.757293168361;
+    EXPECT_NEAR(chosen.summary.injection_md, 6000 * 0.3048, 1e-9);
+    EXPECT_GE(chosen.summary.casing_pres_at_injection - chosen.summary.injection_pres, margin);
+    LiftGas deeper = *s.lift;
+    deeper.mandrels.clear();
+    deeper.md = 7500 * 0.3048;
+    const TraverseResult at_7500 = traverse_lifted(s.line, s.black_oil()->inputs(), deeper, s.options);
+    const double casing_7500 =
+        annulus_pressures(s.line, s.lift->casing_pres, 0.65, {7500 * 0.3048}).front();
+    EXPECT_LT(casing_7500 - at_7500.summary.injection_pres, margin);
+    // A casing too weak for every mandrel: said, never treated as unlifted.
+    TraverseRequest weak = oil_well({{"gor", "300 scf/STB"}, {"lift-gas-rate", "500 Mscf/d"}, {"casing-pres", "300psig"}});
+    set_option(weak, "mandrels", "3000,4500,6000,7500ft");
+    const TraverseResult none = traverse(setup_traverse(weak));
+    EXPECT_FALSE(none.summary.complete);
+    EXPECT_EQ(none.summary.stop_reason, StopReason::NoInjection);
+    EXPECT_NE(none.summary.message.find("no mandrel can inject: at the shallowest (md 914.4 m)"), std::string::npos);
 }
 
 }  // namespace

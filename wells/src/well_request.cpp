@@ -199,7 +199,9 @@ NodalSetup setup_nodal(NodalRequest request) {
     }
     if (!request.lift_gas_rates.empty()) {
         if (t.given.lift_gas_rate) fail("give {lift-gas-rates} or {lift-gas-rate}, not both");
-        if (!t.given.injection_depth) fail("{lift-gas-rates} needs {injection-depth}");
+        if (!t.given.injection_depth && !t.given.casing_pres) {
+            fail("{lift-gas-rates} needs {injection-depth}, or {casing-pres} and {mandrels}");
+        }
         for (const Quantity& q : parse_quantity_list("lift-gas-rates", request.lift_gas_rates, D::GasRate)) {
             if (!(q.value >= 0)) fail("{lift-gas-rates} must not be negative");
             s.lift_gas_rates.push_back(q.value);
@@ -256,6 +258,16 @@ LiftCurve lift_gas_curve(const NodalSetup& s, unsigned jobs) {
             p.liquid_rate = oil + water;
             p.oil_rate = oil;
             p.bhp = op->bhp;
+            if (!lift.mandrels.empty()) {
+                // The mandrel the casing injects at, at the operating point's rates.
+                bo::BlackOilInputs at = fluid;
+                at.oil_rate = oil;
+                at.water_rate = water;
+                at.gas_rate = gas;
+                TraverseOptions o = s.setup.options;
+                o.from_outlet = true;
+                p.injection_md = traverse_lifted(s.setup.line, at, lift, o).summary.injection_md;
+            }
         } else {
             p.liquid_rate = p.oil_rate = p.bhp = std::numeric_limits<double>::quiet_NaN();
             p.why = nodal::reason(r, [](double v) { return io::format_double(v) + " m3/s"; });

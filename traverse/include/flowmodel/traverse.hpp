@@ -137,6 +137,7 @@ enum class StopReason {
     MaxPressure,    // against the flow, above max_pres
     Budget,         // the step control spent its evaluations
     Interrupted,    // options.interrupted said so
+    NoInjection,    // gas lift from the casing: no mandrel can inject
 };
 
 // Why the step control could not meet the tolerance over a stretch, taking
@@ -164,6 +165,7 @@ struct TraverseSummary {
     double lift_gas_rate = 0;
     double injection_md = std::numeric_limits<double>::quiet_NaN();
     double injection_pres = std::numeric_limits<double>::quiet_NaN();
+    double casing_pres_at_injection = std::numeric_limits<double>::quiet_NaN();  // the annulus there, with mandrels
     double holdup_factor = 1.0, friction_factor = 1.0;  // its multipliers
     std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).

@@ -43,6 +43,8 @@ struct TraverseNumbers {
     std::optional<Given> holdup_factor, friction_factor;
     // Gas lift: the lift gas's standard rate, the injection point's md, the lift gas's gravity.
     std::optional<Given> lift_gas_rate, injection_depth, lift_gas_gravity;
+    // Gas lift from the casing: the surface injection pressure, the least casing-over-tubing pressure.
+    std::optional<Given> casing_pres, injection_dp;
     // The black oil (api chooses it; liquid_rate is then a standard volume rate).
     std::optional<Given> api, gas_gravity, water_gravity, salinity, co2, h2s, n2, oil_rate, water_rate, water_cut, gor, glr;
 };
@@ -55,6 +57,7 @@ struct TraverseRequest {
     std::string fluid_table;                  // CSV file, or "" for constant liquid and real gas
     bool flow_decreasing = false;
     Method method = Method::Model;            // the method of the gradient
+    std::string mandrels;                     // gas lift: the mandrels' depths, a list with a unit ("3000,4500,6000 ft")
 };
 
 // The numeric options: name, the dimension it takes (two for a rate of
