@@ -651,6 +651,33 @@ void BM_vfp_default(benchmark::State& state) {
     state.counters["failed"] = static_cast<double>(out.result.failures.size());
 }
 
+// A lift-curve table with an ALQ axis of lift gas: 10 rates x 5 THP x 4
+// water cuts x 5 GORs x 5 lift-gas rates = 5,000 entries, each a lifted
+// traverse (gas entering at 7,500 ft), on Arg threads.
+void BM_vfp_alq(benchmark::State& state) {
+    flowmodel::wells::VfpRequest request;
+    request.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    const std::pair<const char*, const char*> options[] = {
+        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
+        {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
+        {"rates", "100,200,400,600,800,1000,1500,2000,2500,3000 STB/d"}, {"thp", "100,200,300,400,500 psia"},
+        {"water-cut", "0,20,40,60%"}, {"gor", "200,400,600,800,1000 scf/STB"}, {"injection-depth", "7500ft"},
+        {"alq", "0,250,500,1000,2000 Mscf/d"}, {"alq-kind", "grat"}, {"fill", "extrapolate"}};
+    for (const auto& [name, text] : options) {
+        if (!flowmodel::wells::set_vfp_option(request, name, text)) flowmodel::set_option(request.traverse, name, text);
+    }
+    const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);
+    flowmodel::wells::VfpOutcome out;
+    for (auto _ : state) {
+        out = flowmodel::wells::make_table(setup, static_cast<unsigned>(state.range(0)));
+        benchmark::DoNotOptimize(out.keyword.data());
+    }
+    state.counters["entries"] = static_cast<double>(out.result.table.bhp.size());
+    state.counters["evaluations"] = static_cast<double>(out.result.evaluations);
+    state.counters["failed"] = static_cast<double>(out.result.failures.size());
+    state.counters["filled"] = static_cast<double>(out.filled.size());
+}
+
 // `pipeflow match` over as many well tests as the two field wells have
 // (3,159), every method untuned, on Arg threads: the example oil well with
 // tests at rates and wellhead pressures spread as a field's are (the
@@ -693,6 +720,7 @@ void BM_match_tests(benchmark::State& state) {
 
 BENCHMARK(BM_vfp_default)->Args({2, 0})->Args({2, 1})->Args({2, 4})->Args({2, 5})->Args({2, 6})->Args({2, 7})
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_vfp_alq)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_match_tests)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_method_point)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_vfp_table)->Args({1, 100})->Args({2, 100})->Args({2, 10})->Args({2, 1})->Unit(benchmark::kMillisecond)

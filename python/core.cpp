@@ -737,9 +737,15 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
         std::copy(v.begin(), v.end(), a.mutable_data());
         return a;
     };
-    py::array_t<double> bhp({static_cast<py::ssize_t>(t.axes.thp.size()), static_cast<py::ssize_t>(t.axes.wfr.size()),
-                             static_cast<py::ssize_t>(t.axes.gfr.size()), static_cast<py::ssize_t>(t.axes.flo.size())});
+    // [thp, wfr, gfr, flo]; with an ALQ axis [thp, wfr, gfr, alq, flo], as the keyword's records run.
+    std::vector<py::ssize_t> shape = {static_cast<py::ssize_t>(t.axes.thp.size()), static_cast<py::ssize_t>(t.axes.wfr.size()),
+                                      static_cast<py::ssize_t>(t.axes.gfr.size())};
+    const bool alq = t.alq != flowmodel::vfp::Alq::None;
+    if (alq) shape.push_back(static_cast<py::ssize_t>(t.axes.alq.size()));
+    shape.push_back(static_cast<py::ssize_t>(t.axes.flo.size()));
+    py::array_t<double> bhp(shape);
     std::copy(t.bhp.begin(), t.bhp.end(), bhp.mutable_data());
+    const char* alq_kinds[] = {"", "grat", "iglr", "tglr"};
     const char* flo[] = {"liq", "oil", "gas"};
     const char* wfr[] = {"wct", "wor", "wgr"};
     const char* gfr[] = {"gor", "glr", "ogr"};
@@ -748,7 +754,9 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
                     "kinds"_a = py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
                                                gfr[static_cast<int>(t.gfr)]),
                     "keyword"_a = o.keyword, "filled"_a = o.filled, "warnings"_a = o.warnings,
-                    "evaluations"_a = o.result.evaluations);
+                    "evaluations"_a = o.result.evaluations,
+                    "alq"_a = alq ? py::object(array(t.axes.alq)) : py::object(py::none()),
+                    "alq_kind"_a = alq ? py::object(py::str(alq_kinds[static_cast<int>(t.alq)])) : py::object(py::none()));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ from ._core import _inflow_options, _ipr, _nodal, _vfp
 
 _INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
 _IPR_KINDS = ("pi", "vogel", "composite", "fetkovich")
-_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill", "max_entries")
+_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill", "max_entries", "alq_kind")
 
 
 def _jobs(where, jobs):
@@ -140,7 +140,7 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs
 
 
 def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,
-              profile_unit="m", jobs=0, **options):
+              profile_unit="m", jobs=0, alq=None, **options):
     """A lift-curve table of a well, as `pipeflow vfp` makes it: every entry
     one traverse from the wellhead pressure down to the datum, on all cores.
 
@@ -156,6 +156,10 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     a value between the THP and the ceiling; "clamp" also takes the nearest
     computed rate's value where that gives none; without it they raise
     ValueError), max_entries (100000: a larger table raises before any work).
+    Gas lift: alq (a list) with alq_kind ("grat": lift-gas rate, "iglr":
+    injected gas-liquid ratio, "tglr": total gas-liquid ratio) and where the
+    gas enters (injection_depth, or casing_pres with mandrels); "bhp" is then
+    [thp, wfr, gfr, alq, flo] and "alq", "alq_kind" are returned.
 
     Returns a dict: the axes "flo", "thp", "wfr", "gfr" (SI: m3/s at standard
     conditions, Pa, fractions and m3/m3), "bhp" (Pa, shape [thp, wfr, gfr,
@@ -163,10 +167,12 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     include in a deck), "filled" and "warnings" (lists of text),
     "evaluations"."""
     merged = _well("vfp_table", profile, fluid, profile_unit, options)
-    axes = {"rates": rates, "thp": thp, "water_cut": water_cut, "gor": gor, "glr": glr}
+    axes = {"rates": rates, "thp": thp, "water_cut": water_cut, "gor": gor, "glr": glr, "alq": alq}
     if gor is not None and glr is not None:
         raise ValueError("vfp_table: give gor or glr, not both")
     missing = [k for k in ("rates", "thp", "water_cut") if axes[k] is None]
+    if alq is None:
+        del axes["alq"]
     if missing or (gor is None and glr is None):
         raise ValueError("vfp_table: give the axes rates, thp, water_cut and gor or glr"
                          + (f" (missing: {', '.join(missing)})" if missing else ""))

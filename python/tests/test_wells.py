@@ -270,3 +270,25 @@ def test_lift_gas_curve_equals_the_command():
         assert curve["oil_rate"][k] == pytest.approx(point["oil_rate"], rel=1e-12)
         assert curve["bhp"][k] == pytest.approx(point["bhp"], rel=1e-12)
     assert got["maximum"]["lift_gas_rate"] == pytest.approx(command["maximum"]["lift_gas_rate"])
+
+
+def test_vfp_table_with_an_alq_axis_is_the_command_s():
+    """vfp_table(alq=...) gives the command's keyword and a five-axis BHP."""
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set (the pipeflow command is not built)")
+    profile = os.path.join(EXAMPLES, "oil-well.csv")
+    got = flowmodel.vfp_table(profile=profile, diam="2.441in", rough="0.0006in", temp_in="180degF",
+                              temp_out="100degF", tol=100, fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07),
+                              rates="400,1600 STB/d", thp="200 psia", water_cut="30%", gor="300 scf/STB",
+                              deck_units="field", injection_depth="7500ft", alq="0,500,2000 Mscf/d", alq_kind="grat")
+    assert got["bhp"].shape == (1, 1, 1, 3, 2)
+    assert got["alq_kind"] == "grat" and len(got["alq"]) == 3
+    command = subprocess.run(
+        [exe, "vfp", "--profile", profile, "--diam", "2.441in", "--rough", "0.0006in", "--temp-in", "180degF",
+         "--temp-out", "100degF", "--tol", "100", "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07",
+         "--rates", "400,1600 STB/d", "--thp", "200 psia", "--water-cut", "30%", "--gor", "300 scf/STB",
+         "--deck-units", "field", "--injection-depth", "7500ft", "--alq", "0,500,2000 Mscf/d", "--alq-kind", "grat"],
+        check=True, capture_output=True, text=True).stdout
+    assert got["keyword"] == command
+    assert got["bhp"][0, 0, 0, 1, 1] < got["bhp"][0, 0, 0, 0, 1]

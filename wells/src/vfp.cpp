@@ -126,16 +126,16 @@ namespace {
 constexpr size_t kBlock = 2048;
 
 // One block of entries on the parallel loop, their BHP into the table.
-void compute_block(const Line& line, const std::vector<std::array<size_t, 4>>& where,
+void compute_block(const Line& line, const std::vector<std::array<size_t, 5>>& where,
                    const std::vector<wells::OutflowCase>& cases, const TraverseOptions& options, unsigned jobs,
                    Result& res) {
     const wells::Outflow r = wells::bottom_hole_pressures(line, cases, options, jobs);
     res.evaluations += r.evaluations;
     wells::add_warnings(res.warnings, r.warnings);
     for (size_t k = 0; k < where.size(); ++k) {
-        const auto& [t, w, g, f] = where[k];
+        const auto& [t, w, g, a, f] = where[k];
         if (r.at[k].failure.empty()) {
-            res.table.at(t, w, g, f) = r.at[k].bhp;
+            res.table.at(t, w, g, a, f) = r.at[k].bhp;
         } else {
             res.failures.push_back({where[k], r.at[k].failure});
         }
@@ -144,34 +144,55 @@ void compute_block(const Line& line, const std::vector<std::array<size_t, 4>>& w
 
 }  // namespace
 
+bool lift_gas_of(Alq kind, double alq, double oil, double water, double gas, double& rate) {
+    switch (kind) {
+        case Alq::None: rate = 0; return true;
+        case Alq::GasRate: rate = alq; return alq >= 0;
+        case Alq::InjectedGlr: rate = alq * (oil + water); return alq >= 0;
+        case Alq::TotalGlr: rate = alq * (oil + water) - gas; return rate >= 0;
+    }
+    return false;
+}
+
 Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
-               unsigned jobs) {
+               unsigned jobs, const LiftGas& lift) {
     const Line line = to_datum(well, table.datum);
     Result res;
     res.table = std::move(table);
     const Axes& a = res.table.axes;
-    res.table.bhp.assign(a.thp.size() * a.wfr.size() * a.gfr.size() * a.flo.size(), kNaN);
-    std::vector<std::array<size_t, 4>> where;
+    res.table.bhp.assign(a.thp.size() * a.wfr.size() * a.gfr.size() * a.alq.size() * a.flo.size(), kNaN);
+    std::vector<std::array<size_t, 5>> where;
     std::vector<wells::OutflowCase> block;
     where.reserve(kBlock);
     block.reserve(kBlock);
+    auto entry = [&](size_t t, size_t w, size_t g, size_t q, size_t f) {
+        wells::OutflowCase c{fluid, a.thp[t]};
+        if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g], c.fluid.oil_rate,
+                         c.fluid.water_rate, c.fluid.gas_rate)) {
+            res.failures.push_back({{t, w, g, q, f}, "the rate and the fractions do not hold together"});
+            return;
+        }
+        if (res.table.alq != Alq::None) {
+            c.lift = lift;
+            if (!lift_gas_of(res.table.alq, a.alq[q], c.fluid.oil_rate, c.fluid.water_rate, c.fluid.gas_rate,
+                             c.lift.rate)) {
+                res.failures.push_back({{t, w, g, q, f}, "the total GLR is below the gas the well produces"});
+                return;
+            }
+        }
+        where.push_back({t, w, g, q, f});
+        block.push_back(c);
+        if (block.size() == kBlock) {
+            compute_block(line, where, block, options, jobs, res);
+            where.clear();
+            block.clear();
+        }
+    };
     for (size_t t = 0; t < a.thp.size(); ++t) {
         for (size_t w = 0; w < a.wfr.size(); ++w) {
             for (size_t g = 0; g < a.gfr.size(); ++g) {
-                for (size_t f = 0; f < a.flo.size(); ++f) {
-                    wells::OutflowCase c{fluid, a.thp[t]};
-                    if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g],
-                                     c.fluid.oil_rate, c.fluid.water_rate, c.fluid.gas_rate)) {
-                        res.failures.push_back({{t, w, g, f}, "the rate and the fractions do not hold together"});
-                        continue;
-                    }
-                    where.push_back({t, w, g, f});
-                    block.push_back(c);
-                    if (block.size() == kBlock) {
-                        compute_block(line, where, block, options, jobs, res);
-                        where.clear();
-                        block.clear();
-                    }
+                for (size_t q = 0; q < a.alq.size(); ++q) {
+                    for (size_t f = 0; f < a.flo.size(); ++f) entry(t, w, g, q, f);
                 }
             }
         }
@@ -184,9 +205,11 @@ Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const Tr
 
 namespace {
 
-std::string entry_name(const std::array<size_t, 4>& i) {
+// "THP 1, WFR 2, GFR 1, FLO 3", with "ALQ 2, " before FLO where the table has an ALQ axis.
+std::string entry_name(const std::array<size_t, 5>& i, bool alq) {
     return "THP " + std::to_string(i[0] + 1) + ", WFR " + std::to_string(i[1] + 1) + ", GFR " +
-           std::to_string(i[2] + 1) + ", FLO " + std::to_string(i[3] + 1);
+           std::to_string(i[2] + 1) + (alq ? ", ALQ " + std::to_string(i[3] + 1) : std::string()) + ", FLO " +
+           std::to_string(i[4] + 1);
 }
 
 // The filled value of rate f from the computed rates `known` (rising) of one
@@ -220,18 +243,17 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
     const std::vector<double>& flo = table.axes.flo;
     // Filled only from computed entries, never from filled ones.
     std::vector<bool> failed(table.bhp.size(), false);
-    auto flat = [&](const std::array<size_t, 4>& i) {
-        return ((i[0] * table.axes.wfr.size() + i[1]) * table.axes.gfr.size() + i[2]) * flo.size() + i[3];
-    };
+    auto flat = [&](const std::array<size_t, 5>& i) { return table.index(i[0], i[1], i[2], i[3], i[4]); };
+    const bool alq = table.alq != Alq::None;
     for (const Failure& fl : failures) failed[flat(fl.index)] = true;
     std::vector<std::pair<size_t, double>> values;  // written once all are known
     for (const Failure& fl : failures) {
-        const auto [t, w, g, f] = fl.index;
+        const auto [t, w, g, q, f] = fl.index;
         std::vector<size_t> known;
         std::vector<double> record(flo.size());
         for (size_t k = 0; k < flo.size(); ++k) {
-            record[k] = table.at(t, w, g, k);
-            if (!failed[flat({t, w, g, k})] && std::isfinite(record[k])) known.push_back(k);
+            record[k] = table.at(t, w, g, q, k);
+            if (!failed[flat({t, w, g, q, k})] && std::isfinite(record[k])) known.push_back(k);
         }
         std::string from;
         double v = bounded_fill(flo, record, known, f, table.axes.thp[t], ceiling, from);
@@ -244,7 +266,7 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
             from = "clamped to FLO " + std::to_string(near + 1);
         }
         if (std::isnan(v)) {
-            error = entry_name(fl.index) + " (" + fl.message + ") cannot be filled: " +
+            error = entry_name(fl.index, alq) + " (" + fl.message + ") cannot be filled: " +
                     (known.empty() ? "no rate of its record was computed"
                                    : "no computed rates on both sides or one rate step away give a value between "
                                      "the THP and the ceiling of " + num(ceiling) + " Pa") +
@@ -253,7 +275,7 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
         }
         values.emplace_back(flat(fl.index), v);
         // What was filled is written into the table's comments: the command's words.
-        filled.push_back(entry_name(fl.index) + " " + from +
+        filled.push_back(entry_name(fl.index, alq) + " " + from +
                          " (" + command_words(fl.message) + ")");
     }
     for (const auto& [k, v] : values) table.bhp[k] = v;
@@ -287,20 +309,46 @@ const char* deck_unit(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr) 
     return output_unit(deck_system(units), dimension_of(what, flo, wfr, gfr)).name;
 }
 
+const char* alq_word(Alq kind) {
+    switch (kind) {
+        case Alq::GasRate: return "GRAT";
+        case Alq::InjectedGlr: return "IGLR";
+        case Alq::TotalGlr: return "TGLR";
+        default: return " ";
+    }
+}
+
+namespace {
+
+Dimension alq_dimension(Alq kind) {
+    return kind == Alq::GasRate ? Dimension::GasRate : kind == Alq::None ? Dimension::None : Dimension::GasRatio;
+}
+
+}  // namespace
+
+double alq_to_deck(Units units, Alq kind, double si) { return to_system(deck_system(units), alq_dimension(kind), si); }
+
+const char* alq_unit(Units units, Alq kind) {
+    return kind == Alq::None ? "none" : output_unit(deck_system(units), alq_dimension(kind)).name;
+}
+
 std::vector<std::string> check(const Table& table, Units units) {
     std::vector<std::string> out;
     const Axes& a = table.axes;
     const std::string unit = std::string(" ") + deck_unit(units, "bhp", table.flo, table.wfr, table.gfr);
+    const bool alq = table.alq != Alq::None;
     for (size_t w = 0; w < a.wfr.size(); ++w) {
         for (size_t g = 0; g < a.gfr.size(); ++g) {
-            for (size_t f = 0; f < a.flo.size(); ++f) {
-                for (size_t t = 1; t < a.thp.size(); ++t) {
-                    const double lo = table.at(t - 1, w, g, f), hi = table.at(t, w, g, f);
-                    if (hi < lo) {
+            for (size_t q = 0; q < a.alq.size(); ++q) {
+                for (size_t f = 0; f < a.flo.size(); ++f) {
+                    for (size_t t = 1; t < a.thp.size(); ++t) {
+                        const double lo = table.at(t - 1, w, g, q, f), hi = table.at(t, w, g, q, f);
+                        if (!(hi < lo)) continue;
                         out.push_back("BHP falls from " + num(to_deck(units, "bhp", table.flo, table.wfr, table.gfr, lo)) +
                                       " to " + num(to_deck(units, "bhp", table.flo, table.wfr, table.gfr, hi)) + unit +
                                       " as THP rises (THP " + std::to_string(t) + " to " + std::to_string(t + 1) +
-                                      ", WFR " + std::to_string(w + 1) + ", GFR " + std::to_string(g + 1) + ", FLO " +
+                                      ", WFR " + std::to_string(w + 1) + ", GFR " + std::to_string(g + 1) +
+                                      (alq ? ", ALQ " + std::to_string(q + 1) : std::string()) + ", FLO " +
                                       std::to_string(f + 1) + ")");
                     }
                 }
@@ -328,41 +376,53 @@ std::string vfpprod(const Table& table, Units units, const std::vector<std::stri
     s += "VFPPROD\n";
     s += "-- table  datum depth (" + unit("datum") + ")  FLO  WFR  GFR  THP  ALQ  units  tabulated\n";
     s += "  " + std::to_string(table.number) + "  " + num(deck("datum", table.datum)) + "  '" + flo_word(table.flo) +
-         "'  '" + wfr_word(table.wfr) + "'  '" + gfr_word(table.gfr) + "'  'THP'  ' '  '" +
+         "'  '" + wfr_word(table.wfr) + "'  '" + gfr_word(table.gfr) + "'  'THP'  '" + alq_word(table.alq) + "'  '" +
          (field ? "FIELD" : "METRIC") + "'  'BHP' /\n";
     s += "-- FLO (" + unit("flo") + ")\n" + values(a.flo, "flo");
     s += "-- THP (" + unit("thp") + ")\n" + values(a.thp, "thp");
     s += "-- WFR (" + unit("wfr") + ")\n" + values(a.wfr, "wfr");
     s += "-- GFR (" + unit("gfr") + ")\n" + values(a.gfr, "gfr");
-    s += "-- ALQ (none)\n  0 /\n";
+    if (table.alq == Alq::None) {
+        s += "-- ALQ (none)\n  0 /\n";
+    } else {
+        std::string line = " ";
+        for (size_t i = 0; i < a.alq.size(); ++i) {
+            line += " " + num(alq_to_deck(units, table.alq, a.alq[i]));
+            if (i % 6 == 5 && i + 1 < a.alq.size()) line += "\n ";
+        }
+        s += "-- ALQ (" + std::string(alq_word(table.alq)) + ", " + alq_unit(units, table.alq) + ")\n" + line + " /\n";
+    }
     s += "-- THP WFR GFR ALQ indices, then BHP (" + unit("bhp") + ") at each FLO\n";
     for (size_t t = 0; t < a.thp.size(); ++t) {
         for (size_t w = 0; w < a.wfr.size(); ++w) {
             for (size_t g = 0; g < a.gfr.size(); ++g) {
-                std::vector<double> row;
-                for (size_t f = 0; f < a.flo.size(); ++f) row.push_back(table.at(t, w, g, f));
-                s += "  " + std::to_string(t + 1) + " " + std::to_string(w + 1) + " " + std::to_string(g + 1) + " 1" +
-                     values(row, "bhp");
+                for (size_t q = 0; q < a.alq.size(); ++q) {
+                    std::vector<double> row;
+                    for (size_t f = 0; f < a.flo.size(); ++f) row.push_back(table.at(t, w, g, q, f));
+                    s += "  " + std::to_string(t + 1) + " " + std::to_string(w + 1) + " " + std::to_string(g + 1) + " " +
+                         std::to_string(q + 1) + values(row, "bhp");
+                }
             }
         }
     }
     return s;
 }
 
-double interpolate(const Table& table, double flo, double thp, double wfr, double gfr) {
+double interpolate(const Table& table, double flo, double thp, double wfr, double gfr, double alq) {
     const Axes& a = table.axes;
-    size_t i[4];
-    double t[4];
+    size_t i[5];
+    double t[5];
     segment(a.thp, thp, i[0], t[0]);
     segment(a.wfr, wfr, i[1], t[1]);
     segment(a.gfr, gfr, i[2], t[2]);
-    segment(a.flo, flo, i[3], t[3]);
-    const size_t size[4] = {a.thp.size(), a.wfr.size(), a.gfr.size(), a.flo.size()};
+    segment(a.alq, alq, i[3], t[3]);
+    segment(a.flo, flo, i[4], t[4]);
+    const size_t size[5] = {a.thp.size(), a.wfr.size(), a.gfr.size(), a.alq.size(), a.flo.size()};
     double sum = 0;
-    for (int corner = 0; corner < 16; ++corner) {
+    for (int corner = 0; corner < 32; ++corner) {
         double weight = 1;
-        size_t k[4];
-        for (int d = 0; d < 4; ++d) {
+        size_t k[5];
+        for (int d = 0; d < 5; ++d) {
             const bool up = (corner >> d & 1) != 0;
             if (up && size[d] < 2) {
                 weight = 0;
@@ -371,7 +431,7 @@ double interpolate(const Table& table, double flo, double thp, double wfr, doubl
             k[d] = i[d] + (up ? 1 : 0);
             weight *= up ? t[d] : 1 - t[d];
         }
-        if (weight != 0) sum += weight * table.at(k[0], k[1], k[2], k[3]);
+        if (weight != 0) sum += weight * table.at(k[0], k[1], k[2], k[3], k[4]);
     }
     return sum;
 }

@@ -306,6 +306,11 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
         if (!r.gas_option.empty() && r.gas_option != name) fail("give one of {gor} and {glr}");
         r.gas_option = name;
         r.gas = text;
+    } else if (name == "alq") {
+        r.alq = text;
+    } else if (name == "alq-kind") {
+        if (text != "grat" && text != "iglr" && text != "tglr") fail("{alq-kind} takes grat, iglr or tglr");
+        r.table.alq = text == "grat" ? vfp::Alq::GasRate : text == "iglr" ? vfp::Alq::InjectedGlr : vfp::Alq::TotalGlr;
     } else if (name == "flo") {
         if (text != "liq" && text != "oil" && text != "gas") fail("{flo} takes liq, oil or gas");
         r.table.flo = text == "liq" ? vfp::Flo::Liquid : text == "oil" ? vfp::Flo::Oil : vfp::Flo::Gas;
@@ -422,6 +427,39 @@ size_t max_entries(const VfpRequest& r) {
 
 }  // namespace
 
+namespace {
+
+// The ALQ axis: its kind and values (rising, distinct as the deck writes
+// them), with the lift gas's injection options; the traverse's own lift-gas
+// rate is refused (each entry takes its ALQ's).
+void alq_axis(VfpRequest& r, VfpSetup& s) {
+    TraverseRequest& t = r.traverse;
+    const bool kind = s.table.alq != vfp::Alq::None;
+    if (r.alq.empty() != !kind) fail("{alq} and {alq-kind} go together");
+    if (!kind) return;
+    if (t.given.lift_gas_rate) fail("with {alq} each entry's lift gas is its ALQ: give no {lift-gas-rate}");
+    if (!t.given.injection_depth && !t.given.casing_pres) {
+        fail("{alq} needs where the lift gas enters: {injection-depth}, or {casing-pres} and {mandrels}");
+    }
+    const D dim = s.table.alq == vfp::Alq::GasRate ? D::GasRate : D::GasRatio;
+    vfp::Axes& a = s.table.axes;
+    a.alq.clear();
+    for (const Quantity& q : parse_quantity_list("alq", r.alq, dim)) {
+        if (!(q.value >= 0)) fail("{alq} must not be negative");
+        a.alq.push_back(q.value);
+    }
+    for (size_t k = 1; k < a.alq.size(); ++k) {
+        if (!(a.alq[k] > a.alq[k - 1])) fail("{alq} must rise");
+        if (vfp::deck_text(vfp::alq_to_deck(s.units, s.table.alq, a.alq[k])) ==
+            vfp::deck_text(vfp::alq_to_deck(s.units, s.table.alq, a.alq[k - 1]))) {
+            fail("{alq}: two values the keyword writes alike");
+        }
+    }
+    set_number(t, &TraverseNumbers::lift_gas_rate, 0);  // each entry's own; the injection point is checked now
+}
+
+}  // namespace
+
 VfpSetup setup_vfp(VfpRequest r) {
     if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
         fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");
@@ -445,8 +483,10 @@ VfpSetup setup_vfp(VfpRequest r) {
     distinct_as_written("thp", "thp", s.table, s.units, a.thp);
     distinct_as_written("water-cut", "wfr", s.table, s.units, a.wfr);
     distinct_as_written(r.gas_option.c_str(), "gfr", s.table, s.units, a.gfr);
+    alq_axis(r, s);
     const double entries = static_cast<double>(a.flo.size()) * static_cast<double>(a.thp.size()) *
-                           static_cast<double>(a.wfr.size()) * static_cast<double>(a.gfr.size());
+                           static_cast<double>(a.wfr.size()) * static_cast<double>(a.gfr.size()) *
+                           static_cast<double>(a.alq.size());
     const size_t most = max_entries(r);
     if (entries > static_cast<double>(most)) {
         fail("the table would have " + io::format_double(entries) + " entries, each a traverse; at most " +
@@ -481,14 +521,15 @@ VfpSetup setup_vfp(VfpRequest r) {
 VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     VfpOutcome o;
     const bo::BlackOilInputs& in = s.setup.black_oil()->inputs();
-    o.result = vfp::compute(s.setup.line, in, s.setup.options, s.table, jobs);
+    o.result = vfp::compute(s.setup.line, in, s.setup.options, s.table, jobs, s.setup.lift ? *s.setup.lift : LiftGas{});
     vfp::Result& res = o.result;
     if (!res.failures.empty()) {
         const vfp::Failure& f = res.failures.front();
         const std::string first = std::to_string(res.failures.size()) + " of " + std::to_string(res.table.bhp.size()) +
                                   " entries could not be computed; the first, THP " + std::to_string(f.index[0] + 1) +
                                   ", WFR " + std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
-                                  ", FLO " + std::to_string(f.index[3] + 1) + ": " + f.message;
+                                  (s.table.alq != vfp::Alq::None ? ", ALQ " + std::to_string(f.index[3] + 1) : std::string()) +
+                                  ", FLO " + std::to_string(f.index[4] + 1) + ": " + f.message;
         if (s.fill == vfp::Fill::None) {
             o.error = first + "\n({fill} extrapolate fills them from their rate neighbours)";
             return o;
@@ -518,6 +559,17 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
             " Pa per segment; " + std::to_string(res.evaluations) + " evaluations",
     };
     const vfp::Table& t = res.table;
+    if (t.alq != vfp::Alq::None && s.setup.lift) {
+        const LiftGas& lift = *s.setup.lift;
+        std::string where = "injected at md " + format_double(lift.md) + " m";
+        if (!lift.mandrels.empty()) {
+            where = "from the casing at " + format_double(lift.casing_pres) + " Pa through the deepest mandrel that can inject (";
+            for (size_t k = 0; k < lift.mandrels.size(); ++k) where += (k ? ", " : "") + format_double(lift.mandrels[k]);
+            where += " m md), at least " + format_double(lift.injection_dp) + " Pa above the tubing";
+        }
+        comments.push_back(std::string("lift gas: ALQ ") + vfp::alq_word(t.alq) + " (" + vfp::alq_unit(s.units, t.alq) +
+                           "), " + where + (lift.gravity > 0 ? ", gravity " + format_double(lift.gravity) : std::string()));
+    }
     comments.push_back("entries lie between their THP and " +
                        vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
                        " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +

@@ -66,7 +66,7 @@ TEST(Vfp, FailedEntriesFilledOnlyWhereBoundedOrRefused) {
     t.at(1, 1, 0, 2) = std::nan("");
     std::vector<std::string> filled;
     std::string error;
-    ASSERT_TRUE(fill_from_rates(t, {{{1, 1, 0, 2}, "critical flow"}}, Fill::Extrapolate, 1e9, filled, error));
+    ASSERT_TRUE(fill_from_rates(t, {{{1, 1, 0, 0, 2}, "critical flow"}}, Fill::Extrapolate, 1e9, filled, error));
     EXPECT_NEAR(t.at(1, 1, 0, 2), 1e7 + 1e6 + 2e5 + 4e5, 1e-6);  // linear in FLO through FLO 1 and 2, one step on
     ASSERT_EQ(filled.size(), 1u);
     EXPECT_NE(filled[0].find("FLO 3 filled from FLO 1 and 2"), std::string::npos) << filled[0];
@@ -77,7 +77,7 @@ TEST(Vfp, FailedEntriesFilledOnlyWhereBoundedOrRefused) {
     Table v;
     v.axes = {{1, 2, 4, 8}, {1e6}, {0}, {10}};
     v.bhp = {1.01e7, 1.02e7, std::nan(""), std::nan("")};
-    const std::vector<Failure> two = {{{0, 0, 0, 2}, "a"}, {{0, 0, 0, 3}, "b"}};
+    const std::vector<Failure> two = {{{0, 0, 0, 0, 2}, "a"}, {{0, 0, 0, 0, 3}, "b"}};
     filled.clear();
     Table refused = v;
     EXPECT_FALSE(fill_from_rates(refused, two, Fill::Extrapolate, 1e9, filled, error));
@@ -92,7 +92,7 @@ TEST(Vfp, FailedEntriesFilledOnlyWhereBoundedOrRefused) {
     Table between;
     between.axes = {{1, 2, 4, 8}, {1e6}, {0}, {10}};
     between.bhp = {1.0e7, std::nan(""), std::nan(""), 1.7e7};
-    ASSERT_TRUE(fill_from_rates(between, {{{0, 0, 0, 1}, "a"}, {{0, 0, 0, 2}, "b"}}, Fill::Extrapolate, 1e9, filled,
+    ASSERT_TRUE(fill_from_rates(between, {{{0, 0, 0, 0, 1}, "a"}, {{0, 0, 0, 0, 2}, "b"}}, Fill::Extrapolate, 1e9, filled,
                                 error));
     EXPECT_NEAR(between.at(0, 0, 0, 2), 1.3e7, 1e-3);
     // A falling record extrapolated below the THP (rates 50, 100 computed,
@@ -100,9 +100,9 @@ TEST(Vfp, FailedEntriesFilledOnlyWhereBoundedOrRefused) {
     Table falling;
     falling.axes = {{50, 100, 20000}, {1e6}, {0}, {10}};
     falling.bhp = {9e6, 8e6, std::nan("")};
-    EXPECT_FALSE(fill_from_rates(falling, {{{0, 0, 0, 2}, "x"}}, Fill::Extrapolate, 1e9, filled, error));
+    EXPECT_FALSE(fill_from_rates(falling, {{{0, 0, 0, 0, 2}, "x"}}, Fill::Extrapolate, 1e9, filled, error));
     falling.bhp = {9e6, 10e6, std::nan("")};
-    EXPECT_FALSE(fill_from_rates(falling, {{{0, 0, 0, 2}, "x"}}, Fill::Extrapolate, 1e8, filled, error));
+    EXPECT_FALSE(fill_from_rates(falling, {{{0, 0, 0, 0, 2}, "x"}}, Fill::Extrapolate, 1e8, filled, error));
     EXPECT_NE(error.find("ceiling of 100000000 Pa"), std::string::npos) << error;
     // A BHP falling as the THP rises is said.
     Table u = small();

@@ -278,3 +278,56 @@ TEST(LiftGasCurve, RisesFlattensAndFallsAndItsOptimumFollowsTheMinimumGradient) 
 
 }  // namespace
 }  // namespace flowmodel
+
+namespace flowmodel {
+namespace {
+
+// A table with an ALQ axis of lift-gas rates: each node is the traverse
+// lifted with that gas; the injected GLR gives the same node where it names
+// the same gas; a total GLR below the gas produced is no entry.
+TEST(VfpAlq, ANodeIsTheTraverseLiftedWithItsGas) {
+    wells::VfpRequest r = table({{"rates", "400,1600 STB/d"}, {"thp", "200 psia"}, {"water-cut", "30%"},
+                                 {"gor", "300 scf/STB"}, {"tol", "100"}, {"injection-depth", "7500ft"},
+                                 {"alq", "0,500,2000 Mscf/d"}, {"alq-kind", "grat"}, {"deck-units", "field"}});
+    const wells::VfpSetup s = wells::setup_vfp(r);
+    const wells::VfpOutcome o = wells::make_table(s);
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    const vfp::Table& t = o.result.table;
+    ASSERT_EQ(t.bhp.size(), 6u);
+    EXPECT_NE(o.keyword.find("'THP'  'GRAT'  'FIELD'"), std::string::npos);
+    EXPECT_NE(o.keyword.find("-- lift gas: ALQ GRAT (Mscf/day), injected at md 2286 m"), std::string::npos);
+    // The node at 1,600 STB/d with 500 Mscf/d against a traverse lifted with it.
+    TraverseRequest direct;
+    direct.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    direct.flow_decreasing = true;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"}, {"api", "35"},
+             {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"liquid-rate", "1600 STB/d"}, {"water-cut", "30%"},
+             {"gor", "300 scf/STB"}, {"outlet-pres", "200psia"}, {"tol", "100"}, {"max-pres", "2e8"},
+             {"lift-gas-rate", "500 Mscf/d"}, {"injection-depth", "7500ft"}}) {
+        set_option(direct, k, v);
+    }
+    const TraverseResult d = traverse(setup_traverse(direct));
+    EXPECT_NEAR(t.at(0, 0, 0, 1, 1), d.summary.inlet_pres, 1e-3);  // Pa: the rates split by other roundings
+    EXPECT_LT(t.at(0, 0, 0, 1, 1), t.at(0, 0, 0, 0, 1));  // lift gas lightens the column
+    // Interpolating at a node gives the node.
+    EXPECT_NEAR(vfp::interpolate(t, t.axes.flo[1], t.axes.thp[0], 0.3, t.axes.gfr[0], t.axes.alq[1]), t.at(0, 0, 0, 1, 1),
+                1e-6);
+    // IGLR: 500 Mscf/d over 1,600 STB/d is 0.3125 Mscf/STB.
+    wells::VfpRequest iglr = table({{"rates", "1600 STB/d"}, {"thp", "200 psia"}, {"water-cut", "30%"},
+                                    {"gor", "300 scf/STB"}, {"tol", "100"}, {"injection-depth", "7500ft"},
+                                    {"alq", "0.3125 Mscf/STB"}, {"alq-kind", "iglr"}});
+    EXPECT_NEAR(wells::make_table(wells::setup_vfp(iglr)).result.table.at(0, 0, 0, 0, 0), t.at(0, 0, 0, 1, 1), 1e-3);
+    // TGLR below the produced 0.3 * 0.7 Mscf/STB of liquid: no entry.
+    wells::VfpRequest low = table({{"rates", "1600 STB/d"}, {"thp", "200 psia"}, {"water-cut", "30%"},
+                                   {"gor", "300 scf/STB"}, {"tol", "100"}, {"injection-depth", "7500ft"},
+                                   {"alq", "0.1,0.5 Mscf/STB"}, {"alq-kind", "tglr"}});
+    const wells::VfpOutcome lo = wells::make_table(wells::setup_vfp(low));
+    EXPECT_NE(lo.error.find("ALQ 1, FLO 1: the total GLR is below the gas the well produces"), std::string::npos) << lo.error;
+    EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}}).find("--alq and --alq-kind go together"), std::string::npos);
+    EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}, {"alq-kind", "grat"}}).find("needs where the lift gas enters"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace flowmodel

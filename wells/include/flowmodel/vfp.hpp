@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flowmodel/blackoil.hpp"
+#include "flowmodel/lift_gas.hpp"
 #include "flowmodel/traverse.hpp"
 
 namespace flowmodel::vfp {
@@ -18,6 +19,10 @@ enum class Flo { Liquid, Oil, Gas };              // FLO: LIQ, OIL, GAS
 enum class Wfr { WaterCut, WaterOil, WaterGas };  // WFR: WCT, WOR, WGR
 enum class Gfr { GasOil, GasLiquid, OilGas };     // GFR: GOR, GLR, OGR
 enum class Units { Metric, Field };
+// ALQ, the artificial-lift quantity: none (the axis a single 0), the lift
+// gas's rate (GRAT), the injected gas-liquid ratio (IGLR: lift gas per
+// liquid) or the total gas-liquid ratio (TGLR: produced and lift gas per liquid).
+enum class Alq { None, GasRate, InjectedGlr, TotalGlr };
 
 // Rates at standard conditions, m3/s, of one point of the axes: the rate of
 // `flo` is `q`, the water fraction `w` and the gas fraction `g` of their kinds
@@ -28,6 +33,7 @@ bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double
 
 struct Axes {
     std::vector<double> flo, thp, wfr, gfr;  // SI: m3/s at standard conditions, Pa, m3/m3 (or fraction), m3/m3
+    std::vector<double> alq = {0.0};         // SI: m3/s at standard conditions (GRAT) or m3/m3 (IGLR, TGLR)
 };
 
 struct Table {
@@ -36,15 +42,19 @@ struct Table {
     Flo flo = Flo::Liquid;
     Wfr wfr = Wfr::WaterCut;
     Gfr gfr = Gfr::GasOil;
+    Alq alq = Alq::None;
     Axes axes;
-    // Pa, indexed [thp][wfr][gfr][flo]; NaN where the traverse did not reach the datum.
+    // Pa, indexed [thp][wfr][gfr][alq][flo] as the keyword's records are;
+    // NaN where the traverse did not reach the datum.
     std::vector<double> bhp;
-    double& at(size_t t, size_t w, size_t g, size_t f) {
-        return bhp[((t * axes.wfr.size() + w) * axes.gfr.size() + g) * axes.flo.size() + f];
+    size_t index(size_t t, size_t w, size_t g, size_t a, size_t f) const {
+        return (((t * axes.wfr.size() + w) * axes.gfr.size() + g) * axes.alq.size() + a) * axes.flo.size() + f;
     }
-    double at(size_t t, size_t w, size_t g, size_t f) const {
-        return bhp[((t * axes.wfr.size() + w) * axes.gfr.size() + g) * axes.flo.size() + f];
-    }
+    double& at(size_t t, size_t w, size_t g, size_t a, size_t f) { return bhp[index(t, w, g, a, f)]; }
+    double at(size_t t, size_t w, size_t g, size_t a, size_t f) const { return bhp[index(t, w, g, a, f)]; }
+    // At the first ALQ: the only one of a table without an ALQ axis.
+    double& at(size_t t, size_t w, size_t g, size_t f) { return at(t, w, g, 0, f); }
+    double at(size_t t, size_t w, size_t g, size_t f) const { return at(t, w, g, 0, f); }
 };
 
 // The line cut at the depth of the datum (true vertical depth below its first
@@ -53,7 +63,7 @@ struct Table {
 Line to_datum(const Line& well, double datum);
 
 struct Failure {
-    std::array<size_t, 4> index;  // thp, wfr, gfr, flo
+    std::array<size_t, 5> index;  // thp, wfr, gfr, alq, flo
     std::string message;
 };
 
@@ -68,8 +78,15 @@ struct Result {
 // the line (listed from the wellhead, cut at the datum) with the black oil of
 // `fluid` at the rates of the entry, on the library's parallel loop in
 // blocks, so that memory grows with the table, not with the traverses.
+// With an ALQ axis, each entry's lift gas is injected as `lift` says (its
+// depth, or the casing and the mandrels; its rate the entry's ALQ).
 Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
-               unsigned jobs = 0);
+               unsigned jobs = 0, const LiftGas& lift = {});
+
+// The lift gas's rate (m3/s at standard conditions) of ALQ value `alq` at
+// the entry's rates; false where it cannot be (a total GLR below the gas
+// produced).
+bool lift_gas_of(Alq kind, double alq, double oil, double water, double gas, double& rate);
 
 // How entries that could not be computed are filled.
 enum class Fill {
@@ -96,9 +113,9 @@ std::vector<std::string> check(const Table& table, Units units);
 // then VFPPROD with its records in the deck's units.
 std::string vfpprod(const Table& table, Units units, const std::vector<std::string>& comments);
 
-// The table's BHP (Pa) at a point, multilinear in the four axes with linear
+// The table's BHP (Pa) at a point, multilinear in its axes (ALQ the fifth) with linear
 // extrapolation beyond their ends, as simulators interpolate it.
-double interpolate(const Table& table, double flo, double thp, double wfr, double gfr);
+double interpolate(const Table& table, double flo, double thp, double wfr, double gfr, double alq = 0);
 
 // A number as the keyword writes it (ten significant digits).
 std::string deck_text(double v);
@@ -108,6 +125,10 @@ std::string deck_text(double v);
 // both from the unit system.
 double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si);
 const char* deck_unit(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr);
+// The same for the ALQ axis of its kind.
+double alq_to_deck(Units units, Alq kind, double si);
+const char* alq_unit(Units units, Alq kind);
+const char* alq_word(Alq kind);  // "GRAT", "IGLR", "TGLR", or " " for none
 
 }  // namespace flowmodel::vfp
 

@@ -97,6 +97,7 @@ struct VfpRequest {
     bool datum_given = false;
     vfp::Fill fill = vfp::Fill::None;  // how entries that fail are filled
     std::string max_entries;           // the largest table computed, default kMaxEntries
+    std::string alq;                   // the ALQ axis as a list with units, "" for none
     VfpRequest() { traverse.flow_decreasing = true; }
 };
 
@@ -118,8 +119,8 @@ constexpr double kTableTolerance = 1e-4;
 double many_traverse_tolerance(double lowest_pressure);
 
 // Takes an option of a table that is not a traverse's (rates, thp, water-cut,
-// gor, glr, flo, wfr, gfr, table, deck-units, datum-depth, fill,
-// max-entries); false for any other name. Refuses those the axes give (rates
+// gor, glr, flo, wfr, gfr, alq, alq-kind, table, deck-units, datum-depth,
+// fill, max-entries); false for any other name. Refuses those the axes give (rates
 // and boundary pressures).
 bool set_vfp_option(VfpRequest& request, const std::string& name, const std::string& text);
 
