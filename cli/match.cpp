@@ -124,7 +124,6 @@ std::string as_json(const fm::MatchResult& r, const fm::MeasuredPressures& m, co
 
 std::string as_csv(const fm::MatchResult& r, const Units& u) {
     using D = flowmodel::Dimension;
-    const std::string p = flowmodel::unit_key(u.system(), D::Pressure, "");
     std::string s = "method,tuned,holdup_factor,friction_factor,row," + flowmodel::unit_key(u.system(), D::Pressure, "measured") +
                     "," + flowmodel::unit_key(u.system(), D::Pressure, "predicted") + "," +
                     flowmodel::unit_key(u.system(), D::PressureStep, "error") + "," +
@@ -147,7 +146,6 @@ std::string as_csv(const fm::MatchResult& r, const Units& u) {
     };
     rows(r.untuned, false);
     rows(r.tuned, true);
-    (void)p;
     return s;
 }
 
