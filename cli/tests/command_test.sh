@@ -399,7 +399,7 @@ if ls -A "$tmp/links" | grep -q "tmp-"; then echo "FAIL: an interrupted vfp left
 
 # Matching: a file it cannot take is refused before any work, naming line and
 # column; the measured file is never overwritten by the output.
-mwell=(--profile examples/oil-well.csv --diam 2.441in --rough 0.0006in --api 35 --gas-gravity 0.65 --water-gravity 1.07)
+mwell=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --api 35 --gas-gravity 0.65 --water-gravity 1.07)
 "$exe" match "${mwell[@]}" > /dev/null 2>&1; check "match without --measured" 2 $?
 printf 'date,oil_rate (STB/d),gas_rate (Mscf/d),whp (psig),gauge_md (ft),gauge_pres (psig)\n1,500,300,250,-10,2200\n' \
   > "$tmp/gauge-above.csv"
@@ -407,10 +407,10 @@ printf 'date,oil_rate (STB/d),gas_rate (Mscf/d),whp (psig),gauge_md (ft),gauge_p
 check "match: a gauge above the wellhead" 2 $?
 grep -q "line 2, column 'gauge_md': puts the gauge at or above the wellhead" "$tmp/err.txt" \
   || { echo "FAIL: the refusal names neither line nor column"; fails=$((fails + 1)); }
-cp examples/well-tests.csv "$tmp/tests.csv"
+cp "$root/examples/well-tests.csv" "$tmp/tests.csv"
 "$exe" match "${mwell[@]}" --measured "$tmp/tests.csv" --method no-slip --output "$tmp/tests.csv" > /dev/null 2>&1
 check "match onto its measured file" 2 $?
-cmp -s examples/well-tests.csv "$tmp/tests.csv" || { echo "FAIL: the measured file was overwritten"; fails=$((fails + 1)); }
+cmp -s "$root/examples/well-tests.csv" "$tmp/tests.csv" || { echo "FAIL: the measured file was overwritten"; fails=$((fails + 1)); }
 "$exe" traverse "${mwell[@]}" --flow-direction decreasing --outlet-pres 200psia --temp-in 180degF --temp-out 100degF \
   --oil-rate "1000 STB/d" --gor "300 scf/STB" --lift-gas-rate "500 Mscf/d" --injection-depth 9000ft > /dev/null 2>&1
 check "traverse: an injection point below the well" 2 $?
