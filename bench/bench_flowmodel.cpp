@@ -623,21 +623,29 @@ void BM_vfp_table(benchmark::State& state) {
     state.counters["max_dev_psi"] = worst;
 }
 
+// The 1,000-entry table of the oil well as a user asks for it (options as
+// text), with `more` options after the axes.
+flowmodel::wells::VfpRequest oil_well_table(const std::vector<std::pair<const char*, const char*>>& more) {
+    flowmodel::wells::VfpRequest request;
+    request.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    std::vector<std::pair<const char*, const char*>> options = {
+        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
+        {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
+        {"rates", "100,200,400,600,800,1000,1500,2000,2500,3000 STB/d"}, {"thp", "100,200,300,400,500 psia"},
+        {"water-cut", "0,20,40,60%"}, {"gor", "200,400,600,800,1000 scf/STB"}};
+    options.insert(options.end(), more.begin(), more.end());
+    for (const auto& [name, text] : options) {
+        if (!flowmodel::wells::set_vfp_option(request, name, text)) flowmodel::set_option(request.traverse, name, text);
+    }
+    return request;
+}
+
 // The same 1,000-entry table as a user asks for it without --tol (the
 // command's and Python's path: options as text, the tolerance the table
 // chooses for itself), on Arg 0 threads with method number Arg 1 (0 the
 // model, 1 Beggs & Brill, ... in the order of the methods' table).
 void BM_vfp_default(benchmark::State& state) {
-    flowmodel::wells::VfpRequest request;
-    request.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
-    const std::pair<const char*, const char*> options[] = {
-        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
-        {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
-        {"rates", "100,200,400,600,800,1000,1500,2000,2500,3000 STB/d"}, {"thp", "100,200,300,400,500 psia"},
-        {"water-cut", "0,20,40,60%"}, {"gor", "200,400,600,800,1000 scf/STB"}};
-    for (const auto& [name, text] : options) {
-        if (!flowmodel::wells::set_vfp_option(request, name, text)) flowmodel::set_option(request.traverse, name, text);
-    }
+    flowmodel::wells::VfpRequest request = oil_well_table({});
     request.traverse.method = flowmodel::methods()[static_cast<size_t>(state.range(1))].method;
     state.SetLabel(flowmodel::methods()[static_cast<size_t>(state.range(1))].name);
     const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);
@@ -655,17 +663,9 @@ void BM_vfp_default(benchmark::State& state) {
 // water cuts x 5 GORs x 5 lift-gas rates = 5,000 entries, each a lifted
 // traverse (gas entering at 7,500 ft), on Arg threads.
 void BM_vfp_alq(benchmark::State& state) {
-    flowmodel::wells::VfpRequest request;
-    request.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
-    const std::pair<const char*, const char*> options[] = {
-        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
-        {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"},
-        {"rates", "100,200,400,600,800,1000,1500,2000,2500,3000 STB/d"}, {"thp", "100,200,300,400,500 psia"},
-        {"water-cut", "0,20,40,60%"}, {"gor", "200,400,600,800,1000 scf/STB"}, {"injection-depth", "7500ft"},
-        {"alq", "0,250,500,1000,2000 Mscf/d"}, {"alq-kind", "grat"}, {"fill", "extrapolate"}};
-    for (const auto& [name, text] : options) {
-        if (!flowmodel::wells::set_vfp_option(request, name, text)) flowmodel::set_option(request.traverse, name, text);
-    }
+    const flowmodel::wells::VfpRequest request =
+        oil_well_table({{"injection-depth", "7500ft"}, {"alq", "0,250,500,1000,2000 Mscf/d"}, {"alq-kind", "grat"},
+                        {"fill", "extrapolate"}});
     const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);
     flowmodel::wells::VfpOutcome out;
     for (auto _ : state) {

@@ -69,6 +69,17 @@ std::string where(const TraversePoint& pt, double p) {
     return buf;
 }
 
+// The gradient, its parts and the holdup integrated at the point, and their rate.
+void set_answer(Eval& e, const Segment& g, double hol, double dpt, double dpf, double dpg, double dpa) {
+    TraversePoint& pt = e.pt;
+    pt.hol = hol;
+    pt.dpt = dpt;
+    pt.dpf = dpf;
+    pt.dpg = dpg;
+    pt.dpa = dpa;
+    e.rate = {-dpt, dpf, dpg, dpa, hol * kPi * g.diam * g.diam / 4.0};
+}
+
 }  // namespace
 
 Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, RangeLog& log, TraversePoint& pt) {
@@ -105,11 +116,7 @@ Eval BridgedModel::raw(const Segment& g, double s, double p) const {
     const Result r = evaluate(in);
     ++evaluations_;
     pt.id = static_cast<int>(r.regime);
-    pt.hol = r.holdup;
-    pt.dpt = r.dpt;
-    pt.dpf = r.dpf;
-    pt.dpg = r.dpg;
-    pt.dpa = r.dpa;
+    set_answer(e, g, r.holdup, r.dpt, r.dpf, r.dpg, r.dpa);
     pt.iter = r.iterations;
     pt.ierr = static_cast<int>(r.status);
     pt.separated_invalid = r.separated_invalid();
@@ -121,7 +128,6 @@ Eval BridgedModel::raw(const Segment& g, double s, double p) const {
     if (r.dpt >= PIPEFLOW_CRITICAL_DPT) {
         throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) + ": the line cannot carry this flow"};
     }
-    e.rate = {-r.dpt, r.dpf, r.dpg, r.dpa, r.holdup * kPi * g.diam * g.diam / 4.0};
     return e;
 }
 
@@ -132,11 +138,7 @@ Eval ClassicModel::at(const Segment& g, double s, double p) const {
     const PointAnswer a = evaluate_point(method_, in);
     ++evaluations_;
     pt.id = static_cast<int>(a.pattern);
-    pt.hol = a.holdup;
-    pt.dpt = a.dpt;
-    pt.dpf = a.dpf;
-    pt.dpg = a.dpg;
-    pt.dpa = a.dpa;
+    set_answer(e, g, a.holdup, a.dpt, a.dpf, a.dpg, a.dpa);
     pt.iter = 0;
     pt.ierr = 0;
     pt.separated_invalid = false;
@@ -156,7 +158,6 @@ Eval ClassicModel::at(const Segment& g, double s, double p) const {
         left_.high[k] = first ? v : std::max(left_.high[k], v);
         left_.bits |= std::uint32_t(1) << k;
     }
-    e.rate = {-a.dpt, a.dpf, a.dpg, a.dpa, a.holdup * kPi * g.diam * g.diam / 4.0};
     return e;
 }
 
