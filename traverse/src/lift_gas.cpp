@@ -21,30 +21,6 @@ blackoil::BlackOilInputs with_lift_gas(const blackoil::BlackOilInputs& produced,
 
 namespace {
 
-// The part of the line from md a to md b (a < b), nodes placed at both ends.
-Line part(const Line& line, double a, double b) {
-    Line out;
-    out.flow_decreasing = line.flow_decreasing;
-    const auto& n = line.nodes;
-    auto at = [&n](double md) {
-        const auto hi = std::lower_bound(n.begin(), n.end(), md, [](const LineNode& x, double m) { return x.md < m; });
-        if (hi->md == md || hi == n.begin()) return *hi;
-        const LineNode& lo = *(hi - 1);
-        const double w = (md - lo.md) / (hi->md - lo.md);
-        LineNode node = lo;
-        node.md = md;
-        node.z = lo.z + w * (hi->z - lo.z);
-        node.temp = lo.temp + w * (hi->temp - lo.temp);
-        return node;
-    };
-    out.nodes.push_back(at(a));
-    for (const LineNode& x : n) {
-        if (x.md > a && x.md < b) out.nodes.push_back(x);
-    }
-    out.nodes.push_back(at(b));
-    return out;
-}
-
 // The second march's results added to the first's: points in march order,
 // the parts of the drop, the lengths and stretches, the warnings, each once.
 void append(TraverseResult& into, TraverseResult&& next) {
@@ -161,7 +137,7 @@ TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produ
     if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
     const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
     // Downstream of the injection point: towards decreasing md where the flow runs that way.
-    const Line low_md = part(line, lo, lift.md), high_md = part(line, lift.md, hi);
+    const Line low_md = line_between(line, lo, lift.md), high_md = line_between(line, lift.md, hi);
     const bool downstream_is_low = line.flow_decreasing;
     const Line& downstream = downstream_is_low ? low_md : high_md;
     const Line& upstream = downstream_is_low ? high_md : low_md;

@@ -192,6 +192,31 @@ double minimum_curvature_dtvd(double ds, double inc1, double inc2, double azi1, 
     return 0.5 * ds * (std::cos(inc1) + std::cos(inc2)) * rf;
 }
 
+LineNode node_at(const Line& line, double md) {
+    const auto& n = line.nodes;
+    const auto hi = std::lower_bound(n.begin(), n.end(), md, [](const LineNode& x, double m) { return x.md < m; });
+    if (hi == n.end()) return n.back();
+    if (hi->md == md || hi == n.begin()) return *hi;
+    const LineNode& lo = *(hi - 1);
+    const double w = (md - lo.md) / (hi->md - lo.md);
+    LineNode node = lo;
+    node.md = md;
+    node.z = lo.z + w * (hi->z - lo.z);
+    node.temp = lo.temp + w * (hi->temp - lo.temp);
+    return node;
+}
+
+Line line_between(const Line& line, double a, double b) {
+    Line out;
+    out.flow_decreasing = line.flow_decreasing;
+    out.nodes.push_back(node_at(line, a));
+    for (const LineNode& x : line.nodes) {
+        if (x.md > a && x.md < b) out.nodes.push_back(x);
+    }
+    out.nodes.push_back(node_at(line, b));
+    return out;
+}
+
 Line straight_line(double length, double angle, double diam, double rough, double temp_in, double temp_out) {
     if (!(length > 0) || !std::isfinite(length)) throw ReadError("{length} must be a positive length");
     if (!(std::fabs(angle) <= 90)) throw ReadError("{angle} must be within -90 to 90 degrees");

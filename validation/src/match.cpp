@@ -24,32 +24,6 @@ constexpr double kPlaceholderTemp = 300.0;  // K: stands for the request's tempe
 
 [[noreturn]] void fail(const std::string& what) { throw OptionError(what); }
 
-// The line from md 0 down to `md`, a node placed there.
-Line down_to(const Line& well, double md) {
-    Line out;
-    out.flow_decreasing = well.flow_decreasing;
-    const auto& n = well.nodes;
-    for (size_t k = 0; k < n.size(); ++k) {
-        if (n[k].md < md) {
-            out.nodes.push_back(n[k]);
-            continue;
-        }
-        if (n[k].md == md || k == 0) {
-            out.nodes.push_back(n[k]);
-        } else {
-            const LineNode& a = n[k - 1];
-            const double w = (md - a.md) / (n[k].md - a.md);
-            LineNode at = a;
-            at.md = md;
-            at.z = a.z + w * (n[k].z - a.z);
-            at.temp = a.temp + w * (n[k].temp - a.temp);
-            out.nodes.push_back(at);
-        }
-        break;
-    }
-    return out;
-}
-
 // A pass: the predictions of some rows with some options. Each kind of
 // measurement computes its rows its own way.
 class Measurements {
@@ -103,7 +77,7 @@ public:
                      " m) lies below the end of the well's profile (md " +
                      io::format_double(setup.line.nodes.back().md) + " m)");
             }
-            Line well = down_to(setup.line, t.gauge_md);
+            Line well = line_between(setup.line, setup.line.nodes.front().md, t.gauge_md);
             if (std::isfinite(t.wht) && std::isfinite(t.gauge_temp)) {
                 for (LineNode& n : well.nodes) n.temp = t.wht + (t.gauge_temp - t.wht) * n.md / t.gauge_md;
             }
@@ -169,14 +143,7 @@ public:
             }
             const auto at = std::lower_bound(line.nodes.begin(), line.nodes.end(), st.md,
                                              [](const LineNode& n, double md) { return n.md < md; });
-            if (at->md == st.md) continue;
-            const LineNode& a = *(at - 1);
-            const double w = (st.md - a.md) / (at->md - a.md);
-            LineNode node = a;
-            node.md = st.md;
-            node.z = a.z + w * (at->z - a.z);
-            node.temp = a.temp + w * (at->temp - a.temp);
-            line.nodes.insert(at, node);
+            if (at->md != st.md) line.nodes.insert(at, node_at(line, st.md));
         }
     }
 

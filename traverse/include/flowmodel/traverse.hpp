@@ -39,6 +39,14 @@ struct Line {
 // temperature linear from temp_in (md 0) to temp_out (md L).
 Line straight_line(double length, double angle, double diam, double rough, double temp_in, double temp_out);
 
+// The line at md (within its first and last nodes): elevation and
+// temperature linear between the nodes around it, the diameter and
+// roughness of the segment it lies in.
+LineNode node_at(const Line& line, double md);
+// The part of the line from md a to md b (a < b, both within it), nodes
+// placed at both ends.
+Line line_between(const Line& line, double a, double b);
+
 // Reads a profile CSV as survey tools and spreadsheets export it. Columns:
 // md and one of z (elevation), tvd (true vertical depth), angle (degrees from
 // horizontal of the segment to the next row) or inc (inclination from
