@@ -16,6 +16,7 @@
 #include "output.h"
 #include "plot.h"
 #include "traverse.h"
+#include "units.h"
 #include "verb.h"
 
 namespace pipeflow_cli {
@@ -49,14 +50,8 @@ const char* kUsage =
     "pressures and, for the best method and the model, along the tests.\n"
     "Exit status 2: a file or option that cannot be taken (named with its line and column).\n";
 
-struct Units {
-    bool field = false;
-    flowmodel::UnitSystem system() const { return field ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
-    double pres(double pa) const { return flowmodel::to_system(system(), flowmodel::Dimension::Pressure, pa); }
-    double dp(double pa) const { return flowmodel::to_system(system(), flowmodel::Dimension::PressureStep, pa); }
-    const char* pres_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::Pressure).name; }
-    const char* dp_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::PressureStep).name; }
-    // Errors in a table: bar (SI people read bar, not Pa) or psi.
+// Errors in a table in bar (SI people read bar, not Pa) or psi.
+struct Units : OutUnits {
     double err(double pa) const { return field ? dp(pa) : pa / 1e5; }
     const char* err_unit() const { return field ? dp_unit() : "bar"; }
 };
@@ -124,7 +119,7 @@ std::string as_json(const fm::MatchResult& r, const fm::MeasuredPressures& m, co
 
 std::string as_csv(const fm::MatchResult& r, const Units& u) {
     using D = flowmodel::Dimension;
-    std::string s = "method,tuned,holdup_factor,friction_factor,row," + flowmodel::unit_key(u.system(), D::Pressure, "measured") +
+    std::string s = "method,tuned,holdup_factor,friction_factor,row," + u.key("measured", D::Pressure) +
                     "," + flowmodel::unit_key(u.system(), D::Pressure, "predicted") + "," +
                     flowmodel::unit_key(u.system(), D::PressureStep, "error") + "," +
                     flowmodel::unit_key(u.system(), D::PressureStep, "drop") + ",failure\n";

@@ -11,6 +11,7 @@
 #include "flowmodel/unit_system.hpp"
 #include "output.h"
 #include "plot.h"
+#include "units.h"
 
 namespace pipeflow_cli {
 
@@ -18,15 +19,10 @@ namespace {
 
 using flowmodel::batch::json_number;
 using flowmodel::batch::json_string;
-using D = flowmodel::Dimension;
 namespace fw = flowmodel::wells;
 
-struct Units {
-    bool field = false;
-    flowmodel::UnitSystem system() const { return field ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
-    double to(D d, double v) const { return flowmodel::to_system(system(), d, v); }
-    const char* unit(D d) const { return flowmodel::output_unit(system(), d).name; }
-    // Rates per day in a table (SI people read Sm3/d, not m3/s).
+// Rates per day in a table (SI people read Sm3/d, not m3/s).
+struct Units : OutUnits {
     double rate(D d, double si) const { return field ? to(d, si) : si * 86400; }
     const char* rate_unit(D d) const { return field ? unit(d) : "Sm3/d"; }
 };
