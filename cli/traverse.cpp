@@ -129,11 +129,15 @@ namespace {
 
 std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u) {
     std::string s;
-    for (const flowmodel::PointField& f : flowmodel::kPointFields) s += (s.empty() ? "" : ",") + u.name(f);
+    const flowmodel::HeatLaw law = r.summary.heat_law;
+    for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+        if (flowmodel::point_field_written(f, law)) s += (s.empty() ? "" : ",") + u.name(f);
+    }
     s += "\n";
     for (const flowmodel::TraversePoint& p : r.points) {
         bool first = true;
         for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+            if (!flowmodel::point_field_written(f, law)) continue;
             if (!first) s += ',';
             first = false;
             if (f.kind == flowmodel::PointField::Text) {
@@ -219,6 +223,7 @@ std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const
         s += i ? ",\n{" : "\n{";
         bool first = true;
         for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+            if (!flowmodel::point_field_written(f, r.summary.heat_law)) continue;
             if (f.kind == flowmodel::PointField::Text && std::string(f.name) == "warning") {
                 s += ",\"separated_invalid\":" + std::string(p.separated_invalid ? "true" : "false");
                 continue;
@@ -291,6 +296,15 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
                   u.vol(m.liquid_inventory), u.vol_unit(), m.evaluations);
     s += line;
     s += "method: " + flowmodel::method_text(m.method, m.holdup_factor, m.friction_factor) + "\n";
+    if (m.heat_law != flowmodel::HeatLaw::Given) {
+        auto temp = [&u](double t) {
+            return std::isfinite(t) ? flowmodel::io::format_double(std::round(u.temp(t) * 100) / 100) : std::string("not reached");
+        };
+        std::snprintf(line, sizeof line, "temperature (heat transfer: %s): inlet %s, outlet %s %s; heat lost %.6g %s\n",
+                      flowmodel::heat_law_name(m.heat_law), temp(m.inlet_temp).c_str(), temp(m.outlet_temp).c_str(),
+                      u.temp_unit(), u.to(D::Power, m.heat_lost), u.unit(D::Power));
+        s += line;
+    }
     if (m.lift_gas_rate > 0) {
         const bool reached = std::isfinite(m.injection_pres);
         auto pressure = [&u](double p) { return flowmodel::io::format_double(std::round(u.pres(p) * 10) / 10) + " " + u.pres_unit(); };
@@ -416,6 +430,8 @@ struct Series {
     const char* title;
     double (*value)(const flowmodel::TraversePoint&, const OutUnits&);
     bool from_zero;
+    // Drawn dashed beside it in the same panel (the surroundings' temperature), or none.
+    double (*beside)(const flowmodel::TraversePoint&, const OutUnits&) = nullptr;
 };
 
 // The picture of a traverse: three panels against md (a well read downward,
@@ -457,14 +473,26 @@ private:
                                  false};
         const Series holdup{"liquid holdup, -", [](const flowmodel::TraversePoint& p, const OutUnits&) { return p.hol; },
                             true};
+        if (heat()) {
+            // The fluid's temperature with the surroundings' it exchanges heat with.
+            Series both = temperature;
+            both.beside = [](const flowmodel::TraversePoint& p, const OutUnits& o) { return o.temp(p.tsurr); };
+            return {pressure, both, holdup};
+        }
         return {pressure, well_ ? temperature : elevation, holdup};
     }
+
+    bool heat() const { return r_.summary.heat_law != flowmodel::HeatLaw::Given; }
 
     plot::Axis range(const Series& sr) const {
         double lo = sr.value(pts_.front(), u_), hi = lo;
         for (const auto& p : pts_) {
             lo = std::min(lo, sr.value(p, u_));
             hi = std::max(hi, sr.value(p, u_));
+            if (sr.beside) {
+                lo = std::min(lo, sr.beside(p, u_));
+                hi = std::max(hi, sr.beside(p, u_));
+            }
         }
         if (sr.from_zero) lo = 0, hi = std::max(hi, 1e-3);
         if (!(hi > lo)) hi = lo + 1;
@@ -473,12 +501,18 @@ private:
 
     // The series as a polyline in frame f, md on the axis `md_is_y` says.
     void curve(const plot::Frame& f, const Series& sr, bool md_is_y) {
-        s_ += "<polyline fill=\"none\" stroke=\"#0072b2\" stroke-width=\"1.5\" points=\"";
+        polyline(f, sr.value, md_is_y, "stroke=\"#0072b2\" stroke-width=\"1.5\"");
+        if (sr.beside) polyline(f, sr.beside, md_is_y, "class=\"surroundings\" stroke=\"#d55e00\" stroke-width=\"1.5\" stroke-dasharray=\"6,4\"");
+    }
+
+    void polyline(const plot::Frame& f, double (*value)(const flowmodel::TraversePoint&, const OutUnits&), bool md_is_y,
+                  const char* style) {
+        s_ += std::string("<polyline fill=\"none\" ") + style + " points=\"";
         for (const auto& p : pts_) {
             if (md_is_y) {
-                std::snprintf(buf_, sizeof buf_, "%.1f,%.1f ", f.px(sr.value(p, u_)), f.py(u_.len(p.md)));
+                std::snprintf(buf_, sizeof buf_, "%.1f,%.1f ", f.px(value(p, u_)), f.py(u_.len(p.md)));
             } else {
-                std::snprintf(buf_, sizeof buf_, "%.1f,%.1f ", f.px(u_.len(p.md)), f.py(sr.value(p, u_)));
+                std::snprintf(buf_, sizeof buf_, "%.1f,%.1f ", f.px(u_.len(p.md)), f.py(value(p, u_)));
             }
             s_ += buf_;
         }
@@ -541,6 +575,10 @@ private:
             if (shown_[c]) entries.push_back({key_label(c), key_colour(c), "box"});
         }
         if (hatched) entries.push_back({"invalid answers (bridged)", "url(#invalid)", "box"});
+        if (heat()) {
+            entries.push_back({std::string("fluid (") + flowmodel::heat_law_name(r_.summary.heat_law) + ")", "#0072b2", "line"});
+            entries.push_back({well_ ? "geothermal" : "surroundings", "#d55e00", "dash"});
+        }
         return entries;
     }
 

@@ -426,6 +426,7 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
     py::dict out;
     for (const flowmodel::PointField& f : flowmodel::kPointFields) {
         using K = flowmodel::PointField::Kind;
+        if (!flowmodel::point_field_written(f, r.summary.heat_law)) continue;
         if (f.kind == K::Text) {
             py::list v;
             for (const auto& p : r.points) v.append(f.text(p));

@@ -79,7 +79,11 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::vector<Segment> segments(const Line& line) {
+// Against the flow, temperature errors count as pressure errors at this
+// rate: the tolerance per segment in K is kTempTolerance where in Pa it is tol.
+constexpr double kTempTolerance = 1e-3;  // K per segment
+
+std::vector<Segment> segments(const Line& line, bool temp_marched) {
     const std::vector<LineNode>& n = line.nodes;
     std::vector<Segment> out;
     double s = 0;
@@ -92,7 +96,7 @@ std::vector<Segment> segments(const Line& line) {
         const double ds = n[i + 1].md - n[i].md;
         const double sine = std::max(-1.0, std::min(1.0, (b.z - a.z) / ds));
         out.push_back({s, s + ds, a.md, b.md, a.z, b.z, n[i].diam, n[i].rough, a.temp, b.temp,
-                       std::asin(sine) * 180.0 / kPi});
+                       std::asin(sine) * 180.0 / kPi, temp_marched});
         s += ds;
     }
     return out;
@@ -104,12 +108,16 @@ Stop budget_spent(double md, double pres) {
     return {StopReason::Budget, std::string("the step control did not finish the line: ") + buf};
 }
 
+}  // namespace
+
 Stop above_max_pres(double max_pres, double md) {
     char buf[160];
     std::snprintf(buf, sizeof buf, "the inlet pressure would exceed %s Pa at md %.1f m ({max-pres})",
                   io::format_double(max_pres).c_str(), md);
     return {StopReason::MaxPressure, std::string(buf) + ": the line cannot carry this flow"};
 }
+
+namespace {
 
 // What one march holds while it goes: the model, its control and observers,
 // the state and the distance marched.
@@ -128,7 +136,7 @@ struct Marcher {
     void segment(const Segment& g) {
         double s = dir > 0 ? g.s0 : g.s1;
         const double s_end = dir > 0 ? g.s1 : g.s0;
-        Eval start = model.at(g, s, y.pres);
+        Eval start = model.at(g, s, y.pres, y.temp);
         points.first(start);
         double h = control.start_segment(g.s1 - g.s0, dir);
         while (dir * (s_end - s) > 0) {
@@ -146,7 +154,8 @@ struct Marcher {
                 if (!control.shorten(h, dir)) throw;
                 continue;
             }
-            const Verdict v = control.judge(trial.error, std::fabs(trial.third.pres - y.pres), h, t, dir);
+            const double error = std::max(trial.error, trial.temp_error * opt.tol / kTempTolerance);
+            const Verdict v = control.judge(error, std::fabs(trial.third.pres - y.pres), h, t, dir);
             if (v == Verdict::Retry) {
                 h = control.retry_step();
                 continue;
@@ -160,7 +169,7 @@ struct Marcher {
             points.end(start, trial.end, last, t);
             start = trial.end;
             if (dir < 0 && y.pres > opt.max_pres) throw above_max_pres(opt.max_pres, start.pt.md);
-            h = dir * control.next_step(v, trial.error, ds, h_wanted, clamped);
+            h = dir * control.next_step(v, error, ds, h_wanted, clamped);
         }
     }
 };
@@ -184,6 +193,12 @@ void summarise(const std::vector<Segment>& segs, const TraverseOptions& opt, int
     sum.dp_gravity = dir * y.gravity;
     sum.dp_acceleration = dir * y.acceleration;
     sum.liquid_inventory = dir * y.liquid;
+    sum.heat_law = opt.heat.law;
+    if (points.empty()) return;
+    const double t_far = sum.complete ? reached.temp : std::numeric_limits<double>::quiet_NaN();
+    sum.inlet_temp = dir > 0 ? points.front().temp : t_far;
+    sum.outlet_temp = dir > 0 ? t_far : points.front().temp;
+    if (opt.heat.marched()) sum.heat_lost = dir * y.heat;
 }
 
 // The march along every segment from the given end, with `model` at each point.
@@ -202,7 +217,9 @@ void run(const std::vector<Segment>& segs, const PointModel& model, const Traver
     StepControl control(opt.tol, control_step, budget);
     PointWriter points(res.points, out_step);
     StretchLog stretches(sum, out_step);
-    Marcher m{model, opt, sum.evaluations, dir, control, points, stretches, State{opt.pres}};
+    State start{opt.pres};
+    start.temp = opt.heat.marched() ? opt.heat.inlet_temp : 0.0;
+    Marcher m{model, opt, sum.evaluations, dir, control, points, stretches, start};
     try {
         for (size_t k = 0; k < segs.size(); ++k) m.segment(segs[dir > 0 ? k : segs.size() - 1 - k]);
     } catch (const Stop& stop) {
@@ -218,7 +235,10 @@ void run(const std::vector<Segment>& segs, const PointModel& model, const Traver
 }  // namespace
 }  // namespace march
 
-TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
+namespace {
+
+// One march from the given end.
+TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
     if (line.nodes.size() < 2) throw std::runtime_error("a line needs at least two points");
     TraverseResult res;
     RangeLog log;
@@ -226,11 +246,18 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
     res.summary.holdup_factor = opt.holdup_factor;
     res.summary.friction_factor = opt.friction_factor;
     const bool tuned = opt.holdup_factor != 1.0 || opt.friction_factor != 1.0;
-    // The method, tuned where asked: untuned, exactly the method's own numbers.
+    const std::vector<march::Segment> segs = march::segments(line, opt.heat.marched());
+    // The method, tuned where asked (untuned, exactly the method's own
+    // numbers), with the energy balance where the temperature is marched.
+    auto heated = [&](const march::PointModel& model) {
+        if (!opt.heat.marched()) return march::run(segs, model, opt, res);
+        const march::HeatedModel with_heat(model, fluid, opt.heat, log);
+        march::run(segs, with_heat, opt, res);
+    };
     auto run_with = [&](const march::PointModel& model) {
-        if (!tuned) return march::run(march::segments(line), model, opt, res);
+        if (!tuned) return heated(model);
         const march::TunedModel with_factors(model, opt.holdup_factor, opt.friction_factor);
-        march::run(march::segments(line), with_factors, opt, res);
+        heated(with_factors);
     };
     if (opt.method == Method::Model) {
         run_with(march::BridgedModel(fluid, log, res.summary.evaluations));
@@ -244,6 +271,105 @@ TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOpti
         res.summary.warnings.push_back(std::move(w));
     }
     return res;
+}
+
+// A march from the inlet that stopped short of the outlet for want of
+// pressure: a higher inlet pressure is needed.
+bool short_of_pressure(const TraverseSummary& s) {
+    return s.stop_reason == StopReason::LowPressure || s.stop_reason == StopReason::CriticalFlow ||
+           s.stop_reason == StopReason::NoModelAnswer || s.stop_reason == StopReason::NoFluidState;
+}
+
+// Heat transfer against the flow: the outlet's pressure is given, the
+// inlet's temperature. The outlet pressure of a march from the inlet rises
+// with its inlet pressure, so the inlet pressure is bracketed and found by
+// regula falsi (Illinois), bisecting where a march fell short; the first
+// guess is the march against the flow at the surroundings' temperature.
+TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
+    const double target = opt.pres, close_enough = 0.1 * opt.tol;
+    long evaluations = 0;
+    TraverseOptions given = opt;
+    given.heat.law = HeatLaw::Given;
+    const TraverseResult first = march_once(line, fluid, given);
+    evaluations += first.summary.evaluations;
+    TraverseOptions from_inlet = opt;
+    from_inlet.from_outlet = false;
+    // g(p_in) = p_out - target; -inf where the march fell short of the outlet.
+    auto attempt = [&](double p_in, TraverseResult& r) {
+        from_inlet.pres = p_in;
+        r = march_once(line, fluid, from_inlet);
+        evaluations += r.summary.evaluations;
+        if (r.summary.complete) return r.summary.outlet_pres - target;
+        return short_of_pressure(r.summary) ? -std::numeric_limits<double>::infinity()
+                                            : std::numeric_limits<double>::quiet_NaN();
+    };
+    auto finish = [&](TraverseResult r) {
+        r.summary.evaluations = evaluations;
+        std::reverse(r.points.begin(), r.points.end());
+        return r;
+    };
+    TraverseResult r;
+    double p = first.summary.complete ? first.summary.inlet_pres : target;
+    double g = attempt(p, r);
+    if (std::isnan(g)) return finish(r);  // interrupted, or out of evaluations
+    double lo = 0, g_lo = -std::numeric_limits<double>::infinity(), hi = 0, g_hi = 0;
+    bool have_lo = false, have_hi = false;
+    TraverseResult r_hi;
+    for (int k = 0; k < 60 && !(have_lo && have_hi); ++k) {
+        if (std::fabs(g) <= close_enough) return finish(r);
+        if (g > 0) {
+            hi = p, g_hi = g, have_hi = true, r_hi = r;
+            p = std::max(100.0, p - std::max(2 * g, 0.01 * p));
+            if (hi <= 100.0) break;
+        } else {
+            lo = p, g_lo = g, have_lo = true;
+            if (p >= opt.max_pres) break;
+            p = std::min(opt.max_pres, p + (std::isinf(g) ? 0.5 * p : std::max(2 * -g, 0.01 * p)));
+        }
+        if (have_lo && have_hi) break;
+        g = attempt(p, r);
+        if (std::isnan(g)) return finish(r);
+    }
+    if (!have_hi) {
+        // Even the most pressure allowed does not reach the outlet's.
+        TraverseResult out = finish(r);
+        TraverseSummary& s = out.summary;
+        if (s.complete) {
+            s.complete = false;
+            s.stop_reason = StopReason::MaxPressure;
+            s.message = march::above_max_pres(opt.max_pres, line.flow_decreasing ? line.nodes.back().md
+                                                                                 : line.nodes.front().md).why;
+            s.inlet_pres = s.outlet_pres = std::numeric_limits<double>::quiet_NaN();
+        }
+        return out;
+    }
+    if (!have_lo) return finish(r_hi);  // at 100 Pa it still arrives above the outlet's pressure
+    // Regula falsi (Illinois) between lo and hi; bisection while g_lo is -inf.
+    int side = 0;
+    for (int k = 0; k < 100; ++k) {
+        p = std::isinf(g_lo) ? 0.5 * (lo + hi) : hi - g_hi * (hi - lo) / (g_hi - g_lo);
+        if (!(p > lo && p < hi)) p = 0.5 * (lo + hi);
+        g = attempt(p, r);
+        if (std::isnan(g) || std::fabs(g) <= close_enough || hi - lo <= 1e-12 * hi) return finish(r);
+        if (g > 0) {
+            hi = p, g_hi = g;
+            if (side == 1 && !std::isinf(g_lo)) g_lo *= 0.5;
+            side = 1;
+        } else {
+            lo = p, g_lo = g;
+            if (side == -1) g_hi *= 0.5;
+            side = -1;
+        }
+    }
+    return finish(r);
+}
+
+}  // namespace
+
+TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
+    if (line.nodes.size() < 2) throw std::runtime_error("a line needs at least two points");
+    if (opt.heat.marched() && opt.from_outlet) return shoot_from_inlet(line, fluid, opt);
+    return march_once(line, fluid, opt);
 }
 
 }  // namespace flowmodel

@@ -36,6 +36,10 @@ const std::vector<PointField> kPointFields = {
      "how the gradient was obtained: empty (the model's), bridged (between valid answers), invalid (the model's "
      "invalid answer, none valid near)",
      nullptr, [](const P& p) { return answer_name(p.answer); }},
+    {"tsurr", Dimension::Temperature, F::Number, "the surroundings' temperature (with heat transfer)",
+     [](const P& p) { return p.tsurr; }, nullptr, true},
+    {"heat_flux", Dimension::HeatFlux, F::Number, "heat lost through the wall per inside wall area (with heat transfer)",
+     [](const P& p) { return p.heat_flux; }, nullptr, true},
 };
 
 
@@ -81,6 +85,14 @@ const std::vector<SummaryField> kSummaryFields = {
     {"dp_acceleration", Dimension::PressureStep, SF::Number, "its accelerational part",
      [](const S& m) { return number(m.dp_acceleration); }},
     {"liquid_inventory", Dimension::Volume, SF::Number, "liquid in the line", [](const S& m) { return number(m.liquid_inventory); }},
+    {"heat", Dimension::None, SF::Text, "how the temperature was had: given, none (adiabatic), u-value, ramey",
+     [](const S& m) { V v; v.text = heat_law_name(m.heat_law); return v; }},
+    {"inlet_temp", Dimension::Temperature, SF::Number, "the fluid's temperature at the inlet, none where not reached",
+     [](const S& m) { return number(m.inlet_temp); }},
+    {"outlet_temp", Dimension::Temperature, SF::Number, "the fluid's temperature at the outlet, none where not reached",
+     [](const S& m) { return number(m.outlet_temp); }},
+    {"heat_lost", Dimension::Power, SF::Number, "heat lost to the surroundings over the part marched, none without heat transfer",
+     [](const S& m) { return number(m.heat_lost); }},
     {"stop_md", Dimension::Length, SF::Number, "where the march stopped, none when it did not",
      [](const S& m) { return number(m.stop_md); }},
     {"stop_pres", Dimension::Pressure, SF::Number, "the pressure there", [](const S& m) { return number(m.stop_pres); }},

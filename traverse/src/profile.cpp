@@ -24,7 +24,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = kPi / 180.0;
 
 // The columns a profile may have; a few more are read and ignored.
-enum Col { kMd, kAngle, kZ, kTvd, kInc, kAzi, kDiam, kRough, kTemp, kCols };
+enum Col { kMd, kAngle, kZ, kTvd, kInc, kAzi, kDiam, kRough, kTemp, kTsurr, kCols };
 
 struct ColumnKind {
     const char* name;              // as messages name it
@@ -41,6 +41,7 @@ const ColumnKind kKinds[kCols] = {
     {"diam", {}, Dimension::Length},
     {"rough", {}, Dimension::Length},
     {"temp", {}, Dimension::Temperature},
+    {"tsurr", {"t_surr", "ambient"}, Dimension::Temperature},
 };
 
 // What survey exports carry beside the stations and the traverse does not use.
@@ -50,7 +51,7 @@ const char* const kIgnored[] = {"ns", "ew", "n/s", "e/w", "north", "east", "nort
 
 const char* const kAccepted =
     "a profile takes md and one of tvd, z, angle or inc (inclination, degrees; with azi for the azimuth), "
-    "and optionally diam, rough, temp; a name may carry its unit (md_ft, MD (ft), TVD [m], Inc (deg)); "
+    "and optionally diam, rough, temp (or tsurr, the surroundings' temperature, for heat transfer); a name may carry its unit (md_ft, MD (ft), TVD [m], Inc (deg)); "
     "ns, ew, dls, vs, build, turn, comment and the like are ignored";
 
 std::string lower(std::string_view s) {
@@ -203,6 +204,7 @@ LineNode node_at(const Line& line, double md) {
     node.md = md;
     node.z = lo.z + w * (hi->z - lo.z);
     node.temp = lo.temp + w * (hi->temp - lo.temp);
+    node.tsurr = lo.tsurr + w * (hi->tsurr - lo.tsurr);
     return node;
 }
 
@@ -243,7 +245,7 @@ struct ProfileColumns {
     size_t width = 0;
     bool trailing_empty = false;  // a trailing empty column, as spreadsheets export a trailing separator
     int shape = kZ;
-    bool by_tvd = false, by_inc = false, temp_unit = false;
+    bool by_tvd = false, by_inc = false, temp_unit = false, tsurr_unit = false;
 };
 
 ProfileColumns read_header(const io::CsvRecord& rec, const std::string& head, double length_unit, double diam) {
@@ -288,6 +290,11 @@ ProfileColumns read_header(const io::CsvRecord& rec, const std::string& head, do
     pc.shape = pc.col[kZ] >= 0 ? kZ : pc.by_tvd ? kTvd : pc.col[kAngle] >= 0 ? kAngle : kInc;
     if (pc.col[kDiam] < 0 && !(diam > 0)) throw ReadError(head + ": no column 'diam' and no {diam}");
     pc.temp_unit = pc.col[kTemp] >= 0 && !pc.unit_text[kTemp].empty();
+    pc.tsurr_unit = pc.col[kTsurr] >= 0 && !pc.unit_text[kTsurr].empty();
+    if (pc.col[kTemp] >= 0 && pc.col[kTsurr] >= 0) {
+        throw std::runtime_error(head + ": give temp (the fluid's temperature) or tsurr (the surroundings', for heat "
+                                        "transfer), not both");
+    }
     return pc;
 }
 
@@ -310,17 +317,20 @@ void read_row(const io::CsvRecord& rec, const ProfileColumns& pc, const std::str
                                                "with a point, or separate the columns with ';')"
                                              : ""));
     }
-    double v[kCols] = {0, 0, 0, 0, 0, 0, diam, rough, 0};
+    double v[kCols] = {0, 0, 0, 0, 0, 0, diam, rough, 0, 0};
     for (int k = 0; k < kCols; ++k) {
         if (pc.col[k] < 0) continue;
         if (!field_number(rec[static_cast<size_t>(pc.col[k])], sep, v[k])) {
             throw std::runtime_error(at + ": column '" + kKinds[k].name + "' is not a number: '" +
                                      io::shorten(trim(rec[static_cast<size_t>(pc.col[k])])) + "'");
         }
-        if (k == kTemp && !pc.temp_unit && v[k] < 200) {
-            throw std::runtime_error(at + ": column 'temp' is " + io::format_double(v[k]) +
-                                     " K without a unit, below 200 K: name its unit in the header (temp_degC, "
-                                     "temp_degF, 'Temp (degF)'; K for a cryogenic line)");
+        if ((k == kTemp && !pc.temp_unit) || (k == kTsurr && !pc.tsurr_unit)) {
+            if (v[k] < 200) {
+                const std::string name = kKinds[k].name;
+                throw std::runtime_error(at + ": column '" + name + "' is " + io::format_double(v[k]) +
+                                         " K without a unit, below 200 K: name its unit in the header (" + name +
+                                         "_degC, " + name + "_degF, '" + name + " (degF)'; K for a cryogenic line)");
+            }
         }
         v[k] = v[k] * pc.factor[k] + pc.offset[k];
     }
@@ -330,10 +340,12 @@ void read_row(const io::CsvRecord& rec, const ProfileColumns& pc, const std::str
     node.diam = v[kDiam];
     node.rough = v[kRough];
     node.temp = v[kTemp];
+    node.tsurr = v[kTsurr];
     node.row = rec.line;
     if (!(node.diam > 0)) throw std::runtime_error(at + ": column 'diam' must be positive");
     if (!(node.rough >= 0)) throw std::runtime_error(at + ": column 'rough' must not be negative");
     if (pc.col[kTemp] >= 0 && !(node.temp > 0)) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
+    if (pc.col[kTsurr] >= 0 && !(node.tsurr > 0)) throw std::runtime_error(at + ": column 'tsurr' must be above 0 K");
     if (pc.col[kAngle] >= 0 && !(std::fabs(v[kAngle]) <= 90)) {
         throw std::runtime_error(at + ": column 'angle' must be within -90 to 90 degrees");
     }

@@ -38,6 +38,23 @@ const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinit
 
 // The rates at standard conditions from the options: the liquid rate with
 // its water cut, or the oil and water rates; the gas from its ratio.
+}  // namespace
+
+Geothermal geothermal(const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        fail("{geothermal} takes the surface temperature and the gradient: \"60degF, 1.5degF/100ft\"");
+    }
+    Geothermal g;
+    g.surface = parse_quantity("geothermal", text.substr(0, comma), D::Temperature).value;
+    g.gradient = parse_quantity("geothermal", text.substr(comma + 1), D::TemperatureGradient).value;
+    if (!(g.surface > 0)) fail("{geothermal}: the surface temperature must be above 0 K");
+    if (!(std::fabs(g.gradient) <= 1.0)) fail("{geothermal}: a gradient of more than 1 K/m is no rock's");
+    return g;
+}
+
+namespace {
+
 void standard_rates(const TraverseNumbers& g, blackoil::BlackOilInputs& in) {
     if (g.liquid_rate.has_value()) {
         if (g.oil_rate.has_value() || g.water_rate.has_value()) fail("give {liquid-rate} with {water-cut}, or {oil-rate} and {water-rate}");
@@ -186,6 +203,14 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"lift-gas-gravity", D::None, D::None, &TraverseNumbers::lift_gas_gravity, "lift gas specific gravity, air = 1 (default: the produced gas's)"},
     {"casing-pres", D::Pressure, D::None, &TraverseNumbers::casing_pres, "lift gas: surface injection pressure of the annulus"},
     {"injection-dp", D::PressureStep, D::None, &TraverseNumbers::injection_dp, "lift gas: least casing-over-tubing pressure that injects (100 psi)"},
+    {"u-value", D::HeatTransferCoefficient, D::None, &TraverseNumbers::u_value, "heat transfer: overall coefficient per inside wall area (with ramey: the completion's, default none)"},
+    {"ambient", D::Temperature, D::None, &TraverseNumbers::ambient, "heat transfer: the surroundings' temperature along a line"},
+    {"producing-time", D::Time, D::None, &TraverseNumbers::producing_time, "heat transfer (ramey): how long the well has produced"},
+    {"formation-conductivity", D::Conductivity, D::None, &TraverseNumbers::formation_conductivity, "heat transfer (ramey): the rock's thermal conductivity (1.4 Btu/hr/ft/degF)"},
+    {"formation-diffusivity", D::Diffusivity, D::None, &TraverseNumbers::formation_diffusivity, "heat transfer (ramey): the rock's thermal diffusivity (0.04 ft2/hr)"},
+    {"hole-diam", D::Length, D::None, &TraverseNumbers::hole_diam, "heat transfer (ramey): the drilled hole's diameter, where the cement meets the rock"},
+    {"cpl", D::SpecificHeat, D::None, &TraverseNumbers::cpl, "heat transfer: the constant liquid's specific heat"},
+    {"cpg", D::SpecificHeat, D::None, &TraverseNumbers::cpg, "heat transfer: the gas's specific heat (constant Z: an ideal gas)"},
     {"api", D::OilGravity, D::None, &TraverseNumbers::api, "stock-tank oil gravity; chooses the black-oil fluid"},
     {"gas-gravity", D::None, D::None, &TraverseNumbers::gas_gravity, "produced gas specific gravity, air = 1"},
     {"water-gravity", D::None, D::None, &TraverseNumbers::water_gravity, "produced water specific gravity, fresh water = 1"},
@@ -222,10 +247,26 @@ std::vector<std::string> traverse_option_names() {
     for (const WordOption& w : kWordOptions) names.emplace_back(w.name);
     names.emplace_back("method");
     names.emplace_back("mandrels");
+    names.emplace_back("heat");
+    names.emplace_back("geothermal");
     return names;
 }
 
 void set_option(TraverseRequest& request, const std::string& name, const std::string& text) {
+    if (name == "heat") {
+        for (HeatLaw law : {HeatLaw::Adiabatic, HeatLaw::UValue, HeatLaw::Ramey}) {
+            if (text == heat_law_name(law)) {
+                request.heat = law;
+                return;
+            }
+        }
+        fail("{heat} takes u-value, ramey or none; '" + io::shorten(text) + "' is none of them");
+    }
+    if (name == "geothermal") {
+        geothermal(text);  // checked now, read again at set-up
+        request.geothermal = text;
+        return;
+    }
     if (name == "mandrels") {
         for (const Quantity& q : parse_quantity_list(name, text, D::Length)) {
             if (!(q.value > 0)) fail("{mandrels} are measured depths below the wellhead, above 0");
@@ -317,6 +358,13 @@ Line make_line(const TraverseRequest& request, const TraverseNumbers& g) {
     return line;
 }
 
+// Options of heat transfer, which --heat asks for.
+const char* const kHeatOptions[] = {"u-value", "ambient", "producing-time", "formation-conductivity",
+                                    "formation-diffusivity", "hole-diam", "cpl", "cpg"};
+
+constexpr double kDefaultConductivity = 1.4 * unit::kBtuPerHrFtF;          // W/(m K): 1.4 Btu/(hr ft degF)
+constexpr double kDefaultDiffusivity = 0.04 * unit::kFoot * unit::kFoot / 3600;  // m2/s: 0.04 ft2/hr
+
 // Temperature along the line: constant, linear in md, or the profile's column.
 void set_temperatures(Line& line, const TraverseNumbers& g) {
     const bool profile_temp = !line.nodes.empty() && line.nodes.front().temp > 0;
@@ -342,6 +390,93 @@ void set_temperatures(Line& line, const TraverseNumbers& g) {
     }
 }
 
+// The surroundings' temperature as the line's: a geothermal profile below
+// the first point, an ambient temperature, or the profile's tsurr column.
+void set_surroundings(Line& line, const TraverseRequest& request, const TraverseNumbers& g) {
+    const bool column = line.nodes.front().tsurr > 0;
+    if (line.nodes.front().temp > 0 || g.temp || g.temp_out) {
+        fail("with {heat} the fluid's temperature is computed: give the surroundings' ({geothermal}, {ambient} or a "
+             "tsurr column) and {temp-in}, where the fluid enters (a well's default: the geothermal temperature at "
+             "its bottom)");
+    }
+    if (!request.geothermal.empty() + g.ambient.has_value() + column != 1) {
+        fail("{heat} needs the surroundings' temperature: one of {geothermal}, {ambient} or a tsurr column");
+    }
+    if (column) {
+        for (auto& n : line.nodes) n.temp = n.tsurr;
+    } else if (g.ambient) {
+        if (!(g.ambient->value > 0)) fail("{ambient} must be above 0 K");
+        for (auto& n : line.nodes) n.temp = g.ambient->value;
+    } else {
+        const Geothermal geo = geothermal(request.geothermal);
+        const double z_surface = line.nodes.front().z;
+        for (auto& n : line.nodes) n.temp = geo.surface + geo.gradient * (z_surface - n.z);
+    }
+    for (const auto& n : line.nodes) {
+        if (!(n.temp > 0)) fail("the surroundings' temperature falls to 0 K along the line ({geothermal})");
+    }
+}
+
+// The law of heat transfer and its numbers; the line's temperature already
+// the surroundings'.
+HeatTransfer heat_transfer(const TraverseRequest& request, const TraverseNumbers& g, const Line& line) {
+    HeatTransfer h;
+    h.law = request.heat;
+    if (h.law == HeatLaw::UValue && !g.u_value) fail("{heat} u-value needs {u-value}");
+    if (h.law == HeatLaw::Adiabatic && g.u_value) fail("{u-value} goes with {heat} u-value or ramey, not none");
+    if (g.u_value) {
+        h.u_value = g.u_value->value;
+        if (!(h.u_value > 0)) fail("{u-value} must be positive (for no heat transfer: {heat} none)");
+    }
+    const bool ramey_given = g.producing_time || g.formation_conductivity || g.formation_diffusivity || g.hole_diam;
+    if (h.law != HeatLaw::Ramey && ramey_given) {
+        fail("{producing-time}, {formation-conductivity}, {formation-diffusivity} and {hole-diam} go with {heat} ramey");
+    }
+    if (h.law == HeatLaw::Ramey) {
+        if (!g.producing_time || !g.hole_diam) fail("{heat} ramey needs {producing-time} and {hole-diam}");
+        h.producing_time = g.producing_time->value;
+        h.hole_radius = 0.5 * g.hole_diam->value;
+        h.conductivity = g.formation_conductivity ? g.formation_conductivity->value : kDefaultConductivity;
+        h.diffusivity = g.formation_diffusivity ? g.formation_diffusivity->value : kDefaultDiffusivity;
+        if (!(h.producing_time > 0)) fail("{producing-time} must be positive");
+        if (!(h.conductivity > 0) || !(h.diffusivity > 0)) {
+            fail("{formation-conductivity} and {formation-diffusivity} must be positive");
+        }
+        for (const auto& n : line.nodes) {
+            if (!(g.hole_diam->value > n.diam)) fail("{hole-diam} must be larger than the pipe's diameter");
+        }
+    }
+    // Where the fluid enters: given, or the surroundings' there (a well's reservoir).
+    const LineNode& inlet = line.flow_decreasing ? line.nodes.back() : line.nodes.front();
+    if (g.temp_in) {
+        h.inlet_temp = g.temp_in->value;
+    } else if (g.ambient) {
+        fail("give {temp-in}, the fluid's temperature where it enters the line");
+    } else {
+        h.inlet_temp = inlet.temp;
+    }
+    if (!(h.inlet_temp > 0)) fail("{temp-in} must be above 0 K");
+    return h;
+}
+
+// The constant fluid's or the table's specific heats, which heat transfer needs.
+void check_heat_capacities(const FluidKind& fluid, const TraverseNumbers& g, bool marched) {
+    if (!marched) {
+        if (g.cpl || g.cpg) fail("{cpl} and {cpg} are for heat transfer: give {heat} too");
+        return;
+    }
+    if (const auto* c = std::get_if<ConstantLiquidRealGas>(&fluid)) {
+        if (c->liquid_rate > 0 && !(c->cpl > 0)) fail("heat transfer needs the liquid's specific heat: give {cpl}");
+        if (c->gas_rate > 0 && !(c->cpg > 0)) fail("heat transfer needs the gas's specific heat: give {cpg}");
+    } else if (const auto* t = std::get_if<PropertyTable>(&fluid)) {
+        if (t->cpl.empty()) {
+            fail("heat transfer needs the specific heats: the fluid table has no columns cpl and cpg (J/kg/K)");
+        }
+    } else if (g.cpl || g.cpg) {
+        fail("{cpl} and {cpg} cannot be combined with {api} (the black-oil fluid gives them)");
+    }
+}
+
 // A constant liquid with a real gas, or a property table, at mass rates.
 FluidKind mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers& g) {
     auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
@@ -359,7 +494,7 @@ FluidKind mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers&
     if (ml == 0 && mg == 0) fail("both rates are 0: there is no flow");
     const bool constants = g.rol || g.visl || g.sigma || g.gas_molar_mass || g.z || g.visg;
     if (!request.fluid_table.empty()) {
-        if (constants) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
+        if (constants || g.cpl || g.cpg) fail("{fluid-table} cannot be combined with {rol}, {visl}, ... ");
         PropertyTable t = PropertyTable::read(request.fluid_table);
         t.liquid_rate = ml;
         t.gas_rate = mg;
@@ -374,7 +509,10 @@ FluidKind mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers&
     }
     if (!(g.rol->value <= 1e5)) fail("{rol} " + io::format_double(g.rol->value) + " kg/m3 is above the model's 1e+05 kg/m3");
     if (!(g.visl->value >= 1e-10 && g.visg->value >= 1e-10)) fail("{visl} and {visg} must be at least 1e-10 Pa s");
+    if ((g.cpl && !(g.cpl->value > 0)) || (g.cpg && !(g.cpg->value > 0))) fail("{cpl} and {cpg} must be positive");
     ConstantLiquidRealGas c;
+    c.cpl = g.cpl ? g.cpl->value : 0;
+    c.cpg = g.cpg ? g.cpg->value : 0;
     c.liquid_rate = ml;
     c.gas_rate = mg;
     c.rol = g.rol->value;
@@ -473,14 +611,29 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     bool any_gauge = false;
     const double atm = absolute_numbers(g, any_gauge);
     Line line = make_line(request, g);
-    set_temperatures(line, g);
+    const bool marched = request.heat != HeatLaw::Given;
+    if (!marched) {
+        for (const char* n : kHeatOptions) {
+            if ((g.*number_member(n)).has_value() && std::string(n) != "cpl" && std::string(n) != "cpg") {
+                fail(std::string("{") + n + "} is for heat transfer: give {heat} too");
+            }
+        }
+        if (!request.geothermal.empty()) fail("{geothermal} is for heat transfer: give {heat} too");
+        if (line.nodes.front().tsurr > 0) fail("the profile's tsurr column is for heat transfer: give {heat} too");
+        set_temperatures(line, g);
+    } else {
+        set_surroundings(line, request, g);
+    }
     if (!g.api.has_value() && rates != Rates::Given) fail("the well's fluid is the black oil: give {api}");
     TraverseSetup setup{std::move(line),
                         g.api.has_value() ? FluidKind(blackoil::BlackOil(black_oil_inputs(request, rates)))
                                           : mass_rate_fluid(request, g),
                         march_options(g), std::nullopt};
     setup.options.method = request.method;
+    check_heat_capacities(setup.fluid_kind, g, marched);
+    if (marched) setup.options.heat = heat_transfer(request, g, setup.line);
     setup.lift = lift_gas(g, request.mandrels, setup);
+    if (setup.lift && marched) fail("heat transfer with gas lift is not built yet: give {heat} or the lift gas, not both");
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
         check_first_point(setup.line, setup.fluid(), setup.options,

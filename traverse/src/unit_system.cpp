@@ -55,6 +55,21 @@ constexpr Row kRows[] = {
     {D::Gradient, {1, 1, 0, "Pa/m", ""}, {kFoot, kPsi, 0, "psi/ft", "psi_ft"}, {1, kBar, 0, "bar/m", "bar_m"},
      {kFoot, kPsi, 0, "psi/ft", "psi_ft"}},
     {D::Volume, {1, 1, 0, "m3", ""}, {1, kBarrel, 0, "bbl", "bbl"}, {1, 1, 0, "m3", ""}, {1, kBarrel, 0, "bbl", "bbl"}},
+    {D::HeatTransferCoefficient, {1, 1, 0, "W/m2/K", ""}, {1, kBtuPerHrFt2F, 0, "Btu/hr/ft2/degF", "btu_hr_ft2_f"},
+     {1, 1, 0, "W/m2/K", ""}, {1, kBtuPerHrFt2F, 0, "Btu/hr/ft2/degF", "btu_hr_ft2_f"}},
+    {D::Conductivity, {1, 1, 0, "W/m/K", ""}, {1, kBtuPerHrFtF, 0, "Btu/hr/ft/degF", "btu_hr_ft_f"},
+     {1, 1, 0, "W/m/K", ""}, {1, kBtuPerHrFtF, 0, "Btu/hr/ft/degF", "btu_hr_ft_f"}},
+    {D::Diffusivity, {1, 1, 0, "m2/s", ""}, {3600, kFoot * kFoot, 0, "ft2/hr", "ft2_hr"}, {1, 1, 0, "m2/s", ""},
+     {3600, kFoot * kFoot, 0, "ft2/hr", "ft2_hr"}},
+    {D::Time, {1, 1, 0, "s", ""}, {1, kDay, 0, "d", "d"}, {1, kDay, 0, "day", "d"}, {1, kDay, 0, "day", "d"}},
+    {D::SpecificHeat, {1, 1, 0, "J/kg/K", ""}, {1, kBtuPerLbF, 0, "Btu/lb/degF", "btu_lb_f"}, {1, 1, 0, "J/kg/K", ""},
+     {1, kBtuPerLbF, 0, "Btu/lb/degF", "btu_lb_f"}},
+    {D::TemperatureGradient, {1, 1, 0, "K/m", ""}, {180 * kFoot, 1, 0, "degF/100ft", "f_100ft"},
+     {1000, 1, 0, "degC/km", "c_km"}, {180 * kFoot, 1, 0, "degF/100ft", "f_100ft"}},
+    {D::HeatFlux, {1, 1, 0, "W/m2", ""}, {kFoot * kFoot, kBtuPerHr, 0, "Btu/hr/ft2", "btu_hr_ft2"},
+     {1, 1, 0, "W/m2", ""}, {kFoot * kFoot, kBtuPerHr, 0, "Btu/hr/ft2", "btu_hr_ft2"}},
+    {D::Power, {1, 1, 0, "W", ""}, {1, kBtuPerHr, 0, "Btu/hr", "btu_hr"}, {1, 1, 0, "W", ""},
+     {1, kBtuPerHr, 0, "Btu/hr", "btu_hr"}},
 };
 
 constexpr bool in_order() {

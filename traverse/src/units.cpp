@@ -27,6 +27,10 @@ struct Unit {
 };
 
 using unit::kBarrel;
+using unit::kBtuPerHr;
+using unit::kBtuPerHrFt2F;
+using unit::kBtuPerHrFtF;
+using unit::kBtuPerLbF;
 using unit::kDay;
 using unit::kFoot;
 using unit::kFt3;
@@ -84,6 +88,27 @@ const std::vector<Unit>& units() {
         {"m3/s/Pa", Dimension::Productivity, 1}, {"STB/d/psi", Dimension::Productivity, kBarrel / kDay / kPsi},
         {"stb/d/psi", Dimension::Productivity, kBarrel / kDay / kPsi},
         {"Sm3/d/bar", Dimension::Productivity, 1 / kDay / 1e5}, {"m3/d/bar", Dimension::Productivity, 1 / kDay / 1e5},
+        {"W/m2/K", Dimension::HeatTransferCoefficient, 1}, {"W/m2K", Dimension::HeatTransferCoefficient, 1},
+        {"Btu/hr/ft2/degF", Dimension::HeatTransferCoefficient, kBtuPerHrFt2F},
+        {"Btu/h/ft2/degF", Dimension::HeatTransferCoefficient, kBtuPerHrFt2F},
+        {"W/m/K", Dimension::Conductivity, 1}, {"Btu/hr/ft/degF", Dimension::Conductivity, kBtuPerHrFtF},
+        {"Btu/h/ft/degF", Dimension::Conductivity, kBtuPerHrFtF},
+        {"m2/s", Dimension::Diffusivity, 1}, {"m2/d", Dimension::Diffusivity, 1 / kDay},
+        {"ft2/hr", Dimension::Diffusivity, kFoot * kFoot / 3600}, {"ft2/h", Dimension::Diffusivity, kFoot * kFoot / 3600},
+        {"ft2/d", Dimension::Diffusivity, kFoot * kFoot / kDay},
+        {"s", Dimension::Time, 1}, {"h", Dimension::Time, 3600}, {"hr", Dimension::Time, 3600},
+        {"d", Dimension::Time, kDay}, {"day", Dimension::Time, kDay}, {"days", Dimension::Time, kDay},
+        {"yr", Dimension::Time, 365.25 * kDay},
+        {"J/kg/K", Dimension::SpecificHeat, 1}, {"kJ/kg/K", Dimension::SpecificHeat, 1e3},
+        {"Btu/lb/degF", Dimension::SpecificHeat, kBtuPerLbF},
+        {"K/m", Dimension::TemperatureGradient, 1}, {"degC/m", Dimension::TemperatureGradient, 1},
+        {"K/km", Dimension::TemperatureGradient, 1e-3}, {"degC/km", Dimension::TemperatureGradient, 1e-3},
+        {"degC/100m", Dimension::TemperatureGradient, 1e-2},
+        {"degF/ft", Dimension::TemperatureGradient, 1 / 1.8 / kFoot},
+        {"degF/100ft", Dimension::TemperatureGradient, 1 / 1.8 / (100 * kFoot)},
+        {"W/m2", Dimension::HeatFlux, 1}, {"Btu/hr/ft2", Dimension::HeatFlux, kBtuPerHr / (kFoot * kFoot)},
+        {"W", Dimension::Power, 1}, {"kW", Dimension::Power, 1e3}, {"MW", Dimension::Power, 1e6},
+        {"Btu/hr", Dimension::Power, kBtuPerHr},
         {"API", Dimension::OilGravity, 1}, {"degAPI", Dimension::OilGravity, 1}, {"°API", Dimension::OilGravity, 1},
     };
     return table;

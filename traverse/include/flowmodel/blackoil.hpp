@@ -70,7 +70,9 @@ enum class ZMethod { HallYarborough, DranchukAbouKassem };
 // when the equation has no root that the bounded iteration finds.
 // Hall and Yarborough (1973): fitted 1.2 <= Tpr <= 3, 0.1 <= Ppr <= 24.
 // Dranchuk and Abou-Kassem (1975): fitted 1.0 <= Tpr <= 3, 0.2 <= Ppr <= 30.
-bool z_factor(ZMethod method, double tpr, double ppr, double& z);
+// With dz_dtpr, also (dZ/dTpr) at constant Ppr, by differentiating the
+// equation at its root (what the gas's Joule-Thomson effect is made of).
+bool z_factor(ZMethod method, double tpr, double ppr, double& z, double* dz_dtpr = nullptr);
 
 // Real-gas density, lb/ft³: p M / (Z R T), M = 28.97 gamma, R = 10.7316 psia ft³/(lbmol °R).
 double gas_density(double p_psia, double t_degF, double gamma, double z);
@@ -159,6 +161,24 @@ double gas_oil_tension(double p_psia, double t_degF, double api);
 // linear in T between them and held beyond; at least 1 dyn/cm.
 double gas_water_tension(double p_psia, double t_degF);
 
+// ---- Specific heats (heat_capacity.cpp), for the energy balance ----
+// Gambill (1957, Chem. Eng. 64(5)), petroleum oils, Btu/(lb °F):
+// (0.388 + 0.00045 T) / sqrt(gamma_o), T in °F; quoted for 0-400 °F.
+double oil_heat_capacity(double t_degF, double gamma_o);
+// Liquid water: 1 Btu/(lb °F) (4186.8 J/(kg K)), within 1 % of the IAPWS
+// values from 32 to 212 °F; brine a little lower, not corrected.
+double water_heat_capacity();
+// The ideal-gas heat capacity of the gas, J/(kg K): its hydrocarbon part as
+// the methane-ethane (or ethane-propane) blend of its molar mass, with its
+// N2, CO2 and H2S, each from the pure-component polynomials
+// cp = A + B T + C T² + D T³ (J/(mol K), T in K) of Reid, Prausnitz & Poling
+// (1987, The Properties of Gases and Liquids, App. A), 273-1500 K. The real
+// gas's departure from it is not included.
+double gas_heat_capacity(double t_kelvin, double gamma, double y_co2, double y_h2s, double y_n2);
+// One of those polynomials, J/(mol K).
+enum class Component { Methane, Ethane, Propane, Nitrogen, CarbonDioxide, HydrogenSulfide };
+double ideal_gas_heat_capacity(Component c, double t_kelvin);
+
 // ---- Fitted ranges (ranges.cpp) ----
 
 // The range each correlation was fitted over, in its source's units: the one
@@ -232,6 +252,11 @@ public:
     // The liquid as the no-slip volume-weighted mixture of oil and water
     // (density, viscosity and tension alike); the free gas.
     FluidState at(double p, double T, RangeLog* log = nullptr) const override;
+    // The mixture's specific heat (oil with its dissolved gas at the oil's,
+    // water, free gas) and (dh/dp)_T: the liquids' specific volumes, the
+    // gas's -R T² (dZ/dT)_p / (p M) from its Z factor (its Joule-Thomson
+    // effect). The heat of solution of gas leaving the oil is not included.
+    ThermalState thermal(double p, double T, RangeLog* log = nullptr) const override;
     BlackOilState state(double p, double T, RangeLog* log = nullptr) const;
 
     // Mass rate of oil, water and gas at standard conditions, kg/s: what

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "flowmodel/heat.hpp"
+
 namespace flowmodel {
 
 struct FluidState {
@@ -55,6 +57,14 @@ public:
     // p absolute pressure, Pa; T temperature, K. With `log`, a correlation
     // used outside its fitted range is noted there. Never changes the fluid.
     virtual FluidState at(double p, double T, RangeLog* log = nullptr) const = 0;
+    // What the energy balance needs at (p, T): the mass rate, the mixture's
+    // specific heat and (dh/dp)_T. Throws FluidError where the fluid has none.
+    virtual ThermalState thermal(double p, double T, RangeLog* log = nullptr) const {
+        (void)p;
+        (void)T;
+        (void)log;
+        throw FluidError("this fluid gives no specific heats");
+    }
     // The warnings of a log (and of the fluid's own inputs), each once.
     virtual std::vector<std::string> warnings(const RangeLog& log) const {
         (void)log;
@@ -74,7 +84,9 @@ public:
     double visg = 1.8e-5;
     double molar_mass = 28.97;  // kg/kmol
     double z = 1.0;             // compressibility factor
+    double cpl = 0, cpg = 0;    // specific heats, J/(kg K); needed with heat transfer only
     FluidState at(double p, double T, RangeLog* log = nullptr) const override;
+    ThermalState thermal(double p, double T, RangeLog* log = nullptr) const override;
 };
 
 // Phase properties from a rectangular grid of pressure and temperature,
@@ -87,13 +99,23 @@ public:
     std::vector<double> temp;  // K, rising
     // Values at (pres[i], temp[j]), index i * temp.size() + j.
     std::vector<double> rol, rog, visl, visg, sigma;
+    std::vector<double> cpl, cpg;  // specific heats, J/(kg K): optional columns, empty without
     FluidState at(double p, double T, RangeLog* log = nullptr) const override;
+    ThermalState thermal(double p, double T, RangeLog* log = nullptr) const override;
 
-    // Reads a CSV with columns pres, temp, rol, rog, visl, visg, sigma in any
-    // row order; throws std::runtime_error naming the file, line and column
+    // Reads a CSV with columns pres, temp, rol, rog, visl, visg, sigma (and
+    // cpl, cpg together, for heat transfer) in any row order; throws std::runtime_error naming the file, line and column
     // for a missing column, a non-number, or a grid that is not rectangular.
     static PropertyTable read(const std::string& path);
     static PropertyTable read(std::istream& in, const std::string& name);
+
+private:
+    struct Cell {
+        std::size_t i = 0, j = 0;
+        double wp = 0, wt = 0;
+    };
+    Cell cell(double p, double T) const;  // throws FluidError outside the grid
+    double value(const Cell& c, const std::vector<double>& v) const;
 };
 
 }  // namespace flowmodel

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "flowmodel/fluids.hpp"
+#include "flowmodel/heat.hpp"
 #include "flowmodel/methods.hpp"
 #include "flowmodel/units.hpp"
 
@@ -26,7 +27,8 @@ struct LineNode {
     double z = 0;      // elevation, m, positive upward
     double diam = 0;   // inner diameter, m
     double rough = 0;  // absolute roughness, m
-    double temp = 0;   // temperature, K (linear in md between nodes)
+    double temp = 0;   // temperature, K (linear in md between nodes); with heat transfer the surroundings'
+    double tsurr = 0;  // the surroundings' temperature as a profile gives it (tsurr column), K; 0 without
     std::size_t row = 0;  // line of the profile file it was read from; 0 when not from a file
 };
 
@@ -96,6 +98,12 @@ struct TraverseOptions {
     // density it gives), its friction part times friction_factor. At 1 and 1
     // nothing is touched: the same numbers to the bit.
     double holdup_factor = 1.0, friction_factor = 1.0;
+    // The fluid's temperature: the line's (Given), or marched with the
+    // pressure by an energy balance against the line's temperature as the
+    // surroundings'. Against the flow with heat transfer, the inlet pressure
+    // is found so that the march from the inlet, where the temperature is
+    // known, meets the outlet pressure given (within a tenth of tol).
+    HeatTransfer heat;
     // Polled every few hundred evaluations; true stops the march (StopReason::Interrupted).
     std::function<bool()> interrupted;
 };
@@ -119,6 +127,10 @@ struct TraversePoint {
     // The model's own answer where it differs (answer == Bridged).
     int own_id = 0;
     double own_hol = 0, own_dpt = 0, own_dpf = 0, own_dpg = 0, own_dpa = 0;
+    // With heat transfer: the surroundings' temperature, K, and the heat the
+    // fluid loses through the wall, W per m2 of inside wall (NaN without).
+    double tsurr = std::numeric_limits<double>::quiet_NaN();
+    double heat_flux = std::numeric_limits<double>::quiet_NaN();
     const char* regime() const;
 };
 
@@ -133,7 +145,10 @@ struct PointField {
     const char* meaning;
     double (*number)(const TraversePoint&);     // Number, Integer, Flag
     const char* (*text)(const TraversePoint&);  // Text
+    bool heat_only = false;                     // written only where the temperature was marched
 };
+// Whether a face writes field f for a traverse with this heat law.
+inline bool point_field_written(const PointField& f, HeatLaw law) { return !f.heat_only || law != HeatLaw::Given; }
 extern const std::vector<PointField> kPointFields;
 
 enum class StopReason {
@@ -166,6 +181,12 @@ struct TraverseSummary {
     double stop_md = std::numeric_limits<double>::quiet_NaN(), stop_pres = std::numeric_limits<double>::quiet_NaN();
     double dp_total = 0, dp_friction = 0, dp_gravity = 0, dp_acceleration = 0;  // inlet - outlet parts, Pa
     double liquid_inventory = 0;                 // m3
+    // The fluid's temperature at both ends, K (NaN at an end not reached),
+    // and the heat it lost to the surroundings, W (NaN without heat transfer).
+    double inlet_temp = std::numeric_limits<double>::quiet_NaN();
+    double outlet_temp = std::numeric_limits<double>::quiet_NaN();
+    double heat_lost = std::numeric_limits<double>::quiet_NaN();
+    HeatLaw heat_law = HeatLaw::Given;
     Method method = Method::Model;                // the method integrated
     // Gas lift: the lift gas's rate (m3/s at standard conditions; 0 without),
     // the injection point's md and the tubing pressure there (NaN without, or
@@ -218,7 +239,10 @@ inline bool pattern_listed(int k, const std::array<double, kPatternCount>& v) {
 }
 
 struct TraverseResult {
-    std::vector<TraversePoint> points;  // in flow order from where the march started
+    // In flow order from where the march started (with heat transfer against
+    // the flow: the outlet first, the points of the march from the inlet
+    // that met the outlet's pressure, in reverse).
+    std::vector<TraversePoint> points;
     TraverseSummary summary;
 };
 

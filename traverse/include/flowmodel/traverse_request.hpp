@@ -45,6 +45,11 @@ struct TraverseNumbers {
     std::optional<Given> lift_gas_rate, injection_depth, lift_gas_gravity;
     // Gas lift from the casing: the surface injection pressure, the least casing-over-tubing pressure.
     std::optional<Given> casing_pres, injection_dp;
+    // Heat transfer: the coefficient, the ambient temperature of a line, Ramey's
+    // producing time, the formation's conductivity and diffusivity and the
+    // hole's diameter; the specific heats of the constant liquid and gas.
+    std::optional<Given> u_value, ambient, producing_time, formation_conductivity, formation_diffusivity, hole_diam;
+    std::optional<Given> cpl, cpg;
     // The black oil (api chooses it; liquid_rate is then a standard volume rate).
     std::optional<Given> api, gas_gravity, water_gravity, salinity, co2, h2s, n2, oil_rate, water_rate, water_cut, gor, glr;
 };
@@ -58,6 +63,8 @@ struct TraverseRequest {
     bool flow_decreasing = false;
     Method method = Method::Model;            // the method of the gradient
     std::string mandrels;                     // gas lift: the mandrels' depths, a list with a unit ("3000,4500,6000 ft")
+    HeatLaw heat = HeatLaw::Given;            // how the fluid's temperature is had
+    std::string geothermal;                   // "SURFACE_TEMP, GRADIENT": "60degF, 1.5degF/100ft"; "" for none
 };
 
 // The numeric options: name, the dimension it takes (two for a rate of
@@ -87,6 +94,15 @@ std::optional<Given> TraverseNumbers::*number_member(const std::string& name);
 inline void set_number(TraverseRequest& request, std::optional<Given> TraverseNumbers::*member, double si) {
     request.given.*member = Given{si};
 }
+
+// A geothermal profile: the temperature at the surface (the line's first
+// point, md 0) and its rise per metre of depth below it.
+struct Geothermal {
+    double surface = 0;   // K
+    double gradient = 0;  // K/m
+};
+// Reads "60degF, 1.5degF/100ft"; throws std::invalid_argument (OptionError).
+Geothermal geothermal(const std::string& text);
 
 // The names set_option takes: the numeric options, then the word-valued ones.
 std::vector<std::string> traverse_option_names();

@@ -21,6 +21,12 @@ constexpr double kFt3 = kFoot * kFoot * kFoot;            // m3, one standard cu
 constexpr double kMscf = 1000 * kFoot * kFoot * kFoot;    // m3, a thousand of them
 constexpr double kScfPerStb = 0.028316846592 / 0.158987294928;  // m3/m3 in one scf/STB
 constexpr double kMscfPerStb = kMscf / kBarrel;           // m3/m3 in one Mscf/STB
+// Heat in the international table Btu (1055.05585262 J).
+constexpr double kBtu = 1055.05585262;                    // J
+constexpr double kBtuPerHr = kBtu / 3600;                 // W
+constexpr double kBtuPerLbF = 4186.8;                     // J/(kg K) in one Btu/(lb degF)
+constexpr double kBtuPerHrFtF = kBtuPerHr / kFoot * 1.8;  // W/(m K) in one Btu/(hr ft degF)
+constexpr double kBtuPerHrFt2F = kBtuPerHr / (kFoot * kFoot) * 1.8;  // W/(m2 K) in one Btu/(hr ft2 degF)
 }  // namespace unit
 
 enum class UnitSystem {

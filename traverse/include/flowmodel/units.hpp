@@ -41,6 +41,15 @@ enum class Dimension {
     Velocity,         // m/s
     Gradient,         // Pa/m
     Volume,           // m3 (in place)
+    // Heat transfer.
+    HeatTransferCoefficient,  // W/(m2 K), per unit of inside wall area
+    Conductivity,             // W/(m K)
+    Diffusivity,              // m2/s
+    Time,                     // s
+    SpecificHeat,             // J/(kg K)
+    TemperatureGradient,      // K/m, rising with depth
+    HeatFlux,                 // W/m2 of inside wall
+    Power,                    // W
     Count             // the number of dimensions
 };
 constexpr std::size_t kDimensionCount = static_cast<std::size_t>(Dimension::Count);

@@ -226,3 +226,32 @@ FluidState BlackOil::at(double p, double T, RangeLog* log) const {
 }
 
 }  // namespace flowmodel::blackoil
+
+namespace flowmodel::blackoil {
+
+ThermalState BlackOil::thermal(double p, double T, RangeLog* log) const {
+    const BlackOilState s = state(p, T, log);
+    const double m_oil = s.q_oil * s.rho_oil, m_water = s.q_water * s.rho_water, m_gas = s.q_gas * s.rho_gas;
+    ThermalState th;
+    th.mass_rate = m_oil + m_water + m_gas;
+    if (!(th.mass_rate > 0)) throw FluidError("no flow: the energy balance has no mass to act on");
+    const double cp_oil = oil_heat_capacity(to_degF(T), gamma_o_) * unit::kBtuPerLbF;
+    const double cp_gas = gas_heat_capacity(T, in_.gas_gravity, in_.co2, in_.h2s, in_.n2);
+    th.cp = (m_oil * cp_oil + m_water * water_heat_capacity() + m_gas * cp_gas) / th.mass_rate;
+    double dh_dp_gas = 0;
+    if (m_gas > 0) {
+        // v = Z R T / (p M): (dh/dp)_T = v - T (dv/dT)_p = -R T² (dZ/dT)_p / (p M).
+        const double tpc = pc_.tpc / 1.8;  // K
+        double z = 0, dz_dtpr = 0;
+        if (!z_factor(in_.z_method, T / tpc, to_psia(p) / pc_.ppc, z, &dz_dtpr)) {
+            throw FluidError("the Z factor has no solution for the gas's Joule-Thomson effect");
+        }
+        const double molar_mass = kAirMolarMass * in_.gas_gravity;
+        dh_dp_gas = -kGasConstant * T * T * (dz_dtpr / tpc) / (p * molar_mass);
+    }
+    const double dh_dp_oil = m_oil > 0 ? 1 / s.rho_oil : 0, dh_dp_water = m_water > 0 ? 1 / s.rho_water : 0;
+    th.dh_dp = (m_oil * dh_dp_oil + m_water * dh_dp_water + m_gas * dh_dp_gas) / th.mass_rate;
+    return th;
+}
+
+}  // namespace flowmodel::blackoil

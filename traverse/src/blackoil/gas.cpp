@@ -61,9 +61,10 @@ bool first_root(F f, double step, double limit, double x0, double& root) {
     return bracketed_newton(f, lo, hi, x0, root) && root > 0;
 }
 
-bool hall_yarborough(double tpr, double ppr, double& z) {
+bool hall_yarborough(double tpr, double ppr, double& z, double* dz_dtpr) {
     const double t = 1.0 / tpr;
-    const double a = 0.06125 * t * std::exp(-1.2 * (1 - t) * (1 - t));
+    const double e = std::exp(-1.2 * (1 - t) * (1 - t));
+    const double a = 0.06125 * t * e;
     const double b = t * (14.76 - 9.76 * t + 4.58 * t * t);
     const double c = t * (90.7 - 242.2 * t + 42.4 * t * t);
     const double d = 2.18 + 2.82 * t;
@@ -78,10 +79,23 @@ bool hall_yarborough(double tpr, double ppr, double& z) {
     double y = 0;
     if (!first_root(f, 0.02, 1.0, a * ppr, y)) return false;
     z = a * ppr / y;
+    if (dz_dtpr) {
+        // The root moves with t = 1/Tpr as dy/dt = -F_t / F_y (implicit differentiation).
+        const double a_t = 0.06125 * e * (1 + 2.4 * t * (1 - t));
+        const double b_t = 14.76 - 19.52 * t + 13.74 * t * t;
+        const double c_t = 90.7 - 484.4 * t + 127.2 * t * t;
+        const double yd = std::pow(y, d);
+        const double f_t = -a_t * ppr - b_t * y * y + c_t * yd + c * yd * std::log(y) * 2.82;
+        double f_y = 0;
+        f(y, f_y);
+        const double y_t = -f_t / f_y;
+        const double z_t = ppr * (a_t * y - a * y_t) / (y * y);
+        *dz_dtpr = -z_t * t * t;
+    }
     return std::isfinite(z) && z > 0;
 }
 
-bool dranchuk_abou_kassem(double tpr, double ppr, double& z) {
+bool dranchuk_abou_kassem(double tpr, double ppr, double& z, double* dz_dtpr) {
     constexpr double A1 = 0.3265, A2 = -1.0700, A3 = -0.5339, A4 = 0.01569, A5 = -0.05165, A6 = 0.5475,
                      A7 = -0.7361, A8 = 0.1844, A9 = 0.1056, A10 = 0.6134, A11 = 0.7210;
     const double t = tpr;
@@ -100,6 +114,22 @@ bool dranchuk_abou_kassem(double tpr, double ppr, double& z) {
     double r = 0;
     if (!first_root(g, 0.05, 6.0, target, r)) return false;
     z = target / r;
+    if (dz_dtpr) {
+        // dr/dTpr = -g_T / g_r (implicit differentiation), with Z = target / r.
+        const double t2 = t * t;
+        const double c1_t = -A2 / t2 - 3 * A3 / (t2 * t2) - 4 * A4 / (t2 * t2 * t) - 5 * A5 / (t2 * t2 * t2);
+        const double c2_t = -A7 / t2 - 2 * A8 / (t2 * t);
+        const double c3_t = A9 * c2_t;
+        const double c4_t = -3 * A10 / (t2 * t2);
+        const double target_t = -target / t;
+        const double r2 = r * r, e = std::exp(-A11 * r2);
+        const double g_t = c1_t * r2 + c2_t * r2 * r - c3_t * r2 * r2 * r2 + c4_t * (r2 * r + A11 * r2 * r2 * r) * e -
+                           target_t;
+        double g_r = 0;
+        g(r, g_r);
+        const double r_t = -g_t / g_r;
+        *dz_dtpr = (target_t * r - target * r_t) / r2;
+    }
     return std::isfinite(z) && z > 0;
 }
 
@@ -134,13 +164,15 @@ PseudoCritical gas_pseudo_critical(double gamma, double y_co2, double y_h2s, dou
     return wichert_aziz(pc, y_co2, y_h2s);
 }
 
-bool z_factor(ZMethod method, double tpr, double ppr, double& z) {
+bool z_factor(ZMethod method, double tpr, double ppr, double& z, double* dz_dtpr) {
     if (!(tpr > 0) || !(ppr >= 0) || !std::isfinite(tpr) || !std::isfinite(ppr)) return false;
     if (ppr == 0) {
         z = 1;
+        if (dz_dtpr) *dz_dtpr = 0;
         return true;
     }
-    return method == ZMethod::HallYarborough ? hall_yarborough(tpr, ppr, z) : dranchuk_abou_kassem(tpr, ppr, z);
+    return method == ZMethod::HallYarborough ? hall_yarborough(tpr, ppr, z, dz_dtpr)
+                                             : dranchuk_abou_kassem(tpr, ppr, z, dz_dtpr);
 }
 
 double gas_density(double p_psia, double t_degF, double gamma, double z) {

@@ -62,7 +62,8 @@ void PointWriter::inside(const PointModel& model, const Segment& g, double s, do
         t_out_ += out_step_;
         const double theta = (t_out_ - t) / ds;
         const double p = hermite(y.pres, start.rate.pres, end_state.pres, end.rate.pres, h, theta);
-        points_.push_back(model.at(g, s + theta * h, p).pt);
+        const double T = hermite(y.temp, start.rate.temp, end_state.temp, end.rate.temp, h, theta);
+        points_.push_back(model.at(g, s + theta * h, p, T).pt);
     }
 }
 

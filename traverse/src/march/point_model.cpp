@@ -23,13 +23,13 @@ constexpr double kBridgeEdge = 1e-5;       // of the pressure: how closely the n
 }  // namespace
 
 // What is integrated at flow coordinate s of segment g with pressure p.
-Eval BridgedModel::at(const Segment& g, double s, double p) const {
-    Eval e = raw(g, s, p);
+Eval BridgedModel::at(const Segment& g, double s, double p, double T) const {
+    Eval e = raw(g, s, p, T);
     if (!e.pt.separated_invalid) return e;
     Eval lo, hi;
     double p_lo = 0, p_hi = 0;
-    const bool has_lo = nearest_valid(g, s, p, -1, lo, p_lo);
-    const bool has_hi = nearest_valid(g, s, p, +1, hi, p_hi);
+    const bool has_lo = nearest_valid(g, s, p, T, -1, lo, p_lo);
+    const bool has_hi = nearest_valid(g, s, p, T, +1, hi, p_hi);
     if (!has_lo && !has_hi) {
         e.pt.answer = Answer::Invalid;
         return e;
@@ -56,7 +56,7 @@ Eval BridgedModel::at(const Segment& g, double s, double p) const {
     const Rate& ra = a.rate;
     const Rate& rb = b.rate;
     out.rate = {mix(ra.pres, rb.pres), mix(ra.friction, rb.friction), mix(ra.gravity, rb.gravity),
-                mix(ra.acceleration, rb.acceleration), mix(ra.liquid, rb.liquid)};
+                mix(ra.acceleration, rb.acceleration), mix(ra.liquid, rb.liquid), 0, 0};
     return out;
 }
 
@@ -77,18 +77,21 @@ void set_answer(Eval& e, const Segment& g, double hol, double dpt, double dpf, d
     pt.dpf = dpf;
     pt.dpg = dpg;
     pt.dpa = dpa;
-    e.rate = {-dpt, dpf, dpg, dpa, hol * kPi * g.diam * g.diam / 4.0};
+    e.rate = {-dpt, dpf, dpg, dpa, hol * kPi * g.diam * g.diam / 4.0, 0, 0};
 }
 
 }  // namespace
 
-Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, RangeLog& log, TraversePoint& pt) {
+Inputs point_inputs(const Segment& g, double s, double p, double T, const Fluid& fluid, RangeLog& log,
+                    TraversePoint& pt) {
     const double w = g.s1 > g.s0 ? (s - g.s0) / (g.s1 - g.s0) : 0.0;
     pt.md = g.md0 + (g.md1 - g.md0) * w;
     pt.z = g.z0 + (g.z1 - g.z0) * w;
     pt.angle = g.angle;
     pt.pres = p;
-    pt.temp = g.t0 + (g.t1 - g.t0) * w;
+    const double line_temp = g.t0 + (g.t1 - g.t0) * w;
+    pt.temp = g.temp_marched ? T : line_temp;
+    if (g.temp_marched) pt.tsurr = line_temp;
     if (!(p >= kLowestPressure)) {
         throw Stop{StopReason::LowPressure, "the pressure falls below " + io::format_double(kLowestPressure) + " Pa " +
                                                 where(pt, p).substr(3) + ": the line cannot carry this flow"};
@@ -109,10 +112,10 @@ Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, Ra
 }
 
 // The model's own answer.
-Eval BridgedModel::raw(const Segment& g, double s, double p) const {
+Eval BridgedModel::raw(const Segment& g, double s, double p, double T) const {
     Eval e;
     TraversePoint& pt = e.pt;
-    const Inputs in = point_inputs(g, s, p, fluid_, log_, pt);
+    const Inputs in = point_inputs(g, s, p, T, fluid_, log_, pt);
     const Result r = evaluate(in);
     ++evaluations_;
     pt.id = static_cast<int>(r.regime);
@@ -131,10 +134,10 @@ Eval BridgedModel::raw(const Segment& g, double s, double p) const {
     return e;
 }
 
-Eval ClassicModel::at(const Segment& g, double s, double p) const {
+Eval ClassicModel::at(const Segment& g, double s, double p, double T) const {
     Eval e;
     TraversePoint& pt = e.pt;
-    const Inputs in = point_inputs(g, s, p, fluid_, log_, pt);
+    const Inputs in = point_inputs(g, s, p, T, fluid_, log_, pt);
     const PointAnswer a = evaluate_point(method_, in);
     ++evaluations_;
     pt.id = static_cast<int>(a.pattern);
@@ -161,8 +164,8 @@ Eval ClassicModel::at(const Segment& g, double s, double p) const {
     return e;
 }
 
-Eval TunedModel::at(const Segment& g, double s, double p) const {
-    Eval e = inner_.at(g, s, p);
+Eval TunedModel::at(const Segment& g, double s, double p, double T) const {
+    Eval e = inner_.at(g, s, p, T);
     TraversePoint& pt = e.pt;
     const double hol = std::min(pt.hol * holdup_, 1.0);
     const double dpg = pt.dpg + (hol - pt.hol) * (pt.rol - pt.rog) * 9.80665 * std::sin(g.angle * kPi / 180.0);
@@ -171,19 +174,38 @@ Eval TunedModel::at(const Segment& g, double s, double p) const {
     pt.hol = hol;
     pt.dpg = dpg;
     pt.dpf = dpf;
-    e.rate = {-pt.dpt, dpf, dpg, e.rate.acceleration, hol * kPi * g.diam * g.diam / 4.0};
+    e.rate = {-pt.dpt, dpf, dpg, e.rate.acceleration, hol * kPi * g.diam * g.diam / 4.0, 0, 0};
+    return e;
+}
+
+Eval HeatedModel::at(const Segment& g, double s, double p, double T) const {
+    Eval e = inner_.at(g, s, p, T);
+    TraversePoint& pt = e.pt;
+    ThermalState th;
+    try {
+        th = fluid_.thermal(p, pt.temp, &log_);
+    } catch (const FluidError& err) {
+        throw Stop{StopReason::NoFluidState, "the fluid has no specific heats " + where(pt, p) + ", " +
+                                                 io::format_double(pt.temp) + " K: " + err.what()};
+    }
+    const double q = heat_loss_per_length(heat_, g.diam, pt.temp, pt.tsurr);  // W/m
+    const double area = kPi * g.diam * g.diam / 4.0;
+    e.rate.temp = temperature_rate(th, q, g.angle, pt.dpt, pt.dpa, (pt.usl + pt.usg) * area);
+    e.rate.heat = q;
+    pt.heat_flux = q / (kPi * g.diam);
     return e;
 }
 
 // The valid answer nearest to p on one side (-1 below, +1 above) within
 // the reach, at the same point; false when there is none.
-bool BridgedModel::nearest_valid(const Segment& g, double s, double p, int side, Eval& out, double& p_out) const {
+bool BridgedModel::nearest_valid(const Segment& g, double s, double p, double T, int side, Eval& out,
+                                 double& p_out) const {
     double inner = p;  // the farthest pressure known invalid
     for (double step = kBridgeFirst * p; step <= kBridgeReach * p; step *= 2) {
         const double q = p + side * step;
         Eval e;
         try {
-            e = raw(g, s, q);
+            e = raw(g, s, q, T);
         } catch (const Stop&) {
             return false;  // no answer at all there: nothing to bridge with on this side
         }
@@ -197,7 +219,7 @@ bool BridgedModel::nearest_valid(const Segment& g, double s, double p, int side,
             const double m = 0.5 * (inner + outer);
             Eval em;
             try {
-                em = raw(g, s, m);
+                em = raw(g, s, m, T);
             } catch (const Stop&) {
                 break;
             }

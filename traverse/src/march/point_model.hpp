@@ -19,13 +19,15 @@ public:
     // The answer at flow coordinate s of segment g with pressure p. Throws
     // Stop where the line cannot go on (no fluid state, no answer, critical
     // flow, the pressure below what the model takes).
-    virtual Eval at(const Segment& g, double s, double p) const = 0;
+    // T is the fluid's temperature where the segment marches it, else unused.
+    virtual Eval at(const Segment& g, double s, double p, double T) const = 0;
 };
 
 // The point where flow coordinate s of segment g lies, with pressure p, and
 // the eleven properties of the flow there from the fluid. Throws Stop where
 // the pressure is below what the methods take or the fluid has no state.
-Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, RangeLog& log, TraversePoint& pt);
+Inputs point_inputs(const Segment& g, double s, double p, double T, const Fluid& fluid, RangeLog& log,
+                    TraversePoint& pt);
 
 // The flow model of this project, with its invalid answers bridged: where
 // the model marks its separated solution invalid (iter 99), the gradient,
@@ -36,11 +38,11 @@ Inputs point_inputs(const Segment& g, double s, double p, const Fluid& fluid, Ra
 class BridgedModel : public PointModel {
 public:
     BridgedModel(const Fluid& fluid, RangeLog& log, long& evaluations) : fluid_(fluid), log_(log), evaluations_(evaluations) {}
-    Eval at(const Segment& g, double s, double p) const override;
+    Eval at(const Segment& g, double s, double p, double T) const override;
 
 private:
-    Eval raw(const Segment& g, double s, double p) const;  // the model's own answer
-    bool nearest_valid(const Segment& g, double s, double p, int side, Eval& out, double& p_out) const;
+    Eval raw(const Segment& g, double s, double p, double T) const;  // the model's own answer
+    bool nearest_valid(const Segment& g, double s, double p, double T, int side, Eval& out, double& p_out) const;
 
     const Fluid& fluid_;
     RangeLog& log_;
@@ -59,7 +61,7 @@ public:
     };
     ClassicModel(Method method, const Fluid& fluid, RangeLog& log, RangesLeft& left, long& evaluations)
         : method_(method), fluid_(fluid), log_(log), left_(left), evaluations_(evaluations) {}
-    Eval at(const Segment& g, double s, double p) const override;
+    Eval at(const Segment& g, double s, double p, double T) const override;
 
 private:
     Method method_;
@@ -76,11 +78,28 @@ class TunedModel : public PointModel {
 public:
     TunedModel(const PointModel& inner, double holdup, double friction)
         : inner_(inner), holdup_(holdup), friction_(friction) {}
-    Eval at(const Segment& g, double s, double p) const override;
+    Eval at(const Segment& g, double s, double p, double T) const override;
 
 private:
     const PointModel& inner_;
     double holdup_, friction_;
+};
+
+// Another point model with the energy balance: the rate of the fluid's
+// temperature and of the heat lost, from the inner model's gradient, the
+// fluid's specific heats and the heat-transfer law against the
+// surroundings' temperature (the line's).
+class HeatedModel : public PointModel {
+public:
+    HeatedModel(const PointModel& inner, const Fluid& fluid, const HeatTransfer& heat, RangeLog& log)
+        : inner_(inner), fluid_(fluid), heat_(heat), log_(log) {}
+    Eval at(const Segment& g, double s, double p, double T) const override;
+
+private:
+    const PointModel& inner_;
+    const Fluid& fluid_;
+    const HeatTransfer& heat_;
+    RangeLog& log_;
 };
 
 }  // namespace flowmodel::march

@@ -13,6 +13,7 @@ struct Trial {
     State third;   // the state at the step's end
     Eval mid, three_quarter, end;  // the stages at s + h/2, s + 3h/4 and the end
     double error;  // |third - second-order| in pressure, Pa
+    double temp_error;  // the same in temperature, K (0 where it is not marched)
 };
 
 // From (s, y) with `start` the answer there, over the signed step h; the end
