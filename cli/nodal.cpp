@@ -73,6 +73,9 @@ struct Units {
     double pres(double pa) const { return flowmodel::to_system(system(), flowmodel::Dimension::Pressure, pa); }
     const char* rate_unit() const { return flowmodel::output_unit(system(), rate_dim()).name; }
     const char* pres_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::Pressure).name; }
+    double temp(double k) const { return flowmodel::to_system(system(), flowmodel::Dimension::Temperature, k); }
+    const char* temp_unit() const { return flowmodel::output_unit(system(), flowmodel::Dimension::Temperature).name; }
+    std::string temp_key(const char* name) const { return flowmodel::unit_key(system(), flowmodel::Dimension::Temperature, name); }
     const char* rate_name() const { return gas ? "gas rate" : "liquid rate"; }
     std::string pres_key(const char* name) const { return flowmodel::unit_key(system(), flowmodel::Dimension::Pressure, name); }
     std::string rate_key() const { return flowmodel::unit_key(system(), rate_dim(), gas ? "gas_rate" : "liquid_rate"); }
@@ -84,23 +87,33 @@ struct Units {
 };
 
 std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp, const flowmodel::TraverseOptions& o) {
+    const bool heat = o.heat.marched();
     std::string s = "outflow by " + flowmodel::method_text(o.method, o.holdup_factor, o.friction_factor) + "\n";
-    char line[200];
-    std::snprintf(line, sizeof line, "%12s %14s %14s %-17s\n%12s %14s %14s\n", u.rate_name(), "outflow BHP",
-                  "inflow BHP", "regime at bottom", u.rate_unit(), u.pres_unit(), u.pres_unit());
+    if (heat) s += std::string("temperature by heat transfer (") + flowmodel::heat_law_name(o.heat.law) + "): the wellhead's varies with the rate\n";
+    char line[256];
+    std::snprintf(line, sizeof line, "%12s %14s %14s %-17s%s\n%12s %14s %14s%s\n", u.rate_name(), "outflow BHP",
+                  "inflow BHP", "regime at bottom", heat ? " wellhead temp" : "", u.rate_unit(), u.pres_unit(),
+                  u.pres_unit(), heat ? (std::string(18, ' ') + " " + u.temp_unit()).c_str() : "");
     s += line;
     for (const auto& p : r.curve) {
-        std::snprintf(line, sizeof line, "%12.6g %14.6g %14.6g %-17s%s\n", u.rate(p.rate), u.pres(p.outflow),
+        char temp[32] = "";
+        if (heat) std::snprintf(temp, sizeof temp, " %13.2f", u.temp(p.wellhead_temp));
+        std::snprintf(line, sizeof line, "%12.6g %14.6g %14.6g %-17s%s%s\n", u.rate(p.rate), u.pres(p.outflow),
                       u.pres(p.inflow),
                       p.regime_at_bottom >= 0 ? flowmodel::pattern_name(static_cast<flowmodel::Pattern>(p.regime_at_bottom)) : "",
-                      p.failure.empty() ? "" : ("  " + p.failure).c_str());
+                      temp, p.failure.empty() ? "" : ("  " + p.failure).c_str());
         s += line;
     }
     for (const auto& c : r.crossings) {
-        std::snprintf(line, sizeof line, "\n%s crossing at %.6g %s, bottom-hole %.6g %s (wellhead %.6g %s)",
+        std::snprintf(line, sizeof line, "\n%s crossing at %.6g %s, bottom-hole %.6g %s (wellhead %.6g %s",
                       c.stable ? "operating point: stable" : "unstable", u.rate(c.rate), u.rate_unit(), u.pres(c.bhp),
                       u.pres_unit(), u.pres(thp), u.pres_unit());
         s += line;
+        if (heat) {
+            std::snprintf(line, sizeof line, ", %.2f %s", u.temp(c.wellhead_temp), u.temp_unit());
+            s += line;
+        }
+        s += ")";
     }
     return s + "\n";
 }
@@ -108,6 +121,7 @@ std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double t
 std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, double thp) {
     return "{\"" + u.rate_key() + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.pres_key("bhp") +
            "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.pres_key("thp") + "\":" + json_number(u.pres(thp)) +
+           ",\"" + u.temp_key("wellhead_temp") + "\":" + json_number(u.temp(c.wellhead_temp)) +
            ",\"regime_at_bottom\":" +
            json_string(c.regime_at_bottom >= 0 ? flowmodel::pattern_name(static_cast<flowmodel::Pattern>(c.regime_at_bottom))
                                                : "none") +
@@ -123,7 +137,8 @@ std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double th
         const auto& p = r.curve[i];
         s += (i ? ",\n" : "\n") + std::string("{\"") + u.rate_key() + "\":" + json_number(u.rate(p.rate)) +
              ",\"" + u.pres_key("outflow_bhp") + "\":" + json_number(u.pres(p.outflow)) + ",\"" +
-             u.pres_key("inflow_bhp") + "\":" + json_number(u.pres(p.inflow)) + "}";
+             u.pres_key("inflow_bhp") + "\":" + json_number(u.pres(p.inflow)) + ",\"" + u.temp_key("wellhead_temp") +
+             "\":" + json_number(u.temp(p.wellhead_temp)) + "}";
     }
     s += "\n],\"crossings\":[";
     for (size_t i = 0; i < r.crossings.size(); ++i) s += (i ? "," : "") + crossing_json(r.crossings[i], u, thp);

@@ -675,11 +675,12 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     interrupt.check();
     const std::string rate_key = s.split.gas_rate ? "gas_rate" : "liquid_rate";
     const auto n = static_cast<py::ssize_t>(r.curve.size());
-    py::array_t<double> rate(n), outflow(n), inflow(n);
+    py::array_t<double> rate(n), outflow(n), inflow(n), wellhead_temp(n);
     py::list regime, failure;
     for (py::ssize_t k = 0; k < n; ++k) {
         const auto& p = r.curve[static_cast<size_t>(k)];
         rate.mutable_data()[k] = p.rate;
+        wellhead_temp.mutable_data()[k] = p.wellhead_temp;
         outflow.mutable_data()[k] = p.outflow;
         inflow.mutable_data()[k] = p.inflow;
         regime.append(regime_or_none(p.regime_at_bottom));
@@ -690,6 +691,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     curves[rate_key.c_str()] = rate;
     curves["outflow_bhp"] = outflow;
     curves["inflow_bhp"] = inflow;
+    curves["wellhead_temp"] = wellhead_temp;
     curves["regime_at_bottom"] = np.attr("array")(regime, "dtype"_a = "object");
     curves["failure"] = np.attr("array")(failure, "dtype"_a = "object");
     const double thp = s.setup.options.pres;
@@ -698,6 +700,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
         d[rate_key.c_str()] = c.rate;
         d["bhp"] = c.bhp;
         d["thp"] = thp;
+        d["wellhead_temp"] = c.wellhead_temp;
         d["regime_at_bottom"] = regime_or_none(c.regime_at_bottom);
         d["stable"] = c.stable;
         return d;

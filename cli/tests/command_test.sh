@@ -313,7 +313,7 @@ python3 - "$tmp/nodal.json" <<'PY' || { echo "FAIL: nodal JSON"; fails=$((fails 
 import json, sys
 d = json.load(open(sys.argv[1]))
 op = d["operating_point"]
-assert set(op) == {"liquid_rate_stb_d", "bhp_psia", "thp_psia", "regime_at_bottom", "stable"}, op
+assert set(op) == {"liquid_rate_stb_d", "bhp_psia", "thp_psia", "wellhead_temp_degF", "regime_at_bottom", "stable"}, op
 assert 500 < op["liquid_rate_stb_d"] < 2500 and op["thp_psia"] == 200 and op["stable"]
 assert len(d["curves"]) >= 24 and all("outflow_bhp_psia" in c for c in d["curves"])
 PY
@@ -333,7 +333,7 @@ import json, sys
 si = json.load(open(sys.argv[1]))["operating_point"]
 assert 0.001 < si["liquid_rate"] < 0.005 and 1e7 < si["bhp"] < 2e7, si  # m3/s, Pa
 gas = json.load(open(sys.argv[2]))
-assert set(gas["operating_point"]) == {"gas_rate_mscf_d", "bhp_psia", "thp_psia", "regime_at_bottom", "stable"}
+assert set(gas["operating_point"]) == {"gas_rate_mscf_d", "bhp_psia", "thp_psia", "wellhead_temp_degF", "regime_at_bottom", "stable"}
 assert all("gas_rate_mscf_d" in c for c in gas["curves"])
 PY
 "$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr fetkovich --c "0.01 Mscf/d/psi" --n 0.8 2> "$tmp/err.txt"

@@ -63,7 +63,7 @@ def test_nodal_gives_the_commands_operating_point_and_a_traverse_agrees_at_it():
     op = n["operating_point"]
     assert op is not None and op["stable"]
     curves = n["curves"]
-    assert set(curves) == {"liquid_rate", "outflow_bhp", "inflow_bhp", "regime_at_bottom", "failure"}
+    assert set(curves) == {"liquid_rate", "outflow_bhp", "inflow_bhp", "wellhead_temp", "regime_at_bottom", "failure"}
     assert len({len(v) for v in curves.values()}) == 1 and np.all(np.diff(curves["liquid_rate"]) > 0)
     # The command's JSON says the same.
     out = pipeflow("nodal", *WELL_ARGS, "--outlet-pres", "200psia", "--api", "35", "--gas-gravity", "0.65",

@@ -251,7 +251,7 @@ TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOp
     // numbers), with the energy balance where the temperature is marched.
     auto heated = [&](const march::PointModel& model) {
         if (!opt.heat.marched()) return march::run(segs, model, opt, res);
-        const march::HeatedModel with_heat(model, fluid, opt.heat, log);
+        const march::HeatedModel with_heat(model, fluid, opt.heat, method_gravity(opt.method), log);
         march::run(segs, with_heat, opt, res);
     };
     auto run_with = [&](const march::PointModel& model) {
@@ -334,13 +334,13 @@ TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const Trav
         // Even the most pressure allowed does not reach the outlet's.
         TraverseResult out = finish(r);
         TraverseSummary& s = out.summary;
-        if (s.complete) {
-            s.complete = false;
-            s.stop_reason = StopReason::MaxPressure;
-            s.message = march::above_max_pres(opt.max_pres, line.flow_decreasing ? line.nodes.back().md
-                                                                                 : line.nodes.front().md).why;
-            s.inlet_pres = s.outlet_pres = std::numeric_limits<double>::quiet_NaN();
-        }
+        const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
+        s.complete = false;
+        s.stop_reason = StopReason::MaxPressure;
+        s.message = march::above_max_pres(opt.max_pres, inlet_md).why;
+        s.inlet_pres = s.outlet_pres = std::numeric_limits<double>::quiet_NaN();
+        s.stop_md = inlet_md;
+        s.stop_pres = opt.max_pres;
         return out;
     }
     if (!have_lo) return finish(r_hi);  // at 100 Pa it still arrives above the outlet's pressure

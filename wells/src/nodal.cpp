@@ -31,6 +31,7 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
         p.inflow = ipr::pwf(inflow, rates[i]);
         p.outflow = r.at[i].bhp;
         p.regime_at_bottom = r.at[i].regime_at_bottom;
+        p.wellhead_temp = r.at[i].wellhead_temp;
         p.failure = r.at[i].failure;
         out.push_back(p);
     }
@@ -116,6 +117,7 @@ bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
     c.bhp = at.outflow;
     c.mismatch = std::fabs(excess(at));
     c.regime_at_bottom = at.regime_at_bottom;
+    c.wellhead_temp = at.wellhead_temp;
     c.stable = excess(a) < 0;  // the outflow rises through the inflow
     return true;
 }

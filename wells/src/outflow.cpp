@@ -10,9 +10,29 @@
 
 namespace flowmodel::wells {
 
+namespace {
+const std::string kVaries = " (the values differ from traverse to traverse)";
+
+// What a warning is about, not the values met: its text up to the first
+// digit after its first ": " ("... used outside its range: temperature ").
+std::string about(const std::string& w) {
+    const size_t colon = w.find(": ");
+    if (colon == std::string::npos) return w;
+    return w.substr(0, w.find_first_of("0123456789", colon));
+}
+}  // namespace
+
 void add_warnings(std::vector<std::string>& into, const std::vector<std::string>& more) {
     for (const std::string& w : more) {
-        if (std::find(into.begin(), into.end(), w) == into.end()) into.push_back(w);
+        if (std::find(into.begin(), into.end(), w) != into.end()) continue;
+        // The same correlation outside its range at other values (another
+        // rate, another temperature): said once, with a note that they vary.
+        const auto same = std::find_if(into.begin(), into.end(), [&](const std::string& x) { return about(x) == about(w); });
+        if (same == into.end()) {
+            into.push_back(w);
+        } else if (same->size() < kVaries.size() || same->compare(same->size() - kVaries.size(), kVaries.size(), kVaries) != 0) {
+            *same += kVaries;
+        }
     }
 }
 
@@ -28,7 +48,8 @@ Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& 
         try {
             fluids.push_back(std::make_unique<blackoil::BlackOil>(cases[i].fluid));
         } catch (const std::invalid_argument& e) {
-            out.at[i] = {std::numeric_limits<double>::quiet_NaN(), -1, e.what()};
+            out.at[i].bhp = std::numeric_limits<double>::quiet_NaN();
+            out.at[i].failure = e.what();
             continue;
         }
         TraverseOptions o = options;
@@ -64,6 +85,7 @@ Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& 
         if (sum.complete) {
             b.bhp = sum.inlet_pres;
             b.regime_at_bottom = r[k].points.back().id;
+            b.wellhead_temp = sum.outlet_temp;
         } else {
             b.bhp = std::numeric_limits<double>::quiet_NaN();
             b.failure = sum.message;

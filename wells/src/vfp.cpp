@@ -136,6 +136,14 @@ void compute_block(const Line& line, const std::vector<std::array<size_t, 5>>& w
         const auto& [t, w, g, a, f] = where[k];
         if (r.at[k].failure.empty()) {
             res.table.at(t, w, g, a, f) = r.at[k].bhp;
+            const double th = r.at[k].wellhead_temp;
+            if (std::isfinite(th)) {
+                const bool first = res.wellhead_temps == 0;
+                res.wellhead_temp_min = first ? th : std::min(res.wellhead_temp_min, th);
+                res.wellhead_temp_max = first ? th : std::max(res.wellhead_temp_max, th);
+                const double n = static_cast<double>(++res.wellhead_temps);
+                res.wellhead_temp_mean = first ? th : res.wellhead_temp_mean + (th - res.wellhead_temp_mean) / n;
+            }
         } else {
             res.failures.push_back({where[k], r.at[k].failure});
         }
@@ -297,9 +305,9 @@ Dimension dimension_of(const std::string& what, Flo flo, Wfr wfr, Gfr gfr) {
     return Dimension::None;
 }
 
-UnitSystem deck_system(Units units) { return units == Units::Field ? UnitSystem::DeckField : UnitSystem::DeckMetric; }
-
 }  // namespace
+
+UnitSystem deck_system(Units units) { return units == Units::Field ? UnitSystem::DeckField : UnitSystem::DeckMetric; }
 
 double to_deck(Units units, const char* what, Flo flo, Wfr wfr, Gfr gfr, double si) {
     return to_system(deck_system(units), dimension_of(what, flo, wfr, gfr), si);

@@ -570,6 +570,14 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
         comments.push_back(std::string("lift gas: ALQ ") + vfp::alq_word(t.alq) + " (" + vfp::alq_unit(s.units, t.alq) +
                            "), " + where + (lift.gravity > 0 ? ", gravity " + format_double(lift.gravity) : std::string()));
     }
+    if (s.setup.options.heat.marched() && res.wellhead_temps > 0) {
+        const UnitSystem sys = vfp::deck_system(s.units);
+        auto temp = [&](double k) { return format_double(std::round(to_system(sys, Dimension::Temperature, k) * 100) / 100); };
+        comments.push_back(std::string("temperature: heat transfer (") + heat_law_name(s.setup.options.heat.law) +
+                           "); the entries' wellhead temperatures " + temp(res.wellhead_temp_min) + " to " +
+                           temp(res.wellhead_temp_max) + ", mean " + temp(res.wellhead_temp_mean) + " " +
+                           output_unit(sys, Dimension::Temperature).name);
+    }
     comments.push_back("entries lie between their THP and " +
                        vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
                        " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +

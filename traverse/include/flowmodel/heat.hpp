@@ -64,8 +64,9 @@ struct ThermalState {
 // q the heat lost per metre (W/m), dpt the pressure gradient (Pa/m, dp/ds =
 // -dpt), dpa its acceleration part, which for the mixture moving at its
 // no-slip velocity is rho_ns v dv/ds, so the kinetic term is dpa / rho_ns.
+// `gravity` is the one the gradient was computed with (method_gravity).
 double temperature_rate(const ThermalState& th, double heat_per_length, double angle_deg, double dpt, double dpa,
-                        double volume_rate);
+                        double volume_rate, double gravity);
 
 }  // namespace flowmodel
 

@@ -237,4 +237,6 @@ std::vector<std::string> range_warnings(Method m, std::uint32_t bits, const doub
     return out;
 }
 
+double method_gravity(Method m) { return m == Method::Model ? 9.81 : classic::kG; }
+
 }  // namespace flowmodel

@@ -7,7 +7,6 @@ namespace flowmodel {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kGravity = 9.80665;  // m/s2
 }  // namespace
 
 const char* heat_law_name(HeatLaw law) {
@@ -46,9 +45,9 @@ double heat_loss_per_length(const HeatTransfer& h, double diam, double t, double
 }
 
 double temperature_rate(const ThermalState& th, double heat_per_length, double angle_deg, double dpt, double dpa,
-                        double volume_rate) {
+                        double volume_rate, double gravity) {
     const double m = th.mass_rate;
-    const double potential = kGravity * std::sin(angle_deg * kPi / 180.0);
+    const double potential = gravity * std::sin(angle_deg * kPi / 180.0);
     const double kinetic = dpa * volume_rate / m;
     return (-heat_per_length / m - potential - kinetic + th.dh_dp * dpt) / th.cp;
 }

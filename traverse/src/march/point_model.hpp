@@ -91,14 +91,15 @@ private:
 // surroundings' temperature (the line's).
 class HeatedModel : public PointModel {
 public:
-    HeatedModel(const PointModel& inner, const Fluid& fluid, const HeatTransfer& heat, RangeLog& log)
-        : inner_(inner), fluid_(fluid), heat_(heat), log_(log) {}
+    HeatedModel(const PointModel& inner, const Fluid& fluid, const HeatTransfer& heat, double gravity, RangeLog& log)
+        : inner_(inner), fluid_(fluid), heat_(heat), gravity_(gravity), log_(log) {}
     Eval at(const Segment& g, double s, double p, double T) const override;
 
 private:
     const PointModel& inner_;
     const Fluid& fluid_;
     const HeatTransfer& heat_;
+    double gravity_;  // m/s2, the inner model's
     RangeLog& log_;
 };
 

@@ -36,6 +36,7 @@ struct Point {
     double outflow = 0;   // bottom-hole pressure the well needs, Pa; NaN where the traverse failed
     double inflow = 0;    // the reservoir's flowing bottom-hole pressure at that rate, Pa
     int regime_at_bottom = -1;
+    double wellhead_temp = 0;  // K, the traverse's (with heat transfer it varies with the rate); NaN where it failed
     std::string failure;  // why the traverse failed
 };
 
@@ -48,6 +49,7 @@ struct Crossing {
     double mismatch = 0;       // |inflow - outflow| at rate, Pa
     double other_side = 0;     // m3/s: the other end of the last bracket, where the outflow lies across the inflow
     int regime_at_bottom = -1;
+    double wellhead_temp = 0;  // K
     bool stable = false;
 };
 

@@ -5,6 +5,7 @@
 #ifndef FLOWMODEL_OUTFLOW_HPP
 #define FLOWMODEL_OUTFLOW_HPP
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct OutflowCase {
 struct BottomHole {
     double bhp = 0;             // Pa; NaN where the traverse did not reach the bottom
     int regime_at_bottom = -1;  // -1 where it did not
+    // The fluid's temperature at the wellhead, K: with heat transfer it
+    // depends on the rate; NaN where the traverse did not finish.
+    double wellhead_temp = std::numeric_limits<double>::quiet_NaN();
     std::string failure;        // why not: the traverse's message, or the fluid's refusal
 };
 

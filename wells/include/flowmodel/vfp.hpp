@@ -6,12 +6,14 @@
 #define FLOWMODEL_VFP_HPP
 
 #include <array>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/lift_gas.hpp"
 #include "flowmodel/traverse.hpp"
+#include "flowmodel/unit_system.hpp"
 
 namespace flowmodel::vfp {
 
@@ -19,6 +21,8 @@ enum class Flo { Liquid, Oil, Gas };              // FLO: LIQ, OIL, GAS
 enum class Wfr { WaterCut, WaterOil, WaterGas };  // WFR: WCT, WOR, WGR
 enum class Gfr { GasOil, GasLiquid, OilGas };     // GFR: GOR, GLR, OGR
 enum class Units { Metric, Field };
+// The unit system of a deck in these units.
+UnitSystem deck_system(Units units);
 // ALQ, the artificial-lift quantity: none (the axis a single 0), the lift
 // gas's rate (GRAT), the injected gas-liquid ratio (IGLR: lift gas per
 // liquid) or the total gas-liquid ratio (TGLR: produced and lift gas per liquid).
@@ -72,6 +76,12 @@ struct Result {
     std::vector<Failure> failures;  // traverses that did not reach the datum
     std::vector<std::string> warnings;  // the fluid's correlations outside their ranges, each once
     long evaluations = 0;
+    // The entries' wellhead temperatures, K (they vary with the rates under
+    // heat transfer): the least, the greatest and the mean; NaN with none.
+    double wellhead_temp_min = std::numeric_limits<double>::quiet_NaN();
+    double wellhead_temp_max = std::numeric_limits<double>::quiet_NaN();
+    double wellhead_temp_mean = std::numeric_limits<double>::quiet_NaN();
+    long wellhead_temps = 0;  // how many entries the mean is over
 };
 
 // Every entry of the table: a traverse from the wellhead at each THP down

@@ -99,6 +99,11 @@ struct MethodInfo {
 // Every method in the order users see them: the model first.
 const std::vector<MethodInfo>& methods();
 const MethodInfo& method_info(Method m);
+// The acceleration of gravity a method's gravity part is written with, m/s2:
+// the model's own 9.81, the classic methods' standard 9.80665. The energy
+// balance takes the same, so that a liquid's gravity work and its pressure
+// change cancel exactly.
+double method_gravity(Method m);
 // The method a user's name gives (any case, blanks around, '_' for '-'), or
 // nullptr. "all" is no method: faces that offer all methods treat it.
 const MethodInfo* method_named(const std::string& name);
