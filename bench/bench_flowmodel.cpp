@@ -511,6 +511,40 @@ void BM_traverse_black_oil(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(points);
 }
 
+// The same well with the temperature from heat transfer against a geothermal
+// profile of 60 degF and 1.5 degF/100 ft: Arg 0 the straight line of
+// BM_traverse_black_oil, 1 a U-value of 2 Btu/hr/ft2/degF, 2 Ramey's
+// formation after 30 days. From the wellhead pressure, so each heated
+// traverse finds its bottom-hole pressure by marches from the bottom, where
+// the reservoir's temperature is known; counters: evaluations, marches.
+void BM_traverse_heat(benchmark::State& state) {
+    flowmodel::TraverseRequest request;
+    request.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    request.flow_decreasing = true;
+    std::vector<std::pair<std::string, std::string>> options = {
+        {"diam", "2.441in"}, {"rough", "0.0006in"}, {"outlet-pres", "200psia"}, {"api", "35"},
+        {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"oil-rate", "1000 STB/d"},
+        {"water-rate", "300 STB/d"}, {"gor", "600 scf/STB"}};
+    const int law = static_cast<int>(state.range(0));
+    if (law == 0) {
+        options.insert(options.end(), {{"temp-in", "180degF"}, {"temp-out", "100degF"}});
+    } else {
+        options.insert(options.end(), {{"heat", law == 1 ? "u-value" : "ramey"}, {"geothermal", "60degF, 1.5degF/100ft"}});
+        if (law == 1) options.emplace_back("u-value", "2 Btu/hr/ft2/degF");
+        if (law == 2) options.insert(options.end(), {{"producing-time", "30d"}, {"hole-diam", "8.5in"}});
+    }
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
+    long evaluations = 0;
+    for (auto _ : state) {
+        const flowmodel::TraverseResult r = flowmodel::traverse(setup.line, setup.fluid(), setup.options);
+        if (!r.summary.complete) state.SkipWithError(r.summary.message.c_str());
+        evaluations = r.summary.evaluations;
+        benchmark::DoNotOptimize(r.summary.inlet_pres);
+    }
+    state.counters["evaluations"] = static_cast<double>(evaluations);
+}
+
 // The gas-rich well (8,000 ft vertical, 2.441 in, 200 psia at the wellhead,
 // black oil API 35 at GLR 20,000 scf/STB, 1300 STB/d at 5 % water cut) with
 // stations every Arg feet: the answer must not depend on the spacing, nor its
@@ -729,6 +763,7 @@ BENCHMARK(BM_traverse_gas_rich)->Arg(1000)->Arg(100)->Arg(30)->Arg(1)->Unit(benc
     ->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse_many)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_traverse_black_oil)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_traverse_heat)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_overhead)->Arg(1)->Arg(15)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_io)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -36,7 +36,8 @@ namespace {
 namespace bo = flowmodel::blackoil;
 
 const char* kUsage =
-    "usage: pipeflow nodal --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T)\n"
+    "usage: pipeflow nodal --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T |\n"
+    "         --heat LAW SURROUNDINGS [--temp-in T], as for pipeflow traverse)\n"
     "         --outlet-pres THP --api API --gas-gravity G [--water-gravity G | --salinity S] [--co2 Y] ...\n"
     "         --water-cut F (--gor R | --glr R) --res-pres P INFLOW [--rates LIST] [--tol DP] [--jobs N]\n"
     "         [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
@@ -62,7 +63,9 @@ const char* kUsage =
     "--lift-gas-rates LIST (with the injection options) gives instead the lift-gas performance\n"
     "curve: the operating point at each lift-gas rate, the maximum, and the economic optimum where\n"
     "one more unit of lift gas buys less oil than --min-gradient (oil per lift gas at standard\n"
-    "conditions, default 0.001 Sm3/Sm3; STB/Mscf in field units).\n";
+    "conditions, default 0.001 Sm3/Sm3; STB/Mscf in field units).\n"
+    "With --heat each outflow traverse computes its own temperature: the wellhead's rises with the\n"
+    "rate (column 'wellhead temp', key wellhead_temp).\n";
 
 struct Units {
     bool field = false;

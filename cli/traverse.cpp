@@ -35,7 +35,8 @@ namespace {
 
 const char* kTraverseUsage =
     "usage: pipeflow traverse (--length L --angle A | --profile FILE [--profile-unit m|ft]) [--diam D]\n"
-    "         [--rough K] [--flow-direction increasing|decreasing] (--temp T | --temp-in T --temp-out T)\n"
+    "         [--rough K] [--flow-direction increasing|decreasing]\n"
+    "         (--temp T | --temp-in T --temp-out T | --heat LAW SURROUNDINGS [--temp-in T])\n"
     "         (--inlet-pres P | --outlet-pres P) [--atm-pres P] [--tol DP] [--max-pres P] [--output-step L]\n"
     "         FLUID\n"
     "         [--method NAME|all] [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
@@ -56,8 +57,8 @@ const char* kTraverseUsage =
     "The profile CSV (',', ';' or tab) has md and one of tvd, z, angle, inc (inclination from\n"
     "vertical, degrees; with azi: minimum curvature), optionally diam, rough, temp; names in\n"
     "any case may carry their unit (md_ft, 'MD (ft)', 'TVD [m]', temp_degF); ns, ew, dls and\n"
-    "comments are ignored. The fluid table has pres, temp, rol, rog, visl, visg, sigma on a\n"
-    "rectangular grid.\n"
+    "comments are ignored. The fluid table has pres, temp, rol, rog, visl, visg, sigma (and cpl,\n"
+    "cpg for heat transfer) on a rectangular grid.\n"
     "Points are written at the stations, where the regime or the kind of answer changes, and at\n"
     "most --output-step apart (default: 1/200 of the line, at most 30 m). Where the model marks\n"
     "its separated solution invalid, the gradient is bridged between its valid answers at nearby\n"
@@ -71,6 +72,14 @@ const char* kTraverseUsage =
     "Gas lift (black oil): --lift-gas-rate Q injected at --injection-depth MD, or at the deepest of\n"
     "--mandrels LIST where the annulus gas column from --casing-pres P exceeds the tubing by\n"
     "--injection-dp (100 psi); [--lift-gas-gravity G]. Exit 3 where no mandrel can inject.\n"
+    "Heat transfer: --heat u-value|ramey|none marches the fluid's temperature with the pressure\n"
+    "against SURROUNDINGS: --geothermal \"60degF, 1.5degF/100ft\" (below md 0), --ambient T, or a\n"
+    "profile column tsurr; --temp-in where the fluid enters (a well's default: the geothermal\n"
+    "temperature at its bottom). u-value: --u-value U (per inside wall area, W/m2/K or\n"
+    "Btu/hr/ft2/degF); ramey: --producing-time 30d --hole-diam D [--formation-conductivity K\n"
+    "(1.4 Btu/hr/ft/degF)] [--formation-diffusivity A (0.04 ft2/hr)] [--u-value U of the\n"
+    "completion]; none: adiabatic. The constant fluid needs --cpl/--cpg (J/kg/K), a fluid table\n"
+    "columns cpl and cpg; the black oil has its own.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 std::string num(double v) { return flowmodel::io::format_double(v); }

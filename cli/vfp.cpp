@@ -21,7 +21,8 @@ namespace {
 
 
 const char* kUsage =
-    "usage: pipeflow vfp --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T)\n"
+    "usage: pipeflow vfp --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T |\n"
+    "         --heat LAW SURROUNDINGS [--temp-in T], as for pipeflow traverse)\n"
     "         --api API --gas-gravity G [--water-gravity G | --salinity S] [--co2 Y] [--h2s Y] [--n2 Y]\n"
     "         --rates LIST --thp LIST --water-cut LIST (--gor LIST | --glr LIST)\n"
     "         [--flo liq|oil|gas] [--wfr wct|wor|wgr] [--gfr gor|glr|ogr] [--table N] [--datum-depth D]\n"

@@ -286,7 +286,7 @@ bool short_of_pressure(const TraverseSummary& s) {
 // regula falsi (Illinois), bisecting where a march fell short; the first
 // guess is the march against the flow at the surroundings' temperature.
 TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
-    const double target = opt.pres, close_enough = 0.1 * opt.tol;
+    const double target = opt.pres, close_enough = opt.tol;  // the march itself is good to tol per segment
     long evaluations = 0;
     TraverseOptions given = opt;
     given.heat.law = HeatLaw::Given;
@@ -315,18 +315,25 @@ TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const Trav
     double lo = 0, g_lo = -std::numeric_limits<double>::infinity(), hi = 0, g_hi = 0;
     bool have_lo = false, have_hi = false;
     TraverseResult r_hi;
-    for (int k = 0; k < 60 && !(have_lo && have_hi); ++k) {
+    // Until the root is bracketed: secant steps (the outlet's pressure moves
+    // by a fraction of the inlet's where gas expands on the way), taken a
+    // little beyond the root so that the next one brackets it.
+    double p_prev = 0, g_prev = 0, slope = 0.4;  // a gassy well's; a liquid's 1 is then overshot, which brackets it
+    for (int k = 0; k < 60; ++k) {
         if (std::fabs(g) <= close_enough) return finish(r);
+        if (std::isfinite(g) && std::isfinite(g_prev) && k > 0 && p != p_prev && (g - g_prev) / (p - p_prev) > 0) {
+            slope = std::min(20.0, std::max(0.05, (g - g_prev) / (p - p_prev)));
+        }
+        p_prev = p, g_prev = g;
         if (g > 0) {
             hi = p, g_hi = g, have_hi = true, r_hi = r;
-            p = std::max(100.0, p - std::max(2 * g, 0.01 * p));
-            if (hi <= 100.0) break;
+            if (have_lo || hi <= 100.0) break;
+            p = std::max(100.0, p - std::max(1.05 * g / slope, 1e-4 * p));
         } else {
             lo = p, g_lo = g, have_lo = true;
-            if (p >= opt.max_pres) break;
-            p = std::min(opt.max_pres, p + (std::isinf(g) ? 0.5 * p : std::max(2 * -g, 0.01 * p)));
+            if (have_hi || p >= opt.max_pres) break;
+            p = std::min(opt.max_pres, p + (std::isinf(g) ? 0.5 * p : std::max(1.05 * -g / slope, 1e-4 * p)));
         }
-        if (have_lo && have_hi) break;
         g = attempt(p, r);
         if (std::isnan(g)) return finish(r);
     }

@@ -102,7 +102,7 @@ struct TraverseOptions {
     // pressure by an energy balance against the line's temperature as the
     // surroundings'. Against the flow with heat transfer, the inlet pressure
     // is found so that the march from the inlet, where the temperature is
-    // known, meets the outlet pressure given (within a tenth of tol).
+    // known, meets the outlet pressure given (within tol).
     HeatTransfer heat;
     // Polled every few hundred evaluations; true stops the march (StopReason::Interrupted).
     std::function<bool()> interrupted;
