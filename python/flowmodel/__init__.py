@@ -238,7 +238,12 @@ def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=
     gas_rate (kg/s) with rol, visl, sigma, gas_molar_mass, z, visg or
     fluid_table (a CSV file), or fluid=BlackOil(...). Numbers are SI; a string
     may carry a unit as on the command line (diam="2.441in",
-    outlet_pres="200psia", temp_in="180degF").
+    outlet_pres="200psia", temp_in="180degF"). Heat transfer: heat="u-value",
+    "ramey" or "none" with the surroundings (geothermal="60degF,
+    1.5degF/100ft", ambient, or a tsurr column) and u_value, producing_time,
+    hole_diam, formation_conductivity, formation_diffusivity, cpl, cpg as on
+    the command line; the points then carry tsurr and heat_flux, the summary
+    inlet_temp, outlet_temp (K) and heat_lost (W).
 
     Returns a TraverseResult: one numpy array per point field (md, z, angle,
     pres, temp, usl, usg, rol, rog, regime, id, hol, dpt, dpf, dpg, dpa, ierr,

@@ -317,3 +317,32 @@ def test_compare_gives_the_command_statistics_as_frames(tmp_path):
     tiny = flowmodel.compare(frame.assign(hol_meas=[0.2, 0.5, 0.05, None, 0.3, 1e-300]))
     assert tiny["holdup"].loc["all rows", "below_resolution"] == 1
     assert abs(tiny["holdup"].loc["all rows", "e1"]) < 1000
+
+
+def test_heat_transfer_from_python_equals_the_command():
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set")
+    well = os.path.join(EXAMPLES, "oil-well.csv")
+    fluid = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate="1000 STB/d",
+                               water_rate="300 STB/d", gor="600 scf/STB")
+    line = dict(diam="2.441in", rough="0.0006in", outlet_pres="200psia", heat="ramey", producing_time="30d",
+                hole_diam="8.5in", geothermal="60degF, 1.5degF/100ft")
+    r = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid, **line)
+    args = [exe, "traverse", "--profile", well, "--flow-direction", "decreasing", "--json"]
+    args += [f"--{k.replace('_', '-')}={v}" for k, v in {**line, **fluid.options}.items()]
+    import json
+    c = json.loads(subprocess.run(args, check=True, capture_output=True, text=True).stdout)
+    s = r["summary"]
+    assert s["heat"] == "ramey" and s["outlet_temp"] == c["summary"]["outlet_temp"]
+    assert list(r["temp"]) == [p["temp"] for p in c["points"]]
+    assert list(r["tsurr"]) == [p["tsurr"] for p in c["points"]]
+    # The wellhead between the surface rock and the reservoir; the fluid hotter than the rock above the bottom.
+    assert 60 < (s["outlet_temp"] * 1.8 - 459.67) < 180 and abs(s["inlet_temp"] * 1.8 - 459.67 - 180) < 1e-9
+    assert all(t >= ts - 1e-9 for t, ts in zip(r["temp"], r["tsurr"])) and s["heat_lost"] > 0
+    # Without heat transfer there are no such columns.
+    plain = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid, diam="2.441in",
+                               rough="0.0006in", outlet_pres="200psia", temp_in="180degF", temp_out="100degF")
+    assert "tsurr" not in plain and plain["summary"]["heat"] == "given"
+    with pytest.raises(ValueError, match="heat"):
+        flowmodel.traverse(profile=well, fluid=fluid, diam="2.441in", outlet_pres="200psia", temp="300", u_value=5)
