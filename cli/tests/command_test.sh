@@ -149,6 +149,22 @@ grep -q "bad-profile.csv: line 4: column 'md'" "$tmp/err.txt" || { echo "FAIL: p
 "$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 --fluid-table x.csv --rol 1 --temp 300 --inlet-pres 1e6 2> /dev/null
 check "traverse with a table and constants" 2 $?
 
+# Heat transfer: a profile with its surroundings' column, the picture of both
+# temperatures; options that mean nothing without --heat, a temp column with it.
+water=(--diam 0.1 --liquid-rate 5 --gas-rate 0 --rol 1000 --visl 1e-3 --sigma 0.07 --gas-molar-mass 20 --visg 1e-5)
+printf 'md,z,tsurr_degC\n0,0,10\n500,0,6\n1000,0,4\n' > "$tmp/sea.csv"
+"$exe" traverse --profile "$tmp/sea.csv" "${water[@]}" --cpl 4180 --heat u-value --u-value 10 --temp-in 60degC \
+  --inlet-pres 20bar --svg > "$tmp/heat.svg"; check "traverse with heat transfer, svg" 0 $?
+grep -q 'class="surroundings"' "$tmp/heat.svg" || { echo "FAIL: heat picture lacks the surroundings"; fails=$((fails + 1)); }
+"$exe" traverse --profile "$tmp/sea.csv" "${water[@]}" --temp 300 --inlet-pres 20bar 2> "$tmp/err.txt"
+check "a tsurr column without --heat" 2 $?
+grep -q "tsurr column is for heat transfer" "$tmp/err.txt" || { echo "FAIL: tsurr message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+"$exe" traverse --length 100 "${water[@]}" --temp 300 --inlet-pres 20bar --u-value 5 2> "$tmp/err.txt"
+check "--u-value without --heat" 2 $?
+"$exe" traverse --length 100 "${water[@]}" --heat u-value --u-value 5 --ambient 4degC --temp-in 60degC \
+  --inlet-pres 20bar 2> "$tmp/err.txt"; check "heat transfer without the liquid's specific heat" 2 $?
+grep -q -- "--cpl" "$tmp/err.txt" || { echo "FAIL: cpl message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+
 # The black-oil well from the examples, in field units, and what it refuses.
 oil=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --flow-direction decreasing
      --outlet-pres 200psia --temp-in 180degF --temp-out 100degF --api 35 --gas-gravity 0.65 --water-gravity 1.07
