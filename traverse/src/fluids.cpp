@@ -165,7 +165,7 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
         for (size_t c = 0; c < rec.size(); ++c) {
             if (rec[c] == kTableColumns[k]) col[k] = c;
         }
-        if (col[k] == rec.size() && k < kRequired) {
+        if (k < kRequired && col[k] == rec.size()) {
             throw std::runtime_error(path + ": line 1: no column '" + kTableColumns[k] + "'");
         }
     }

@@ -358,9 +358,10 @@ Line make_line(const TraverseRequest& request, const TraverseNumbers& g) {
     return line;
 }
 
-// Options of heat transfer, which --heat asks for.
+// Options of heat transfer, which --heat asks for (the specific heats are
+// checked with the fluid).
 const char* const kHeatOptions[] = {"u-value", "ambient", "producing-time", "formation-conductivity",
-                                    "formation-diffusivity", "hole-diam", "cpl", "cpg"};
+                                    "formation-diffusivity", "hole-diam"};
 
 constexpr double kDefaultConductivity = 1.4 * unit::kBtuPerHrFtF;          // W/(m K): 1.4 Btu/(hr ft degF)
 constexpr double kDefaultDiffusivity = 0.04 * unit::kFoot * unit::kFoot / 3600;  // m2/s: 0.04 ft2/hr
@@ -614,7 +615,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     const bool marched = request.heat != HeatLaw::Given;
     if (!marched) {
         for (const char* n : kHeatOptions) {
-            if ((g.*number_member(n)).has_value() && std::string(n) != "cpl" && std::string(n) != "cpg") {
+            if ((g.*number_member(n)).has_value()) {
                 fail(std::string("{") + n + "} is for heat transfer: give {heat} too");
             }
         }
