@@ -222,6 +222,52 @@ TEST(Heat, SpecificHeatsReproduceTheirSourcesValues) {
     EXPECT_LT(blackoil::gas_heat_capacity(298.15, 0.8, 0, 0, 0), methane);
 }
 
+TEST(Heat, SolutionHeatAndThermalExpansionFollowTheirCorrelations) {
+    // The heat of solution is the van 't Hoff slope of Standing's bubble point
+    // at a constant dissolved gas: L M / (R T^2) = d ln pb / dT.
+    for (double rs : {100.0, 600.0}) {
+        const double t_f = 200, h = 1e-3;
+        const double pb = blackoil::standing_pb(rs, t_f, 35, 0.65);
+        const double dlnpb_dt = 1.8 * (std::log(blackoil::standing_pb(rs, t_f + h, 35, 0.65)) -
+                                       std::log(blackoil::standing_pb(rs, t_f - h, 35, 0.65))) / (2 * h);
+        const double t = (t_f + 459.67) / 1.8;
+        const double l = blackoil::solution_heat(pb, t, 0.65);
+        EXPECT_NEAR(l * 28.97 * 0.65 / (kGasConstant * t * t), dlnpb_dt, 1e-7 * dlnpb_dt) << "Rs " << rs;
+        EXPECT_GT(l, 1e5);  // of the order of 100 kJ per kg of gas
+        EXPECT_LT(l, 3e5);
+    }
+    // Thermal expansion: the derivatives of the volume factors in temperature.
+    const double h = 1e-3;
+    EXPECT_NEAR(blackoil::standing_bo_dt(500, 180, 35, 0.65),
+                (blackoil::standing_bo(500, 180 + h, 35, 0.65) - blackoil::standing_bo(500, 180 - h, 35, 0.65)) / (2 * h),
+                1e-9);
+    EXPECT_NEAR(blackoil::water_fvf_dt(3000, 180),
+                (blackoil::water_fvf(3000, 180 + h) - blackoil::water_fvf(3000, 180 - h)) / (2 * h), 1e-9);
+}
+
+TEST(Heat, AnAdiabaticOilColumnCoolsAsItsGasComesOutAndItExpands) {
+    // A saturated black oil flowing up a vertical well with no heat lost:
+    // its gas leaving solution and its own expansion cool it, though friction heats it.
+    blackoil::BlackOilInputs in;
+    in.api = 35;
+    in.gas_gravity = 0.65;
+    in.oil_rate = 1000 * 0.158987294928 / 86400;
+    in.gas_rate = in.oil_rate * 600 * 0.028316846592 / 0.158987294928;
+    const blackoil::BlackOil oil(in);
+    TraverseOptions opt = heated(HeatLaw::Adiabatic, 355, 0);
+    opt.pres = 100e5;  // below the bubble point of 600 scf/STB at 180 degF
+    const TraverseResult r = traverse(straight_line(1500, 90, 0.062, 1.5e-5, 355, 355), oil, opt);
+    ASSERT_TRUE(r.summary.complete) << r.summary.message;
+    EXPECT_LT(r.summary.outlet_temp, r.summary.inlet_temp - 1.0);
+    // Its specific heat counts the gas that warming drives out of the oil.
+    const ThermalState th = oil.thermal(100e5, 355);
+    const blackoil::BlackOilState s = oil.state(100e5, 355);
+    const double m_oil = s.q_oil * s.rho_oil, m_gas = s.q_gas * s.rho_gas;
+    const double sensible = (m_oil * blackoil::oil_heat_capacity(179.33, blackoil::oil_specific_gravity(35)) * 4186.8 +
+                             m_gas * blackoil::gas_heat_capacity(355, 0.65, 0, 0, 0)) / (m_oil + m_gas);
+    EXPECT_GT(th.cp, sensible * 1.01);
+}
+
 TEST(Heat, HasanKabirTimeFunctionHasBothOfItsLimits) {
     // Long times: Ramey's 0.5 ln tD + 0.403; short: plane conduction 2 sqrt(tD / pi).
     for (double td : {1e3, 1e4, 1e5}) EXPECT_NEAR(ramey_time_function(td), 0.5 * std::log(td) + 0.403, 0.006);

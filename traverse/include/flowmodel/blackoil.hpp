@@ -96,6 +96,9 @@ double standing_rs(double p_psia, double t_degF, double api, double gamma_g);
 // Standing (1947) saturated formation volume factor, bbl/STB:
 // Bo = 0.9759 + 0.000120 [Rs (gamma_g/gamma_o)^0.5 + 1.25 T]^1.2.
 double standing_bo(double rs, double t_degF, double api, double gamma_g);
+// Its derivative in temperature at a constant dissolved gas, bbl/STB per °F:
+// 0.000120 x 1.2 x 1.25 [...]^0.2 (the oil's thermal expansion).
+double standing_bo_dt(double rs, double t_degF, double api, double gamma_g);
 
 // Vasquez and Beggs (1980) undersaturated compressibility co = A / p with
 // A = (-1433 + 5 Rsb + 17.2 T - 1180 gamma_g + 12.61 API) 1e-5, and so
@@ -139,6 +142,8 @@ double gas_density_sc(double gamma);
 // dVt = -1.0001e-2 + 1.33391e-4 T + 5.50654e-7 T², dVp = -1.95301e-9 p T
 // - 1.72834e-13 p² T - 3.58922e-7 p - 2.25341e-10 p². Fitted to 260 °F, 5000 psia.
 double water_fvf(double p_psia, double t_degF);
+// Its derivative in temperature, per °F (the water's thermal expansion).
+double water_fvf_dt(double p_psia, double t_degF);
 // McCain (1990) brine density at standard conditions, lb/ft³, S in weight
 // percent of dissolved solids: 62.368 + 0.438603 S + 1.60074e-3 S².
 double brine_density_sc(double salinity_wt_percent);
@@ -175,6 +180,14 @@ double water_heat_capacity();
 // (1987, The Properties of Gases and Liquids, App. A), 273-1500 K. The real
 // gas's departure from it is not included.
 double gas_heat_capacity(double t_kelvin, double gamma, double y_co2, double y_h2s, double y_n2);
+// The heat a kilogram of gas takes up as it leaves the oil, J/kg: the van 't
+// Hoff relation L = R T² (d ln pb / dT) at a constant dissolved gas, applied to
+// Standing's bubble point, whose (pb + 25.48) 10^(-0.00091 T) is constant
+// along it, so d ln pb / dT = 0.00091 ln 10 (pb + 25.48) / pb per °F; p the
+// saturation pressure (psia), T in K, M = 28.97 gamma_g. About 170 kJ/kg (4 kJ
+// per mole) for a 0.65 gas at 200 °F: the cooling of an oil as its gas comes
+// out, which the specific heats alone miss.
+double solution_heat(double p_psia, double t_kelvin, double gamma_g);
 // One of those polynomials, J/(mol K).
 enum class Component { Methane, Ethane, Propane, Nitrogen, CarbonDioxide, HydrogenSulfide };
 double ideal_gas_heat_capacity(Component c, double t_kelvin);
@@ -255,7 +268,9 @@ public:
     // The mixture's specific heat (oil with its dissolved gas at the oil's,
     // water, free gas) and (dh/dp)_T: the liquids' specific volumes, the
     // gas's -R T² (dZ/dT)_p / (p M) from its Z factor (its Joule-Thomson
-    // effect). The heat of solution of gas leaving the oil is not included.
+    // effect). Below the bubble point the free gas's share w of the mass
+    // changes with p and T (Standing's Rs) and each kilogram that leaves the
+    // oil takes up solution_heat L: cp + L dw/dT and (dh/dp)_T + L dw/dp.
     ThermalState thermal(double p, double T, RangeLog* log = nullptr) const override;
     BlackOilState state(double p, double T, RangeLog* log = nullptr) const;
 

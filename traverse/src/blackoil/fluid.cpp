@@ -249,8 +249,26 @@ ThermalState BlackOil::thermal(double p, double T, RangeLog* log) const {
         const double molar_mass = kAirMolarMass * in_.gas_gravity;
         dh_dp_gas = -kGasConstant * T * T * (dz_dtpr / tpc) / (p * molar_mass);
     }
-    const double dh_dp_oil = m_oil > 0 ? 1 / s.rho_oil : 0, dh_dp_water = m_water > 0 ? 1 / s.rho_water : 0;
+    // A liquid's (dh/dp)_T = v (1 - beta T), beta its thermal expansion from
+    // its volume factor at a constant dissolved gas (Standing; McCain).
+    const double tf = to_degF(T), pf = to_psia(p);
+    const double beta_oil = m_oil > 0 ? 1.8 * standing_bo_dt(s.rs / kScfPerStb, tf, in_.api, in_.gas_gravity) /
+                                            standing_bo(s.rs / kScfPerStb, tf, in_.api, in_.gas_gravity)
+                                      : 0;
+    const double beta_water = m_water > 0 ? 1.8 * water_fvf_dt(pf, tf) / water_fvf(pf, tf) : 0;
+    const double dh_dp_oil = m_oil > 0 ? (1 - beta_oil * T) / s.rho_oil : 0;
+    const double dh_dp_water = m_water > 0 ? (1 - beta_water * T) / s.rho_water : 0;
     th.dh_dp = (m_oil * dh_dp_oil + m_water * dh_dp_water + m_gas * dh_dp_gas) / th.mass_rate;
+    if (in_.oil_rate > 0 && s.rs < in_.gas_rate / in_.oil_rate) {
+        // Saturated: Standing's Rs = gamma_g [(p + 25.48)/18.2 10^(0.0125 API - 0.00091 T)]^(1/0.83)
+        // moves with p and T, and the free gas's mass share w = (GOR - Rs) qo rho_g,sc / m against it.
+        const double drs_dp = s.rs / 0.83 / (pf + 25.48) / kPsi;              // m3/m3 per Pa
+        const double drs_dt = -s.rs / 0.83 * 0.00091 * std::log(10.0) * 1.8;  // m3/m3 per K
+        const double per_rs = in_.oil_rate * rho_gas_sc_ / th.mass_rate;       // kg of gas per kg flowing, per m3/m3
+        const double heat = solution_heat(pf, T, in_.gas_gravity);
+        th.cp += heat * -per_rs * drs_dt;
+        th.dh_dp += heat * -per_rs * drs_dp;
+    }
     return th;
 }
 

@@ -27,6 +27,11 @@ const Polynomial& polynomial(Component c) { return kPolynomials[static_cast<int>
 
 }  // namespace
 
+double solution_heat(double p_psia, double t, double gamma_g) {
+    const double dlnpb_dt = 1.8 * 0.00091 * std::log(10.0) * (p_psia + 25.48) / p_psia;  // per K
+    return kGasConstant / (kAirMolarMass * gamma_g) * t * t * dlnpb_dt;
+}
+
 double ideal_gas_heat_capacity(Component c, double t) {
     const Polynomial& p = polynomial(c);
     return p.a + t * (p.b + t * (p.c + t * p.d));

@@ -23,6 +23,11 @@ double standing_bo(double rs, double t_degF, double api, double gamma_g) {
     return 0.9759 + 0.000120 * std::pow(f, 1.2);
 }
 
+double standing_bo_dt(double rs, double t_degF, double api, double gamma_g) {
+    const double f = rs * std::sqrt(gamma_g / oil_specific_gravity(api)) + 1.25 * t_degF;
+    return 0.000120 * 1.2 * std::pow(f, 0.2) * 1.25;
+}
+
 double vasquez_beggs_a(double rsb, double t_degF, double api, double gamma_g) {
     return (-1433 + 5 * rsb + 17.2 * t_degF - 1180 * gamma_g + 12.61 * api) * 1e-5;
 }

@@ -16,6 +16,14 @@ double water_fvf(double p, double t) {
     return (1 + dvt) * (1 + dvp);
 }
 
+double water_fvf_dt(double p, double t) {
+    const double dvt = -1.0001e-2 + 1.33391e-4 * t + 5.50654e-7 * t * t;
+    const double dvp = -1.95301e-9 * p * t - 1.72834e-13 * p * p * t - 3.58922e-7 * p - 2.25341e-10 * p * p;
+    const double dvt_dt = 1.33391e-4 + 2 * 5.50654e-7 * t;
+    const double dvp_dt = -1.95301e-9 * p - 1.72834e-13 * p * p;
+    return dvt_dt * (1 + dvp) + (1 + dvt) * dvp_dt;
+}
+
 double brine_density_sc(double s) { return 62.368 + 0.438603 * s + 1.60074e-3 * s * s; }
 
 double salinity_from_gravity(double gamma_w) {
