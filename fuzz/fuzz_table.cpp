@@ -3,6 +3,8 @@
 // and a table it accepts is a rectangular grid the fluid can use:
 //   - pressures and temperatures strictly rising, one value of each property
 //     per grid point, every value positive and finite;
+//   - specific heats, where given, one positive pair per grid point, and the
+//     energy balance's numbers from them finite;
 //   - at a grid point the state is the grid's own; between points it lies
 //     within the corner values; outside the grid the fluid says so (FluidError).
 #include <algorithm>
@@ -47,8 +49,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!(x > 0) || !std::isfinite(x)) fail("a property not positive and finite");
         }
     }
+    if (t.cpl.size() != t.cpg.size() || (!t.cpl.empty() && t.cpl.size() != np * nt)) {
+        fail("specific heats not one pair per grid point");
+    }
+    for (const auto* v : {&t.cpl, &t.cpg}) {
+        for (double x : *v) {
+            if (!(x > 0) || !std::isfinite(x)) fail("a specific heat not positive and finite");
+        }
+    }
     t.liquid_rate = 1;
     t.gas_rate = 1;
+    // With specific heats, the energy balance's numbers at every grid point are finite, cp positive.
+    for (size_t i = 0; !t.cpl.empty() && i < np; ++i) {
+        for (size_t j = 0; j < nt; ++j) {
+            const flowmodel::ThermalState th = t.thermal(t.pres[i], t.temp[j]);
+            if (!(th.cp > 0) || !std::isfinite(th.cp) || !std::isfinite(th.dh_dp)) fail("a thermal state not finite");
+        }
+    }
     // Each grid point, and the middle of each grid cell.
     for (size_t i = 0; i < np; ++i) {
         for (size_t j = 0; j < nt; ++j) {

@@ -24,7 +24,7 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using flowmodel::Dimension;
     if (size == 0) return 0;
-    constexpr int kDims = static_cast<int>(Dimension::Productivity) + 1;
+    constexpr int kDims = static_cast<int>(Dimension::Count);
     const auto a = static_cast<Dimension>(data[0] % kDims);
     const auto b = data[0] / kDims % 3 == 0 ? static_cast<Dimension>(data[0] / 7 % kDims) : Dimension::None;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);

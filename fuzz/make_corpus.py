@@ -105,6 +105,7 @@ PROFILE = {
     "pipeline.csv": "md,z,diam,rough,temp\n0,0,0.15,4.6e-5,300\n1500,-12,0.15,4.6e-5,298\n3000,40,0.2,4.6e-5,295\n",
     "not_vertical.csv": "md,tvd\n0,0\n100,100.5\n",
     "quoted.csv": '"md","z"\n"0","0"\n"1e3","-1e2"\n',
+    "tsurr.csv": "md,tvd,tsurr (degC)\n0,0,7\n145.9,145.9,7\n2700,2650,105\n",
 }
 TABLE = {
     "grid.csv": "pres,temp,rol,rog,visl,visg,sigma\n1e5,290,800,1,1e-3,1e-5,0.02\n1e5,310,790,0.9,9e-4,1.1e-5,0.019\n"
@@ -112,12 +113,15 @@ TABLE = {
     "ragged.csv": "pres,temp,rol,rog,visl,visg,sigma\n1e5,300,1000,1,1e-3,1e-5,0.07\n2e5,300,1000,2,1e-3,1e-5,0.07\n"
                   "2e5,310,1000,2,1e-3,1e-5,0.07\n",
     "reordered.csv": "sigma,visg,visl,rog,rol,temp,pres,note\n0.02,1e-5,1e-3,1,800,300,1e5,a\n0.02,1e-5,1e-3,2,800,300,2e5,b\n",
+    "heats.csv": "pres,temp,rol,rog,visl,visg,sigma,cpl,cpg\n1e5,290,800,1,1e-3,1e-5,0.02,2000,2200\n"
+                 "1e5,310,790,0.9,9e-4,1.1e-5,0.019,2050,2250\n",
 }
 UNITS = {
     "pressure_psia": (3, "220psia"), "pressure_psig": (3, "185.304 psig"), "pressure_barg": (3, "10barg"),
     "pressure_psi": (3, "200 psi"), "temperature_bare": (5, "25"), "temperature_degF": (5, "180degF"),
     "length_in": (1, "2.441in"), "rate_stb": (7, "1300 STB/d"), "ratio_scf": (8, "2e4 scf/STB"),
     "fraction_pct": (13, "5%"), "exponent": (1, "1.5e-3 m"), "garbage": (9, "-.e+ furlongs"),
+    "geothermal_gradient": (28, "1.5degF/100ft"), "u_value": (23, "2 Btu/hr/ft2/degF"), "time_days": (26, "30d"),
 }
 
 
