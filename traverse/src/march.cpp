@@ -41,6 +41,7 @@
 #include "flowmodel/traverse.hpp"
 #include "march/observers.hpp"
 #include "march/point_model.hpp"
+#include "march/shoot.hpp"
 #include "march/step_control.hpp"
 #include "march/stepper.hpp"
 #include "pipeflow.h"
@@ -273,102 +274,21 @@ TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOp
     return res;
 }
 
-// A march from the inlet that stopped short of the outlet for want of
-// pressure: a higher inlet pressure is needed.
-bool short_of_pressure(const TraverseSummary& s) {
-    return s.stop_reason == StopReason::LowPressure || s.stop_reason == StopReason::CriticalFlow ||
-           s.stop_reason == StopReason::NoModelAnswer || s.stop_reason == StopReason::NoFluidState;
-}
-
 // Heat transfer against the flow: the outlet's pressure is given, the
-// inlet's temperature. The outlet pressure of a march from the inlet rises
-// with its inlet pressure, so the inlet pressure is bracketed and found by
-// regula falsi (Illinois), bisecting where a march fell short; the first
-// guess is the march against the flow at the surroundings' temperature.
+// inlet's temperature; the first guess of the inlet pressure is the march
+// against the flow at the surroundings' temperature.
 TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
-    const double target = opt.pres, close_enough = opt.tol;  // the march itself is good to tol per segment
-    long evaluations = 0;
     TraverseOptions given = opt;
     given.heat.law = HeatLaw::Given;
     const TraverseResult first = march_once(line, fluid, given);
-    evaluations += first.summary.evaluations;
     TraverseOptions from_inlet = opt;
     from_inlet.from_outlet = false;
-    // g(p_in) = p_out - target; -inf where the march fell short of the outlet.
-    auto attempt = [&](double p_in, TraverseResult& r) {
-        from_inlet.pres = p_in;
-        r = march_once(line, fluid, from_inlet);
-        evaluations += r.summary.evaluations;
-        if (r.summary.complete) return r.summary.outlet_pres - target;
-        return short_of_pressure(r.summary) ? -std::numeric_limits<double>::infinity()
-                                            : std::numeric_limits<double>::quiet_NaN();
-    };
-    auto finish = [&](TraverseResult r) {
-        r.summary.evaluations = evaluations;
-        std::reverse(r.points.begin(), r.points.end());
-        return r;
-    };
-    TraverseResult r;
-    double p = first.summary.complete ? first.summary.inlet_pres : target;
-    double g = attempt(p, r);
-    if (std::isnan(g)) return finish(r);  // interrupted, or out of evaluations
-    double lo = 0, g_lo = -std::numeric_limits<double>::infinity(), hi = 0, g_hi = 0;
-    bool have_lo = false, have_hi = false;
-    TraverseResult r_hi;
-    // Until the root is bracketed: secant steps (the outlet's pressure moves
-    // by a fraction of the inlet's where gas expands on the way), taken a
-    // little beyond the root so that the next one brackets it.
-    double p_prev = 0, g_prev = 0, slope = 0.4;  // a gassy well's; a liquid's 1 is then overshot, which brackets it
-    for (int k = 0; k < 60; ++k) {
-        if (std::fabs(g) <= close_enough) return finish(r);
-        if (std::isfinite(g) && std::isfinite(g_prev) && k > 0 && p != p_prev && (g - g_prev) / (p - p_prev) > 0) {
-            slope = std::min(20.0, std::max(0.05, (g - g_prev) / (p - p_prev)));
-        }
-        p_prev = p, g_prev = g;
-        if (g > 0) {
-            hi = p, g_hi = g, have_hi = true, r_hi = r;
-            if (have_lo || hi <= 100.0) break;
-            p = std::max(100.0, p - std::max(1.05 * g / slope, 1e-4 * p));
-        } else {
-            lo = p, g_lo = g, have_lo = true;
-            if (have_hi || p >= opt.max_pres) break;
-            p = std::min(opt.max_pres, p + (std::isinf(g) ? 0.5 * p : std::max(1.05 * -g / slope, 1e-4 * p)));
-        }
-        g = attempt(p, r);
-        if (std::isnan(g)) return finish(r);
-    }
-    if (!have_hi) {
-        // Even the most pressure allowed does not reach the outlet's.
-        TraverseResult out = finish(r);
-        TraverseSummary& s = out.summary;
-        const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
-        s.complete = false;
-        s.stop_reason = StopReason::MaxPressure;
-        s.message = march::above_max_pres(opt.max_pres, inlet_md).why;
-        s.inlet_pres = s.outlet_pres = std::numeric_limits<double>::quiet_NaN();
-        s.stop_md = inlet_md;
-        s.stop_pres = opt.max_pres;
-        return out;
-    }
-    if (!have_lo) return finish(r_hi);  // at 100 Pa it still arrives above the outlet's pressure
-    // Regula falsi (Illinois) between lo and hi; bisection while g_lo is -inf.
-    int side = 0;
-    for (int k = 0; k < 100; ++k) {
-        p = std::isinf(g_lo) ? 0.5 * (lo + hi) : hi - g_hi * (hi - lo) / (g_hi - g_lo);
-        if (!(p > lo && p < hi)) p = 0.5 * (lo + hi);
-        g = attempt(p, r);
-        if (std::isnan(g) || std::fabs(g) <= close_enough || hi - lo <= 1e-12 * hi) return finish(r);
-        if (g > 0) {
-            hi = p, g_hi = g;
-            if (side == 1 && !std::isinf(g_lo)) g_lo *= 0.5;
-            side = 1;
-        } else {
-            lo = p, g_lo = g;
-            if (side == -1) g_hi *= 0.5;
-            side = -1;
-        }
-    }
-    return finish(r);
+    const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
+    return march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
+                                       first.summary.evaluations, inlet_md, [&](double p_in) {
+                                           from_inlet.pres = p_in;
+                                           return march_once(line, fluid, from_inlet);
+                                       });
 }
 
 }  // namespace
