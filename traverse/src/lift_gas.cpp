@@ -1,5 +1,6 @@
 // A gas-lifted traverse: two marches, one on each side of the injection point.
 #include "flowmodel/lift_gas.hpp"
+#include "march/shoot.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -42,6 +43,7 @@ void append(TraverseResult& into, TraverseResult&& next) {
         if (std::find(s.warnings.begin(), s.warnings.end(), w) == s.warnings.end()) s.warnings.push_back(w);
     }
     s.evaluations += t.evaluations;
+    s.heat_lost += t.heat_lost;
     s.complete = t.complete;
     s.stop_reason = t.stop_reason;
     s.message = t.message;
@@ -97,6 +99,38 @@ namespace {
 
 TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
                          const TraverseOptions& opt);
+TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, const blackoil::BlackOil& below,
+                                 const blackoil::BlackOil& above, double lift_gravity, TraverseOptions opt, double p_in);
+
+// The lifted traverse with heat transfer: from the inlet, the two parts one
+// after the other; against the flow, the inlet pressure shot for so that they
+// meet the outlet's (the first guess from the lifted march at the
+// surroundings' temperature).
+TraverseResult heated_lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
+                                const TraverseOptions& opt) {
+    const double lo = line.nodes.front().md, hi = line.nodes.back().md;
+    if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
+    const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
+    const Line low_md = line_between(line, lo, lift.md), high_md = line_between(line, lift.md, hi);
+    const Line& downstream = line.flow_decreasing ? low_md : high_md;
+    const Line& upstream = line.flow_decreasing ? high_md : low_md;
+    const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
+    auto from_inlet = [&](double p_in) { return heated_from_inlet(upstream, downstream, below, above, gravity, opt, p_in); };
+    TraverseResult r;
+    if (!opt.from_outlet) {
+        r = from_inlet(opt.pres);
+    } else {
+        TraverseOptions given = opt;
+        given.heat.law = HeatLaw::Given;
+        const TraverseResult first = lifted_at(line, produced, lift, given);
+        r = march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
+                                        first.summary.evaluations, line.flow_decreasing ? hi : lo, from_inlet);
+    }
+    if (!r.summary.complete) (opt.from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
+    r.summary.lift_gas_rate = lift.rate;
+    r.summary.injection_md = lift.md;
+    return r;
+}
 
 }  // namespace
 
@@ -131,8 +165,45 @@ TraverseResult traverse_lifted(const Line& line, const blackoil::BlackOilInputs&
 
 namespace {
 
+// With heat transfer, from the inlet at p_in: the produced fluid marched
+// to the injection point, the lift gas mixed in there at the surroundings'
+// temperature (the annulus's gas taken as having come to the rock's
+// temperature; the mixture's enthalpy that of its parts, at their specific
+// heats), the mixture marched on to the outlet.
+TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, const blackoil::BlackOil& below,
+                                 const blackoil::BlackOil& above, double lift_gravity, TraverseOptions opt, double p_in) {
+    opt.from_outlet = false;
+    opt.pres = p_in;
+    TraverseResult r = traverse(upstream, below, opt);
+    if (!r.summary.complete) return r;
+    const double p_inj = r.summary.outlet_pres, t_fluid = r.summary.outlet_temp;
+    const LineNode& at = downstream.flow_decreasing ? downstream.nodes.back() : downstream.nodes.front();
+    const double t_gas = at.temp;  // the surroundings' at the injection point
+    const double m_fluid = below.standard_mass_rate(), m_gas = above.standard_mass_rate() - m_fluid;
+    double cp_fluid = 0;
+    try {
+        cp_fluid = below.thermal(p_inj, t_fluid).cp;
+    } catch (const FluidError& e) {
+        r.summary.complete = false;
+        r.summary.stop_reason = StopReason::NoFluidState;
+        r.summary.message = std::string("the produced fluid has no specific heat at the injection point: ") + e.what();
+        return r;
+    }
+    const double cp_gas = blackoil::gas_heat_capacity(t_gas, lift_gravity, 0, 0, 0);
+    opt.pres = p_inj;
+    opt.heat.inlet_temp = (m_fluid * cp_fluid * t_fluid + m_gas * cp_gas * t_gas) / (m_fluid * cp_fluid + m_gas * cp_gas);
+    TraverseResult rest = traverse(downstream, above, opt);
+    const double outlet_pres = rest.summary.outlet_pres, outlet_temp = rest.summary.outlet_temp;
+    append(r, std::move(rest));
+    r.summary.outlet_pres = outlet_pres;
+    r.summary.outlet_temp = outlet_temp;
+    r.summary.injection_pres = p_inj;
+    return r;
+}
+
 TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
                          const TraverseOptions& opt) {
+    if (opt.heat.marched()) return heated_lifted_at(line, produced, lift, opt);
     const double lo = line.nodes.front().md, hi = line.nodes.back().md;
     if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
     const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
@@ -150,8 +221,10 @@ TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produ
         second.pres = at_injection;
         TraverseResult rest = traverse(from_outlet ? upstream : downstream, from_outlet ? below : above, second);
         const double far = from_outlet ? rest.summary.inlet_pres : rest.summary.outlet_pres;
+        const double far_temp = from_outlet ? rest.summary.inlet_temp : rest.summary.outlet_temp;
         append(r, std::move(rest));
         (from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = far;
+        (from_outlet ? r.summary.inlet_temp : r.summary.outlet_temp) = far_temp;
         r.summary.injection_pres = at_injection;
     } else {
         // Stopped before the injection point: the far end not reached.

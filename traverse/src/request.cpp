@@ -634,7 +634,6 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     check_heat_capacities(setup.fluid_kind, g, marched);
     if (marched) setup.options.heat = heat_transfer(request, g, setup.line);
     setup.lift = lift_gas(g, request.mandrels, setup);
-    if (setup.lift && marched) fail("heat transfer with gas lift is not built yet: give {heat} or the lift gas, not both");
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
         check_first_point(setup.line, setup.fluid(), setup.options,

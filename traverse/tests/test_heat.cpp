@@ -310,6 +310,46 @@ TEST(Heat, AgainstTheFlowTheInletPressureIsFoundSoThatTheMarchMeetsTheOutlet) {
     EXPECT_EQ(capped.summary.stop_reason, StopReason::MaxPressure);
 }
 
+TEST(Heat, LiftGasMixesInAtTheRocksTemperatureAndTheLiftedWellMeetsItsWellhead) {
+    TraverseRequest req;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
+             {"outlet-pres", "15bar"}, {"heat", "ramey"}, {"producing-time", "30d"}, {"hole-diam", "8.5in"},
+             {"geothermal", "15degC, 3degC/100m"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.05"},
+             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50"}, {"lift-gas-rate", "20000 Sm3/d"},
+             {"injection-depth", "1800"}}) {
+        set_option(req, k, v);
+    }
+    req.flow_decreasing = true;
+    const TraverseSetup s = setup_traverse(req);
+    const TraverseResult r = traverse(s);
+    ASSERT_TRUE(r.summary.complete) << r.summary.message;
+    EXPECT_NEAR(r.summary.outlet_pres, 15e5, 1.0);
+    EXPECT_NEAR(r.summary.inlet_temp, 288.15 + 75, 1e-9);
+    // At the injection point (two points at md 1800: below, then above it as
+    // listed from the wellhead down) the gas, at the rock's 69 degC, cools the
+    // hotter well stream to between the two.
+    const TraversePoint* above = nullptr;
+    const TraversePoint* below = nullptr;
+    for (const TraversePoint& p : r.points) {
+        if (std::fabs(p.md - 1800) > 1e-6) continue;
+        (above ? below : above) = &p;
+    }
+    ASSERT_TRUE(above && below);
+    const double rock = 288.15 + 0.03 * 1800;
+    EXPECT_GT(below->temp, rock);
+    EXPECT_LT(above->temp, below->temp);
+    EXPECT_GT(above->temp, rock);
+    EXPECT_NEAR(above->pres, below->pres, 1e-6 * below->pres);
+    // The lift gas lightens the column: a lower bottom-hole pressure than without it.
+    TraverseRequest plain = req;
+    plain.given.lift_gas_rate.reset();
+    plain.given.injection_depth.reset();
+    const TraverseResult unlifted = traverse(setup_traverse(plain));
+    ASSERT_TRUE(unlifted.summary.complete) << unlifted.summary.message;
+    EXPECT_LT(r.summary.inlet_pres, unlifted.summary.inlet_pres);
+}
+
 TEST(Heat, RequestsThatCannotMeanHeatTransferAreRefused) {
     auto request = [](const std::map<std::string, std::string>& extra) {
         TraverseRequest r;
