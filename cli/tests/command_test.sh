@@ -427,6 +427,8 @@ cp "$root/examples/well-tests.csv" "$tmp/tests.csv"
 "$exe" match "${mwell[@]}" --measured "$tmp/tests.csv" --method no-slip --output "$tmp/tests.csv" > /dev/null 2>&1
 check "match onto its measured file" 2 $?
 cmp -s "$root/examples/well-tests.csv" "$tmp/tests.csv" || { echo "FAIL: the measured file was overwritten"; fails=$((fails + 1)); }
+"$exe" match "${mwell[@]}" --measured "$root/examples/well-tests.csv" --heat ramey > /dev/null 2>&1
+check "match: well tests, which bring their own temperatures, with --heat" 2 $?
 "$exe" traverse "${mwell[@]}" --flow-direction decreasing --outlet-pres 200psia --temp-in 180degF --temp-out 100degF \
   --oil-rate "1000 STB/d" --gor "300 scf/STB" --lift-gas-rate "500 Mscf/d" --injection-depth 9000ft > /dev/null 2>&1
 check "traverse: an injection point below the well" 2 $?

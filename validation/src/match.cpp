@@ -42,6 +42,9 @@ public:
 class Tests : public Measurements {
 public:
     Tests(const TraverseRequest& request, const std::vector<WellTest>& tests) : tests_(tests) {
+        if (request.heat != HeatLaw::Given) {
+            fail("the tests bring their own temperatures (wellhead and gauge): {heat} goes with a gradient survey");
+        }
         TraverseRequest r = request;
         r.flow_decreasing = true;  // listed from the wellhead down, produced upward
         TraverseNumbers& g = r.given;
