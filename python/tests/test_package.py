@@ -346,3 +346,10 @@ def test_heat_transfer_from_python_equals_the_command():
     assert "tsurr" not in plain and plain["summary"]["heat"] == "given"
     with pytest.raises(ValueError, match="heat"):
         flowmodel.traverse(profile=well, fluid=fluid, diam="2.441in", outlet_pres="200psia", temp="300", u_value=5)
+    # Nodal analysis: each rate's wellhead temperature, rising with the rate.
+    wc = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, water_cut=0.3, gor="600 scf/STB")
+    n = flowmodel.nodal(profile=well, fluid=wc, ipr="vogel", res_pres="3000psia", q_max="2500 STB/d",
+                        rates="100,1000,2000 STB/d", **{k: v for k, v in line.items() if k != "outlet_pres"},
+                        outlet_pres="200psia")
+    t = list(n["curves"]["wellhead_temp"])
+    assert t == sorted(t) and t[0] > (60 + 459.67) / 1.8 and n["operating_point"]["wellhead_temp"] > t[0]
