@@ -80,7 +80,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Against the flow, temperature errors count as pressure errors at this
+// Where the temperature is marched its error counts as the pressure's at this
 // rate: the tolerance per segment in K is kTempTolerance where in Pa it is tol.
 constexpr double kTempTolerance = 1e-3;  // K per segment
 
