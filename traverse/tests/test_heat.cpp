@@ -377,6 +377,14 @@ TEST(Heat, RequestsThatCannotMeanHeatTransferAreRefused) {
     refused({{"heat", "u-value"}, {"u-value", "5"}, {"ambient", "4degC"}, {"cpl", "4180"}}, "--temp-in");
     refused({{"heat", "ramey"}, {"ambient", "4degC"}, {"temp-in", "60degC"}, {"cpl", "4180"}}, "--producing-time");
     refused({{"heat", "none"}, {"u-value", "5"}, {"ambient", "4degC"}, {"temp-in", "60degC"}, {"cpl", "4180"}}, "not none");
+    // Units as engineers write them, each its own conversion.
+    for (const auto& [text, si] : std::map<std::string, double>{{"1 Btu/hr/ft2/F", 5.678263}, {"5 W/(m2 K)", 5.0},
+                                                                {"1 Btu/hr/ft2/degF", 5.678263}}) {
+        EXPECT_NEAR(parse_quantity("u-value", text, Dimension::HeatTransferCoefficient).value, si, 1e-6) << text;
+    }
+    EXPECT_NEAR(parse_quantity("t", "1.5F/100ft", Dimension::TemperatureGradient).value, 1.5 / 1.8 / 30.48, 1e-12);
+    EXPECT_NEAR(parse_quantity("k", "1 Btu/hr/ft/F", Dimension::Conductivity).value, 1.730735, 1e-6);
+    EXPECT_NEAR(parse_quantity("t", "2 years", Dimension::Time).value, 2 * 365.25 * 86400, 1e-6);
     TraverseRequest blank;
     EXPECT_THROW(set_option(blank, "geothermal", "60degF"), std::invalid_argument);
     EXPECT_THROW(set_option(blank, "heat", "ramy"), std::invalid_argument);
