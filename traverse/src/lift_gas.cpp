@@ -97,10 +97,25 @@ std::vector<double> annulus_pressures(const Line& line, double casing_pres, doub
 
 namespace {
 
+// A well split at its injection point: upstream of it the produced fluid,
+// downstream the fluid with the lift gas (downstream lies towards decreasing
+// md where the flow runs that way).
+struct LiftedWell {
+    blackoil::BlackOil below, above;
+    Line upstream, downstream;
+    LiftedWell(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift)
+        : below(produced), above(with_lift_gas(produced, lift)) {
+        const double lo = line.nodes.front().md, hi = line.nodes.back().md;
+        if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
+        Line low_md = line_between(line, lo, lift.md), high_md = line_between(line, lift.md, hi);
+        upstream = std::move(line.flow_decreasing ? high_md : low_md);
+        downstream = std::move(line.flow_decreasing ? low_md : high_md);
+    }
+};
+
 TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
                          const TraverseOptions& opt);
-TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, const blackoil::BlackOil& below,
-                                 const blackoil::BlackOil& above, double lift_gravity, TraverseOptions opt, double p_in);
+TraverseResult heated_from_inlet(const LiftedWell& well, double lift_gravity, TraverseOptions opt, double p_in);
 
 // The lifted traverse with heat transfer: from the inlet, the two parts one
 // after the other; against the flow, the inlet pressure shot for so that they
@@ -108,14 +123,9 @@ TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, c
 // surroundings' temperature).
 TraverseResult heated_lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
                                 const TraverseOptions& opt) {
-    const double lo = line.nodes.front().md, hi = line.nodes.back().md;
-    if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
-    const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
-    const Line low_md = line_between(line, lo, lift.md), high_md = line_between(line, lift.md, hi);
-    const Line& downstream = line.flow_decreasing ? low_md : high_md;
-    const Line& upstream = line.flow_decreasing ? high_md : low_md;
+    const LiftedWell well(line, produced, lift);
     const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
-    auto from_inlet = [&](double p_in) { return heated_from_inlet(upstream, downstream, below, above, gravity, opt, p_in); };
+    auto from_inlet = [&](double p_in) { return heated_from_inlet(well, gravity, opt, p_in); };
     TraverseResult r;
     if (!opt.from_outlet) {
         r = from_inlet(opt.pres);
@@ -123,8 +133,9 @@ TraverseResult heated_lifted_at(const Line& line, const blackoil::BlackOilInputs
         TraverseOptions given = opt;
         given.heat.law = HeatLaw::Given;
         const TraverseResult first = lifted_at(line, produced, lift, given);
+        const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
         r = march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
-                                        first.summary.evaluations, line.flow_decreasing ? hi : lo, from_inlet);
+                                        first.summary.evaluations, inlet_md, from_inlet);
     }
     if (!r.summary.complete) (opt.from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
     r.summary.lift_gas_rate = lift.rate;
@@ -170,16 +181,17 @@ namespace {
 // temperature (the annulus's gas taken as having come to the rock's
 // temperature; the mixture's enthalpy that of its parts, at their specific
 // heats), the mixture marched on to the outlet.
-TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, const blackoil::BlackOil& below,
-                                 const blackoil::BlackOil& above, double lift_gravity, TraverseOptions opt, double p_in) {
+TraverseResult heated_from_inlet(const LiftedWell& well, double lift_gravity, TraverseOptions opt, double p_in) {
+    const blackoil::BlackOil& below = well.below;
     opt.from_outlet = false;
     opt.pres = p_in;
-    TraverseResult r = traverse(upstream, below, opt);
+    TraverseResult r = traverse(well.upstream, below, opt);
     if (!r.summary.complete) return r;
     const double p_inj = r.summary.outlet_pres, t_fluid = r.summary.outlet_temp;
+    const Line& downstream = well.downstream;
     const LineNode& at = downstream.flow_decreasing ? downstream.nodes.back() : downstream.nodes.front();
     const double t_gas = at.temp;  // the surroundings' at the injection point
-    const double m_fluid = below.standard_mass_rate(), m_gas = above.standard_mass_rate() - m_fluid;
+    const double m_fluid = below.standard_mass_rate(), m_gas = well.above.standard_mass_rate() - m_fluid;
     double cp_fluid = 0;
     try {
         cp_fluid = below.thermal(p_inj, t_fluid).cp;
@@ -192,7 +204,7 @@ TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, c
     const double cp_gas = blackoil::gas_heat_capacity(t_gas, lift_gravity, 0, 0, 0);
     opt.pres = p_inj;
     opt.heat.inlet_temp = (m_fluid * cp_fluid * t_fluid + m_gas * cp_gas * t_gas) / (m_fluid * cp_fluid + m_gas * cp_gas);
-    TraverseResult rest = traverse(downstream, above, opt);
+    TraverseResult rest = traverse(downstream, well.above, opt);
     const double outlet_pres = rest.summary.outlet_pres, outlet_temp = rest.summary.outlet_temp;
     append(r, std::move(rest));
     r.summary.outlet_pres = outlet_pres;
@@ -204,22 +216,16 @@ TraverseResult heated_from_inlet(const Line& upstream, const Line& downstream, c
 TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
                          const TraverseOptions& opt) {
     if (opt.heat.marched()) return heated_lifted_at(line, produced, lift, opt);
-    const double lo = line.nodes.front().md, hi = line.nodes.back().md;
-    if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
-    const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
-    // Downstream of the injection point: towards decreasing md where the flow runs that way.
-    const Line low_md = line_between(line, lo, lift.md), high_md = line_between(line, lift.md, hi);
-    const bool downstream_is_low = line.flow_decreasing;
-    const Line& downstream = downstream_is_low ? low_md : high_md;
-    const Line& upstream = downstream_is_low ? high_md : low_md;
+    const LiftedWell well(line, produced, lift);
     // The march goes from the given end: the part there first.
     const bool from_outlet = opt.from_outlet;
-    TraverseResult r = traverse(from_outlet ? downstream : upstream, from_outlet ? above : below, opt);
+    TraverseResult r = traverse(from_outlet ? well.downstream : well.upstream, from_outlet ? well.above : well.below, opt);
     if (r.summary.complete) {
         const double at_injection = from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres;
         TraverseOptions second = opt;
         second.pres = at_injection;
-        TraverseResult rest = traverse(from_outlet ? upstream : downstream, from_outlet ? below : above, second);
+        TraverseResult rest =
+            traverse(from_outlet ? well.upstream : well.downstream, from_outlet ? well.below : well.above, second);
         const double far = from_outlet ? rest.summary.inlet_pres : rest.summary.outlet_pres;
         const double far_temp = from_outlet ? rest.summary.inlet_temp : rest.summary.outlet_temp;
         append(r, std::move(rest));

@@ -240,7 +240,6 @@ namespace {
 
 // One march from the given end.
 TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
-    if (line.nodes.size() < 2) throw std::runtime_error("a line needs at least two points");
     TraverseResult res;
     RangeLog log;
     res.summary.method = opt.method;
