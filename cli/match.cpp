@@ -34,14 +34,16 @@ const char* kUsage =
     "--diam, --rough, the black oil: --api, --gas-gravity, --water-gravity or --salinity, ...).\n"
     "FILE is a CSV of measured pressures, units in the header ('whp (barg)') or with the values:\n"
     "  a flowing gradient survey: md, pres, at the rates and from the boundary pressure given as\n"
-    "  options (--oil-rate ..., --outlet-pres at the wellhead);\n"
+    "  options (--oil-rate ..., --outlet-pres at the wellhead), produced upward unless\n"
+    "  --flow-direction increasing (an injector: --inlet-pres at the wellhead);\n"
     "  or well tests, one row per test: date or test, the rates (oil_rate, water_rate, gas_rate,\n"
     "  or liquid_rate with water_cut and gor), whp, optionally wht, gauge_md, gauge_pres,\n"
     "  optionally gauge_temp: each test a traverse from its wellhead pressure down to its gauge,\n"
     "  the temperature linear from wht to gauge_temp (else the well's --temp-in/--temp-out).\n"
     "Gauge pressures (barg, psig) are read above --atm-pres. Every method runs on every row\n"
     "(--method chooses one); the methods are ranked by their mean absolute error in per cent of\n"
-    "the measured drop (wellhead to gauge). Rows a method cannot compute are counted as failed.\n"
+    "the measured drop (wellhead to gauge; rows with a drop under 0.1 psi are left out of the per-cent\n"
+    "figures). Rows a method cannot compute are counted as failed; exit 3 where none computed any.\n"
     "--tune fits each method's holdup and friction multipliers (0.5 to 2) by least squares on up\n"
     "to 150 tests spread over the file and reports the error after tuning over all of them;\n"
     "traverse, nodal and vfp take them as --holdup-factor and --friction-factor.\n"
@@ -56,6 +58,14 @@ struct Units : OutUnits {
     const char* err_unit() const { return field ? dp_unit() : "bar"; }
 };
 
+// A statistic in the table: "-" where there was no row to take it over.
+std::string cell(double v, int decimals) {
+    if (!std::isfinite(v)) return "-";
+    char b[40];
+    std::snprintf(b, sizeof b, "%.*f", decimals, v);
+    return b;
+}
+
 std::string method_lines(const std::vector<fm::MethodScore>& v, const Units& u, bool tuned) {
     std::string s;
     char line[300];
@@ -65,9 +75,10 @@ std::string method_lines(const std::vector<fm::MethodScore>& v, const Units& u, 
     s += line;
     for (size_t k = 0; k < v.size(); ++k) {
         const fm::MethodScore& m = v[k];
-        std::snprintf(line, sizeof line, "%-4zu %-21s %6ld %6ld %9.2f %9.2f %8.2f %8.2f %8.1f", k + 1,
-                      flowmodel::method_info(m.method).name, m.n, m.failed, u.err(m.me), u.err(m.mae), m.me_drop,
-                      m.mape_drop, m.within5);
+        std::snprintf(line, sizeof line, "%-4zu %-21s %6ld %6ld %9s %9s %8s %8s %8s", k + 1,
+                      flowmodel::method_info(m.method).name, m.n, m.failed, cell(u.err(m.me), 2).c_str(),
+                      cell(u.err(m.mae), 2).c_str(), cell(m.me_drop, 2).c_str(), cell(m.mape_drop, 2).c_str(),
+                      cell(m.within5, 1).c_str());
         s += line;
         if (tuned) {
             std::snprintf(line, sizeof line, "  %9.4f  %10.4f", m.holdup_factor, m.friction_factor);
@@ -95,7 +106,7 @@ std::string as_table(const fm::MatchResult& r, const fm::MeasuredPressures& m, c
 
 std::string score_json(const fm::MethodScore& m, const Units& u) {
     return "{\"method\":" + json_string(flowmodel::method_info(m.method).name) + ",\"n\":" + std::to_string(m.n) +
-           ",\"failed\":" + std::to_string(m.failed) + ",\"me\":" + json_number(u.dp(m.me)) + ",\"mae\":" +
+           ",\"failed\":" + std::to_string(m.failed) + ",\"n_drop\":" + std::to_string(m.n_drop) + ",\"me\":" + json_number(u.dp(m.me)) + ",\"mae\":" +
            json_number(u.dp(m.mae)) + ",\"me_drop\":" + json_number(m.me_drop) + ",\"mape_drop\":" +
            json_number(m.mape_drop) + ",\"within5\":" + json_number(m.within5) + ",\"holdup_factor\":" +
            json_number(m.holdup_factor) + ",\"friction_factor\":" + json_number(m.friction_factor) + "}";
@@ -226,6 +237,10 @@ int run_match(const flowmodel::TraverseRequest& request, const std::string& meas
     const fm::MeasuredPressures measured = fm::read_measured_pressures(measured_path, atm);
     options.jobs = run.jobs;
     const fm::MatchResult r = fm::run_match(request, measured, options);
+    if (!r.computed()) {
+        run.say(flowmodel::command_words(r.why_none()));
+        return 3;
+    }
     const std::string name = measured_path.substr(measured_path.find_last_of('/') + 1);
     const std::string text = run.format == "json"  ? as_json(r, measured, units)
                              : run.format == "csv" ? as_csv(r, units)
@@ -244,6 +259,7 @@ int run_match(const flowmodel::TraverseRequest& request, const std::string& meas
 
 int match_command(int argc, char** argv) {
     flowmodel::TraverseRequest request;
+    request.flow_decreasing = true;  // a producing well, unless --flow-direction increasing
     std::string measured;
     fm::MatchOptions options;
     Verb verb = verb_named("match", kUsage);
@@ -253,7 +269,7 @@ int match_command(int argc, char** argv) {
     verb.once = true;
     verb.flags = {{"--tune", [&options] { options.tune = true; }}};
     verb.option = [&](const std::string& name, const std::string& value) {
-        if (line_file_option(request, name, value)) return true;
+        if (line_file_option(request, name, value) || flow_direction_option(request, name, value)) return true;
         if (name == "measured") {
             measured = value;
         } else if (name == "method") {

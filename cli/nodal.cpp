@@ -235,10 +235,17 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
     for (const std::string& w : r.warnings) run.say("warning: " + w);
     const double thp = nodal.setup.options.pres;
     const flowmodel::TraverseOptions& method = nodal.setup.options;
-    const std::string text = run.format == "json" ? as_json(r, units, thp, method)
-                             : run.format == "svg" ? as_svg(r, units, picture_title(nodal, request.traverse.profile, units))
-                             : run.format == "csv" ? as_csv(r, units)
-                                                   : as_table(r, units, thp, method);
+    std::string text = run.format == "json" ? as_json(r, units, thp, method)
+                       : run.format == "svg" ? as_svg(r, units, picture_title(nodal, request.traverse.profile, units))
+                       : run.format == "csv" ? as_csv(r, units)
+                                             : as_table(r, units, thp, method);
+    const double atm = nodal.setup.atm_pres;
+    if (atm > 0 && run.format == "table") {
+        text += "gauge pressures read with an atmospheric pressure of " +
+                flowmodel::io::format_double(std::round(units.pres(atm) * 1000) / 1000) + " " + units.pres_unit() + "\n";
+    } else if (atm > 0 && run.format == "json") {
+        text.insert(text.rfind('}'), ",\"" + units.pres_key("atm_pres") + "\":" + json_number(units.pres(atm)));
+    }
     if (!run.finish(out, text)) return 2;
     if (!r.operating_point()) {
         char head[160];

@@ -283,9 +283,32 @@ std::string points_table(const std::vector<flowmodel::TraversePoint>& points, co
 
 }  // namespace
 
+namespace {
+
+// Gas lift from the casing where no mandrel can inject: the boundary, and
+// the shallowest mandrel's pressures against the margin; no profile.
+std::string no_injection_lines(const flowmodel::TraverseSummary& m, const OutUnits& u) {
+    auto pressure = [&u](double p) { return flowmodel::io::format_double(std::round(u.pres(p) * 10) / 10) + " " + u.pres_unit(); };
+    const bool from_outlet = std::isfinite(m.outlet_pres);
+    char line[640];
+    std::snprintf(line, sizeof line,
+                  "\n%s %s: lift gas %.6g %s, but no mandrel can inject: at the shallowest (md %.1f %s) the annulus "
+                  "gives %s and the tubing holds %s, less than the %s the casing must exceed it by; no profile\n",
+                  from_outlet ? "outlet" : "inlet", pressure(from_outlet ? m.outlet_pres : m.inlet_pres).c_str(),
+                  u.to(D::GasRate, m.lift_gas_rate), u.unit(D::GasRate), u.len(m.injection_md), u.len_unit(),
+                  pressure(m.casing_pres_at_injection).c_str(), pressure(m.injection_pres).c_str(),
+                  (flowmodel::io::format_double(std::round(u.dp(m.injection_dp) * 10) / 10) + " " + u.dp_unit()).c_str());
+    std::string s = line;
+    s += "method: " + flowmodel::method_text(m.method, m.holdup_factor, m.friction_factor) + "\n";
+    return s;
+}
+
+}  // namespace
+
 // The ends, the drop and its parts, the inventory and the evaluations.
 std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u) {
     char line[512];
+    if (m.stop_reason == flowmodel::StopReason::NoInjection) return no_injection_lines(m, u);
     if (m.complete) {
         std::snprintf(line, sizeof line, "\ninlet %.1f %s, outlet %.1f %s: drop %.1f %s", u.pres(m.inlet_pres),
                       u.pres_unit(), u.pres(m.outlet_pres), u.pres_unit(), u.pres(m.dp_total), u.dp_unit());
@@ -700,6 +723,15 @@ bool line_file_option(flowmodel::TraverseRequest& request, const std::string& na
     return true;
 }
 
+bool flow_direction_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value) {
+    if (name != "flow-direction") return false;
+    if (value != "increasing" && value != "decreasing") {
+        throw std::invalid_argument("--flow-direction takes increasing or decreasing");
+    }
+    request.flow_decreasing = value == "decreasing";
+    return true;
+}
+
 namespace {
 
 int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, const VerbRun& run) {
@@ -751,12 +783,7 @@ int traverse_command(int argc, char** argv) {
             all_methods = true;
         } else if (name == "fluid-table") {
             request.fluid_table = value;
-        } else if (name == "flow-direction") {
-            if (value != "increasing" && value != "decreasing") {
-                throw std::invalid_argument("--flow-direction takes increasing or decreasing");
-            }
-            request.flow_decreasing = value == "decreasing";
-        } else {
+        } else if (!flow_direction_option(request, name, value)) {
             flowmodel::set_option(request, name, value);
         }
         return true;

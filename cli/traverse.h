@@ -17,6 +17,9 @@ int traverse_command(int argc, char** argv);
 // std::invalid_argument for a unit it does not take.
 bool line_file_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value);
 
+// --flow-direction increasing|decreasing into the request; false for another option.
+bool flow_direction_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value);
+
 }  // namespace pipeflow_cli
 
 #endif

@@ -30,16 +30,11 @@ struct MethodRun {
 
 // Every method on the library's parallel loop, in the order of the methods' table.
 std::vector<MethodRun> run_every_method(const flowmodel::TraverseSetup& setup) {
-    std::vector<flowmodel::TraverseCase> cases;
-    for (const flowmodel::MethodInfo& info : flowmodel::methods()) {
-        flowmodel::TraverseOptions opt = setup.options;
-        opt.method = info.method;
-        cases.push_back({&setup.line, &setup.fluid(), opt});
-    }
-    std::vector<flowmodel::TraverseResult> results = flowmodel::traverse_many(cases);
+    std::vector<flowmodel::Method> methods;
+    for (const flowmodel::MethodInfo& info : flowmodel::methods()) methods.push_back(info.method);
+    std::vector<flowmodel::TraverseResult> results = flowmodel::traverse_methods(setup, methods);
     std::vector<MethodRun> runs;
     for (size_t k = 0; k < results.size(); ++k) {
-        results[k].summary.atm_pres = setup.atm_pres;
         results[k].summary.message = flowmodel::command_words(results[k].summary.message);
         runs.push_back({&flowmodel::methods()[k], std::move(results[k])});
     }

@@ -486,11 +486,12 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
 // each method a dict of its statistics and arrays of its rows (SI).
 py::dict run_match(const std::map<std::string, std::string>& options, const std::string& profile,
                    const std::string& profile_unit, const std::string& measured_path, bool tune,
-                   const std::vector<std::string>& methods, unsigned jobs) {
+                   const std::vector<std::string>& methods, unsigned jobs, bool flow_decreasing) {
     namespace fm = flowmodel::match;
     flowmodel::TraverseRequest request;
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     request.profile = profile;
+    request.flow_decreasing = flow_decreasing;
     flowmodel::set_profile_unit(request, profile_unit);
     fm::MatchOptions o;
     o.tune = tune;
@@ -510,6 +511,7 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
         r = fm::run_match(request, measured, o);
     }
     interrupt.check();
+    if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none()));
     auto scores = [](const std::vector<fm::MethodScore>& v) {
         py::list out;
         for (const fm::MethodScore& m : v) {
@@ -523,7 +525,7 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
                 drop.mutable_data()[k] = row.drop;
                 failure.append(flowmodel::python_words(row.failure));
             }
-            out.append(py::dict("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed,
+            out.append(py::dict("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed, "n_drop"_a = m.n_drop,
                                 "me"_a = m.me, "mae"_a = m.mae, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
                                 "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
                                 "friction_factor"_a = m.friction_factor, "measured"_a = measured_a,

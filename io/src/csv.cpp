@@ -1,6 +1,7 @@
 // The CSV record reader: a byte-at-a-time state machine over a block buffer.
 #include "flowmodel/io/csv.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <istream>
 
@@ -197,6 +198,51 @@ std::string csv_quote(std::string_view s) {
     }
     out += '"';
     return out;
+}
+
+char header_separator(std::istream& in, char* tie) {
+    std::string head;
+    char c;
+    bool quoted = false;
+    auto blank = [](const std::string& h) {
+        return h.find_first_not_of(" \t\r\xEF\xBB\xBF") == std::string::npos;
+    };
+    while (head.size() < (std::size_t(1) << 16) && in.get(c)) {
+        if (c == '"') quoted = !quoted;
+        if (c == '\n' && !quoted) {
+            if (!blank(head)) break;
+            head.clear();
+            continue;
+        }
+        head += c;
+    }
+    int n[3] = {0, 0, 0};
+    const char seps[3] = {',', ';', '\t'};
+    quoted = false;
+    for (char h : head) {
+        if (h == '"') quoted = !quoted;
+        for (int k = 0; k < 3; ++k) n[k] += !quoted && h == seps[k];
+    }
+    in.clear();
+    in.seekg(0);
+    const int best = static_cast<int>(std::max_element(n, n + 3) - n);
+    for (int k = 0; k < 3; ++k) {
+        if (k != best && n[k] == n[best] && n[k] > 0) {
+            if (tie) *tie = seps[k];
+            return 0;
+        }
+    }
+    return n[best] > 0 ? seps[best] : ',';
+}
+
+std::string decimal_point(std::string_view text, char sep) {
+    std::string s(text);
+    if (sep == ',') return s;
+    const std::size_t comma = s.find(',');
+    if (comma != std::string::npos && s.find('.') == std::string::npos && s.find(',', comma + 1) == std::string::npos) {
+        s[comma] = '.';
+    }
+    return s;
 }
 
 }  // namespace flowmodel::io

@@ -376,13 +376,15 @@ def compare(frame, jobs=0, method="model", **inputs):
     return out
 
 
-def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, profile_unit="m", **options):
+def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, profile_unit="m",
+          flow_direction="decreasing", **options):
     """Every method (or `method`, a name) against a well's own measured
     pressures, as `pipeflow match` ranks them. `measured` is a CSV file of a
     flowing gradient survey (md, pres) or of well tests (date or test, the
     rates, whp, wht, gauge_md, gauge_pres, gauge_temp; units in the header);
     the well takes traverse()'s keywords (profile listed from the wellhead
-    down, diam, rough, fluid=BlackOil(...) without rates for well tests).
+    down, diam, rough, fluid=BlackOil(...) without rates for well tests),
+    produced upward unless flow_direction="increasing" (an injector's survey).
     With tune=True each method's holdup and friction multipliers are fitted.
 
     Returns a dict of DataFrames: "methods" (one row per method, best first:
@@ -397,9 +399,9 @@ def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, 
     if not os.path.exists(measured):
         raise FileNotFoundError(f"match: measured '{measured}' does not exist")
     names = [] if str(method).strip().lower() == "all" else [str(method)]
-    texts, profile_path, unit, _, _ = _traverse_case(profile, None, "decreasing", fluid, profile_unit, options)
-    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs))
-    stats = ["n", "failed", "me", "mae", "me_drop", "mape_drop", "within5", "holdup_factor", "friction_factor"]
+    texts, profile_path, unit, _, decreasing = _traverse_case(profile, None, flow_direction, fluid, profile_unit, options)
+    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs), decreasing)
+    stats = ["n", "failed", "n_drop", "me", "mae", "me_drop", "mape_drop", "within5", "holdup_factor", "friction_factor"]
 
     def table(methods):
         return pd.DataFrame([{k: m[k] for k in stats} for m in methods],

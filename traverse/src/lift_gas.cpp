@@ -158,19 +158,26 @@ TraverseResult traverse_lifted(const Line& line, const blackoil::BlackOilInputs&
         at.md = mandrels[k];
         TraverseResult r = lifted_at(line, produced, at, opt);
         r.summary.casing_pres_at_injection = casing[k];
+        r.summary.injection_dp = lift.injection_dp;
         if (!r.summary.complete || r.summary.injection_pres + lift.injection_dp <= casing[k]) return r;
         if (k == 0) shallowest = std::move(r);
     }
-    // No mandrel can inject: said, never treated as unlifted.
-    char buf[320];
-    std::snprintf(buf, sizeof buf,
-                  "no mandrel can inject: at the shallowest (md %.1f m) the casing gives %.0f Pa and the tubing holds "
-                  "%.0f Pa, less than the {injection-dp} of %.0f Pa between them",
-                  mandrels.front(), casing.front(), shallowest.summary.injection_pres, lift.injection_dp);
-    shallowest.summary.complete = false;
-    shallowest.summary.stop_reason = StopReason::NoInjection;
-    shallowest.summary.message = buf;
-    (opt.from_outlet ? shallowest.summary.inlet_pres : shallowest.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
+    // No mandrel can inject: said, never treated as unlifted, and no profile
+    // reported (the well cannot flow so). The summary keeps the shallowest
+    // mandrel's md and both pressures there for the face to word.
+    TraverseSummary& m = shallowest.summary;
+    m.complete = false;
+    m.stop_reason = StopReason::NoInjection;
+    m.message = "no mandrel can inject: at none does the casing exceed the tubing by {injection-dp}";
+    m.injection_md = mandrels.front();
+    m.stop_md = mandrels.front();
+    m.stop_pres = m.injection_pres;
+    m.inlet_pres = m.outlet_pres = std::numeric_limits<double>::quiet_NaN();
+    (opt.from_outlet ? m.outlet_pres : m.inlet_pres) = opt.pres;
+    m.dp_total = m.dp_friction = m.dp_gravity = m.dp_acceleration = std::numeric_limits<double>::quiet_NaN();
+    m.liquid_inventory = std::numeric_limits<double>::quiet_NaN();
+    m.regime_length = {};
+    shallowest.points.clear();
     return shallowest;
 }
 

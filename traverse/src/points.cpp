@@ -106,6 +106,10 @@ const std::vector<SummaryField> kSummaryFields = {
      [](const S& m) { return number(m.injection_pres); }},
     {"casing_pres_at_injection", Dimension::Pressure, SF::Number, "the annulus pressure there (injection from the casing)",
      [](const S& m) { return number(m.casing_pres_at_injection); }},
+    {"injection_dp", Dimension::PressureStep, SF::Number,
+     "the least casing-over-tubing pressure that injects (injection from the casing; where no mandrel can, "
+     "injection_md is the shallowest's)",
+     [](const S& m) { return number(m.injection_dp); }},
     {"regime_length", Dimension::Length, SF::ByRegime, "length of line in each regime (the model's five always, other patterns where met)",
      [](const S& m) { V v; v.by_regime = m.regime_length; return v; }},
     {"bridged", Dimension::Length, SF::Stretches, "md ranges where invalid answers were bridged",

@@ -129,52 +129,22 @@ bool profile_unit(Dimension d, const std::string& unit, double& factor, double& 
     return found == 1 && find_unit(d, match, factor, offset);
 }
 
-// The separator of a header line: the most frequent of ',', ';' and tab
-// outside quotes; ',' when it has none.
+// The separator of the header: ',', ';' or tab; refused where two are as frequent.
 char separator_of(std::istream& in, const std::string& path) {
-    std::string head;
-    char c;
-    bool quoted = false;
-    while (head.size() < (1u << 16) && in.get(c)) {
-        if (c == '"') quoted = !quoted;
-        if (c == '\n' && !quoted) {
-            if (trim(head).find_first_not_of("\xEF\xBB\xBF") != std::string_view::npos) break;
-            head.clear();
-            continue;
-        }
-        head += c;
+    char tie = 0;
+    const char sep = io::header_separator(in, &tie);
+    if (sep == 0) {
+        throw std::runtime_error(path + ": the header has as many of two separators ('" +
+                                 (tie == '\t' ? std::string("tab") : std::string(1, tie)) +
+                                 "' and another): separate the columns with one of ',', ';' or tab");
     }
-    int n[3] = {0, 0, 0};
-    const char seps[3] = {',', ';', '\t'};
-    quoted = false;
-    for (char h : head) {
-        if (h == '"') quoted = !quoted;
-        for (int k = 0; k < 3; ++k) n[k] += !quoted && h == seps[k];
-    }
-    in.clear();
-    in.seekg(0);
-    const int best = static_cast<int>(std::max_element(n, n + 3) - n);
-    for (int k = 0; k < 3; ++k) {
-        if (k != best && n[k] == n[best] && n[k] > 0) {
-            throw std::runtime_error(path + ": the header has as many '" + std::string(1, seps[best]) + "' as '" +
-                                     (seps[k] == '\t' ? std::string("tab") : std::string(1, seps[k])) +
-                                     "': separate the columns with one of ',', ';' or tab");
-        }
-    }
-    return n[best] > 0 ? seps[best] : ',';
+    return sep;
 }
 
 // The number in a field; with ';' or tab between fields, a decimal comma
 // (25,5) is read as a decimal point.
 bool field_number(std::string_view text, char sep, double& v) {
-    std::string s(trim(text));
-    if (sep != ',') {
-        const size_t comma = s.find(',');
-        if (comma != std::string::npos && s.find('.') == std::string::npos && s.find(',', comma + 1) == std::string::npos) {
-            s[comma] = '.';
-        }
-    }
-    return io::parse_double(s, v) && std::isfinite(v);
+    return io::parse_double(io::decimal_point(trim(text), sep), v) && std::isfinite(v);
 }
 
 // A length as the file writes it, for messages.

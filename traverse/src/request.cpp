@@ -12,6 +12,7 @@
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/parallel.hpp"
 
 namespace flowmodel {
 
@@ -640,7 +641,8 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
                           request.fluid_table.empty() ? g.api.has_value() ? "the black-oil fluid" : "the fluid"
                                                       : "the fluid table");
     }
-    setup.atm_pres = any_gauge ? atm : 0;
+    // An atmosphere given is stated even where no reading was a gauge's.
+    setup.atm_pres = any_gauge || g.atm_pres ? atm : 0;
     return setup;
 }
 
@@ -651,6 +653,20 @@ TraverseResult traverse(const TraverseSetup& setup) {
                            : traverse(setup.line, setup.fluid(), setup.options);
     r.summary.atm_pres = setup.atm_pres;
     return r;
+}
+
+std::vector<TraverseResult> traverse_methods(const TraverseSetup& setup, const std::vector<Method>& methods,
+                                             unsigned jobs) {
+    std::vector<TraverseResult> out(methods.size());
+    // One traverse per range: they are long and of unequal cost.
+    parallel_for(methods.size(), jobs, 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            TraverseSetup one = setup;
+            one.options.method = methods[i];
+            out[i] = traverse(one);
+        }
+    });
+    return out;
 }
 
 }  // namespace flowmodel

@@ -350,6 +350,49 @@ TEST(Heat, LiftGasMixesInAtTheRocksTemperatureAndTheLiftedWellMeetsItsWellhead) 
     EXPECT_LT(r.summary.inlet_pres, unlifted.summary.inlet_pres);
 }
 
+// A method in a list gets what it gets alone: gas lift (at a depth, or
+// from the casing through mandrels), heat transfer and the multipliers
+// reach every method of `traverse_methods`, to the bit.
+TEST(Heat, EveryMethodInAListGetsWhatItGetsAlone) {
+    std::vector<Method> all;
+    for (const MethodInfo& m : methods()) all.push_back(m.method);
+    TraverseRequest heated;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
+             {"outlet-pres", "15bar"}, {"heat", "ramey"}, {"producing-time", "30d"}, {"hole-diam", "8.5in"},
+             {"geothermal", "15degC, 3degC/100m"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.05"},
+             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50"}, {"lift-gas-rate", "20000 Sm3/d"},
+             {"injection-depth", "1800"}, {"holdup-factor", "1.07"}, {"friction-factor", "0.93"}}) {
+        set_option(heated, k, v);
+    }
+    heated.flow_decreasing = true;
+    TraverseRequest casing;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp", "330"},
+             {"outlet-pres", "15bar"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.05"},
+             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50"}, {"lift-gas-rate", "20000 Sm3/d"},
+             {"casing-pres", "90bar"}, {"mandrels", "900,1500,2100"}}) {
+        set_option(casing, k, v);
+    }
+    casing.flow_decreasing = true;
+    for (const TraverseRequest& req : {heated, casing}) {
+        const TraverseSetup s = setup_traverse(req);
+        const std::vector<TraverseResult> listed = traverse_methods(s, all);
+        ASSERT_EQ(listed.size(), all.size());
+        for (size_t k = 0; k < all.size(); ++k) {
+            TraverseSetup one = s;
+            one.options.method = all[k];
+            const TraverseResult alone = traverse(one);
+            EXPECT_EQ(listed[k].summary.complete, alone.summary.complete) << method_info(all[k]).name;
+            EXPECT_EQ(listed[k].summary.inlet_pres, alone.summary.inlet_pres) << method_info(all[k]).name;
+            EXPECT_EQ(listed[k].summary.injection_md, alone.summary.injection_md) << method_info(all[k]).name;
+            EXPECT_EQ(listed[k].points.size(), alone.points.size()) << method_info(all[k]).name;
+            EXPECT_EQ(listed[k].summary.lift_gas_rate, 20000.0 / 86400) << method_info(all[k]).name;
+            EXPECT_EQ(listed[k].summary.holdup_factor, req.given.holdup_factor ? 1.07 : 1.0);
+        }
+    }
+}
+
 TEST(Heat, RequestsThatCannotMeanHeatTransferAreRefused) {
     auto request = [](const std::map<std::string, std::string>& extra) {
         TraverseRequest r;

@@ -45,19 +45,32 @@ public:
         if (request.heat != HeatLaw::Given) {
             fail("the tests bring their own temperatures (wellhead and gauge): {heat} goes with a gradient survey");
         }
+        if (!request.flow_decreasing) {
+            fail("well tests are a producing well's, from the wellhead pressure down to the gauge: "
+                 "{flow-direction} increasing (an injector) goes with a gradient survey");
+        }
+        if (request.given.casing_pres || !request.mandrels.empty()) {
+            fail("a well test's traverse ends at its gauge: give the lift gas's {injection-depth}, not "
+                 "{casing-pres} and {mandrels}");
+        }
         TraverseRequest r = request;
-        r.flow_decreasing = true;  // listed from the wellhead down, produced upward
         TraverseNumbers& g = r.given;
         const bool own_temps = std::all_of(tests.begin(), tests.end(), [](const WellTest& t) {
             return std::isfinite(t.wht) && std::isfinite(t.gauge_temp);
         });
         const bool temps = g.temp || g.temp_in || g.temp_out;
+        if (temps && own_temps) {
+            fail("every test brings its own temperatures (wht, gauge_temp): give no {temp}, {temp-in} or {temp-out}");
+        }
+        if (g.outlet_pres || g.inlet_pres) {
+            fail("the tests bring their own wellhead pressures (whp): give no {outlet-pres} or {inlet-pres}");
+        }
         if (!temps && !own_temps) {
             fail("give the temperature ({temp}, or {temp-in} and {temp-out}, or the profile's temp column) for the "
                  "tests without wht and gauge_temp");
         }
         if (!temps) g.temp = Given{kPlaceholderTemp, Dimension::Temperature, false};
-        if (!g.outlet_pres && !g.inlet_pres) g.outlet_pres = Given{tests.front().whp, Dimension::Pressure, false};
+        g.outlet_pres = Given{tests.front().whp, Dimension::Pressure, false};
         // Many traverses read to a fraction of their pressures, as a lift-curve table's.
         if (!g.tol) {
             double lowest = tests.front().whp;
@@ -70,6 +83,7 @@ public:
         const TraverseSetup setup = setup_traverse(r, Rates::FromMeasurements);
         options_ = setup.options;
         base_ = setup.black_oil()->inputs();
+        if (setup.lift) lift_ = *setup.lift;
         const bool has_water_gravity = request.given.water_gravity || request.given.salinity;
         for (const WellTest& t : tests) {
             if (t.water_rate > 0 && !has_water_gravity) {
@@ -104,6 +118,13 @@ public:
             c.fluid.gas_rate = t.gas_rate;
             c.thp = t.whp;
             c.well = &wells_[row];
+            // Lift gas enters below a gauge above its mandrel: the whole
+            // stretch to the gauge carries it.
+            if (lift_.rate > 0 && lift_.md < t.gauge_md) {
+                c.lift = lift_;
+            } else if (lift_.rate > 0) {
+                c.fluid = with_lift_gas(c.fluid, lift_);
+            }
             cases.push_back(c);
         }
         std::vector<RowPrediction> out(rows.size());
@@ -129,6 +150,7 @@ private:
     const std::vector<WellTest>& tests_;
     TraverseOptions options_;
     blackoil::BlackOilInputs base_;
+    LiftGas lift_{};
     std::vector<Line> wells_;
 };
 
@@ -155,9 +177,11 @@ public:
 
     std::vector<RowPrediction> predict(const std::vector<size_t>& rows, const TraverseOptions& o, unsigned,
                                        long& traverses, std::vector<std::string>& warnings) const override {
-        TraverseOptions opt = o;
-        opt.output_step = 1e12;  // the stations are what counts
-        const TraverseResult r = traverse(setup_.line, setup_.fluid(), opt);
+        TraverseSetup run = setup_;  // gas lift and heat transfer as set up
+        run.options = o;
+        run.options.output_step = 1e12;  // the stations are what counts
+        const TraverseOptions& opt = run.options;
+        const TraverseResult r = traverse(run);
         ++traverses;
         wells::add_warnings(warnings, r.summary.warnings);
         std::vector<RowPrediction> out;
@@ -203,19 +227,24 @@ MethodScore score(Method m, double hf, double ff, std::vector<RowPrediction> row
         ++s.n;
         sum += e;
         sum_abs += std::fabs(e);
+        // A station at the boundary has no drop to be a per cent of.
+        if (!(r.drop >= kLeastDrop)) continue;
+        ++s.n_drop;
         rel += e / r.drop;
         rel_abs += std::fabs(e) / r.drop;
         within += std::fabs(e) <= 0.05 * r.drop;
     }
+    s.me = s.mae = s.me_drop = s.mape_drop = s.within5 = kNaN;
     if (s.n > 0) {
         const double n = static_cast<double>(s.n);
         s.me = sum / n;
         s.mae = sum_abs / n;
+    }
+    if (s.n_drop > 0) {
+        const double n = static_cast<double>(s.n_drop);
         s.me_drop = 100 * rel / n;
         s.mape_drop = 100 * rel_abs / n;
         s.within5 = 100 * static_cast<double>(within) / n;
-    } else {
-        s.me = s.mae = s.me_drop = s.mape_drop = s.within5 = kNaN;
     }
     s.rows = std::move(rows);
     return s;
@@ -225,8 +254,8 @@ MethodScore score(Method m, double hf, double ff, std::vector<RowPrediction> row
 // that computed nothing last.
 void rank(std::vector<MethodScore>& v) {
     std::stable_sort(v.begin(), v.end(), [](const MethodScore& a, const MethodScore& b) {
-        const double x = a.n ? a.mape_drop : std::numeric_limits<double>::infinity();
-        const double y = b.n ? b.mape_drop : std::numeric_limits<double>::infinity();
+        const double x = a.n_drop ? a.mape_drop : std::numeric_limits<double>::infinity();
+        const double y = b.n_drop ? b.mape_drop : std::numeric_limits<double>::infinity();
         return x < y;
     });
 }
@@ -276,9 +305,9 @@ std::vector<double> errors(const std::vector<RowPrediction>& p) {
 // The holdup and friction multipliers that minimise the sum of squared
 // errors over `rows`, within the bounds: Gauss-Newton with a Levenberg
 // damping, the Jacobian by forward differences.
-std::pair<double, double> fit(Runs& runs, const std::vector<size_t>& rows) {
+std::pair<double, double> fit(Runs& runs, const std::vector<size_t>& rows, double h, double f) {
     constexpr double kStep = 0.02;  // of a factor, for the differences
-    double h = 1, f = 1, lambda = 1e-3;
+    double lambda = 1e-3;
     auto sse = [](const std::vector<double>& e) {
         double s = 0;
         for (double x : e) s += std::isfinite(x) ? x * x : 0;
@@ -326,6 +355,19 @@ std::pair<double, double> fit(Runs& runs, const std::vector<size_t>& rows) {
     return {h, f};
 }
 
+// A fitted factor at the bound of its range: the method could not be
+// brought to the measurements within it, and the error left says so.
+void say_bounds(const MethodScore& s, std::vector<std::string>& warnings) {
+    for (const auto& [name, v] : {std::pair<const char*, double>{"holdup", s.holdup_factor}, {"friction", s.friction_factor}}) {
+        if (v <= kLeastTuned || v >= kMostTuned) {
+            warnings.push_back(std::string(method_info(s.method).name) + ": the fitted " + name + " factor stopped at " +
+                               io::format_double(v) + ", the bound of its range (" + io::format_double(kLeastTuned) +
+                               " to " + io::format_double(kMostTuned) + "): the method does not reach these "
+                               "measurements by tuning");
+        }
+    }
+}
+
 std::unique_ptr<Measurements> measurements(const TraverseRequest& request, const MeasuredPressures& m,
                                            TraverseOptions& base) {
     if (m.survey) {
@@ -342,6 +384,7 @@ std::unique_ptr<Measurements> measurements(const TraverseRequest& request, const
 
 MatchResult run_match(const TraverseRequest& request, const MeasuredPressures& measured, const MatchOptions& options) {
     MatchResult out;
+    if (request.given.output_step) fail("{output-step} spaces a traverse's profile; matching reports the measured points only");
     TraverseOptions base;
     const std::unique_ptr<Measurements> m = measurements(request, measured, base);
     base.interrupted = options.interrupted;
@@ -352,28 +395,35 @@ MatchResult run_match(const TraverseRequest& request, const MeasuredPressures& m
     if (methods.empty()) {
         for (const MethodInfo& info : flowmodel::methods()) methods.push_back(info.method);
     }
+    // The factors the request gives (1 by default) are the untuned score's
+    // and the fit's starting point.
+    const double h0 = base.holdup_factor, f0 = base.friction_factor;
     for (Method method : methods) {
         Runs runs(*m, base, method, options.jobs, out);
-        out.untuned.push_back(score(method, 1, 1, runs.at(1, 1, all)));
+        out.untuned.push_back(score(method, h0, f0, runs.at(h0, f0, all)));
         if (!options.tune) continue;
-        const auto [h, f] = fit(runs, m->tuning_rows());
+        const auto [h, f] = fit(runs, m->tuning_rows(), h0, f0);
         out.tuned.push_back(score(method, h, f, runs.at(h, f, all)));
+        say_bounds(out.tuned.back(), out.warnings);
     }
     rank(out.untuned);
     rank(out.tuned);
-    // One warning per correlation or range (the first value met), not one per
-    // test: warnings alike up to their first number are one.
-    std::vector<std::string> once;
-    std::vector<std::string> kinds;
-    for (const std::string& w : out.warnings) {
-        const auto digit = std::find_if(w.begin(), w.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
-        const std::string kind(w.begin(), digit);
-        if (std::find(kinds.begin(), kinds.end(), kind) != kinds.end()) continue;
-        kinds.push_back(kind);
-        once.push_back(w);
-    }
-    out.warnings = std::move(once);
+    // The warnings were gathered once per correlation and range
+    // (wells::add_warnings), each method's under its own name.
     return out;
+}
+
+bool MatchResult::computed() const {
+    return std::any_of(untuned.begin(), untuned.end(), [](const MethodScore& m) { return m.n > 0; });
+}
+
+std::string MatchResult::why_none() const {
+    for (const MethodScore& m : untuned) {
+        for (const RowPrediction& r : m.rows) {
+            if (!r.failure.empty()) return "no measurement could be computed by any method; the first failure: " + r.failure;
+        }
+    }
+    return "no measurement could be computed by any method";
 }
 
 }  // namespace flowmodel::match

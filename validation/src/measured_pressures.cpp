@@ -60,8 +60,14 @@ class Reader {
 public:
     Reader(const std::string& name, double atm) : name_(name), atm_(atm) {}
 
-    void header(const io::CsvRecord& rec) {
-        for (size_t c = 0; c < rec.size(); ++c) {
+    void header(const io::CsvRecord& rec, char sep) {
+        sep_ = sep;
+        width_ = rec.size();
+        // A trailing separator, as spreadsheets export one: an empty last column.
+        trailing_empty_ = width_ > 1 && trimmed(rec[width_ - 1]).empty();
+        if (trailing_empty_) --width_;
+        for (size_t c = 0; c < width_; ++c) {
+            if (trimmed(rec[c]).empty()) fail(rec.line, "", "has no name for column " + std::to_string(c + 1) + " in its header");
             auto [name, unit] = name_and_unit(rec[c]);
             for (const Column& col : kColumns) {
                 if (name == col.name) place(col.name, c, unit, rec.line);
@@ -94,6 +100,15 @@ public:
 
     void row(const io::CsvRecord& rec) {
         if (!rec.error.empty()) fail(rec.line, "", rec.error);
+        size_t n = rec.size();
+        if (trailing_empty_ && n == width_ + 1 && trimmed(rec[width_]).empty()) n = width_;
+        if (n != width_) {
+            fail(rec.line, "", "has " + std::to_string(n) + " fields on this line where its header has " +
+                                   std::to_string(width_) +
+                                   (sep_ == ',' ? " (a decimal comma? with ',' between the columns, write decimals "
+                                                  "with a point, or separate the columns with ';')"
+                                                : ""));
+        }
         if (out_.survey) {
             SurveyStation st{value(rec, "md"), value(rec, "pres"), rec.line};
             if (!out_.stations.empty() && !(st.md > out_.stations.back().md)) {
@@ -116,7 +131,7 @@ public:
             t.water_rate = has("water_rate") ? value(rec, "water_rate") : 0.0;
             t.gas_rate = value(rec, "gas_rate");
         }
-        if (t.oil_rate < 0 || t.water_rate < 0 || t.gas_rate < 0) fail(rec.line, "", "rates must not be negative");
+        if (t.oil_rate < 0 || t.water_rate < 0 || t.gas_rate < 0) fail(rec.line, "", "has a negative rate on this line: rates must not be negative");
         t.whp = value(rec, "whp");
         if (has("wht")) t.wht = value(rec, "wht");
         t.gauge_md = value(rec, "gauge_md");
@@ -157,7 +172,7 @@ private:
         for (const Column& k : kColumns) {
             if (what == k.name) col = &k;
         }
-        const std::string text = field(rec, what);
+        const std::string text = io::decimal_point(field(rec, what), sep_);
         if (text.empty()) fail(rec.line, what, "is empty");
         const std::string& unit = at_.at(what).unit;
         Quantity q;
@@ -184,6 +199,9 @@ private:
 
     std::string name_;
     double atm_;
+    char sep_ = ',';
+    size_t width_ = 0;
+    bool trailing_empty_ = false;
     std::map<std::string, Placed> at_;
     MeasuredPressures out_;
 };
@@ -191,13 +209,20 @@ private:
 }  // namespace
 
 MeasuredPressures read_measured_pressures(std::istream& in, const std::string& name, double atm_pres) {
-    io::CsvReader reader(in);
+    // The separators the survey reader takes: ',', ';' or tab, from the header.
+    char tie = 0;
+    const char sep = io::header_separator(in, &tie);
+    if (sep == 0) {
+        throw ReadError(name + ": the header has as many '" + (tie == '\t' ? std::string("tab") : std::string(1, tie)) +
+                        "' as another separator: separate the columns with one of ',', ';' or tab");
+    }
+    io::CsvReader reader(in, io::CsvReader::kMaxRecord, sep);
     io::CsvRecord rec;
     if (!reader.next(rec)) {
         throw ReadError(name + ": " + (reader.fatal().empty() ? std::string("empty; expected a header row") : reader.fatal()));
     }
     Reader r(name, atm_pres);
-    r.header(rec);
+    r.header(rec, sep);
     size_t last = rec.line;
     while (reader.next(rec)) {
         r.row(rec);

@@ -192,4 +192,184 @@ TEST(MeasuredPressures, RefusesWhatIsAmbiguousNamingLineAndColumn) {
     EXPECT_NE(refusal("a,b\n1,2\n").find("neither a gradient survey"), std::string::npos);
 }
 
+// The stations of a traverse of `r` at 1000, 4000 and 8000 ft, as measured.
+fm::MeasuredPressures stations_of(const flowmodel::TraverseResult& made) {
+    fm::MeasuredPressures m;
+    m.survey = true;
+    for (const flowmodel::TraversePoint& p : made.points) {
+        for (double ft : {1000.0, 4000.0, 8000.0}) {
+            if (std::fabs(p.md - ft * 0.3048) < 1e-6 && (m.stations.empty() || m.stations.back().md < p.md)) {
+                m.stations.push_back({p.md, p.pres, 0});
+            }
+        }
+    }
+    return m;
+}
+
+TraverseRequest at_rates(TraverseRequest r) {
+    for (const auto& [name, text] : {std::pair{"oil-rate", "1000 STB/d"}, {"water-rate", "300 STB/d"},
+                                     {"gor", "600 scf/STB"}, {"outlet-pres", "200 psia"}}) {
+        flowmodel::set_option(r, name, text);
+    }
+    return r;
+}
+
+// Every option of the well reaches the survey's traverse: a survey made
+// with lift gas and given multipliers, matched back with them, scores the
+// march's own tolerance; the same survey matched without the lift gas is
+// far off. The multipliers given are the ones reported.
+TEST(Match, TheSurveysTraverseTakesTheLiftGasAndTheGivenFactors) {
+    TraverseRequest r = at_rates(oil_well());
+    for (const auto& [name, text] : {std::pair{"lift-gas-rate", "1000 Mscf/d"}, {"injection-depth", "7500 ft"},
+                                     {"holdup-factor", "1.0734"}, {"friction-factor", "1.0059"}}) {
+        flowmodel::set_option(r, name, text);
+    }
+    const flowmodel::TraverseResult made = flowmodel::traverse(flowmodel::setup_traverse(r));
+    ASSERT_TRUE(made.summary.complete);
+    const fm::MeasuredPressures measured = stations_of(made);
+    ASSERT_EQ(measured.stations.size(), 3u);
+    fm::MatchOptions options;
+    options.methods = {Method::Model};
+    const fm::MatchResult m = fm::run_match(r, measured, options);
+    EXPECT_EQ(m.untuned[0].n, 3);
+    EXPECT_LT(m.untuned[0].mae, 1.0);
+    EXPECT_EQ(m.untuned[0].holdup_factor, 1.0734);
+    EXPECT_EQ(m.untuned[0].friction_factor, 1.0059);
+    TraverseRequest unlifted = r;
+    unlifted.given.lift_gas_rate.reset();
+    unlifted.given.injection_depth.reset();
+    EXPECT_GT(fm::run_match(unlifted, measured, options).untuned[0].mae, 50 * kPsi);
+}
+
+// An injector's survey: the boundary at the wellhead is the inlet, the
+// fluid marched down; matched as a producer it would be far off.
+TEST(Match, TheSurveysDirectionIsTheRequests) {
+    TraverseRequest r = oil_well();
+    r.flow_decreasing = false;
+    for (const auto& [name, text] : {std::pair{"oil-rate", "1000 STB/d"}, {"water-rate", "300 STB/d"},
+                                     {"gor", "600 scf/STB"}, {"inlet-pres", "2000 psia"}}) {
+        flowmodel::set_option(r, name, text);
+    }
+    r.method = Method::HagedornBrown;
+    const flowmodel::TraverseResult made = flowmodel::traverse(flowmodel::setup_traverse(r));
+    ASSERT_TRUE(made.summary.complete);
+    const fm::MeasuredPressures measured = stations_of(made);
+    fm::MatchOptions options;
+    options.methods = {Method::HagedornBrown};
+    EXPECT_LT(fm::run_match(r, measured, options).untuned[0].mae, 1.0);
+    r.flow_decreasing = true;
+    EXPECT_GT(fm::run_match(r, measured, options).untuned[0].mae, 50 * kPsi);
+}
+
+// Well tests of a gas-lifted well, the gauge below the injection point:
+// made by lifted traverses, matched back with the lift gas to the march's
+// tolerance, and far off without it. Injection from the casing is refused
+// (the mandrel's choice needs the whole well; a test ends at its gauge).
+TEST(Match, WellTestsTakeTheLiftGas) {
+    TraverseRequest lifted = oil_well();
+    flowmodel::set_option(lifted, "lift-gas-rate", "800 Mscf/d");
+    flowmodel::set_option(lifted, "injection-depth", "6000 ft");
+    fm::MeasuredPressures measured;
+    for (int k = 0; k < 4; ++k) {
+        const double oil = 600 + 200 * k, whp = 150 + 40 * k;
+        TraverseRequest r = lifted;
+        flowmodel::set_option(r, "holdup-factor", "1");
+        const flowmodel::TraverseResult made = [&] {
+            flowmodel::set_option(r, "oil-rate", std::to_string(oil) + " STB/d");
+            flowmodel::set_option(r, "water-rate", "200 STB/d");
+            flowmodel::set_option(r, "gor", "400 scf/STB");
+            flowmodel::set_option(r, "outlet-pres", std::to_string(whp) + " psia");
+            r.method = Method::HagedornBrown;
+            return flowmodel::traverse(flowmodel::setup_traverse(r));
+        }();
+        ASSERT_TRUE(made.summary.complete) << made.summary.message;
+        fm::WellTest t;
+        t.oil_rate = oil * kStbD;
+        t.water_rate = 200 * kStbD;
+        t.gas_rate = oil * 400 * kStbD * kScfStb;
+        t.whp = whp * kPsi;
+        t.gauge_md = 8000 * 0.3048;
+        t.gauge_pres = made.summary.inlet_pres;
+        measured.tests.push_back(t);
+    }
+    fm::MatchOptions options;
+    options.methods = {Method::HagedornBrown};
+    EXPECT_LT(fm::run_match(lifted, measured, options).untuned[0].mae, 0.02 * kPsi);
+    EXPECT_GT(fm::run_match(oil_well(), measured, options).untuned[0].mae, 50 * kPsi);
+    TraverseRequest casing = oil_well();
+    flowmodel::set_option(casing, "lift-gas-rate", "800 Mscf/d");
+    flowmodel::set_option(casing, "casing-pres", "900 psia");
+    casing.mandrels = "3000,6000 ft";
+    EXPECT_THROW(fm::run_match(casing, measured, options), flowmodel::OptionError);
+    TraverseRequest injector = lifted;
+    injector.flow_decreasing = false;
+    EXPECT_THROW(fm::run_match(injector, measured, options), flowmodel::OptionError);
+}
+
+// A station at the wellhead has no drop: counted, left out of the per-cent
+// figures (not an infinite error); where nothing could be computed the
+// result says so.
+TEST(Match, ZeroDropsAndNothingComputedAreSaid) {
+    const TraverseRequest r = at_rates(oil_well());
+    fm::MeasuredPressures measured = stations_of(flowmodel::traverse(flowmodel::setup_traverse(r)));
+    measured.stations.insert(measured.stations.begin(), {0.0, 200 * kPsi, 0});
+    fm::MatchOptions options;
+    options.methods = {Method::Model};
+    const fm::MatchResult m = fm::run_match(r, measured, options);
+    EXPECT_EQ(m.untuned[0].n, 4);
+    EXPECT_EQ(m.untuned[0].n_drop, 3);
+    EXPECT_TRUE(std::isfinite(m.untuned[0].mape_drop));
+    EXPECT_TRUE(m.computed());
+
+    fm::MeasuredPressures tests;
+    fm::WellTest t;
+    t.oil_rate = 1e308;
+    t.gas_rate = 1e308;
+    t.whp = 200 * kPsi;
+    t.gauge_md = 2000;
+    t.gauge_pres = 2000 * kPsi;
+    tests.tests.push_back(t);
+    const fm::MatchResult none = fm::run_match(oil_well(), tests, options);
+    EXPECT_FALSE(none.computed());
+    EXPECT_EQ(none.untuned[0].n, 0);
+    EXPECT_NE(none.why_none().find("no measurement could be computed"), std::string::npos);
+}
+
+// Each variant of a correlation keeps its own range warnings (merged by
+// what they are about, not by the text before a year in a method's name).
+TEST(Match, EachMethodKeepsItsOwnRangeWarnings) {
+    const TraverseRequest r = at_rates(oil_well());
+    const fm::MeasuredPressures measured = stations_of(flowmodel::traverse(flowmodel::setup_traverse(r)));
+    const fm::MatchResult m = fm::run_match(r, measured, fm::MatchOptions{});
+    for (const char* title : {"Beggs & Brill (1973) used", "Beggs & Brill (1973), Palmer's factors used",
+                              "Beggs & Brill (1973), no factors used"}) {
+        long found = 0;
+        for (const std::string& w : m.warnings) found += w.rfind(std::string(title) + " outside", 0) == 0;
+        EXPECT_GE(found, 2) << title;
+    }
+}
+
+// A row with more (or fewer) fields than the header is refused, as the
+// survey reader does; ';' and tab separate as there, with decimal commas.
+TEST(MeasuredPressures, FieldsAgainstTheHeaderAndTheSurveyReadersSeparators) {
+    const std::string head = "date,oil_rate (STB/d),gas_rate (Mscf/d),whp (psig),gauge_md (ft),gauge_pres (psig),gauge_temp (degF)\n";
+    EXPECT_NE(refusal(head + "d,519,301.2,322.0,7900,2259,5,176.9\n").find("line 2: the file has 8 fields on this line where its header has 7 (a decimal comma?"),
+              std::string::npos);
+    EXPECT_NE(refusal(head + "d,519,301.2,322.0,7900,2259.5\n").find("6 fields"), std::string::npos);
+    const fm::MeasuredPressures comma = read(head + "d,519,301.2,322.0,7900,2259.5,176.9\n");
+    for (const std::string& text :
+         {std::string("date;oil_rate (STB/d);gas_rate (Mscf/d);whp (psig);gauge_md (ft);gauge_pres (psig);gauge_temp (degF)\n"
+                      "d;519;301,2;322,0;7900;2259,5;176,9\n"),
+          std::string("date\toil_rate (STB/d)\tgas_rate (Mscf/d)\twhp (psig)\tgauge_md (ft)\tgauge_pres (psig)\tgauge_temp (degF)\t\n"
+                      "d\t519\t301.2\t322.0\t7900\t2259.5\t176.9\t\n")}) {
+        const fm::MeasuredPressures m = read(text);
+        ASSERT_EQ(m.tests.size(), 1u);
+        EXPECT_EQ(m.tests[0].gas_rate, comma.tests[0].gas_rate);
+        EXPECT_EQ(m.tests[0].gauge_pres, comma.tests[0].gauge_pres);
+        EXPECT_EQ(m.tests[0].gauge_temp, comma.tests[0].gauge_temp);
+    }
+    EXPECT_NE(refusal(head + "d,-519,301.2,322.0,7900,2259.5,176.9\n").find("line 2: the file has a negative rate"),
+              std::string::npos);
+}
+
 }  // namespace

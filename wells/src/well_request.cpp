@@ -9,6 +9,7 @@
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/unit_system.hpp"
 #include "flowmodel/outflow.hpp"
 #include "pipeflow.h"
 
@@ -184,9 +185,15 @@ bool set_nodal_option(NodalRequest& request, const std::string& name, const std:
     return true;
 }
 
+// A traverse's output points mean nothing to a verb that reports none.
+void refuse_output_step(const TraverseRequest& t) {
+    if (t.given.output_step) fail("{output-step} spaces a traverse's profile; this reports bottom-hole pressures only");
+}
+
 NodalSetup setup_nodal(NodalRequest request) {
     TraverseRequest& t = request.traverse;
     if (!t.given.api.has_value()) fail("nodal analysis needs the black-oil fluid: give {api}");
+    refuse_output_step(t);
     if (!t.given.water_cut.has_value()) fail("give {water-cut} (0 for none)");
     if (!t.given.outlet_pres.has_value()) fail("give the wellhead pressure: {outlet-pres}");
     NodalSetup s;
@@ -218,6 +225,7 @@ NodalSetup setup_nodal(NodalRequest request) {
         if (!(s.min_gradient >= 0)) fail("{min-gradient} must not be negative");
     }
     s.setup = setup_traverse(t, Rates::SetByCaller);
+    if (t.given.atm_pres) s.setup.atm_pres = atmosphere(t);  // stated with the result
     refuse_rising_well(s.setup.line);
     const bo::BlackOil& oil = *s.setup.black_oil();  // nodal analysis takes the black oil alone (checked above)
     const double bottom_temp = s.setup.line.nodes.back().temp;
@@ -436,6 +444,11 @@ void alq_axis(VfpRequest& r, VfpSetup& s) {
     TraverseRequest& t = r.traverse;
     const bool kind = s.table.alq != vfp::Alq::None;
     if (r.alq.empty() != !kind) fail("{alq} and {alq-kind} go together");
+    if (!kind && t.given.lift_gas_rate) {
+        // A table at one lift-gas rate that said ALQ 0 would mislead the simulator.
+        fail("a lift-curve table carries its lift gas on the ALQ axis: give {alq} (one value for a fixed rate) "
+             "with {alq-kind} grat, not {lift-gas-rate}");
+    }
     if (!kind) return;
     if (t.given.lift_gas_rate) fail("with {alq} each entry's lift gas is its ALQ: give no {lift-gas-rate}");
     if (!t.given.injection_depth && !t.given.casing_pres) {
@@ -466,6 +479,7 @@ VfpSetup setup_vfp(VfpRequest r) {
     }
     TraverseRequest& t = r.traverse;
     if (!t.given.api.has_value()) fail("a lift-curve table needs the black-oil fluid: give {api}");
+    refuse_output_step(t);
     const double atm = atmosphere(t);
     VfpSetup s;
     if (!r.gfr_given) r.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
@@ -582,6 +596,11 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
                        vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
                        " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +
                        ", the highest pressure a traverse marches to");
+    if (s.setup.atm_pres > 0) {
+        comments.push_back("gauge readings taken against an atmosphere of " +
+                           format_double(std::round(s.setup.atm_pres / 10) / (unit::kBar / 10)) + " bar (" +
+                           format_double(std::round(s.setup.atm_pres / unit::kPsi * 100) / 100) + " psia)");
+    }
     for (const std::string& f : o.filled) comments.push_back("filled: " + f);
     for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
     o.keyword = vfp::vfpprod(res.table, s.units, comments);

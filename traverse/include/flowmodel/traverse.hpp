@@ -195,6 +195,7 @@ struct TraverseSummary {
     double injection_md = std::numeric_limits<double>::quiet_NaN();
     double injection_pres = std::numeric_limits<double>::quiet_NaN();
     double casing_pres_at_injection = std::numeric_limits<double>::quiet_NaN();  // the annulus there, with mandrels
+    double injection_dp = std::numeric_limits<double>::quiet_NaN();  // Pa: the casing-over-tubing margin, with mandrels
     double holdup_factor = 1.0, friction_factor = 1.0;  // its multipliers
     std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).

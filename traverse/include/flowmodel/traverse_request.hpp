@@ -141,6 +141,12 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates = Rates
 // used for gauge readings.
 TraverseResult traverse(const TraverseSetup& setup);
 
+// The same set-up traverse with each of `methods`, on the library's parallel
+// loop: everything else (gas lift, its mandrels, heat transfer, the factors)
+// is the setup's, so that a method in a list gives what it gives alone.
+std::vector<TraverseResult> traverse_methods(const TraverseSetup& setup, const std::vector<Method>& methods,
+                                             unsigned jobs = 0);
+
 }  // namespace flowmodel
 
 #endif

@@ -37,9 +37,14 @@ struct RowPrediction {
     std::string failure;   // why not
 };
 
+// Rows whose measured drop is below this (Pa, 0.1 psi) are left out of the
+// per-cent statistics: a station at the boundary has no drop to divide by.
+constexpr double kLeastDrop = 689.4757293168361;
+
 struct MethodScore {
     Method method = Method::Model;
     long n = 0, failed = 0;
+    long n_drop = 0;                 // rows in the per-cent statistics (drop of kLeastDrop or more)
     double me = 0, mae = 0;          // Pa: mean and mean absolute error, predicted less measured
     double me_drop = 0, mape_drop = 0;  // % of the measured drop
     double within5 = 0;              // % of the rows computed within 5 % of their drop
@@ -53,6 +58,9 @@ struct MatchResult {
     std::vector<std::string> labels;   // each row's date, test or md
     std::vector<std::string> warnings; // the fluid's and the methods' ranges left, each once
     long traverses = 0;                // traverses run (none twice)
+    // Whether any method computed any row; when none did, why the first failed.
+    bool computed() const;
+    std::string why_none() const;
 };
 
 // `request` is the well as for a traverse (profile, diameter, fluid, options);

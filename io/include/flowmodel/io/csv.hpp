@@ -76,6 +76,16 @@ private:
     std::string fatal_;
 };
 
+// The separator of a file's header (its first non-blank line): the most
+// frequent of ',', ';' and tab outside quotes, ',' when it has none; 0 when
+// two are equally frequent, the other one then in *tie. Reads the header
+// and seeks the stream back to its start (a file, or a string stream).
+char header_separator(std::istream& in, char* tie = nullptr);
+
+// A field as a number is read: with ';' or tab between fields, a decimal
+// comma ("25,5") becomes a decimal point; with ',' the text is unchanged.
+std::string decimal_point(std::string_view text, char sep);
+
 // Quotes a field when CSV requires it (comma, quote, CR/LF, or edge blanks).
 std::string csv_quote(std::string_view s);
 
