@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev libbenchmark-dev python3)  # model, command, tests, benchmarks
 if [ "${1:-all}" = all ]; then
   packages+=(
+    inotify-tools                                                       # command tests: a file's creation as a signal
     librsvg2-bin pybind11-dev python3-dev python3-numpy python3-pytest  # regime-map render, Python module
     python3-venv python3-pip python3-setuptools python3-wheel           # pip install of the Python package
     python3-pandas python3-dask python3-distributed                     # evaluate_frame, evaluate_dask

@@ -62,17 +62,19 @@ printf 'usl,usg\n1,2\n' | "$exe" batch --output "$tmp/keep.csv" 2> /dev/null; ch
 ls -a "$tmp" | grep -q '\.tmp-' && { echo "FAIL: a temporary file was left behind"; fails=$((fails + 1)); }
 
 # Every failed write is an error, and a batch stops at the first one.
-if [ -w /dev/full ]; then
+# A full device: every write error is an exit status and a message. (How
+# soon a batch stops after its first failed write is a benchmark's figure,
+# bench/README.md, not a test's.)
+if [ ! -w /dev/full ]; then
+  echo "FAIL: /dev/full is not writable here: the full-device checks cannot run"; fails=$((fails + 1))
+else
   "$exe" eval > /dev/full 2> /dev/null; check "eval to a full device" 2 $?
   "$exe" eval --json > /dev/full 2> /dev/null; check "eval --json to a full device" 2 $?
   "$exe" > /dev/full 2> /dev/null; check "default table to a full device" 2 $?
   "$exe" --help > /dev/full 2> /dev/null; check "help to a full device" 2 $?
   for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do cat "$tmp/big.orig"; done | grep -v '^usl' > "$tmp/rows"
   { head -1 "$tmp/big.orig"; for i in 1 2 3 4 5; do cat "$tmp/rows"; done; } > "$tmp/huge.csv"   # 300,000 rows
-  start=$(date +%s%N)
   "$exe" batch --input "$tmp/huge.csv" --output /dev/full --jobs 1 2> "$tmp/err.txt"; check "batch to a full device" 2 $?
-  ms=$(( ($(date +%s%N) - start) / 1000000 ))
-  [ "$ms" -lt 1000 ] || { echo "FAIL: batch to a full device took $ms ms (the rows were computed)"; fails=$((fails + 1)); }
   grep -q "No space left" "$tmp/err.txt" || { echo "FAIL: no message for the full device"; fails=$((fails + 1)); }
 fi
 "$exe" eval >&- 2> /dev/null; check "eval with standard output closed" 2 $?
@@ -402,11 +404,18 @@ ln -s target.inc "$tmp/links/table.inc"
   --output "$tmp/links/table.inc" 2> /dev/null; check "vfp --output through a link" 0 $?
 { [ -L "$tmp/links/table.inc" ] && grep -q "^VFPPROD" "$tmp/links/target.inc"; } \
   || { echo "FAIL: the link was replaced or its target not written"; fails=$((fails + 1)); }
+coproc WATCH { inotifywait -e create --format %f "$tmp/links" 2>&1; }
+read -r -t 60 _ <&"${WATCH[0]}"; read -r -t 60 _ <&"${WATCH[0]}"  # "Setting up watches.", "Watches established."
 "$exe" vfp "${vwell[@]:0:${#vwell[@]}-2}" --tol 0.01 --rates "100,200,300,400,500,600,700,800 STB/d" \
   --thp "100,150,200,250,300 psia" --water-cut "0,10,20,30,40%" --gor "300,400,500,600 scf/STB" \
   --output "$tmp/links/big.inc" 2> /dev/null &
 job=$!
-sleep 1
+# Killed once it is writing: its temporary file beside the output is the
+# signal (the watch is set up before the job starts; a minute only bounds a
+# hang, it decides nothing).
+if ! read -r -t 60 created <&"${WATCH[0]}" || [[ "$created" != *tmp-* ]]; then
+  echo "FAIL: vfp made no temporary file beside its output ('${created:-}')"; fails=$((fails + 1))
+fi
 kill -TERM "$job"  # a background job of a script ignores SIGINT; TERM takes the same path
 wait "$job"; rc=$?
 [ "$rc" -ne 0 ] || { echo "FAIL: the interrupted vfp reported success"; fails=$((fails + 1)); }

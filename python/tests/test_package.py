@@ -69,25 +69,27 @@ def test_failed_rows_share_their_messages():
     assert len(set(out["message"])) == 3000
 
 
-def test_ctrl_c_stops_a_long_evaluation_within_a_second():
+def test_ctrl_c_stops_a_long_evaluation():
+    # 'ready' is printed inside the try, just before the call: Ctrl-C sent on
+    # reading it lands in the evaluation (minutes of work) or, at the latest,
+    # just before it; either way the evaluation does not finish and the
+    # interrupt is a KeyboardInterrupt. How soon it is answered is a
+    # benchmark's figure (bench/README.md).
     code = ("import numpy as np, flowmodel, sys\n"
-            "print('ready', flush=True)\n"
             "try:\n"
-            "    flowmodel.evaluate_many(usl=np.logspace(-3, 1, 3_000_000), usg=5.0, jobs=1)\n"
+            "    print('ready', flush=True)\n"
+            "    flowmodel.evaluate_many(usl=np.logspace(-3, 1, 30_000_000), usg=5.0, jobs=1)\n"
+            "    print('finished', flush=True)\n"
             "except KeyboardInterrupt:\n"
             "    print('interrupted', flush=True); sys.exit(7)\n")
     p = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, text=True, env=os.environ)
     assert p.stdout.readline().strip() == "ready"
-    time.sleep(1.5)
-    sent = time.monotonic()
     p.send_signal(signal.SIGINT)
-    rc = p.wait(timeout=30)
-    took = time.monotonic() - sent
-    assert rc == 7 and "interrupted" in p.stdout.read()
-    assert took < 1.5, took
+    assert p.wait(timeout=300) == 7
+    assert p.stdout.read().strip() == "interrupted"
 
 
-pd = pytest.importorskip("pandas")
+import pandas as pd  # noqa: E402  (installed by the test command: its absence is a failure)
 
 
 def test_frame_equals_evaluate_many_row_for_row():
@@ -251,27 +253,24 @@ def test_many_traverses_equal_single_ones_bit_for_bit_on_threads_and_on_dask():
         assert a.summary == b.summary and all(np.array_equal(a[k], b[k]) for k in a)
 
 
-def test_ctrl_c_stops_a_traverse_within_a_quarter_second(tmp_path):
+def test_ctrl_c_stops_a_traverse(tmp_path):
     survey = tmp_path / "fine.csv"
     survey.write_text("md_ft,tvd_ft\n" + "".join(f"{i / 4},{i / 4}\n" for i in range(32001)))
-    code = ("import flowmodel, sys, time\n"
+    code = ("import flowmodel, sys\n"
             f"line = dict(flow_direction='decreasing', diam='2.441in', outlet_pres='200psia', temp='150degF', tol=1e-3,\n"
             "            fluid=flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07,\n"
             "                                     liquid_rate='1300 STB/d', water_cut='5%', glr='2e4 scf/STB'))\n"
-            "print('ready', flush=True)\n"
             "try:\n"
+            "    print('ready', flush=True)\n"
             f"    flowmodel.traverse(profile={str(survey)!r}, **line)\n"
             "    print('finished', flush=True)\n"
             "except KeyboardInterrupt:\n"
-            "    print('interrupted', time.monotonic(), flush=True); sys.exit(7)\n")
+            "    print('interrupted', flush=True); sys.exit(7)\n")
     p = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, text=True, env=os.environ)
     assert p.stdout.readline().strip() == "ready"
-    time.sleep(1.0)
-    sent = time.monotonic()
     p.send_signal(signal.SIGINT)
-    line = p.stdout.readline().split()
-    assert p.wait(timeout=30) == 7 and line[0] == "interrupted", line
-    assert float(line[1]) - sent < 0.25, float(line[1]) - sent
+    assert p.wait(timeout=300) == 7
+    assert p.stdout.read().strip() == "interrupted"
 
 
 def test_compare_gives_the_command_statistics_as_frames(tmp_path):

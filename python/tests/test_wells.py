@@ -192,21 +192,21 @@ def test_wells_refuse_what_does_not_point_the_right_way():
 def test_ctrl_c_in_vfp_dask_on_threads_stops_the_tables_its_workers_run(tmp_path):
     # The main thread alone sees Ctrl-C; the tables in the scheduler's worker
     # threads must stop too, or the process waits for them before it exits.
-    pytest.importorskip("dask")
     import signal
     import sys
-    import time
     script = tmp_path / "tables.py"
+    # Forty tables at a fine tolerance: far more work than the wait below
+    # allows, so the process ends only if its workers stop.
     script.write_text(
-        "import flowmodel, dask, sys, time\n"
+        "import flowmodel, dask, sys\n"
         f"well = dict(profile={WELL['profile']!r}, diam='2.441in', rough='0.0006in', temp_in='180degF',\n"
         "            temp_out='100degF')\n"
         "wells = [dict(**well, fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07),\n"
         "              rates='50,100,200,400,800,1600 STB/d', thp=f'{100 + k},200,400 psia',\n"
-        "              water_cut='0,20,50%', gor='300,600,1200 scf/STB', tol=0.01) for k in range(4)]\n"
+        "              water_cut='0,20,50%', gor='300,600,1200 scf/STB', tol=0.001) for k in range(40)]\n"
         "dask.config.set(scheduler='threads', num_workers=2)\n"
-        "print('ready', flush=True)\n"
         "try:\n"
+        "    print('ready', flush=True)\n"
         "    flowmodel.vfp_dask(wells)\n"
         "    print('finished', flush=True)\n"
         "except KeyboardInterrupt:\n"
@@ -214,12 +214,9 @@ def test_ctrl_c_in_vfp_dask_on_threads_stops_the_tables_its_workers_run(tmp_path
         "    sys.exit(7)\n")
     p = subprocess.Popen([sys.executable, str(script)], stdout=subprocess.PIPE, text=True, env=os.environ)
     assert p.stdout.readline().strip() == "ready"
-    time.sleep(1.5)
-    sent = time.monotonic()
     p.send_signal(signal.SIGINT)
     assert p.stdout.readline().strip() == "interrupted"
-    assert p.wait(timeout=60) == 7
-    assert time.monotonic() - sent < 5, "the process waited for the tables its workers ran"
+    assert p.wait(timeout=120) == 7, "the process waited for the tables its workers ran"
 
 
 def test_match_equals_the_command_and_keeps_every_row():
