@@ -112,14 +112,25 @@ bool Output::open(const std::string& path, std::string& error, const std::vector
     std::string pattern = dir + "." + base + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    // The signals that remove the temporary file held off from its creation
+    // to its registration: one arriving in between is taken after it, and
+    // the file is removed, never left behind.
+    sigset_t stop_signals, before;
+    sigemptyset(&stop_signals);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stop_signals, sig);
+    ::pthread_sigmask(SIG_BLOCK, &stop_signals, &before);
     fd_ = ::mkstemp(name.data());
+    if (fd_ >= 0) {
+        own_ = true;
+        temp_ = name.data();
+        watch_temp(temp_);
+    }
+    const int mkstemp_errno = errno;
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (fd_ < 0) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
+        error = "cannot write '" + path + "': " + std::strerror(mkstemp_errno);
         return false;
     }
-    own_ = true;
-    temp_ = name.data();
-    watch_temp(temp_);
     // The permissions a new file would get (or the existing file's).
     mode_t mode = 0666;
     if (exists) {

@@ -774,6 +774,7 @@ int traverse_command(int argc, char** argv) {
     verb.default_format = "table";
     verb.jobs = false;
     verb.output_units = true;
+    verb.once = true;  // an option given twice is refused, as in every verb over a well
     // The fitted range of every black-oil correlation: the table the checks use.
     verb.exits = {{"--ranges", [] { std::fputs(bo::fitted_ranges_markdown().c_str(), stdout); }}};
     bool all_methods = false;

@@ -171,6 +171,12 @@ grep -q -- "--cpl" "$tmp/err.txt" || { echo "FAIL: cpl message"; cat "$tmp/err.t
 oil=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --flow-direction decreasing
      --outlet-pres 200psia --temp-in 180degF --temp-out 100degF --api 35 --gas-gravity 0.65 --water-gravity 1.07
      --oil-rate "1000 STB/d" --water-rate "300 STB/d" --gor "600 scf/STB")
+# The oil well with one option's value replaced (an option given twice is refused).
+oil_with() {  # oil_with NAME VALUE: prints the arguments NUL-separated
+  local a=("${oil[@]}") i
+  for ((i = 0; i < ${#a[@]}; i++)); do [ "${a[i]}" = "$1" ] && a[i + 1]=$2; done
+  printf '%s\0' "${a[@]}"
+}
 "$exe" traverse "${oil[@]}" --csv --output-units field > "$tmp/oil.csv"; check "black-oil traverse" 0 $?
 "$exe" traverse "${oil[@]}" --json > "$tmp/oil.json"; check "black-oil traverse --json" 0 $?
 python3 - "$tmp/oil.csv" "$tmp/oil.json" <<'PY' || { echo "FAIL: black-oil traverse output"; fails=$((fails + 1)); }
@@ -192,15 +198,18 @@ grep -q "oil 1000 STB/d, water 300 STB/d, gas 600 Mscf/d" "$tmp/oil.txt" || { ec
 "$exe" traverse "${oil[@]}" --rol 850 2> "$tmp/err.txt"; check "black oil with a constant liquid" 2 $?
 grep -q "cannot be combined with --api" "$tmp/err.txt" || { echo "FAIL: --api with --rol message"; fails=$((fails + 1)); }
 # A gauge reading is the absolute pressure less the atmosphere (14.696 psia = 101325 Pa).
-"$exe" traverse "${oil[@]}" --outlet-pres 185.304psig --json > "$tmp/gauge.json"; check "a gauge pressure" 0 $?
+mapfile -d '' whp < <(oil_with --outlet-pres 185.304psig)
+"$exe" traverse "${whp[@]}" --json > "$tmp/gauge.json"; check "a gauge pressure" 0 $?
 python3 - "$tmp/oil.json" "$tmp/gauge.json" <<'PY' || { echo "FAIL: gauge pressure"; fails=$((fails + 1)); }
 import json, sys
 a, g = (json.load(open(f))["summary"] for f in sys.argv[1:])
 assert abs(g["outlet_pres"] - a["outlet_pres"]) < 0.5 and g["atm_pres"] == 101325 and "atm_pres" not in a, (a, g)
 PY
-"$exe" traverse "${oil[@]}" --outlet-pres 185psig --output-units field | grep -q "atmospheric pressure of 14.7 psia" \
+mapfile -d '' whp < <(oil_with --outlet-pres 185psig)
+"$exe" traverse "${whp[@]}" --output-units field | grep -q "atmospheric pressure of 14.7 psia" \
   || { echo "FAIL: the table does not state the atmosphere"; fails=$((fails + 1)); }
-"$exe" traverse "${oil[@]}" --outlet-pres "200 psi" 2> "$tmp/err.txt"; check "a bare psi" 2 $?
+mapfile -d '' whp < <(oil_with --outlet-pres "200 psi")
+"$exe" traverse "${whp[@]}" 2> "$tmp/err.txt"; check "a bare psi" 2 $?
 grep -q "ambiguous" "$tmp/err.txt" || { echo "FAIL: psi message"; fails=$((fails + 1)); }
 
 # Surveys as exported: MD,Inc,TVD in feet with a BOM and CRLF, and with units in the headers.
@@ -257,7 +266,9 @@ grep -q "degC" "$tmp/err.txt" || { echo "FAIL: bare temperature message"; fails=
 grep -q "hydrocarbon part a gravity of" "$tmp/err.txt" || { echo "FAIL: gas gravity message"; fails=$((fails + 1)); }
 
 "$exe" traverse "${oil[@]}" --water-cut 0.3 2> /dev/null; check "water cut without a liquid rate" 2 $?
-"$exe" traverse "${oil[@]}" --api 0 2> /dev/null; check "an oil gravity of 0 API" 2 $?
+mapfile -d '' api < <(oil_with --api 0)
+"$exe" traverse "${api[@]}" 2> "$tmp/err.txt"; check "an oil gravity of 0 API" 2 $?
+grep -q "given twice" "$tmp/err.txt" && { echo "FAIL: --api 0 refused as a repeat"; fails=$((fails + 1)); }
 "$exe" traverse "${oil[@]}" --output-units imperial 2> /dev/null; check "unknown output units" 2 $?
 "$exe" traverse --length 100 --diam 0.1 --liquid-rate "250 STB/d" --gas-rate 0.1 "${gas[@]}" --inlet-pres 1e6 2> "$tmp/err.txt"
 check "a volume rate without --api" 2 $?

@@ -170,3 +170,20 @@ def test_no_mandrel_able_to_inject_is_said_in_the_output_units_without_a_profile
     j = json.loads(pipeflow("traverse", *BASE["traverse"], "--lift-gas-rate", "1000 Mscf/d",
                             "--casing-pres", "100psig", "--mandrels", "3000,4500,6000,7500ft").stdout)
     assert j["points"] == [] and not j["summary"]["complete"]
+
+
+def test_a_march_that_cannot_meet_its_boundary_reports_no_made_up_point():
+    # A geothermal line that cools downward leaves the black oil without a
+    # state at the bottom: no inlet pressure reaches the wellhead's, and the
+    # guesses' points are no answer (once a point at 0 psia, -459.67 degF and nan).
+    run = pipeflow("traverse", *UNHEATED, *RATES, "--flow-direction", "decreasing", "--outlet-pres", "200psia",
+                   "--heat", "ramey", "--producing-time", "30d", "--hole-diam", "8.5in",
+                   "--geothermal", "60degF,-1degF/100ft", "--csv", "--output-units", "field")
+    assert run.returncode == 3
+    assert run.stdout.count("\n") == 1 and "nan" not in run.stdout
+
+
+def test_an_option_given_twice_is_refused_in_every_verb():
+    for verb, base in BASE.items():
+        run = pipeflow(verb, *base, "--diam", "2.992in")
+        assert run.returncode == 2 and "--diam" in run.stderr, verb

@@ -73,6 +73,8 @@ TraverseResult shoot_inlet_pressure(const TraverseOptions& opt, double guess, lo
         s.inlet_pres = s.outlet_pres = std::numeric_limits<double>::quiet_NaN();
         s.stop_md = inlet_md;
         s.stop_pres = opt.max_pres;
+        // The points were of a guessed inlet pressure, none of them an answer.
+        out.points.clear();
         return out;
     }
     if (!have_lo) return finish(r_hi);  // at 100 Pa it still arrives above the outlet's pressure
