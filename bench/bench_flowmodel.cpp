@@ -545,6 +545,44 @@ void BM_traverse_heat(benchmark::State& state) {
     state.counters["evaluations"] = static_cast<double>(evaluations);
 }
 
+// The lift-gas performance curve of the oil well (ten lift-gas rates from 0
+// to 3,000 Mscf/d injected at 7,000 ft, Vogel's inflow, 30 % water, GOR 300
+// scf/STB): Arg 0 with the temperature a straight line from 180 to 100 degF,
+// 1 with Ramey's heat transfer after 30 days against 60 degF and 1.5
+// degF/100 ft, where every outflow point shoots for its bottom-hole pressure.
+// The heated curve is meant to cost at most five times the unheated one.
+void BM_lift_gas_curve_heat(benchmark::State& state) {
+    flowmodel::wells::NodalRequest request;
+    request.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    std::vector<std::pair<std::string, std::string>> options = {
+        {"profile-unit", "ft"}, {"diam", "2.441in"}, {"rough", "0.0006in"}, {"outlet-pres", "200psia"},
+        {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"water-cut", "30%"},
+        {"gor", "300 scf/STB"}, {"injection-depth", "7000ft"}};
+    if (state.range(0) == 0) {
+        options.insert(options.end(), {{"temp-in", "180degF"}, {"temp-out", "100degF"}});
+    } else {
+        options.insert(options.end(), {{"heat", "ramey"}, {"producing-time", "30d"}, {"hole-diam", "8.5in"},
+                                       {"geothermal", "60degF, 1.5degF/100ft"}});
+    }
+    for (const auto& [name, text] : options) {
+        if (name == "profile-unit") {
+            flowmodel::set_profile_unit(request.traverse, text);
+        } else {
+            flowmodel::set_option(request.traverse, name, text);
+        }
+    }
+    for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+             {"ipr", "vogel"}, {"res-pres", "3000psia"}, {"q-max", "2500 STB/d"},
+             {"lift-gas-rates", "0,100,200,400,600,800,1000,1500,2000,3000 Mscf/d"}}) {
+        flowmodel::wells::set_nodal_option(request, name, text);
+    }
+    const flowmodel::wells::NodalSetup setup = flowmodel::wells::setup_nodal(request);
+    for (auto _ : state) {
+        const flowmodel::wells::LiftCurve curve = flowmodel::wells::lift_gas_curve(setup, 1);
+        benchmark::DoNotOptimize(curve.points.data());
+    }
+}
+
 // The gas-rich well (8,000 ft vertical, 2.441 in, 200 psia at the wellhead,
 // black oil API 35 at GLR 20,000 scf/STB, 1300 STB/d at 5 % water cut) with
 // stations every Arg feet: the answer must not depend on the spacing, nor its
@@ -763,6 +801,7 @@ BENCHMARK(BM_traverse_gas_rich)->Arg(1000)->Arg(100)->Arg(30)->Arg(1)->Unit(benc
     ->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse_many)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_traverse_black_oil)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_lift_gas_curve_heat)->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_traverse_heat)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_traverse)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_batch_overhead)->Arg(1)->Arg(15)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

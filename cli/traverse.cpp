@@ -99,6 +99,13 @@ std::vector<std::string> stretch_warnings(const flowmodel::TraverseSummary& m, c
         }
         return false;
     };
+    // The inlet pressure shot for meets the outlet's within --tol per step;
+    // said where the miss is ten parts in a million of the drop or more.
+    if (m.complete && m.outlet_miss > 1e-5 * std::fabs(m.dp_total)) {
+        std::snprintf(line, sizeof line, "the outlet pressure is met within %.3g %s (--tol per step of the march, "
+                      "the accuracy of its far end)", u.dp(m.outlet_miss), u.dp_unit());
+        out.emplace_back(line);
+    }
     for (const auto& st : m.bridged_stretches) {
         if (in_approach(st)) continue;
         std::snprintf(line, sizeof line,

@@ -43,6 +43,7 @@ void append(TraverseResult& into, TraverseResult&& next) {
         if (std::find(s.warnings.begin(), s.warnings.end(), w) == s.warnings.end()) s.warnings.push_back(w);
     }
     s.evaluations += t.evaluations;
+    s.steps += t.steps;
     s.heat_lost += t.heat_lost;
     s.complete = t.complete;
     s.stop_reason = t.stop_reason;
@@ -125,17 +126,22 @@ TraverseResult heated_lifted_at(const Line& line, const blackoil::BlackOilInputs
                                 const TraverseOptions& opt) {
     const LiftedWell well(line, produced, lift);
     const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
-    auto from_inlet = [&](double p_in) { return heated_from_inlet(well, gravity, opt, p_in); };
+    auto from_inlet = [&](double p_in, long budget) {
+        TraverseOptions bounded = opt;
+        bounded.max_evaluations = budget;
+        return heated_from_inlet(well, gravity, bounded, p_in);
+    };
     TraverseResult r;
     if (!opt.from_outlet) {
-        r = from_inlet(opt.pres);
+        r = from_inlet(opt.pres, 0);
     } else {
         TraverseOptions given = opt;
         given.heat.law = HeatLaw::Given;
-        const TraverseResult first = lifted_at(line, produced, lift, given);
+        given.tol = 100 * opt.tol;  // a guess: coarse steps, its error below that of its temperatures
+        const TraverseResult first = lifted_at(guess_temperatures(line, well.below, opt), produced, lift, given);
         const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
         r = march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
-                                        first.summary.evaluations, inlet_md, from_inlet);
+                                        first.summary.evaluations, inlet_md, from_inlet, march::outlet_response(first));
     }
     if (!r.summary.complete) (opt.from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
     r.summary.lift_gas_rate = lift.rate;

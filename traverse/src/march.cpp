@@ -132,6 +132,7 @@ struct Marcher {
     StretchLog& stretches;
     State y;
     double t = 0;  // distance marched, m
+    long steps = 0;  // accepted
 
     // The driver loop over the steps of one segment.
     void segment(const Segment& g) {
@@ -165,6 +166,7 @@ struct Marcher {
             stretches.step({&start, &trial.mid, &trial.three_quarter, &trial.end}, ds, v);
             points.inside(model, g, s, h, t, ds, y, start, trial.third, trial.end);
             y = trial.third;
+            ++steps;
             s = last ? s_end : s + h;
             t += ds;
             points.end(start, trial.end, last, t);
@@ -214,7 +216,8 @@ void run(const std::vector<Segment>& segs, const PointModel& model, const Traver
     const double out_step = opt.output_step > 0 ? opt.output_step : control_step;
     // The evaluations a line may spend: per metre and per station, so that a
     // finer survey of the same line may spend more only for its stations.
-    const double budget = 20000 + 200.0 * static_cast<double>(segs.size()) + 100 * length;
+    double budget = 20000 + 200.0 * static_cast<double>(segs.size()) + 100 * length;
+    if (opt.max_evaluations > 0) budget = std::min(budget, static_cast<double>(opt.max_evaluations));
     StepControl control(opt.tol, control_step, budget);
     PointWriter points(res.points, out_step);
     StretchLog stretches(sum, out_step);
@@ -230,6 +233,7 @@ void run(const std::vector<Segment>& segs, const PointModel& model, const Traver
         sum.message = stop.why;
     }
     stretches.finish(points.reached().md, dir);
+    sum.steps += m.steps;
     summarise(segs, opt, dir, m.y, res.points, points.reached(), sum);
 }
 
@@ -273,21 +277,39 @@ TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOp
     return res;
 }
 
+}  // namespace
+
+Line guess_temperatures(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
+    Line guess = line;
+    try {
+        const ThermalState th = fluid.thermal(opt.pres, opt.heat.inlet_temp);
+        approximate_temperatures(guess, opt.heat, th.mass_rate * th.cp, opt.heat.inlet_temp);
+    } catch (const FluidError&) {
+        // No specific heat at the outlet's pressure: the surroundings' temperatures.
+    }
+    return guess;
+}
+
+namespace {
+
 // Heat transfer against the flow: the outlet's pressure is given, the
 // inlet's temperature; the first guess of the inlet pressure is the march
-// against the flow at the surroundings' temperature.
+// against the flow at Ramey's steady temperatures.
 TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
     TraverseOptions given = opt;
     given.heat.law = HeatLaw::Given;
-    const TraverseResult first = march_once(line, fluid, given);
+    given.tol = 100 * opt.tol;  // a guess: coarse steps, its error below that of its temperatures
+    const TraverseResult first = march_once(guess_temperatures(line, fluid, opt), fluid, given);
     TraverseOptions from_inlet = opt;
     from_inlet.from_outlet = false;
     const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
     return march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
-                                       first.summary.evaluations, inlet_md, [&](double p_in) {
+                                       first.summary.evaluations, inlet_md, [&](double p_in, long budget) {
                                            from_inlet.pres = p_in;
+                                           from_inlet.max_evaluations = budget;
                                            return march_once(line, fluid, from_inlet);
-                                       });
+                                       },
+                                       march::outlet_response(first));
 }
 
 }  // namespace

@@ -106,6 +106,10 @@ const std::vector<SummaryField> kSummaryFields = {
      [](const S& m) { return number(m.injection_pres); }},
     {"casing_pres_at_injection", Dimension::Pressure, SF::Number, "the annulus pressure there (injection from the casing)",
      [](const S& m) { return number(m.casing_pres_at_injection); }},
+    {"outlet_miss", Dimension::PressureStep, SF::Number,
+     "against the flow with heat transfer (the inlet pressure shot for): how far the outlet reached is from the "
+     "pressure given, within tol per step of the march; none for a march from the outlet",
+     [](const S& m) { return number(m.outlet_miss); }},
     {"injection_dp", Dimension::PressureStep, SF::Number,
      "the least casing-over-tubing pressure that injects (injection from the casing; where no mandrel can, "
      "injection_md is the shallowest's)",

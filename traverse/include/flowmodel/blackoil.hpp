@@ -8,6 +8,7 @@
 #ifndef FLOWMODEL_BLACKOIL_HPP
 #define FLOWMODEL_BLACKOIL_HPP
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -287,6 +288,10 @@ private:
     double gamma_o_ = 0, salinity_pct_ = 0, rho_water_sc_ = 0, rho_gas_sc_ = 0;  // rho in kg/m3
     PseudoCritical pc_;
     RangeLog inputs_log_;  // ranges that depend on the inputs alone, noted once at construction
+    // Which inputs these are, for the last state each thread computed (the
+    // march asks a point twice with heat transfer: its flow, then its
+    // specific heats). Copies share it: their inputs are the same.
+    std::uint64_t id_ = 0;
 };
 
 }  // namespace flowmodel::blackoil

@@ -13,6 +13,8 @@
 
 namespace flowmodel {
 
+struct Line;
+
 enum class HeatLaw {
     Given,      // the temperature is the line's (constant, linear or a profile column): nothing is marched
     Adiabatic,  // no heat crosses the wall ("none")
@@ -49,6 +51,20 @@ double ramey_time_function(double td);
 // at fluid temperature t and surroundings t_surr (K), W/m; negative where it
 // gains heat. Adiabatic and given: 0.
 double heat_loss_per_length(const HeatTransfer& h, double diam, double t, double t_surr);
+
+// The same per kelvin of the fluid over its surroundings, W/(m K): both laws
+// are linear in the difference.
+double heat_conductance_per_length(const HeatTransfer& h, double diam);
+
+// Ramey's (1962) steady profile of the fluid's temperature along a line
+// whose surroundings' temperature (the nodes' temp) is linear between
+// nodes: from `inlet_temp` at the inlet, the difference to the
+// surroundings relaxes over the length m cp / K (K the conductance per
+// metre, `mass_heat_capacity` = m cp in W/K) and lags their slope by it:
+// y(s + ds) = y e^{-ds/A} - A Ts' (1 - e^{-ds/A}). Friction and expansion
+// are left out: a first guess, not the energy balance the march solves.
+// Adiabatic (K = 0): the inlet's temperature throughout.
+void approximate_temperatures(Line& line, const HeatTransfer& h, double mass_heat_capacity, double inlet_temp);
 
 // What the energy balance needs of the fluid at a point: the mixture as it
 // flows through the pipe.

@@ -91,6 +91,10 @@ struct TraverseOptions {
     // the line and 30 m. Points are also written at every station and where
     // the regime or the kind of answer changes.
     double output_step = 0;
+    // Evaluations the march may spend at most; 0: the line's own budget (per
+    // metre and per station). Shooting for an inlet pressure bounds its
+    // trial marches by what a completed one spent.
+    long max_evaluations = 0;
     // The method of the gradient at each point (the model by default).
     Method method = Method::Model;
     // The method tuned to measured pressures: its liquid holdup times
@@ -161,6 +165,7 @@ enum class StopReason {
     Budget,         // the step control spent its evaluations
     Interrupted,    // options.interrupted said so
     NoInjection,    // gas lift from the casing: no mandrel can inject
+    OutletNotMet,   // against the flow with heat transfer: no inlet pressure marches to the outlet's
 };
 
 // Why the step control could not meet the tolerance over a stretch, taking
@@ -197,6 +202,11 @@ struct TraverseSummary {
     double casing_pres_at_injection = std::numeric_limits<double>::quiet_NaN();  // the annulus there, with mandrels
     double injection_dp = std::numeric_limits<double>::quiet_NaN();  // Pa: the casing-over-tubing margin, with mandrels
     double holdup_factor = 1.0, friction_factor = 1.0;  // its multipliers
+    // Against the flow with heat transfer (the inlet pressure shot for): how
+    // far the outlet reached is from the pressure given, Pa, within tol per
+    // step of the march (the accuracy its far end has either way); NaN for
+    // a march that starts at the outlet.
+    double outlet_miss = std::numeric_limits<double>::quiet_NaN();
     std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).
     std::vector<std::array<double, 2>> bridged_stretches, invalid_stretches;
@@ -209,6 +219,7 @@ struct TraverseSummary {
     StopReason stop_reason = StopReason::None;
     std::string message;                         // options named as {name} (see option_error.hpp)
     long evaluations = 0;                        // model evaluations
+    long steps = 0;                              // steps accepted (each within tol); its far end is good to tol per step
 };
 
 // The summary's fields, in the order every face writes them: one table for

@@ -3,6 +3,7 @@
 // viscosities and tensions, and the in-situ rates that follow, so that the
 // mass of oil, water and gas is the same at every point of a line.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -26,6 +27,8 @@ std::string num(double v) {
 }  // namespace
 
 BlackOil::BlackOil(const BlackOilInputs& in) : in_(in) {
+    static std::atomic<std::uint64_t> made{0};
+    id_ = ++made;
     auto finite = [](double v) { return std::isfinite(v); };
     if (!finite(in.api) || !(in.api > 0 && in.api <= 100)) bad("{api} must be above 0 and at most 100 °API");
     if (!finite(in.gas_gravity) || !(in.gas_gravity > 0.5 && in.gas_gravity < 2)) {
@@ -196,6 +199,16 @@ void water_state(const BlackOilInputs& in, double rho_water_sc, double salinity_
 }  // namespace
 
 BlackOilState BlackOil::state(double p, double T, RangeLog* log) const {
+    // The same fluid, point and log as this thread's last state: the same
+    // state, its ranges already noted.
+    struct Last {
+        std::uint64_t fluid = 0;
+        const RangeLog* log = nullptr;
+        double p = 0, T = 0;
+        BlackOilState s;
+    };
+    thread_local Last last;
+    if (last.fluid == id_ && last.log == log && last.p == p && last.T == T) return last.s;
     BlackOilState s;
     const double pf = to_psia(p), tf = to_degF(T);
     gas_state(in_, pc_, T, pf, tf, log, s);
@@ -207,6 +220,7 @@ BlackOilState BlackOil::state(double p, double T, RangeLog* log) const {
     s.q_water = qw_sc * s.bw;
     const double free_sc = std::max(0.0, in_.gas_rate - s.rs * qo_sc);
     s.q_gas = free_sc * rho_gas_sc_ / s.rho_gas;
+    last = {id_, log, p, T, s};
     return s;
 }
 

@@ -192,6 +192,7 @@ Eval HeatedModel::at(const Segment& g, double s, double p, double T) const {
     const double area = kPi * g.diam * g.diam / 4.0;
     e.rate.temp = temperature_rate(th, q, g.angle, pt.dpt, pt.dpa, (pt.usl + pt.usg) * area, gravity_);
     e.rate.heat = q;
+    e.relax = heat_conductance_per_length(heat_, g.diam) / (th.mass_rate * th.cp);
     pt.heat_flux = q / (kPi * g.diam);
     return e;
 }

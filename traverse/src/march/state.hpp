@@ -48,6 +48,10 @@ struct Segment {
 struct Eval {
     TraversePoint pt;
     Rate rate;
+    // With heat transfer: how fast the surroundings pull the temperature,
+    // -d(dT/ds)/dT of the heat loss, 1/m (0 without): over a step much
+    // longer than 1/relax an explicit step is unstable (see stepper.cpp).
+    double relax = 0;
 };
 
 // Why the march cannot go on, and where.
