@@ -263,6 +263,7 @@ int match_command(int argc, char** argv) {
     std::string measured;
     fm::MatchOptions options;
     Verb verb = verb_named("match", kUsage);
+    verb.usage = [] { return std::string(kUsage) + well_options_help(); };
     verb.formats = {"--csv", "--json", "--svg"};
     verb.default_format = "table";
     verb.output_units = true;

@@ -262,6 +262,7 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
 int nodal_command(int argc, char** argv) {
     flowmodel::wells::NodalRequest request;
     Verb verb = verb_named("nodal", kUsage);
+    verb.usage = [] { return std::string(kUsage) + well_options_help(); };
     verb.formats = {"--csv", "--json", "--svg"};
     verb.default_format = "table";
     verb.output_units = true;

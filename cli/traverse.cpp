@@ -730,6 +730,26 @@ bool line_file_option(flowmodel::TraverseRequest& request, const std::string& na
     return true;
 }
 
+std::string well_options_help() {
+    std::string s = "Options of the well, as for 'pipeflow traverse' (from its table; a verb refuses those it sets itself):\n";
+    auto line = [&s](const std::string& flag, const std::string& meaning) {
+        char buf[400];
+        std::snprintf(buf, sizeof buf, "  %-26s %s\n", flag.c_str(), meaning.c_str());
+        s += buf;
+    };
+    for (const flowmodel::TraverseOption& o : flowmodel::kTraverseOptions) {
+        line("--" + std::string(o.name), flowmodel::command_words(o.meaning));
+    }
+    line("--method NAME", "the pressure-gradient method: " + flowmodel::method_names());
+    line("--mandrels LIST", "lift gas: the mandrels' measured depths, with --casing-pres");
+    line("--heat LAW", "heat transfer: none, u-value or ramey (with --geothermal or --ambient)");
+    line("--geothermal T0,GRADIENT", "heat transfer: the surroundings' temperature at the surface and its rise");
+    for (const std::string& name : flowmodel::traverse_option_names()) {
+        if (name == "z-method" || name == "dead-oil" || name == "live-oil") line("--" + name + " NAME", "a black-oil correlation");
+    }
+    return s;
+}
+
 bool flow_direction_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value) {
     if (name != "flow-direction") return false;
     if (value != "increasing" && value != "decreasing") {

@@ -17,6 +17,10 @@ int traverse_command(int argc, char** argv);
 // std::invalid_argument for a unit it does not take.
 bool line_file_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value);
 
+// Every option of a well, generated from the option table: the help of
+// every verb over a well ends with it, so that none omits one.
+std::string well_options_help();
+
 // --flow-direction increasing|decreasing into the request; false for another option.
 bool flow_direction_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value);
 

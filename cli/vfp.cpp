@@ -62,6 +62,7 @@ int run_vfp(const flowmodel::wells::VfpRequest& request, const VerbRun& run) {
 int vfp_command(int argc, char** argv) {
     flowmodel::wells::VfpRequest request;
     Verb verb = verb_named("vfp", kUsage);
+    verb.usage = [] { return std::string(kUsage) + well_options_help(); };
     verb.once = true;
     verb.option = [&request](const std::string& name, const std::string& value) {
         if (!line_file_option(request.traverse, name, value) && !flowmodel::wells::set_vfp_option(request, name, value)) {

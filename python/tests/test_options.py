@@ -187,3 +187,20 @@ def test_an_option_given_twice_is_refused_in_every_verb():
     for verb, base in BASE.items():
         run = pipeflow(verb, *base, "--diam", "2.992in")
         assert run.returncode == 2 and "--diam" in run.stderr, verb
+
+
+def test_what_no_rock_gives_is_refused_and_what_a_table_says_is_in_its_own_units():
+    heated = [*UNHEATED, *RATES, "--flow-direction", "decreasing", "--outlet-pres", "200psia", "--heat", "ramey",
+              "--producing-time", "30d", "--hole-diam", "8.5in"]
+    for gradient, said in (("50degF/100ft", "no rock's is steeper"), ("10degF/100ft", "reaches 733.2 K")):
+        run = pipeflow("traverse", *heated, "--geothermal", f"60degF,{gradient}")
+        assert run.returncode == 2 and said in run.stderr, run.stderr
+    run = pipeflow("traverse", *heated, "--geothermal", "60degF,1.5degF/100ft", "--lift-gas-rate", "500 Mscf/d",
+                   "--casing-pres", "1000psia", "--mandrels", "3000,6000,3000ft")
+    assert run.returncode == 2 and "given twice" in run.stderr and "914.4 m" in run.stderr
+    table = pipeflow("vfp", *BASE["vfp"], "--deck-units", "field", "--alq", "0,500 Mscf/d", "--alq-kind", "grat",
+                     "--injection-depth", "7000ft")
+    assert table.returncode == 0, table.stderr
+    assert "datum at 8000 ft" in table.stdout and "injected at md 7000 ft" in table.stdout
+    assert "psi per segment" in table.stdout
+    assert " m " not in "".join(line for line in table.stdout.splitlines() if line.startswith("--"))

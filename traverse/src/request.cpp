@@ -41,6 +41,12 @@ const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinit
 // its water cut, or the oil and water rates; the gas from its ratio.
 }  // namespace
 
+namespace {
+// The surroundings' temperatures a well or line can have, K, and the
+// steepest geothermal gradient, K/m.
+constexpr double kLeastSurroundings = 200, kMostSurroundings = 700, kSteepestGradient = 0.2;
+}  // namespace
+
 Geothermal geothermal(const std::string& text) {
     const size_t comma = text.find(',');
     if (comma == std::string::npos) {
@@ -49,8 +55,14 @@ Geothermal geothermal(const std::string& text) {
     Geothermal g;
     g.surface = parse_quantity("geothermal", text.substr(0, comma), D::Temperature).value;
     g.gradient = parse_quantity("geothermal", text.substr(comma + 1), D::TemperatureGradient).value;
-    if (!(g.surface > 0)) fail("{geothermal}: the surface temperature must be above 0 K");
-    if (!(std::fabs(g.gradient) <= 1.0)) fail("{geothermal}: a gradient of more than 1 K/m is no rock's");
+    if (!(g.surface >= kLeastSurroundings && g.surface <= kMostSurroundings)) {
+        fail("{geothermal}: the surface temperature must be from -73 to 427 degC (200 to 700 K)");
+    }
+    // The hottest geothermal fields rise about 0.2 K/m; a gradient that
+    // falls with depth is permafrost's or a cold sea's, and as shallow.
+    if (!(g.gradient >= -kSteepestGradient && g.gradient <= kSteepestGradient)) {
+        fail("{geothermal}: a gradient must be from -20 to 20 degC/100m (-11 to 11 degF/100ft): no rock's is steeper");
+    }
     return g;
 }
 
@@ -415,7 +427,12 @@ void set_surroundings(Line& line, const TraverseRequest& request, const Traverse
         for (auto& n : line.nodes) n.temp = geo.surface + geo.gradient * (z_surface - n.z);
     }
     for (const auto& n : line.nodes) {
-        if (!(n.temp > 0)) fail("the surroundings' temperature falls to 0 K along the line ({geothermal})");
+        if (!(n.temp >= kLeastSurroundings && n.temp <= kMostSurroundings)) {
+            fail("the surroundings' temperature reaches " + io::format_double(std::round(n.temp * 10) / 10) +
+                 " K at md " + io::format_double(std::round(n.md * 10) / 10) +
+                 " m; it must stay from 200 to 700 K (-73 to 427 degC) along the line ({geothermal}, {ambient} "
+                 "or the tsurr column)");
+        }
     }
 }
 
@@ -556,6 +573,9 @@ TraverseOptions march_options(const TraverseNumbers& g) {
 
 namespace {
 
+// A length for a message: to the millimetre, without float noise.
+std::string metres(double m) { return io::format_double(std::round(m * 1000) / 1000) + " m"; }
+
 constexpr double kDefaultInjectionDp = 100 * 6894.757293168361;  // Pa: 100 psi
 
 // The injection point from the casing: the mandrels inside the well, the casing pressure.
@@ -568,8 +588,11 @@ void from_casing(const TraverseNumbers& g, const std::string& mandrels, const Tr
     const double top = setup.line.nodes.front().md, bottom = setup.line.nodes.back().md;
     for (const Quantity& q : parse_quantity_list("mandrels", mandrels, D::Length)) {
         if (!(q.value > top && q.value < bottom)) {
-            fail("{mandrels}: " + io::format_double(q.value) + " m lies outside the well (md " + io::format_double(top) +
-                 " to " + io::format_double(bottom) + " m)");
+            fail("{mandrels}: " + metres(q.value) + " lies outside the well (md " + metres(top) + " to " + metres(bottom) +
+                 ")");
+        }
+        if (std::find(lift.mandrels.begin(), lift.mandrels.end(), q.value) != lift.mandrels.end()) {
+            fail("{mandrels}: the mandrel at md " + metres(q.value) + " is given twice");
         }
         lift.mandrels.push_back(q.value);
     }
@@ -600,8 +623,8 @@ std::optional<LiftGas> lift_gas(const TraverseNumbers& g, const std::string& man
     }
     const double top = setup.line.nodes.front().md, bottom = setup.line.nodes.back().md;
     if (lift.mandrels.empty() && !(lift.md > top && lift.md < bottom)) {
-        fail("{injection-depth} " + io::format_double(lift.md) + " m lies outside the well (md " + io::format_double(top) +
-             " to " + io::format_double(bottom) + " m)");
+        fail("{injection-depth} " + metres(lift.md) + " lies outside the well (md " + metres(top) + " to " + metres(bottom) +
+             ")");
     }
     return lift;
 }

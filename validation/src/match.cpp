@@ -408,6 +408,7 @@ MatchResult run_match(const TraverseRequest& request, const MeasuredPressures& m
     }
     rank(out.untuned);
     rank(out.tuned);
+    out.warnings.insert(out.warnings.begin(), measured.notes.begin(), measured.notes.end());
     // The warnings were gathered once per correlation and range
     // (wells::add_warnings), each method's under its own name.
     return out;

@@ -138,6 +138,14 @@ public:
         t.gauge_pres = value(rec, "gauge_pres");
         if (has("gauge_temp")) t.gauge_temp = value(rec, "gauge_temp");
         if (!(t.gauge_md > 0)) fail(rec.line, "gauge_md", "puts the gauge at or above the wellhead (md 0)");
+        if (has("label")) {
+            const auto [at, fresh] = labels_.emplace(t.label, rec.line);
+            if (!fresh) {
+                out_.notes.push_back(name_ + ": line " + std::to_string(rec.line) + ": the test '" + t.label +
+                                     "' has the date or name of line " + std::to_string(at->second) +
+                                     " too (both are matched)");
+            }
+        }
         if (!(t.gauge_pres > t.whp)) {
             fail(rec.line, "gauge_pres", "is not above the wellhead pressure: a producing well's gauge reads more");
         }
@@ -203,6 +211,7 @@ private:
     size_t width_ = 0;
     bool trailing_empty_ = false;
     std::map<std::string, Placed> at_;
+    std::map<std::string, size_t> labels_;  // each test's date or name, and its line
     MeasuredPressures out_;
 };
 

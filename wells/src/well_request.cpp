@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
-#include "flowmodel/unit_system.hpp"
 #include "flowmodel/outflow.hpp"
 #include "pipeflow.h"
 
@@ -557,10 +557,17 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     o.warnings = res.warnings;
     for (const std::string& w : vfp::check(res.table, s.units)) o.warnings.push_back(w);
     using io::format_double;
+    // Numbers of the comments in the deck's units, rounded to what they mean.
+    const UnitSystem sys = vfp::deck_system(s.units);
+    auto in_deck = [&](Dimension d, double si, int digits) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*g %s", digits, to_system(sys, d, si), output_unit(sys, d).name);
+        return std::string(buf);
+    };
     std::vector<std::string> comments = {
         "Lift-curve table made by pipeflow vfp (flow model " + format_double(PIPEFLOW_VERSION) + ")",
         "well: " + (s.well.empty() ? std::string("a straight line") : s.well) + ", datum at " +
-            format_double(s.table.datum) + " m true vertical depth",
+            in_deck(Dimension::Length, s.table.datum, 6) + " true vertical depth",
         "fluid: black oil, " + format_double(in.api) + " API, gas gravity " + format_double(in.gas_gravity) +
             ", CO2 " + format_double(in.co2) + ", H2S " + format_double(in.h2s) + ", N2 " + format_double(in.n2),
         std::string("correlations: Z ") +
@@ -569,23 +576,26 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
             (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
         "pressure gradient: " + method_text(s.setup.options.method, s.setup.options.holdup_factor,
                                             s.setup.options.friction_factor),
-        "each entry one traverse from the THP down to the datum, tolerance " + format_double(s.setup.options.tol) +
-            " Pa per segment; " + std::to_string(res.evaluations) + " evaluations",
+        "each entry one traverse from the THP down to the datum, tolerance " +
+            in_deck(Dimension::PressureStep, s.setup.options.tol, 4) + " per segment; " +
+            std::to_string(res.evaluations) + " evaluations",
     };
     const vfp::Table& t = res.table;
     if (t.alq != vfp::Alq::None && s.setup.lift) {
         const LiftGas& lift = *s.setup.lift;
-        std::string where = "injected at md " + format_double(lift.md) + " m";
+        std::string where = "injected at md " + in_deck(Dimension::Length, lift.md, 6);
         if (!lift.mandrels.empty()) {
-            where = "from the casing at " + format_double(lift.casing_pres) + " Pa through the deepest mandrel that can inject (";
-            for (size_t k = 0; k < lift.mandrels.size(); ++k) where += (k ? ", " : "") + format_double(lift.mandrels[k]);
-            where += " m md), at least " + format_double(lift.injection_dp) + " Pa above the tubing";
+            where = "from the casing at " + in_deck(Dimension::Pressure, lift.casing_pres, 6) +
+                    " through the deepest mandrel that can inject (md ";
+            for (size_t k = 0; k < lift.mandrels.size(); ++k) {
+                where += (k ? ", " : "") + in_deck(Dimension::Length, lift.mandrels[k], 6);
+            }
+            where += "), at least " + in_deck(Dimension::PressureStep, lift.injection_dp, 4) + " above the tubing";
         }
         comments.push_back(std::string("lift gas: ALQ ") + vfp::alq_word(t.alq) + " (" + vfp::alq_unit(s.units, t.alq) +
                            "), " + where + (lift.gravity > 0 ? ", gravity " + format_double(lift.gravity) : std::string()));
     }
     if (s.setup.options.heat.marched() && res.wellhead_temps > 0) {
-        const UnitSystem sys = vfp::deck_system(s.units);
         auto temp = [&](double k) { return format_double(std::round(to_system(sys, Dimension::Temperature, k) * 100) / 100); };
         comments.push_back(std::string("temperature: heat transfer (") + heat_law_name(s.setup.options.heat.law) +
                            "); the entries' wellhead temperatures " + temp(res.wellhead_temp_min) + " to " +
@@ -598,8 +608,7 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
                        ", the highest pressure a traverse marches to");
     if (s.setup.atm_pres > 0) {
         comments.push_back("gauge readings taken against an atmosphere of " +
-                           format_double(std::round(s.setup.atm_pres / 10) / (unit::kBar / 10)) + " bar (" +
-                           format_double(std::round(s.setup.atm_pres / unit::kPsi * 100) / 100) + " psia)");
+                           in_deck(Dimension::Pressure, s.setup.atm_pres, 5));
     }
     for (const std::string& f : o.filled) comments.push_back("filled: " + f);
     for (const std::string& w : res.warnings) comments.push_back("warning: " + w);

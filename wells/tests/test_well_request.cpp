@@ -295,7 +295,8 @@ TEST(VfpAlq, ANodeIsTheTraverseLiftedWithItsGas) {
     const vfp::Table& t = o.result.table;
     ASSERT_EQ(t.bhp.size(), 6u);
     EXPECT_NE(o.keyword.find("'THP'  'GRAT'  'FIELD'"), std::string::npos);
-    EXPECT_NE(o.keyword.find("-- lift gas: ALQ GRAT (Mscf/day), injected at md 2286 m"), std::string::npos);
+    // A field deck says where in feet, as the user gave it.
+    EXPECT_NE(o.keyword.find("-- lift gas: ALQ GRAT (Mscf/day), injected at md 7500 ft"), std::string::npos);
     // The node at 1,600 STB/d with 500 Mscf/d against a traverse lifted with it.
     TraverseRequest direct;
     direct.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";

@@ -42,6 +42,7 @@ struct MeasuredPressures {
     bool survey = false;                  // a gradient survey (stations), else well tests
     std::vector<WellTest> tests;
     std::vector<SurveyStation> stations;  // md increasing
+    std::vector<std::string> notes;       // what was read but looks amiss (a date given twice), for the user
 };
 
 // Reads a file of measured pressures; `atm_pres` (Pa) turns gauge readings
