@@ -89,10 +89,10 @@ std::string method_lines(const std::vector<fm::MethodScore>& v, const Units& u, 
     return s;
 }
 
-std::string as_table(const fm::MatchResult& r, const fm::MeasuredPressures& m, const Units& u) {
-    std::string s = std::string(m.survey ? "A flowing gradient survey, " + std::to_string(r.labels.size()) + " stations: "
-                                         : std::to_string(r.labels.size()) + " well tests: the gauge pressure ") +
-                    (m.survey ? "each station's pressure predicted from the boundary pressure"
+std::string as_table(const fm::MatchResult& r, bool survey, const Units& u) {
+    std::string s = std::string(survey ? "A flowing gradient survey, " + std::to_string(r.rows) + " stations: "
+                                       : std::to_string(r.rows) + " well tests: the gauge pressure ") +
+                    (survey ? "each station's pressure predicted from the boundary pressure"
                               : "predicted from the wellhead pressure") +
                     "; error = predicted - measured\n\n";
     s += (r.tuned.empty() ? "" : "untuned\n") + method_lines(r.untuned, u, false);
@@ -118,9 +118,9 @@ std::string list_json(const std::vector<fm::MethodScore>& v, const Units& u) {
     return s + "\n]";
 }
 
-std::string as_json(const fm::MatchResult& r, const fm::MeasuredPressures& m, const Units& u) {
+std::string as_json(const fm::MatchResult& r, bool survey, const Units& u) {
     std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"kind\":" +
-                    json_string(m.survey ? "survey" : "tests") + ",\"rows\":" + std::to_string(r.labels.size()) +
+                    json_string(survey ? "survey" : "tests") + ",\"rows\":" + std::to_string(r.rows) +
                     ",\"methods\":" + list_json(r.tuned.empty() ? r.untuned : r.tuned, u);
     if (!r.tuned.empty()) s += ",\"untuned\":" + list_json(r.untuned, u);
     s += ",\"traverses\":" + std::to_string(r.traverses) + ",\"warnings\":[";
@@ -128,31 +128,26 @@ std::string as_json(const fm::MatchResult& r, const fm::MeasuredPressures& m, co
     return s + "]}\n";
 }
 
-std::string as_csv(const fm::MatchResult& r, const Units& u) {
+std::string csv_header(const Units& u) {
     using D = flowmodel::Dimension;
-    std::string s = "method,tuned,holdup_factor,friction_factor,row," + u.key("measured", D::Pressure) +
-                    "," + flowmodel::unit_key(u.system(), D::Pressure, "predicted") + "," +
-                    flowmodel::unit_key(u.system(), D::PressureStep, "error") + "," +
-                    flowmodel::unit_key(u.system(), D::PressureStep, "drop") + ",failure\n";
-    auto rows = [&](const std::vector<fm::MethodScore>& v, bool tuned) {
-        for (const fm::MethodScore& m : v) {
-            for (size_t k = 0; k < m.rows.size(); ++k) {
-                const fm::RowPrediction& row = m.rows[k];
-                const bool ok = std::isfinite(row.predicted);
-                std::string failure = row.failure;
-                std::replace(failure.begin(), failure.end(), '"', '\'');
-                s += std::string(flowmodel::method_info(m.method).name) + "," + (tuned ? "true" : "false") + "," +
-                     flowmodel::io::format_double(m.holdup_factor) + "," + flowmodel::io::format_double(m.friction_factor) +
-                     "," + flowmodel::io::csv_quote(r.labels[k]) + "," + flowmodel::io::format_double(u.pres(row.measured)) +
-                     "," + (ok ? flowmodel::io::format_double(u.pres(row.predicted)) : "") + "," +
-                     (ok ? flowmodel::io::format_double(u.dp(row.predicted - row.measured)) : "") + "," +
-                     flowmodel::io::format_double(u.dp(row.drop)) + ",\"" + flowmodel::command_words(failure) + "\"\n";
-            }
-        }
-    };
-    rows(r.untuned, false);
-    rows(r.tuned, true);
-    return s;
+    return "method,tuned,holdup_factor,friction_factor,row," + u.key("measured", D::Pressure) + "," +
+           flowmodel::unit_key(u.system(), D::Pressure, "predicted") + "," +
+           flowmodel::unit_key(u.system(), D::PressureStep, "error") + "," +
+           flowmodel::unit_key(u.system(), D::PressureStep, "drop") + ",failure\n";
+}
+
+// One row of --csv, written as it is scored.
+void csv_row(std::string& s, const fm::RowOut& r, const Units& u) {
+    const fm::RowPrediction& row = r.prediction;
+    const bool ok = std::isfinite(row.predicted);
+    std::string failure = row.failure;
+    std::replace(failure.begin(), failure.end(), '"', '\'');
+    s += std::string(flowmodel::method_info(r.method).name) + "," + (r.tuned ? "true" : "false") + "," +
+         flowmodel::io::format_double(r.holdup_factor) + "," + flowmodel::io::format_double(r.friction_factor) + "," +
+         flowmodel::io::csv_quote(r.label) + "," + flowmodel::io::format_double(u.pres(row.measured)) + "," +
+         (ok ? flowmodel::io::format_double(u.pres(row.predicted)) : "") + "," +
+         (ok ? flowmodel::io::format_double(u.dp(row.predicted - row.measured)) : "") + "," +
+         flowmodel::io::format_double(u.dp(row.drop)) + ",\"" + flowmodel::command_words(failure) + "\"\n";
 }
 
 // Predicted against measured for every method (at most 400 rows each,
@@ -166,7 +161,7 @@ std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& 
     const char* unit = u.field ? "psia" : "bar (absolute)";
     double lo = INFINITY, hi = -INFINITY;
     for (const fm::MethodScore& m : v) {
-        for (const fm::RowPrediction& row : m.rows) {
+        for (const auto& [index, row] : m.sample) {
             for (double x : {row.measured, row.predicted}) {
                 if (!std::isfinite(x)) continue;
                 lo = std::min(lo, shown(x));
@@ -185,10 +180,8 @@ std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& 
     s += buf;
     std::vector<plot::LegendEntry> legend;
     for (size_t k = 0; k < v.size(); ++k) {
-        const size_t n = v[k].rows.size(), step = std::max<size_t>(1, n / 400);
         const char* colour = colours[static_cast<size_t>(v[k].method) % 8];
-        for (size_t i = 0; i < n; i += step) {
-            const fm::RowPrediction& row = v[k].rows[i];
+        for (const auto& [index, row] : v[k].sample) {
             if (!std::isfinite(row.predicted)) continue;
             std::snprintf(buf, sizeof buf, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"1.6\" fill=\"%s\" fill-opacity=\"0.6\"/>\n",
                           cross.px(shown(row.measured)), cross.py(shown(row.predicted)), colour);
@@ -199,26 +192,26 @@ std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& 
                           colour, "circle"});
     }
     // Along the rows: measured, the best method and the model.
-    const size_t n = r.labels.size();
+    const size_t n = r.rows;
     const plot::Axis along{0, static_cast<double>(n > 1 ? n - 1 : 1), false,
-                           "row, in the order of the file (" + r.labels.front() + " to " + r.labels.back() + ")"};
+                           "row, in the order of the file (" + r.first_label + " to " + r.last_label + ")"};
     plot::Frame time{plot::rounded(along), measured, 620, 70, 520, 420};
     time.y.title = std::string("pressure, ") + unit;
     s += time.axes();
-    auto trace = [&](const std::vector<fm::RowPrediction>& rows, bool use_measured, const char* colour) {
+    auto trace = [&](const std::vector<std::pair<size_t, fm::RowPrediction>>& rows, bool use_measured, const char* colour) {
         s += std::string("<polyline fill=\"none\" stroke-width=\"1\" stroke=\"") + colour + "\" points=\"";
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const double y = use_measured ? rows[i].measured : rows[i].predicted;
+        for (const auto& [index, row] : rows) {
+            const double y = use_measured ? row.measured : row.predicted;
             if (!std::isfinite(y)) continue;
-            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", time.px(static_cast<double>(i)), time.py(shown(y)));
+            std::snprintf(buf, sizeof buf, "%.1f,%.1f ", time.px(static_cast<double>(index)), time.py(shown(y)));
             s += buf;
         }
         s += "\"/>\n";
     };
     const auto model = std::find_if(v.begin(), v.end(), [](const fm::MethodScore& m) { return m.method == flowmodel::Method::Model; });
-    if (model != v.end() && model != v.begin()) trace(model->rows, false, colours[0]);
-    trace(v.front().rows, false, colours[static_cast<size_t>(v.front().method) % 8]);
-    trace(v.front().rows, true, "#aaaaaa");
+    if (model != v.end() && model != v.begin()) trace(model->sample, false, colours[0]);
+    trace(v.front().sample, false, colours[static_cast<size_t>(v.front().method) % 8]);
+    trace(v.front().sample, true, "#aaaaaa");
     legend.push_back({"measured", "#aaaaaa", "line"});
     std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"60\">along the tests: measured, the best method and the model</text>\n",
                   time.left);
@@ -234,20 +227,29 @@ int run_match(const flowmodel::TraverseRequest& request, const std::string& meas
     Output out;
     if (!run.open(out, {{request.profile, "--profile"}, {measured_path, "--measured"}})) return 2;
     const double atm = request.given.atm_pres ? request.given.atm_pres->value : 101325.0;
-    const fm::MeasuredPressures measured = fm::read_measured_pressures(measured_path, atm);
     options.jobs = run.jobs;
-    const fm::MatchResult r = fm::run_match(request, measured, options);
+    // --csv is written as the rows are scored: memory bounded by a block.
+    std::string csv;
+    if (run.format == "csv") {
+        csv = csv_header(units);
+        options.on_row = [&](const fm::RowOut& row) {
+            csv_row(csv, row, units);
+            if (csv.size() >= (1u << 16) && out.write(csv)) csv.clear();
+        };
+    }
+    const fm::MatchResult r = fm::run_match(request, measured_path, atm, options);
     if (!r.computed()) {
         run.say(flowmodel::command_words(r.why_none()));
         return 3;
     }
+    const bool survey = r.survey;
     const std::string name = measured_path.substr(measured_path.find_last_of('/') + 1);
-    const std::string text = run.format == "json"  ? as_json(r, measured, units)
-                             : run.format == "csv" ? as_csv(r, units)
-                             : run.format == "svg" ? as_svg(r, units, (measured.survey ? "Survey pressures predicted against measured: "
-                                                                                      : "Gauge pressure predicted from the wellhead against measured: ") +
+    const std::string text = run.format == "json"  ? as_json(r, survey, units)
+                             : run.format == "csv" ? csv
+                             : run.format == "svg" ? as_svg(r, units, (survey ? "Survey pressures predicted against measured: "
+                                                                              : "Gauge pressure predicted from the wellhead against measured: ") +
                                                                      name + (options.tune ? ", tuned" : ""))
-                                                   : as_table(r, measured, units);
+                                                   : as_table(r, survey, units);
     if (!run.finish(out, text)) return 2;
     if (run.format != "table" || run.output != "-") {
         for (const std::string& w : r.warnings) run.say("warning: " + w);

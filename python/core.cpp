@@ -502,40 +502,49 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
         o.methods.push_back(info->method);
     }
     const double atm = request.given.atm_pres ? request.given.atm_pres->value : 101325.0;
-    const fm::MeasuredPressures measured = fm::read_measured_pressures(measured_path, atm);
     Interrupt interrupt;
     o.interrupted = [&interrupt] { return interrupt(); };
+    // Every row is returned: kept as it is scored, by method and pass.
+    struct Kept {
+        std::vector<double> measured, predicted, drop;
+        std::vector<std::string> failure;
+    };
+    std::map<std::pair<int, bool>, Kept> kept;
+    std::vector<std::string> labels;
+    o.on_row = [&](const fm::RowOut& row) {
+        Kept& k = kept[{static_cast<int>(row.method), row.tuned}];
+        k.measured.push_back(row.prediction.measured);
+        k.predicted.push_back(row.prediction.predicted);
+        k.drop.push_back(row.prediction.drop);
+        k.failure.push_back(row.prediction.failure);
+        if (row.row == labels.size()) labels.push_back(row.label);
+    };
     fm::MatchResult r;
     {
         py::gil_scoped_release nogil;
-        r = fm::run_match(request, measured, o);
+        r = fm::run_match(request, measured_path, atm, o);
     }
     interrupt.check();
     if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none()));
-    auto scores = [](const std::vector<fm::MethodScore>& v) {
+    auto scores = [&kept](const std::vector<fm::MethodScore>& v, bool tuned) {
         py::list out;
         for (const fm::MethodScore& m : v) {
-            const auto n = static_cast<py::ssize_t>(m.rows.size());
-            py::array_t<double> measured_a(n), predicted(n), drop(n);
+            const Kept& rows = kept[{static_cast<int>(m.method), tuned}];
             py::list failure;
-            for (py::ssize_t k = 0; k < n; ++k) {
-                const fm::RowPrediction& row = m.rows[static_cast<size_t>(k)];
-                measured_a.mutable_data()[k] = row.measured;
-                predicted.mutable_data()[k] = row.predicted;
-                drop.mutable_data()[k] = row.drop;
-                failure.append(flowmodel::python_words(row.failure));
-            }
+            for (const std::string& f : rows.failure) failure.append(flowmodel::python_words(f));
             out.append(py::dict("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed, "n_drop"_a = m.n_drop,
                                 "me"_a = m.me, "mae"_a = m.mae, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
                                 "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
-                                "friction_factor"_a = m.friction_factor, "measured"_a = measured_a,
-                                "predicted"_a = predicted, "drop"_a = drop, "failure"_a = failure));
+                                "friction_factor"_a = m.friction_factor, "measured"_a = py::array_t<double>(py::cast(rows.measured)),
+                                "predicted"_a = py::array_t<double>(py::cast(rows.predicted)),
+                                "drop"_a = py::array_t<double>(py::cast(rows.drop)), "failure"_a = failure));
         }
         return out;
     };
-    return py::dict("methods"_a = scores(r.tuned.empty() ? r.untuned : r.tuned),
-                    "untuned"_a = r.tuned.empty() ? py::object(py::none()) : py::object(scores(r.untuned)),
-                    "labels"_a = r.labels, "warnings"_a = r.warnings, "survey"_a = measured.survey,
+    const bool tuned = !r.tuned.empty();
+    return py::dict("methods"_a = scores(tuned ? r.tuned : r.untuned, tuned),
+                    "untuned"_a = tuned ? py::object(scores(r.untuned, false)) : py::object(py::none()),
+                    "labels"_a = labels, "warnings"_a = r.warnings, "survey"_a = r.survey,
                     "traverses"_a = r.traverses);
 }
 

@@ -1,10 +1,13 @@
 // Reading a well's measured pressures: survey stations or well tests.
 #include "flowmodel/measured_pressures.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -83,7 +86,7 @@ public:
                                       : "is neither a gradient survey (md, pres) nor well tests (whp, gauge_md, "
                                         "gauge_pres and the rates)");
         }
-        out_.survey = survey;
+        survey_ = survey;
         if (tests) {
             for (const char* need : {"whp", "gauge_md", "gauge_pres"}) {
                 if (!has(need)) fail(rec.line, need, "is missing: well tests need whp, gauge_md and gauge_pres");
@@ -98,7 +101,8 @@ public:
         }
     }
 
-    void row(const io::CsvRecord& rec) {
+    // One data row: a station (survey) or a test into its argument.
+    void row(const io::CsvRecord& rec, SurveyStation& st, WellTest& t) {
         if (!rec.error.empty()) fail(rec.line, "", rec.error);
         size_t n = rec.size();
         if (trailing_empty_ && n == width_ + 1 && trimmed(rec[width_]).empty()) n = width_;
@@ -109,17 +113,16 @@ public:
                                                   "with a point, or separate the columns with ';')"
                                                 : ""));
         }
-        if (out_.survey) {
-            SurveyStation st{value(rec, "md"), value(rec, "pres"), rec.line};
-            if (!out_.stations.empty() && !(st.md > out_.stations.back().md)) {
-                fail(rec.line, "md", "must increase down the survey");
-            }
-            out_.stations.push_back(st);
+        ++rows_;
+        if (survey_) {
+            st = SurveyStation{value(rec, "md"), value(rec, "pres"), rec.line};
+            if (rows_ > 1 && !(st.md > last_md_)) fail(rec.line, "md", "must increase down the survey");
+            last_md_ = st.md;
             return;
         }
-        WellTest t;
+        t = WellTest{};
         t.line = rec.line;
-        t.label = has("label") ? field(rec, "label") : std::to_string(out_.tests.size() + 1);
+        t.label = has("label") ? field(rec, "label") : std::to_string(rows_);
         if (has("liquid_rate")) {
             const double q = value(rec, "liquid_rate"), wc = value(rec, "water_cut");
             if (!(wc >= 0 && wc <= 1)) fail(rec.line, "water_cut", "must be from 0 to 1 (0 to 100 %)");
@@ -138,23 +141,29 @@ public:
         t.gauge_pres = value(rec, "gauge_pres");
         if (has("gauge_temp")) t.gauge_temp = value(rec, "gauge_temp");
         if (!(t.gauge_md > 0)) fail(rec.line, "gauge_md", "puts the gauge at or above the wellhead (md 0)");
-        if (has("label")) {
-            const auto [at, fresh] = labels_.emplace(t.label, rec.line);
-            if (!fresh) {
-                out_.notes.push_back(name_ + ": line " + std::to_string(rec.line) + ": the test '" + t.label +
-                                     "' has the date or name of line " + std::to_string(at->second) +
-                                     " too (both are matched)");
-            }
-        }
+        if (has("label")) labels_.push_back({std::hash<std::string>{}(t.label), rec.line});
         if (!(t.gauge_pres > t.whp)) {
             fail(rec.line, "gauge_pres", "is not above the wellhead pressure: a producing well's gauge reads more");
         }
-        out_.tests.push_back(std::move(t));
     }
 
-    MeasuredPressures take(size_t last_line) {
-        if (out_.survey ? out_.stations.empty() : out_.tests.empty()) fail(last_line, "", "has no data rows");
-        return std::move(out_);
+    bool survey() const { return survey_; }
+    size_t rows() const { return rows_; }
+    const std::string& name() const { return name_; }
+
+    // At the end: a file without rows refused; tests that share a date or
+    // name said (by a hash of each label, 16 bytes a row, so that a file of
+    // millions of tests is not held).
+    std::vector<std::string> finish(size_t last_line) {
+        if (rows_ == 0) fail(last_line, "", "has no data rows");
+        std::vector<std::string> notes;
+        std::sort(labels_.begin(), labels_.end());
+        for (size_t k = 1; k < labels_.size() && notes.size() < 10; ++k) {
+            if (labels_[k].first != labels_[k - 1].first) continue;
+            notes.push_back(name_ + ": line " + std::to_string(labels_[k].second) + ": the test has the date or name of line " +
+                            std::to_string(labels_[k - 1].second) + " too (both are matched)");
+        }
+        return notes;
     }
 
 private:
@@ -211,13 +220,25 @@ private:
     size_t width_ = 0;
     bool trailing_empty_ = false;
     std::map<std::string, Placed> at_;
-    std::map<std::string, size_t> labels_;  // each test's date or name, and its line
-    MeasuredPressures out_;
+    std::vector<std::pair<size_t, size_t>> labels_;  // each test's label's hash, and its line
+    bool survey_ = false;
+    size_t rows_ = 0;
+    double last_md_ = 0;
 };
 
 }  // namespace
 
-MeasuredPressures read_measured_pressures(std::istream& in, const std::string& name, double atm_pres) {
+struct MeasuredReader::Impl {
+    Impl(std::istream& in, char sep, const std::string& name, double atm) : csv(in, io::CsvReader::kMaxRecord, sep), reader(name, atm) {}
+    io::CsvReader csv;
+    Reader reader;
+    io::CsvRecord rec;
+    size_t last = 0;
+    bool done = false;
+    std::vector<std::string> notes;
+};
+
+MeasuredReader::MeasuredReader(std::istream& in, const std::string& name, double atm_pres) {
     // The separators the survey reader takes: ',', ';' or tab, from the header.
     char tie = 0;
     const char sep = io::header_separator(in, &tie);
@@ -225,20 +246,50 @@ MeasuredPressures read_measured_pressures(std::istream& in, const std::string& n
         throw ReadError(name + ": the header has as many '" + (tie == '\t' ? std::string("tab") : std::string(1, tie)) +
                         "' as another separator: separate the columns with one of ',', ';' or tab");
     }
-    io::CsvReader reader(in, io::CsvReader::kMaxRecord, sep);
-    io::CsvRecord rec;
-    if (!reader.next(rec)) {
-        throw ReadError(name + ": " + (reader.fatal().empty() ? std::string("empty; expected a header row") : reader.fatal()));
+    impl_ = std::make_unique<Impl>(in, sep, name, atm_pres);
+    if (!impl_->csv.next(impl_->rec)) {
+        throw ReadError(name + ": " + (impl_->csv.fatal().empty() ? std::string("empty; expected a header row")
+                                                                   : impl_->csv.fatal()));
     }
-    Reader r(name, atm_pres);
-    r.header(rec, sep);
-    size_t last = rec.line;
-    while (reader.next(rec)) {
-        r.row(rec);
-        last = rec.line;
+    impl_->reader.header(impl_->rec, sep);
+    impl_->last = impl_->rec.line;
+}
+
+MeasuredReader::~MeasuredReader() = default;
+
+bool MeasuredReader::survey() const { return impl_->reader.survey(); }
+
+bool MeasuredReader::next(SurveyStation& station, WellTest& test) {
+    Impl& m = *impl_;
+    if (m.done) return false;
+    if (!m.csv.next(m.rec)) {
+        if (!m.csv.fatal().empty()) throw ReadError(m.reader.name() + ": " + m.csv.fatal());
+        m.notes = m.reader.finish(m.last);
+        m.done = true;
+        return false;
     }
-    if (!reader.fatal().empty()) throw ReadError(name + ": " + reader.fatal());
-    return r.take(last);
+    m.reader.row(m.rec, station, test);
+    m.last = m.rec.line;
+    return true;
+}
+
+const std::vector<std::string>& MeasuredReader::notes() const { return impl_->notes; }
+
+MeasuredPressures read_measured_pressures(std::istream& in, const std::string& name, double atm_pres) {
+    MeasuredReader reader(in, name, atm_pres);
+    MeasuredPressures out;
+    out.survey = reader.survey();
+    SurveyStation st;
+    WellTest t;
+    while (reader.next(st, t)) {
+        if (out.survey) {
+            out.stations.push_back(st);
+        } else {
+            out.tests.push_back(std::move(t));
+        }
+    }
+    out.notes = reader.notes();
+    return out;
 }
 
 MeasuredPressures read_measured_pressures(const std::string& path, double atm_pres) {

@@ -372,4 +372,53 @@ TEST(MeasuredPressures, FieldsAgainstTheHeaderAndTheSurveyReadersSeparators) {
               std::string::npos);
 }
 
+// A file is matched a block at a time: the same statistics to the bit as
+// the tests held in memory, tuned too; every row handed on once per method
+// and pass in the file's order; the picture's sample evenly spread.
+TEST(Match, AFileIsStreamedWithTheStatisticsOfTheTestsHeld) {
+    const std::string path = FLOWMODEL_EXAMPLES_DIR "/well-tests.csv";
+    const fm::MeasuredPressures held = fm::read_measured_pressures(path, 101325);
+    fm::MatchOptions options;
+    options.methods = {Method::HagedornBrown, Method::Gray};
+    options.tune = true;
+    options.sample = 7;
+    std::vector<std::pair<size_t, bool>> seen;
+    options.on_row = [&](const fm::RowOut& r) {
+        seen.emplace_back(r.row, r.tuned);
+        EXPECT_EQ(r.label, held.tests[r.row].label);
+    };
+    TraverseRequest well = oil_well();  // the tests bring their temperatures
+    well.given.temp_in.reset();
+    well.given.temp_out.reset();
+    const fm::MatchResult streamed = fm::run_match(well, path, 101325, options);
+    options.on_row = nullptr;
+    const fm::MatchResult in_memory = fm::run_match(well, held, options);
+    ASSERT_EQ(streamed.tuned.size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+        for (const auto* pair : {&streamed.untuned, &streamed.tuned}) {
+            const auto& other = pair == &streamed.untuned ? in_memory.untuned : in_memory.tuned;
+            EXPECT_EQ((*pair)[k].method, other[k].method);
+            EXPECT_EQ((*pair)[k].mae, other[k].mae);
+            EXPECT_EQ((*pair)[k].mape_drop, other[k].mape_drop);
+            EXPECT_EQ((*pair)[k].holdup_factor, other[k].holdup_factor);
+        }
+    }
+    EXPECT_EQ(streamed.traverses, in_memory.traverses);
+    EXPECT_EQ(streamed.rows, held.tests.size());
+    EXPECT_EQ(streamed.first_label, held.tests.front().label);
+    EXPECT_EQ(streamed.last_label, held.tests.back().label);
+    // 30 rows x 2 methods x (untuned, tuned), in order within each pass.
+    ASSERT_EQ(seen.size(), 4 * held.tests.size());
+    for (size_t k = 0; k < seen.size(); ++k) {
+        EXPECT_EQ(seen[k].first, k % held.tests.size());
+        EXPECT_EQ(seen[k].second, k >= 2 * held.tests.size());
+    }
+    // Seven or fewer rows kept for a picture, from the first row on at a fixed stride.
+    const auto& sample = streamed.untuned[0].sample;
+    ASSERT_FALSE(sample.empty());
+    EXPECT_LE(sample.size(), 7u);
+    EXPECT_EQ(sample.front().first, 0u);
+    for (size_t k = 1; k < sample.size(); ++k) EXPECT_EQ(sample[k].first - sample[k - 1].first, sample[1].first);
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <iosfwd>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,26 @@ struct MeasuredPressures {
     std::vector<WellTest> tests;
     std::vector<SurveyStation> stations;  // md increasing
     std::vector<std::string> notes;       // what was read but looks amiss (a date given twice), for the user
+};
+
+// Reads measured pressures a row at a time, holding none of them (a file
+// of millions of well tests): the header at construction, then each row.
+// Throws ReadError naming the file, line and column.
+class MeasuredReader {
+public:
+    MeasuredReader(std::istream& in, const std::string& name, double atm_pres);
+    ~MeasuredReader();
+    MeasuredReader(const MeasuredReader&) = delete;
+    MeasuredReader& operator=(const MeasuredReader&) = delete;
+    bool survey() const;
+    // The next row into `station` (a survey) or `test`; false at the end.
+    bool next(SurveyStation& station, WellTest& test);
+    // After the end: what was read but looks amiss.
+    const std::vector<std::string>& notes() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // Reads a file of measured pressures; `atm_pres` (Pa) turns gauge readings
