@@ -204,3 +204,51 @@ def test_what_no_rock_gives_is_refused_and_what_a_table_says_is_in_its_own_units
     assert "datum at 8000 ft" in table.stdout and "injected at md 7000 ft" in table.stdout
     assert "psi per segment" in table.stdout
     assert " m " not in "".join(line for line in table.stdout.splitlines() if line.startswith("--"))
+
+
+def test_a_heated_lifted_table_entry_is_the_heated_lifted_traverse():
+    # Once "step control did not finish the line" for this entry (the lowest
+    # rate with the most lift gas at the lowest THP); the same traverse
+    # alone succeeded.
+    heated = ["--heat", "ramey", "--producing-time", "30d", "--hole-diam", "8.5in",
+              "--geothermal", "60degF,1.5degF/100ft", "--injection-depth", "7000ft", "--tol", "50"]
+    table = pipeflow("vfp", *UNHEATED, *heated, "--rates", "200 STB/d", "--thp", "100 psia", "--water-cut", "0",
+                     "--gor", "300 scf/STB", "--alq", "4000 Mscf/d", "--alq-kind", "grat", "--deck-units", "field")
+    assert table.returncode == 0, table.stderr
+    bhp = float(table.stdout.strip().splitlines()[-1].split()[4])
+    alone = pipeflow("traverse", *UNHEATED, *heated, "--flow-direction", "decreasing", "--outlet-pres", "100psia",
+                     "--oil-rate", "200 STB/d", "--water-rate", "0 STB/d", "--gor", "300 scf/STB",
+                     "--lift-gas-rate", "4000 Mscf/d", "--output-units", "field", "--json")
+    assert alone.returncode == 0, alone.stderr
+    assert bhp == pytest.approx(json.loads(alone.stdout)["summary"]["inlet_pres_psia"], abs=1e-6)
+
+
+def test_python_says_when_match_computed_nothing(tmp_path):
+    tests = tmp_path / "tests.csv"
+    tests.write_text("date,oil_rate (STB/d),water_rate (STB/d),gas_rate (Mscf/d),whp (psig),gauge_md (ft),"
+                     "gauge_pres (psig)\nd,1e300,0,1e300,300,7900,2200\n")
+    with pytest.raises(ValueError, match="no measurement could be computed"):
+        flowmodel.match(str(tests), profile=os.path.join(EXAMPLES, "oil-well.csv"), profile_unit="ft",
+                        diam="2.441in", rough="0.0006in", temp_in="180degF", temp_out="100degF",
+                        fluid=flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07))
+
+
+def test_every_verbs_help_names_every_option_it_takes():
+    for verb in ("traverse", "nodal", "vfp", "match"):
+        text = pipeflow(verb, "--help").stdout
+        for name in flowmodel._traverse_options():
+            if name in ("profile", "profile-unit", "fluid-table") or (verb == "traverse" and name in ("z-method",)):
+                continue
+            assert "--" + name in text, (verb, name)
+
+
+def test_a_fit_stopped_at_the_bound_of_its_range_is_said(tmp_path):
+    # Stations whose drops are twice the model's: no multiplier up to 2 reaches them.
+    survey = survey_of_own_traverse(tmp_path)
+    rows = survey.read_text().splitlines()
+    doubled = [rows[0]] + [f"{md},{200 + 2 * (float(p) - 200)}" for md, p in (r.split(",") for r in rows[1:])]
+    survey.write_text("\n".join(doubled) + "\n")
+    run = pipeflow("match", "--measured", str(survey), *WELL, *RATES, "--outlet-pres", "200psia", "--method", "model",
+                   "--tune")
+    assert run.returncode == 0, run.stderr
+    assert "stopped at 2, the bound of its range" in run.stdout

@@ -289,3 +289,27 @@ def test_vfp_table_with_an_alq_axis_is_the_command_s():
         check=True, capture_output=True, text=True).stdout
     assert got["keyword"] == command
     assert got["bhp"][0, 0, 0, 1, 1] < got["bhp"][0, 0, 0, 0, 1]
+
+
+def test_match_tune_recovers_the_factors_that_made_the_tests(tmp_path):
+    """Well tests made by Hagedorn & Brown with holdup x 1.12 and friction
+    x 0.9 (direct traverses from each wellhead pressure to the gauge): tuned,
+    the method is matched back to those factors and to the gauges."""
+    rows = ["date,oil_rate (STB/d),water_rate (STB/d),gas_rate (Mscf/d),whp (psia),gauge_md (ft),gauge_pres (psia)"]
+    for k, (oil, water, gor, whp) in enumerate([(400, 100, 350, 180), (700, 300, 500, 220), (1000, 200, 650, 260),
+                                                 (1300, 500, 450, 200), (900, 0, 800, 300), (600, 400, 300, 160)]):
+        fluid = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate=f"{oil} STB/d",
+                                   water_rate=f"{water} STB/d", gor=f"{gor} scf/STB")
+        t = flowmodel.traverse(**WELL, profile_unit="ft", flow_direction="decreasing", outlet_pres=f"{whp}psia",
+                               fluid=fluid, method="hagedorn-brown", holdup_factor=1.12, friction_factor=0.9, tol=10)
+        assert t.summary["complete"], t.summary["message"]
+        rows.append(f"d{k},{oil},{water},{oil * gor / 1000},{whp},8000,{t.summary['inlet_pres'] / PSI}")
+    tests = tmp_path / "tests.csv"
+    tests.write_text("\n".join(rows) + "\n")
+    m = flowmodel.match(str(tests), **WELL, profile_unit="ft", method="hagedorn-brown", tune=True, tol=10,
+                        fluid=flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07))
+    best = m["methods"].iloc[0]
+    assert best["holdup_factor"] == pytest.approx(1.12, rel=0.03)
+    assert best["friction_factor"] == pytest.approx(0.9, rel=0.1)
+    assert best["mae"] < 2 * PSI
+    assert m["untuned"]["mae"].iloc[0] > 5 * best["mae"]

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -82,6 +83,41 @@ TEST(Heat, VerticalLiquidWellFollowsRameysRelaxationTowardTheGeothermalLine) {
     }
     // Far above the bottom the fluid runs hotter than the rock by G A.
     EXPECT_NEAR(r.summary.outlet_temp - line.nodes.back().temp, (gradient + c) * a * (1 - std::exp(-length / a)), 0.01);
+}
+
+// The same well described as users write it: a profile whose tsurr column
+// gives the surroundings (here the same geothermal line, written as the
+// well is listed, from the wellhead down), read through the request, the
+// fluid entering at the bottom: the closed form again.
+TEST(Heat, AProfilesTsurrColumnGivesTheSurroundingsOfTheClosedForm) {
+    const double length = 3000, t_bottom = 393.15, gradient = 0.03;
+    const std::string profile = ::testing::TempDir() + "/tsurr-well.csv";
+    {
+        std::ofstream out(profile);
+        out << "md,z,tsurr (K)\n";
+        for (int md = 0; md <= 3000; md += 250) out << md << "," << -md << "," << t_bottom - gradient * (length - md) << "\n";
+    }
+    TraverseRequest req;
+    req.profile = profile;
+    req.flow_decreasing = true;
+    const ConstantLiquidRealGas f = water();
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"diam", "0.1"}, {"rough", "0"}, {"liquid-rate", std::to_string(f.liquid_rate)}, {"gas-rate", "0"},
+             {"rol", "1000"}, {"visl", "1e-3"}, {"sigma", "0.07"}, {"gas-molar-mass", "18"}, {"visg", "1e-5"},
+             {"cpl", "4186.8"}, {"cpg", "2000"}, {"inlet-pres", "400bar"}, {"heat", "u-value"}, {"u-value", "20"},
+             {"temp-in", "393.15K"}}) {
+        set_option(req, k, v);
+    }
+    const TraverseSetup s = setup_traverse(req);
+    const TraverseResult r = traverse(s);
+    ASSERT_TRUE(r.summary.complete) << r.summary.message;
+    const double a = relaxation(f, 1 / (2 * kPi * 0.05 * 20));
+    const double c = friction_heating(r, length, f);
+    for (const TraversePoint& p : r.points) {
+        const double from_inlet = length - p.md;  // the flow runs up from md 3000
+        EXPECT_NEAR(p.tsurr, t_bottom - gradient * from_inlet, 1e-9) << "md " << p.md;
+        EXPECT_NEAR(p.temp, closed_form(from_inlet, t_bottom, t_bottom, gradient, a, c), 0.01) << "md " << p.md;
+    }
 }
 
 TEST(Heat, RameysFormationResistanceInSeriesWithTheCompletion) {
@@ -343,6 +379,15 @@ TEST(Heat, LiftGasMixesInAtTheRocksTemperatureAndTheLiftedWellMeetsItsWellhead) 
     EXPECT_LT(above->temp, below->temp);
     EXPECT_GT(above->temp, rock);
     EXPECT_NEAR(above->pres, below->pres, 1e-6 * below->pres);
+    // The enthalpy balance of the mixing: what the well stream gives up the
+    // lift gas (at the rock's temperature, its own specific heat) takes up.
+    const blackoil::BlackOil produced(s.black_oil()->inputs());
+    const blackoil::BlackOil lifted(with_lift_gas(s.black_oil()->inputs(), *s.lift));
+    const double m_fluid = produced.standard_mass_rate(), m_gas = lifted.standard_mass_rate() - m_fluid;
+    const double cp_fluid = produced.thermal(below->pres, below->temp).cp;
+    const double cp_gas = blackoil::gas_heat_capacity(rock, s.black_oil()->inputs().gas_gravity, 0, 0, 0);
+    EXPECT_NEAR(m_fluid * cp_fluid * (below->temp - above->temp), m_gas * cp_gas * (above->temp - rock),
+                1e-9 * m_fluid * cp_fluid * below->temp);
     // The lift gas lightens the column: a lower bottom-hole pressure than without it.
     TraverseRequest plain = req;
     plain.given.lift_gas_rate.reset();
