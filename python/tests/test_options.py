@@ -252,3 +252,24 @@ def test_a_fit_stopped_at_the_bound_of_its_range_is_said(tmp_path):
                    "--tune")
     assert run.returncode == 0, run.stderr
     assert "stopped at 2, the bound of its range" in run.stdout
+
+
+def test_python_match_and_traverse_take_the_lift_gas_and_the_separators_as_the_command(tmp_path):
+    survey = survey_of_own_traverse(tmp_path)
+    fluid = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate="1000 STB/d",
+                               water_rate="300 STB/d", gor="600 scf/STB")
+    py = dict(profile=os.path.join(EXAMPLES, "oil-well.csv"), profile_unit="ft", diam="2.441in", rough="0.0006in",
+              temp_in="180degF", temp_out="100degF", outlet_pres="200psia", fluid=fluid, method="model")
+    lifted = flowmodel.match(str(survey), **py, lift_gas_rate="1000 Mscf/d", injection_depth="7500ft")
+    cli = json.loads(pipeflow("match", "--measured", str(survey), *WELL, *RATES, "--outlet-pres", "200psia",
+                              "--method", "model", "--json", "--lift-gas-rate", "1000 Mscf/d",
+                              "--injection-depth", "7500ft").stdout)["methods"][0]
+    assert lifted["methods"]["mae"].iloc[0] == pytest.approx(cli["mae"], rel=1e-12) and cli["mae"] > 50 * PSI
+    semi = tmp_path / "semi.csv"
+    semi.write_text(survey.read_text().replace(",", ";").replace(".", ","))
+    assert flowmodel.match(str(semi), **py)["methods"]["mae"].iloc[0] < 1.0
+    # No mandrel able to inject: no profile, the summary says why.
+    t = flowmodel.traverse(**{k: v for k, v in py.items() if k != "method"}, flow_direction="decreasing",
+                           lift_gas_rate="1000 Mscf/d", casing_pres="100psig", mandrels="3000,4500,6000,7500ft")
+    assert not t.summary["complete"] and "no mandrel can inject" in t.summary["message"]
+    assert len(t["pres"]) == 0 and t.summary["inlet_pres"] is None
