@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (fuzz/corpus/entry, csv,
-profile, table, units). Seeds kept from earlier findings stay beside them.
+profile, table, units, request). Seeds kept from earlier findings stay beside them.
 
 Entry seeds use the harness's encoding: a little-endian 16-bit message-buffer
 size (taken modulo 401), then per input a tag byte 0 and the eight bytes of
@@ -9,6 +9,7 @@ Unit seeds: one byte choosing the dimensions (see fuzz_units.cpp), then the text
 Run from anywhere; it rewrites the seeds it names.
 """
 import os
+import random
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -146,6 +147,14 @@ def main():
     for name, text in CSV.items():
         with open(os.path.join(HERE, "corpus", "csv", name), "wb") as f:
             f.write(text.encode())
+
+    # Requests: bytes as fuzz_request.cpp draws them; a fixed sequence of
+    # random wells (every branch's selector byte, every value byte).
+    rng = random.Random(1210)
+    os.makedirs(os.path.join(HERE, "corpus", "request"), exist_ok=True)
+    for k in range(24):
+        with open(os.path.join(HERE, "corpus", "request", f"well_{k:02d}"), "wb") as f:
+            f.write(bytes(rng.randrange(256) for _ in range(64)))
 
 
 if __name__ == "__main__":

@@ -30,11 +30,11 @@ trap 'rm -rf "$work"' EXIT
 # the same inputs are tried on every run. The time limit only guards against
 # a much slower machine; a finding makes libFuzzer exit non-zero.
 fuzz() {
-  local target=$1 corpus=$2 runs=$3
+  local target=$1 corpus=$2 runs=$3 timeout=${4:-10}
   mkdir -p "$work/$target/corpus" "$work/$target/artifacts"
   cp fuzz/corpus/"$corpus"/* "$work/$target/corpus/"
   echo "-- $target: $runs executions, seed 1"
-  if ! build-fuzz/"$target" -seed=1 -runs="$runs" -max_total_time=180 -timeout=10 \
+  if ! build-fuzz/"$target" -seed=1 -runs="$runs" -max_total_time=180 -timeout="$timeout" \
       -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$work/$target/artifacts/" "$work/$target/corpus" \
       >"$work/$target.log" 2>&1; then
@@ -54,4 +54,7 @@ fuzz fuzz_profile profile "${FUZZ_PROFILE_RUNS:-200000}"
 fuzz fuzz_table table "${FUZZ_TABLE_RUNS:-200000}"
 fuzz fuzz_units units "${FUZZ_UNITS_RUNS:-300000}"
 fuzz fuzz_measured measured "${FUZZ_MEASURED_RUNS:-200000}"
+# Whole traverses, a few milliseconds each under the sanitizers, the
+# slowest (a heated march shot for from its wellhead) up to tens of seconds.
+fuzz fuzz_request request "${FUZZ_REQUEST_RUNS:-2000}" 120
 echo "== Hardening checks passed"

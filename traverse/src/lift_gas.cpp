@@ -128,7 +128,7 @@ TraverseResult heated_lifted_at(const Line& line, const blackoil::BlackOilInputs
     const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
     auto from_inlet = [&](double p_in, long budget) {
         TraverseOptions bounded = opt;
-        bounded.max_evaluations = budget;
+        bounded.max_evaluations = march::trial_budget(budget, opt.max_evaluations);
         return heated_from_inlet(well, gravity, bounded, p_in);
     };
     TraverseResult r;

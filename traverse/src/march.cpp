@@ -306,7 +306,7 @@ TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const Trav
     return march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
                                        first.summary.evaluations, inlet_md, [&](double p_in, long budget) {
                                            from_inlet.pres = p_in;
-                                           from_inlet.max_evaluations = budget;
+                                           from_inlet.max_evaluations = march::trial_budget(budget, opt.max_evaluations);
                                            return march_once(line, fluid, from_inlet);
                                        },
                                        march::outlet_response(first));

@@ -1,5 +1,6 @@
 // The march's observers: output points and stretches.
 #include "march/observers.hpp"
+#include "march/stepper.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +54,7 @@ void PointWriter::first(const Eval& e) {
     if (!points_.empty()) return;
     points_.push_back(e.pt);
     reached_ = e.pt;
+    any_reached_ = true;
     last_written_ = true;
 }
 
@@ -62,7 +64,9 @@ void PointWriter::inside(const PointModel& model, const Segment& g, double s, do
         t_out_ += out_step_;
         const double theta = (t_out_ - t) / ds;
         const double p = hermite(y.pres, start.rate.pres, end_state.pres, end.rate.pres, h, theta);
-        const double T = hermite(y.temp, start.rate.temp, end_state.temp, end.rate.temp, h, theta);
+        const double T = stiff_step(g, start, h)
+                             ? stiff_temperature(g, s, h, start.relax, y.temp, end_state.temp, theta)
+                             : hermite(y.temp, start.rate.temp, end_state.temp, end.rate.temp, h, theta);
         points_.push_back(model.at(g, s + theta * h, p, T).pt);
     }
 }
@@ -74,10 +78,12 @@ void PointWriter::end(const Eval& start, const Eval& end, bool last, double t) {
         t_out_ = t;
     }
     reached_ = end.pt;
+    any_reached_ = true;
 }
 
 void PointWriter::stopped() {
-    if (!last_written_) points_.push_back(reached_);
+    // No point made up where the march stopped before its first one.
+    if (!last_written_ && any_reached_) points_.push_back(reached_);
 }
 
 void StretchLog::step(const std::array<const Eval*, 4>& stages, double ds, Verdict v) {

@@ -36,6 +36,7 @@ private:
     double out_step_;
     double t_out_ = 0;          // distance marched to the last point written, m
     bool last_written_ = false;  // the point reached is among the points
+    bool any_reached_ = false;   // a march stopped at its very first point reached none
     TraversePoint reached_{};    // the last point the march reached
 };
 

@@ -9,6 +9,7 @@
 #ifndef FLOWMODEL_MARCH_SHOOT_HPP
 #define FLOWMODEL_MARCH_SHOOT_HPP
 
+#include <algorithm>
 #include <functional>
 
 #include "flowmodel/traverse.hpp"
@@ -49,6 +50,13 @@ Line guess_temperatures(const Line& line, const Fluid& fluid, const TraverseOpti
 }  // namespace flowmodel
 
 namespace flowmodel::march {
+
+// A trial march's evaluations: the shooting's bound (0: none) within the
+// caller's own (0: none).
+inline long trial_budget(long shooting, long own) {
+    if (shooting <= 0) return own;
+    return own > 0 ? std::min(shooting, own) : shooting;
+}
 
 // The stop of a march against the flow at more than max_pres, at md.
 Stop above_max_pres(double max_pres, double md);

@@ -52,9 +52,21 @@ constexpr double kStiff = 1.0;
 
 }  // namespace
 
+bool stiff_step(const Segment& g, const Eval& start, double h) {
+    return g.temp_marched && h > 0 && start.relax * h > kStiff;
+}
+
+double stiff_temperature(const Segment& g, double s, double h, double lambda, double t0, double t1, double theta) {
+    const double slope = g.s1 != g.s0 ? (g.t1 - g.t0) / (g.s1 - g.s0) : 0.0;
+    auto surroundings = [&](double at) { return g.t0 + slope * (at - g.s0); };
+    const double y0 = t0 - surroundings(s), y1 = t1 - surroundings(s + h);
+    const double decay = std::exp(-lambda * theta * h), decay_end = std::exp(-lambda * h);
+    return surroundings(s + theta * h) + y0 * decay + (y1 - y0 * decay_end) * theta;
+}
+
 Trial bogacki_shampine(const PointModel& model, const Segment& g, double s, const State& y, const Eval& start, double h,
                        bool last, double s_end) {
-    const bool stiff = g.temp_marched && h > 0 && start.relax * h > kStiff;
+    const bool stiff = stiff_step(g, start, h);
     const Relaxation rx(g, s, h, start.relax, y.temp);
     const double n0 = stiff ? rx.n(0, y.temp, start.rate.temp) : 0.0;
     Trial t;

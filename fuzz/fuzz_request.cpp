@@ -1,0 +1,141 @@
+// libFuzzer target for what users ask of the traverse and the wells: the
+// fuzzer's bytes drawn into a well's request (a line, the black oil, its
+// rates, the boundary pressure, a method, multipliers, heat transfer, lift
+// gas), within and beyond the ranges the options take. Nothing may crash or
+// hang; a request is refused (std::invalid_argument or, for a line it cannot
+// make, std::runtime_error, with a message) or answered, and an answer holds:
+//   - a complete traverse has finite end pressures and every point a finite
+//     pressure above 0 and a temperature above 0 K, within its sources'
+//     bounds with heat transfer (the surroundings, the inlet's) plus what
+//     friction and Joule-Thomson can add;
+//   - with a target pressure shot for, the outlet within tol per step;
+//   - an incomplete one says why and reports no end it did not reach.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "flowmodel/traverse_request.hpp"
+#include "fuzz_decode.h"
+
+namespace {
+
+[[noreturn]] void fail(const char* what, const std::string& detail) {
+    std::fprintf(stderr, "request check failed: %s (%s)\n", what, detail.c_str());
+    std::abort();
+}
+
+// A number drawn from [lo, hi] in 256 steps (from the middle where the
+// bytes have run out), or (one byte in sixteen) a value beyond: 0,
+// negative, huge, tiny.
+std::string draw(fuzzdecode::Reader& r, double lo, double hi, const char* unit) {
+    const uint8_t pick = r.byte();
+    double v = lo + (hi - lo) * static_cast<uint8_t>(r.byte() + 128) / 255.0;
+    if (pick % 16 == 15) {
+        const double beyond[] = {0, -1, 1e30, 1e-30, -1e9, 1e9, 0.5 * lo, 2 * hi};
+        v = beyond[(pick / 16) % 8];
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g%s", v, unit);
+    return buf;
+}
+
+void check_traverse(const flowmodel::TraverseSetup& s, const flowmodel::TraverseResult& t, const std::string& what) {
+    const flowmodel::TraverseSummary& m = t.summary;
+    if (!m.complete) {
+        if (m.message.empty()) fail("an incomplete traverse without its reason", what);
+        if (std::isfinite(m.inlet_pres) && std::isfinite(m.outlet_pres)) fail("an incomplete traverse with both ends", what);
+    } else {
+        if (!std::isfinite(m.inlet_pres) || !std::isfinite(m.outlet_pres)) fail("a complete traverse without its ends", what);
+        if (s.options.heat.marched() && s.options.from_outlet) {
+            const double miss = std::fabs(m.outlet_pres - s.options.pres);
+            if (!(miss <= s.options.tol * static_cast<double>(std::max(1L, m.steps)))) fail("the outlet missed beyond tol per step", what);
+        }
+    }
+    double lo = s.options.heat.marched() ? s.options.heat.inlet_temp : INFINITY;
+    double hi = s.options.heat.marched() ? s.options.heat.inlet_temp : -INFINITY;
+    for (const flowmodel::LineNode& n : s.line.nodes) lo = std::min(lo, n.temp), hi = std::max(hi, n.temp);
+    // What the energy balance itself may add: Joule-Thomson's cooling and
+    // friction's heating, at most the drop to friction over a liquid's rho cp
+    // (500 kg/m3, 1500 J/kg/K: no liquid is lighter or holds less heat).
+    const double margin = 60 + std::fabs(std::isfinite(m.dp_friction) ? m.dp_friction : 0) / (500.0 * 1500.0);
+    for (const flowmodel::TraversePoint& p : t.points) {
+        if (!(std::isfinite(p.pres) && p.pres > 0)) fail("a point without a finite pressure above 0", what);
+        if (!(std::isfinite(p.temp) && p.temp > 0)) fail("a point without a temperature above 0 K", what);
+        if (s.options.heat.marched() && (p.temp < lo - margin || p.temp > hi + margin)) {
+            fail("a temperature beyond its sources", what + ": " + std::to_string(p.temp) + " K at md " +
+                                                         std::to_string(p.md) + ", sources " + std::to_string(lo) + " to " +
+                                                         std::to_string(hi) + " K");
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzzdecode::Reader r(data, size);
+    flowmodel::TraverseRequest req;
+    std::map<std::string, std::string> o;
+    const bool well = r.byte() % 2 == 0;
+    o["length"] = draw(r, 50, 3000, "");
+    o["angle"] = well ? (r.byte() % 2 ? "-90" : "-60") : draw(r, -90, 90, "");
+    o["diam"] = draw(r, 0.02, 0.3, "");
+    o["rough"] = draw(r, 0, 1e-4, "");
+    o["api"] = draw(r, 10, 60, "");
+    o["gas-gravity"] = draw(r, 0.55, 1.2, "");
+    o["water-gravity"] = draw(r, 1.0, 1.2, "");
+    o["oil-rate"] = draw(r, 1, 3000, " Sm3/d");
+    o["water-rate"] = draw(r, 0, 2000, " Sm3/d");
+    o["gor"] = draw(r, 0, 2000, "");
+    o["tol"] = draw(r, 100, 5000, "");
+    req.flow_decreasing = well;
+    const bool from_outlet = r.byte() % 2 == 0;
+    o[from_outlet ? "outlet-pres" : "inlet-pres"] = draw(r, 1e5, 4e7, "");
+    const uint8_t heat = r.byte() % 4;
+    if (heat == 0) {
+        o["temp-in"] = draw(r, 280, 420, "K");
+        o["temp-out"] = draw(r, 270, 400, "K");
+    } else {
+        req.heat = heat == 1 ? flowmodel::HeatLaw::Adiabatic : heat == 2 ? flowmodel::HeatLaw::UValue : flowmodel::HeatLaw::Ramey;
+        req.geothermal = draw(r, 270, 320, "K") + ", " + draw(r, -0.01, 0.06, "K/m");
+        if (heat == 2) o["u-value"] = draw(r, 1, 1e6, "");
+        if (heat == 3) {
+            o["producing-time"] = draw(r, 1, 1000, "d");
+            o["hole-diam"] = draw(r, 0.1, 0.4, "");
+        }
+        if (r.byte() % 2) o["temp-in"] = draw(r, 280, 420, "K");
+    }
+    if (r.byte() % 3 == 0) {
+        o["lift-gas-rate"] = draw(r, 0, 2e5, " Sm3/d");
+        o["injection-depth"] = draw(r, 10, 2900, "");
+    }
+    if (r.byte() % 4 == 0) {
+        o["holdup-factor"] = draw(r, 0.5, 2, "");
+        o["friction-factor"] = draw(r, 0.5, 2, "");
+    }
+    const std::string method = flowmodel::methods()[r.byte() % flowmodel::methods().size()].name;
+    std::string what;
+    for (const auto& [k, v] : o) what += "--" + k + " " + v + " ";
+    what += "--method " + method + " --heat " + flowmodel::heat_law_name(req.heat) + " --geothermal '" + req.geothermal +
+            "'" + (well ? " --flow-direction decreasing" : "");
+    flowmodel::TraverseSetup s;
+    try {
+        for (const auto& [k, v] : o) flowmodel::set_option(req, k, v);
+        flowmodel::set_option(req, "method", method);
+        s = flowmodel::setup_traverse(req);
+    } catch (const std::invalid_argument& e) {  // an option it cannot take
+        if (std::string(e.what()).empty()) fail("a refusal without a message", what);
+        return 0;
+    } catch (const std::runtime_error& e) {  // a line it cannot make (setup_traverse's other refusal)
+        if (std::string(e.what()).empty()) fail("a refusal without a message", what);
+        return 0;
+    }
+    s.options.max_evaluations = 5000;  // a fuzz input, not a study: each march bounded
+    const flowmodel::TraverseResult t = flowmodel::traverse(s);
+    check_traverse(s, t, what);
+    return 0;
+}
