@@ -294,9 +294,21 @@ TEST(LiftGasCurve, RisesFlattensAndFallsAndItsOptimumFollowsTheMinimumGradient) 
     lift.rate = top.lift_gas_rate;
     EXPECT_NEAR(direct_bhp(s, top.liquid_rate, lift), top.bhp, 0.02 * kPsiPa);
     EXPECT_GT(top.oil_rate / stb_d, 500);  // the well lifted, not a trickle
-    // From 1,000 to 2,000 Mscf/d one Mscf buys 0.033 STB: below 0.2, above 0.02.
+    // The economic optimum from the curve's own points: every step up to it
+    // buys at least the minimum gradient of oil, the step after it less.
     const wells::LiftCurve loose = curve("0.02 STB/Mscf");
-    EXPECT_EQ(c.economic_optimum, 3);
+    const double mscf = 1000 * unit::kFt3;
+    for (const auto& [curve_of, gradient] : {std::pair{&c, 0.2 * unit::kBarrel / mscf}, {&loose, 0.02 * unit::kBarrel / mscf}}) {
+        const std::vector<wells::LiftPoint>& p = curve_of->points;
+        const int opt = curve_of->economic_optimum;
+        ASSERT_GE(opt, 1);
+        for (int k = 2; k <= opt; ++k) {
+            EXPECT_GE((p[k].oil_rate - p[k - 1].oil_rate) / (p[k].lift_gas_rate - p[k - 1].lift_gas_rate), gradient) << k;
+        }
+        if (opt + 1 < static_cast<int>(p.size())) {
+            EXPECT_LT((p[opt + 1].oil_rate - p[opt].oil_rate) / (p[opt + 1].lift_gas_rate - p[opt].lift_gas_rate), gradient);
+        }
+    }
     EXPECT_LT(c.economic_optimum, loose.economic_optimum);
     EXPECT_LE(loose.economic_optimum, loose.maximum);
 }
@@ -353,6 +365,28 @@ TEST(VfpAlq, ANodeIsTheTraverseLiftedWithItsGas) {
     EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}}).find("--alq and --alq-kind go together"), std::string::npos);
     EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}, {"alq-kind", "grat"}}).find("needs where the lift gas enters"),
               std::string::npos);
+}
+
+// Nodal analysis with lift gas from the casing: at every crossing a direct
+// lifted traverse through the mandrels injects where the annulus exceeds
+// the tubing by the margin, and gives the crossing's bottom-hole pressure.
+TEST(NodalOptions, EveryCrossingsMandrelCanInject) {
+    const wells::NodalSetup s = wells::setup_nodal(oil_well(
+        {{"gor", "300 scf/STB"}, {"ipr", "vogel"}, {"res-pres", "3000psia"}, {"q-max", "2500 STB/d"}, {"tol", "100"},
+         {"lift-gas-rate", "1000 Mscf/d"}, {"casing-pres", "1100psia"}, {"mandrels", "3000,4500,6000,7500ft"}}));
+    const nodal::Result r = wells::analyse(s);
+    ASSERT_FALSE(r.crossings.empty());
+    for (const nodal::Crossing& c : r.crossings) {
+        wells::OutflowCase oc;
+        oc.fluid = s.setup.black_oil()->inputs();
+        nodal::split_rate(s.split, c.rate, oc.fluid.oil_rate, oc.fluid.water_rate, oc.fluid.gas_rate);
+        TraverseOptions o = s.setup.options;
+        o.from_outlet = true;
+        const TraverseResult t = traverse_lifted(s.setup.line, oc.fluid, *s.setup.lift, o);
+        ASSERT_TRUE(t.summary.complete) << t.summary.message;
+        EXPECT_GE(t.summary.casing_pres_at_injection, t.summary.injection_pres + s.setup.lift->injection_dp);
+        EXPECT_NEAR(t.summary.inlet_pres, c.bhp, 0.02 * kPsiPa);
+    }
 }
 
 }  // namespace
