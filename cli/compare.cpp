@@ -116,18 +116,38 @@ std::string as_json(const v::Report& rep, size_t rows, size_t malformed, const f
 
 // A percentage in a column of `width`: one decimal while it fits, else in
 // powers of ten, so that no value widens its column.
+// "-" where there was no row to take a statistic over (never "nan").
 std::string percent(double x, int width) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, std::fabs(x) < 1e5 || !std::isfinite(x) ? "%*.1f" : "%*.2g", width, x);
+    if (!std::isfinite(x)) {
+        std::snprintf(buf, sizeof buf, "%*s", width, "-");
+    } else {
+        std::snprintf(buf, sizeof buf, std::fabs(x) < 1e5 ? "%*.1f" : "%*.2g", width, x);
+    }
+    return buf;
+}
+
+std::string general(double x) {
+    char buf[64];
+    if (std::isfinite(x)) {
+        std::snprintf(buf, sizeof buf, "%11.4g", x);
+    } else {
+        std::snprintf(buf, sizeof buf, "%11s", "-");
+    }
     return buf;
 }
 
 std::string errors_line(const char* what, const v::ErrorStats& e) {
     char buf[256];
-    std::snprintf(buf, sizeof buf, "  %-9s %6ld %6ld %6ld %s %s %s %11.4g %11.4g %11.4g %s %s\n", what, e.n, e.failed,
+    std::snprintf(buf, sizeof buf, "  %-9s %6ld %6ld %6ld %s %s %s %s %s %s %s %s\n", what, e.n, e.failed,
                   e.below_resolution, percent(e.e1, 8).c_str(), percent(e.e2, 8).c_str(), percent(e.e3, 8).c_str(),
-                  e.e4, e.e5, e.e6, percent(e.within20, 7).c_str(), percent(e.within30, 7).c_str());
-    return buf;
+                  general(e.e4).c_str(), general(e.e5).c_str(), general(e.e6).c_str(), percent(e.within20, 7).c_str(),
+                  percent(e.within30, 7).c_str());
+    std::string line = buf;
+    bool dash = false;
+    for (double x : {e.e1, e.e2, e.e3, e.e4, e.e5, e.e6, e.within20, e.within30}) dash = dash || !std::isfinite(x);
+    if (dash) line += "            (-: too few rows of this group above the measurement's resolution for the figure)\n";
+    return line;
 }
 
 std::string stats_table(const std::string& name, const v::Statistics& st) {
@@ -136,8 +156,9 @@ std::string stats_table(const std::string& name, const v::Statistics& st) {
     if (st.holdup.present()) s += errors_line("holdup", st.holdup);
     if (st.regime.present()) {
         char buf[200];
-        std::snprintf(buf, sizeof buf, "  regime    %6ld %6ld          exact %.1f %% of %ld, four classes %.1f %% of %ld\n",
-                      st.regime.n, st.regime.failed, st.regime.exact, st.regime.n_exact, st.regime.coarse, st.regime.n);
+        std::snprintf(buf, sizeof buf, "  regime    %6ld %6ld          exact %s %% of %ld, four classes %s %% of %ld\n",
+                      st.regime.n, st.regime.failed, percent(st.regime.exact, 1).c_str(), st.regime.n_exact,
+                      percent(st.regime.coarse, 1).c_str(), st.regime.n);
         s += buf;
     }
     return s;
