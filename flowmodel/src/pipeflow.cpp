@@ -34,7 +34,10 @@ bool degenerate(const FlowRecord& r) {
 
 // Magnitudes that no pipe flow has, each far beyond any real fluid or pipe,
 // and each past the point where the arithmetic leaves the double range:
-// a huge liquid velocity overflows its cube in the dispersed-bubble size; a
+// a huge liquid velocity overflows its cube in the dispersed-bubble size, a
+// huge gas velocity the gas's wall shear (more than sound travels in any gas,
+// and no pipe carries it); a viscosity beyond pitch's (1e8 Pa s) with such
+// velocities and a micrometre pipe overflows the laminar wall shear; a
 // huge density (the liquid density is tested after the input test, so this
 // bounds the gas density too) overflows the mixture density there; a
 // roughness above the diameter overflows the friction factor's relative
@@ -43,7 +46,8 @@ bool degenerate(const FlowRecord& r) {
 // drift velocity scale sqrt(g diam); and a huge angle overflows its
 // conversion to radians, leaving sin and cos undefined.
 bool unphysical(const FlowRecord& r) {
-    return r.usl > 1e4 ||                    // m/s
+    return r.usl > 1e4 || r.usg > 1e4 ||     // m/s
+           r.visl > 1e8 || r.visg > 1e8 ||   // Pa s
            r.rol > 1e5 ||                    // kg/m3
            r.rough > r.diam ||               // m
            r.sigma > 1e2 ||                  // N/m

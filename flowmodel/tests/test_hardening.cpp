@@ -66,6 +66,10 @@ const Finding kFindings[] = {
      {0x1.999999999999ap-4, 0x1.4p+2, 0x1.f4p+9, 0x1.3333333333333p+0, 0x1.0624dd2f1a9fcp-10,
       0x1.2dfd694ccab3fp-16, 0x1.92a737110e454p-20, 0x1.26e978d4fdf3bp-4, 0x1.fffffffffffffp+1023,
       0x1.4p+3, 0x1.8bb4p+16}},
+    {"gas velocity 1.5e153 m/s and viscosity 3e178 Pa s in a 10 um pipe: the laminar wall shear overflows",
+     {0x1.0624dd2f1a9fcp-10, 0x1.ce5f7403dddb1p+508, 0x1.34p+4, 0x1.3363636363636p+0, 0x1.0624dd2f1a9fcp+817,
+      0x1p+593, 0x1.92a73711p-20, 0x1.26e978d4fdf3bp-4, 0x1.4f8b588e368f1p-17, -0x1.68p+6,
+      0x1.fffffffffffffp+1023}},
     {"largest angle: the conversion to radians overflows",
      {0x1.07b6ddaceee0fp-703, 0x1.37ae157ae470ep-11, 0x1.f4p+9, 0x1.3333333333333p+0,
       0x1.0624dd2f1a9fcp-10, 0x1.2dfd694ccab3fp-16, 0x1.92a737110e454p-20, 0x1.26e978d4fdf3bp-4,
@@ -106,7 +110,8 @@ TEST(Hardening, LimitsAreInclusiveAndTheNextDoubleIsImproper) {
         double past;   // direction of the rejected side
     };
     const Limit limits[] = {
-        {"usl", 0, 1e4, 1e300},      {"rol", 2, 1e5, 1e300},       {"sigma", 7, 1e2, 1e300},
+        {"usl", 0, 1e4, 1e300},      {"usg", 1, 1e4, 1e300},       {"rol", 2, 1e5, 1e300},
+        {"visl", 4, 1e8, 1e300},     {"visg", 5, 1e8, 1e300},      {"sigma", 7, 1e2, 1e300},
         {"diam", 8, 1e-6, 0.0},      {"diam", 8, 1e3, 1e300},      {"angle", 9, 360.0, 1e300},
         {"angle", 9, -360.0, -1e300},
     };
@@ -134,14 +139,15 @@ TEST(Hardening, LimitsAreInclusiveAndTheNextDoubleIsImproper) {
 }
 
 TEST(Hardening, ExtremeValuesWithinTheLimitsGiveFiniteAnswers) {
-    // The corners of the accepted range: the other inputs have no upper limit
-    // and reach the largest doubles; velocities and densities their smallest.
+    // The corners of the accepted range: the pressure has no upper limit and
+    // reaches the largest double; velocities and viscosities their limits
+    // (1e4 m/s, 1e8 Pa s) and their smallest values.
     const double big = 0x1.fffffffffffffp+1023;
     const double tiny = 0x0.0000000000001p-1022;  // smallest denormal
     const double usl[] = {0.0, tiny, 1e-6, 1e4};
-    const double usg[] = {0.0, tiny, 1e-6, 5.0, big};
+    const double usg[] = {0.0, tiny, 1e-6, 5.0, 1e4};
     const double rog[] = {1e-10, 1.2, 9.99e4};  // the liquid is at its limit, 1e5
-    const double visc[] = {1e-10, 1e-3, big};
+    const double visc[] = {1e-10, 1e-3, 1e8};
     const double diam[] = {1e-6, 0.05, 1e3};
     const double angle[] = {-360.0, -90.0, 0.0, 90.0, 360.0};
     const double pres[] = {100.0, 1e5, big};
