@@ -15,6 +15,8 @@
 #include "flowmodel/batch/batch.hpp"
 #include "cases.h"
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/io/numbers.hpp"
+#include "pipeflow.h"
 #include "flowmodel/batch/format.hpp"
 #include "map.h"
 #include "nodal.h"
@@ -51,7 +53,7 @@ std::string usage() {
            "       pipeflow vfp ... a lift-curve table as VFPPROD (see 'pipeflow vfp --help')\n"
            "       pipeflow nodal ... outflow against inflow, the operating point (see 'pipeflow nodal --help')\n"
            "       pipeflow match ... the methods against a well's measured pressures (see 'pipeflow match --help')\n"
-           "       pipeflow --help\n"
+           "       pipeflow --help | --version\n"
            "\n"
            "Steady two-phase gas-liquid flow at one point of a straight pipe: flow regime,\n"
            "liquid holdup and pressure gradient (frictional, gravitational, accelerational).\n"
@@ -218,6 +220,10 @@ int dispatch(int argc, char** argv) {
     if (argc < 2) return cmd_defaults();
     const std::string cmd = argv[1];
     if (cmd == "--help" || cmd == "-h" || cmd == "help") return print_help();
+    if (cmd == "--version" || cmd == "version") {
+        std::printf("pipeflow %s\n", flowmodel::io::format_double(PIPEFLOW_VERSION).c_str());
+        return 0;
+    }
     if (cmd == "eval") return cmd_eval(argc, argv);
     if (cmd == "batch") return cmd_batch(argc, argv);
     if (cmd == "map") return map_command(argc, argv);

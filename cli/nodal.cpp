@@ -247,6 +247,15 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
         text.insert(text.rfind('}'), ",\"" + units.pres_key("atm_pres") + "\":" + json_number(units.pres(atm)));
     }
     if (!run.finish(out, text)) return 2;
+    // The picture, the CSV and the JSON are for programs and viewers: the
+    // operating point is said on the error stream too, as the table says it.
+    if (const auto* op = r.operating_point(); op && run.format != "table") {
+        char said[240];
+        std::snprintf(said, sizeof said, "operating point: stable crossing at %.6g %s, bottom-hole %.6g %s (wellhead %.6g %s)",
+                      units.rate(op->rate), units.rate_unit(), units.pres(op->bhp), units.pres_unit(), units.pres(thp),
+                      units.pres_unit());
+        run.say(said);
+    }
     if (!r.operating_point()) {
         char head[160];
         std::snprintf(head, sizeof head, "no operating point against a wellhead pressure of %.6g %s: ", units.pres(thp),

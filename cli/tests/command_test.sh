@@ -15,6 +15,7 @@ for regime in "stratified smooth" "stratified wavy" "annular" "slug" "dispersed 
 done
 
 "$exe" --help > /dev/null; check "help" 0 $?
+"$exe" --version | grep -qx "pipeflow [0-9][0-9.]*" || { echo "FAIL: --version"; fails=$((fails + 1)); }
 "$exe" eval --usl 1 --usg 5 --json > "$tmp/eval.json"; check "eval" 0 $?
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["usl"]==1 and d["ierr"]==0 and d["regime"], d' \
   "$tmp/eval.json"; check "eval --json is one JSON object" 0 $?
