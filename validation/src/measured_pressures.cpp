@@ -47,16 +47,31 @@ std::string lower(std::string s) {
     return s;
 }
 
+// A column's name as the reader knows it: lower case, blanks and hyphens as
+// underscores ("Gauge MD" is gauge_md), and the trade's other words for the
+// wellhead ("THP", "tubing head pressure" for whp; "THT" for wht).
+std::string known_name(std::string name) {
+    for (char& c : name) {
+        if (c == ' ' || c == '-') c = '_';
+    }
+    static const std::map<std::string, std::string> kAliases = {
+        {"thp", "whp"}, {"tubing_head_pressure", "whp"}, {"wellhead_pressure", "whp"},
+        {"tht", "wht"}, {"tubing_head_temperature", "wht"}, {"wellhead_temperature", "wht"},
+        {"gauge_pressure", "gauge_pres"}, {"gauge_temperature", "gauge_temp"}, {"gauge_depth", "gauge_md"}};
+    const auto a = kAliases.find(name);
+    return a == kAliases.end() ? name : a->second;
+}
+
 // "whp (barg)" -> {"whp", "barg"}; "oil_rate [Sm3/d]" the same with brackets.
 std::pair<std::string, std::string> name_and_unit(const std::string& raw) {
     const std::string t = trimmed(raw);
     if (!t.empty() && (t.back() == ')' || t.back() == ']')) {
         const size_t open = t.rfind(t.back() == ')' ? '(' : '[');
         if (open != std::string::npos) {
-            return {lower(trimmed(t.substr(0, open))), trimmed(t.substr(open + 1, t.size() - open - 2))};
+            return {known_name(lower(trimmed(t.substr(0, open)))), trimmed(t.substr(open + 1, t.size() - open - 2))};
         }
     }
-    return {lower(t), ""};
+    return {known_name(lower(t)), ""};
 }
 
 class Reader {

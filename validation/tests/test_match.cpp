@@ -421,4 +421,16 @@ TEST(Match, AFileIsStreamedWithTheStatisticsOfTheTestsHeld) {
     for (size_t k = 1; k < sample.size(); ++k) EXPECT_EQ(sample[k].first - sample[k - 1].first, sample[1].first);
 }
 
+// Headers as engineers write them: the trade's words and blanks.
+TEST(MeasuredPressures, HeadersAsEngineersWriteThem) {
+    const fm::MeasuredPressures m =
+        read("Date;Oil Rate (STB/d);Gas Rate (Mscf/d);THP (psig);Gauge MD (ft);Gauge Pressure (psig);THT (degF)\n"
+             "2026-01-02;519;301,2;322,0;7900;2259,5;102\n");
+    ASSERT_EQ(m.tests.size(), 1u);
+    EXPECT_NEAR(m.tests[0].whp, 322 * kPsi + 101325, 1e-6);
+    EXPECT_NEAR(m.tests[0].gauge_md, 7900 * 0.3048, 1e-9);
+    EXPECT_NEAR(m.tests[0].gauge_pres, 2259.5 * kPsi + 101325, 1e-6);
+    EXPECT_NEAR(m.tests[0].wht, (102 - 32) / 1.8 + 273.15, 1e-9);
+}
+
 }  // namespace
