@@ -198,7 +198,8 @@ def test_ctrl_c_in_vfp_dask_on_threads_stops_the_tables_its_workers_run(tmp_path
     # Forty tables at a fine tolerance: far more work than the wait below
     # allows, so the process ends only if its workers stop.
     script.write_text(
-        "import flowmodel, dask, sys\n"
+        "import flowmodel, dask, signal, sys\n"
+        "signal.signal(signal.SIGINT, signal.default_int_handler)  # as at a terminal, whatever was inherited\n"
         f"well = dict(profile={WELL['profile']!r}, diam='2.441in', rough='0.0006in', temp_in='180degF',\n"
         "            temp_out='100degF')\n"
         "wells = [dict(**well, fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07),\n"
