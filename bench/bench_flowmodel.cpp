@@ -602,7 +602,7 @@ void BM_traverse_gas_rich(benchmark::State& state) {
     std::vector<flowmodel::LineNode> nodes;
     for (double ft = 0; ft < 8000 - 1e-9; ft += spacing) {
         flowmodel::LineNode n = top;
-        n.md = ft * 0.3048;
+        n.md = ft * flowmodel::unit::kFoot;
         n.z = -n.md;
         n.temp = top.temp + (bottom.temp - top.temp) * ft / 8000;
         nodes.push_back(n);
@@ -667,7 +667,8 @@ void BM_vfp_table(benchmark::State& state) {
     flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     setup.options.tol = static_cast<double>(state.range(1));
     const auto& oil = setup.black_oil()->inputs();
-    const double stb_d = 0.158987294928 / 86400, psia = 6894.757293168361, scf_stb = 0.028316846592 / 0.158987294928;
+    using namespace flowmodel::unit;
+    const double stb_d = kBarrel / kDay, psia = kPsi, scf_stb = kScfPerStb;
     flowmodel::vfp::Table table;
     for (double q : {100, 200, 400, 600, 800, 1000, 1500, 2000, 2500, 3000}) table.axes.flo.push_back(q * stb_d);
     for (double p : {100, 200, 300, 400, 500}) table.axes.thp.push_back(p * psia);
@@ -762,16 +763,17 @@ void BM_match_tests(benchmark::State& state) {
                                      {"water-gravity", "1.07"}}) {
         flowmodel::set_option(request, name, text);
     }
-    const double stb_d = 0.158987294928 / 86400, psia = 6894.757293168361;
+    using namespace flowmodel::unit;
+    const double stb_d = kBarrel / kDay, psia = kPsi;
     flowmodel::match::MeasuredPressures measured;
     for (int k = 0; k < 3159; ++k) {
         flowmodel::match::WellTest t;
         const double x = (k % 97) / 97.0, y = (k % 31) / 31.0;
         t.oil_rate = (400 + 1000 * x) * stb_d;
         t.water_rate = t.oil_rate * 0.6 * y;
-        t.gas_rate = t.oil_rate * (300 + 500 * y) * 0.028316846592 / 0.158987294928;
+        t.gas_rate = t.oil_rate * (300 + 500 * y) * kScfPerStb;
         t.whp = (150 + 200 * x) * psia;
-        t.gauge_md = 7900 * 0.3048;
+        t.gauge_md = 7900 * kFoot;
         t.gauge_pres = t.whp + 2000 * psia;
         measured.tests.push_back(t);
     }

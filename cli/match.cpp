@@ -54,7 +54,7 @@ const char* kUsage =
 
 // Errors in a table in bar (SI people read bar, not Pa) or psi.
 struct Units : OutUnits {
-    double err(double pa) const { return field ? dp(pa) : pa / 1e5; }
+    double err(double pa) const { return field ? dp(pa) : pa / flowmodel::unit::kBar; }
     const char* err_unit() const { return field ? dp_unit() : "bar"; }
 };
 
@@ -157,7 +157,7 @@ std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& 
     static const char* const colours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73",
                                           "#e69f00", "#d55e00", "#cc79a7", "#777777"};
     const std::vector<fm::MethodScore>& v = r.tuned.empty() ? r.untuned : r.tuned;
-    auto shown = [&u](double pa) { return u.field ? u.pres(pa) : pa / 1e5; };
+    auto shown = [&u](double pa) { return u.field ? u.pres(pa) : pa / flowmodel::unit::kBar; };
     const char* unit = u.field ? "psia" : "bar (absolute)";
     double lo = INFINITY, hi = -INFINITY;
     for (const fm::MethodScore& m : v) {
@@ -226,7 +226,7 @@ int run_match(const flowmodel::TraverseRequest& request, const std::string& meas
     units.field = run.field_units;
     Output out;
     if (!run.open(out, {{request.profile, "--profile"}, {measured_path, "--measured"}})) return 2;
-    const double atm = request.given.atm_pres ? request.given.atm_pres->value : 101325.0;
+    const double atm = atmosphere(request);
     options.jobs = run.jobs;
     // --csv is written as the rows are scored: memory bounded by a block.
     std::string csv;

@@ -23,7 +23,7 @@ namespace fw = flowmodel::wells;
 
 // Rates per day in a table (SI people read Sm3/d, not m3/s).
 struct Units : OutUnits {
-    double rate(D d, double si) const { return field ? to(d, si) : si * 86400; }
+    double rate(D d, double si) const { return field ? to(d, si) : si * flowmodel::unit::kDay; }
     const char* rate_unit(D d) const { return field ? unit(d) : "Sm3/d"; }
 };
 

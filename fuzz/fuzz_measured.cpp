@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "flowmodel/constants.hpp"
 #include "flowmodel/measured_pressures.hpp"
 
 namespace {
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     flowmodel::match::MeasuredPressures m;
     try {
-        m = flowmodel::match::read_measured_pressures(in, "fuzz.csv", 101325.0);
+        m = flowmodel::match::read_measured_pressures(in, "fuzz.csv", flowmodel::constant::kStandardAtmosphere);
     } catch (const std::runtime_error&) {
         return 0;
     }

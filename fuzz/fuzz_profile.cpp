@@ -28,7 +28,7 @@ namespace {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const double unit = size % 2 ? 0.3048 : 1.0;
+    const double unit = size % 2 ? flowmodel::unit::kFoot : 1.0;
     std::istringstream in(text);
     flowmodel::Line line;
     try {

@@ -501,7 +501,7 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
         if (!info) throw py::value_error("match: method takes " + flowmodel::method_names() + " or all; '" + m + "' is none of them");
         o.methods.push_back(info->method);
     }
-    const double atm = request.given.atm_pres ? request.given.atm_pres->value : 101325.0;
+    const double atm = flowmodel::atmosphere(request);
     Interrupt interrupt;
     o.interrupted = [&interrupt] { return interrupt(); };
     // Every row is returned: kept as it is scored, by method and pass.
@@ -597,7 +597,9 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
 // same array. Returns (rate, pwf, absolute open flow).
 py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::string>& texts, const std::string& atm_text,
                   const py::array_t<double, py::array::c_style | py::array::forcecast>& values, bool at_pwf) {
-    const double atm = flowmodel::parse_quantity("atm-pres", atm_text, flowmodel::Dimension::Pressure).value;
+    // "": the standard atmosphere, as the request takes it.
+    const double atm = atm_text.empty() ? flowmodel::atmosphere(flowmodel::TraverseRequest{})
+                                        : flowmodel::parse_quantity("atm-pres", atm_text, flowmodel::Dimension::Pressure).value;
     const flowmodel::ipr::Inflow in = flowmodel::wells::inflow_from(kind, texts, atm);
     const auto n = values.size();
     for (py::ssize_t k = 0; k < n; ++k) {

@@ -78,7 +78,7 @@ def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, **options
     if pwf is not None and rate is not None:
         raise ValueError("ipr: give pwf or rate, not both")
     texts = _texts("ipr", _INFLOW, {"res_pres": res_pres, **options})
-    atm = "101325" if atm_pres is None else _option_text("atm_pres", atm_pres)
+    atm = "" if atm_pres is None else _option_text("atm_pres", atm_pres)
     values, at_pwf = (pwf, True) if rate is None else (rate, False)
     if values is None:
         res = _res_pres(kind, texts, atm)

@@ -56,10 +56,10 @@ void append(TraverseResult& into, TraverseResult&& next) {
 
 std::vector<double> annulus_pressures(const Line& line, double casing_pres, double gravity,
                                       const std::vector<double>& mds) {
-    constexpr double kG = 9.80665, kR = 8314.462618;  // m/s2; J/(kmol K)
-    constexpr double kPsi = 6894.757293168361;
+    constexpr double kG = constant::kStandardGravity, kR = constant::kGasConstant;  // m/s2; J/(kmol K)
+    using unit::kPsi;
     const blackoil::PseudoCritical pc = blackoil::sutton(gravity);
-    const double molar_mass = 28.97 * gravity;  // kg/kmol
+    const double molar_mass = constant::kAirMolarMass * gravity;  // kg/kmol
     const auto& n = line.nodes;
     // The temperature at an md and the fall of its segment (dz/dmd), linear between nodes.
     auto at = [&n](double md, double& t, double& dz) {

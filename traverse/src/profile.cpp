@@ -20,7 +20,7 @@ namespace flowmodel {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using constant::kPi;
 constexpr double kDeg = kPi / 180.0;
 
 // The columns a profile may have; a few more are read and ignored.

@@ -30,10 +30,6 @@ using D = Dimension;
 
 double absolute(const Quantity& q, double atm) { return q.value + (q.gauge ? atm : 0); }
 
-double atmosphere(const TraverseRequest& r) {
-    return r.given.atm_pres.has_value() ? r.given.atm_pres->value : bo::kStandardPres;
-}
-
 // Fetkovich's C as users write it: a number and "<rate unit>/<pressure
 // unit>2" (Mscf/d/psi2, Sm3/d/bar2, m3/s/Pa2), the rate per squared pressure
 // to the power n; in SI m3/s per Pa^(2n).

@@ -11,6 +11,8 @@
 
 #include <limits>
 
+#include "flowmodel/fluids.hpp"
+
 namespace flowmodel {
 
 struct Line;
@@ -65,14 +67,6 @@ double heat_conductance_per_length(const HeatTransfer& h, double diam);
 // are left out: a first guess, not the energy balance the march solves.
 // Adiabatic (K = 0): the inlet's temperature throughout.
 void approximate_temperatures(Line& line, const HeatTransfer& h, double mass_heat_capacity, double inlet_temp);
-
-// What the energy balance needs of the fluid at a point: the mixture as it
-// flows through the pipe.
-struct ThermalState {
-    double mass_rate = 0;  // kg/s
-    double cp = 0;         // J/(kg K), mass-weighted over the phases
-    double dh_dp = 0;      // J/(kg Pa): (dh/dp) at constant temperature, mass-weighted
-};
 
 // dT/ds along the flow (K/m) from the steady energy balance of the mixture,
 // dh/ds = -q/m - g sin(angle) - d(v^2/2)/ds with dh = cp dT + dh_dp dp:

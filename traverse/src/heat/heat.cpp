@@ -8,7 +8,7 @@
 namespace flowmodel {
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
+using constant::kPi;
 }  // namespace
 
 const char* heat_law_name(HeatLaw law) {

@@ -14,7 +14,7 @@ namespace flowmodel::march {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using constant::kPi;
 constexpr double kLowestPressure = 100.0;  // Pa: the model's lowest accepted pressure
 constexpr double kBridgeReach = 0.05;      // of the pressure: how far valid answers are looked for
 constexpr double kBridgeFirst = 1e-4;      // of the pressure: the first look
@@ -168,7 +168,7 @@ Eval TunedModel::at(const Segment& g, double s, double p, double T) const {
     Eval e = inner_.at(g, s, p, T);
     TraversePoint& pt = e.pt;
     const double hol = std::min(pt.hol * holdup_, 1.0);
-    const double dpg = pt.dpg + (hol - pt.hol) * (pt.rol - pt.rog) * 9.80665 * std::sin(g.angle * kPi / 180.0);
+    const double dpg = pt.dpg + (hol - pt.hol) * (pt.rol - pt.rog) * constant::kStandardGravity * std::sin(g.angle * kPi / 180.0);
     const double dpf = pt.dpf * friction_;
     pt.dpt += (dpg - pt.dpg) + (dpf - pt.dpf);
     pt.hol = hol;

@@ -22,8 +22,8 @@ namespace flowmodel::classic {
 
 namespace {
 
-constexpr double kFt = 0.3048;
-constexpr double kAtmosphere = 101325.0;  // Pa: the pa of HB's pressure group
+constexpr double kFt = unit::kFoot;
+constexpr double kAtmosphere = constant::kStandardAtmosphere;  // Pa: the pa of HB's pressure group
 constexpr double kBubbleSlip = 0.8 * kFt; // m/s: Griffith's slip velocity
 
 // CNL against NL (chart 1): CNL = 10^Y, Y a quartic in X1 = log10 NL + 3,

@@ -4,12 +4,13 @@
 #ifndef FLOWMODEL_METHODS_COMMON_HPP
 #define FLOWMODEL_METHODS_COMMON_HPP
 
+#include "flowmodel/constants.hpp"
 #include "flowmodel/methods.hpp"
 
 namespace flowmodel::classic {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kG = 9.80665;  // m/s2, standard gravity
+using constant::kPi;
+constexpr double kG = constant::kStandardGravity;  // m/s2
 
 // The no-slip mixture of a point, SI.
 struct Mixture {

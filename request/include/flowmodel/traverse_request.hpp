@@ -67,6 +67,9 @@ struct TraverseRequest {
     std::string geothermal;                   // "SURFACE_TEMP, GRADIENT": "60degF, 1.5degF/100ft"; "" for none
 };
 
+// The site's atmosphere, Pa: the one given, or the standard 101325 Pa.
+double atmosphere(const TraverseRequest& r);
+
 // The numeric options: name, the dimension it takes (two for a rate of
 // liquid: mass without --api, standard volume with it) and its meaning.
 struct TraverseOption {

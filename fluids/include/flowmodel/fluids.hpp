@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "flowmodel/heat.hpp"
+#include "flowmodel/constants.hpp"
 
 namespace flowmodel {
 
@@ -22,6 +22,14 @@ struct FluidState {
     double visl = 0, visg = 0;  // dynamic viscosities, Pa s
     double sigma = 0;           // surface tension, N/m
     double ql = 0, qg = 0;      // in-situ volumetric rates of liquid and free gas, m3/s
+};
+
+// What the energy balance needs of the fluid at a point: the mixture as it
+// flows through the pipe.
+struct ThermalState {
+    double mass_rate = 0;  // kg/s
+    double cp = 0;         // J/(kg K), mass-weighted over the phases
+    double dh_dp = 0;      // J/(kg Pa): (dh/dp) at constant temperature, mass-weighted
 };
 
 // A fluid that cannot give its state at (p, T): outside a table, or a
@@ -73,7 +81,7 @@ public:
 };
 
 // Universal gas constant, J/(kmol K).
-constexpr double kGasConstant = 8314.462618;
+constexpr double kGasConstant = constant::kGasConstant;
 
 // Constant liquid, real gas: rog = p M / (Z R T); mass rates conserved.
 class ConstantLiquidRealGas : public Fluid {
@@ -82,7 +90,7 @@ public:
     double gas_rate = 0;     // kg/s
     double rol = 1000, visl = 1e-3, sigma = 0.072;
     double visg = 1.8e-5;
-    double molar_mass = 28.97;  // kg/kmol
+    double molar_mass = constant::kAirMolarMass;  // kg/kmol
     double z = 1.0;             // compressibility factor
     double cpl = 0, cpg = 0;    // specific heats, J/(kg K); needed with heat transfer only
     FluidState at(double p, double T, RangeLog* log = nullptr) const override;

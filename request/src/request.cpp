@@ -145,7 +145,6 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates 
 
 // The model's own bounds on the pipe (it reports improper input outside them).
 constexpr double kModelMinDiam = 1e-6, kModelMaxDiam = 1e3;  // m
-constexpr double kStandardAtmosphere = 101325.0;            // Pa, 14.696 psia
 
 // The model at the point where the march starts, with what the fluid gives
 // there: input the model refuses is the user's to mend (exit 2), named here,
@@ -163,11 +162,11 @@ void check_first_point(const Line& line, const Fluid& fluid, const TraverseOptio
     } catch (const FluidError&) {
         return;
     }
-    const double area = 3.14159265358979323846 * seg.diam * seg.diam / 4;
+    const double area = constant::kPi * seg.diam * seg.diam / 4;
     const double ds = std::fabs(other.md - a.md);
     const double sine = std::max(-1.0, std::min(1.0, (other.z - a.z) / ds));
     const Inputs in{f.ql / area, f.qg / area, f.rol, f.rog, f.visl, f.visg, seg.rough, f.sigma, seg.diam,
-                    std::asin(sine) * 180 / 3.14159265358979323846, opt.pres};
+                    std::asin(sine) * 180 / constant::kPi, opt.pres};
     const Result r = evaluate(in);
     if (r.status != Status::ImproperInput) return;
     char where[96];
@@ -324,7 +323,7 @@ double absolute_numbers(TraverseNumbers& g, bool& any) {
     for (const TraverseOption& o : kTraverseOptions) {
         if (g.*o.member && !std::isfinite((g.*o.member)->value)) fail(std::string("{") + o.name + "} is not a finite number");
     }
-    const double atm = g.atm_pres ? g.atm_pres->value : kStandardAtmosphere;
+    const double atm = g.atm_pres ? g.atm_pres->value : constant::kStandardAtmosphere;
     if (!(atm >= 1e4 && atm <= 2e5)) fail("{atm-pres} must be from 10 to 200 kPa (1.45 to 29 psia)");
     any = false;
     for (const TraverseOption& o : kTraverseOptions) {
@@ -576,7 +575,7 @@ namespace {
 // A length for a message: to the millimetre, without float noise.
 std::string metres(double m) { return io::format_double(std::round(m * 1000) / 1000) + " m"; }
 
-constexpr double kDefaultInjectionDp = 100 * 6894.757293168361;  // Pa: 100 psi
+constexpr double kDefaultInjectionDp = 100 * unit::kPsi;  // Pa: 100 psi
 
 // The injection point from the casing: the mandrels inside the well, the casing pressure.
 void from_casing(const TraverseNumbers& g, const std::string& mandrels, const TraverseSetup& setup, LiftGas& lift) {
@@ -630,6 +629,10 @@ std::optional<LiftGas> lift_gas(const TraverseNumbers& g, const std::string& man
 }
 
 }  // namespace
+
+double atmosphere(const TraverseRequest& r) {
+    return r.given.atm_pres ? r.given.atm_pres->value : constant::kStandardAtmosphere;
+}
 
 TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     TraverseNumbers g = request.given;

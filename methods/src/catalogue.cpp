@@ -14,8 +14,8 @@ namespace flowmodel {
 namespace {
 
 constexpr double kInch = 0.0254;    // m
-constexpr double kFoot = 0.3048;    // m
-constexpr double kPsi = 6894.757;   // Pa
+using unit::kFoot;
+using unit::kPsi;
 
 const std::vector<FittedRange> kBeggsBrillRanges{
     {RangeOf::Diameter, 1.0 * kInch, 1.5 * kInch, "1 and 1.5 in. pipe"},

@@ -78,7 +78,7 @@ const char* floor_cause_text(FloorCause c) {
 namespace march {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using constant::kPi;
 
 // Where the temperature is marched its error counts as the pressure's at this
 // rate: the tolerance per segment in K is kTempTolerance where in Pa it is tol.

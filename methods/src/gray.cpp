@@ -15,7 +15,7 @@ namespace flowmodel::classic {
 
 namespace {
 
-constexpr double kSmallestRoughness = 2.77e-5 * 0.3048;  // m: Gray's floor on the effective roughness, 2.77e-5 ft
+constexpr double kSmallestRoughness = 2.77e-5 * unit::kFoot;  // m: Gray's floor on the effective roughness, 2.77e-5 ft
 constexpr double kFullyRoughRe = 1e7;                     // Gray takes the friction factor of fully turbulent flow
 
 // The liquid holdup: HL = 1 - (1 - lambda)(1 - exp(A)), A = -2.314 [Nv (1 + 205/ND)]^B,

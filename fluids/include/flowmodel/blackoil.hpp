@@ -19,9 +19,9 @@
 namespace flowmodel::blackoil {
 
 // Standard conditions: 60 °F, 14.696 psia.
-constexpr double kStandardTemp = 288.7055555555556;  // K
-constexpr double kStandardPres = 101325.0;           // Pa
-constexpr double kAirMolarMass = 28.97;              // kg/kmol
+constexpr double kStandardTemp = constant::kStandardTemperature;  // K
+constexpr double kStandardPres = constant::kStandardAtmosphere;   // Pa
+constexpr double kAirMolarMass = constant::kAirMolarMass;         // kg/kmol
 
 // Field units in SI, from the unit system (the correlations are written in them).
 constexpr double kPsi = unit::kPsi;
@@ -32,7 +32,7 @@ constexpr double kLbPerFt3 = unit::kLbPerFt3;
 
 constexpr double kWaterDensityScField = 62.368;     // fresh water at standard conditions, lb/ft3
 constexpr double kWaterDensitySc = kWaterDensityScField * kLbPerFt3;  // kg/m3
-constexpr double kFt3PerBarrel = 5.614583333333333;
+constexpr double kFt3PerBarrel = unit::kFt3PerBarrel;
 
 inline double to_psia(double pa) { return pa / kPsi; }
 inline double to_degF(double kelvin) { return kelvin * 1.8 - 459.67; }
