@@ -245,7 +245,7 @@ int main(int argc, char** argv) {
         std::fputs("pipeflow: out of memory\n", stderr);
         return 2;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "pipeflow: %s\n", e.what());
+        std::fprintf(stderr, "pipeflow: %s\n", said(e).c_str());
         return 2;
     }
     // What went to standard output through stdio must have arrived.

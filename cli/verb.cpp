@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "flowmodel/option_error.hpp"
 #include "options.h"
 
 namespace pipeflow_cli {
@@ -88,6 +89,12 @@ Verb verb_named(const std::string& name, const char* usage) {
     return verb;
 }
 
+std::string said(const std::exception& e) {
+    if (const auto* o = dynamic_cast<const flowmodel::OptionError*>(&e)) return flowmodel::command_words(o->text());
+    if (const auto* r = dynamic_cast<const flowmodel::ReadError*>(&e)) return flowmodel::command_words(r->text());
+    return e.what();
+}
+
 int run_verb(const Verb& verb, int argc, char** argv) {
     VerbRun run;
     run.format = verb.default_format;
@@ -97,10 +104,10 @@ int run_verb(const Verb& verb, int argc, char** argv) {
         if (early >= 0) return early;
         return verb.run(run);
     } catch (const std::invalid_argument& e) {
-        std::fprintf(stderr, "%s%s\n%s\n", verb.usage_prefix.c_str(), e.what(), verb.hint.c_str());
+        std::fprintf(stderr, "%s%s\n%s\n", verb.usage_prefix.c_str(), said(e).c_str(), verb.hint.c_str());
         return 2;
     } catch (const std::runtime_error& e) {
-        run.say(e.what());
+        run.say(said(e));
         return 2;
     }
 }

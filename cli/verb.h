@@ -6,6 +6,7 @@
 #ifndef PIPEFLOW_CLI_VERB_H
 #define PIPEFLOW_CLI_VERB_H
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +57,9 @@ Verb verb_named(const std::string& name, const char* usage);
 // usage error (std::invalid_argument, said with the verb's prefix and hint)
 // or another error (std::runtime_error, said with the verb's name).
 int run_verb(const Verb& verb, int argc, char** argv);
+
+// An error's text as the command spells it: the library's option names as --name.
+std::string said(const std::exception& e);
 
 }  // namespace pipeflow_cli
 

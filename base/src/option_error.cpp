@@ -27,6 +27,10 @@ std::string spell_options(const std::string& text, const std::function<std::stri
     return out;
 }
 
+std::string plain_words(const std::string& text) {
+    return spell_options(text, [](const std::string& name) { return name; });
+}
+
 std::string command_words(const std::string& text) {
     return spell_options(text, [](const std::string& name) { return "--" + name; });
 }

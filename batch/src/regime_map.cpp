@@ -6,22 +6,22 @@
 #include <cmath>
 #include <thread>
 
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/parallel.hpp"
 #include "pipeflow.h"
 
 namespace flowmodel::batch {
 
-std::string check_map_options(const MapOptions& opt) {
+void check_map_options(const MapOptions& opt) {
     // Both ends must differ in log10 too, or the axis has no length.
     auto range_ok = [](double lo, double hi) {
         return std::isfinite(lo) && std::isfinite(hi) && lo > 0.0 && hi > lo && std::log10(hi) > std::log10(lo);
     };
-    if (!range_ok(opt.usg_min, opt.usg_max)) return "the usg range needs 0 < --usg-min < --usg-max (finite)";
-    if (!range_ok(opt.usl_min, opt.usl_max)) return "the usl range needs 0 < --usl-min < --usl-max (finite)";
+    if (!range_ok(opt.usg_min, opt.usg_max)) throw OptionError("the usg range needs 0 < {usg-min} < {usg-max} (finite)");
+    if (!range_ok(opt.usl_min, opt.usl_max)) throw OptionError("the usl range needs 0 < {usl-min} < {usl-max} (finite)");
     if (opt.nx < 2 || opt.nx > kMaxPoints || opt.ny < 2 || opt.ny > kMaxPoints) {
-        return "--nx and --ny take whole numbers from 2 to " + std::to_string(kMaxPoints);
+        throw OptionError("{nx} and {ny} take whole numbers from 2 to " + std::to_string(kMaxPoints));
     }
-    return "";
 }
 
 MapClass classify(const flowmodel::Result& r) {

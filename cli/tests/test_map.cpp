@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/batch/format.hpp"
 #include "map.h"
 
@@ -61,18 +62,27 @@ TEST(Map, LogPointsAreEvenInLogWithExactEnds) {
 
 TEST(Map, OptionsOutsideTheirRangesAreRejected) {
     MapOptions o;
-    EXPECT_EQ(check_map_options(o), "");
+    EXPECT_NO_THROW(check_map_options(o));
+    // Each refusal names the options it is about, for each face to spell.
+    auto refused = [](const MapOptions& bad) {
+        try {
+            check_map_options(bad);
+        } catch (const flowmodel::OptionError& e) {
+            return e.text();
+        }
+        return std::string("accepted");
+    };
     o.usg_min = 0.0;
-    EXPECT_NE(check_map_options(o), "");
+    EXPECT_NE(refused(o).find("{usg-min}"), std::string::npos);
     o = MapOptions();
     o.usl_max = o.usl_min;
-    EXPECT_NE(check_map_options(o), "");
+    EXPECT_NE(refused(o).find("{usl-max}"), std::string::npos);
     o = MapOptions();
     o.usg_max = NAN;
-    EXPECT_NE(check_map_options(o), "");
+    EXPECT_NE(refused(o).find("{usg-max}"), std::string::npos);
     o = MapOptions();
     o.ny = 1;
-    EXPECT_NE(check_map_options(o), "");
+    EXPECT_NE(refused(o).find("{ny}"), std::string::npos);
 }
 
 TEST(Map, CellsEqualDirectEvaluationsAtTheirVelocities) {

@@ -1,5 +1,6 @@
 // The traverse's fluids: constant liquid with a real gas, and a property table.
 #include "flowmodel/fluids.hpp"
+#include "flowmodel/option_error.hpp"
 
 #include <algorithm>
 #include <array>
@@ -108,7 +109,7 @@ ThermalState PropertyTable::thermal(double p, double T, RangeLog*) const {
 
 PropertyTable PropertyTable::read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error(path + ": cannot read");
+    if (!in) throw ReadError(path + ": cannot read");
     return read(in, path);
 }
 
@@ -125,9 +126,9 @@ Grid read_grid(io::CsvReader& reader, io::CsvRecord& rec, const size_t (&col)[kC
     Grid grid;
     while (reader.next(rec)) {
         const std::string at = path + ": line " + std::to_string(rec.line);
-        if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
+        if (!rec.error.empty()) throw ReadError(at + ": " + rec.error);
         if (rec.size() != width) {
-            throw std::runtime_error(at + ": " + std::to_string(rec.size()) + " fields where the header has " +
+            throw ReadError(at + ": " + std::to_string(rec.size()) + " fields where the header has " +
                                      std::to_string(width));
         }
         double v[kColumns];
@@ -135,19 +136,19 @@ Grid read_grid(io::CsvReader& reader, io::CsvRecord& rec, const size_t (&col)[kC
             v[k] = std::numeric_limits<double>::quiet_NaN();
             if (k >= kRequired && col[k] == width) continue;
             if (col[k] >= rec.size() || !io::parse_double(rec[col[k]], v[k]) || !std::isfinite(v[k])) {
-                throw std::runtime_error(at + ": column '" + kTableColumns[k] + "' is not a number");
+                throw ReadError(at + ": column '" + kTableColumns[k] + "' is not a number");
             }
         }
         for (int k = 2; k < kColumns; ++k) {
-            if (v[k] <= 0) throw std::runtime_error(at + ": column '" + kTableColumns[k] + "' must be positive");
+            if (v[k] <= 0) throw ReadError(at + ": column '" + kTableColumns[k] + "' must be positive");
         }
-        if (v[1] <= 0) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
-        if (v[0] <= 0) throw std::runtime_error(at + ": column 'pres' is an absolute pressure: it must be above 0 Pa");
+        if (v[1] <= 0) throw ReadError(at + ": column 'temp' must be above 0 K");
+        if (v[0] <= 0) throw ReadError(at + ": column 'pres' is an absolute pressure: it must be above 0 Pa");
         if (!grid.emplace(std::make_pair(v[0], v[1]), std::array<double, 7>{v[2], v[3], v[4], v[5], v[6], v[7], v[8]}).second) {
-            throw std::runtime_error(at + ": the point (pres, temp) is given twice");
+            throw ReadError(at + ": the point (pres, temp) is given twice");
         }
     }
-    if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
+    if (!reader.fatal().empty()) throw ReadError(path + ": " + reader.fatal());
     return grid;
 }
 
@@ -156,8 +157,8 @@ Grid read_grid(io::CsvReader& reader, io::CsvRecord& rec, const size_t (&col)[kC
 PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
     io::CsvReader reader(in);
     io::CsvRecord rec;
-    if (!reader.next(rec)) throw std::runtime_error(path + ": empty; expected a header row");
-    if (!rec.error.empty()) throw std::runtime_error(path + ": line " + std::to_string(rec.line) + ": " + rec.error);
+    if (!reader.next(rec)) throw ReadError(path + ": empty; expected a header row");
+    if (!rec.error.empty()) throw ReadError(path + ": line " + std::to_string(rec.line) + ": " + rec.error);
     const size_t width = rec.size();
     size_t col[kColumns];
     for (int k = 0; k < kColumns; ++k) {
@@ -166,11 +167,11 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
             if (rec[c] == kTableColumns[k]) col[k] = c;
         }
         if (k < kRequired && col[k] == rec.size()) {
-            throw std::runtime_error(path + ": line 1: no column '" + kTableColumns[k] + "'");
+            throw ReadError(path + ": line 1: no column '" + kTableColumns[k] + "'");
         }
     }
     if ((col[7] == width) != (col[8] == width)) {
-        throw std::runtime_error(path + ": line 1: the specific heats 'cpl' and 'cpg' (J/kg/K) go together");
+        throw ReadError(path + ": line 1: the specific heats 'cpl' and 'cpg' (J/kg/K) go together");
     }
     const Grid grid = read_grid(reader, rec, col, width, path);
     PropertyTable t;
@@ -180,9 +181,9 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
     for (const auto& [key, value] : grid) {
         if (key.first == t.pres.front()) t.temp.push_back(key.second);
     }
-    if (t.pres.empty()) throw std::runtime_error(path + ": no rows");
+    if (t.pres.empty()) throw ReadError(path + ": no rows");
     if (grid.size() != t.pres.size() * t.temp.size()) {
-        throw std::runtime_error(path + ": not a rectangular grid of pres and temp (" + std::to_string(grid.size()) +
+        throw ReadError(path + ": not a rectangular grid of pres and temp (" + std::to_string(grid.size()) +
                                  " points for " + std::to_string(t.pres.size()) + " pressures x " +
                                  std::to_string(t.temp.size()) + " temperatures)");
     }
@@ -190,7 +191,7 @@ PropertyTable PropertyTable::read(std::istream& in, const std::string& path) {
         for (double T : t.temp) {
             auto it = grid.find({p, T});
             if (it == grid.end()) {
-                throw std::runtime_error(path + ": not a rectangular grid: no row for pres " + io::format_double(p) +
+                throw ReadError(path + ": not a rectangular grid: no row for pres " + io::format_double(p) +
                                          ", temp " + io::format_double(T));
             }
             t.rol.push_back(it->second[0]);

@@ -1,6 +1,7 @@
 // A gas-lifted traverse: two marches, one on each side of the injection point.
 #include "flowmodel/lift_gas.hpp"
-#include "march/shoot.hpp"
+#include "flowmodel/option_error.hpp"
+#include "flowmodel/legs.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,40 +20,6 @@ blackoil::BlackOilInputs with_lift_gas(const blackoil::BlackOilInputs& produced,
     in.gas_rate = total;
     return in;
 }
-
-namespace {
-
-// The second march's results added to the first's: points in march order,
-// the parts of the drop, the lengths and stretches, the warnings, each once.
-void append(TraverseResult& into, TraverseResult&& next) {
-    TraverseSummary& s = into.summary;
-    const TraverseSummary& t = next.summary;
-    into.points.insert(into.points.end(), next.points.begin(), next.points.end());
-    s.dp_total += t.dp_total;
-    s.dp_friction += t.dp_friction;
-    s.dp_gravity += t.dp_gravity;
-    s.dp_acceleration += t.dp_acceleration;
-    s.liquid_inventory += t.liquid_inventory;
-    for (size_t k = 0; k < s.regime_length.size(); ++k) s.regime_length[k] += t.regime_length[k];
-    s.bridged_stretches.insert(s.bridged_stretches.end(), t.bridged_stretches.begin(), t.bridged_stretches.end());
-    s.invalid_stretches.insert(s.invalid_stretches.end(), t.invalid_stretches.begin(), t.invalid_stretches.end());
-    s.floor_stretches.insert(s.floor_stretches.end(), t.floor_stretches.begin(), t.floor_stretches.end());
-    s.bridged_length += t.bridged_length;
-    s.invalid_length += t.invalid_length;
-    for (const std::string& w : t.warnings) {
-        if (std::find(s.warnings.begin(), s.warnings.end(), w) == s.warnings.end()) s.warnings.push_back(w);
-    }
-    s.evaluations += t.evaluations;
-    s.steps += t.steps;
-    s.heat_lost += t.heat_lost;
-    s.complete = t.complete;
-    s.stop_reason = t.stop_reason;
-    s.message = t.message;
-    s.stop_md = t.stop_md;
-    s.stop_pres = t.stop_pres;
-}
-
-}  // namespace
 
 std::vector<double> annulus_pressures(const Line& line, double casing_pres, double gravity,
                                       const std::vector<double>& mds) {
@@ -98,52 +65,32 @@ std::vector<double> annulus_pressures(const Line& line, double casing_pres, doub
 
 namespace {
 
-// A well split at its injection point: upstream of it the produced fluid,
-// downstream the fluid with the lift gas (downstream lies towards decreasing
-// md where the flow runs that way).
-struct LiftedWell {
-    blackoil::BlackOil below, above;
-    Line upstream, downstream;
-    LiftedWell(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift)
-        : below(produced), above(with_lift_gas(produced, lift)) {
-        const double lo = line.nodes.front().md, hi = line.nodes.back().md;
-        if (!(lift.md > lo && lift.md < hi)) throw std::invalid_argument("the injection point must lie inside the line");
-        Line low_md = line_between(line, lo, lift.md), high_md = line_between(line, lift.md, hi);
-        upstream = std::move(line.flow_decreasing ? high_md : low_md);
-        downstream = std::move(line.flow_decreasing ? low_md : high_md);
-    }
-};
-
+// The well as two legs joined at the injection point: upstream of it the
+// produced fluid, downstream the fluid with the lift gas, which mixes in at
+// the surroundings' temperature there (the annulus's gas taken as having
+// come to the rock's temperature; the mixture's enthalpy that of its parts,
+// at their specific heats).
 TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
-                         const TraverseOptions& opt);
-TraverseResult heated_from_inlet(const LiftedWell& well, double lift_gravity, TraverseOptions opt, double p_in);
-
-// The lifted traverse with heat transfer: from the inlet, the two parts one
-// after the other; against the flow, the inlet pressure shot for so that they
-// meet the outlet's (the first guess from the lifted march at the
-// surroundings' temperature).
-TraverseResult heated_lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
-                                const TraverseOptions& opt) {
-    const LiftedWell well(line, produced, lift);
+                         const TraverseOptions& opt) {
+    const double lo = line.nodes.front().md, hi = line.nodes.back().md;
+    if (!(lift.md > lo && lift.md < hi)) throw OptionError("the injection point must lie inside the line");
+    const blackoil::BlackOil below(produced), above(with_lift_gas(produced, lift));
     const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
-    auto from_inlet = [&](double p_in, long budget) {
-        TraverseOptions bounded = opt;
-        bounded.max_evaluations = march::trial_budget(budget, opt.max_evaluations);
-        return heated_from_inlet(well, gravity, bounded, p_in);
+    const double m_fluid = below.standard_mass_rate(), m_gas = above.standard_mass_rate() - m_fluid;
+    Joint injection;
+    injection.md = lift.md;
+    injection.mixed_temp = [&](double p, double t_fluid, const LineNode& at) {
+        double cp_fluid = 0;
+        try {
+            cp_fluid = below.thermal(p, t_fluid).cp;
+        } catch (const FluidError& e) {
+            throw FluidError(std::string("the produced fluid has no specific heat at the injection point: ") + e.what());
+        }
+        const double cp_gas = blackoil::gas_heat_capacity(at.temp, gravity, 0, 0, 0);
+        return (m_fluid * cp_fluid * t_fluid + m_gas * cp_gas * at.temp) / (m_fluid * cp_fluid + m_gas * cp_gas);
     };
-    TraverseResult r;
-    if (!opt.from_outlet) {
-        r = from_inlet(opt.pres, 0);
-    } else {
-        TraverseOptions given = opt;
-        given.heat.law = HeatLaw::Given;
-        given.tol = 100 * opt.tol;  // a guess: coarse steps, its error below that of its temperatures
-        const TraverseResult first = lifted_at(guess_temperatures(line, well.below, opt), produced, lift, given);
-        const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
-        r = march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
-                                        first.summary.evaluations, inlet_md, from_inlet, march::outlet_response(first));
-    }
-    if (!r.summary.complete) (opt.from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
+    TraverseResult r = traverse_legs(Legs{line, {&below, &above}, {injection}}, opt);
+    r.summary.injection_pres = r.summary.joint_pres.front();
     r.summary.lift_gas_rate = lift.rate;
     r.summary.injection_md = lift.md;
     return r;
@@ -186,74 +133,5 @@ TraverseResult traverse_lifted(const Line& line, const blackoil::BlackOilInputs&
     shallowest.points.clear();
     return shallowest;
 }
-
-namespace {
-
-// With heat transfer, from the inlet at p_in: the produced fluid marched
-// to the injection point, the lift gas mixed in there at the surroundings'
-// temperature (the annulus's gas taken as having come to the rock's
-// temperature; the mixture's enthalpy that of its parts, at their specific
-// heats), the mixture marched on to the outlet.
-TraverseResult heated_from_inlet(const LiftedWell& well, double lift_gravity, TraverseOptions opt, double p_in) {
-    const blackoil::BlackOil& below = well.below;
-    opt.from_outlet = false;
-    opt.pres = p_in;
-    TraverseResult r = traverse(well.upstream, below, opt);
-    if (!r.summary.complete) return r;
-    const double p_inj = r.summary.outlet_pres, t_fluid = r.summary.outlet_temp;
-    const Line& downstream = well.downstream;
-    const LineNode& at = downstream.flow_decreasing ? downstream.nodes.back() : downstream.nodes.front();
-    const double t_gas = at.temp;  // the surroundings' at the injection point
-    const double m_fluid = below.standard_mass_rate(), m_gas = well.above.standard_mass_rate() - m_fluid;
-    double cp_fluid = 0;
-    try {
-        cp_fluid = below.thermal(p_inj, t_fluid).cp;
-    } catch (const FluidError& e) {
-        r.summary.complete = false;
-        r.summary.stop_reason = StopReason::NoFluidState;
-        r.summary.message = std::string("the produced fluid has no specific heat at the injection point: ") + e.what();
-        return r;
-    }
-    const double cp_gas = blackoil::gas_heat_capacity(t_gas, lift_gravity, 0, 0, 0);
-    opt.pres = p_inj;
-    opt.heat.inlet_temp = (m_fluid * cp_fluid * t_fluid + m_gas * cp_gas * t_gas) / (m_fluid * cp_fluid + m_gas * cp_gas);
-    TraverseResult rest = traverse(downstream, well.above, opt);
-    const double outlet_pres = rest.summary.outlet_pres, outlet_temp = rest.summary.outlet_temp;
-    append(r, std::move(rest));
-    r.summary.outlet_pres = outlet_pres;
-    r.summary.outlet_temp = outlet_temp;
-    r.summary.injection_pres = p_inj;
-    return r;
-}
-
-TraverseResult lifted_at(const Line& line, const blackoil::BlackOilInputs& produced, const LiftGas& lift,
-                         const TraverseOptions& opt) {
-    if (opt.heat.marched()) return heated_lifted_at(line, produced, lift, opt);
-    const LiftedWell well(line, produced, lift);
-    // The march goes from the given end: the part there first.
-    const bool from_outlet = opt.from_outlet;
-    TraverseResult r = traverse(from_outlet ? well.downstream : well.upstream, from_outlet ? well.above : well.below, opt);
-    if (r.summary.complete) {
-        const double at_injection = from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres;
-        TraverseOptions second = opt;
-        second.pres = at_injection;
-        TraverseResult rest =
-            traverse(from_outlet ? well.upstream : well.downstream, from_outlet ? well.below : well.above, second);
-        const double far = from_outlet ? rest.summary.inlet_pres : rest.summary.outlet_pres;
-        const double far_temp = from_outlet ? rest.summary.inlet_temp : rest.summary.outlet_temp;
-        append(r, std::move(rest));
-        (from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = far;
-        (from_outlet ? r.summary.inlet_temp : r.summary.outlet_temp) = far_temp;
-        r.summary.injection_pres = at_injection;
-    } else {
-        // Stopped before the injection point: the far end not reached.
-        (from_outlet ? r.summary.inlet_pres : r.summary.outlet_pres) = std::numeric_limits<double>::quiet_NaN();
-    }
-    r.summary.lift_gas_rate = lift.rate;
-    r.summary.injection_md = lift.md;
-    return r;
-}
-
-}  // namespace
 
 }  // namespace flowmodel

@@ -134,7 +134,7 @@ char separator_of(std::istream& in, const std::string& path) {
     char tie = 0;
     const char sep = io::header_separator(in, &tie);
     if (sep == 0) {
-        throw std::runtime_error(path + ": the header has as many of two separators ('" +
+        throw ReadError(path + ": the header has as many of two separators ('" +
                                  (tie == '\t' ? std::string("tab") : std::string(1, tie)) +
                                  "' and another): separate the columns with one of ',', ';' or tab");
     }
@@ -200,7 +200,7 @@ Line straight_line(double length, double angle, double diam, double rough, doubl
 
 Line read_profile(const std::string& path, double diam, double rough, double length_unit) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error(path + ": cannot read");
+    if (!in) throw ReadError(path + ": cannot read");
     return read_profile(in, path, diam, rough, length_unit);
 }
 
@@ -232,37 +232,37 @@ ProfileColumns read_header(const io::CsvRecord& rec, const std::string& head, do
     pc.trailing_empty = pc.width > 1 && trim(rec[pc.width - 1]).empty();
     if (pc.trailing_empty) --pc.width;
     for (size_t c = 0; c < pc.width; ++c) {
-        if (trim(rec[c]).empty()) throw std::runtime_error(head + ": column " + std::to_string(c + 1) + " has no name; " + kAccepted);
+        if (trim(rec[c]).empty()) throw ReadError(head + ": column " + std::to_string(c + 1) + " has no name; " + kAccepted);
         const Header h = read_name(rec[c]);
-        if (h.kind < 0) throw std::runtime_error(head + ": unknown column '" + io::shorten(trim(rec[c])) + "'; " + kAccepted);
+        if (h.kind < 0) throw ReadError(head + ": unknown column '" + io::shorten(trim(rec[c])) + "'; " + kAccepted);
         if (h.kind == kCols) continue;
         const int k = h.kind;
-        if (pc.col[k] >= 0) throw std::runtime_error(head + ": column '" + kKinds[k].name + "' given twice");
+        if (pc.col[k] >= 0) throw ReadError(head + ": column '" + kKinds[k].name + "' given twice");
         pc.col[k] = static_cast<long>(c);
         if (!h.unit.empty()) {
             const Dimension d = kKinds[k].dim;
             if (!profile_unit(d, h.unit, pc.factor[k], pc.offset[k])) {
-                throw std::runtime_error(head + ": column '" + io::shorten(trim(rec[c])) + "': unit '" + io::shorten(h.unit) +
+                throw ReadError(head + ": column '" + io::shorten(trim(rec[c])) + "': unit '" + io::shorten(h.unit) +
                                          "' not known; it takes " + unit_names(d));
             }
             pc.unit_text[k] = h.unit;
         }
     }
-    if (pc.col[kMd] < 0) throw std::runtime_error(head + ": no column 'md'; " + kAccepted);
+    if (pc.col[kMd] < 0) throw ReadError(head + ": no column 'md'; " + kAccepted);
     // The shape: z, tvd, angle or inc; tvd with inc is the survey's own TVD,
     // the inclinations then only checked against it.
     pc.by_tvd = pc.col[kTvd] >= 0;
     pc.by_inc = pc.col[kInc] >= 0;
     const int shapes = (pc.col[kAngle] >= 0) + (pc.col[kZ] >= 0) + (pc.by_tvd || pc.by_inc);
     if (shapes != 1 || (pc.by_inc && (pc.col[kAngle] >= 0 || pc.col[kZ] >= 0))) {
-        throw std::runtime_error(head + ": give one of the columns tvd, z, angle or inc (inc may go with tvd); " + kAccepted);
+        throw ReadError(head + ": give one of the columns tvd, z, angle or inc (inc may go with tvd); " + kAccepted);
     }
     pc.shape = pc.col[kZ] >= 0 ? kZ : pc.by_tvd ? kTvd : pc.col[kAngle] >= 0 ? kAngle : kInc;
     if (pc.col[kDiam] < 0 && !(diam > 0)) throw ReadError(head + ": no column 'diam' and no {diam}");
     pc.temp_unit = pc.col[kTemp] >= 0 && !pc.unit_text[kTemp].empty();
     pc.tsurr_unit = pc.col[kTsurr] >= 0 && !pc.unit_text[kTsurr].empty();
     if (pc.col[kTemp] >= 0 && pc.col[kTsurr] >= 0) {
-        throw std::runtime_error(head + ": give temp (the fluid's temperature) or tsurr (the surroundings', for heat "
+        throw ReadError(head + ": give temp (the fluid's temperature) or tsurr (the surroundings', for heat "
                                         "transfer), not both");
     }
     return pc;
@@ -278,11 +278,11 @@ struct Survey {
 void read_row(const io::CsvRecord& rec, const ProfileColumns& pc, const std::string& path, char sep, double diam,
               double rough, Survey& sv) {
     const std::string at = path + ": line " + std::to_string(rec.line);
-    if (!rec.error.empty()) throw std::runtime_error(at + ": " + rec.error);
+    if (!rec.error.empty()) throw ReadError(at + ": " + rec.error);
     size_t n = rec.size();
     if (pc.trailing_empty && n == pc.width + 1 && trim(rec[pc.width]).empty()) n = pc.width;
     if (n != pc.width) {
-        throw std::runtime_error(at + ": " + std::to_string(n) + " fields where the header has " + std::to_string(pc.width) +
+        throw ReadError(at + ": " + std::to_string(n) + " fields where the header has " + std::to_string(pc.width) +
                                  (sep == ',' ? " (a decimal comma? with ',' between the columns, write decimals "
                                                "with a point, or separate the columns with ';')"
                                              : ""));
@@ -291,13 +291,13 @@ void read_row(const io::CsvRecord& rec, const ProfileColumns& pc, const std::str
     for (int k = 0; k < kCols; ++k) {
         if (pc.col[k] < 0) continue;
         if (!field_number(rec[static_cast<size_t>(pc.col[k])], sep, v[k])) {
-            throw std::runtime_error(at + ": column '" + kKinds[k].name + "' is not a number: '" +
+            throw ReadError(at + ": column '" + kKinds[k].name + "' is not a number: '" +
                                      io::shorten(trim(rec[static_cast<size_t>(pc.col[k])])) + "'");
         }
         if ((k == kTemp && !pc.temp_unit) || (k == kTsurr && !pc.tsurr_unit)) {
             if (v[k] < 200) {
                 const std::string name = kKinds[k].name;
-                throw std::runtime_error(at + ": column '" + name + "' is " + io::format_double(v[k]) +
+                throw ReadError(at + ": column '" + name + "' is " + io::format_double(v[k]) +
                                          " K without a unit, below 200 K: name its unit in the header (" + name +
                                          "_degC, " + name + "_degF, '" + name + " (degF)'; K for a cryogenic line)");
             }
@@ -312,19 +312,19 @@ void read_row(const io::CsvRecord& rec, const ProfileColumns& pc, const std::str
     node.temp = v[kTemp];
     node.tsurr = v[kTsurr];
     node.row = rec.line;
-    if (!(node.diam > 0)) throw std::runtime_error(at + ": column 'diam' must be positive");
-    if (!(node.rough >= 0)) throw std::runtime_error(at + ": column 'rough' must not be negative");
-    if (pc.col[kTemp] >= 0 && !(node.temp > 0)) throw std::runtime_error(at + ": column 'temp' must be above 0 K");
-    if (pc.col[kTsurr] >= 0 && !(node.tsurr > 0)) throw std::runtime_error(at + ": column 'tsurr' must be above 0 K");
+    if (!(node.diam > 0)) throw ReadError(at + ": column 'diam' must be positive");
+    if (!(node.rough >= 0)) throw ReadError(at + ": column 'rough' must not be negative");
+    if (pc.col[kTemp] >= 0 && !(node.temp > 0)) throw ReadError(at + ": column 'temp' must be above 0 K");
+    if (pc.col[kTsurr] >= 0 && !(node.tsurr > 0)) throw ReadError(at + ": column 'tsurr' must be above 0 K");
     if (pc.col[kAngle] >= 0 && !(std::fabs(v[kAngle]) <= 90)) {
-        throw std::runtime_error(at + ": column 'angle' must be within -90 to 90 degrees");
+        throw ReadError(at + ": column 'angle' must be within -90 to 90 degrees");
     }
     if (pc.by_inc && !(v[kInc] >= 0 && v[kInc] <= 180)) {
-        throw std::runtime_error(at + ": column 'inc' must be within 0 (vertical) and 180 degrees");
+        throw ReadError(at + ": column 'inc' must be within 0 (vertical) and 180 degrees");
     }
     const std::vector<LineNode>& nodes = sv.line.nodes;
     if (!nodes.empty() && !(node.md > nodes.back().md)) {
-        throw std::runtime_error(at + ": column 'md' must increase strictly (" +
+        throw ReadError(at + ": column 'md' must increase strictly (" +
                                  in_unit(node.md, pc.factor[kMd], pc.unit_text[kMd]) + " after " +
                                  in_unit(nodes.back().md, pc.factor[kMd], pc.unit_text[kMd]) + ")");
     }
@@ -357,7 +357,7 @@ void elevations(Survey& sv, const ProfileColumns& pc, const std::string& path) {
             if (!pc.by_tvd) {
                 b.z = a.z - dtvd;
             } else if (std::fabs(dtvd - given) > 0.02 * pc.factor[kTvd] + 0.01 * ds) {
-                throw std::runtime_error(
+                throw ReadError(
                     at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " + in_unit(b.md, md_unit, md_name) +
                     " the tvd changes by " + in_unit(given, pc.factor[kTvd], pc.unit_text[kTvd]) +
                     ", but the inclinations give " + in_unit(dtvd, pc.factor[kTvd], pc.unit_text[kTvd]) +
@@ -374,7 +374,7 @@ void elevations(Survey& sv, const ProfileColumns& pc, const std::string& path) {
             const double slack = 0.02 * unit + 1e-12 * (std::fabs(a.z) + std::fabs(b.z) + std::fabs(b.md));
             if (excess > slack) {
                 const std::string& u = pc.unit_text[pc.shape];
-                throw std::runtime_error(at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " +
+                throw ReadError(at + ": from md " + in_unit(a.md, md_unit, md_name) + " to " +
                                          in_unit(b.md, md_unit, md_name) + " the " + kKinds[pc.shape].name + " changes by " +
                                          in_unit(std::fabs(b.z - a.z), unit, u) + ", " + in_unit(excess, unit, u) +
                                          " more than the md: a segment cannot rise or fall by more than its length");
@@ -390,16 +390,16 @@ Line read_profile(std::istream& in, const std::string& path, double diam, double
     io::CsvReader reader(in, io::CsvReader::kMaxRecord, sep);
     io::CsvRecord rec;
     if (!reader.next(rec)) {
-        if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
-        throw std::runtime_error(path + ": empty; " + kAccepted);
+        if (!reader.fatal().empty()) throw ReadError(path + ": " + reader.fatal());
+        throw ReadError(path + ": empty; " + kAccepted);
     }
     const std::string head = path + ": line " + std::to_string(rec.line);
-    if (!rec.error.empty()) throw std::runtime_error(head + ": " + rec.error);
+    if (!rec.error.empty()) throw ReadError(head + ": " + rec.error);
     const ProfileColumns pc = read_header(rec, head, length_unit, diam);
     Survey sv;
     while (reader.next(rec)) read_row(rec, pc, path, sep, diam, rough, sv);
-    if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
-    if (sv.line.nodes.size() < 2) throw std::runtime_error(path + ": a profile needs at least two points");
+    if (!reader.fatal().empty()) throw ReadError(path + ": " + reader.fatal());
+    if (sv.line.nodes.size() < 2) throw ReadError(path + ": a profile needs at least two points");
     elevations(sv, pc, path);
     return sv.line;
 }

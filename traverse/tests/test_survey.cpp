@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
@@ -170,8 +171,8 @@ TraverseRequest request(const std::map<std::string, std::string>& options) {
 std::string setup_error(const TraverseRequest& r) {
     try {
         setup_traverse(r);
-    } catch (const std::invalid_argument& e) {
-        return e.what();
+    } catch (const OptionError& e) {
+        return e.text();
     }
     return "accepted";
 }
@@ -179,8 +180,8 @@ std::string setup_error(const TraverseRequest& r) {
 std::string setup_error_of(const std::map<std::string, std::string>& options) {
     try {
         return setup_error(request(options));
-    } catch (const std::invalid_argument& e) {
-        return e.what();
+    } catch (const OptionError& e) {
+        return e.text();
     }
 }
 
@@ -209,21 +210,21 @@ TEST(FieldInputs, GaugePressuresAreReadAboveTheAtmosphere) {
     EXPECT_EQ(traverse(a).summary.atm_pres, 101325);
     // A bare psi is ambiguous for a pressure; the atmosphere is absolute.
     EXPECT_HAS(setup_error_of(with(kGasLine, "inlet-pres", "200 psi")), "'psi' is ambiguous");
-    EXPECT_HAS(setup_error_of(with(kGasLine, "atm-pres", "1 psig")), "--atm-pres is an absolute pressure");
-    EXPECT_HAS(setup_error_of(with(kGasLine, "atm-pres", "1 psia")), "--atm-pres must be from 10 to 200 kPa");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "atm-pres", "1 psig")), "{atm-pres} is an absolute pressure");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "atm-pres", "1 psia")), "{atm-pres} must be from 10 to 200 kPa");
 }
 
 TEST(FieldInputs, BareTemperaturesBelow200KAreRefused) {
-    EXPECT_HAS(setup_error_of(with(kGasLine, "temp", "25")), "--temp 25 has no unit and would be 25 K");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "temp", "25")), "{temp} 25 has no unit and would be 25 K");
     EXPECT_HAS(setup_error_of(with(kGasLine, "temp", "25")), "25degC, 25degF");
     EXPECT_EQ(setup_error_of(with(kGasLine, "temp", "25degC")), "accepted");
     EXPECT_EQ(setup_error_of(with(kGasLine, "temp", "77K")), "accepted");
 }
 
 TEST(FieldInputs, WhatTheModelRefusesIsNamedBeforeTheMarch) {
-    EXPECT_HAS(setup_error_of(with(kGasLine, "rough", "0.2")), "--rough 0.2 m is larger than --diam 0.1 m");
-    EXPECT_HAS(setup_error_of(with(kGasLine, "diam", "2000")), "--diam 2000 m is outside the model's range");
-    EXPECT_HAS(setup_error_of(with(kGasLine, "sigma", "1e-7")), "--sigma 1e-07 N/m is outside the model's range");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "rough", "0.2")), "{rough} 0.2 m is larger than {diam} 0.1 m");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "diam", "2000")), "{diam} 2000 m is outside the model's range");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "sigma", "1e-7")), "{sigma} 1e-07 N/m is outside the model's range");
     // The profile's own diameter and roughness: named by line.
     const std::string dir = ::testing::TempDir();
     std::ofstream(dir + "/rough.csv") << "md,z,diam,rough\n0,0,0.1,0\n100,0,0.05,0.06\n200,0,0.05,0\n";
@@ -249,7 +250,7 @@ TEST(FieldInputs, AGasGravityThatContradictsItsImpuritiesIsRefused) {
         {"api", "35"}, {"gas-gravity", "0.65"}, {"oil-rate", "1000 STB/d"}, {"gor", "600 scf/STB"}};
     EXPECT_EQ(setup_error_of(oil), "accepted");
     const std::string e = setup_error_of(with(oil, "co2", "0.5"));
-    EXPECT_HAS(e, "--gas-gravity 0.65 with mole fractions CO2 0.5, H2S 0, N2 0 leaves the hydrocarbon part a gravity of");
+    EXPECT_HAS(e, "{gas-gravity} 0.65 with mole fractions CO2 0.5, H2S 0, N2 0 leaves the hydrocarbon part a gravity of");
     EXPECT_HAS(e, "below methane's 0.55");
     EXPECT_EQ(setup_error_of(with(oil, "co2", "0.05")), "accepted");
 }

@@ -97,7 +97,7 @@ Line to_datum(const Line& well, double datum) {
             out.nodes.push_back(n);
             continue;
         }
-        if (i == 0) throw std::invalid_argument("the datum depth must lie below the wellhead");
+        if (i == 0) throw OptionError("the datum depth must lie below the wellhead");
         const LineNode& a = well.nodes[i - 1];
         const double tvd_a = z0 - a.z;
         const double w = tvd > tvd_a ? (datum - tvd_a) / (tvd - tvd_a) : 1.0;
@@ -113,7 +113,7 @@ Line to_datum(const Line& well, double datum) {
     double deepest = 0;
     for (const LineNode& n : well.nodes) deepest = std::max(deepest, z0 - n.z);
     if (datum > deepest + 1e-6) {
-        throw std::invalid_argument("the datum depth (" + num(datum) + " m) lies below the well's deepest station (" +
+        throw OptionError("the datum depth (" + num(datum) + " m) lies below the well's deepest station (" +
                                     num(deepest) + " m true vertical depth)");
     }
     return out;

@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/outflow.hpp"
 #include "flowmodel/well_request.hpp"
 
@@ -105,8 +106,8 @@ TEST(NodalOptions, ALiftCurveWithAMinimumCrossesTwiceAndTheRisingBranchIsTheOper
 std::string refusal(const std::function<void()>& f) {
     try {
         f();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
+    } catch (const OptionError& e) {
+        return e.text();
     }
     return "accepted";
 }
@@ -175,7 +176,7 @@ TEST(NodalOptions, RatesInTheUnitsOfTheSweptPhaseAndAWellGoingDown) {
     EXPECT_NE(refusal([] {
                   wells::setup_nodal(oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
                                                {"pi", "1 STB/d/psi"}, {"water-cut", "120%"}}));
-              }).find("--water-cut must be from 0 to 1"),
+              }).find("{water-cut} must be from 0 to 1"),
               std::string::npos);
     const wells::NodalSetup no_rates = wells::setup_nodal(
         oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"}, {"pi", "1 STB/d/psi"}}));
@@ -210,8 +211,8 @@ std::string table_refusal(const std::map<std::string, std::string>& more) {
 
 TEST(VfpOptions, AxesInTheUnitsAndRangesOfTheirKinds) {
     EXPECT_EQ(table_refusal({}), "accepted");
-    EXPECT_NE(table_refusal({{"rates", "-1000,400,1600 STB/d"}}).find("--rates must be above 0"), std::string::npos);
-    EXPECT_NE(table_refusal({{"rates", "0,400 STB/d"}}).find("--rates must be above 0"), std::string::npos);
+    EXPECT_NE(table_refusal({{"rates", "-1000,400,1600 STB/d"}}).find("{rates} must be above 0"), std::string::npos);
+    EXPECT_NE(table_refusal({{"rates", "0,400 STB/d"}}).find("{rates} must be above 0"), std::string::npos);
     EXPECT_NE(table_refusal({{"water-cut", "0,120%"}}).find("from 0 to 1"), std::string::npos);
     EXPECT_NE(table_refusal({{"water-cut", "0,100%"}}).find("leaves no oil"), std::string::npos);
     // All water with a gas-liquid ratio is a well that produces.
@@ -362,7 +363,7 @@ TEST(VfpAlq, ANodeIsTheTraverseLiftedWithItsGas) {
                                    {"alq", "0.1,0.5 Mscf/STB"}, {"alq-kind", "tglr"}});
     const wells::VfpOutcome lo = wells::make_table(wells::setup_vfp(low));
     EXPECT_NE(lo.error.find("ALQ 1, FLO 1: the total GLR is below the gas the well produces"), std::string::npos) << lo.error;
-    EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}}).find("--alq and --alq-kind go together"), std::string::npos);
+    EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}}).find("{alq} and {alq-kind} go together"), std::string::npos);
     EXPECT_NE(table_refusal({{"alq", "0,500 Mscf/d"}, {"alq-kind", "grat"}}).find("needs where the lift gas enters"),
               std::string::npos);
 }

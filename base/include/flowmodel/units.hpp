@@ -65,7 +65,7 @@ struct Quantity {
 constexpr double kLowestBareTemperature = 200.0;  // K
 
 // Reads `text` for an option that takes `a` (or, when given, `b`): throws
-// std::invalid_argument naming `option` for a text that is no finite number,
+// OptionError naming `option` for a text that is no finite number,
 // a unit of another dimension, a bare "psi" for a pressure (absolute or
 // gauge?), a temperature without a unit below 200 K, or a unit not known,
 // listing the units it takes. A gauge pressure (psig, barg, kPag) comes back

@@ -259,7 +259,7 @@ struct BlackOilState {
 
 class BlackOil : public Fluid {
 public:
-    // Throws std::invalid_argument for inputs outside what the fluid can mean.
+    // Throws OptionError for inputs outside what the fluid can mean.
     explicit BlackOil(const BlackOilInputs& in);
     const BlackOilInputs& inputs() const { return in_; }
 

@@ -112,7 +112,7 @@ public:
     ThermalState thermal(double p, double T, RangeLog* log = nullptr) const override;
 
     // Reads a CSV with columns pres, temp, rol, rog, visl, visg, sigma (and
-    // cpl, cpg together, for heat transfer) in any row order; throws std::runtime_error naming the file, line and column
+    // cpl, cpg together, for heat transfer) in any row order; throws ReadError naming the file, line and column
     // for a missing column, a non-number, or a grid that is not rectangular.
     static PropertyTable read(const std::string& path);
     static PropertyTable read(std::istream& in, const std::string& name);

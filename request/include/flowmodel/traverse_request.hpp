@@ -81,12 +81,12 @@ struct TraverseOption {
 extern const std::vector<TraverseOption> kTraverseOptions;
 
 // Sets option `name` from the text a user gave ("2.441in", "220psia",
-// "hall-yarborough", "beggs-brill" for "method"). Throws std::invalid_argument for an unknown option or a
+// "hall-yarborough", "beggs-brill" for "method"). Throws OptionError for an unknown option or a
 // text it cannot take.
 void set_option(TraverseRequest& request, const std::string& name, const std::string& text);
 
 // The length unit of a profile's md, z and tvd columns, "m" or "ft", its
-// factor from the unit table. Throws std::invalid_argument for another.
+// factor from the unit table. Throws OptionError for another.
 void set_profile_unit(TraverseRequest& request, const std::string& name);
 
 // The member of a numeric option by its name; null for none.
@@ -104,7 +104,7 @@ struct Geothermal {
     double surface = 0;   // K
     double gradient = 0;  // K/m
 };
-// Reads "60degF, 1.5degF/100ft"; throws std::invalid_argument (OptionError).
+// Reads "60degF, 1.5degF/100ft"; throws OptionError.
 Geothermal geothermal(const std::string& text);
 
 // The names set_option takes: the numeric options, then the word-valued ones.
@@ -126,10 +126,10 @@ struct TraverseSetup {
     // The fluid where it is the black oil, else null.
     const blackoil::BlackOil* black_oil() const { return std::get_if<blackoil::BlackOil>(&fluid_kind); }
 };
-// Throws std::invalid_argument saying what is wrong with the options (among
+// Throws OptionError saying what is wrong with the options (among
 // them anything the model would refuse at the first point: a diameter,
 // roughness or what the fluid gives there outside the model's range, named by
-// option or profile line), and std::runtime_error for a profile or table that
+// option or profile line), and ReadError for a profile or table that
 // cannot be read.
 //
 // With Rates::SetByCaller (nodal analysis: the caller marches many rates of

@@ -46,7 +46,7 @@ blackoil::BlackOilInputs with_lift_gas(const blackoil::BlackOilInputs& produced,
 // that mandrel gives it (tried from the deepest up: the two depend on each
 // other); where none can inject the result is incomplete, its message naming
 // the shallowest mandrel's pressures (StopReason::NoInjection). `lift.md` must lie inside the
-// line (strictly between its ends); throws std::invalid_argument otherwise,
+// line (strictly between its ends); throws OptionError otherwise,
 // or for a fluid the lift gas makes meaningless. The summary states the
 // injection depth, the rate and the pressure in the tubing there; points are
 // written at the injection depth on both sides.

@@ -64,7 +64,7 @@ Line line_between(const Line& line, double a, double b);
 // °F meant). A vertical segment written to two decimals may show up to 0.02
 // of its unit more height than length: it is taken as vertical. Missing
 // diam/rough take the given values; missing temp is left 0 for the caller to
-// fill. Throws std::runtime_error naming the file, line and column.
+// fill. Throws ReadError naming the file, line and column.
 Line read_profile(const std::string& path, double diam, double rough, double length_unit = 1.0);
 Line read_profile(std::istream& in, const std::string& name, double diam, double rough, double length_unit = 1.0);
 
@@ -207,6 +207,9 @@ struct TraverseSummary {
     // step of the march (the accuracy its far end has either way); NaN for
     // a march that starts at the outlet.
     double outlet_miss = std::numeric_limits<double>::quiet_NaN();
+    // A line marched as legs (legs.hpp): the pressure at each joint, in the
+    // direction of flow, NaN where not reached; empty for a line of one leg.
+    std::vector<double> joint_pres;
     std::array<double, kPatternCount> regime_length{};  // m of line in each flow pattern (Pattern)
     // md ranges, merged: invalid answers bridged, and kept (no valid answer near).
     std::vector<std::array<double, 2>> bridged_stretches, invalid_stretches;

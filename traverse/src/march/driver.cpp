@@ -11,7 +11,9 @@
 //   - the step control (step_control.hpp): the tolerance, the jump and noise
 //     rules, the shortest step, the growth limits and the evaluation budget;
 //   - the observers (observers.hpp): the output points and the stretches;
-//   - the driver (here): the loop over segments and steps, and the summary.
+//   - the driver (here): the loop over segments and steps, and the summary;
+//   - the legs (legs.cpp): a line marched as legs joined in order, and the
+//     shooting for the inlet pressure against the flow with heat transfer.
 //
 // Invalid answers. Where the model marks its separated solution invalid
 // (iter 99), its answer is not a gradient to integrate: in a gas-rich well it
@@ -37,8 +39,10 @@
 #include <string>
 
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
+#include "march/driver.hpp"
 #include "march/observers.hpp"
 #include "march/point_model.hpp"
 #include "march/shoot.hpp"
@@ -240,9 +244,8 @@ void run(const std::vector<Segment>& segs, const PointModel& model, const Traver
 }  // namespace
 }  // namespace march
 
-namespace {
+namespace march {
 
-// One march from the given end.
 TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
     TraverseResult res;
     RangeLog log;
@@ -277,7 +280,7 @@ TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOp
     return res;
 }
 
-}  // namespace
+}  // namespace march
 
 Line guess_temperatures(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
     Line guess = line;
@@ -288,36 +291,6 @@ Line guess_temperatures(const Line& line, const Fluid& fluid, const TraverseOpti
         // No specific heat at the outlet's pressure: the surroundings' temperatures.
     }
     return guess;
-}
-
-namespace {
-
-// Heat transfer against the flow: the outlet's pressure is given, the
-// inlet's temperature; the first guess of the inlet pressure is the march
-// against the flow at Ramey's steady temperatures.
-TraverseResult shoot_from_inlet(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
-    TraverseOptions given = opt;
-    given.heat.law = HeatLaw::Given;
-    given.tol = 100 * opt.tol;  // a guess: coarse steps, its error below that of its temperatures
-    const TraverseResult first = march_once(guess_temperatures(line, fluid, opt), fluid, given);
-    TraverseOptions from_inlet = opt;
-    from_inlet.from_outlet = false;
-    const double inlet_md = line.flow_decreasing ? line.nodes.back().md : line.nodes.front().md;
-    return march::shoot_inlet_pressure(opt, first.summary.complete ? first.summary.inlet_pres : opt.pres,
-                                       first.summary.evaluations, inlet_md, [&](double p_in, long budget) {
-                                           from_inlet.pres = p_in;
-                                           from_inlet.max_evaluations = march::trial_budget(budget, opt.max_evaluations);
-                                           return march_once(line, fluid, from_inlet);
-                                       },
-                                       march::outlet_response(first));
-}
-
-}  // namespace
-
-TraverseResult traverse(const Line& line, const Fluid& fluid, const TraverseOptions& opt) {
-    if (line.nodes.size() < 2) throw std::runtime_error("a line needs at least two points");
-    if (opt.heat.marched() && opt.from_outlet) return shoot_from_inlet(line, fluid, opt);
-    return march_once(line, fluid, opt);
 }
 
 }  // namespace flowmodel

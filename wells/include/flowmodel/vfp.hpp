@@ -63,7 +63,7 @@ struct Table {
 
 // The line cut at the depth of the datum (true vertical depth below its first
 // station, m): the stations above it and the point of the survey where it
-// reaches the datum. Throws std::invalid_argument when the line never does.
+// reaches the datum. Throws OptionError when the line never does.
 Line to_datum(const Line& well, double datum);
 
 struct Failure {

@@ -22,7 +22,7 @@ namespace flowmodel::wells {
 // texts of its options: res-pres, pi, q-max, test-rate, test-pwf,
 // bubble-pres, c, n. Gauge pressures take `atm` (Pa). A composite inflow
 // without bubble-pres asks `own_bubble_point` (Pa at the reservoir pressure),
-// or is refused when there is none. Throws std::invalid_argument naming the
+// or is refused when there is none. Throws OptionError naming the
 // option.
 ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
                         const std::function<double(double pr)>& own_bubble_point = nullptr);
@@ -41,7 +41,7 @@ struct NodalRequest {
 };
 
 // Takes an option of nodal analysis that is not a traverse's (ipr, the
-// inflow's, rates); false for any other name. Refuses (std::invalid_argument)
+// inflow's, rates); false for any other name. Refuses (OptionError)
 // the traverse options the analysis sets itself: the rates and the inlet.
 bool set_nodal_option(NodalRequest& request, const std::string& name, const std::string& text);
 
@@ -54,7 +54,7 @@ struct NodalSetup {
     double min_gradient = 0;             // m3 oil per m3 lift gas at standard conditions
 };
 
-// Throws std::invalid_argument saying what is missing or wrong.
+// Throws OptionError saying what is missing or wrong.
 NodalSetup setup_nodal(NodalRequest request);
 
 nodal::Result analyse(const NodalSetup& setup, unsigned jobs = 0);

@@ -30,8 +30,8 @@ struct MapOptions {
 
 constexpr int kMaxPoints = 2000;
 
-// Why the options cannot make a map, or "" when they can.
-std::string check_map_options(const MapOptions& opt);
+// Throws OptionError saying why the options cannot make a map.
+void check_map_options(const MapOptions& opt);
 
 // What a cell shows: the five regimes, the critical-flow limit (reported as
 // annular with dpt = 1e10), and the two statuses without a regime.
