@@ -528,18 +528,104 @@ VfpSetup setup_vfp(VfpRequest r) {
     return s;
 }
 
+namespace {
+
+// Numbers of the comments in the deck's units, rounded to what they mean.
+struct DeckText {
+    UnitSystem sys;
+    std::string operator()(Dimension d, double si, int digits) const {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*g %s", digits, to_system(sys, d, si), output_unit(sys, d).name);
+        return buf;
+    }
+};
+
+std::string first_failure(const vfp::Result& res, const VfpSetup& s) {
+    const vfp::Failure& f = res.failures.front();
+    return std::to_string(res.failures.size()) + " of " + std::to_string(res.table.bhp.size()) +
+           " entries could not be computed; the first, THP " + std::to_string(f.index[0] + 1) + ", WFR " +
+           std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
+           (s.table.alq != vfp::Alq::None ? ", ALQ " + std::to_string(f.index[3] + 1) : std::string()) + ", FLO " +
+           std::to_string(f.index[4] + 1) + ": " + f.message;
+}
+
+// What made the table: the well, the fluid and its correlations, the method, the march.
+std::vector<std::string> origin_comments(const VfpSetup& s, const vfp::Result& res, const DeckText& in_deck) {
+    using io::format_double;
+    const bo::BlackOilInputs& in = s.setup.black_oil()->inputs();
+    const TraverseOptions& o = s.setup.options;
+    return {
+        "Lift-curve table made by pipeflow vfp (flow model " + format_double(PIPEFLOW_VERSION) + ")",
+        "well: " + (s.well.empty() ? std::string("a straight line") : s.well) + ", datum at " +
+            in_deck(Dimension::Length, s.table.datum, 6) + " true vertical depth",
+        "fluid: black oil, " + format_double(in.api) + " API, gas gravity " + format_double(in.gas_gravity) +
+            ", CO2 " + format_double(in.co2) + ", H2S " + format_double(in.h2s) + ", N2 " + format_double(in.n2),
+        std::string("correlations: Z ") +
+            (in.z_method == bo::ZMethod::HallYarborough ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") + ", dead oil " +
+            (in.dead_oil == bo::DeadOil::Glaso ? "Glaso" : "Beggs-Robinson") + ", live oil " +
+            (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
+        "pressure gradient: " + method_text(o.method, o.holdup_factor, o.friction_factor),
+        "each entry one traverse from the THP down to the datum, tolerance " +
+            in_deck(Dimension::PressureStep, o.tol, 4) + " per segment; " + std::to_string(res.evaluations) +
+            " evaluations",
+    };
+}
+
+std::string lift_comment(const VfpSetup& s, const vfp::Table& t, const DeckText& in_deck) {
+    const LiftGas& lift = *s.setup.lift;
+    std::string where = "injected at md " + in_deck(Dimension::Length, lift.md, 6);
+    if (!lift.mandrels.empty()) {
+        where = "from the casing at " + in_deck(Dimension::Pressure, lift.casing_pres, 6) +
+                " through the deepest mandrel that can inject (md ";
+        for (size_t k = 0; k < lift.mandrels.size(); ++k) {
+            where += (k ? ", " : "") + in_deck(Dimension::Length, lift.mandrels[k], 6);
+        }
+        where += "), at least " + in_deck(Dimension::PressureStep, lift.injection_dp, 4) + " above the tubing";
+    }
+    return std::string("lift gas: ALQ ") + vfp::alq_word(t.alq) + " (" + vfp::alq_unit(s.units, t.alq) + "), " +
+           where + (lift.gravity > 0 ? ", gravity " + io::format_double(lift.gravity) : std::string());
+}
+
+std::string heat_comment(const VfpSetup& s, const vfp::Result& res, UnitSystem sys) {
+    auto temp = [&](double k) {
+        return io::format_double(std::round(to_system(sys, Dimension::Temperature, k) * 100) / 100);
+    };
+    return std::string("temperature: heat transfer (") + heat_law_name(s.setup.options.heat.law) +
+           "); the entries' wellhead temperatures " + temp(res.wellhead_temp_min) + " to " +
+           temp(res.wellhead_temp_max) + ", mean " + temp(res.wellhead_temp_mean) + " " +
+           output_unit(sys, Dimension::Temperature).name;
+}
+
+std::vector<std::string> table_comments(const VfpSetup& s, const vfp::Result& res,
+                                        const std::vector<std::string>& filled) {
+    const UnitSystem sys = vfp::deck_system(s.units);
+    const DeckText in_deck{sys};
+    std::vector<std::string> comments = origin_comments(s, res, in_deck);
+    const vfp::Table& t = res.table;
+    if (t.alq != vfp::Alq::None && s.setup.lift) comments.push_back(lift_comment(s, t, in_deck));
+    if (s.setup.options.heat.marched() && res.wellhead_temps > 0) comments.push_back(heat_comment(s, res, sys));
+    comments.push_back("entries lie between their THP and " +
+                       vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
+                       " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +
+                       ", the highest pressure a traverse marches to");
+    if (s.setup.atm_pres > 0) {
+        comments.push_back("gauge readings taken against an atmosphere of " +
+                           in_deck(Dimension::Pressure, s.setup.atm_pres, 5));
+    }
+    for (const std::string& f : filled) comments.push_back("filled: " + f);
+    for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
+    return comments;
+}
+
+}  // namespace
+
 VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     VfpOutcome o;
     const bo::BlackOilInputs& in = s.setup.black_oil()->inputs();
     o.result = vfp::compute(s.setup.line, in, s.setup.options, s.table, jobs, s.setup.lift ? *s.setup.lift : LiftGas{});
     vfp::Result& res = o.result;
     if (!res.failures.empty()) {
-        const vfp::Failure& f = res.failures.front();
-        const std::string first = std::to_string(res.failures.size()) + " of " + std::to_string(res.table.bhp.size()) +
-                                  " entries could not be computed; the first, THP " + std::to_string(f.index[0] + 1) +
-                                  ", WFR " + std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
-                                  (s.table.alq != vfp::Alq::None ? ", ALQ " + std::to_string(f.index[3] + 1) : std::string()) +
-                                  ", FLO " + std::to_string(f.index[4] + 1) + ": " + f.message;
+        const std::string first = first_failure(res, s);
         if (s.fill == vfp::Fill::None) {
             o.error = first + "\n({fill} extrapolate fills them from their rate neighbours)";
             return o;
@@ -552,63 +638,7 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     }
     o.warnings = res.warnings;
     for (const std::string& w : vfp::check(res.table, s.units)) o.warnings.push_back(w);
-    using io::format_double;
-    // Numbers of the comments in the deck's units, rounded to what they mean.
-    const UnitSystem sys = vfp::deck_system(s.units);
-    auto in_deck = [&](Dimension d, double si, int digits) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.*g %s", digits, to_system(sys, d, si), output_unit(sys, d).name);
-        return std::string(buf);
-    };
-    std::vector<std::string> comments = {
-        "Lift-curve table made by pipeflow vfp (flow model " + format_double(PIPEFLOW_VERSION) + ")",
-        "well: " + (s.well.empty() ? std::string("a straight line") : s.well) + ", datum at " +
-            in_deck(Dimension::Length, s.table.datum, 6) + " true vertical depth",
-        "fluid: black oil, " + format_double(in.api) + " API, gas gravity " + format_double(in.gas_gravity) +
-            ", CO2 " + format_double(in.co2) + ", H2S " + format_double(in.h2s) + ", N2 " + format_double(in.n2),
-        std::string("correlations: Z ") +
-            (in.z_method == bo::ZMethod::HallYarborough ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") + ", dead oil " +
-            (in.dead_oil == bo::DeadOil::Glaso ? "Glaso" : "Beggs-Robinson") + ", live oil " +
-            (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
-        "pressure gradient: " + method_text(s.setup.options.method, s.setup.options.holdup_factor,
-                                            s.setup.options.friction_factor),
-        "each entry one traverse from the THP down to the datum, tolerance " +
-            in_deck(Dimension::PressureStep, s.setup.options.tol, 4) + " per segment; " +
-            std::to_string(res.evaluations) + " evaluations",
-    };
-    const vfp::Table& t = res.table;
-    if (t.alq != vfp::Alq::None && s.setup.lift) {
-        const LiftGas& lift = *s.setup.lift;
-        std::string where = "injected at md " + in_deck(Dimension::Length, lift.md, 6);
-        if (!lift.mandrels.empty()) {
-            where = "from the casing at " + in_deck(Dimension::Pressure, lift.casing_pres, 6) +
-                    " through the deepest mandrel that can inject (md ";
-            for (size_t k = 0; k < lift.mandrels.size(); ++k) {
-                where += (k ? ", " : "") + in_deck(Dimension::Length, lift.mandrels[k], 6);
-            }
-            where += "), at least " + in_deck(Dimension::PressureStep, lift.injection_dp, 4) + " above the tubing";
-        }
-        comments.push_back(std::string("lift gas: ALQ ") + vfp::alq_word(t.alq) + " (" + vfp::alq_unit(s.units, t.alq) +
-                           "), " + where + (lift.gravity > 0 ? ", gravity " + format_double(lift.gravity) : std::string()));
-    }
-    if (s.setup.options.heat.marched() && res.wellhead_temps > 0) {
-        auto temp = [&](double k) { return format_double(std::round(to_system(sys, Dimension::Temperature, k) * 100) / 100); };
-        comments.push_back(std::string("temperature: heat transfer (") + heat_law_name(s.setup.options.heat.law) +
-                           "); the entries' wellhead temperatures " + temp(res.wellhead_temp_min) + " to " +
-                           temp(res.wellhead_temp_max) + ", mean " + temp(res.wellhead_temp_mean) + " " +
-                           output_unit(sys, Dimension::Temperature).name);
-    }
-    comments.push_back("entries lie between their THP and " +
-                       vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
-                       " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +
-                       ", the highest pressure a traverse marches to");
-    if (s.setup.atm_pres > 0) {
-        comments.push_back("gauge readings taken against an atmosphere of " +
-                           in_deck(Dimension::Pressure, s.setup.atm_pres, 5));
-    }
-    for (const std::string& f : o.filled) comments.push_back("filled: " + f);
-    for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
-    o.keyword = vfp::vfpprod(res.table, s.units, comments);
+    o.keyword = vfp::vfpprod(res.table, s.units, table_comments(s, res, o.filled));
     return o;
 }
 
