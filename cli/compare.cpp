@@ -418,16 +418,12 @@ int run_compare(const CaseFileOptions& files, const MethodChoice& choice, const 
         return 2;
     }
     const std::string& input = files.input;
-    std::ifstream fin;
-    std::string error;
-    if (!open_input(input, fin, error)) {
-        run.say(error);
-        return 2;
-    }
+    Input in;
     Output out;
-    if (!run.open(out, {{input, "--input"}})) return 2;
-    std::istream& is = input == "-" ? std::cin : fin;
-    const std::string where = input == "-" ? "standard input" : input;
+    if (!run.open(in, input, "--input", out)) return 2;
+    std::istream& is = *in.stream;
+    const std::string& where = in.where;
+    std::string error;
     flowmodel::io::CsvReader reader(is);
     flowmodel::io::CsvRecord rec;
     if (!reader.next(rec)) {

@@ -150,15 +150,10 @@ int run_batch_job(const CaseFileOptions& files, BatchOptions opt, const VerbRun&
     opt.constants = files.constants;
     opt.given = files.given;
     const std::string& input = files.input;
-    std::ifstream fin;
-    std::string error;
-    if (!open_input(input, fin, error)) {
-        run.say(error);
-        return 2;
-    }
+    Input in;
     Output out;
-    if (!run.open(out, {{input, "--input"}})) return 2;
-    std::istream& is = input == "-" ? std::cin : fin;
+    if (!run.open(in, input, "--input", out)) return 2;
+    std::istream& is = *in.stream;
     opt.progress = isatty(STDERR_FILENO) != 0;
     const BatchSummary s = run_batch(is, [&out](const std::string& text) { return out.write(text); }, std::cerr, opt);
     if (out.failed()) {

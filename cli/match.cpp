@@ -150,54 +150,62 @@ void csv_row(std::string& s, const fm::RowOut& r, const Units& u) {
          flowmodel::io::format_double(u.dp(row.drop)) + ",\"" + flowmodel::command_words(failure) + "\"\n";
 }
 
-// Predicted against measured for every method (at most 400 rows each,
-// evenly spread), and along the rows the measured pressure with the best
-// method's and the model's.
-std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& title) {
-    static const char* const colours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73",
-                                          "#e69f00", "#d55e00", "#cc79a7", "#777777"};
-    const std::vector<fm::MethodScore>& v = r.tuned.empty() ? r.untuned : r.tuned;
-    auto shown = [&u](double pa) { return u.field ? u.pres(pa) : pa / flowmodel::unit::kBar; };
-    const char* unit = u.field ? "psia" : "bar (absolute)";
-    double lo = INFINITY, hi = -INFINITY;
-    for (const fm::MethodScore& m : v) {
-        for (const auto& [index, row] : m.sample) {
-            for (double x : {row.measured, row.predicted}) {
-                if (!std::isfinite(x)) continue;
-                lo = std::min(lo, shown(x));
-                hi = std::max(hi, shown(x));
+const char* const kColours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73", "#e69f00", "#d55e00", "#cc79a7", "#777777"};
+
+const char* colour_of(flowmodel::Method m) { return kColours[static_cast<size_t>(m) % 8]; }
+
+// The pressures of a match's pictures: psia or bar, and their range over
+// every method's sample.
+struct Shown {
+    const Units& u;
+    double operator()(double pa) const { return u.field ? u.pres(pa) : pa / flowmodel::unit::kBar; }
+    const char* unit() const { return u.field ? "psia" : "bar (absolute)"; }
+    bool range(const std::vector<fm::MethodScore>& v, double& lo, double& hi) const {
+        lo = INFINITY, hi = -INFINITY;
+        for (const fm::MethodScore& m : v) {
+            for (const auto& [index, row] : m.sample) {
+                for (double x : {row.measured, row.predicted}) {
+                    if (!std::isfinite(x)) continue;
+                    lo = std::min(lo, (*this)(x));
+                    hi = std::max(hi, (*this)(x));
+                }
             }
         }
+        return hi > lo;
     }
-    if (!(hi > lo)) return plot::open_svg(900, 120, title + ": nothing computed") + "</svg>\n";
-    const plot::Axis measured = plot::rounded({lo, hi, false, std::string("measured pressure, ") + unit});
-    const plot::Axis predicted = plot::rounded({lo, hi, false, std::string("predicted pressure, ") + unit});
-    plot::Frame cross{measured, predicted, 80, 70, 420, 420};
-    std::string s = plot::open_svg(1440, 560, title) + cross.axes();
+};
+
+// Predicted against measured, a dot per sampled row and method, on the 1:1 line.
+std::string cross_plot(const std::vector<fm::MethodScore>& v, const Shown& shown, const plot::Frame& cross,
+                       std::vector<plot::LegendEntry>& legend) {
     char buf[160];
     std::snprintf(buf, sizeof buf, "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#555\"/>\n",
-                  cross.px(measured.lo), cross.py(measured.lo), cross.px(measured.hi), cross.py(measured.hi));
-    s += buf;
-    std::vector<plot::LegendEntry> legend;
-    for (size_t k = 0; k < v.size(); ++k) {
-        const char* colour = colours[static_cast<size_t>(v[k].method) % 8];
-        for (const auto& [index, row] : v[k].sample) {
+                  cross.px(cross.x.lo), cross.py(cross.x.lo), cross.px(cross.x.hi), cross.py(cross.x.hi));
+    std::string s = cross.axes() + buf;
+    for (const fm::MethodScore& m : v) {
+        for (const auto& [index, row] : m.sample) {
             if (!std::isfinite(row.predicted)) continue;
             std::snprintf(buf, sizeof buf, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"1.6\" fill=\"%s\" fill-opacity=\"0.6\"/>\n",
-                          cross.px(shown(row.measured)), cross.py(shown(row.predicted)), colour);
+                          cross.px(shown(row.measured)), cross.py(shown(row.predicted)), colour_of(m.method));
             s += buf;
         }
-        legend.push_back({std::string(flowmodel::method_info(v[k].method).name) + " (" +
-                              flowmodel::io::format_double(std::round(v[k].mape_drop * 10) / 10) + " %)",
-                          colour, "circle"});
+        legend.push_back({std::string(flowmodel::method_info(m.method).name) + " (" +
+                              flowmodel::io::format_double(std::round(m.mape_drop * 10) / 10) + " %)",
+                          colour_of(m.method), "circle"});
     }
-    // Along the rows: measured, the best method and the model.
+    return s;
+}
+
+// Along the rows: measured, the best method and the model.
+std::string along_plot(const fm::MatchResult& r, const std::vector<fm::MethodScore>& v, const Shown& shown,
+                       const plot::Axis& pressure, std::vector<plot::LegendEntry>& legend) {
     const size_t n = r.rows;
     const plot::Axis along{0, static_cast<double>(n > 1 ? n - 1 : 1), false,
                            "row, in the order of the file (" + r.first_label + " to " + r.last_label + ")"};
-    plot::Frame time{plot::rounded(along), measured, 620, 70, 520, 420};
-    time.y.title = std::string("pressure, ") + unit;
-    s += time.axes();
+    plot::Frame time{plot::rounded(along), pressure, 620, 70, 520, 420};
+    time.y.title = std::string("pressure, ") + shown.unit();
+    std::string s = time.axes();
+    char buf[160];
     auto trace = [&](const std::vector<std::pair<size_t, fm::RowPrediction>>& rows, bool use_measured, const char* colour) {
         s += std::string("<polyline fill=\"none\" stroke-width=\"1\" stroke=\"") + colour + "\" points=\"";
         for (const auto& [index, row] : rows) {
@@ -209,13 +217,29 @@ std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& 
         s += "\"/>\n";
     };
     const auto model = std::find_if(v.begin(), v.end(), [](const fm::MethodScore& m) { return m.method == flowmodel::Method::Model; });
-    if (model != v.end() && model != v.begin()) trace(model->sample, false, colours[0]);
-    trace(v.front().sample, false, colours[static_cast<size_t>(v.front().method) % 8]);
+    if (model != v.end() && model != v.begin()) trace(model->sample, false, kColours[0]);
+    trace(v.front().sample, false, colour_of(v.front().method));
     trace(v.front().sample, true, "#aaaaaa");
     legend.push_back({"measured", "#aaaaaa", "line"});
     std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"60\">along the tests: measured, the best method and the model</text>\n",
                   time.left);
-    s += buf;
+    return s + buf;
+}
+
+// Predicted against measured for every method (at most 400 rows each,
+// evenly spread), and along the rows the measured pressure with the best
+// method's and the model's.
+std::string as_svg(const fm::MatchResult& r, const Units& u, const std::string& title) {
+    const std::vector<fm::MethodScore>& v = r.tuned.empty() ? r.untuned : r.tuned;
+    const Shown shown{u};
+    double lo = 0, hi = 0;
+    if (!shown.range(v, lo, hi)) return plot::open_svg(900, 120, title + ": nothing computed") + "</svg>\n";
+    const plot::Axis measured = plot::rounded({lo, hi, false, std::string("measured pressure, ") + shown.unit()});
+    const plot::Axis predicted = plot::rounded({lo, hi, false, std::string("predicted pressure, ") + shown.unit()});
+    std::vector<plot::LegendEntry> legend;
+    std::string s = plot::open_svg(1440, 560, title);
+    s += cross_plot(v, shown, plot::Frame{measured, predicted, 80, 70, 420, 420}, legend);
+    s += along_plot(r, v, shown, measured, legend);
     return s + plot::legend(1160, 80, legend) + "</svg>\n";
 }
 

@@ -105,6 +105,10 @@ bool Output::open(const std::string& path, std::string& error, const std::vector
         own_ = true;
         return true;
     }
+    return open_temporary(path, exists ? &st : nullptr, error);
+}
+
+bool Output::open_temporary(const std::string& path, const struct stat* existing, std::string& error) {
     // A regular file: a temporary one in the same directory, renamed at the end.
     const size_t slash = path_.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
@@ -133,8 +137,8 @@ bool Output::open(const std::string& path, std::string& error, const std::vector
     }
     // The permissions a new file would get (or the existing file's).
     mode_t mode = 0666;
-    if (exists) {
-        mode = st.st_mode & 07777;
+    if (existing) {
+        mode = existing->st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct stat;
+
 namespace pipeflow_cli {
 
 class Output {
@@ -40,6 +42,10 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    // A regular file (`existing` its stat, null for a new one): written to a
+    // temporary file beside it, renamed over it by commit().
+    bool open_temporary(const std::string& path, const struct stat* existing, std::string& error);
+
     int fd_ = -1;
     bool own_ = false;  // fd_ is ours to close
     std::string path_, temp_, error_;

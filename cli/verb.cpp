@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <stdexcept>
 
 #include "flowmodel/option_error.hpp"
@@ -15,6 +16,17 @@ bool VerbRun::open(Output& out, const std::vector<Output::Input>& inputs) const 
     if (out.open(output, error, inputs)) return true;
     say(error);
     return false;
+}
+
+bool VerbRun::open(Input& in, const std::string& path, const std::string& option, Output& out) const {
+    std::string error;
+    if (!open_input(path, in.file, error)) {
+        say(error);
+        return false;
+    }
+    in.stream = path == "-" ? &std::cin : &in.file;
+    in.where = path == "-" ? "standard input" : path;
+    return open(out, {{path, option}});
 }
 
 bool VerbRun::finish(Output& out, const std::string& text) const {

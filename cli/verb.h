@@ -7,7 +7,9 @@
 #define PIPEFLOW_CLI_VERB_H
 
 #include <exception>
+#include <fstream>
 #include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,13 @@
 namespace pipeflow_cli {
 
 // What the driver read for a run, and the run's way to its output and to the user.
+// A verb's input: a file, or standard input for "-".
+struct Input {
+    std::ifstream file;
+    std::istream* stream = nullptr;
+    std::string where;  // as messages name it: the path, or "standard input"
+};
+
 struct VerbRun {
     std::string format;          // the format flag given (its name without dashes), or the verb's default
     std::string output = "-";    // --output
@@ -24,6 +33,10 @@ struct VerbRun {
     std::string prefix;          // "pipeflow nodal"
     // Opens the output, refusing one of `inputs`; false after saying why.
     bool open(Output& out, const std::vector<Output::Input>& inputs = {}) const;
+    // Opens `in` on `path` (an option's value, "-" for standard input) and
+    // then the output, refusing an output that is that input; false after
+    // saying why.
+    bool open(Input& in, const std::string& path, const std::string& option, Output& out) const;
     // Writes `text` and commits the output; false after saying why.
     bool finish(Output& out, const std::string& text) const;
     // "pipeflow nodal: <text>" on the error stream.

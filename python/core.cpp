@@ -480,56 +480,31 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
     return out;
 }
 
-// flowmodel.match: every method (or those named) on a file of measured
-// pressures, tuned on request, with the GIL released and Ctrl-C polled.
-// Returns {"methods": [...], "untuned": [...] or None, "labels": [...]},
-// each method a dict of its statistics and arrays of its rows (SI).
-py::dict run_match(const std::map<std::string, std::string>& options, const std::string& profile,
-                   const std::string& profile_unit, const std::string& measured_path, bool tune,
-                   const std::vector<std::string>& methods, unsigned jobs, bool flow_decreasing) {
-    namespace fm = flowmodel::match;
-    flowmodel::TraverseRequest request;
-    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
-    request.profile = profile;
-    request.flow_decreasing = flow_decreasing;
-    flowmodel::set_profile_unit(request, profile_unit);
-    fm::MatchOptions o;
-    o.tune = tune;
-    o.jobs = jobs;
-    for (const std::string& m : methods) {
-        const flowmodel::MethodInfo* info = flowmodel::method_named(m);
-        if (!info) throw py::value_error("match: method takes " + flowmodel::method_names() + " or all; '" + m + "' is none of them");
-        o.methods.push_back(info->method);
-    }
-    const double atm = flowmodel::atmosphere(request);
-    Interrupt interrupt;
-    o.interrupted = [&interrupt] { return interrupt(); };
-    // Every row is returned: kept as it is scored, by method and pass.
-    struct Kept {
+namespace fm = flowmodel::match;
+
+// Every row of a match, kept as it is scored, by method and pass.
+struct KeptRows {
+    struct Rows {
         std::vector<double> measured, predicted, drop;
         std::vector<std::string> failure;
     };
-    std::map<std::pair<int, bool>, Kept> kept;
+    std::map<std::pair<int, bool>, Rows> by_method;
     std::vector<std::string> labels;
-    o.on_row = [&](const fm::RowOut& row) {
-        Kept& k = kept[{static_cast<int>(row.method), row.tuned}];
+
+    void keep(const fm::RowOut& row) {
+        Rows& k = by_method[{static_cast<int>(row.method), row.tuned}];
         k.measured.push_back(row.prediction.measured);
         k.predicted.push_back(row.prediction.predicted);
         k.drop.push_back(row.prediction.drop);
         k.failure.push_back(row.prediction.failure);
         if (row.row == labels.size()) labels.push_back(row.label);
-    };
-    fm::MatchResult r;
-    {
-        py::gil_scoped_release nogil;
-        r = fm::run_match(request, measured_path, atm, o);
     }
-    interrupt.check();
-    if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none()));
-    auto scores = [&kept](const std::vector<fm::MethodScore>& v, bool tuned) {
+
+    // Each method's statistics and its rows' arrays (SI).
+    py::list scores(const std::vector<fm::MethodScore>& v, bool tuned) {
         py::list out;
         for (const fm::MethodScore& m : v) {
-            const Kept& rows = kept[{static_cast<int>(m.method), tuned}];
+            const Rows& rows = by_method[{static_cast<int>(m.method), tuned}];
             py::list failure;
             for (const std::string& f : rows.failure) failure.append(flowmodel::python_words(f));
             out.append(py::dict("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed, "n_drop"_a = m.n_drop,
@@ -540,11 +515,49 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
                                 "drop"_a = py::array_t<double>(py::cast(rows.drop)), "failure"_a = failure));
         }
         return out;
-    };
+    }
+};
+
+fm::MatchOptions match_options(bool tune, const std::vector<std::string>& methods, unsigned jobs) {
+    fm::MatchOptions o;
+    o.tune = tune;
+    o.jobs = jobs;
+    for (const std::string& m : methods) {
+        const flowmodel::MethodInfo* info = flowmodel::method_named(m);
+        if (!info) throw py::value_error("match: method takes " + flowmodel::method_names() + " or all; '" + m + "' is none of them");
+        o.methods.push_back(info->method);
+    }
+    return o;
+}
+
+// flowmodel.match: every method (or those named) on a file of measured
+// pressures, tuned on request, with the GIL released and Ctrl-C polled.
+// Returns {"methods": [...], "untuned": [...] or None, "labels": [...]},
+// each method a dict of its statistics and arrays of its rows (SI).
+py::dict run_match(const std::map<std::string, std::string>& options, const std::string& profile,
+                   const std::string& profile_unit, const std::string& measured_path, bool tune,
+                   const std::vector<std::string>& methods, unsigned jobs, bool flow_decreasing) {
+    flowmodel::TraverseRequest request;
+    for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
+    request.profile = profile;
+    request.flow_decreasing = flow_decreasing;
+    flowmodel::set_profile_unit(request, profile_unit);
+    fm::MatchOptions o = match_options(tune, methods, jobs);
+    Interrupt interrupt;
+    o.interrupted = [&interrupt] { return interrupt(); };
+    KeptRows kept;
+    o.on_row = [&kept](const fm::RowOut& row) { kept.keep(row); };
+    fm::MatchResult r;
+    {
+        py::gil_scoped_release nogil;
+        r = fm::run_match(request, measured_path, flowmodel::atmosphere(request), o);
+    }
+    interrupt.check();
+    if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none()));
     const bool tuned = !r.tuned.empty();
-    return py::dict("methods"_a = scores(tuned ? r.tuned : r.untuned, tuned),
-                    "untuned"_a = tuned ? py::object(scores(r.untuned, false)) : py::object(py::none()),
-                    "labels"_a = labels, "warnings"_a = r.warnings, "survey"_a = r.survey,
+    return py::dict("methods"_a = kept.scores(tuned ? r.tuned : r.untuned, tuned),
+                    "untuned"_a = tuned ? py::object(kept.scores(r.untuned, false)) : py::object(py::none()),
+                    "labels"_a = kept.labels, "warnings"_a = r.warnings, "survey"_a = r.survey,
                     "traverses"_a = r.traverses);
 }
 
@@ -778,26 +791,8 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
 
 }  // namespace
 
-PYBIND11_MODULE(_core, m) {
-    // The library's errors name options as {name}: spelled here as keywords.
-    py::register_exception_translator([](std::exception_ptr p) {
-        try {
-            if (p) std::rethrow_exception(p);
-        } catch (const flowmodel::OptionError& e) {
-            PyErr_SetString(PyExc_ValueError, flowmodel::python_words(e.text()).c_str());
-        } catch (const flowmodel::ReadError& e) {
-            PyErr_SetString(PyExc_ValueError, flowmodel::python_words(e.text()).c_str());
-        }
-    });
-    m.doc() = "Compiled core of the flowmodel package (see flowmodel.__doc__).";
-    m.attr("MODEL_VERSION") = PIPEFLOW_VERSION;
-    py::tuple regimes(5);
-    for (int r = 0; r < 5; ++r) regimes[r] = flowmodel::regime_name(static_cast<flowmodel::Regime>(r));
-    m.attr("REGIMES") = regimes;
-    py::list names;
-    for (const flowmodel::InputField& f : kInputFields) names.append(f.name);
-    m.attr("INPUTS") = py::tuple(names);
-
+// The model's result class.
+void bind_result(py::module_& m) {
     py::class_<Result>(m, "Result", "Result of one case.")
         .def_property_readonly("regime", [](const Result& r) { return regime_label(r); },
                                "regime name; 'none' when status is 2 or 3")
@@ -826,14 +821,10 @@ PYBIND11_MODULE(_core, m) {
                    " status=" + std::to_string(static_cast<int>(r.status)) +
                    (r.separated_invalid() ? " separated_invalid=True" : "") + ">";
         });
+}
 
-    m.def("defaults", []() {
-        const Inputs d = flowmodel::default_inputs();
-        py::dict out;
-        for (const flowmodel::InputField& f : kInputFields) out[f.name] = d.*f.member;
-        return out;
-    }, "The built-in default case: the value each input takes when it is not given.");
-
+// The traverse, compare, match and the wells, called by the Python layer.
+void bind_wells(py::module_& m) {
     m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_decreasing"_a);
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
     m.def("_compare", &run_compare);
@@ -848,6 +839,16 @@ PYBIND11_MODULE(_core, m) {
     m.def("_inflow_options", &flowmodel::wells::inflow_option_names);
     m.def("_nodal", &run_nodal, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
     m.def("_vfp", &run_vfp, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
+}
+
+// The model at one point and over arrays, keyword arguments from the input table.
+void bind_evaluate(py::module_& m) {
+    m.def("defaults", []() {
+        const Inputs d = flowmodel::default_inputs();
+        py::dict out;
+        for (const flowmodel::InputField& f : kInputFields) out[f.name] = d.*f.member;
+        return out;
+    }, "The built-in default case: the value each input takes when it is not given.");
 
     m.def("units", []() {
         py::dict out;
@@ -882,4 +883,29 @@ PYBIND11_MODULE(_core, m) {
           "dpa, iterations, status, message, separated_invalid. Runs on `jobs` threads\n"
           "(0: all cores) with the GIL released; the results do not depend on `jobs`.\n"
           "Messages are shared per distinct text; rows without one share ''.");
+}
+
+PYBIND11_MODULE(_core, m) {
+    // The library's errors name options as {name}: spelled here as keywords.
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const flowmodel::OptionError& e) {
+            PyErr_SetString(PyExc_ValueError, flowmodel::python_words(e.text()).c_str());
+        } catch (const flowmodel::ReadError& e) {
+            PyErr_SetString(PyExc_ValueError, flowmodel::python_words(e.text()).c_str());
+        }
+    });
+    m.doc() = "Compiled core of the flowmodel package (see flowmodel.__doc__).";
+    m.attr("MODEL_VERSION") = PIPEFLOW_VERSION;
+    py::tuple regimes(5);
+    for (int r = 0; r < 5; ++r) regimes[r] = flowmodel::regime_name(static_cast<flowmodel::Regime>(r));
+    m.attr("REGIMES") = regimes;
+    py::list names;
+    for (const flowmodel::InputField& f : kInputFields) names.append(f.name);
+    m.attr("INPUTS") = py::tuple(names);
+
+    bind_result(m);
+    bind_wells(m);
+    bind_evaluate(m);
 }
