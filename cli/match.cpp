@@ -286,6 +286,7 @@ int run_match(const flowmodel::TraverseRequest& request, const std::string& meas
 int match_command(int argc, char** argv) {
     flowmodel::TraverseRequest request;
     request.flow_decreasing = true;  // a producing well, unless --flow-direction increasing
+    request.flow_direction_stated = true;
     std::string measured;
     fm::MatchOptions options;
     Verb verb = verb_named("match", kUsage);

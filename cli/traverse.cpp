@@ -752,10 +752,7 @@ std::string well_options_help() {
 
 bool flow_direction_option(flowmodel::TraverseRequest& request, const std::string& name, const std::string& value) {
     if (name != "flow-direction") return false;
-    if (value != "increasing" && value != "decreasing") {
-        throw std::invalid_argument("--flow-direction takes increasing or decreasing");
-    }
-    request.flow_decreasing = value == "decreasing";
+    flowmodel::set_flow_direction(request, value.empty() ? "none" : value);
     return true;
 }
 

@@ -406,15 +406,23 @@ private:
     std::atomic<bool> hit_{false};
 };
 
+// The well or line of a request: the profile, the unit of its lengths and
+// the direction of flow ("" for each: not given).
+void set_well(flowmodel::TraverseRequest& request, const std::string& profile, const std::string& profile_unit,
+              const std::string& flow_direction) {
+    request.profile = profile;
+    if (!profile_unit.empty()) flowmodel::set_profile_unit(request, profile_unit);
+    flowmodel::set_flow_direction(request, flow_direction);
+}
+
 // A set-up traverse from the option texts the package passes.
 flowmodel::TraverseSetup setup(const std::map<std::string, std::string>& options, const std::string& profile,
-                               const std::string& profile_unit, const std::string& fluid_table, bool flow_decreasing) {
+                               const std::string& profile_unit, const std::string& fluid_table,
+                               const std::string& flow_direction) {
     flowmodel::TraverseRequest request;
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
-    request.profile = profile;
-    flowmodel::set_profile_unit(request, profile_unit);
+    set_well(request, profile, profile_unit, flow_direction);
     request.fluid_table = fluid_table;
-    request.flow_decreasing = flow_decreasing;
     return flowmodel::setup_traverse(request);
 }
 
@@ -536,12 +544,10 @@ fm::MatchOptions match_options(bool tune, const std::vector<std::string>& method
 // each method a dict of its statistics and arrays of its rows (SI).
 py::dict run_match(const std::map<std::string, std::string>& options, const std::string& profile,
                    const std::string& profile_unit, const std::string& measured_path, bool tune,
-                   const std::vector<std::string>& methods, unsigned jobs, bool flow_decreasing) {
+                   const std::vector<std::string>& methods, unsigned jobs, const std::string& flow_direction) {
     flowmodel::TraverseRequest request;
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
-    request.profile = profile;
-    request.flow_decreasing = flow_decreasing;
-    flowmodel::set_profile_unit(request, profile_unit);
+    set_well(request, profile, profile_unit, flow_direction);
     fm::MatchOptions o = match_options(tune, methods, jobs);
     Interrupt interrupt;
     o.interrupted = [&interrupt] { return interrupt(); };
@@ -564,8 +570,9 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
 // flowmodel.traverse: one traverse with the GIL released, Ctrl-C seen
 // within milliseconds. Bad options raise ValueError (std::invalid_argument).
 py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
-                      const std::string& profile_unit, const std::string& fluid_table, bool flow_decreasing) {
-    flowmodel::TraverseSetup s = setup(options, profile, profile_unit, fluid_table, flow_decreasing);
+                      const std::string& profile_unit, const std::string& fluid_table,
+                      const std::string& flow_direction) {
+    flowmodel::TraverseSetup s = setup(options, profile, profile_unit, fluid_table, flow_direction);
     Interrupt interrupt;
     s.options.interrupted = [&interrupt] { return interrupt(); };
     flowmodel::TraverseResult r;
@@ -578,14 +585,14 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
 }
 
 // flowmodel.traverse_many: independent traverses on the library's parallel
-// loop; each case is (options, profile, profile_unit, fluid_table, flow_decreasing).
+// loop; each case is (options, profile, profile_unit, fluid_table, flow_direction).
 py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, std::string>, std::string, std::string,
-                                                        std::string, bool>>& cases,
+                                                        std::string, std::string>>& cases,
                            unsigned jobs) {
     std::vector<flowmodel::TraverseSetup> setups;
     setups.reserve(cases.size());
-    for (const auto& [options, profile, unit, table, decreasing] : cases) {
-        setups.push_back(setup(options, profile, unit, table, decreasing));
+    for (const auto& [options, profile, unit, table, direction] : cases) {
+        setups.push_back(setup(options, profile, unit, table, direction));
     }
     Interrupt interrupt;
     std::vector<flowmodel::TraverseCase> many;
@@ -641,7 +648,7 @@ Request well_request(const std::map<std::string, std::string>& options, const st
         if (!own(request, name, text)) flowmodel::set_option(request.traverse, name, text);
     }
     request.traverse.profile = profile;
-    flowmodel::set_profile_unit(request.traverse, profile_unit);
+    if (!profile_unit.empty()) flowmodel::set_profile_unit(request.traverse, profile_unit);
     return request;
 }
 
@@ -825,7 +832,7 @@ void bind_result(py::module_& m) {
 
 // The traverse, compare, match and the wells, called by the Python layer.
 void bind_wells(py::module_& m) {
-    m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_decreasing"_a);
+    m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_direction"_a);
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
     m.def("_compare", &run_compare);
     m.def("_compare_method", &run_compare_method);

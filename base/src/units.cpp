@@ -148,6 +148,23 @@ std::size_t number_length(std::string_view t) {
 }
 
 
+// Quantities whose oilfield and metric units differ by orders of
+// magnitude and where a bare number, read as SI, is never what was meant
+// (1500 as 1500 Sm3/s, 800 as a gas-oil ratio of 800 Sm3/Sm3 where 800
+// scf/STB was meant): written without a unit they are refused, naming the
+// units that would do. Empty for a dimension where a bare number is taken.
+std::vector<const char*> units_to_write(Dimension d) {
+    switch (d) {
+        case Dimension::VolumeRate: return {"STB/d", "Mscf/d", "Sm3/d"};
+        case Dimension::LiquidRate: return {"STB/d", "Sm3/d"};
+        case Dimension::GasRate: return {"Mscf/d", "Sm3/d"};
+        case Dimension::GasRatio: return {"scf/STB", "Sm3/Sm3"};
+        case Dimension::LiquidGasRatio: return {"STB/MMscf", "Sm3/Sm3"};
+        case Dimension::Productivity: return {"STB/d/psi", "Sm3/d/bar"};
+        default: return {};
+    }
+}
+
 // Whether unit u serves dimension d: its own, or for the rate of one phase
 // a volume rate written for that phase or for any.
 bool serves(const Unit& u, Dimension d) {
@@ -203,6 +220,16 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
             fail(std::string("{") + option + "} " + io::shorten(text) + " has no unit and would be " + io::shorten(text) +
                  " K: write its unit (" + io::shorten(text) + "degC, " + io::shorten(text) + "degF, or " +
                  io::shorten(text) + "K for a cryogenic line)");
+        }
+        // A bare number where a unit is needed: refused with what it would be.
+        const std::vector<const char*> write = units_to_write(a);
+        if (!write.empty() && (b == Dimension::None || !units_to_write(b).empty())) {
+            const std::string t(io::shorten(text));
+            std::string ways;
+            for (const char* u : write) ways += std::string(ways.empty() ? "" : ", ") + "'" + t + " " + u + "'";
+            fail(std::string("{") + option + "} " + t + " has no unit and would be " + t + " " +
+                 output_unit(UnitSystem::SI, a).name + " (" + io::format_rounded(to_system(UnitSystem::Field, a, v)) + " " +
+                 output_unit(UnitSystem::Field, a).name + "): write its unit (" + ways + ")");
         }
         q.value = v;
         return q;

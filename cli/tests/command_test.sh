@@ -143,7 +143,7 @@ PY
 grep -q "cannot carry this flow" "$tmp/err.txt" || { echo "FAIL: choke message"; fails=$((fails + 1)); }
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert not d["summary"]["complete"] and d["points"]' \
   "$tmp/choke.json" || { echo "FAIL: choke output"; fails=$((fails + 1)); }
-printf 'md,z\n0,0\n10,1\n5,2\n' > "$tmp/bad-profile.csv"
+printf 'md (m),z (m)\n0,0\n10,1\n5,2\n' > "$tmp/bad-profile.csv"
 "$exe" traverse --profile "$tmp/bad-profile.csv" --diam 0.1 --liquid-rate 1 --gas-rate 0.1 "${gas[@]}" \
   --inlet-pres 1e6 > "$tmp/bad.out" 2> "$tmp/err.txt"; check "traverse with a bad profile" 2 $?
 grep -q "bad-profile.csv: line 4: column 'md'" "$tmp/err.txt" || { echo "FAIL: profile message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
@@ -152,10 +152,29 @@ grep -q "bad-profile.csv: line 4: column 'md'" "$tmp/err.txt" || { echo "FAIL: p
 "$exe" traverse --length 100 --diam 0.1 --liquid-rate 1 --gas-rate 0.1 --fluid-table x.csv --rol 1 --temp 300 --inlet-pres 1e6 2> /dev/null
 check "traverse with a table and constants" 2 $?
 
+# No silent default that changes the answer: a profile's lengths without a
+# unit, a well without its direction, a gas ratio or a standard volume rate
+# without a unit are refused, saying what they would be and what to write.
+printf 'md,tvd\n0,0\n1000,1000\n' > "$tmp/no-unit.csv"
+oil=(--diam 2.441in --outlet-pres 200psia --temp 300K --api 35 --gas-gravity 0.65 --oil-rate "1000 STB/d")
+"$exe" traverse --profile "$tmp/no-unit.csv" "${oil[@]}" --gor "600 scf/STB" --flow-direction decreasing 2> "$tmp/err.txt"
+check "a profile without a length unit" 2 $?
+grep -q "column 'md' has no length unit.*--profile-unit m or ft" "$tmp/err.txt" || { echo "FAIL: length unit message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+"$exe" traverse --profile examples/oil-well.csv "${oil[@]}" --gor "600 scf/STB" 2> "$tmp/err.txt"
+check "a well without its direction" 2 $?
+grep -q "descends as a well does.*give --flow-direction decreasing for a producer" "$tmp/err.txt" || { echo "FAIL: direction message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+"$exe" traverse --profile examples/oil-well.csv "${oil[@]}" --gor 800 --flow-direction decreasing 2> "$tmp/err.txt"
+check "a gas-oil ratio without a unit" 2 $?
+grep -q -- "--gor 800 has no unit and would be 800 Sm3/Sm3 (4492 scf/STB)" "$tmp/err.txt" || { echo "FAIL: ratio message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+"$exe" nodal --profile examples/oil-well.csv --diam 2.441in --outlet-pres 200psia --temp 300K --api 35 \
+  --gas-gravity 0.65 --water-cut 0 --gor "600 scf/STB" --res-pres 3000psia --ipr vogel --q-max 2500 2> "$tmp/err.txt"
+check "a rate without a unit" 2 $?
+grep -q -- "--q-max 2500 has no unit and would be 2500 Sm3/s" "$tmp/err.txt" || { echo "FAIL: rate message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+
 # Heat transfer: a profile with its surroundings' column, the picture of both
 # temperatures; options that mean nothing without --heat, a temp column with it.
 water=(--diam 0.1 --liquid-rate 5 --gas-rate 0 --rol 1000 --visl 1e-3 --sigma 0.07 --gas-molar-mass 20 --visg 1e-5)
-printf 'md,z,tsurr_degC\n0,0,10\n500,0,6\n1000,0,4\n' > "$tmp/sea.csv"
+printf 'md_m,z_m,tsurr_degC\n0,0,10\n500,0,6\n1000,0,4\n' > "$tmp/sea.csv"
 "$exe" traverse --profile "$tmp/sea.csv" "${water[@]}" --cpl 4180 --heat u-value --u-value 10 --temp-in 60degC \
   --inlet-pres 20bar --svg > "$tmp/heat.svg"; check "traverse with heat transfer, svg" 0 $?
 grep -q 'class="surroundings"' "$tmp/heat.svg" || { echo "FAIL: heat picture lacks the surroundings"; fails=$((fails + 1)); }

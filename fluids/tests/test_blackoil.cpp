@@ -366,7 +366,16 @@ TEST(Units, AProfileInFeetIsTheSameLineInMetres) {
     std::ofstream(dir + "/m.csv") << "md,tvd\n0,0\n304.8,274.32\n914.4,762\n";
     const Line ft = read_profile(dir + "/ft.csv", 0, 0);
     const Line unit = read_profile(dir + "/unit.csv", 2.441 * 0.0254, 0, kFoot);
-    const Line m = read_profile(dir + "/m.csv", 2.441 * 0.0254, 0);
+    const Line m = read_profile(dir + "/m.csv", 2.441 * 0.0254, 0, 1.0);
+    // Lengths with no unit in the header and none given: metres and feet
+    // are both common, so neither is taken.
+    try {
+        read_profile(dir + "/m.csv", 2.441 * 0.0254, 0);
+        ADD_FAILURE() << "a profile without a length unit was read";
+    } catch (const ReadError& e) {
+        EXPECT_NE(e.text().find("column 'md' has no length unit"), std::string::npos) << e.text();
+        EXPECT_NE(e.text().find("{profile-unit} m or ft"), std::string::npos) << e.text();
+    }
     ASSERT_EQ(ft.nodes.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_NEAR(ft.nodes[i].md, m.nodes[i].md, 1e-9);

@@ -4,6 +4,7 @@
 // what people and spreadsheets write.
 #include "flowmodel/io/numbers.hpp"
 
+#include <cstdio>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -216,6 +217,12 @@ bool parse_double(std::string_view text, double& value, DecimalText* decimal) {
     value = std::strtod(copy.c_str(), &end);
     return end == copy.c_str() + copy.size();
 }
+std::string format_rounded(double v, int significant) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*g", significant, v);
+    return buf;
+}
+
 std::string shorten(std::string_view text, std::size_t limit) {
     std::string out;
     for (std::size_t i = 0; i < text.size() && i < limit; ++i) {

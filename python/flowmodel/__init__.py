@@ -193,10 +193,10 @@ def _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, op
         close = difflib.get_close_matches(unknown[0], _TRAVERSE_OPTIONS, n=1)
         hint = f" (did you mean '{close[0]}'?)" if close else ""
         raise TypeError(f"traverse: unknown option '{unknown[0]}'{hint}")
-    if flow_direction not in ("increasing", "decreasing"):
+    if flow_direction not in (None, "increasing", "decreasing"):
         raise ValueError("traverse: flow_direction takes 'increasing' or 'decreasing'")
-    if profile_unit not in ("m", "ft"):
-        raise ValueError("traverse: profile_unit takes 'm' or 'ft'")
+    if profile_unit not in (None, "m", "ft"):
+        raise ValueError("traverse: profile_unit takes 'm' or 'ft' (or None: from the profile's header)")
     if fluid is not None:
         if not isinstance(fluid, BlackOil):
             raise TypeError("traverse: fluid takes a flowmodel.BlackOil")
@@ -208,8 +208,8 @@ def _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, op
         if path is not None and not os.path.exists(path):
             raise FileNotFoundError(f"traverse: {name} '{path}' does not exist")
     texts = {key.replace("_", "-"): _option_text(key, value) for key, value in options.items() if value is not None}
-    return (texts, "" if profile is None else str(profile), profile_unit,
-            "" if fluid_table is None else str(fluid_table), flow_direction == "decreasing")
+    return (texts, "" if profile is None else str(profile), profile_unit or "",
+            "" if fluid_table is None else str(fluid_table), flow_direction or "")
 
 
 def _result(raw):
@@ -226,12 +226,14 @@ def _call(function, *args):
         raise ValueError(str(e)) from None
 
 
-def traverse(profile=None, fluid_table=None, flow_direction="increasing", fluid=None, profile_unit="m",
+def traverse(profile=None, fluid_table=None, flow_direction=None, fluid=None, profile_unit=None,
              **options):
     """The pressure profile along a pipeline or a well, as `pipeflow traverse`
     computes it. Keywords are the command's options with underscores: length
-    and angle, or profile (a CSV file, its lengths in profile_unit "m" or "ft"
-    unless its columns name their unit); diam, rough; temp, or temp_in and
+    and angle, or profile (a CSV file whose columns name their length unit,
+    md_ft or "MD (m)", or give profile_unit "m" or "ft"; a profile that
+    descends as a well does needs flow_direction "decreasing" for a producer
+    or "increasing" for an injector); diam, rough; temp, or temp_in and
     temp_out; inlet_pres or outlet_pres (absolute, or a gauge reading such as
     "185psig" above atm_pres); tol (Pa per segment), max_pres, output_step
     (the largest distance between points, m); and the fluid: liquid_rate,
@@ -263,8 +265,8 @@ def traverse_many(cases, jobs=0):
     traverse()'s keywords (one per rate, well or boundary pressure). Returns
     the list of TraverseResults, each equal to traverse(**case) whatever
     `jobs` (0: one thread per core)."""
-    args = [_traverse_case(c.get("profile"), c.get("fluid_table"), c.get("flow_direction", "increasing"),
-                           c.get("fluid"), c.get("profile_unit", "m"),
+    args = [_traverse_case(c.get("profile"), c.get("fluid_table"), c.get("flow_direction"),
+                           c.get("fluid"), c.get("profile_unit"),
                            {k: v for k, v in c.items()
                             if k not in ("profile", "fluid_table", "flow_direction", "fluid", "profile_unit")})
             for c in cases]
@@ -376,7 +378,7 @@ def compare(frame, jobs=0, method="model", **inputs):
     return out
 
 
-def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, profile_unit="m",
+def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, profile_unit=None,
           flow_direction="decreasing", **options):
     """Every method (or `method`, a name) against a well's own measured
     pressures, as `pipeflow match` ranks them. `measured` is a CSV file of a
@@ -399,8 +401,8 @@ def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, 
     if not os.path.exists(measured):
         raise FileNotFoundError(f"match: measured '{measured}' does not exist")
     names = [] if str(method).strip().lower() == "all" else [str(method)]
-    texts, profile_path, unit, _, decreasing = _traverse_case(profile, None, flow_direction, fluid, profile_unit, options)
-    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs), decreasing)
+    texts, profile_path, unit, _, direction = _traverse_case(profile, None, flow_direction, fluid, profile_unit, options)
+    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs), direction)
     stats = ["n", "failed", "n_drop", "me", "mae", "me_drop", "mape_drop", "within5", "holdup_factor", "friction_factor"]
 
     def table(methods):

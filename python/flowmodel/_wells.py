@@ -44,8 +44,8 @@ def _texts(where, allowed, options, lists=()):
 
 
 def _well(where, profile, fluid, profile_unit, options):
-    if profile_unit not in ("m", "ft"):
-        raise ValueError(f"{where}: profile_unit takes 'm' or 'ft'")
+    if profile_unit not in (None, "m", "ft"):
+        raise ValueError(f"{where}: profile_unit takes 'm' or 'ft' (or None: from the profile's header)")
     if profile is not None and not os.path.exists(profile):
         raise FileNotFoundError(f"{where}: profile '{profile}' does not exist")
     if not isinstance(fluid, BlackOil):
@@ -94,7 +94,7 @@ def _res_pres(kind, texts, atm):
     return float(_call(_ipr, kind, texts, atm, np.zeros(1), False)[1][0])
 
 
-def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs=0, lift_gas_rates=None,
+def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, jobs=0, lift_gas_rates=None,
           min_gradient=None, **options):
     """Nodal analysis at the bottom of a well, as `pipeflow nodal` does it: the
     outflow (the bottom-hole pressure the well needs to lift each rate
@@ -135,12 +135,12 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit="m", jobs
     texts = _texts("nodal", allowed, {**merged, "rates": rates, "lift_gas_rates": lift_gas_rates,
                                       "min_gradient": min_gradient}, lists=("rates", "lift_gas_rates"))
     texts["ipr"] = ipr
-    return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit,
+    return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit or "",
                  _jobs("nodal", jobs))
 
 
 def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,
-              profile_unit="m", jobs=0, alq=None, **options):
+              profile_unit=None, jobs=0, alq=None, **options):
     """A lift-curve table of a well, as `pipeflow vfp` makes it: every entry
     one traverse from the wellhead pressure down to the datum, on all cores.
 
@@ -181,7 +181,7 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
         raise ValueError(f"vfp_table: {both[0]} is an axis: give it as the keyword, not in the fluid")
     allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes)
     texts = _texts("vfp_table", allowed, {**merged, **axes}, lists=tuple(axes))
-    return _call(_vfp, texts, "" if profile is None else str(profile), profile_unit,
+    return _call(_vfp, texts, "" if profile is None else str(profile), profile_unit or "",
                  _jobs("vfp_table", jobs))
 
 

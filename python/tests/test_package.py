@@ -189,15 +189,24 @@ def test_black_oil_traverse_equals_the_command_with_units():
     assert r["summary"]["inlet_pres"] == c["summary"]["inlet_pres"]
     assert list(r["pres"]) == [p["pres"] for p in c["points"]]
     assert r["md"][0] == 0 and abs(r["md"][-1] - 8000 * 0.3048) < 1e-9  # marched from the wellhead down
-    # SI numbers mean the same as their units.
-    si = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate=1000 * 0.158987294928 / 86400,
-                            water_rate=300 * 0.158987294928 / 86400, gor=600 * 0.028316846592 / 0.158987294928)
+    # SI values mean the same as their oilfield units; a bare number for a
+    # standard volume rate or a gas ratio is refused, saying what it would be.
+    si = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07,
+                            oil_rate=f"{1000 * 0.158987294928 / 86400!r} Sm3/s",
+                            water_rate=f"{300 * 0.158987294928 / 86400!r} Sm3/s",
+                            gor=f"{600 * 0.028316846592 / 0.158987294928!r} Sm3/Sm3")
     r_si = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=si, **line)
     assert abs(r_si["summary"]["inlet_pres"] - r["summary"]["inlet_pres"]) < 1e-6 * r["summary"]["inlet_pres"]
+    with pytest.raises(ValueError, match=r"gor 800(\.0)? has no unit and would be 800(\.0)? Sm3/Sm3 \(4492 scf/STB\)"):
+        flowmodel.traverse(profile=well, flow_direction="decreasing", **line, fluid=flowmodel.BlackOil(
+            api=35, gas_gravity=0.65, water_gravity=1.07, oil_rate="1000 STB/d", gor=800))
+    # A well's direction is said (a producer or an injector), its lengths' unit too.
+    with pytest.raises(ValueError, match="descends as a well does.*give flow_direction decreasing"):
+        flowmodel.traverse(profile=well, fluid=fluid, **line)
     with pytest.raises(TypeError, match="did you mean 'gas_gravity'"):
         flowmodel.BlackOil(api=35, gas_gravity=0.65, gas_gravty=0.7)
     with pytest.raises(ValueError, match="cannot be combined with api"):
-        flowmodel.traverse(profile=well, fluid=fluid, rol=850, **line)
+        flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid, rol=850, **line)
     # Gauge readings as field engineers take them, above 14.696 psia (101325 Pa) or the site's own.
     g = flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid,
                            **{**line, "outlet_pres": "185.304psig"})
@@ -348,7 +357,8 @@ def test_heat_transfer_from_python_equals_the_command():
                                rough="0.0006in", outlet_pres="200psia", temp_in="180degF", temp_out="100degF")
     assert "tsurr" not in plain and plain["summary"]["heat"] == "given"
     with pytest.raises(ValueError, match="heat"):
-        flowmodel.traverse(profile=well, fluid=fluid, diam="2.441in", outlet_pres="200psia", temp="300", u_value=5)
+        flowmodel.traverse(profile=well, flow_direction="decreasing", fluid=fluid, diam="2.441in",
+                           outlet_pres="200psia", temp="300", u_value=5)
     # Nodal analysis: each rate's wellhead temperature, rising with the rate.
     wc = flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.07, water_cut=0.3, gor="600 scf/STB")
     n = flowmodel.nodal(profile=well, fluid=wc, ipr="vogel", res_pres="3000psia", q_max="2500 STB/d",

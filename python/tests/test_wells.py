@@ -75,7 +75,7 @@ def test_nodal_gives_the_commands_operating_point_and_a_traverse_agrees_at_it():
     assert cmd["bhp"] == pytest.approx(op["bhp"], rel=1e-12)
     # A traverse at the found rate needs what the reservoir gives there.
     t = flowmodel.traverse(**WELL, flow_direction="decreasing", outlet_pres="200psia", fluid=flowmodel.BlackOil(
-        35, 0.65, water_gravity=1.07, water_cut=0.2, gor="600 scf/STB", liquid_rate=op["liquid_rate"]))
+        35, 0.65, water_gravity=1.07, water_cut=0.2, gor="600 scf/STB", liquid_rate=f"{op['liquid_rate']!r} Sm3/s"))
     assert abs(t.summary["inlet_pres"] - op["bhp"]) < 0.1 * PSI
     # ... and the inflow gives it there within 0.01 psi.
     assert flowmodel.ipr("vogel", "3000psia", q_max="2500 STB/d", rate=op["liquid_rate"])["pwf"] == pytest.approx(
@@ -91,7 +91,7 @@ def test_nodal_without_a_crossing_and_with_wrong_keywords():
     with pytest.raises(TypeError, match="did you mean 'q_max'"):
         flowmodel.nodal(**WELL, fluid=fluid, outlet_pres="200psia", ipr="vogel", res_pres="3000psia", qmax=1)
     with pytest.raises(ValueError, match="liquid_rate is not an option of nodal"):
-        flowmodel.nodal(**WELL, fluid=flowmodel.BlackOil(35, 0.65, liquid_rate=0.01, water_cut=0, gor=100),
+        flowmodel.nodal(**WELL, fluid=flowmodel.BlackOil(35, 0.65, liquid_rate="0.01 Sm3/s", water_cut=0, gor="100 Sm3/Sm3"),
                         outlet_pres="200psia", ipr="pi", res_pres="3000psia", pi=1e-8)
 
 

@@ -75,6 +75,12 @@ void standard_rates(const TraverseNumbers& g, blackoil::BlackOilInputs& in) {
         if (g.liquid_rate->unit == D::MassRate) {
             fail("with {api}, {liquid-rate} is a volume rate at standard conditions (STB/d, Sm3/d, m3/s)");
         }
+        if (g.liquid_rate->unit == D::None) {
+            const std::string v = io::format_double(g.liquid_rate->value);
+            fail("{liquid-rate} " + v + " has no unit: with {api} it is a volume rate at standard conditions and would "
+                 "be " + v + " Sm3/s (" + io::format_rounded(to_system(UnitSystem::Field, D::LiquidRate, g.liquid_rate->value)) +
+                 " STB/d): write its unit ('" + v + " STB/d', '" + v + " Sm3/d')");
+        }
         const double q = g.liquid_rate->value, wc = g.water_cut->value;
         if (!(wc >= 0 && wc <= 1)) fail("{water-cut} must be from 0 to 1 (0 to 100%)");
         if (q < 0) fail("rates must not be negative");
@@ -245,6 +251,13 @@ void set_profile_unit(TraverseRequest& request, const std::string& name) {
     request.profile_unit = factor;
 }
 
+void set_flow_direction(TraverseRequest& request, const std::string& word) {
+    if (word.empty()) return;
+    if (word != "increasing" && word != "decreasing") fail("{flow-direction} takes increasing or decreasing");
+    request.flow_decreasing = word == "decreasing";
+    request.flow_direction_stated = true;
+}
+
 std::optional<Given> TraverseNumbers::*number_member(const std::string& name) {
     for (const TraverseOption& o : kTraverseOptions) {
         if (name == o.name) return o.member;
@@ -317,6 +330,19 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
 
 namespace {
 
+// A profile whose last point lies well below its first (a mean inclination
+// more than 60 degrees from vertical is a line, not a well) is a well, and a
+// well may produce or inject: the direction must be said.
+void refuse_unstated_direction(const Line& line) {
+    const LineNode& first = line.nodes.front();
+    const LineNode& last = line.nodes.back();
+    const double fall = first.z - last.z, length = last.md - first.md;
+    if (!(fall > 0.5 * length)) return;
+    fail("{profile} descends as a well does (its last point " + io::format_double(std::round(fall * 10) / 10) +
+         " m below its first): give {flow-direction} decreasing for a producer (the flow rising to the first "
+         "point, the wellhead) or {flow-direction} increasing for an injector");
+}
+
 // Every number finite; gauge readings turned absolute with the site's
 // atmosphere (checked). Returns the atmosphere, `any` whether a gauge reading was given.
 double absolute_numbers(TraverseNumbers& g, bool& any) {
@@ -357,6 +383,7 @@ Line make_line(const TraverseRequest& request, const TraverseNumbers& g) {
         line = straight_line(g.length->value, (g.angle ? g.angle->value : 0), diam, rough, 0, 0);
     }
     line.flow_decreasing = request.flow_decreasing;
+    if (!request.profile.empty() && !request.flow_decreasing && !request.flow_direction_stated) refuse_unstated_direction(line);
     for (const LineNode& n : line.nodes) {
         const std::string where = n.row > 0 ? "profile line " + std::to_string(n.row) + ": " : "";
         if (!(n.diam >= kModelMinDiam && n.diam <= kModelMaxDiam)) {

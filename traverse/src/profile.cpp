@@ -223,7 +223,7 @@ ProfileColumns read_header(const io::CsvRecord& rec, const std::string& head, do
     for (int k = 0; k < kCols; ++k) {
         pc.col[k] = -1;
         pc.factor[k] = k == kMd || k == kZ || k == kTvd ? length_unit : 1.0;
-        if (k == kMd || k == kZ || k == kTvd) {
+        if ((k == kMd || k == kZ || k == kTvd) && length_unit > 0) {
             const std::string named = unit_name(Dimension::Length, length_unit);
             pc.unit_text[k] = !named.empty() ? named : "x " + io::format_double(length_unit) + " m";
         }
@@ -249,6 +249,15 @@ ProfileColumns read_header(const io::CsvRecord& rec, const std::string& head, do
         }
     }
     if (pc.col[kMd] < 0) throw ReadError(head + ": no column 'md'; " + kAccepted);
+    // Lengths without a unit: metres and feet are both common, and the
+    // one taken for the other gives another well (8,000 ft read as 8,000 m).
+    for (int k : {kMd, kZ, kTvd}) {
+        if (pc.col[k] >= 0 && !(pc.factor[k] > 0)) {
+            throw ReadError(head + ": column '" + io::shorten(trim(rec[static_cast<size_t>(pc.col[k])])) +
+                            "' has no length unit, and metres and feet would give different lines: name it in "
+                            "the header (" + kKinds[k].name + "_ft, '" + kKinds[k].name + " (m)') or give {profile-unit} m or ft");
+        }
+    }
     // The shape: z, tvd, angle or inc; tvd with inc is the survey's own TVD,
     // the inclinations then only checked against it.
     pc.by_tvd = pc.col[kTvd] >= 0;

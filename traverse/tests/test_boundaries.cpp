@@ -95,7 +95,7 @@ TEST(Boundaries, RandomWellsMeetTheirWellheadOrSaySoAndStayWithinTheirTemperatur
             {"length", std::to_string(depth)}, {"angle", "-90"}, {"diam", u(rng) < 0.5 ? "2.441in" : "2.992in"},
             {"rough", "0.0006in"}, {"outlet-pres", std::to_string(whp) + "bar"}, {"api", std::to_string(20 + 25 * u(rng))},
             {"gas-gravity", "0.7"}, {"water-gravity", "1.05"}, {"oil-rate", std::to_string(30 + 400 * u(rng)) + " Sm3/d"},
-            {"water-rate", std::to_string(300 * u(rng)) + " Sm3/d"}, {"gor", std::to_string(20 + 200 * u(rng))},
+            {"water-rate", std::to_string(300 * u(rng)) + " Sm3/d"}, {"gor", std::to_string(20 + 200 * u(rng)) + " Sm3/Sm3"},
             {"tol", std::to_string(1 + 100 * u(rng))}};
         const double law = u(rng);
         if (law < 0.3) {

@@ -95,7 +95,7 @@ TEST(Heat, AProfilesTsurrColumnGivesTheSurroundingsOfTheClosedForm) {
     const std::string profile = ::testing::TempDir() + "/tsurr-well.csv";
     {
         std::ofstream out(profile);
-        out << "md,z,tsurr (K)\n";
+        out << "md (m),z (m),tsurr (K)\n";
         for (int md = 0; md <= 3000; md += 250) out << md << "," << -md << "," << t_bottom - gradient * (length - md) << "\n";
     }
     TraverseRequest req;
@@ -321,7 +321,7 @@ TEST(Heat, AgainstTheFlowTheInletPressureIsFoundSoThatTheMarchMeetsTheOutlet) {
              {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
              {"outlet-pres", "15bar"}, {"heat", "ramey"}, {"producing-time", "30d"}, {"hole-diam", "8.5in"},
              {"geothermal", "15degC, 3degC/100m"}, {"api", "35"}, {"gas-gravity", "0.65"},
-             {"water-gravity", "1.05"}, {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "100"}}) {
+             {"water-gravity", "1.05"}, {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "100 Sm3/Sm3"}}) {
         set_option(req, k, v);
     }
     req.flow_decreasing = true;
@@ -355,7 +355,7 @@ TEST(Heat, LiftGasMixesInAtTheRocksTemperatureAndTheLiftedWellMeetsItsWellhead) 
              {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
              {"outlet-pres", "15bar"}, {"heat", "ramey"}, {"producing-time", "30d"}, {"hole-diam", "8.5in"},
              {"geothermal", "15degC, 3degC/100m"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.05"},
-             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50"}, {"lift-gas-rate", "20000 Sm3/d"},
+             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50 Sm3/Sm3"}, {"lift-gas-rate", "20000 Sm3/d"},
              {"injection-depth", "1800"}}) {
         set_option(req, k, v);
     }
@@ -409,7 +409,7 @@ TEST(Heat, EveryMethodInAListGetsWhatItGetsAlone) {
              {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"},
              {"outlet-pres", "15bar"}, {"heat", "ramey"}, {"producing-time", "30d"}, {"hole-diam", "8.5in"},
              {"geothermal", "15degC, 3degC/100m"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.05"},
-             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50"}, {"lift-gas-rate", "20000 Sm3/d"},
+             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50 Sm3/Sm3"}, {"lift-gas-rate", "20000 Sm3/d"},
              {"injection-depth", "1800"}, {"holdup-factor", "1.07"}, {"friction-factor", "0.93"}}) {
         set_option(heated, k, v);
     }
@@ -418,7 +418,7 @@ TEST(Heat, EveryMethodInAListGetsWhatItGetsAlone) {
     for (const auto& [k, v] : std::map<std::string, std::string>{
              {"length", "2500"}, {"angle", "-90"}, {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp", "330"},
              {"outlet-pres", "15bar"}, {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.05"},
-             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50"}, {"lift-gas-rate", "20000 Sm3/d"},
+             {"oil-rate", "150 Sm3/d"}, {"water-rate", "50 Sm3/d"}, {"gor", "50 Sm3/Sm3"}, {"lift-gas-rate", "20000 Sm3/d"},
              {"casing-pres", "90bar"}, {"mandrels", "900,1500,2100"}}) {
         set_option(casing, k, v);
     }

@@ -214,6 +214,46 @@ TEST(FieldInputs, GaugePressuresAreReadAboveTheAtmosphere) {
     EXPECT_HAS(setup_error_of(with(kGasLine, "atm-pres", "1 psia")), "{atm-pres} must be from 10 to 200 kPa");
 }
 
+// Standard volume rates and gas ratios differ by orders of magnitude
+// between oilfield and metric units: a bare number is refused with what it
+// would be; a mass rate of the constant fluid stays SI.
+TEST(FieldInputs, BareRatesAndRatiosAreRefusedWithWhatTheyWouldBe) {
+    std::map<std::string, std::string> oil = {{"length", "1000"}, {"angle", "90"}, {"diam", "0.1"}, {"temp", "300K"},
+                                              {"inlet-pres", "100bar"}, {"api", "35"}, {"gas-gravity", "0.65"},
+                                              {"oil-rate", "1000 STB/d"}, {"gor", "500 scf/STB"}};
+    EXPECT_EQ(setup_error_of(oil), "accepted");
+    EXPECT_HAS(setup_error_of(with(oil, "gor", "800")),
+               "{gor} 800 has no unit and would be 800 Sm3/Sm3 (4492 scf/STB): write its unit ('800 scf/STB', '800 Sm3/Sm3')");
+    EXPECT_HAS(setup_error_of(with(oil, "oil-rate", "1500")), "{oil-rate} 1500 has no unit and would be 1500 Sm3/s");
+    auto liquid = with(oil, "liquid-rate", "1500");
+    liquid.erase("oil-rate");
+    liquid["water-cut"] = "0.3";
+    liquid["water-gravity"] = "1.05";
+    EXPECT_HAS(setup_error_of(liquid), "{liquid-rate} 1500 has no unit: with {api} it is a volume rate at standard conditions");
+    EXPECT_HAS(setup_error_of(with(oil, "lift-gas-rate", "500")), "{lift-gas-rate} 500 has no unit");
+    EXPECT_EQ(setup_error_of(with(kGasLine, "liquid-rate", "5")), "accepted");  // kg/s
+}
+
+// A profile that descends as a well does may be a producer or an injector:
+// the direction must be said; a line and a well whose direction is said are taken.
+TEST(FieldInputs, AWellsDirectionOfFlowMustBeSaid) {
+    const std::string path = ::testing::TempDir() + "/descending.csv";
+    std::ofstream(path) << "md (m),tvd (m)\n0,0\n1000,990\n2000,1950\n";
+    auto line = kGasLine;
+    line.erase("length");
+    TraverseRequest r = request(line);
+    r.profile = path;
+    EXPECT_HAS(setup_error(r), "{profile} descends as a well does (its last point 1950 m below its first): give "
+                               "{flow-direction} decreasing for a producer");
+    for (const char* direction : {"increasing", "decreasing"}) {
+        TraverseRequest said = r;
+        set_flow_direction(said, direction);
+        EXPECT_EQ(setup_error(said), "accepted") << direction;
+    }
+    std::ofstream(path) << "md (m),z (m)\n0,0\n1000,-100\n2000,-300\n";  // a line running downhill
+    EXPECT_EQ(setup_error(r), "accepted");
+}
+
 TEST(FieldInputs, BareTemperaturesBelow200KAreRefused) {
     EXPECT_HAS(setup_error_of(with(kGasLine, "temp", "25")), "{temp} 25 has no unit and would be 25 K");
     EXPECT_HAS(setup_error_of(with(kGasLine, "temp", "25")), "25degC, 25degF");
@@ -232,6 +272,7 @@ TEST(FieldInputs, WhatTheModelRefusesIsNamedBeforeTheMarch) {
     profile.erase("length");
     TraverseRequest r = request(profile);
     r.profile = dir + "/rough.csv";
+    r.profile_unit = 1.0;
     EXPECT_HAS(setup_error(r), "profile line 3: the roughness 0.06 m is larger than the diameter 0.05 m");
     // What a fluid table gives at the first point.
     std::ofstream(dir + "/thin.csv") << "pres,temp,rol,rog,visl,visg,sigma\n"

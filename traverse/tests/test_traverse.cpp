@@ -194,7 +194,7 @@ TEST(Traverse, BadProfilesAndTablesAreNamedByFileLineAndColumn) {
         const std::string path = dir + "/profile.csv";
         std::ofstream(path) << text;
         try {
-            read_profile(path, 0.1, 0.0);
+            read_profile(path, 0.1, 0.0, 1.0);  // lengths in metres
         } catch (const std::runtime_error& e) {
             return std::string(e.what());
         }
@@ -211,7 +211,7 @@ TEST(Traverse, BadProfilesAndTablesAreNamedByFileLineAndColumn) {
     // A well listed from the wellhead down: tvd positive downward.
     const std::string path = dir + "/well.csv";
     std::ofstream(path) << "md,tvd\n0,0\n1000,1000\n";
-    const Line well = read_profile(path, 0.1, 0.0);
+    const Line well = read_profile(path, 0.1, 0.0, 1.0);
     EXPECT_EQ(well.nodes[1].z, -1000);
     const std::string table = dir + "/table.csv";
     std::ofstream(table) << "pres,temp,rol,rog,visl,visg,sigma\n1e5,300,1000,1,1e-3,1e-5,0.07\n2e5,300,1000,2,1e-3,1e-5,0.07\n"

@@ -245,7 +245,7 @@ TEST(Match, TheSurveysTraverseTakesTheLiftGasAndTheGivenFactors) {
 // fluid marched down; matched as a producer it would be far off.
 TEST(Match, TheSurveysDirectionIsTheRequests) {
     TraverseRequest r = oil_well();
-    r.flow_decreasing = false;
+    flowmodel::set_flow_direction(r, "increasing");
     for (const auto& [name, text] : {std::pair{"oil-rate", "1000 STB/d"}, {"water-rate", "300 STB/d"},
                                      {"gor", "600 scf/STB"}, {"inlet-pres", "2000 psia"}}) {
         flowmodel::set_option(r, name, text);
@@ -302,7 +302,7 @@ TEST(Match, WellTestsTakeTheLiftGas) {
     casing.mandrels = "3000,6000 ft";
     EXPECT_THROW(fm::run_match(casing, measured, options), flowmodel::OptionError);
     TraverseRequest injector = lifted;
-    injector.flow_decreasing = false;
+    flowmodel::set_flow_direction(injector, "increasing");
     EXPECT_THROW(fm::run_match(injector, measured, options), flowmodel::OptionError);
 }
 

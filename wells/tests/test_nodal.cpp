@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "flowmodel/io/numbers.hpp"
 #include "flowmodel/nodal.hpp"
 #include "flowmodel/traverse_request.hpp"
 
@@ -64,7 +65,7 @@ TEST(Nodal, TheOperatingPointIsWhereATraverseMeetsTheInflow) {
     ASSERT_NE(op, nullptr);
     // A traverse at the operating rate needs the bottom-hole pressure the reservoir gives there.
     TraverseRequest at = r;
-    set_option(at, "liquid-rate", std::to_string(op->rate));
+    set_option(at, "liquid-rate", io::format_double(op->rate) + " Sm3/s");
     const TraverseResult t = traverse(setup_traverse(at));
     ASSERT_TRUE(t.summary.complete);
     EXPECT_NEAR(t.summary.inlet_pres, op->bhp, 0.1 * psi) << "at " << op->rate / stb_d << " STB/d";

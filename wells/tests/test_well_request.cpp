@@ -219,12 +219,12 @@ TEST(VfpOptions, AxesInTheUnitsAndRangesOfTheirKinds) {
     EXPECT_EQ(table_refusal({{"water-cut", "0,100%"}, {"gor", ""}, {"glr", "300,900 scf/STB"}}), "accepted");
     // OGR and WGR take liquid per gas, with their unit: the deck's own STB/Mscf.
     EXPECT_NE(table_refusal({{"gfr", "ogr"}}).find("another quantity"), std::string::npos);
-    EXPECT_NE(table_refusal({{"gfr", "ogr"}, {"gor", "0.1,0.2"}}).find("needs its unit"), std::string::npos);
+    EXPECT_NE(table_refusal({{"gfr", "ogr"}, {"gor", "0.1,0.2"}}).find("has no unit"), std::string::npos);
     const wells::VfpSetup ogr = wells::setup_vfp(table({{"gfr", "ogr"}, {"gor", "0.01,0.02 STB/Mscf"}}));
     EXPECT_NEAR(vfp::to_deck(vfp::Units::Field, "gfr", ogr.table.flo, ogr.table.wfr, ogr.table.gfr,
                              ogr.table.axes.gfr[1]),
                 0.02, 1e-12);
-    EXPECT_NE(table_refusal({{"wfr", "wgr"}, {"water-cut", "0,0.1"}}).find("needs its unit"), std::string::npos);
+    EXPECT_NE(table_refusal({{"wfr", "wgr"}, {"water-cut", "0,0.1"}}).find("has no unit"), std::string::npos);
     const wells::VfpSetup wgr = wells::setup_vfp(table({{"wfr", "wgr"}, {"water-cut", "0,0.1 STB/Mscf"}}));
     EXPECT_NEAR(vfp::to_deck(vfp::Units::Field, "wfr", wgr.table.flo, wgr.table.wfr, wgr.table.gfr,
                              wgr.table.axes.wfr[1]),

@@ -58,9 +58,14 @@ struct TraverseRequest {
     TraverseNumbers given;
     std::map<std::string, std::string> words; // z-method, dead-oil, live-oil
     std::string profile;                      // CSV file, or "" for a straight line
-    double profile_unit = 1.0;                // m per length unit of the profile's md, z, tvd
+    double profile_unit = 0;                  // m per length unit of the profile's md, z, tvd; 0: from its header
     std::string fluid_table;                  // CSV file, or "" for constant liquid and real gas
     bool flow_decreasing = false;
+    // Whether the direction was stated: a profile that descends as a well
+    // does is refused with the flow increasing unless it was (a producer and
+    // an injector are both common, and one taken for the other gives
+    // another answer); flow_decreasing set is a statement of its own.
+    bool flow_direction_stated = false;
     Method method = Method::Model;            // the method of the gradient
     std::string mandrels;                     // gas lift: the mandrels' depths, a list with a unit ("3000,4500,6000 ft")
     HeatLaw heat = HeatLaw::Given;            // how the fluid's temperature is had
@@ -88,6 +93,10 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
 // The length unit of a profile's md, z and tvd columns, "m" or "ft", its
 // factor from the unit table. Throws OptionError for another.
 void set_profile_unit(TraverseRequest& request, const std::string& name);
+
+// "increasing" or "decreasing" (along md), stated; "" leaves it unstated.
+// Throws OptionError for another word.
+void set_flow_direction(TraverseRequest& request, const std::string& word);
 
 // The member of a numeric option by its name; null for none.
 std::optional<Given> TraverseNumbers::*number_member(const std::string& name);

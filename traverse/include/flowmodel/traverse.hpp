@@ -60,13 +60,13 @@ Line line_between(const Line& line, double a, double b);
 // comments and such are ignored; a trailing empty column is ignored. The
 // separator is the header's ',', ';' or tab; with ';' or tab a decimal comma
 // reads as a point. md, z and tvd without a unit are in length_unit (m per
-// unit), the others SI; a temp without a unit below 200 K is refused (°C or
+// unit; 0, not given: refused, metres and feet being both common), the others SI; a temp without a unit below 200 K is refused (°C or
 // °F meant). A vertical segment written to two decimals may show up to 0.02
 // of its unit more height than length: it is taken as vertical. Missing
 // diam/rough take the given values; missing temp is left 0 for the caller to
 // fill. Throws ReadError naming the file, line and column.
-Line read_profile(const std::string& path, double diam, double rough, double length_unit = 1.0);
-Line read_profile(std::istream& in, const std::string& name, double diam, double rough, double length_unit = 1.0);
+Line read_profile(const std::string& path, double diam, double rough, double length_unit = 0);
+Line read_profile(std::istream& in, const std::string& name, double diam, double rough, double length_unit = 0);
 
 // Minimum curvature: the true vertical depth gained between two survey
 // stations ds apart along the hole (any length unit), inclinations inc1, inc2

@@ -37,7 +37,7 @@ struct NodalRequest {
     std::string rates;  // a list with units ("50,100 STB/d"), or "" for the sweep
     std::string lift_gas_rates;  // the lift-gas performance curve: a list of lift-gas rates, or ""
     std::string min_gradient;    // its economic optimum: oil per lift gas, "" for the default
-    NodalRequest() { traverse.flow_decreasing = true; }
+    NodalRequest() { traverse.flow_decreasing = traverse.flow_direction_stated = true; }
 };
 
 // Takes an option of nodal analysis that is not a traverse's (ipr, the
@@ -98,7 +98,7 @@ struct VfpRequest {
     vfp::Fill fill = vfp::Fill::None;  // how entries that fail are filled
     std::string max_entries;           // the largest table computed, default kMaxEntries
     std::string alq;                   // the ALQ axis as a list with units, "" for none
-    VfpRequest() { traverse.flow_decreasing = true; }
+    VfpRequest() { traverse.flow_decreasing = traverse.flow_direction_stated = true; }
 };
 
 // A table of more entries than this is refused before any work unless

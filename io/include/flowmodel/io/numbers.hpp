@@ -15,6 +15,9 @@ namespace flowmodel::io {
 void append_double(std::string& out, double v);
 std::string format_double(double v);
 
+// v to `significant` digits, as a message shows a number (4491.667 -> "4492").
+std::string format_rounded(double v, int significant = 4);
+
 // What parse_double saw in a plain decimal of at most 15 significant
 // digits: its digits, so that the number is written back without searching
 // for its shortest digits. `plain` is false for any other text.
