@@ -73,7 +73,11 @@ def same_line(shown, actual):
 
 
 def shown_in(shown, text):
-    """A shown line appears somewhere in `text` (a line, or part of one)."""
+    """A shown line appears somewhere in `text` (a line, or part of one); a
+    shown line ending in '...' is the start of one."""
+    if shown.rstrip().endswith("..."):
+        start = shown.rstrip()[:-3].split()
+        return any(same_line(" ".join(start), " ".join(line.split()[:len(start)])) for line in text.split("\n"))
     for line in text.split("\n"):
         if same_line(shown, line):
             return True
@@ -127,7 +131,10 @@ def run_block(lang, code, env, bin_dir):
     before = set(p for p in d.rglob("*") if p.is_file())
     try:
         if lang == "python":
-            cmd = [sys.executable, "-c", code]
+            # As a script, as users run it (a Dask cluster's workers import its main module).
+            (d / "example.py").write_text(code, encoding="utf-8")
+            before.add(d / "example.py")
+            cmd = [sys.executable, "example.py"]
         else:
             cmd = ["bash", "-e", "-o", "pipefail", "-c", code]
         p = subprocess.run(cmd, cwd=d, env=env, capture_output=True, text=True, timeout=900)
@@ -144,7 +151,7 @@ def main():
     bin_dir = Path(args[0]).resolve()
     env = dict(os.environ, PATH=f"{bin_dir}:{os.environ.get('PATH', '')}", LC_ALL="C")
     if "--python-path" in args:
-        env["PYTHONPATH"] = args[args.index("--python-path") + 1]
+        env["PYTHONPATH"] = str(Path(args[args.index("--python-path") + 1]).resolve())
     docs = [ROOT / "README.md"] + sorted((ROOT / "docs").glob("*.md"))
     if "--only" in args:
         docs = [ROOT / args[args.index("--only") + 1]]

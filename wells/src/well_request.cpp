@@ -604,9 +604,7 @@ std::vector<std::string> table_comments(const VfpSetup& s, const vfp::Result& re
     const vfp::Table& t = res.table;
     if (t.alq != vfp::Alq::None && s.setup.lift) comments.push_back(lift_comment(s, t, in_deck));
     if (s.setup.options.heat.marched() && res.wellhead_temps > 0) comments.push_back(heat_comment(s, res, sys));
-    comments.push_back("entries lie between their THP and " +
-                       vfp::deck_text(vfp::to_deck(s.units, "bhp", t.flo, t.wfr, t.gfr, s.setup.options.max_pres)) +
-                       " " + vfp::deck_unit(s.units, "bhp", t.flo, t.wfr, t.gfr) +
+    comments.push_back("entries lie between their THP and " + in_deck(Dimension::Pressure, s.setup.options.max_pres, 6) +
                        ", the highest pressure a traverse marches to");
     if (s.setup.atm_pres > 0) {
         comments.push_back("gauge readings taken against an atmosphere of " +
