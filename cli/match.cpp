@@ -106,8 +106,8 @@ std::string as_table(const fm::MatchResult& r, bool survey, const Units& u) {
 
 std::string score_json(const fm::MethodScore& m, const Units& u) {
     return "{\"method\":" + json_string(flowmodel::method_info(m.method).name) + ",\"n\":" + std::to_string(m.n) +
-           ",\"failed\":" + std::to_string(m.failed) + ",\"n_drop\":" + std::to_string(m.n_drop) + ",\"me\":" + json_number(u.dp(m.me)) + ",\"mae\":" +
-           json_number(u.dp(m.mae)) + ",\"me_drop\":" + json_number(m.me_drop) + ",\"mape_drop\":" +
+           ",\"failed\":" + std::to_string(m.failed) + ",\"n_drop\":" + std::to_string(m.n_drop) + ",\"" + u.key("me", flowmodel::Dimension::PressureStep) + "\":" + json_number(u.dp(m.me)) + ",\"" +
+           u.key("mae", flowmodel::Dimension::PressureStep) + "\":" + json_number(u.dp(m.mae)) + ",\"me_drop\":" + json_number(m.me_drop) + ",\"mape_drop\":" +
            json_number(m.mape_drop) + ",\"within5\":" + json_number(m.within5) + ",\"holdup_factor\":" +
            json_number(m.holdup_factor) + ",\"friction_factor\":" + json_number(m.friction_factor) + "}";
 }

@@ -39,7 +39,7 @@ const char* kTraverseUsage =
     "         (--temp T | --temp-in T --temp-out T | --heat LAW SURROUNDINGS [--temp-in T])\n"
     "         (--inlet-pres P | --outlet-pres P) [--atm-pres P] [--tol DP] [--max-pres P] [--output-step L]\n"
     "         FLUID\n"
-    "         [--method NAME|all] [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
+    "         [--method NAME|all] [--summary] [--csv | --json | --svg] [--output-units si|field] [--output FILE]\n"
     "FLUID is one of\n"
     "  constant liquid, real gas: --liquid-rate KG/S --gas-rate KG/S --rol R --visl V --sigma S\n"
     "                             --gas-molar-mass M [--z Z] --visg V\n"
@@ -50,10 +50,13 @@ const char* kTraverseUsage =
     "                             [--z-method hall-yarborough|dranchuk-abou-kassem]\n"
     "                             [--dead-oil beggs-robinson|glaso] [--live-oil beggs-robinson|chew-connally]\n"
     "Numbers may carry a unit: 2.441in, 220psia, 15bar, 80degF, 300K, '250 STB/d', '40 Sm3/d',\n"
-    "'4500 scf/STB', ft, m, kg/s, cP, 5%. Without one they are SI: m, degrees, kg/s, m3/s at\n"
-    "standard conditions (60 degF, 14.696 psia), m3/m3, kg/m3, Pa s, N/m, kg/kmol, K, Pa\n"
-    "(absolute). Gauge pressures (psig, barg, kPag) are read above --atm-pres (default 14.696\n"
-    "psia); a bare psi is refused. A temperature without a unit below 200 K is refused.\n"
+    "'4500 scf/STB', ft, m, kg/s, cP, 5%. Without one they are SI: m, degrees, kg/s, kg/m3,\n"
+    "Pa s, N/m, kg/kmol, K, Pa (absolute). Standard volume rates and gas ratios need their unit\n"
+    "(a bare --gor 800 would be 800 Sm3/Sm3, not scf/STB: refused). Gauge pressures (psig, barg,\n"
+    "kPag) are read above --atm-pres (default 14.696 psia); a bare psi is refused. A temperature\n"
+    "without a unit below 200 K is refused. A profile descending as a well does needs\n"
+    "--flow-direction (decreasing: a producer), its lengths a unit (header or --profile-unit).\n"
+    "--summary writes the summary alone (the table's last lines, --json's summary, --csv one row).\n"
     "The profile CSV (',', ';' or tab) has md and one of tvd, z, angle, inc (inclination from\n"
     "vertical, degrees; with azi: minimum curvature), optionally diam, rough, temp; names in\n"
     "any case may carry their unit (md_ft, 'MD (ft)', 'TVD [m]', temp_degF); ns, ew, dls and\n"
@@ -366,9 +369,33 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
 
 namespace {
 
-std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
+// The summary's scalar fields as a CSV header and one row, in the output units.
+std::string summary_csv(const flowmodel::TraverseSummary& m, const OutUnits& u) {
+    using F = flowmodel::SummaryField;
+    std::string head, row;
+    bool first = true;
+    for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
+        if (f.kind != F::Flag && f.kind != F::Text && f.kind != F::Number && f.kind != F::Count) continue;
+        const flowmodel::SummaryValue v = f.get(m);
+        head += (first ? "" : ",") + u.key(f.name, f.measure);
+        row += first ? "" : ",";
+        first = false;
+        if (f.kind == F::Flag) {
+            row += v.flag ? "true" : "false";
+        } else if (f.kind == F::Text) {
+            row += flowmodel::io::csv_quote(v.text);
+        } else if (f.kind == F::Count) {
+            row += std::to_string(static_cast<long>(v.number));
+        } else if (std::isfinite(v.number)) {
+            row += num(u.to(f.measure, v.number));
+        }
+    }
+    return head + "\n" + row + "\n";
+}
+
+std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q, bool points = true) {
     const flowmodel::TraverseSummary& m = r.summary;
-    std::string s = points_table(r.points, u) + summary_lines(m, u);
+    std::string s = (points ? points_table(r.points, u) : std::string()) + summary_lines(m, u);
     char line[512];
     if (q.known) {
         if (u.field) {
@@ -758,7 +785,12 @@ bool flow_direction_option(flowmodel::TraverseRequest& request, const std::strin
 
 namespace {
 
-int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, const VerbRun& run) {
+int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, bool summary_only, const VerbRun& run) {
+    if (summary_only && run.format == "svg") {
+        throw std::invalid_argument("--summary writes the summary alone and --svg draws the profile: give --summary "
+                                    "with the table, --csv or --json");
+    }
+    // --method all writes each method's summary alone already.
     if (all_methods) return run_all_methods(request, run);
     OutUnits units;
     units.field = run.field_units;
@@ -771,8 +803,11 @@ int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, co
     flowmodel::TraverseResult r = flowmodel::traverse(setup);
     r.summary.message = flowmodel::command_words(r.summary.message);
     const std::string& format = run.format;
-    const std::string text = format == "csv"    ? points_csv(r, units)
-                             : format == "json" ? as_json(r, units, rates)
+    const std::string text = summary_only && format == "csv"  ? summary_csv(r.summary, units)
+                             : summary_only && format == "json" ? "{\"summary\":" + summary_json(r.summary, units, rates) + "}\n"
+                             : summary_only                     ? as_table(r, units, rates, false).substr(1)
+                             : format == "csv"                  ? points_csv(r, units)
+                             : format == "json"                 ? as_json(r, units, rates)
                              : format == "svg"  ? as_svg(r, units, picture_title(request, setup, rates, units),
                                                           is_well(setup.line))
                                                 : as_table(r, units, rates);
@@ -801,7 +836,8 @@ int traverse_command(int argc, char** argv) {
     verb.once = true;  // an option given twice is refused, as in every verb over a well
     // The fitted range of every black-oil correlation: the table the checks use.
     verb.exits = {{"--ranges", [] { std::fputs(bo::fitted_ranges_markdown().c_str(), stdout); }}};
-    bool all_methods = false;
+    bool all_methods = false, summary_only = false;
+    verb.flags = {{"--summary", [&summary_only] { summary_only = true; }}};
     verb.option = [&request, &all_methods](const std::string& name, const std::string& value) {
         if (line_file_option(request, name, value)) return true;
         if (name == "method" && flowmodel::names_all_methods(value)) {
@@ -813,7 +849,9 @@ int traverse_command(int argc, char** argv) {
         }
         return true;
     };
-    verb.run = [&request, &all_methods](VerbRun& run) { return run_traverse(request, all_methods, run); };
+    verb.run = [&request, &all_methods, &summary_only](VerbRun& run) {
+        return run_traverse(request, all_methods, summary_only, run);
+    };
     return run_verb(verb, argc, argv);
 }
 

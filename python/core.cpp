@@ -426,9 +426,51 @@ flowmodel::TraverseSetup setup(const std::map<std::string, std::string>& options
     return flowmodel::setup_traverse(request);
 }
 
+// "si" or "field", as the command's --output-units.
+flowmodel::UnitSystem output_system(const std::string& units) {
+    if (units == "si") return flowmodel::UnitSystem::SI;
+    if (units == "field") return flowmodel::UnitSystem::Field;
+    throw py::value_error("output_units takes 'si' or 'field'");
+}
+
+// A value of dimension d in the system's unit, and its key (the name with
+// the unit's suffix, as the command's JSON writes it: pres_psia).
+struct Shown {
+    flowmodel::UnitSystem system;
+    double operator()(flowmodel::Dimension d, double si) const { return flowmodel::to_system(system, d, si); }
+    std::string key(const char* name, flowmodel::Dimension d) const { return flowmodel::unit_key(system, d, name); }
+};
+
+py::object summary_value(const flowmodel::SummaryField& f, const flowmodel::SummaryValue& v, const Shown& u) {
+    using F = flowmodel::SummaryField;
+    switch (f.kind) {
+        case F::Flag: return py::bool_(v.flag);
+        case F::Text: return py::str(flowmodel::python_words(v.text));
+        case F::Count: return py::int_(static_cast<long>(v.number));
+        case F::Texts: return py::cast(v.texts);
+        case F::Stretches: {
+            py::list l;
+            for (const auto& a : v.stretches) l.append(py::make_tuple(u(f.measure, a[0]), u(f.measure, a[1])));
+            return l;
+        }
+        case F::ByRegime: {
+            py::dict lengths;
+            for (int k = 0; k < flowmodel::kPatternCount; ++k) {
+                if (!flowmodel::pattern_listed(k, v.by_regime)) continue;
+                lengths[flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k))] =
+                    u(f.measure, v.by_regime[static_cast<size_t>(k)]);
+            }
+            return lengths;
+        }
+        default: return std::isfinite(v.number) ? py::object(py::float_(u(f.measure, v.number))) : py::object(py::none());
+    }
+}
+
 // The points as arrays, one per field of the library's point table, and
-// the summary as a dict.
-py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
+// the summary as a dict, in the system's units (keys with their unit's
+// suffix outside SI, as the command's JSON).
+py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres, flowmodel::UnitSystem system) {
+    const Shown u{system};
     const size_t n = r.points.size();
     const auto len = static_cast<py::ssize_t>(n);
     py::dict out;
@@ -445,8 +487,8 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
             out[f.name] = v;
         } else {
             py::array_t<double> v(len);
-            for (size_t k = 0; k < n; ++k) v.mutable_data()[k] = f.number(r.points[k]);
-            out[f.name] = v;
+            for (size_t k = 0; k < n; ++k) v.mutable_data()[k] = u(f.measure, f.number(r.points[k]));
+            out[py::str(u.key(f.name, f.measure))] = v;
         }
     }
     py::array_t<bool> invalid(len);
@@ -458,32 +500,9 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres) {
     m.atm_pres = atm_pres;  // many traverses are marched without their set-up: the atmosphere comes from it
     py::dict summary;
     for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
-        const flowmodel::SummaryValue v = f.get(m);
-        using F = flowmodel::SummaryField;
-        switch (f.kind) {
-            case F::Flag: summary[f.name] = v.flag; break;
-            case F::Text: summary[f.name] = flowmodel::python_words(v.text); break;
-            case F::Count: summary[f.name] = static_cast<long>(v.number); break;
-            case F::Texts: summary[f.name] = v.texts; break;
-            case F::Stretches: {
-                py::list l;
-                for (const auto& a : v.stretches) l.append(py::make_tuple(a[0], a[1]));
-                summary[f.name] = l;
-                break;
-            }
-            case F::ByRegime: {
-                py::dict lengths;
-                for (int k = 0; k < flowmodel::kPatternCount; ++k) {
-                    if (!flowmodel::pattern_listed(k, v.by_regime)) continue;
-                    lengths[flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k))] = v.by_regime[static_cast<size_t>(k)];
-                }
-                summary[f.name] = lengths;
-                break;
-            }
-            default:
-                summary[f.name] = std::isfinite(v.number) ? py::object(py::float_(v.number)) : py::object(py::none());
-        }
+        summary[py::str(u.key(f.name, f.measure))] = summary_value(f, f.get(m), u);
     }
+    summary["units"] = system == flowmodel::UnitSystem::Field ? "field" : "si";
     out["summary"] = summary;
     return out;
 }
@@ -508,19 +527,30 @@ struct KeptRows {
         if (row.row == labels.size()) labels.push_back(row.label);
     }
 
-    // Each method's statistics and its rows' arrays (SI).
-    py::list scores(const std::vector<fm::MethodScore>& v, bool tuned) {
+    // Each method's statistics and its rows' arrays, in the system's units
+    // (keys with the unit's suffix outside SI: me_psi, measured_psia).
+    py::list scores(const std::vector<fm::MethodScore>& v, bool tuned, const Shown& u) {
+        using D = flowmodel::Dimension;
+        auto converted = [&u](D d, const std::vector<double>& si) {
+            py::array_t<double> a(static_cast<py::ssize_t>(si.size()));
+            for (size_t k = 0; k < si.size(); ++k) a.mutable_data()[k] = u(d, si[k]);
+            return a;
+        };
         py::list out;
         for (const fm::MethodScore& m : v) {
             const Rows& rows = by_method[{static_cast<int>(m.method), tuned}];
             py::list failure;
             for (const std::string& f : rows.failure) failure.append(flowmodel::python_words(f));
-            out.append(py::dict("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed, "n_drop"_a = m.n_drop,
-                                "me"_a = m.me, "mae"_a = m.mae, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
-                                "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
-                                "friction_factor"_a = m.friction_factor, "measured"_a = py::array_t<double>(py::cast(rows.measured)),
-                                "predicted"_a = py::array_t<double>(py::cast(rows.predicted)),
-                                "drop"_a = py::array_t<double>(py::cast(rows.drop)), "failure"_a = failure));
+            py::dict d("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed,
+                       "n_drop"_a = m.n_drop, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
+                       "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
+                       "friction_factor"_a = m.friction_factor, "failure"_a = failure);
+            d[py::str(u.key("me", D::PressureStep))] = u(D::PressureStep, m.me);
+            d[py::str(u.key("mae", D::PressureStep))] = u(D::PressureStep, m.mae);
+            d[py::str(u.key("measured", D::Pressure))] = converted(D::Pressure, rows.measured);
+            d[py::str(u.key("predicted", D::Pressure))] = converted(D::Pressure, rows.predicted);
+            d[py::str(u.key("drop", D::PressureStep))] = converted(D::PressureStep, rows.drop);
+            out.append(d);
         }
         return out;
     }
@@ -544,7 +574,9 @@ fm::MatchOptions match_options(bool tune, const std::vector<std::string>& method
 // each method a dict of its statistics and arrays of its rows (SI).
 py::dict run_match(const std::map<std::string, std::string>& options, const std::string& profile,
                    const std::string& profile_unit, const std::string& measured_path, bool tune,
-                   const std::vector<std::string>& methods, unsigned jobs, const std::string& flow_direction) {
+                   const std::vector<std::string>& methods, unsigned jobs, const std::string& flow_direction,
+                   const std::string& output_units) {
+    const Shown u{output_system(output_units)};
     flowmodel::TraverseRequest request;
     for (const auto& [name, text] : options) flowmodel::set_option(request, name, text);
     set_well(request, profile, profile_unit, flow_direction);
@@ -561,8 +593,15 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
     interrupt.check();
     if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none()));
     const bool tuned = !r.tuned.empty();
-    return py::dict("methods"_a = kept.scores(tuned ? r.tuned : r.untuned, tuned),
-                    "untuned"_a = tuned ? py::object(kept.scores(r.untuned, false)) : py::object(py::none()),
+    return py::dict("methods"_a = kept.scores(tuned ? r.tuned : r.untuned, tuned, u),
+                    "untuned"_a = tuned ? py::object(kept.scores(r.untuned, false, u)) : py::object(py::none()),
+                    "units"_a = u.system == flowmodel::UnitSystem::Field ? "field" : "si",
+                    "keys"_a = py::dict("me"_a = u.key("me", flowmodel::Dimension::PressureStep),
+                                        "mae"_a = u.key("mae", flowmodel::Dimension::PressureStep),
+                                        "measured"_a = u.key("measured", flowmodel::Dimension::Pressure),
+                                        "predicted"_a = u.key("predicted", flowmodel::Dimension::Pressure),
+                                        "error"_a = u.key("error", flowmodel::Dimension::PressureStep),
+                                        "drop"_a = u.key("drop", flowmodel::Dimension::PressureStep)),
                     "labels"_a = kept.labels, "warnings"_a = r.warnings, "survey"_a = r.survey,
                     "traverses"_a = r.traverses);
 }
@@ -571,7 +610,8 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
 // within milliseconds. Bad options raise ValueError (std::invalid_argument).
 py::dict run_traverse(const std::map<std::string, std::string>& options, const std::string& profile,
                       const std::string& profile_unit, const std::string& fluid_table,
-                      const std::string& flow_direction) {
+                      const std::string& flow_direction, const std::string& output_units) {
+    const flowmodel::UnitSystem system = output_system(output_units);
     flowmodel::TraverseSetup s = setup(options, profile, profile_unit, fluid_table, flow_direction);
     Interrupt interrupt;
     s.options.interrupted = [&interrupt] { return interrupt(); };
@@ -581,14 +621,15 @@ py::dict run_traverse(const std::map<std::string, std::string>& options, const s
         r = flowmodel::traverse(s);
     }
     interrupt.check();
-    return result_dict(r, s.atm_pres);
+    return result_dict(r, s.atm_pres, system);
 }
 
 // flowmodel.traverse_many: independent traverses on the library's parallel
 // loop; each case is (options, profile, profile_unit, fluid_table, flow_direction).
 py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, std::string>, std::string, std::string,
                                                         std::string, std::string>>& cases,
-                           unsigned jobs) {
+                           unsigned jobs, const std::string& output_units) {
+    const flowmodel::UnitSystem system = output_system(output_units);
     std::vector<flowmodel::TraverseSetup> setups;
     setups.reserve(cases.size());
     for (const auto& [options, profile, unit, table, direction] : cases) {
@@ -607,7 +648,7 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
     }
     interrupt.check();
     py::list out;
-    for (size_t i = 0; i < results.size(); ++i) out.append(result_dict(results[i], setups[i].atm_pres));
+    for (size_t i = 0; i < results.size(); ++i) out.append(result_dict(results[i], setups[i].atm_pres, system));
     return out;
 }
 
@@ -660,7 +701,8 @@ py::object regime_or_none(int id) {
 // flowmodel.nodal(lift_gas_rates=...): the lift-gas performance curve as
 // arrays (SI; NaN where the well does not flow), the maximum and the
 // economic optimum as dicts of one point (None where none flows).
-py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, Interrupt& interrupt) {
+py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, Interrupt& interrupt, const Shown& u) {
+    using D = flowmodel::Dimension;
     flowmodel::wells::LiftCurve c;
     {
         py::gil_scoped_release nogil;
@@ -672,68 +714,83 @@ py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, I
     py::list reason;
     for (py::ssize_t k = 0; k < n; ++k) {
         const auto& p = c.points[static_cast<size_t>(k)];
-        gas.mutable_data()[k] = p.lift_gas_rate;
-        liquid.mutable_data()[k] = p.liquid_rate;
-        oil.mutable_data()[k] = p.oil_rate;
-        bhp.mutable_data()[k] = p.bhp;
-        md.mutable_data()[k] = p.injection_md;
+        gas.mutable_data()[k] = u(D::GasRate, p.lift_gas_rate);
+        liquid.mutable_data()[k] = u(D::LiquidRate, p.liquid_rate);
+        oil.mutable_data()[k] = u(D::LiquidRate, p.oil_rate);
+        bhp.mutable_data()[k] = u(D::Pressure, p.bhp);
+        md.mutable_data()[k] = u(D::Length, p.injection_md);
         reason.append(p.why.empty() ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(p.why))));
     }
-    auto point = [&c](int k) -> py::object {
+    auto point = [&c, &u](int k) -> py::object {
         if (k < 0) return py::none();
         const auto& p = c.points[static_cast<size_t>(k)];
-        return py::dict("lift_gas_rate"_a = p.lift_gas_rate, "liquid_rate"_a = p.liquid_rate, "oil_rate"_a = p.oil_rate,
-                        "bhp"_a = p.bhp, "injection_md"_a = p.injection_md);
+        py::dict d;
+        d[py::str(u.key("lift_gas_rate", D::GasRate))] = u(D::GasRate, p.lift_gas_rate);
+        d[py::str(u.key("liquid_rate", D::LiquidRate))] = u(D::LiquidRate, p.liquid_rate);
+        d[py::str(u.key("oil_rate", D::LiquidRate))] = u(D::LiquidRate, p.oil_rate);
+        d[py::str(u.key("bhp", D::Pressure))] = u(D::Pressure, p.bhp);
+        d[py::str(u.key("injection_md", D::Length))] = u(D::Length, p.injection_md);
+        return d;
     };
-    py::dict curve("lift_gas_rate"_a = gas, "liquid_rate"_a = liquid, "oil_rate"_a = oil, "bhp"_a = bhp,
-                   "injection_md"_a = md, "reason"_a = reason);
-    return py::dict("lift_gas_curve"_a = curve, "maximum"_a = point(c.maximum),
-                    "economic_optimum"_a = point(c.economic_optimum), "min_gradient"_a = s.min_gradient,
-                    "warnings"_a = c.warnings, "evaluations"_a = c.evaluations);
+    py::dict curve;
+    curve[py::str(u.key("lift_gas_rate", D::GasRate))] = gas;
+    curve[py::str(u.key("liquid_rate", D::LiquidRate))] = liquid;
+    curve[py::str(u.key("oil_rate", D::LiquidRate))] = oil;
+    curve[py::str(u.key("bhp", D::Pressure))] = bhp;
+    curve[py::str(u.key("injection_md", D::Length))] = md;
+    curve["reason"] = reason;
+    py::dict out("lift_gas_curve"_a = curve, "maximum"_a = point(c.maximum),
+                 "economic_optimum"_a = point(c.economic_optimum), "warnings"_a = c.warnings,
+                 "evaluations"_a = c.evaluations, "units"_a = u.system == flowmodel::UnitSystem::Field ? "field" : "si");
+    out[py::str(u.key("min_gradient", D::LiquidGasRatio))] = u(D::LiquidGasRatio, s.min_gradient);
+    return out;
 }
 
 py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
-                   unsigned jobs) {
+                   unsigned jobs, const std::string& output_units) {
+    using D = flowmodel::Dimension;
+    const Shown u{output_system(output_units)};
     auto request = well_request<flowmodel::wells::NodalRequest>(options, profile, profile_unit,
                                                                 &flowmodel::wells::set_nodal_option);
     flowmodel::wells::NodalSetup s = flowmodel::wells::setup_nodal(request);
     Interrupt interrupt;
     s.setup.options.interrupted = [&interrupt] { return interrupt(); };
-    if (!s.lift_gas_rates.empty()) return lift_curve_dict(s, jobs, interrupt);
+    if (!s.lift_gas_rates.empty()) return lift_curve_dict(s, jobs, interrupt, u);
     flowmodel::nodal::Result r;
     {
         py::gil_scoped_release nogil;
         r = flowmodel::wells::analyse(s, jobs);
     }
     interrupt.check();
-    const std::string rate_key = s.split.gas_rate ? "gas_rate" : "liquid_rate";
+    const D rate_dim = s.split.gas_rate ? D::GasRate : D::LiquidRate;
+    const std::string rate_key = u.key(s.split.gas_rate ? "gas_rate" : "liquid_rate", rate_dim);
     const auto n = static_cast<py::ssize_t>(r.curve.size());
     py::array_t<double> rate(n), outflow(n), inflow(n), wellhead_temp(n);
     py::list regime, failure;
     for (py::ssize_t k = 0; k < n; ++k) {
         const auto& p = r.curve[static_cast<size_t>(k)];
-        rate.mutable_data()[k] = p.rate;
-        wellhead_temp.mutable_data()[k] = p.wellhead_temp;
-        outflow.mutable_data()[k] = p.outflow;
-        inflow.mutable_data()[k] = p.inflow;
+        rate.mutable_data()[k] = u(rate_dim, p.rate);
+        wellhead_temp.mutable_data()[k] = u(D::Temperature, p.wellhead_temp);
+        outflow.mutable_data()[k] = u(D::Pressure, p.outflow);
+        inflow.mutable_data()[k] = u(D::Pressure, p.inflow);
         regime.append(regime_or_none(p.regime_at_bottom));
         failure.append(flowmodel::python_words(p.failure));
     }
     py::object np = py::module_::import("numpy");
     py::dict curves;
     curves[rate_key.c_str()] = rate;
-    curves["outflow_bhp"] = outflow;
-    curves["inflow_bhp"] = inflow;
-    curves["wellhead_temp"] = wellhead_temp;
+    curves[py::str(u.key("outflow_bhp", D::Pressure))] = outflow;
+    curves[py::str(u.key("inflow_bhp", D::Pressure))] = inflow;
+    curves[py::str(u.key("wellhead_temp", D::Temperature))] = wellhead_temp;
     curves["regime_at_bottom"] = np.attr("array")(regime, "dtype"_a = "object");
     curves["failure"] = np.attr("array")(failure, "dtype"_a = "object");
     const double thp = s.setup.options.pres;
     auto crossing = [&](const flowmodel::nodal::Crossing& c) {
         py::dict d;
-        d[rate_key.c_str()] = c.rate;
-        d["bhp"] = c.bhp;
-        d["thp"] = thp;
-        d["wellhead_temp"] = c.wellhead_temp;
+        d[rate_key.c_str()] = u(rate_dim, c.rate);
+        d[py::str(u.key("bhp", D::Pressure))] = u(D::Pressure, c.bhp);
+        d[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
+        d[py::str(u.key("wellhead_temp", D::Temperature))] = u(D::Temperature, c.wellhead_temp);
         d["regime_at_bottom"] = regime_or_none(c.regime_at_bottom);
         d["stable"] = c.stable;
         return d;
@@ -742,14 +799,20 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     for (const auto& c : r.crossings) crossings.append(crossing(c));
     const auto* op = r.operating_point();
     auto rate_text = [&](double q) {
+        if (u.system == flowmodel::UnitSystem::Field) {
+            return flowmodel::io::format_rounded(u(rate_dim, q), 6) + " " + flowmodel::output_unit(u.system, rate_dim).name;
+        }
         return flowmodel::io::format_double(q) + (s.split.gas_rate ? " m3/s of gas" : " m3/s of liquid");
     };
     py::object reason =
         op ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(flowmodel::nodal::reason(r, rate_text))));
-    return py::dict("curves"_a = curves, "crossings"_a = crossings,
-                    "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()), "reason"_a = reason,
-                    "absolute_open_flow"_a = flowmodel::ipr::absolute_open_flow(s.inflow), "thp"_a = thp,
-                    "warnings"_a = r.warnings, "evaluations"_a = r.evaluations);
+    py::dict out("curves"_a = curves, "crossings"_a = crossings,
+                 "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()), "reason"_a = reason,
+                 "warnings"_a = r.warnings, "evaluations"_a = r.evaluations,
+                 "units"_a = u.system == flowmodel::UnitSystem::Field ? "field" : "si");
+    out[py::str(u.key("absolute_open_flow", rate_dim))] = u(rate_dim, flowmodel::ipr::absolute_open_flow(s.inflow));
+    out[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
+    return out;
 }
 
 // flowmodel.vfp_table: the axes (SI), the BHP as an array [thp, wfr, gfr,
@@ -832,8 +895,9 @@ void bind_result(py::module_& m) {
 
 // The traverse, compare, match and the wells, called by the Python layer.
 void bind_wells(py::module_& m) {
-    m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_direction"_a);
-    m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a);
+    m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_direction"_a,
+          "output_units"_a = "si");
+    m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a, "output_units"_a = "si");
     m.def("_compare", &run_compare);
     m.def("_compare_method", &run_compare_method);
     m.def("_match", &run_match);
@@ -844,7 +908,7 @@ void bind_wells(py::module_& m) {
     m.def("_traverse_options", &flowmodel::traverse_option_names);
     m.def("_ipr", &run_ipr, "kind"_a, "texts"_a, "atm"_a, "values"_a, "at_pwf"_a);
     m.def("_inflow_options", &flowmodel::wells::inflow_option_names);
-    m.def("_nodal", &run_nodal, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
+    m.def("_nodal", &run_nodal, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a, "output_units"_a = "si");
     m.def("_vfp", &run_vfp, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
 }
 

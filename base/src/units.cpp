@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "flowmodel/unit_system.hpp"
@@ -165,6 +166,26 @@ std::vector<const char*> units_to_write(Dimension d) {
     }
 }
 
+// A length written as a nominal size with a fraction ("2-7/8in", "2 7/8"):
+// the pipe's outside diameter by name, where the methods take the inside
+// one. The common API tubing sizes with the inside diameter of their usual
+// weight (API 5CT); "" where the text is no such size.
+std::string nominal_size_hint(std::string_view text) {
+    static const std::pair<const char*, const char*> kTubing[] = {
+        {"2-3/8", "2-3/8 in tubing of 4.7 lb/ft is 1.995 in inside"},
+        {"2-7/8", "2-7/8 in tubing of 6.5 lb/ft is 2.441 in inside"},
+        {"3-1/2", "3-1/2 in tubing of 9.3 lb/ft is 2.992 in inside"},
+        {"4-1/2", "4-1/2 in tubing of 12.75 lb/ft is 3.958 in inside"},
+    };
+    std::string t(text);
+    for (char& c : t) c = c == ' ' ? '-' : c;
+    if (t.find('/') == std::string::npos) return "";
+    for (const auto& [size, inside] : kTubing) {
+        if (t.rfind(size, 0) == 0) return std::string(": a nominal size names the outside diameter, and the flow takes the inside one (") + inside + "); write it in decimals, as 2.441in";
+    }
+    return ": a fraction is not read; write the inside diameter in decimals, as 2.441in";
+}
+
 // Whether unit u serves dimension d: its own, or for the rate of one phase
 // a volume rate written for that phase or for any.
 bool serves(const Unit& u, Dimension d) {
@@ -257,6 +278,10 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
         q.unit = serves(u, a) ? a : b;
         if (!std::isfinite(q.value)) fail(std::string("{") + option + "} is too large: '" + io::shorten(text) + "'");
         return q;
+    }
+    if (a == Dimension::Length) {
+        const std::string hint = nominal_size_hint(text);
+        if (!hint.empty()) fail(std::string("{") + option + "} '" + io::shorten(text) + "'" + hint);
     }
     std::string takes = a == Dimension::None ? std::string("no unit") : unit_names(a);
     if (b != Dimension::None) takes += ", " + unit_names(b);

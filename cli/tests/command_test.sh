@@ -160,16 +160,44 @@ oil=(--diam 2.441in --outlet-pres 200psia --temp 300K --api 35 --gas-gravity 0.6
 "$exe" traverse --profile "$tmp/no-unit.csv" "${oil[@]}" --gor "600 scf/STB" --flow-direction decreasing 2> "$tmp/err.txt"
 check "a profile without a length unit" 2 $?
 grep -q "column 'md' has no length unit.*--profile-unit m or ft" "$tmp/err.txt" || { echo "FAIL: length unit message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
-"$exe" traverse --profile examples/oil-well.csv "${oil[@]}" --gor "600 scf/STB" 2> "$tmp/err.txt"
+"$exe" traverse --profile "$root/examples/oil-well.csv" "${oil[@]}" --gor "600 scf/STB" 2> "$tmp/err.txt"
 check "a well without its direction" 2 $?
 grep -q "descends as a well does.*give --flow-direction decreasing for a producer" "$tmp/err.txt" || { echo "FAIL: direction message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
-"$exe" traverse --profile examples/oil-well.csv "${oil[@]}" --gor 800 --flow-direction decreasing 2> "$tmp/err.txt"
+"$exe" traverse --profile "$root/examples/oil-well.csv" "${oil[@]}" --gor 800 --flow-direction decreasing 2> "$tmp/err.txt"
 check "a gas-oil ratio without a unit" 2 $?
 grep -q -- "--gor 800 has no unit and would be 800 Sm3/Sm3 (4492 scf/STB)" "$tmp/err.txt" || { echo "FAIL: ratio message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
-"$exe" nodal --profile examples/oil-well.csv --diam 2.441in --outlet-pres 200psia --temp 300K --api 35 \
+"$exe" nodal --profile "$root/examples/oil-well.csv" --diam 2.441in --outlet-pres 200psia --temp 300K --api 35 \
   --gas-gravity 0.65 --water-cut 0 --gor "600 scf/STB" --res-pres 3000psia --ipr vogel --q-max 2500 2> "$tmp/err.txt"
 check "a rate without a unit" 2 $?
 grep -q -- "--q-max 2500 has no unit and would be 2500 Sm3/s" "$tmp/err.txt" || { echo "FAIL: rate message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+
+# --summary: the summary alone in every format, the same numbers as the
+# full output's; refused with --svg. A nominal tubing size is refused with
+# the inside diameter it stands for.
+"$exe" traverse "${oil[@]}" --profile "$root/examples/oil-well.csv" --flow-direction decreasing --gor "600 scf/STB" \
+  --json > "$tmp/full.json" 2> /dev/null
+"$exe" traverse "${oil[@]}" --profile "$root/examples/oil-well.csv" --flow-direction decreasing --gor "600 scf/STB" \
+  --summary > "$tmp/summary.txt" 2> /dev/null; check "traverse --summary" 0 $?
+{ head -1 "$tmp/summary.txt" | grep -q "^inlet .* Pa, outlet" && [ "$(wc -l < "$tmp/summary.txt")" -lt 10 ]; } ||
+  { echo "FAIL: --summary table"; cat "$tmp/summary.txt"; fails=$((fails + 1)); }
+"$exe" traverse "${oil[@]}" --profile "$root/examples/oil-well.csv" --flow-direction decreasing --gor "600 scf/STB" \
+  --summary --json > "$tmp/summary.json" 2> /dev/null
+"$exe" traverse "${oil[@]}" --profile "$root/examples/oil-well.csv" --flow-direction decreasing --gor "600 scf/STB" \
+  --summary --csv > "$tmp/summary.csv" 2> /dev/null
+python3 - "$tmp/full.json" "$tmp/summary.json" "$tmp/summary.csv" <<'PY' || { echo "FAIL: --summary json/csv"; fails=$((fails + 1)); }
+import csv, json, sys
+full, alone = json.load(open(sys.argv[1])), json.load(open(sys.argv[2]))
+assert set(alone) == {"summary"} and alone["summary"] == full["summary"]
+rows = list(csv.DictReader(open(sys.argv[3])))
+assert len(rows) == 1 and float(rows[0]["inlet_pres"]) == full["summary"]["inlet_pres"]
+assert rows[0]["complete"] == "true" and int(rows[0]["evaluations"]) == full["summary"]["evaluations"]
+PY
+"$exe" traverse "${oil[@]}" --profile "$root/examples/oil-well.csv" --flow-direction decreasing --gor "600 scf/STB" \
+  --summary --svg > /dev/null 2>&1; check "traverse --summary --svg" 2 $?
+"$exe" traverse --profile "$root/examples/oil-well.csv" --diam 2-7/8in --outlet-pres 200psia --temp 300K --api 35 \
+  --gas-gravity 0.65 --oil-rate "1000 STB/d" --gor "600 scf/STB" --flow-direction decreasing 2> "$tmp/err.txt"
+check "a nominal tubing size" 2 $?
+grep -q "2-7/8 in tubing of 6.5 lb/ft is 2.441 in inside" "$tmp/err.txt" || { echo "FAIL: nominal size message"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
 
 # Heat transfer: a profile with its surroundings' column, the picture of both
 # temperatures; options that mean nothing without --heat, a temp column with it.

@@ -179,7 +179,9 @@ class TraverseResult(dict):
             import pandas as pd
         except ImportError as e:
             raise ImportError("to_frame needs pandas (Debian package python3-pandas)") from e
-        return pd.DataFrame(dict(self))
+        frame = pd.DataFrame(dict(self))
+        frame.attrs["units"] = self.summary.get("units", "si")
+        return frame
 
     def __reduce__(self):
         return (TraverseResult, (dict(self), self.summary))
@@ -227,7 +229,7 @@ def _call(function, *args):
 
 
 def traverse(profile=None, fluid_table=None, flow_direction=None, fluid=None, profile_unit=None,
-             **options):
+             output_units="si", **options):
     """The pressure profile along a pipeline or a well, as `pipeflow traverse`
     computes it. Keywords are the command's options with underscores: length
     and angle, or profile (a CSV file whose columns name their length unit,
@@ -249,18 +251,27 @@ def traverse(profile=None, fluid_table=None, flow_direction=None, fluid=None, pr
 
     Returns a TraverseResult: one numpy array per point field (md, z, angle,
     pres, temp, usl, usg, rol, rog, regime, id, hol, dpt, dpf, dpg, dpa, ierr,
-    warning, answer, separated_invalid), in SI, ready for pandas.DataFrame,
-    and .summary: inlet and outlet pressure (None for an end not reached,
+    warning, answer, separated_invalid), in SI, or with output_units="field"
+    in the command's field units, each key carrying its unit as
+    `--output-units field` writes it (pres_psia, md_ft, temp_degF), ready for
+    pandas.DataFrame (to_frame() notes the units in frame.attrs["units"]),
+    and .summary (its "units" saying which): inlet and outlet pressure (None for an end not reached,
     with stop_md and stop_pres where the march stopped), the drop and its parts, the liquid
     inventory, the length in each regime, the bridged and invalid stretches,
     warnings, and whether the line carried the flow (complete, message).
     Bad options raise ValueError, a missing file FileNotFoundError; Ctrl-C
     interrupts it (KeyboardInterrupt)."""
     case = _traverse_case(profile, fluid_table, flow_direction, fluid, profile_unit, options)
-    return _result(_call(_traverse, *case))
+    return _result(_call(_traverse, *case, _units(output_units)))
 
 
-def traverse_many(cases, jobs=0):
+def _units(output_units):
+    if output_units not in ("si", "field"):
+        raise ValueError("output_units takes 'si' or 'field'")
+    return output_units
+
+
+def traverse_many(cases, jobs=0, output_units="si"):
     """Many independent traverses on all cores: `cases` is a list of dicts of
     traverse()'s keywords (one per rate, well or boundary pressure). Returns
     the list of TraverseResults, each equal to traverse(**case) whatever
@@ -270,10 +281,10 @@ def traverse_many(cases, jobs=0):
                            {k: v for k, v in c.items()
                             if k not in ("profile", "fluid_table", "flow_direction", "fluid", "profile_unit")})
             for c in cases]
-    return [_result(r) for r in _call(_traverse_many, args, jobs)]
+    return [_result(r) for r in _call(_traverse_many, args, jobs, _units(output_units))]
 
 
-def traverse_dask(cases, chunk=16, jobs=1):
+def traverse_dask(cases, chunk=16, jobs=1, output_units="si"):
     """traverse_many on a Dask cluster: one task per chunk of `chunk` cases,
     each run by traverse_many on `jobs` threads of its worker, computed on the
     active scheduler or Client. Returns the list of TraverseResults in the
@@ -283,7 +294,8 @@ def traverse_dask(cases, chunk=16, jobs=1):
     except ImportError as e:
         raise ImportError("traverse_dask needs dask (Debian packages python3-dask, python3-distributed)") from e
     cases = list(cases)
-    tasks = [dask.delayed(traverse_many, pure=True)(cases[i:i + chunk], jobs) for i in range(0, len(cases), chunk)]
+    tasks = [dask.delayed(traverse_many, pure=True)(cases[i:i + chunk], jobs, _units(output_units))
+             for i in range(0, len(cases), chunk)]
     return [r for part in _compute(dask, tasks) for r in part]
 
 
@@ -379,7 +391,7 @@ def compare(frame, jobs=0, method="model", **inputs):
 
 
 def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, profile_unit=None,
-          flow_direction="decreasing", **options):
+          flow_direction="decreasing", output_units="si", **options):
     """Every method (or `method`, a name) against a well's own measured
     pressures, as `pipeflow match` ranks them. `measured` is a CSV file of a
     flowing gradient survey (md, pres) or of well tests (date or test, the
@@ -390,35 +402,41 @@ def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, 
     With tune=True each method's holdup and friction multipliers are fitted.
 
     Returns a dict of DataFrames: "methods" (one row per method, best first:
-    n, failed, me and mae in Pa, me_drop, mape_drop and within5 in per cent
-    of the measured drop, holdup_factor, friction_factor; tuned when tune),
-    "untuned" (the same before tuning, with tune), and "rows" (one row per
-    measurement and method: method, tuned, row, measured, predicted, error,
-    drop in Pa, failure); rows a method could not compute have no prediction
-    and are counted as failed."""
+    method, n, failed, me and mae (Pa; with output_units="field" me_psi and
+    mae_psi), me_drop, mape_drop and within5 in per cent of the measured drop,
+    holdup_factor, friction_factor; tuned when tune), "untuned" (the same
+    before tuning, with tune), and "rows" (one row per measurement and method:
+    method, tuned, row, measured, predicted (Pa, or measured_psia and
+    predicted_psia), error and drop (Pa, or error_psi, drop_psi), failure);
+    rows a method could not compute have no prediction and are counted as
+    failed; "units" says which."""
     import numpy as np
     import pandas as pd
     if not os.path.exists(measured):
         raise FileNotFoundError(f"match: measured '{measured}' does not exist")
     names = [] if str(method).strip().lower() == "all" else [str(method)]
     texts, profile_path, unit, _, direction = _traverse_case(profile, None, flow_direction, fluid, profile_unit, options)
-    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs), direction)
-    stats = ["n", "failed", "n_drop", "me", "mae", "me_drop", "mape_drop", "within5", "holdup_factor", "friction_factor"]
+    raw = _call(_match, texts, profile_path, unit, str(measured), bool(tune), names, int(jobs), direction,
+                _units(output_units))
+    key = raw["keys"]
+    stats = ["method", "n", "failed", "n_drop", key["me"], key["mae"], "me_drop", "mape_drop", "within5",
+             "holdup_factor", "friction_factor"]
 
     def table(methods):
-        return pd.DataFrame([{k: m[k] for k in stats} for m in methods],
-                            index=pd.Index([m["method"] for m in methods], name="method"))
+        frame = pd.DataFrame([{k: m[k] for k in stats} for m in methods], columns=stats)
+        frame.attrs["units"] = raw["units"]
+        return frame
 
     def rows(methods, tuned):
         frames = []
         for m in methods:
             frames.append(pd.DataFrame({"method": m["method"], "tuned": tuned, "row": raw["labels"],
-                                        "measured": m["measured"], "predicted": m["predicted"],
-                                        "error": m["predicted"] - m["measured"], "drop": m["drop"],
-                                        "failure": m["failure"]}))
+                                        key["measured"]: m[key["measured"]], key["predicted"]: m[key["predicted"]],
+                                        key["error"]: m[key["predicted"]] - m[key["measured"]],
+                                        key["drop"]: m[key["drop"]], "failure": m["failure"]}))
         return frames
 
-    out = {"methods": table(raw["methods"])}
+    out = {"methods": table(raw["methods"]), "units": raw["units"]}
     frames = rows(raw["methods"], bool(tune))
     if raw["untuned"] is not None:
         out["untuned"] = table(raw["untuned"])

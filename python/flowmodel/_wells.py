@@ -95,7 +95,7 @@ def _res_pres(kind, texts, atm):
 
 
 def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, jobs=0, lift_gas_rates=None,
-          min_gradient=None, **options):
+          min_gradient=None, output_units="si", **options):
     """Nodal analysis at the bottom of a well, as `pipeflow nodal` does it: the
     outflow (the bottom-hole pressure the well needs to lift each rate
     against its wellhead pressure, one traverse per rate) crossed with the
@@ -118,7 +118,11 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, job
     at its rate, the inflow there within 0.01 psi of it (or as close as 1e-4
     of the rate comes); None when there is none), "reason" (why there is
     none, or None), "absolute_open_flow", "thp", "warnings" (the fluid's
-    correlations used outside their ranges) and "evaluations".
+    correlations used outside their ranges) and "evaluations". With
+    output_units="field" every number is in the command's field units and
+    its key carries the unit as `--output-units field` writes it
+    (liquid_rate_stb_d, outflow_bhp_psia, wellhead_temp_degF); "units" says
+    which.
 
     Gas lift: lift_gas_rate with injection_depth (and lift_gas_gravity)
     lifts every outflow traverse. lift_gas_rates (a list, with
@@ -135,8 +139,10 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, job
     texts = _texts("nodal", allowed, {**merged, "rates": rates, "lift_gas_rates": lift_gas_rates,
                                       "min_gradient": min_gradient}, lists=("rates", "lift_gas_rates"))
     texts["ipr"] = ipr
+    if output_units not in ("si", "field"):
+        raise ValueError("nodal: output_units takes 'si' or 'field'")
     return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit or "",
-                 _jobs("nodal", jobs))
+                 _jobs("nodal", jobs), output_units)
 
 
 def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,

@@ -234,9 +234,9 @@ def test_match_equals_the_command_and_keeps_every_row():
         [exe, "match", "--profile", well["profile"], "--diam", "2.441in", "--rough", "0.0006in", "--api", "35",
          "--gas-gravity", "0.65", "--water-gravity", "1.07", "--measured", tests, "--json"],
         check=True, capture_output=True, text=True).stdout)
-    assert list(got["methods"].index) == [m["method"] for m in command["methods"]]
+    assert list(got["methods"]["method"]) == [m["method"] for m in command["methods"]]
     for m in command["methods"]:
-        row = got["methods"].loc[m["method"]]
+        row = got["methods"].set_index("method").loc[m["method"]]
         assert row["mape_drop"] == pytest.approx(m["mape_drop"], rel=1e-12)
         assert row["me"] == pytest.approx(m["me"], rel=1e-12)
     assert len(got["rows"]) == 30 * len(command["methods"])
@@ -314,3 +314,47 @@ def test_match_tune_recovers_the_factors_that_made_the_tests(tmp_path):
     assert best["friction_factor"] == pytest.approx(0.9, rel=0.1)
     assert best["mae"] < 2 * PSI
     assert m["untuned"]["mae"].iloc[0] > 5 * best["mae"]
+
+
+def test_every_function_speaks_the_commands_field_units():
+    """output_units="field": the numbers and keys of --output-units field, in
+    traverse, nodal and match alike; the match table has the method as a column."""
+    exe = os.environ.get("PIPEFLOW_EXE")
+    if not exe:
+        pytest.skip("PIPEFLOW_EXE not set (the pipeflow command is not built)")
+    profile = os.path.join(EXAMPLES, "oil-well.csv")
+    line = ["--profile", profile, "--diam", "2.441in", "--rough", "0.0006in", "--temp-in", "180degF",
+            "--temp-out", "100degF", "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07"]
+    well = dict(profile=profile, diam="2.441in", rough="0.0006in", temp_in="180degF", temp_out="100degF")
+
+    def command(*args):
+        return json.loads(subprocess.run([exe, *args, "--json", "--output-units", "field"], check=True,
+                                         capture_output=True, text=True).stdout)
+
+    t = flowmodel.traverse(**well, flow_direction="decreasing", outlet_pres="200psia", output_units="field",
+                           fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07, oil_rate="1000 STB/d",
+                                                    water_rate="300 STB/d", gor="600 scf/STB"))
+    c = command("traverse", *line, "--flow-direction", "decreasing", "--outlet-pres", "200psia",
+                "--oil-rate", "1000 STB/d", "--water-rate", "300 STB/d", "--gor", "600 scf/STB")
+    assert t.summary["units"] == "field" and t.summary["inlet_pres_psia"] == c["summary"]["inlet_pres_psia"]
+    assert list(t["pres_psia"]) == [p["pres_psia"] for p in c["points"]]
+    assert list(t["md_ft"]) == [p["md_ft"] for p in c["points"]] and t.to_frame().attrs["units"] == "field"
+    n = flowmodel.nodal(**well, outlet_pres="200psia", ipr="vogel", res_pres="3000psia", q_max="2500 STB/d",
+                        fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07, water_cut=0.3, gor="600 scf/STB"),
+                        output_units="field")
+    cn = command("nodal", *line, "--outlet-pres", "200psia", "--water-cut", "0.3", "--gor", "600 scf/STB",
+                 "--res-pres", "3000psia", "--ipr", "vogel", "--q-max", "2500 STB/d")
+    assert n["operating_point"] == pytest.approx(cn["operating_point"], rel=1e-12)
+    assert list(n["curves"]["outflow_bhp_psia"]) == pytest.approx([p["outflow_bhp_psia"] for p in cn["curves"]])
+    tests = os.path.join(EXAMPLES, "well-tests.csv")
+    m = flowmodel.match(tests, **{k: v for k, v in well.items() if not k.startswith("temp")}, method="model",
+                        fluid=flowmodel.BlackOil(35, 0.65, water_gravity=1.07), output_units="field")
+    cm = command("match", *[a for a in line if "degF" not in a and a not in ("--temp-in", "--temp-out")],
+                 "--measured", tests, "--method", "model")
+    best = m["methods"].iloc[0]
+    assert best["method"] == "model" and best["me_psi"] == pytest.approx(cm["methods"][0]["me_psi"], rel=1e-12)
+    rows = m["rows"]
+    assert (rows["error_psi"] == rows["predicted_psia"] - rows["measured_psia"]).all()
+    with pytest.raises(ValueError, match="output_units takes 'si' or 'field'"):
+        flowmodel.traverse(**well, flow_direction="decreasing", outlet_pres="200psia", output_units="psi",
+                           fluid=flowmodel.BlackOil(35, 0.65, oil_rate="1000 STB/d", gor="600 scf/STB"))
