@@ -73,8 +73,21 @@ std::string as_table(const std::vector<MethodRun>& runs, const OutUnits& u) {
     }
     s += "\nmethods:\n";
     for (const MethodRun& r : runs) s += "  " + std::string(r.info->name) + ": " + flowmodel::method_description(r.info->method) + "\n";
-    for (const MethodRun& r : runs) {
-        for (const std::string& w : stretch_warnings(r.result.summary, u)) s += "WARNING (" + std::string(r.info->name) + "): " + w + "\n";
+    // A warning every method gives (the fluid's) is said once; the others with their method.
+    std::vector<std::vector<std::string>> said;
+    for (const MethodRun& r : runs) said.push_back(stretch_warnings(r.result.summary, u));
+    auto everyones = [&said](const std::string& w) {
+        return std::all_of(said.begin(), said.end(),
+                           [&w](const std::vector<std::string>& v) { return std::find(v.begin(), v.end(), w) != v.end(); });
+    };
+    for (const std::string& w : said.empty() ? std::vector<std::string>() : said.front()) {
+        if (said.size() > 1 && everyones(w)) s += "WARNING: " + w + "\n";
+    }
+    for (size_t k = 0; k < runs.size(); ++k) {
+        const MethodRun& r = runs[k];
+        for (const std::string& w : said[k]) {
+            if (said.size() < 2 || !everyones(w)) s += "WARNING (" + std::string(r.info->name) + "): " + w + "\n";
+        }
         if (!r.result.summary.complete) s += "STOPPED (" + std::string(r.info->name) + "): " + r.result.summary.message + "\n";
     }
     return s;

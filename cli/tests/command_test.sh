@@ -364,7 +364,7 @@ grep -q "^  3  8000  'LIQ'  'WCT'  'GOR'  'THP'  ' '  'FIELD'  'BHP' /$" "$tmp/v
 grep -q "^  0.3 0.9 /$" "$tmp/vfp.inc" || { echo "FAIL: GOR axis in Mscf/stb"; cat "$tmp/vfp.inc"; fails=$((fails + 1)); }
 "$exe" vfp "${vwell[@]}" --rates "100,1000,5000,12000 STB/d" --thp "30,100 psia" --water-cut 0 --gor "2000 scf/STB" \
   > "$tmp/vfp2.inc" 2> "$tmp/err.txt"; check "vfp with entries that choke" 3 $?
-grep -q "THP 1, WFR 1, GFR 1, FLO 3: critical flow" "$tmp/err.txt" || { echo "FAIL: vfp failure message"; fails=$((fails + 1)); }
+grep -q "the first, THP 2.06843 barsa, .*(record 1 1 1 1, FLO 3): critical flow" "$tmp/err.txt" || { echo "FAIL: vfp failure message"; fails=$((fails + 1)); }
 # A fill only between computed rates or one rate step beyond them: the
 # second rate beyond is refused, or with clamp takes the nearest computed value.
 "$exe" vfp "${vwell[@]}" --rates "100,1000,5000,12000 STB/d" --thp "30,100 psia" --water-cut 0 --gor "2000 scf/STB" \
@@ -374,7 +374,7 @@ grep -q "THP 1, WFR 1, GFR 1, FLO 4 (critical flow.*) cannot be filled" "$tmp/er
 "$exe" vfp "${vwell[@]}" --rates "100,1000,5000,12000 STB/d" --thp "30,100 psia" --water-cut 0 --gor "2000 scf/STB" \
   --fill clamp > "$tmp/vfp3.inc" 2> "$tmp/err.txt"; check "vfp --fill clamp" 0 $?
 [ "$(grep -c '^-- filled: ' "$tmp/vfp3.inc")" = 3 ] && grep -q "^-- filled: THP 1, WFR 1, GFR 1, FLO 4 clamped to FLO 2" "$tmp/vfp3.inc" \
-  && grep -q "warning: BHP falls" "$tmp/err.txt" && grep -q "^-- warning: .* outside its range" "$tmp/vfp3.inc" \
+  && grep -q "warning: BHP falls" "$tmp/err.txt" \
   || { echo "FAIL: vfp fill and checks"; fails=$((fails + 1)); }
 "$exe" vfp "${vwell[@]}" --rates "400,100 STB/d" --thp "100 psia" --water-cut 0 --gor "300 scf/STB" 2> "$tmp/err.txt"
 check "vfp with rates not increasing" 2 $?

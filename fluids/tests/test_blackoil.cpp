@@ -236,18 +236,25 @@ TEST(BlackOil, AboveTheBubblePointATableOfItsStatesGivesTheSameWell) {
 TEST(BlackOil, CorrelationsOutsideTheirRangesAreNamedOncePerTraverse) {
     BlackOilInputs in = oil_well_fluid();
     const BlackOil fluid(in);
-    Line cold = vertical_well();
-    for (LineNode& n : cold.nodes) n.temp = (60 + 459.67) / 1.8;  // 60 °F: below Standing's 100 °F
-    TraverseOptions opt;
-    opt.from_outlet = true;
-    opt.pres = 200 * kPsi;
-    const TraverseResult r = traverse(cold, fluid, opt);
-    int standing = 0;
-    for (const std::string& w : r.summary.warnings) {
-        standing += w.find("Standing bubble point used outside its range: temperature 60 °F (fitted 100 to 258 °F)") !=
-                    std::string::npos;
-    }
-    EXPECT_EQ(standing, 1);
+    auto standing = [&](double degF) {
+        Line cold = vertical_well();
+        for (LineNode& n : cold.nodes) n.temp = (degF + 459.67) / 1.8;
+        TraverseOptions opt;
+        opt.from_outlet = true;
+        opt.pres = 200 * kPsi;
+        int said = 0;
+        for (const std::string& w : traverse(cold, fluid, opt).summary.warnings) {
+            said += w.find("Standing bubble point used outside its range: temperature") != std::string::npos;
+        }
+        return said;
+    };
+    // 40 °F lies 38 % of the fitted width (100 to 258 °F) below it: named,
+    // once; 60 °F (25 %) and 90 °F are near enough its edge to say nothing.
+    EXPECT_EQ(standing(40), 1);
+    EXPECT_EQ(standing(60), 0);
+    EXPECT_EQ(standing(90), 0);
+    EXPECT_TRUE(blackoil::well_beyond(blackoil::Range::StandingTemperature, 52.5, 200));
+    EXPECT_FALSE(blackoil::well_beyond(blackoil::Range::StandingTemperature, 53, 305));
 }
 
 TEST(BlackOil, BadInputIsRefusedWithAReason) {

@@ -18,7 +18,7 @@ using unit::kFoot;
 using unit::kPsi;
 
 const std::vector<FittedRange> kBeggsBrillRanges{
-    {RangeOf::Diameter, 1.0 * kInch, 1.5 * kInch, "1 and 1.5 in. pipe"},
+    {RangeOf::Diameter, 1.0 * kInch, 1.5 * kInch, "1 and 1.5 in. pipe", false},
     {RangeOf::Pressure, 35 * kPsi, 95 * kPsi, "35 to 95 psia"},
     {RangeOf::LiquidViscosity, 0.5e-3, 2e-3, "water (about 1 cp)"},
 };
@@ -44,7 +44,7 @@ const std::vector<MethodInfo>& methods() {
          "Hagedorn & Brown, J. Pet. Tech. (April 1965) 475-484; charts as fitted by Guo et al., Petroleum Production "
          "Engineering (2007); Griffith & Wallis (1961) as given by Orkiszewski (1967)",
          "Griffith & Wallis bubble flow below its boundary, no-slip holdup as a floor",
-         {{RangeOf::Diameter, 1.049 * kInch, 1.61 * kInch, "1 to 1.5 in. tubing"},
+         {{RangeOf::Diameter, 1.049 * kInch, 1.61 * kInch, "1 to 1.5 in. tubing", false},
           {RangeOf::LiquidViscosity, 0.5e-3, 0.110, "water and oils of 10 to 110 cp"},
           {RangeOf::Angle, 80, 90, "a vertical well"}}},
         {Method::Gray, "gray", "Gray (1974)", "Gray, API 14B manual, App. B (1974)",
@@ -55,7 +55,7 @@ const std::vector<MethodInfo>& methods() {
         {Method::MukherjeeBrill, "mukherjee-brill", "Mukherjee & Brill (1985)",
          "Mukherjee & Brill, J. Pet. Tech. (May 1983) 1003-1008; J. Energy Res. Tech. (Dec. 1985) 549-554",
          "flow-pattern map of the 1985 paper, stratified flow by its momentum balance",
-         {{RangeOf::Diameter, 1.5 * kInch, 1.5 * kInch, "1.5 in. pipe"},
+         {{RangeOf::Diameter, 1.5 * kInch, 1.5 * kInch, "1.5 in. pipe", false},
           {RangeOf::LiquidViscosity, 0.5e-3, 0.1, "kerosene and lube oil"}}},
         {Method::NoSlip, "no-slip", "no-slip (homogeneous)", "Wallis, One-dimensional Two-phase Flow (1969), ch. 2",
          "", {}},
@@ -168,6 +168,7 @@ std::uint32_t outside(const MethodInfo& info, const Inputs& in) {
     std::uint32_t bits = 0;
     for (size_t k = 0; k < info.ranges.size(); ++k) {
         const FittedRange& r = info.ranges[k];
+        if (!r.warns) continue;  // information only (FittedRange::warns)
         const double v = range_value(r.of, in);
         // A range given as one value (one pipe size) is left beyond 5 % of it.
         const double slack = r.lo == r.hi ? 0.05 * r.hi : 0.0;
@@ -225,13 +226,21 @@ std::vector<std::string> range_warnings(Method m, std::uint32_t bits, const doub
         if (!(bits & (std::uint32_t(1) << k))) continue;
         const FittedRange& r = info.ranges[k];
         const Shown& q = shown[static_cast<size_t>(r.of)];
-        char met[96];
-        if (low[k] == high[k]) {
-            std::snprintf(met, sizeof met, "%.4g %s", low[k] / q.per, q.unit);
-        } else {
-            std::snprintf(met, sizeof met, "%.4g to %.4g %s", low[k] / q.per, high[k] / q.per, q.unit);
+        double lo = low[k] / q.per, hi = high[k] / q.per;
+        const char* what = q.what;
+        if (r.of == RangeOf::Angle) {
+            // As well people read it: the inclination from vertical.
+            const double a = 90 - std::fabs(lo), b = 90 - std::fabs(hi);
+            lo = std::min(a, b), hi = std::max(a, b);
+            what = "inclination from vertical";
         }
-        out.push_back(std::string(info.title) + " used outside the data it was fitted on: " + q.what + " " + met +
+        char met[96];
+        if (lo == hi) {
+            std::snprintf(met, sizeof met, "%.4g %s", lo, q.unit);
+        } else {
+            std::snprintf(met, sizeof met, "%.4g to %.4g %s", lo, hi, q.unit);
+        }
+        out.push_back(std::string(info.title) + " used outside the data it was fitted on: " + what + " " + met +
                       " (fitted: " + r.text + ")");
     }
     return out;

@@ -199,18 +199,28 @@ TEST(Methods, MukherjeeBrillStratifiedDownhillByItsMomentumBalance) {
 TEST(Methods, FittedRangesFlaggedNeverRefused) {
     const PointAnswer bb = evaluate_point(Method::BeggsBrill, example_well());
     EXPECT_TRUE(bb.valid);
-    EXPECT_TRUE(bb.outside & 1u);  // 6 in. against 1 and 1.5 in.
-    EXPECT_TRUE(bb.outside & 2u);  // 1700 psia against 35 to 95 psia
+    EXPECT_FALSE(bb.outside & 1u);  // 6 in. against 1 and 1.5 in.: information, never a warning
+    EXPECT_TRUE(bb.outside & 2u);   // 1700 psia against 35 to 95 psia
     Inputs lab = example_well();
     lab.diam = 0.0254;
     lab.pres = 50 * kPsi;
     lab.visl = 1e-3;
     EXPECT_EQ(evaluate_point(Method::BeggsBrill, lab).outside, 0u);
     EXPECT_EQ(evaluate_point(Method::NoSlip, example_well()).outside, 0u);
-    const double low[] = {0.1524, 0, 0}, high[] = {0.1524, 0, 0};
-    const auto w = flowmodel::range_warnings(Method::BeggsBrill, 1u, low, high);
+    const double low[] = {0, 1700 * kPsi, 0}, high[] = {0, 1800 * kPsi, 0};
+    const auto w = flowmodel::range_warnings(Method::BeggsBrill, 2u, low, high);
     ASSERT_EQ(w.size(), 1u);
-    EXPECT_EQ(w[0], "Beggs & Brill (1973) used outside the data it was fitted on: diameter 6 in. (fitted: 1 and 1.5 in. pipe)");
+    EXPECT_EQ(w[0], "Beggs & Brill (1973) used outside the data it was fitted on: pressure 1700 to 1800 psia (fitted: 35 "
+                    "to 95 psia)");
+    // Gray's tubing limit still warns; angles read as well people read them.
+    Inputs wide = example_well();
+    wide.diam = 4.5 * 0.0254;
+    EXPECT_TRUE(evaluate_point(Method::Gray, wide).outside & 1u);
+    const double a_low[] = {0, 0, 45}, a_high[] = {0, 0, 70};
+    const auto h = flowmodel::range_warnings(Method::HagedornBrown, 4u, a_low, a_high);
+    ASSERT_EQ(h.size(), 1u);
+    EXPECT_EQ(h[0], "Hagedorn & Brown (1965) used outside the data it was fitted on: inclination from vertical 20 to "
+                    "45 deg (fitted: a vertical well)");
 }
 
 TEST(Methods, NamesAsUsersWriteThem) {

@@ -486,6 +486,9 @@ VfpSetup setup_vfp(VfpRequest r) {
     vfp::Axes& a = s.table.axes;
     a.flo = rate_axis(r, atm);
     a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
+    // THPs read as gauge are written absolute: the atmosphere is said in the table.
+    bool gauge_thp = false;
+    for (const Quantity& q : parse_quantity_list("thp", r.thp, D::Pressure)) gauge_thp = gauge_thp || q.gauge;
     if (!(a.thp.front() > 0)) fail("{thp} must be above 0 Pa absolute");
     a.wfr = water_axis(r, atm);
     a.gfr = gas_axis(r, atm);
@@ -523,6 +526,7 @@ VfpSetup setup_vfp(VfpRequest r) {
     // pressures, and far cheaper than the 1 Pa of a single traverse.
     if (!t.given.tol.has_value()) set_number(t, &TraverseNumbers::tol, many_traverse_tolerance(a.thp.front()));
     s.setup = setup_traverse(t);
+    if (gauge_thp) s.setup.atm_pres = atm;
     const Line& line = s.setup.line;
     if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
     return s;
@@ -540,13 +544,26 @@ struct DeckText {
     }
 };
 
+// The first entry not computed, by its axis values in the deck's units
+// (the records' indices after them, as the keyword numbers them).
 std::string first_failure(const vfp::Result& res, const VfpSetup& s) {
     const vfp::Failure& f = res.failures.front();
-    return std::to_string(res.failures.size()) + " of " + std::to_string(res.table.bhp.size()) +
-           " entries could not be computed; the first, THP " + std::to_string(f.index[0] + 1) + ", WFR " +
-           std::to_string(f.index[1] + 1) + ", GFR " + std::to_string(f.index[2] + 1) +
-           (s.table.alq != vfp::Alq::None ? ", ALQ " + std::to_string(f.index[3] + 1) : std::string()) + ", FLO " +
-           std::to_string(f.index[4] + 1) + ": " + f.message;
+    const vfp::Table& t = res.table;
+    auto value = [&](const char* what, const std::vector<double>& axis, size_t i) {
+        return std::string(" ") + io::format_rounded(vfp::to_deck(s.units, what, t.flo, t.wfr, t.gfr, axis[i]), 6) + " " +
+               vfp::deck_unit(s.units, what, t.flo, t.wfr, t.gfr);
+    };
+    std::string at = "THP" + value("thp", t.axes.thp, f.index[0]) + ", WFR" + value("wfr", t.axes.wfr, f.index[1]) +
+                     ", GFR" + value("gfr", t.axes.gfr, f.index[2]);
+    if (t.alq != vfp::Alq::None) {
+        at += ", ALQ " + io::format_rounded(vfp::alq_to_deck(s.units, t.alq, t.axes.alq[f.index[3]]), 6) + " " +
+              vfp::alq_unit(s.units, t.alq);
+    }
+    at += ", FLO" + value("flo", t.axes.flo, f.index[4]);
+    return std::to_string(res.failures.size()) + " of " + std::to_string(t.bhp.size()) +
+           " entries could not be computed; the first, " + at + " (record " + std::to_string(f.index[0] + 1) + " " +
+           std::to_string(f.index[1] + 1) + " " + std::to_string(f.index[2] + 1) + " " +
+           std::to_string(f.index[3] + 1) + ", FLO " + std::to_string(f.index[4] + 1) + "): " + f.message;
 }
 
 // What made the table: the well, the fluid and its correlations, the method, the march.
@@ -608,7 +625,7 @@ std::vector<std::string> table_comments(const VfpSetup& s, const vfp::Result& re
                        ", the highest pressure a traverse marches to");
     if (s.setup.atm_pres > 0) {
         comments.push_back("gauge readings taken against an atmosphere of " +
-                           in_deck(Dimension::Pressure, s.setup.atm_pres, 5));
+                           in_deck(Dimension::Pressure, s.setup.atm_pres, 5) + " (gauge + atmosphere = absolute)");
     }
     for (const std::string& f : filled) comments.push_back("filled: " + f);
     for (const std::string& w : res.warnings) comments.push_back("warning: " + w);

@@ -222,6 +222,17 @@ constexpr int kRangeCount = static_cast<int>(Range::Count);
 // relative, for the round-off of converting to the correlation's units).
 bool in_range(Range r, double v);
 
+// A correlation used outside its fitted range is said only where the values
+// met lie beyond it by more than this share of the range's width: nearer its
+// edge the extrapolation is mild and a warning on every ordinary well (the
+// water viscosity's pressure factor, fitted up to 167 degF, in a 180 degF
+// well) would hide the ones that matter. The ranges themselves are listed by
+// `pipeflow traverse --ranges`.
+constexpr double kWarningMargin = 0.3;
+
+// Whether the values met (low, high) lie beyond the range by more than the margin.
+bool well_beyond(Range r, double low, double high);
+
 // "<correlation> used outside its range: <quantity> <v> <unit> (fitted lo to hi <unit>)",
 // v the farthest of the values met outside, low and high (both when on both sides).
 std::string range_warning(Range r, double low, double high);

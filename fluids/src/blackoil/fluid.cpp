@@ -86,7 +86,9 @@ std::vector<std::string> BlackOil::warnings(const RangeLog& log) const {
     for (int k = 0; k < kRangeCount; ++k) {
         const std::uint64_t bit = std::uint64_t(1) << k;
         const RangeLog* from = inputs_log_.seen & bit ? &inputs_log_ : log.seen & bit ? &log : nullptr;
-        if (from) out.push_back(range_warning(static_cast<Range>(k), from->low[static_cast<size_t>(k)], from->high[static_cast<size_t>(k)]));
+        if (!from) continue;
+        const double low = from->low[static_cast<size_t>(k)], high = from->high[static_cast<size_t>(k)];
+        if (well_beyond(static_cast<Range>(k), low, high)) out.push_back(range_warning(static_cast<Range>(k), low, high));
     }
     return out;
 }

@@ -57,6 +57,12 @@ bool in_range(Range r, double v) {
     return v >= f.lo - tol && v <= f.hi + tol;
 }
 
+bool well_beyond(Range r, double low, double high) {
+    const FittedRange& f = fitted_range(r);
+    const double margin = kWarningMargin * (f.hi - f.lo);
+    return low < f.lo - margin || high > f.hi + margin;
+}
+
 std::string range_warning(Range r, double low, double high) {
     const FittedRange& f = fitted_range(r);
     const std::string u = *f.unit ? std::string(" ") + f.unit : std::string();

@@ -85,6 +85,9 @@ struct FittedRange {
     RangeOf of;
     double lo, hi;     // SI (m, degrees, m/s, Pa s, Pa)
     const char* text;  // as the source states it
+    // False for information, never a warning: the 1 to 1.5 in. pipe some
+    // methods were fitted on, where practice uses them on every tubing size.
+    bool warns = true;
 };
 
 struct MethodInfo {
