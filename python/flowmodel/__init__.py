@@ -157,6 +157,8 @@ def _option_text(key, value):
         return value
     if isinstance(value, bool) or not isinstance(value, (int, float)) and not hasattr(value, "__float__"):
         raise TypeError(f"traverse: {key} takes a number, or a string with a unit")
+    if isinstance(value, int):
+        return str(value)  # as written: a message says "2500", not "2500.0"
     return repr(float(value))
 
 
