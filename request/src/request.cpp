@@ -330,14 +330,15 @@ void set_option(TraverseRequest& request, const std::string& name, const std::st
 
 namespace {
 
-// A profile whose last point lies well below its first (a mean inclination
-// more than 60 degrees from vertical is a line, not a well) is a well, and a
-// well may produce or inject: the direction must be said.
+// A well may produce or inject, and the direction must be said: a profile
+// given by depths (tvd or inclinations, a well's survey, however deviated)
+// or one whose last point lies below its first by more than a tenth of its
+// length (steeper than a pipeline's terrain) is taken for a well.
 void refuse_unstated_direction(const Line& line) {
     const LineNode& first = line.nodes.front();
     const LineNode& last = line.nodes.back();
     const double fall = first.z - last.z, length = last.md - first.md;
-    if (!(fall > 0.5 * length)) return;
+    if (!(fall > 0.1 * length) && !(line.surveyed && fall > 0)) return;
     fail("{profile} descends as a well does (its last point " + io::format_double(std::round(fall * 10) / 10) +
          " m below its first): give {flow-direction} decreasing for a producer (the flow rising to the first "
          "point, the wellhead) or {flow-direction} increasing for an injector");

@@ -410,6 +410,7 @@ Line read_profile(std::istream& in, const std::string& path, double diam, double
     if (!reader.fatal().empty()) throw ReadError(path + ": " + reader.fatal());
     if (sv.line.nodes.size() < 2) throw ReadError(path + ": a profile needs at least two points");
     elevations(sv, pc, path);
+    sv.line.surveyed = pc.by_tvd || pc.by_inc;
     return sv.line;
 }
 

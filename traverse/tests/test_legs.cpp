@@ -92,7 +92,8 @@ TEST(Legs, TwoLegsOfOneFluidAreTheWholeLine) {
 // Three legs of a liquid line with heat transfer from the inlet: each joint
 // heats the liquid by its own step, which the next leg starts from and
 // relaxes away; the march reaches the outlet through both.
-TEST(Legs, AJointsMixingIsWhereTheNextLegStarts) {
+// Water at 5 kg/s with the specific heats heat transfer needs.
+ConstantLiquidRealGas water_line_fluid() {
     ConstantLiquidRealGas water;
     water.rol = 1000;
     water.visl = 1e-3;
@@ -100,6 +101,11 @@ TEST(Legs, AJointsMixingIsWhereTheNextLegStarts) {
     water.liquid_rate = 5;
     water.cpl = 4180;
     water.cpg = 2000;
+    return water;
+}
+
+TEST(Legs, AJointsMixingIsWhereTheNextLegStarts) {
+    const ConstantLiquidRealGas water = water_line_fluid();
     const Line line = straight_line(3000, 0, 0.1, 0, 280, 280);
     TraverseOptions opt;
     opt.pres = 50e5;
@@ -126,11 +132,7 @@ TEST(Legs, AJointsMixingIsWhereTheNextLegStarts) {
 }
 
 TEST(Legs, JointsThatCannotBeAreRefused) {
-    ConstantLiquidRealGas water;
-    water.rol = 1000;
-    water.visl = 1e-3;
-    water.sigma = 0.07;
-    water.liquid_rate = 5;
+    const ConstantLiquidRealGas water = water_line_fluid();
     const Line line = straight_line(3000, 0, 0.1, 0, 300, 300);
     TraverseOptions opt;
     opt.pres = 50e5;

@@ -250,8 +250,13 @@ TEST(FieldInputs, AWellsDirectionOfFlowMustBeSaid) {
         set_flow_direction(said, direction);
         EXPECT_EQ(setup_error(said), "accepted") << direction;
     }
-    std::ofstream(path) << "md (m),z (m)\n0,0\n1000,-100\n2000,-300\n";  // a line running downhill
+    std::ofstream(path) << "md (m),z (m)\n0,0\n1000,-50\n2000,-150\n";  // a line running downhill
     EXPECT_EQ(setup_error(r), "accepted");
+    // A deviated well's survey, its bottom less than half its length down, is a well.
+    std::ofstream(path) << "md (m),inc\n0,0\n1000,60\n2400,88\n";
+    EXPECT_HAS(setup_error(r), "{profile} descends as a well does");
+    std::ofstream(path) << "md (m),z (m)\n0,0\n1000,-300\n2000,-300\n";  // steeper than terrain: a well
+    EXPECT_HAS(setup_error(r), "{profile} descends as a well does");
 }
 
 TEST(FieldInputs, BareTemperaturesBelow200KAreRefused) {

@@ -35,6 +35,7 @@ struct LineNode {
 struct Line {
     std::vector<LineNode> nodes;   // md strictly increasing
     bool flow_decreasing = false;  // the flow runs towards decreasing md
+    bool surveyed = false;         // read from depths (tvd or inclinations): a well's survey
 };
 
 // A straight line of length L (m) at `angle` degrees, one diameter and roughness,
