@@ -147,7 +147,7 @@ void csv_row(std::string& s, const fm::RowOut& r, const Units& u) {
          flowmodel::io::csv_quote(r.label) + "," + flowmodel::io::format_double(u.pres(row.measured)) + "," +
          (ok ? flowmodel::io::format_double(u.pres(row.predicted)) : "") + "," +
          (ok ? flowmodel::io::format_double(u.dp(row.predicted - row.measured)) : "") + "," +
-         flowmodel::io::format_double(u.dp(row.drop)) + ",\"" + flowmodel::command_words(failure) + "\"\n";
+         flowmodel::io::format_double(u.dp(row.drop)) + ",\"" + flowmodel::command_words(failure, u.system()) + "\"\n";
 }
 
 const char* const kColours[] = {"#000000", "#0072b2", "#56b4e9", "#009e73", "#e69f00", "#d55e00", "#cc79a7", "#777777"};
@@ -263,7 +263,7 @@ int run_match(const flowmodel::TraverseRequest& request, const std::string& meas
     }
     const fm::MatchResult r = fm::run_match(request, measured_path, atm, options);
     if (!r.computed()) {
-        run.say(flowmodel::command_words(r.why_none()));
+        run.say(flowmodel::command_words(r.why_none(), units.system()));
         return 3;
     }
     const bool survey = r.survey;

@@ -230,8 +230,8 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
     Output out;
     if (!run.open(out, {{request.traverse.profile, "--profile"}})) return 2;
     flowmodel::nodal::Result r = flowmodel::wells::analyse(nodal, run.jobs);
-    for (auto& p : r.curve) p.failure = flowmodel::command_words(p.failure);
-    r.stop_cause = flowmodel::command_words(r.stop_cause);
+    for (auto& p : r.curve) p.failure = flowmodel::command_words(p.failure, units.system());
+    r.stop_cause = flowmodel::command_words(r.stop_cause, units.system());
     for (const std::string& w : r.warnings) run.say("warning: " + w);
     const double thp = nodal.setup.options.pres;
     const flowmodel::TraverseOptions& method = nodal.setup.options;

@@ -41,7 +41,7 @@ std::string table(const fw::LiftCurve& c, const Units& u) {
                           u.to(D::Length, p.injection_md));
         } else {
             std::snprintf(line, sizeof line, "%14.6g %14s %14s %14s %12.1f  %s\n", u.rate(D::GasRate, p.lift_gas_rate), "-",
-                          "-", "-", u.to(D::Length, p.injection_md), flowmodel::command_words(p.why).c_str());
+                          "-", "-", u.to(D::Length, p.injection_md), flowmodel::command_words(p.why, u.system()).c_str());
         }
         s += line;
     }

@@ -801,7 +801,7 @@ int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, bo
     flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     const StandardRates rates = standard_rates(setup);
     flowmodel::TraverseResult r = flowmodel::traverse(setup);
-    r.summary.message = flowmodel::command_words(r.summary.message);
+    r.summary.message = flowmodel::command_words(r.summary.message, units.system());
     const std::string& format = run.format;
     const std::string text = summary_only && format == "csv"  ? summary_csv(r.summary, units)
                              : summary_only && format == "json" ? "{\"summary\":" + summary_json(r.summary, units, rates) + "}\n"

@@ -29,13 +29,13 @@ struct MethodRun {
 };
 
 // Every method on the library's parallel loop, in the order of the methods' table.
-std::vector<MethodRun> run_every_method(const flowmodel::TraverseSetup& setup) {
+std::vector<MethodRun> run_every_method(const flowmodel::TraverseSetup& setup, flowmodel::UnitSystem system) {
     std::vector<flowmodel::Method> methods;
     for (const flowmodel::MethodInfo& info : flowmodel::methods()) methods.push_back(info.method);
     std::vector<flowmodel::TraverseResult> results = flowmodel::traverse_methods(setup, methods);
     std::vector<MethodRun> runs;
     for (size_t k = 0; k < results.size(); ++k) {
-        results[k].summary.message = flowmodel::command_words(results[k].summary.message);
+        results[k].summary.message = flowmodel::command_words(results[k].summary.message, system);
         runs.push_back({&flowmodel::methods()[k], std::move(results[k])});
     }
     return runs;
@@ -176,7 +176,7 @@ int run_all_methods(const flowmodel::TraverseRequest& request, const VerbRun& ru
     if (!run.open(out, {{request.profile, "--profile"}, {request.fluid_table, "--fluid-table"}})) return 2;
     const flowmodel::TraverseSetup setup = flowmodel::setup_traverse(request);
     const StandardRates rates = standard_rates(setup);
-    const std::vector<MethodRun> runs = run_every_method(setup);
+    const std::vector<MethodRun> runs = run_every_method(setup, units.system());
     const std::string text = run.format == "csv"    ? as_csv(runs, units)
                              : run.format == "json" ? as_json(runs, units, rates)
                              : run.format == "svg"  ? as_svg(runs, units, "Every method" + picture_title(request, setup, rates, units).substr(17),

@@ -101,9 +101,9 @@ Verb verb_named(const std::string& name, const char* usage) {
     return verb;
 }
 
-std::string said(const std::exception& e) {
-    if (const auto* o = dynamic_cast<const flowmodel::OptionError*>(&e)) return flowmodel::command_words(o->text());
-    if (const auto* r = dynamic_cast<const flowmodel::ReadError*>(&e)) return flowmodel::command_words(r->text());
+std::string said(const std::exception& e, flowmodel::UnitSystem system) {
+    if (const auto* o = dynamic_cast<const flowmodel::OptionError*>(&e)) return flowmodel::command_words(o->text(), system);
+    if (const auto* r = dynamic_cast<const flowmodel::ReadError*>(&e)) return flowmodel::command_words(r->text(), system);
     return e.what();
 }
 
@@ -116,10 +116,10 @@ int run_verb(const Verb& verb, int argc, char** argv) {
         if (early >= 0) return early;
         return verb.run(run);
     } catch (const std::invalid_argument& e) {
-        std::fprintf(stderr, "%s%s\n%s\n", verb.usage_prefix.c_str(), said(e).c_str(), verb.hint.c_str());
+        std::fprintf(stderr, "%s%s\n%s\n", verb.usage_prefix.c_str(), said(e, run.system()).c_str(), verb.hint.c_str());
         return 2;
     } catch (const std::runtime_error& e) {
-        run.say(said(e));
+        run.say(said(e, run.system()));
         return 2;
     }
 }

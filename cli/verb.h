@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "flowmodel/unit_system.hpp"
 #include "output.h"
 
 namespace pipeflow_cli {
@@ -30,6 +31,7 @@ struct VerbRun {
     std::string output = "-";    // --output
     unsigned jobs = 0;           // --jobs; 0: one thread per core
     bool field_units = false;    // --output-units field
+    flowmodel::UnitSystem system() const { return field_units ? flowmodel::UnitSystem::Field : flowmodel::UnitSystem::SI; }
     std::string prefix;          // "pipeflow nodal"
     // Opens the output, refusing one of `inputs`; false after saying why.
     bool open(Output& out, const std::vector<Output::Input>& inputs = {}) const;
@@ -71,8 +73,9 @@ Verb verb_named(const std::string& name, const char* usage);
 // or another error (std::runtime_error, said with the verb's name).
 int run_verb(const Verb& verb, int argc, char** argv);
 
-// An error's text as the command spells it: the library's option names as --name.
-std::string said(const std::exception& e);
+// An error's text as the command spells it: the library's option names as
+// --name, its quantities in the output's units.
+std::string said(const std::exception& e, flowmodel::UnitSystem system = flowmodel::UnitSystem::SI);
 
 }  // namespace pipeflow_cli
 

@@ -49,10 +49,12 @@ int run_vfp(const flowmodel::wells::VfpRequest& request, const VerbRun& run) {
     if (!run.open(out, {{request.traverse.profile, "--profile"}})) return 2;
     const flowmodel::wells::VfpOutcome table = flowmodel::wells::make_table(setup, run.jobs);
     if (!table.error.empty()) {
-        run.say(flowmodel::command_words(table.error));
+        run.say(flowmodel::command_words(table.error, flowmodel::vfp::deck_system(setup.units)));
         return 3;
     }
-    for (const std::string& f : table.filled) run.say("filled: " + f);
+    for (const std::string& f : table.filled) {
+        run.say("filled: " + flowmodel::command_words(f, flowmodel::vfp::deck_system(setup.units)));
+    }
     for (const std::string& w : table.warnings) run.say("warning: " + w);
     return run.finish(out, table.keyword) ? 0 : 2;
 }

@@ -445,7 +445,7 @@ py::object summary_value(const flowmodel::SummaryField& f, const flowmodel::Summ
     using F = flowmodel::SummaryField;
     switch (f.kind) {
         case F::Flag: return py::bool_(v.flag);
-        case F::Text: return py::str(flowmodel::python_words(v.text));
+        case F::Text: return py::str(flowmodel::python_words(v.text, u.system));
         case F::Count: return py::int_(static_cast<long>(v.number));
         case F::Texts: return py::cast(v.texts);
         case F::Stretches: {
@@ -540,7 +540,7 @@ struct KeptRows {
         for (const fm::MethodScore& m : v) {
             const Rows& rows = by_method[{static_cast<int>(m.method), tuned}];
             py::list failure;
-            for (const std::string& f : rows.failure) failure.append(flowmodel::python_words(f));
+            for (const std::string& f : rows.failure) failure.append(flowmodel::python_words(f, u.system));
             py::dict d("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed,
                        "n_drop"_a = m.n_drop, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
                        "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
@@ -591,7 +591,7 @@ py::dict run_match(const std::map<std::string, std::string>& options, const std:
         r = fm::run_match(request, measured_path, flowmodel::atmosphere(request), o);
     }
     interrupt.check();
-    if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none()));
+    if (!r.computed()) throw std::runtime_error(flowmodel::python_words(r.why_none(), u.system));
     const bool tuned = !r.tuned.empty();
     return py::dict("methods"_a = kept.scores(tuned ? r.tuned : r.untuned, tuned, u),
                     "untuned"_a = tuned ? py::object(kept.scores(r.untuned, false, u)) : py::object(py::none()),
@@ -719,7 +719,7 @@ py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, I
         oil.mutable_data()[k] = u(D::LiquidRate, p.oil_rate);
         bhp.mutable_data()[k] = u(D::Pressure, p.bhp);
         md.mutable_data()[k] = u(D::Length, p.injection_md);
-        reason.append(p.why.empty() ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(p.why))));
+        reason.append(p.why.empty() ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(p.why, u.system))));
     }
     auto point = [&c, &u](int k) -> py::object {
         if (k < 0) return py::none();
@@ -774,7 +774,7 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
         outflow.mutable_data()[k] = u(D::Pressure, p.outflow);
         inflow.mutable_data()[k] = u(D::Pressure, p.inflow);
         regime.append(regime_or_none(p.regime_at_bottom));
-        failure.append(flowmodel::python_words(p.failure));
+        failure.append(flowmodel::python_words(p.failure, u.system));
     }
     py::object np = py::module_::import("numpy");
     py::dict curves;
@@ -805,13 +805,20 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
         return flowmodel::io::format_double(q) + (s.split.gas_rate ? " m3/s of gas" : " m3/s of liquid");
     };
     py::object reason =
-        op ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(flowmodel::nodal::reason(r, rate_text))));
+        op ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(flowmodel::nodal::reason(r, rate_text), u.system)));
     py::dict out("curves"_a = curves, "crossings"_a = crossings,
                  "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()), "reason"_a = reason,
                  "warnings"_a = r.warnings, "evaluations"_a = r.evaluations,
                  "units"_a = u.system == flowmodel::UnitSystem::Field ? "field" : "si");
     out[py::str(u.key("absolute_open_flow", rate_dim))] = u(rate_dim, flowmodel::ipr::absolute_open_flow(s.inflow));
     out[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
+    return out;
+}
+
+// What a table filled, in the deck's units and Python's words (as its comments say it).
+std::vector<std::string> filled_texts(const std::vector<std::string>& filled, flowmodel::UnitSystem deck) {
+    std::vector<std::string> out;
+    for (const std::string& f : filled) out.push_back(flowmodel::python_words(f, deck));
     return out;
 }
 
@@ -853,7 +860,7 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
                     "gfr"_a = array(t.axes.gfr), "bhp"_a = bhp, "datum"_a = t.datum, "table"_a = t.number,
                     "kinds"_a = py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
                                                gfr[static_cast<int>(t.gfr)]),
-                    "keyword"_a = o.keyword, "filled"_a = o.filled, "warnings"_a = o.warnings,
+                    "keyword"_a = o.keyword, "filled"_a = filled_texts(o.filled, flowmodel::vfp::deck_system(s.units)), "warnings"_a = o.warnings,
                     "evaluations"_a = o.result.evaluations,
                     "alq"_a = alq ? py::object(array(t.axes.alq)) : py::object(py::none()),
                     "alq_kind"_a = alq ? py::object(py::str(alq_kinds[static_cast<int>(t.alq)])) : py::object(py::none()));

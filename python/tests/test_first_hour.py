@@ -79,3 +79,18 @@ def test_every_method_says_the_fluids_warning_once():
                         "--gas-gravity", "0.65", "--water-gravity", "1.07", "--oil-rate", "1000 STB/d",
                         "--water-rate", "300 STB/d", "--gor", "600 scf/STB")
     assert "WARNING" not in ordinary.stdout  # an ordinary 180 degF well
+
+
+def test_where_a_march_stopped_is_said_in_the_output_units():
+    rich = flowmodel.BlackOil(**FLUID, liquid_rate="1300 STB/d", water_cut=0, glr="2e4 scf/STB")
+    line = {**LINE, "outlet_pres": "30psia"}
+    field = flowmodel.traverse(profile=OIL_WELL, flow_direction="decreasing", fluid=rich, output_units="field", **line)
+    assert not field.summary["complete"]
+    assert "critical flow at md 0.0 ft, 30.0 psia" in field.summary["message"], field.summary["message"]
+    si = flowmodel.traverse(profile=OIL_WELL, flow_direction="decreasing", fluid=rich, **line)
+    assert "critical flow at md 0.0 m, 206843 Pa" in si.summary["message"], si.summary["message"]
+    r = pipeflow("traverse", "--profile", OIL_WELL, "--flow-direction", "decreasing", "--diam", "2.441in",
+                 "--rough", "0.0006in", "--outlet-pres", "30psia", "--temp-in", "180degF", "--temp-out", "100degF",
+                 "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07", "--liquid-rate", "1300 STB/d",
+                 "--water-cut", "0", "--glr", "2e4 scf/STB", "--output-units", "field", "--summary")
+    assert r.returncode == 3 and "critical flow at md 0.0 ft, 30.0 psia" in r.stderr, r.stderr

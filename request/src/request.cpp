@@ -339,8 +339,7 @@ void refuse_unstated_direction(const Line& line) {
     const LineNode& last = line.nodes.back();
     const double fall = first.z - last.z, length = last.md - first.md;
     if (!(fall > 0.1 * length) && !(line.surveyed && fall > 0)) return;
-    fail("{profile} descends as a well does (its last point " + io::format_double(std::round(fall * 10) / 10) +
-         " m below its first): give {flow-direction} decreasing for a producer (the flow rising to the first "
+    fail("{profile} descends as a well does (its last point " + mark_length(fall) + " below its first): give {flow-direction} decreasing for a producer (the flow rising to the first "
          "point, the wellhead) or {flow-direction} increasing for an injector");
 }
 

@@ -243,8 +243,9 @@ TEST(FieldInputs, AWellsDirectionOfFlowMustBeSaid) {
     line.erase("length");
     TraverseRequest r = request(line);
     r.profile = path;
-    EXPECT_HAS(setup_error(r), "{profile} descends as a well does (its last point 1950 m below its first): give "
+    EXPECT_HAS(setup_error(r), "{profile} descends as a well does (its last point {length=1950} below its first): give "
                                "{flow-direction} decreasing for a producer");
+    EXPECT_HAS(command_words(setup_error(r), UnitSystem::Field), "(its last point 6397.6 ft below its first)");
     for (const char* direction : {"increasing", "decreasing"}) {
         TraverseRequest said = r;
         set_flow_direction(said, direction);

@@ -11,6 +11,7 @@
 
 #include "correlations.h"
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse.hpp"
 
 using namespace flowmodel;
@@ -184,7 +185,10 @@ TEST(Traverse, ATableOfTheSameConstantsGivesTheSameLine) {
     // Outside the table: an error naming pressure, temperature and md.
     const TraverseResult c = traverse(valley(330), table, opt);
     EXPECT_FALSE(c.summary.complete);
-    EXPECT_NE(c.summary.message.find("md 0.0 m"), std::string::npos) << c.summary.message;
+    // Where it stopped, marked for each face to write in its units.
+    EXPECT_NE(plain_words(c.summary.message).find("md 0.0 m, 2000000 Pa"), std::string::npos) << c.summary.message;
+    EXPECT_NE(command_words(c.summary.message, UnitSystem::Field).find("md 0.0 ft, 290.1 psia"), std::string::npos)
+        << c.summary.message;
     EXPECT_NE(c.summary.message.find("330 K"), std::string::npos) << c.summary.message;
 }
 

@@ -282,9 +282,9 @@ bool fill_from_rates(Table& table, const std::vector<Failure>& failures, Fill ho
             return false;
         }
         values.emplace_back(flat(fl.index), v);
-        // What was filled is written into the table's comments: the command's words.
-        filled.push_back(entry_name(fl.index, alq) + " " + from +
-                         " (" + command_words(fl.message) + ")");
+        // What was filled, its stop's quantities marked for each face (and the
+        // table's comments) to write in its own units.
+        filled.push_back(entry_name(fl.index, alq) + " " + from + " (" + fl.message + ")");
     }
     for (const auto& [k, v] : values) table.bhp[k] = v;
     return true;

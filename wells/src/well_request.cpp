@@ -627,7 +627,7 @@ std::vector<std::string> table_comments(const VfpSetup& s, const vfp::Result& re
         comments.push_back("gauge readings taken against an atmosphere of " +
                            in_deck(Dimension::Pressure, s.setup.atm_pres, 5) + " (gauge + atmosphere = absolute)");
     }
-    for (const std::string& f : filled) comments.push_back("filled: " + f);
+    for (const std::string& f : filled) comments.push_back("filled: " + plain_words(f, sys));
     for (const std::string& w : res.warnings) comments.push_back("warning: " + w);
     return comments;
 }

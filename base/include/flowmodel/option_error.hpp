@@ -21,19 +21,30 @@
 #include <stdexcept>
 #include <string>
 
+#include "flowmodel/unit_system.hpp"
+
 namespace flowmodel {
 
-// `text` with each {name} spelled by `spell`; any other brace is kept.
-std::string spell_options(const std::string& text, const std::function<std::string(const std::string&)>& spell);
+// A quantity in a text, written by each face in its output units: a
+// length (m) as {length=1170.2}, a pressure (Pa) as {pressure=206843};
+// in SI "1170.2 m" and "206843 Pa", in field units "3839.2 ft" and "30.0 psia".
+std::string mark_length(double metres);
+std::string mark_pressure(double pascals);
 
-// The neutral spelling of what(): {liquid-rate} -> liquid-rate.
-std::string plain_words(const std::string& text);
+// `text` with each {name} spelled by `spell` and each quantity in the units
+// of `system`; any other brace is kept.
+std::string spell_options(const std::string& text, const std::function<std::string(const std::string&)>& spell,
+                          UnitSystem system = UnitSystem::SI);
+
+// The neutral spelling of what(): {liquid-rate} -> liquid-rate, quantities
+// in SI (or in `system`, as a table's comments in the deck's units).
+std::string plain_words(const std::string& text, UnitSystem system = UnitSystem::SI);
 
 // The command's spelling: {liquid-rate} -> --liquid-rate.
-std::string command_words(const std::string& text);
+std::string command_words(const std::string& text, UnitSystem system = UnitSystem::SI);
 
 // The Python package's: {liquid-rate} -> liquid_rate.
-std::string python_words(const std::string& text);
+std::string python_words(const std::string& text, UnitSystem system = UnitSystem::SI);
 
 // An error whose text names options as {name}; Base is its kind.
 template <class Base>

@@ -108,9 +108,8 @@ std::vector<Segment> segments(const Line& line, bool temp_marched) {
 }
 
 Stop budget_spent(double md, double pres) {
-    char buf[128];
-    std::snprintf(buf, sizeof buf, "stopped at md %.1f m, %.0f Pa", md, pres);
-    return {StopReason::Budget, std::string("the step control did not finish the line: ") + buf};
+    return {StopReason::Budget,
+            "the step control did not finish the line: stopped at md " + mark_length(md) + ", " + mark_pressure(pres)};
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "flowmodel/flowmodel.hpp"
+#include "flowmodel/option_error.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "march/point_model.hpp"
 #include "pipeflow.h"
@@ -64,9 +65,7 @@ namespace {
 
 // Where, for a stop only: built when the march stops, not on every evaluation.
 std::string where(const TraversePoint& pt, double p) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "at md %.1f m, %.0f Pa", pt.md, p);
-    return buf;
+    return "at md " + mark_length(pt.md) + ", " + mark_pressure(p);
 }
 
 // The gradient, its parts and the holdup integrated at the point, and their rate.
