@@ -746,22 +746,11 @@ py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, I
     return out;
 }
 
-py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
-                   unsigned jobs, const std::string& output_units) {
+// A nodal analysis as Python returns it: the curves as arrays, the
+// crossings, the operating point or the reason there is none, in the
+// system's units.
+py::dict nodal_dict(const flowmodel::wells::NodalSetup& s, const flowmodel::nodal::Result& r, const Shown& u) {
     using D = flowmodel::Dimension;
-    const Shown u{output_system(output_units)};
-    auto request = well_request<flowmodel::wells::NodalRequest>(options, profile, profile_unit,
-                                                                &flowmodel::wells::set_nodal_option);
-    flowmodel::wells::NodalSetup s = flowmodel::wells::setup_nodal(request);
-    Interrupt interrupt;
-    s.setup.options.interrupted = [&interrupt] { return interrupt(); };
-    if (!s.lift_gas_rates.empty()) return lift_curve_dict(s, jobs, interrupt, u);
-    flowmodel::nodal::Result r;
-    {
-        py::gil_scoped_release nogil;
-        r = flowmodel::wells::analyse(s, jobs);
-    }
-    interrupt.check();
     const D rate_dim = s.split.gas_rate ? D::GasRate : D::LiquidRate;
     const std::string rate_key = u.key(s.split.gas_rate ? "gas_rate" : "liquid_rate", rate_dim);
     const auto n = static_cast<py::ssize_t>(r.curve.size());
@@ -813,6 +802,24 @@ py::dict run_nodal(const std::map<std::string, std::string>& options, const std:
     out[py::str(u.key("absolute_open_flow", rate_dim))] = u(rate_dim, flowmodel::ipr::absolute_open_flow(s.inflow));
     out[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
     return out;
+}
+
+py::dict run_nodal(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
+                   unsigned jobs, const std::string& output_units) {
+    const Shown u{output_system(output_units)};
+    auto request = well_request<flowmodel::wells::NodalRequest>(options, profile, profile_unit,
+                                                                &flowmodel::wells::set_nodal_option);
+    flowmodel::wells::NodalSetup s = flowmodel::wells::setup_nodal(request);
+    Interrupt interrupt;
+    s.setup.options.interrupted = [&interrupt] { return interrupt(); };
+    if (!s.lift_gas_rates.empty()) return lift_curve_dict(s, jobs, interrupt, u);
+    flowmodel::nodal::Result r;
+    {
+        py::gil_scoped_release nogil;
+        r = flowmodel::wells::analyse(s, jobs);
+    }
+    interrupt.check();
+    return nodal_dict(s, r, u);
 }
 
 // What a table filled, in the deck's units and Python's words (as its comments say it).

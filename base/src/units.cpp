@@ -194,6 +194,27 @@ bool serves(const Unit& u, Dimension d) {
     return (d == Dimension::LiquidRate && u.phase != Phase::Gas) || (d == Dimension::GasRate && u.phase != Phase::Liquid);
 }
 
+// A number written without a unit: taken as SI, or refused where it would
+// surely not mean that (a temperature below 200 K, a standard volume rate or
+// a gas ratio), saying what it would be.
+void check_bare(const std::string& option, std::string_view text, double v, Dimension a, Dimension b) {
+    if (a == Dimension::Temperature && v < kLowestBareTemperature) {
+        fail(std::string("{") + option + "} " + io::shorten(text) + " has no unit and would be " + io::shorten(text) +
+             " K: write its unit (" + io::shorten(text) + "degC, " + io::shorten(text) + "degF, or " +
+             io::shorten(text) + "K for a cryogenic line)");
+    }
+    // A bare number where a unit is needed: refused with what it would be.
+    const std::vector<const char*> write = units_to_write(a);
+    if (!write.empty() && (b == Dimension::None || !units_to_write(b).empty())) {
+        const std::string t(io::shorten(text));
+        std::string ways;
+        for (const char* u : write) ways += std::string(ways.empty() ? "" : ", ") + "'" + t + " " + u + "'";
+        fail(std::string("{") + option + "} " + t + " has no unit and would be " + t + " " +
+             output_unit(UnitSystem::SI, a).name + " (" + io::format_rounded(to_system(UnitSystem::Field, a, v)) + " " +
+             output_unit(UnitSystem::Field, a).name + "): write its unit (" + ways + ")");
+    }
+}
+
 }  // namespace
 
 bool find_unit(Dimension d, std::string_view name, double& factor, double& offset) {
@@ -237,21 +258,7 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
     while (!unit.empty() && blank(unit.front())) unit.remove_prefix(1);
     Quantity q;
     if (unit.empty()) {
-        if (a == Dimension::Temperature && v < kLowestBareTemperature) {
-            fail(std::string("{") + option + "} " + io::shorten(text) + " has no unit and would be " + io::shorten(text) +
-                 " K: write its unit (" + io::shorten(text) + "degC, " + io::shorten(text) + "degF, or " +
-                 io::shorten(text) + "K for a cryogenic line)");
-        }
-        // A bare number where a unit is needed: refused with what it would be.
-        const std::vector<const char*> write = units_to_write(a);
-        if (!write.empty() && (b == Dimension::None || !units_to_write(b).empty())) {
-            const std::string t(io::shorten(text));
-            std::string ways;
-            for (const char* u : write) ways += std::string(ways.empty() ? "" : ", ") + "'" + t + " " + u + "'";
-            fail(std::string("{") + option + "} " + t + " has no unit and would be " + t + " " +
-                 output_unit(UnitSystem::SI, a).name + " (" + io::format_rounded(to_system(UnitSystem::Field, a, v)) + " " +
-                 output_unit(UnitSystem::Field, a).name + "): write its unit (" + ways + ")");
-        }
+        check_bare(option, text, v, a, b);
         q.value = v;
         return q;
     }

@@ -469,20 +469,12 @@ void alq_axis(VfpRequest& r, VfpSetup& s) {
 
 }  // namespace
 
-VfpSetup setup_vfp(VfpRequest r) {
-    if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
-        fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");
-    }
-    TraverseRequest& t = r.traverse;
-    if (!t.given.api.has_value()) fail("a lift-curve table needs the black-oil fluid: give {api}");
-    refuse_output_step(t);
-    const double atm = atmosphere(t);
-    VfpSetup s;
-    if (!r.gfr_given) r.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
-    s.table = r.table;
-    s.units = r.units;
-    s.fill = r.fill;
-    s.well = t.profile;
+namespace {
+
+// The table's axes from their options, each in the units of its kind,
+// strictly increasing and distinct as the deck writes them; whether a THP
+// was read as a gauge pressure.
+bool read_axes(VfpRequest& r, VfpSetup& s, double atm) {
     vfp::Axes& a = s.table.axes;
     a.flo = rate_axis(r, atm);
     a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
@@ -505,6 +497,27 @@ VfpSetup setup_vfp(VfpRequest r) {
         fail("the table would have " + io::format_double(entries) + " entries, each a traverse; at most " +
              std::to_string(most) + " are computed ({max-entries} raises it)");
     }
+    return gauge_thp;
+}
+
+}  // namespace
+
+VfpSetup setup_vfp(VfpRequest r) {
+    if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
+        fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");
+    }
+    TraverseRequest& t = r.traverse;
+    if (!t.given.api.has_value()) fail("a lift-curve table needs the black-oil fluid: give {api}");
+    refuse_output_step(t);
+    const double atm = atmosphere(t);
+    VfpSetup s;
+    if (!r.gfr_given) r.table.gfr = r.gas_option == "gor" ? vfp::Gfr::GasOil : vfp::Gfr::GasLiquid;
+    s.table = r.table;
+    s.units = r.units;
+    s.fill = r.fill;
+    s.well = t.profile;
+    const bool gauge_thp = read_axes(r, s, atm);
+    const vfp::Axes& a = s.table.axes;
     check_splits(s.table);
     if (a.wfr.back() > 0 && !t.given.water_gravity.has_value() && !t.given.salinity.has_value()) {
         fail("give {water-gravity} or {salinity} for the produced water");
