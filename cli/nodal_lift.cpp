@@ -56,19 +56,24 @@ std::string table(const fw::LiftCurve& c, const Units& u) {
     return s + "\n" + say("maximum", c.maximum) + say("economic optimum", c.economic_optimum);
 }
 
-std::string point_json(const fw::LiftPoint& p) {
-    auto rate = [](double v) { return std::isfinite(v) ? json_number(v) : std::string("null"); };
-    return "{\"lift_gas_rate\":" + json_number(p.lift_gas_rate) + ",\"liquid_rate\":" + rate(p.liquid_rate) +
-           ",\"oil_rate\":" + rate(p.oil_rate) + ",\"bhp\":" + rate(p.bhp) + ",\"injection_md\":" +
-           json_number(p.injection_md) + (p.why.empty() ? "" : ",\"reason\":" + json_string(flowmodel::command_words(p.why))) +
-           "}";
+// A point in the output units, each key with its unit's suffix outside SI
+// (lift_gas_rate_mscf_d), as every JSON of the command and Python's nodal.
+std::string point_json(const fw::LiftPoint& p, const Units& u) {
+    auto value = [&u](D d, double v) { return std::isfinite(v) ? json_number(u.to(d, v)) : std::string("null"); };
+    return "{\"" + u.key("lift_gas_rate", D::GasRate) + "\":" + value(D::GasRate, p.lift_gas_rate) + ",\"" +
+           u.key("liquid_rate", D::LiquidRate) + "\":" + value(D::LiquidRate, p.liquid_rate) + ",\"" +
+           u.key("oil_rate", D::LiquidRate) + "\":" + value(D::LiquidRate, p.oil_rate) + ",\"" +
+           u.key("bhp", D::Pressure) + "\":" + value(D::Pressure, p.bhp) + ",\"" + u.key("injection_md", D::Length) +
+           "\":" + value(D::Length, p.injection_md) +
+           (p.why.empty() ? "" : ",\"reason\":" + json_string(flowmodel::command_words(p.why, u.system()))) + "}";
 }
 
-// In SI whatever the output units, as the JSON of the wells is.
-std::string json(const fw::LiftCurve& c, double min_gradient) {
-    std::string s = "{\"units\":\"si\",\"min_gradient\":" + json_number(min_gradient) + ",\"lift_gas_curve\":[";
-    for (size_t k = 0; k < c.points.size(); ++k) s += (k ? ",\n" : "\n") + point_json(c.points[k]);
-    auto pick = [&c](int k) { return k < 0 ? std::string("null") : point_json(c.points[static_cast<size_t>(k)]); };
+std::string json(const fw::LiftCurve& c, double min_gradient, const Units& u) {
+    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"" +
+                    u.key("min_gradient", D::LiquidGasRatio) + "\":" + json_number(u.to(D::LiquidGasRatio, min_gradient)) +
+                    ",\"lift_gas_curve\":[";
+    for (size_t k = 0; k < c.points.size(); ++k) s += (k ? ",\n" : "\n") + point_json(c.points[k], u);
+    auto pick = [&](int k) { return k < 0 ? std::string("null") : point_json(c.points[static_cast<size_t>(k)], u); };
     s += "\n],\"maximum\":" + pick(c.maximum) + ",\"economic_optimum\":" + pick(c.economic_optimum) + ",\"warnings\":[";
     for (size_t k = 0; k < c.warnings.size(); ++k) s += (k ? "," : "") + json_string(c.warnings[k]);
     return s + "],\"evaluations\":" + std::to_string(c.evaluations) + "}\n";
@@ -136,7 +141,7 @@ int run_lift_curve(const fw::NodalSetup& setup, const std::string& profile, cons
     const fw::LiftCurve c = fw::lift_gas_curve(setup, run.jobs);
     for (const std::string& w : c.warnings) run.say("warning: " + w);
     const std::string name = profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1);
-    const std::string text = run.format == "json"  ? json(c, setup.min_gradient)
+    const std::string text = run.format == "json"  ? json(c, setup.min_gradient, u)
                              : run.format == "csv" ? csv(c, u)
                              : run.format == "svg" ? svg(c, u, "Lift-gas performance, " + name)
                                                    : table(c, u);

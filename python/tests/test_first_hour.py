@@ -94,3 +94,21 @@ def test_where_a_march_stopped_is_said_in_the_output_units():
                  "--api", "35", "--gas-gravity", "0.65", "--water-gravity", "1.07", "--liquid-rate", "1300 STB/d",
                  "--water-cut", "0", "--glr", "2e4 scf/STB", "--output-units", "field", "--summary")
     assert r.returncode == 3 and "critical flow at md 0.0 ft, 30.0 psia" in r.stderr, r.stderr
+
+
+def test_the_lift_gas_curve_in_field_units_is_the_commands():
+    well = dict(profile=OIL_WELL, diam="2.441in", rough="0.0006in", outlet_pres="200psia", temp_in="180degF",
+                temp_out="100degF")
+    n = flowmodel.nodal(**well, ipr="vogel", res_pres="3000psia", q_max="2500 STB/d", injection_depth="6000ft",
+                        lift_gas_rates="0,500,1000 Mscf/d", output_units="field",
+                        fluid=flowmodel.BlackOil(**FLUID, water_cut=0.3, gor="300 scf/STB"))
+    r = pipeflow("nodal", "--profile", OIL_WELL, "--diam", "2.441in", "--rough", "0.0006in", "--outlet-pres", "200psia",
+                 "--temp-in", "180degF", "--temp-out", "100degF", "--api", "35", "--gas-gravity", "0.65",
+                 "--water-gravity", "1.07", "--water-cut", "0.3", "--gor", "300 scf/STB", "--res-pres", "3000psia",
+                 "--ipr", "vogel", "--q-max", "2500 STB/d", "--injection-depth", "6000ft",
+                 "--lift-gas-rates", "0,500,1000 Mscf/d", "--json", "--output-units", "field")
+    import json
+    c = json.loads(r.stdout)
+    assert c["units"] == n["units"] == "field"
+    assert n["maximum"] == pytest.approx(c["maximum"], rel=1e-12)
+    assert n["min_gradient_stb_mscf"] == pytest.approx(c["min_gradient_stb_mscf"], rel=1e-12)
