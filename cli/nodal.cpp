@@ -136,12 +136,15 @@ std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double th
                     ",\"method\":" + json_string(flowmodel::method_info(o.method).name) +
                     ",\"holdup_factor\":" + json_number(o.holdup_factor) +
                     ",\"friction_factor\":" + json_number(o.friction_factor) + ",\"curves\":[";
+    const auto columns = flowmodel::nodal::curve_columns(u.gas);
     for (size_t i = 0; i < r.curve.size(); ++i) {
-        const auto& p = r.curve[i];
-        s += (i ? ",\n" : "\n") + std::string("{\"") + u.rate_key() + "\":" + json_number(u.rate(p.rate)) +
-             ",\"" + u.pres_key("outflow_bhp") + "\":" + json_number(u.pres(p.outflow)) + ",\"" +
-             u.pres_key("inflow_bhp") + "\":" + json_number(u.pres(p.inflow)) + ",\"" + u.temp_key("wellhead_temp") +
-             "\":" + json_number(u.temp(p.wellhead_temp)) + "}";
+        s += i ? ",\n{" : "\n{";
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const auto& c = columns[k];
+            s += (k ? ",\"" : "\"") + flowmodel::unit_key(u.system(), c.measure, c.name) + "\":" +
+                 json_number(flowmodel::to_system(u.system(), c.measure, c.value(r.curve[i])));
+        }
+        s += "}";
     }
     s += "\n],\"crossings\":[";
     for (size_t i = 0; i < r.crossings.size(); ++i) s += (i ? "," : "") + crossing_json(r.crossings[i], u, thp);
@@ -211,12 +214,22 @@ std::string picture_title(const flowmodel::wells::NodalSetup& nodal, const std::
     return title;
 }
 
+// The curves' columns as the JSON writes them, an empty field where a number is none.
 std::string as_csv(const flowmodel::nodal::Result& r, const Units& units) {
-    std::string text = units.rate_key() + "," + units.pres_key("outflow_bhp") + "," + units.pres_key("inflow_bhp") + "\n";
+    const auto columns = flowmodel::nodal::curve_columns(units.gas);
+    std::string text;
+    for (size_t k = 0; k < columns.size(); ++k) {
+        text += (k ? "," : "") + flowmodel::unit_key(units.system(), columns[k].measure, columns[k].name);
+    }
+    text += "\n";
     for (const auto& p : r.curve) {
-        text += flowmodel::io::format_double(units.rate(p.rate)) + "," +
-                (std::isfinite(p.outflow) ? flowmodel::io::format_double(units.pres(p.outflow)) : "") + "," +
-                (std::isfinite(p.inflow) ? flowmodel::io::format_double(units.pres(p.inflow)) : "") + "\n";
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const double v = columns[k].value(p);
+            text += (k ? "," : "") + (std::isfinite(v) ? flowmodel::io::format_double(
+                                                             flowmodel::to_system(units.system(), columns[k].measure, v))
+                                                       : std::string());
+        }
+        text += "\n";
     }
     return text;
 }

@@ -754,23 +754,19 @@ py::dict nodal_dict(const flowmodel::wells::NodalSetup& s, const flowmodel::noda
     const D rate_dim = s.split.gas_rate ? D::GasRate : D::LiquidRate;
     const std::string rate_key = u.key(s.split.gas_rate ? "gas_rate" : "liquid_rate", rate_dim);
     const auto n = static_cast<py::ssize_t>(r.curve.size());
-    py::array_t<double> rate(n), outflow(n), inflow(n), wellhead_temp(n);
+    py::dict curves;
+    // The numbers from the curves' columns, as the command writes them.
+    for (const flowmodel::nodal::CurveColumn& c : flowmodel::nodal::curve_columns(s.split.gas_rate)) {
+        py::array_t<double> v(n);
+        for (py::ssize_t k = 0; k < n; ++k) v.mutable_data()[k] = u(c.measure, c.value(r.curve[static_cast<size_t>(k)]));
+        curves[py::str(u.key(c.name, c.measure))] = v;
+    }
     py::list regime, failure;
-    for (py::ssize_t k = 0; k < n; ++k) {
-        const auto& p = r.curve[static_cast<size_t>(k)];
-        rate.mutable_data()[k] = u(rate_dim, p.rate);
-        wellhead_temp.mutable_data()[k] = u(D::Temperature, p.wellhead_temp);
-        outflow.mutable_data()[k] = u(D::Pressure, p.outflow);
-        inflow.mutable_data()[k] = u(D::Pressure, p.inflow);
+    for (const auto& p : r.curve) {
         regime.append(regime_or_none(p.regime_at_bottom));
         failure.append(flowmodel::python_words(p.failure, u.system));
     }
     py::object np = py::module_::import("numpy");
-    py::dict curves;
-    curves[rate_key.c_str()] = rate;
-    curves[py::str(u.key("outflow_bhp", D::Pressure))] = outflow;
-    curves[py::str(u.key("inflow_bhp", D::Pressure))] = inflow;
-    curves[py::str(u.key("wellhead_temp", D::Temperature))] = wellhead_temp;
     curves["regime_at_bottom"] = np.attr("array")(regime, "dtype"_a = "object");
     curves["failure"] = np.attr("array")(failure, "dtype"_a = "object");
     const double thp = s.setup.options.pres;

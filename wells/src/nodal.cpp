@@ -233,4 +233,14 @@ Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Sp
     return res;
 }
 
+std::vector<CurveColumn> curve_columns(bool gas_swept) {
+    return {
+        {gas_swept ? "gas_rate" : "liquid_rate", gas_swept ? Dimension::GasRate : Dimension::LiquidRate,
+         [](const Point& p) { return p.rate; }},
+        {"outflow_bhp", Dimension::Pressure, [](const Point& p) { return p.outflow; }},
+        {"inflow_bhp", Dimension::Pressure, [](const Point& p) { return p.inflow; }},
+        {"wellhead_temp", Dimension::Temperature, [](const Point& p) { return p.wellhead_temp; }},
+    };
+}
+
 }  // namespace flowmodel::nodal

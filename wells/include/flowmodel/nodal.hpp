@@ -40,6 +40,17 @@ struct Point {
     std::string failure;  // why the traverse failed
 };
 
+// The curves' columns as every face writes them, in this order: the swept
+// rate (liquid_rate, or gas_rate where a gas well's inflow sweeps the gas),
+// the outflow's and the inflow's bottom-hole pressures and the wellhead
+// temperature; each number in SI, converted by the face in `measure`.
+struct CurveColumn {
+    const char* name;
+    Dimension measure;
+    double (*value)(const Point&);
+};
+std::vector<CurveColumn> curve_columns(bool gas_swept);
+
 // A crossing is a point of the outflow curve: `rate` was marched, `bhp` is
 // that traverse's bottom-hole pressure, and the inflow at `rate` lies within
 // `mismatch` of it (at most kPressureMatch, or where the outflow jumps across
