@@ -104,12 +104,15 @@ std::string as_table(const fm::MatchResult& r, bool survey, const Units& u) {
     return s;
 }
 
+// A method's statistics from the library's columns, in the output units.
 std::string score_json(const fm::MethodScore& m, const Units& u) {
-    return "{\"method\":" + json_string(flowmodel::method_info(m.method).name) + ",\"n\":" + std::to_string(m.n) +
-           ",\"failed\":" + std::to_string(m.failed) + ",\"n_drop\":" + std::to_string(m.n_drop) + ",\"" + u.key("me", flowmodel::Dimension::PressureStep) + "\":" + json_number(u.dp(m.me)) + ",\"" +
-           u.key("mae", flowmodel::Dimension::PressureStep) + "\":" + json_number(u.dp(m.mae)) + ",\"me_drop\":" + json_number(m.me_drop) + ",\"mape_drop\":" +
-           json_number(m.mape_drop) + ",\"within5\":" + json_number(m.within5) + ",\"holdup_factor\":" +
-           json_number(m.holdup_factor) + ",\"friction_factor\":" + json_number(m.friction_factor) + "}";
+    std::string s = "{\"method\":" + json_string(flowmodel::method_info(m.method).name);
+    for (const fm::ScoreColumn& c : fm::score_columns()) {
+        const double v = c.value(m);
+        s += ",\"" + u.key(c.name, c.measure) + "\":" +
+             (c.kind == fm::ScoreColumn::Count ? std::to_string(static_cast<long>(v)) : json_number(u.to(c.measure, v)));
+    }
+    return s + "}";
 }
 
 std::string list_json(const std::vector<fm::MethodScore>& v, const Units& u) {

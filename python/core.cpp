@@ -541,12 +541,13 @@ struct KeptRows {
             const Rows& rows = by_method[{static_cast<int>(m.method), tuned}];
             py::list failure;
             for (const std::string& f : rows.failure) failure.append(flowmodel::python_words(f, u.system));
-            py::dict d("method"_a = flowmodel::method_info(m.method).name, "n"_a = m.n, "failed"_a = m.failed,
-                       "n_drop"_a = m.n_drop, "me_drop"_a = m.me_drop, "mape_drop"_a = m.mape_drop,
-                       "within5"_a = m.within5, "holdup_factor"_a = m.holdup_factor,
-                       "friction_factor"_a = m.friction_factor, "failure"_a = failure);
-            d[py::str(u.key("me", D::PressureStep))] = u(D::PressureStep, m.me);
-            d[py::str(u.key("mae", D::PressureStep))] = u(D::PressureStep, m.mae);
+            py::dict d("method"_a = flowmodel::method_info(m.method).name, "failure"_a = failure);
+            for (const fm::ScoreColumn& c : fm::score_columns()) {
+                const double v = c.value(m);
+                d[py::str(u.key(c.name, c.measure))] = c.kind == fm::ScoreColumn::Count
+                                                           ? py::object(py::int_(static_cast<long>(v)))
+                                                           : py::object(py::float_(u(c.measure, v)));
+            }
             d[py::str(u.key("measured", D::Pressure))] = converted(D::Pressure, rows.measured);
             d[py::str(u.key("predicted", D::Pressure))] = converted(D::Pressure, rows.predicted);
             d[py::str(u.key("drop", D::PressureStep))] = converted(D::PressureStep, rows.drop);

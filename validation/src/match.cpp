@@ -604,4 +604,22 @@ std::string MatchResult::why_none() const {
     return "no measurement could be computed by any method";
 }
 
+const std::vector<ScoreColumn>& score_columns() {
+    using C = ScoreColumn;
+    using D = Dimension;
+    static const std::vector<ScoreColumn> columns = {
+        {"n", C::Count, D::None, [](const MethodScore& m) { return static_cast<double>(m.n); }},
+        {"failed", C::Count, D::None, [](const MethodScore& m) { return static_cast<double>(m.failed); }},
+        {"n_drop", C::Count, D::None, [](const MethodScore& m) { return static_cast<double>(m.n_drop); }},
+        {"me", C::Number, D::PressureStep, [](const MethodScore& m) { return m.me; }},
+        {"mae", C::Number, D::PressureStep, [](const MethodScore& m) { return m.mae; }},
+        {"me_drop", C::Number, D::None, [](const MethodScore& m) { return m.me_drop; }},
+        {"mape_drop", C::Number, D::None, [](const MethodScore& m) { return m.mape_drop; }},
+        {"within5", C::Number, D::None, [](const MethodScore& m) { return m.within5; }},
+        {"holdup_factor", C::Number, D::None, [](const MethodScore& m) { return m.holdup_factor; }},
+        {"friction_factor", C::Number, D::None, [](const MethodScore& m) { return m.friction_factor; }},
+    };
+    return columns;
+}
+
 }  // namespace flowmodel::match

@@ -69,6 +69,18 @@ struct MethodScore {
     std::vector<std::pair<std::size_t, RowPrediction>> sample;
 };
 
+// A method's statistics as every face writes them, in this order after the
+// method's name: counts (Count), errors in Pa (converted by the face in
+// `measure`), shares of the drop in per cent and the factors (None: as they are).
+struct ScoreColumn {
+    enum Kind { Count, Number };
+    const char* name;
+    Kind kind;
+    Dimension measure;
+    double (*value)(const MethodScore&);
+};
+const std::vector<ScoreColumn>& score_columns();
+
 struct MatchResult {
     std::vector<MethodScore> untuned;  // best first (the lowest mean absolute error in % of the drop)
     std::vector<MethodScore> tuned;    // with tuning: the same methods, tuned, best first
