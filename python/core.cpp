@@ -657,27 +657,36 @@ py::list run_traverse_many(const std::vector<std::tuple<std::map<std::string, st
 // flowmodel.ipr: the inflow of `kind` from its option texts, at the flowing
 // pressures `pwf` (Pa) or, when `at_pwf` is false, at the rates (m3/s) in the
 // same array. Returns (rate, pwf, absolute open flow).
+// flowmodel.ipr: rates at pressures or pressures at rates, both in the
+// system's units (the numbers given read in them too).
 py::tuple run_ipr(const std::string& kind, const std::map<std::string, std::string>& texts, const std::string& atm_text,
-                  const py::array_t<double, py::array::c_style | py::array::forcecast>& values, bool at_pwf) {
+                  const py::array_t<double, py::array::c_style | py::array::forcecast>& values, bool at_pwf,
+                  const std::string& output_units) {
+    using D = flowmodel::Dimension;
+    const Shown u{output_system(output_units)};
     // "": the standard atmosphere, as the request takes it.
     const double atm = atm_text.empty() ? flowmodel::atmosphere(flowmodel::TraverseRequest{})
                                         : flowmodel::parse_quantity("atm-pres", atm_text, flowmodel::Dimension::Pressure).value;
     const flowmodel::ipr::Inflow in = flowmodel::wells::inflow_from(kind, texts, atm);
+    const D rate_dim = kind == "fetkovich" ? D::GasRate : D::LiquidRate;
     const auto n = values.size();
     for (py::ssize_t k = 0; k < n; ++k) {
         const double v = values.data()[k];
         if (!(v >= 0) || !std::isfinite(v)) {
             throw flowmodel::OptionError(std::string(at_pwf ? "{pwf} takes absolute pressures" : "{rate} takes rates") +
-                                        " from 0 (Pa, m3/s), not " + flowmodel::io::format_double(v));
+                                        " from 0 (" + flowmodel::output_unit(u.system, at_pwf ? D::Pressure : rate_dim).name +
+                                        "), not " + flowmodel::io::format_double(v));
         }
     }
     py::array_t<double> rate(n), pwf(n);
     for (py::ssize_t k = 0; k < n; ++k) {
-        const double v = values.data()[k];
-        rate.mutable_data()[k] = at_pwf ? flowmodel::ipr::rate(in, v) : v;
-        pwf.mutable_data()[k] = at_pwf ? v : flowmodel::ipr::pwf(in, v);
+        const double v = flowmodel::from_system(u.system, at_pwf ? D::Pressure : rate_dim, values.data()[k]);
+        rate.mutable_data()[k] = u(rate_dim, at_pwf ? flowmodel::ipr::rate(in, v) : v);
+        pwf.mutable_data()[k] = u(D::Pressure, at_pwf ? v : flowmodel::ipr::pwf(in, v));
     }
-    return py::make_tuple(rate, pwf, flowmodel::ipr::absolute_open_flow(in));
+    return py::make_tuple(rate, pwf, u(rate_dim, flowmodel::ipr::absolute_open_flow(in)),
+                          py::make_tuple(u.key("rate", rate_dim), u.key("pwf", D::Pressure),
+                                         u.key("absolute_open_flow", rate_dim)));
 }
 
 // The options of a nodal analysis or a table: those of the wells' own, the
@@ -826,10 +835,23 @@ std::vector<std::string> filled_texts(const std::vector<std::string>& filled, fl
     return out;
 }
 
+// The dimension of each axis of a table, by its kind.
+struct AxisDimensions {
+    flowmodel::Dimension flo, wfr, gfr, alq;
+};
+AxisDimensions axis_dimensions(const flowmodel::vfp::Table& t) {
+    using D = flowmodel::Dimension;
+    using namespace flowmodel::vfp;
+    return {t.flo == Flo::Gas ? D::GasRate : D::LiquidRate,
+            t.wfr == Wfr::WaterCut ? D::Fraction : t.wfr == Wfr::WaterOil ? D::LiquidRatio : D::LiquidGasRatio,
+            t.gfr == Gfr::OilGas ? D::LiquidGasRatio : D::GasRatio, t.alq == Alq::GasRate ? D::GasRate : D::GasRatio};
+}
+
 // flowmodel.vfp_table: the axes (SI), the BHP as an array [thp, wfr, gfr,
 // flo] (Pa) and the keyword text; entries not computed and not filled raise.
 py::dict run_vfp(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
-                 unsigned jobs) {
+                 unsigned jobs, const std::string& output_units) {
+    const Shown u{output_system(output_units)};
     auto request = well_request<flowmodel::wells::VfpRequest>(options, profile, profile_unit,
                                                               &flowmodel::wells::set_vfp_option);
     flowmodel::wells::VfpSetup s = flowmodel::wells::setup_vfp(request);
@@ -843,9 +865,9 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
     interrupt.check();
     if (!o.error.empty()) throw flowmodel::OptionError(o.error);
     const flowmodel::vfp::Table& t = o.result.table;
-    auto array = [](const std::vector<double>& v) {
+    auto array = [&u](const std::vector<double>& v, flowmodel::Dimension d) {
         py::array_t<double> a(static_cast<py::ssize_t>(v.size()));
-        std::copy(v.begin(), v.end(), a.mutable_data());
+        for (size_t k = 0; k < v.size(); ++k) a.mutable_data()[k] = u(d, v[k]);
         return a;
     };
     // [thp, wfr, gfr, flo]; with an ALQ axis [thp, wfr, gfr, alq, flo], as the keyword's records run.
@@ -855,19 +877,32 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
     if (alq) shape.push_back(static_cast<py::ssize_t>(t.axes.alq.size()));
     shape.push_back(static_cast<py::ssize_t>(t.axes.flo.size()));
     py::array_t<double> bhp(shape);
-    std::copy(t.bhp.begin(), t.bhp.end(), bhp.mutable_data());
+    for (size_t k = 0; k < t.bhp.size(); ++k) bhp.mutable_data()[k] = u(flowmodel::Dimension::Pressure, t.bhp[k]);
+    const AxisDimensions dims = axis_dimensions(t);
     const char* alq_kinds[] = {"", "grat", "iglr", "tglr"};
     const char* flo[] = {"liq", "oil", "gas"};
     const char* wfr[] = {"wct", "wor", "wgr"};
     const char* gfr[] = {"gor", "glr", "ogr"};
-    return py::dict("flo"_a = array(t.axes.flo), "thp"_a = array(t.axes.thp), "wfr"_a = array(t.axes.wfr),
-                    "gfr"_a = array(t.axes.gfr), "bhp"_a = bhp, "datum"_a = t.datum, "table"_a = t.number,
+    py::dict out;
+    out[py::str(u.key("flo", dims.flo))] = array(t.axes.flo, dims.flo);
+    out[py::str(u.key("thp", flowmodel::Dimension::Pressure))] = array(t.axes.thp, flowmodel::Dimension::Pressure);
+    out[py::str(u.key("wfr", dims.wfr))] = array(t.axes.wfr, dims.wfr);
+    out[py::str(u.key("gfr", dims.gfr))] = array(t.axes.gfr, dims.gfr);
+    out[py::str(u.key("bhp", flowmodel::Dimension::Pressure))] = bhp;
+    out[py::str(u.key("datum", flowmodel::Dimension::Length))] = u(flowmodel::Dimension::Length, t.datum);
+    if (alq) {
+        out[py::str(u.key("alq", dims.alq))] = array(t.axes.alq, dims.alq);
+    } else {
+        out["alq"] = py::none();
+    }
+    out["units"] = u.system == flowmodel::UnitSystem::Field ? "field" : "si";
+    out.attr("update")(py::dict("table"_a = t.number,
                     "kinds"_a = py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
                                                gfr[static_cast<int>(t.gfr)]),
                     "keyword"_a = o.keyword, "filled"_a = filled_texts(o.filled, flowmodel::vfp::deck_system(s.units)), "warnings"_a = o.warnings,
                     "evaluations"_a = o.result.evaluations,
-                    "alq"_a = alq ? py::object(array(t.axes.alq)) : py::object(py::none()),
-                    "alq_kind"_a = alq ? py::object(py::str(alq_kinds[static_cast<int>(t.alq)])) : py::object(py::none()));
+                    "alq_kind"_a = alq ? py::object(py::str(alq_kinds[static_cast<int>(t.alq)])) : py::object(py::none())));
+    return out;
 }
 
 }  // namespace
@@ -917,10 +952,10 @@ void bind_wells(py::module_& m) {
     m.def("_cancel_running", [] { ++g_cancelled; }, "Stops every traverse, sweep and table under way.");
     m.def("_near_miss", &flowmodel::validation::near_miss);
     m.def("_traverse_options", &flowmodel::traverse_option_names);
-    m.def("_ipr", &run_ipr, "kind"_a, "texts"_a, "atm"_a, "values"_a, "at_pwf"_a);
+    m.def("_ipr", &run_ipr, "kind"_a, "texts"_a, "atm"_a, "values"_a, "at_pwf"_a, "output_units"_a = "si");
     m.def("_inflow_options", &flowmodel::wells::inflow_option_names);
     m.def("_nodal", &run_nodal, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a, "output_units"_a = "si");
-    m.def("_vfp", &run_vfp, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a);
+    m.def("_vfp", &run_vfp, "options"_a, "profile"_a, "profile_unit"_a, "jobs"_a, "output_units"_a = "si");
 }
 
 // The model at one point and over arrays, keyword arguments from the input table.

@@ -56,7 +56,7 @@ def _well(where, profile, fluid, profile_unit, options):
     return {**options, **fluid.options}
 
 
-def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, **options):
+def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, output_units="si", **options):
     """The inflow curve of a reservoir: the rate it gives against the flowing
     bottom-hole pressure, as `pipeflow nodal` uses it.
 
@@ -71,7 +71,10 @@ def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, **options
     At the pressures `pwf` (Pa, an array or a number), or at the rates
     `rate` (m3/s), or by default at `points` pressures from res_pres to 0.
     Returns a dict of numpy arrays "rate" (m3/s) and "pwf" (Pa; NaN for a
-    rate beyond the absolute open flow), and "absolute_open_flow" (m3/s)."""
+    rate beyond the absolute open flow), and "absolute_open_flow" (m3/s).
+    With output_units="field" the numbers given and returned are in field
+    units (psia, STB/d, Mscf/d for fetkovich's gas) under keys that carry
+    them (rate_stb_d, pwf_psia, absolute_open_flow_stb_d)."""
     import numpy as np
     if kind not in _IPR_KINDS:
         raise ValueError(f"ipr: kind takes {', '.join(_IPR_KINDS)}")
@@ -80,18 +83,20 @@ def ipr(kind, res_pres, pwf=None, rate=None, points=51, atm_pres=None, **options
     texts = _texts("ipr", _INFLOW, {"res_pres": res_pres, **options})
     atm = "" if atm_pres is None else _option_text("atm_pres", atm_pres)
     values, at_pwf = (pwf, True) if rate is None else (rate, False)
+    if output_units not in ("si", "field"):
+        raise ValueError("ipr: output_units takes 'si' or 'field'")
     if values is None:
-        res = _res_pres(kind, texts, atm)
+        res = _res_pres(kind, texts, atm, output_units)
         values = np.linspace(res, 0.0, int(points))
     arr = np.asarray(values, dtype="float64")
-    q, p, aof = _call(_ipr, kind, texts, atm, arr.ravel(), at_pwf)
-    return {"rate": q.reshape(arr.shape), "pwf": p.reshape(arr.shape), "absolute_open_flow": aof}
+    q, p, aof, keys = _call(_ipr, kind, texts, atm, arr.ravel(), at_pwf, output_units)
+    return {keys[0]: q.reshape(arr.shape), keys[1]: p.reshape(arr.shape), keys[2]: aof}
 
 
-def _res_pres(kind, texts, atm):
-    """The reservoir pressure as the core reads it (Pa): the pwf at rate 0."""
+def _res_pres(kind, texts, atm, output_units):
+    """The reservoir pressure as the core reads it: the pwf at rate 0."""
     import numpy as np
-    return float(_call(_ipr, kind, texts, atm, np.zeros(1), False)[1][0])
+    return float(_call(_ipr, kind, texts, atm, np.zeros(1), False, output_units)[1][0])
 
 
 def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, jobs=0, lift_gas_rates=None,
@@ -146,7 +151,7 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, job
 
 
 def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,
-              profile_unit=None, jobs=0, alq=None, **options):
+              profile_unit=None, jobs=0, alq=None, output_units="si", **options):
     """A lift-curve table of a well, as `pipeflow vfp` makes it: every entry
     one traverse from the wellhead pressure down to the datum, on all cores.
 
@@ -171,7 +176,9 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     conditions, Pa, fractions and m3/m3), "bhp" (Pa, shape [thp, wfr, gfr,
     flo]), "datum" (m), "table", "kinds", "keyword" (the VFPPROD text to
     include in a deck), "filled" and "warnings" (lists of text),
-    "evaluations"."""
+    "evaluations". With output_units="field" the axes, "bhp" and "datum" are
+    in the command's field units under keys that carry them (thp_psia,
+    flo_stb_d, gfr_scf_stb, bhp_psia, datum_ft); "units" says which."""
     merged = _well("vfp_table", profile, fluid, profile_unit, options)
     axes = {"rates": rates, "thp": thp, "water_cut": water_cut, "gor": gor, "glr": glr, "alq": alq}
     if gor is not None and glr is not None:
@@ -187,8 +194,10 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
         raise ValueError(f"vfp_table: {both[0]} is an axis: give it as the keyword, not in the fluid")
     allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes)
     texts = _texts("vfp_table", allowed, {**merged, **axes}, lists=tuple(axes))
+    if output_units not in ("si", "field"):
+        raise ValueError("vfp_table: output_units takes 'si' or 'field'")
     return _call(_vfp, texts, "" if profile is None else str(profile), profile_unit or "",
-                 _jobs("vfp_table", jobs))
+                 _jobs("vfp_table", jobs), output_units)
 
 
 def vfp_dask(wells, jobs=1):

@@ -112,3 +112,20 @@ def test_the_lift_gas_curve_in_field_units_is_the_commands():
     assert c["units"] == n["units"] == "field"
     assert n["maximum"] == pytest.approx(c["maximum"], rel=1e-12)
     assert n["min_gradient_stb_mscf"] == pytest.approx(c["min_gradient_stb_mscf"], rel=1e-12)
+
+
+def test_inflow_and_tables_in_field_units():
+    si = flowmodel.ipr("vogel", "3000psia", q_max="2500 STB/d", points=5)
+    field = flowmodel.ipr("vogel", "3000psia", q_max="2500 STB/d", points=5, output_units="field")
+    assert list(field) == ["rate_stb_d", "pwf_psia", "absolute_open_flow_stb_d"]
+    assert field["pwf_psia"][0] == pytest.approx(3000) and field["absolute_open_flow_stb_d"] == pytest.approx(2500)
+    # Vogel at half the reservoir pressure: 1 - 0.2 (0.5) - 0.8 (0.25) = 0.7 of the open flow.
+    at = flowmodel.ipr("vogel", "3000psia", q_max="2500 STB/d", pwf=[1500], output_units="field")
+    assert at["rate_stb_d"][0] == pytest.approx(0.7 * 2500, rel=1e-12)
+    assert si["rate"][2] == pytest.approx(field["rate_stb_d"][2] * 0.158987294928 / 86400, rel=1e-12)
+    well = dict(profile=OIL_WELL, diam="2.441in", temp="150degF", tol=100, rates="500,1000 STB/d", thp="200psia",
+                water_cut=[0], gor="600 scf/STB", fluid=flowmodel.BlackOil(**FLUID))
+    t_si, t_field = flowmodel.vfp_table(**well), flowmodel.vfp_table(**well, output_units="field")
+    assert list(t_field["flo_stb_d"]) == pytest.approx([500, 1000]) and t_field["datum_ft"] == pytest.approx(8000)
+    assert t_field["bhp_psia"] == pytest.approx(t_si["bhp"] / 6894.757293168361, rel=1e-12)
+    assert t_field["keyword"] == t_si["keyword"] and t_field["alq"] is None

@@ -32,6 +32,12 @@ inline double to_system(UnitSystem system, Dimension d, double si) {
     return si * u.mul / u.div - u.offset;
 }
 
+// The inverse: a value written in the system's unit, in SI.
+inline double from_system(UnitSystem system, Dimension d, double value) {
+    const OutputUnit& u = output_unit(system, d);
+    return (value + u.offset) * u.div / u.mul;
+}
+
 // A key in a system: "pres" -> "pres_psia" where the system's unit has a suffix.
 std::string unit_key(UnitSystem system, Dimension d, const char* name);
 
