@@ -847,8 +847,9 @@ AxisDimensions axis_dimensions(const flowmodel::vfp::Table& t) {
             t.gfr == Gfr::OilGas ? D::LiquidGasRatio : D::GasRatio, t.alq == Alq::GasRate ? D::GasRate : D::GasRatio};
 }
 
-// flowmodel.vfp_table: the axes (SI), the BHP as an array [thp, wfr, gfr,
-// flo] (Pa) and the keyword text; entries not computed and not filled raise.
+// flowmodel.vfp_table: the axes, the BHP as an array [thp, wfr, gfr, flo]
+// and the datum in the output units (SI, or field under keys with their
+// unit), and the keyword text; entries not computed and not filled raise.
 py::dict run_vfp(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
                  unsigned jobs, const std::string& output_units) {
     const Shown u{output_system(output_units)};
