@@ -570,6 +570,8 @@ FluidKind mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers&
     return c;
 }
 
+constexpr double kFinestTolerance = 1e-3;  // Pa per segment
+
 // The boundary and the numerics of the march.
 TraverseOptions march_options(const TraverseNumbers& g) {
     TraverseOptions opt;
@@ -583,7 +585,12 @@ TraverseOptions march_options(const TraverseNumbers& g) {
     opt.max_pres = (g.max_pres ? g.max_pres->value : 1e9);
     opt.output_step = (g.output_step ? g.output_step->value : 0);
     if (g.output_step.has_value() && !(opt.output_step > 0)) fail("{output-step} must be a positive length");
-    if (!(opt.tol > 0)) fail("{tol} must be positive");
+    // Finer than this, the error estimate is the methods' own iteration noise:
+    // every step would fall to the shortest and spend the march's budget.
+    if (!(opt.tol >= kFinestTolerance)) {
+        fail("{tol} must be at least " + io::format_double(kFinestTolerance) +
+             " Pa: a finer tolerance is below what the methods' own iterations resolve");
+    }
     opt.holdup_factor = g.holdup_factor ? g.holdup_factor->value : 1.0;
     opt.friction_factor = g.friction_factor ? g.friction_factor->value : 1.0;
     if (!(opt.holdup_factor >= kLeastFactor && opt.holdup_factor <= kMostFactor)) {

@@ -214,6 +214,15 @@ TEST(FieldInputs, GaugePressuresAreReadAboveTheAtmosphere) {
     EXPECT_HAS(setup_error_of(with(kGasLine, "atm-pres", "1 psia")), "{atm-pres} must be from 10 to 200 kPa");
 }
 
+// A tolerance finer than the methods' iterations resolve would send every
+// step to the shortest and spend the whole budget (a fuzz input at 1e-30 Pa
+// took 13 s for one well): refused, the finest one taken.
+TEST(FieldInputs, ATolerancePastWhatTheMethodsResolveIsRefused) {
+    EXPECT_HAS(setup_error_of(with(kGasLine, "tol", "1e-30")), "{tol} must be at least 0.001 Pa");
+    EXPECT_HAS(setup_error_of(with(kGasLine, "tol", "0")), "{tol} must be at least 0.001 Pa");
+    EXPECT_EQ(setup_error_of(with(kGasLine, "tol", "0.001")), "accepted");
+}
+
 // Standard volume rates and gas ratios differ by orders of magnitude
 // between oilfield and metric units: a bare number is refused with what it
 // would be; a mass rate of the constant fluid stays SI.

@@ -79,6 +79,22 @@ void set_answer(Eval& e, const Segment& g, double hol, double dpt, double dpf, d
     e.rate = {-dpt, dpf, dpg, dpa, hol * kPi * g.diam * g.diam / 4.0, 0, 0};
 }
 
+// Whatever a method says, the pressure of a steady flow cannot rise along it
+// faster than a standing column of its liquid would make it (rol g, Pa/m):
+// gravity is the only thing that raises it, friction opposes the flow, and
+// only the acceleration factor 1/(1 - Ek) could amplify a rise, which it does
+// on the far side of the critical-flow limit. An answer beyond that bound is
+// the approach to critical flow, not a gradient to integrate: a trial step
+// there is shortened, and at the shortest step the march stops there.
+void refuse_beyond_critical(const TraversePoint& pt, double p) {
+    const double steepest_rise = std::max(pt.rol, pt.rog) * constant::kStandardGravity;
+    if (-pt.dpt > steepest_rise) {
+        throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) +
+                                                 ": the answer there has the pressure rising along the flow faster "
+                                                 "than the liquid's weight could; the line cannot carry this flow"};
+    }
+}
+
 }  // namespace
 
 Inputs point_inputs(const Segment& g, double s, double p, double T, const Fluid& fluid, RangeLog& log,
@@ -130,6 +146,8 @@ Eval BridgedModel::raw(const Segment& g, double s, double p, double T) const {
     if (r.dpt >= PIPEFLOW_CRITICAL_DPT) {
         throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) + ": the line cannot carry this flow"};
     }
+    // An invalid separated answer is bridged, not judged (BridgedModel::at).
+    if (!pt.separated_invalid) refuse_beyond_critical(pt, p);
     return e;
 }
 
@@ -151,6 +169,7 @@ Eval ClassicModel::at(const Segment& g, double s, double p, double T) const {
         throw Stop{StopReason::NoModelAnswer,
                    std::string(method_info(method_).title) + " has no answer " + where(pt, p)};
     }
+    refuse_beyond_critical(pt, p);
     const std::vector<FittedRange>& ranges = method_info(method_).ranges;
     for (size_t k = 0; k < ranges.size() && k < left_.low.size(); ++k) {
         if (!(a.outside & (std::uint32_t(1) << k))) continue;
