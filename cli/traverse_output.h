@@ -32,6 +32,15 @@ bool is_well(const flowmodel::Line& line);
 std::string picture_title(const flowmodel::TraverseRequest& req, const flowmodel::TraverseSetup& setup,
                           const StandardRates& q, const OutUnits& u);
 
+// The traverse written whole: as the table for people (with its points, or
+// the summary alone), CSV of the points, JSON, the summary as one CSV row,
+// and the picture.
+std::string as_table(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q, bool points);
+std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u);
+std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q);
+std::string summary_csv(const flowmodel::TraverseSummary& m, const OutUnits& u);
+std::string as_svg(const flowmodel::TraverseResult& r, const OutUnits& u, const std::string& title, bool well);
+
 // `pipeflow traverse --method all`: every method on the same line, their
 // boundary pressures side by side (table, CSV, JSON) or their profiles in one
 // picture. Returns the exit status.

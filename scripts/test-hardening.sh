@@ -45,7 +45,11 @@ fuzz() {
     echo "FAIL: $target found a fault" >&2
     return 1
   fi
-  grep -E '^stat::number_of_executed_units|^Done' "$work/$target.log" || true
+  grep -E '^stat::number_of_executed_units|^Done|^requests:' "$work/$target.log" || true
+  if grep -q '^requests: 0 answered' "$work/$target.log"; then
+    echo "FAIL: $target refused every request: it checked nothing" >&2
+    return 1
+  fi
 }
 
 fuzz fuzz_entry entry "${FUZZ_ENTRY_RUNS:-6000000}"
