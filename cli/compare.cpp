@@ -165,7 +165,7 @@ std::string stats_table(const std::string& name, const v::Statistics& st) {
 }
 
 std::string as_table(const v::Report& rep, size_t rows, size_t malformed, flowmodel::Method method) {
-    const std::string who = method == flowmodel::Method::Model ? std::string("The model")
+    const std::string who = method == flowmodel::kDefaultMethod ? std::string("The model")
                                                                : flowmodel::method_description(method);
     std::string s = who + " against " + std::to_string(rows) + " measured rows" +
                     (malformed ? " (" + std::to_string(malformed) + " malformed, not scored)" : "") +
@@ -292,7 +292,7 @@ std::string as_svg(const CrossPlots& plots, const std::string& name, flowmodel::
     const std::vector<std::string>& groups = plots.groups;
     const double legend_h = 17.0 * static_cast<double>(groups.size() + 3);
     const double height = std::max(520.0, 90 + legend_h);
-    const std::string who = method == flowmodel::Method::Model ? "Model" : flowmodel::method_info(method).title;
+    const std::string who = method == flowmodel::kDefaultMethod ? "Model" : flowmodel::method_info(method).title;
     std::string s = plot::open_svg(1250, height, who + " against measurements: " + name + ", " +
                                                      std::to_string(plots.rows) + " rows");
     s += cross_plot(plots.gradient, true, 90, 50);
@@ -342,7 +342,7 @@ struct Stream {
     Output& out;
     InputColumns columns;
     long col[4] = {-1, -1, -1, -1};  // hol_meas, dpdx_meas, regime_meas, source
-    std::vector<flowmodel::Method> methods{flowmodel::Method::Model};  // scored in this order
+    std::vector<flowmodel::Method> methods{flowmodel::kDefaultMethod};  // scored in this order
     bool method_column = false;                                        // --method given: named in the CSV and reports
     std::vector<v::Scorer> scorers = std::vector<v::Scorer>(1);
     CrossPlots plots;
@@ -408,7 +408,7 @@ struct Stream {
 
 // The methods --method names: one, or every one ("all").
 struct MethodChoice {
-    std::vector<flowmodel::Method> methods{flowmodel::Method::Model};
+    std::vector<flowmodel::Method> methods{flowmodel::kDefaultMethod};
     bool given = false;
 };
 

@@ -219,7 +219,7 @@ std::string along_plot(const fm::MatchResult& r, const std::vector<fm::MethodSco
         }
         s += "\"/>\n";
     };
-    const auto model = std::find_if(v.begin(), v.end(), [](const fm::MethodScore& m) { return m.method == flowmodel::Method::Model; });
+    const auto model = std::find_if(v.begin(), v.end(), [](const fm::MethodScore& m) { return m.method == flowmodel::kDefaultMethod; });
     if (model != v.end() && model != v.begin()) trace(model->sample, false, kColours[0]);
     trace(v.front().sample, false, colour_of(v.front().method));
     trace(v.front().sample, true, "#aaaaaa");

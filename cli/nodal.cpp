@@ -210,7 +210,7 @@ std::string picture_title(const flowmodel::wells::NodalSetup& nodal, const std::
                   kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
                   units.field ? "psia" : "kPa");
     const flowmodel::Method method = nodal.setup.options.method;
-    if (method != flowmodel::Method::Model) return std::string(title) + "; " + flowmodel::method_info(method).title;
+    if (method != flowmodel::kDefaultMethod) return std::string(title) + "; " + flowmodel::method_info(method).title;
     return title;
 }
 

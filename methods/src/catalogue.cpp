@@ -23,42 +23,82 @@ const std::vector<FittedRange> kBeggsBrillRanges{
     {RangeOf::LiquidViscosity, 0.5e-3, 2e-3, "water (about 1 cp)"},
 };
 
+const std::vector<Pattern> kSinglePhase{Pattern::Liquid, Pattern::Gas};
+
+// The classic methods answer only where the inputs are proper (classic::proper).
+template <PointAnswer (*F)(const Inputs&)>
+PointAnswer classic_point(const Inputs& in) {
+    return classic::proper(in) ? F(in) : PointAnswer{};
+}
+
+PointAnswer beggs_brill_revised(const Inputs& in) { return classic::beggs_brill(in, Method::BeggsBrill); }
+PointAnswer beggs_brill_palmer(const Inputs& in) { return classic::beggs_brill(in, Method::BeggsBrillPalmer); }
+PointAnswer beggs_brill_original(const Inputs& in) { return classic::beggs_brill(in, Method::BeggsBrillOriginal); }
+
+PointAnswer model_point(const Inputs& in) { return model_point_answer(evaluate(in)); }
+
+std::string model_why_none(const Inputs& in) {
+    const Result r = evaluate(in);
+    return "status " + std::to_string(static_cast<int>(r.status)) + ", " + status_name(r.status) +
+           (r.message.empty() ? "" : ": " + r.message);
+}
+
+std::vector<Pattern> with_single_phase(std::vector<Pattern> own) {
+    own.insert(own.begin(), kSinglePhase.begin(), kSinglePhase.end());
+    return own;
+}
+
+// The model's gravity part is written with its own g; the classic methods' with the standard one.
+constexpr double kModelGravity = 9.81;  // m/s2
+constexpr double kG = classic::kG;
+
 }  // namespace
 
 const std::vector<MethodInfo>& methods() {
+    static const std::vector<Pattern> kBeggsBrillPatterns = with_single_phase(
+        {Pattern::Segregated, Pattern::Transition, Pattern::Intermittent, Pattern::Distributed});
     static const std::vector<MethodInfo> table{
-        {Method::Model, "model", "the two-phase model", "this project's mechanistic two-phase model", "", {}},
+        {Method::Model, "model", "the two-phase model", "this project's mechanistic two-phase model", "", {}, &model_point,
+         kModelGravity,
+         {Pattern::StratifiedSmooth, Pattern::StratifiedWavy, Pattern::Annular, Pattern::Slug, Pattern::DispersedBubble},
+         true, &model_why_none},
         {Method::BeggsBrill, "beggs-brill", "Beggs & Brill (1973)",
          "Beggs & Brill, J. Pet. Tech. (May 1973) 607-617; revised map, Brill & Beggs (1991); Payne et al., J. Pet. "
          "Tech. (Sept. 1979) 1198-1208",
          "revised map with transition, rough-pipe friction, Payne et al. holdup factors (0.924 up, 0.685 down)",
-         kBeggsBrillRanges},
+         kBeggsBrillRanges, &classic_point<beggs_brill_revised>, kG, kBeggsBrillPatterns, false, nullptr},
         {Method::BeggsBrillPalmer, "beggs-brill-palmer", "Beggs & Brill (1973), Palmer's factors",
          "Beggs & Brill (1973); Palmer, M.S. thesis, U. of Tulsa (1975)",
          "revised map with transition, rough-pipe friction, Palmer holdup factors (0.918 up, 0.541 down)",
-         kBeggsBrillRanges},
+         kBeggsBrillRanges, &classic_point<beggs_brill_palmer>, kG, kBeggsBrillPatterns, false, nullptr},
         {Method::BeggsBrillOriginal, "beggs-brill-original", "Beggs & Brill (1973), no factors",
          "Beggs & Brill, J. Pet. Tech. (May 1973) 607-617",
-         "revised map with transition, the paper's smooth-pipe friction factor, no holdup factors", kBeggsBrillRanges},
+         "revised map with transition, the paper's smooth-pipe friction factor, no holdup factors", kBeggsBrillRanges,
+         &classic_point<beggs_brill_original>, kG, kBeggsBrillPatterns, false, nullptr},
         {Method::HagedornBrown, "hagedorn-brown", "Hagedorn & Brown (1965)",
          "Hagedorn & Brown, J. Pet. Tech. (April 1965) 475-484; charts as fitted by Guo et al., Petroleum Production "
          "Engineering (2007); Griffith & Wallis (1961) as given by Orkiszewski (1967)",
          "Griffith & Wallis bubble flow below its boundary, no-slip holdup as a floor",
          {{RangeOf::Diameter, 1.049 * kInch, 1.61 * kInch, "1 to 1.5 in. tubing", false},
           {RangeOf::LiquidViscosity, 0.5e-3, 0.110, "water and oils of 10 to 110 cp"},
-          {RangeOf::Angle, 80, 90, "a vertical well"}}},
+          {RangeOf::Angle, 80, 90, "a vertical well"}},
+         &classic_point<classic::hagedorn_brown>, kG, with_single_phase({Pattern::GriffithBubble, Pattern::NonBubble}),
+         false, nullptr},
         {Method::Gray, "gray", "Gray (1974)", "Gray, API 14B manual, App. B (1974)",
          "effective film roughness, acceleration neglected",
          {{RangeOf::Diameter, 0, 3.5 * kInch, "tubing below 3.5 in."},
           {RangeOf::MixtureVelocity, 0, 50 * kFoot, "mixture velocity below 50 ft/s"},
-          {RangeOf::Angle, 80, 90, "vertical wells"}}},
+          {RangeOf::Angle, 80, 90, "vertical wells"}},
+         &classic_point<classic::gray>, kG, with_single_phase({Pattern::Mist}), false, nullptr},
         {Method::MukherjeeBrill, "mukherjee-brill", "Mukherjee & Brill (1985)",
          "Mukherjee & Brill, J. Pet. Tech. (May 1983) 1003-1008; J. Energy Res. Tech. (Dec. 1985) 549-554",
          "flow-pattern map of the 1985 paper, stratified flow by its momentum balance",
          {{RangeOf::Diameter, 1.5 * kInch, 1.5 * kInch, "1.5 in. pipe", false},
-          {RangeOf::LiquidViscosity, 0.5e-3, 0.1, "kerosene and lube oil"}}},
+          {RangeOf::LiquidViscosity, 0.5e-3, 0.1, "kerosene and lube oil"}},
+         &classic_point<classic::mukherjee_brill>, kG,
+         with_single_phase({Pattern::Bubble, Pattern::Slug, Pattern::AnnularMist, Pattern::Stratified}), false, nullptr},
         {Method::NoSlip, "no-slip", "no-slip (homogeneous)", "Wallis, One-dimensional Two-phase Flow (1969), ch. 2",
-         "", {}},
+         "", {}, &classic_point<classic::no_slip>, kG, with_single_phase({Pattern::Homogeneous}), false, nullptr},
     };
     return table;
 }
@@ -140,10 +180,6 @@ double range_value(RangeOf of, const Inputs& in) {
     return 0;
 }
 
-namespace {
-
-}  // namespace
-
 PointAnswer model_point_answer(const Result& r) {
     PointAnswer a;
     a.model_status = static_cast<int>(r.status);
@@ -180,30 +216,14 @@ std::uint32_t outside(const MethodInfo& info, const Inputs& in) {
 }  // namespace
 
 PointAnswer evaluate_point(Method m, const Inputs& in) {
-    if (m == Method::Model) return model_point_answer(evaluate(in));
-    if (!classic::proper(in)) return {};
-    PointAnswer a;
-    switch (m) {
-        case Method::BeggsBrill:
-        case Method::BeggsBrillPalmer:
-        case Method::BeggsBrillOriginal: a = classic::beggs_brill(in, m); break;
-        case Method::HagedornBrown: a = classic::hagedorn_brown(in); break;
-        case Method::Gray: a = classic::gray(in); break;
-        case Method::MukherjeeBrill: a = classic::mukherjee_brill(in); break;
-        default: a = classic::no_slip(in); break;
-    }
-    a.outside = outside(method_info(m), in);
+    const MethodInfo& info = method_info(m);
+    PointAnswer a = info.point(in);
+    a.outside = outside(info, in);
     return a;
 }
 
 void evaluate_points(Method m, const Inputs* in, PointAnswer* out, std::size_t n, unsigned jobs) {
-    if (m == Method::Model) {
-        std::vector<Result> r(n);
-        evaluate_many(in, r.data(), n, jobs);
-        for (std::size_t i = 0; i < n; ++i) out[i] = model_point_answer(r[i]);
-        return;
-    }
-    parallel_for(n, jobs, 1024, [&](std::size_t b, std::size_t e) {
+    parallel_for(n, jobs, 16, [&](std::size_t b, std::size_t e) {
         for (std::size_t i = b; i < e; ++i) out[i] = evaluate_point(m, in[i]);
     });
 }
@@ -246,6 +266,6 @@ std::vector<std::string> range_warnings(Method m, std::uint32_t bits, const doub
     return out;
 }
 
-double method_gravity(Method m) { return m == Method::Model ? 9.81 : classic::kG; }
+double method_gravity(Method m) { return method_info(m).gravity; }
 
 }  // namespace flowmodel

@@ -3,6 +3,7 @@
 // behaviour at the limits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -246,15 +247,49 @@ TEST(Methods, AnyInputGivesAnAnswerOrNone) {
     for (int k = 0; k < 20000; ++k) {
         Inputs in{pick(1e-4, 20), pick(1e-4, 100), pick(300, 1500), pick(0.05, 400), pick(1e-4, 1), pick(5e-6, 1e-4),
                   pick(1e-7, 1e-3), pick(1e-3, 0.1), pick(0.01, 1), -90 + 180 * u(rng), pick(1e4, 1e8)};
-        for (Method m : {Method::BeggsBrill, Method::BeggsBrillPalmer, Method::BeggsBrillOriginal,
-                         Method::HagedornBrown, Method::Gray, Method::MukherjeeBrill, Method::NoSlip}) {
-            const PointAnswer a = evaluate_point(m, in);
+        // Every row of the table, so that a method added is held to it too.
+        for (const flowmodel::MethodInfo& row : flowmodel::methods()) {
+            const PointAnswer a = evaluate_point(row.method, in);
             if (!a.valid) continue;
-            ASSERT_TRUE(std::isfinite(a.dpt) && std::isfinite(a.dpf) && std::isfinite(a.dpg) && std::isfinite(a.dpa));
-            ASSERT_GE(a.holdup, 0);
-            ASSERT_LE(a.holdup, 1);
+            ASSERT_TRUE(std::isfinite(a.dpt) && std::isfinite(a.dpf) && std::isfinite(a.dpg) && std::isfinite(a.dpa))
+                << row.name;
+            ASSERT_GE(a.holdup, 0) << row.name;
+            ASSERT_LE(a.holdup, 1) << row.name;
+            // The pattern is one its row names: the faces draw and count patterns from the row.
+            ASSERT_NE(std::find(row.patterns.begin(), row.patterns.end(), a.pattern), row.patterns.end())
+                << row.name << ": " << flowmodel::pattern_name(a.pattern);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The row is the dispatch: what evaluate_point gives is the row's point
+// function's answer with the fitted-range bits, and the gravity the energy
+// balance takes is the row's.
+TEST(MethodTable, EachRowIsWhatTheMethodIs) {
+    const Inputs in = example_well();
+    for (const flowmodel::MethodInfo& row : flowmodel::methods()) {
+        SCOPED_TRACE(row.name);
+        const PointAnswer direct = row.point(in), dispatched = evaluate_point(row.method, in);
+        EXPECT_EQ(direct.dpt, dispatched.dpt);
+        EXPECT_EQ(direct.holdup, dispatched.holdup);
+        EXPECT_EQ(direct.pattern, dispatched.pattern);
+        EXPECT_EQ(flowmodel::method_gravity(row.method), row.gravity);
+        EXPECT_EQ(&flowmodel::method_info(row.method), &row);
+        EXPECT_EQ(flowmodel::method_named(row.name), &row);
+        // Only the model's invalid separated answers are bridged, and only it says why it has none.
+        EXPECT_EQ(row.bridged, row.method == Method::Model);
+    }
+    // The model's gravity part is written with its own 9.81, the correlations' with the standard 9.80665.
+    EXPECT_EQ(flowmodel::method_info(Method::Model).gravity, 9.81);
+    EXPECT_EQ(flowmodel::method_info(Method::Gray).gravity, 9.80665);
+    Inputs none = example_well();
+    none.pres = -1;
+    EXPECT_FALSE(evaluate_point(Method::Model, none).valid);
+    EXPECT_NE(flowmodel::method_info(Method::Model).why_none(none).find("status 2"), std::string::npos);
 }
 
 }  // namespace

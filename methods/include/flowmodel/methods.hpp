@@ -29,6 +29,10 @@ enum class Method {
     NoSlip,              // the homogeneous mixture
 };
 
+// The method a request uses where none is named, and the one the faces call
+// "the model" in their reports.
+constexpr Method kDefaultMethod = Method::Model;
+
 // Flow patterns, each method in its own terms. The first five are the
 // model's regimes in its numbering (flowmodel::Regime).
 enum class Pattern : int {
@@ -90,6 +94,9 @@ struct FittedRange {
     bool warns = true;
 };
 
+// A method is its row of the table (methods()): everything the march, the
+// comparisons and the faces know of it. Adding a method is a file with its
+// point function and one row.
 struct MethodInfo {
     Method method;
     const char* name;    // as users write it: "model", "beggs-brill", ...
@@ -97,6 +104,19 @@ struct MethodInfo {
     const char* source;  // the publication of its equations
     const char* options; // its variant, in words ("Payne et al. (1979) holdup factors, rough pipe")
     std::vector<FittedRange> ranges;
+    // Its answer at a point (SI, as evaluate_point gives it but without the
+    // fitted-range bits). Never throws.
+    PointAnswer (*point)(const Inputs&);
+    // The acceleration of gravity its gravity part is written with, m/s2.
+    double gravity;
+    // The flow patterns its answers name.
+    std::vector<Pattern> patterns;
+    // Whether its answers flagged model_bridge are bridged in pressure by the
+    // march (the model's invalid separated solutions) rather than integrated.
+    bool bridged;
+    // Why it has no answer at a point, in its own words ("status 3, improper
+    // input: ..."), or nullptr where "no answer" is all it says.
+    std::string (*why_none)(const Inputs&);
 };
 
 // Every method in the order users see them: the model first.

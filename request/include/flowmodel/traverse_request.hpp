@@ -66,7 +66,7 @@ struct TraverseRequest {
     // an injector are both common, and one taken for the other gives
     // another answer); flow_decreasing set is a statement of its own.
     bool flow_direction_stated = false;
-    Method method = Method::Model;            // the method of the gradient
+    Method method = kDefaultMethod;           // the method of the gradient
     std::string mandrels;                     // gas lift: the mandrels' depths, a list with a unit ("3000,4500,6000 ft")
     HeatLaw heat = HeatLaw::Given;            // how the fluid's temperature is had
     std::string geothermal;                   // "SURFACE_TEMP, GRADIENT": "60degF, 1.5degF/100ft"; "" for none

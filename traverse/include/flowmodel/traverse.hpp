@@ -97,7 +97,7 @@ struct TraverseOptions {
     // trial marches by what a completed one spent.
     long max_evaluations = 0;
     // The method of the gradient at each point (the model by default).
-    Method method = Method::Model;
+    Method method = kDefaultMethod;
     // The method tuned to measured pressures: its liquid holdup times
     // holdup_factor (not above 1; the gravity part follows from the mixture
     // density it gives), its friction part times friction_factor. At 1 and 1
@@ -193,7 +193,7 @@ struct TraverseSummary {
     double outlet_temp = std::numeric_limits<double>::quiet_NaN();
     double heat_lost = std::numeric_limits<double>::quiet_NaN();
     HeatLaw heat_law = HeatLaw::Given;
-    Method method = Method::Model;                // the method integrated
+    Method method = kDefaultMethod;                // the method integrated
     // Gas lift: the lift gas's rate (m3/s at standard conditions; 0 without),
     // the injection point's md and the tubing pressure there (NaN without, or
     // where the march did not reach it).

@@ -265,13 +265,8 @@ TraverseResult march_once(const Line& line, const Fluid& fluid, const TraverseOp
         const march::TunedModel with_factors(model, opt.holdup_factor, opt.friction_factor);
         heated(with_factors);
     };
-    if (opt.method == Method::Model) {
-        run_with(march::BridgedModel(fluid, log, res.summary.evaluations));
-        res.summary.warnings = fluid.warnings(log);
-        return res;
-    }
-    march::ClassicModel::RangesLeft left;
-    run_with(march::ClassicModel(opt.method, fluid, log, left, res.summary.evaluations));
+    march::MethodModel::RangesLeft left;
+    run_with(march::MethodModel(method_info(opt.method), fluid, log, left, res.summary.evaluations));
     res.summary.warnings = fluid.warnings(log);
     for (std::string& w : range_warnings(opt.method, left.bits, left.low.data(), left.high.data())) {
         res.summary.warnings.push_back(std::move(w));

@@ -1,5 +1,6 @@
-// The flow model along the line, with its invalid answers bridged in
-// pressure (the rule is described at the head of march.cpp).
+// A method of the gradient along the line, with the model's invalid answers
+// bridged in pressure (the rule is described at the head of driver.cpp), and
+// the decorators: tuning factors and the energy balance.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -24,9 +25,9 @@ constexpr double kBridgeEdge = 1e-5;       // of the pressure: how closely the n
 }  // namespace
 
 // What is integrated at flow coordinate s of segment g with pressure p.
-Eval BridgedModel::at(const Segment& g, double s, double p, double T) const {
+Eval MethodModel::at(const Segment& g, double s, double p, double T) const {
     Eval e = raw(g, s, p, T);
-    if (!e.pt.separated_invalid) return e;
+    if (!method_.bridged || !e.pt.separated_invalid) return e;
     Eval lo, hi;
     double p_lo = 0, p_hi = 0;
     const bool has_lo = nearest_valid(g, s, p, T, -1, lo, p_lo);
@@ -126,51 +127,34 @@ Inputs point_inputs(const Segment& g, double s, double p, double T, const Fluid&
     return {pt.usl, pt.usg, f.rol, f.rog, f.visl, f.visg, g.rough, f.sigma, g.diam, g.angle, p};
 }
 
-// The model's own answer.
-Eval BridgedModel::raw(const Segment& g, double s, double p, double T) const {
+// The method's own answer.
+Eval MethodModel::raw(const Segment& g, double s, double p, double T) const {
     Eval e;
     TraversePoint& pt = e.pt;
     const Inputs in = point_inputs(g, s, p, T, fluid_, log_, pt);
-    const Result r = evaluate(in);
-    ++evaluations_;
-    pt.id = static_cast<int>(r.regime);
-    set_answer(e, g, r.holdup, r.dpt, r.dpf, r.dpg, r.dpa);
-    pt.iter = r.iterations;
-    pt.ierr = static_cast<int>(r.status);
-    pt.separated_invalid = r.separated_invalid();
-    if (!r.has_regime()) {
-        throw Stop{StopReason::NoModelAnswer, "the model has no answer " + where(pt, p) + " (status " +
-                                                  std::to_string(pt.ierr) + ", " + status_name(r.status) +
-                                                  (r.message.empty() ? "" : ": " + r.message) + ")"};
-    }
-    if (r.dpt >= PIPEFLOW_CRITICAL_DPT) {
-        throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) + ": the line cannot carry this flow"};
-    }
-    // An invalid separated answer is bridged, not judged (BridgedModel::at).
-    if (!pt.separated_invalid) refuse_beyond_critical(pt, p);
-    return e;
-}
-
-Eval ClassicModel::at(const Segment& g, double s, double p, double T) const {
-    Eval e;
-    TraversePoint& pt = e.pt;
-    const Inputs in = point_inputs(g, s, p, T, fluid_, log_, pt);
-    const PointAnswer a = evaluate_point(method_, in);
+    const PointAnswer a = evaluate_point(method_.method, in);
     ++evaluations_;
     pt.id = static_cast<int>(a.pattern);
     set_answer(e, g, a.holdup, a.dpt, a.dpf, a.dpg, a.dpa);
-    pt.iter = 0;
-    pt.ierr = 0;
-    pt.separated_invalid = false;
+    pt.iter = a.iterations;
+    pt.ierr = a.model_status;
+    pt.separated_invalid = a.model_bridge;
     if (a.critical) {
         throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) + ": the line cannot carry this flow"};
     }
     if (!a.valid) {
-        throw Stop{StopReason::NoModelAnswer,
-                   std::string(method_info(method_).title) + " has no answer " + where(pt, p)};
+        const std::string why = method_.why_none ? " (" + method_.why_none(in) + ")" : std::string();
+        throw Stop{StopReason::NoModelAnswer, std::string(method_.title) + " has no answer " + where(pt, p) + why};
     }
-    refuse_beyond_critical(pt, p);
-    const std::vector<FittedRange>& ranges = method_info(method_).ranges;
+    note_ranges(a, in);
+    // An invalid separated answer is bridged, not judged (MethodModel::at).
+    if (!(method_.bridged && pt.separated_invalid)) refuse_beyond_critical(pt, p);
+    return e;
+}
+
+// The lowest and highest values met outside each fitted range the answer left.
+void MethodModel::note_ranges(const PointAnswer& a, const Inputs& in) const {
+    const std::vector<FittedRange>& ranges = method_.ranges;
     for (size_t k = 0; k < ranges.size() && k < left_.low.size(); ++k) {
         if (!(a.outside & (std::uint32_t(1) << k))) continue;
         const double v = range_value(ranges[k].of, in);
@@ -179,7 +163,6 @@ Eval ClassicModel::at(const Segment& g, double s, double p, double T) const {
         left_.high[k] = first ? v : std::max(left_.high[k], v);
         left_.bits |= std::uint32_t(1) << k;
     }
-    return e;
 }
 
 Eval TunedModel::at(const Segment& g, double s, double p, double T) const {
@@ -217,7 +200,7 @@ Eval HeatedModel::at(const Segment& g, double s, double p, double T) const {
 
 // The valid answer nearest to p on one side (-1 below, +1 above) within
 // the reach, at the same point; false when there is none.
-bool BridgedModel::nearest_valid(const Segment& g, double s, double p, double T, int side, Eval& out,
+bool MethodModel::nearest_valid(const Segment& g, double s, double p, double T, int side, Eval& out,
                                  double& p_out) const {
     double inner = p;  // the farthest pressure known invalid
     for (double step = kBridgeFirst * p; step <= kBridgeReach * p; step *= 2) {

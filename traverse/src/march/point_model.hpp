@@ -29,42 +29,32 @@ public:
 Inputs point_inputs(const Segment& g, double s, double p, double T, const Fluid& fluid, RangeLog& log,
                     TraversePoint& pt);
 
-// The flow model of this project, with its invalid answers bridged: where
-// the model marks its separated solution invalid (iter 99), the gradient,
+// A method of the pressure gradient along the line, as its row of the
+// method table says: its answer integrated as it is, no answer or critical
+// flow stopping the march. Where the row says its invalid answers are bridged
+// (the model's separated solution marked invalid, iter 99), the gradient,
 // its parts, the holdup and the regime are interpolated in pressure between
 // the nearest valid answers at the same point (looked for up to 5 % of the
-// pressure on either side), or the model's own numbers kept where there are
-// none (see march.cpp). Counts its evaluations; notes the fluid's ranges.
-class BridgedModel : public PointModel {
-public:
-    BridgedModel(const Fluid& fluid, RangeLog& log, long& evaluations) : fluid_(fluid), log_(log), evaluations_(evaluations) {}
-    Eval at(const Segment& g, double s, double p, double T) const override;
-
-private:
-    Eval raw(const Segment& g, double s, double p, double T) const;  // the model's own answer
-    bool nearest_valid(const Segment& g, double s, double p, double T, int side, Eval& out, double& p_out) const;
-
-    const Fluid& fluid_;
-    RangeLog& log_;
-    long& evaluations_;
-};
-
-// A classic method (any but the model): its answer integrated as it is,
-// no answer or critical flow stopping the march. Counts its evaluations;
+// pressure on either side), or its own numbers kept where there are none (the
+// rule is described at the head of driver.cpp). Counts its evaluations;
 // notes the fluid's ranges and the method's fitted ranges left.
-class ClassicModel : public PointModel {
+class MethodModel : public PointModel {
 public:
     // Lowest and highest value met outside each fitted range of the method.
     struct RangesLeft {
         std::uint32_t bits = 0;
         std::array<double, 8> low{}, high{};
     };
-    ClassicModel(Method method, const Fluid& fluid, RangeLog& log, RangesLeft& left, long& evaluations)
+    MethodModel(const MethodInfo& method, const Fluid& fluid, RangeLog& log, RangesLeft& left, long& evaluations)
         : method_(method), fluid_(fluid), log_(log), left_(left), evaluations_(evaluations) {}
     Eval at(const Segment& g, double s, double p, double T) const override;
 
 private:
-    Method method_;
+    Eval raw(const Segment& g, double s, double p, double T) const;  // the method's own answer
+    bool nearest_valid(const Segment& g, double s, double p, double T, int side, Eval& out, double& p_out) const;
+    void note_ranges(const PointAnswer& a, const Inputs& in) const;
+
+    const MethodInfo& method_;
     const Fluid& fluid_;
     RangeLog& log_;
     RangesLeft& left_;

@@ -57,7 +57,7 @@ struct MatchOptions {
 constexpr double kLeastDrop = 689.4757293168361;
 
 struct MethodScore {
-    Method method = Method::Model;
+    Method method = kDefaultMethod;
     long n = 0, failed = 0;
     long n_drop = 0;                 // rows in the per-cent statistics (drop of kLeastDrop or more)
     double me = 0, mae = 0;          // Pa: mean and mean absolute error, predicted less measured
