@@ -4,6 +4,7 @@
 #include "flowmodel/option_error.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
@@ -45,7 +46,8 @@ const std::vector<Unit>& units() {
         {"km", Dimension::Length, 1e3}, {"in", Dimension::Length, 0.0254}, {"ft", Dimension::Length, kFoot},
         {"deg", Dimension::Angle, 1}, {"°", Dimension::Angle, 1},
         {"Pa", Dimension::Pressure, 1}, {"kPa", Dimension::Pressure, 1e3}, {"MPa", Dimension::Pressure, 1e6},
-        {"bar", Dimension::Pressure, 1e5}, {"bara", Dimension::Pressure, 1e5}, {"psia", Dimension::Pressure, kPsi},
+        {"bar", Dimension::Pressure, 1e5}, {"bara", Dimension::Pressure, 1e5}, {"barsa", Dimension::Pressure, 1e5},
+        {"psia", Dimension::Pressure, kPsi},
         {"atm", Dimension::Pressure, 101325},
         {"Pa", Dimension::PressureStep, 1}, {"kPa", Dimension::PressureStep, 1e3}, {"bar", Dimension::PressureStep, 1e5},
         {"psi", Dimension::PressureStep, kPsi}, {"psia", Dimension::PressureStep, kPsi},
@@ -215,6 +217,39 @@ void check_bare(const std::string& option, std::string_view text, double v, Dime
     }
 }
 
+// A unit's name as people also write it, for a second look where the exact
+// name is not in the table: any case (a deck's SM3/DAY, BARSA, PSIA), and
+// "day" for "d" (stb/day). Taken only where every unit it then matches is the
+// same unit (mpa can only be MPa here; no two units differ by case alone in
+// one dimension but the ones refused as ambiguous).
+std::string folded(std::string_view name) {
+    std::string f;
+    for (char c : name) f += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (std::size_t at = f.find("/day"); at != std::string::npos; at = f.find("/day", at + 2)) f.replace(at, 4, "/d");
+    return f;
+}
+
+// The unit `unit` names for dimension a or b: by its exact name, else by its
+// folded one where that is not ambiguous. nullptr where none; throws where
+// the folded name matches different units.
+const Unit* unit_named(const std::string& option, std::string_view unit, Dimension a, Dimension b) {
+    auto fits = [&](const Unit& u) { return serves(u, a) || (b != Dimension::None && serves(u, b)); };
+    for (const Unit& u : units()) {
+        if (unit == u.name && fits(u)) return &u;
+    }
+    const std::string f = folded(unit);
+    const Unit* found = nullptr;
+    for (const Unit& u : units()) {
+        if (!fits(u) || folded(u.name) != f) continue;
+        if (found && (found->factor != u.factor || found->offset != u.offset || found->dim != u.dim)) {
+            fail(std::string("{") + option + "}: unit '" + io::shorten(unit) + "' could be " + found->name + " or " +
+                 u.name + ": write it as one of them");
+        }
+        if (!found) found = &u;
+    }
+    return found;
+}
+
 }  // namespace
 
 bool find_unit(Dimension d, std::string_view name, double& factor, double& offset) {
@@ -263,13 +298,13 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
         return q;
     }
     const bool pressure = a == Dimension::Pressure || b == Dimension::Pressure;
-    if (pressure && unit == "psi") {
-        fail(std::string("{") + option + "}: 'psi' is ambiguous for a pressure: write psia (absolute) or psig (gauge)");
+    if (pressure && folded(unit) == "psi") {
+        fail(std::string("{") + option + "}: '" + io::shorten(unit) + "' is ambiguous for a pressure: write psia (absolute) or psig (gauge)");
     }
     if (pressure) {
         // A gauge reading: the difference from the atmosphere, which the caller adds.
         for (const auto& [name, absolute] : {std::pair{"psig", "psia"}, {"barg", "bar"}, {"kPag", "kPa"}}) {
-            if (unit != name) continue;
+            if (folded(unit) != folded(name)) continue;
             double factor = 0, offset = 0;
             find_unit(Dimension::Pressure, absolute, factor, offset);
             q.value = v * factor;
@@ -279,10 +314,9 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
             return q;
         }
     }
-    for (const Unit& u : units()) {
-        if (unit != u.name || (!serves(u, a) && (b == Dimension::None || !serves(u, b)))) continue;
-        q.value = v * u.factor + u.offset;
-        q.unit = serves(u, a) ? a : b;
+    if (const Unit* u = unit_named(option, unit, a, b)) {
+        q.value = v * u->factor + u->offset;
+        q.unit = serves(*u, a) ? a : b;
         if (!std::isfinite(q.value)) fail(std::string("{") + option + "} is too large: '" + io::shorten(text) + "'");
         return q;
     }
@@ -292,7 +326,8 @@ Quantity parse_quantity(const std::string& option, std::string_view text, Dimens
     }
     std::string takes = a == Dimension::None ? std::string("no unit") : unit_names(a);
     if (b != Dimension::None) takes += ", " + unit_names(b);
-    const bool known = std::any_of(units().begin(), units().end(), [&](const Unit& u) { return unit == u.name; });
+    const bool known = std::any_of(units().begin(), units().end(),
+                                   [&](const Unit& u) { return folded(unit) == folded(u.name); });
     if (known) fail(std::string("{") + option + "}: '" + io::shorten(unit) + "' is a unit of another quantity; it takes " + takes);
     fail(std::string("{") + option + "}: unit '" + io::shorten(unit) + "' not known here; it takes " + takes);
 }
