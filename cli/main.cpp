@@ -27,6 +27,7 @@
 #include "verb.h"
 #include "traverse.h"
 #include "vfp.h"
+#include "vfp_check.h"
 #include "pipeflow.h"
 
 using flowmodel::Inputs;
@@ -51,6 +52,7 @@ std::string usage() {
            "       pipeflow traverse ... (see 'pipeflow traverse --help')\n"
            "       pipeflow compare [--input FILE|-] [--json|--csv|--svg] ... (see 'pipeflow compare --help')\n"
            "       pipeflow vfp ... a lift-curve table as VFPPROD (see 'pipeflow vfp --help')\n"
+           "       pipeflow vfp-check FILE [--table N] [--json]  read and check a deck's VFPPROD and VFPINJ\n"
            "       pipeflow nodal ... outflow against inflow, the operating point (see 'pipeflow nodal --help')\n"
            "       pipeflow match ... the methods against a well's measured pressures (see 'pipeflow match --help')\n"
            "       pipeflow --help | --version\n"
@@ -225,6 +227,7 @@ int dispatch(int argc, char** argv) {
     if (cmd == "traverse") return traverse_command(argc, argv);
     if (cmd == "compare") return compare_command(argc, argv);
     if (cmd == "vfp") return vfp_command(argc, argv);
+    if (cmd == "vfp-check") return vfp_check_command(argc, argv);
     if (cmd == "nodal") return nodal_command(argc, argv);
     if (cmd == "match") return match_command(argc, argv);
     return usage_error("unknown command '" + cmd + "'");

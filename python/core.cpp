@@ -25,6 +25,7 @@
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/validation.hpp"
 #include "flowmodel/match.hpp"
+#include "flowmodel/vfp_deck.hpp"
 #include "flowmodel/well_request.hpp"
 #include "pipeflow.h"
 
@@ -941,7 +942,50 @@ void bind_result(py::module_& m) {
 }
 
 // The traverse, compare, match and the wells, called by the Python layer.
+// Every table of a deck file as dicts: its words, axes and values in the
+// deck's units (bhp flat, [thp][wfr][gfr][alq][flo]; NaN where defaulted),
+// and what each check found.
+py::list run_read_vfp(const std::string& path) {
+    py::list out;
+    for (const flowmodel::vfp::DeckTable& t : flowmodel::vfp::read_vfp_deck(path)) {
+        py::dict d;
+        d["keyword"] = t.keyword;
+        d["number"] = t.number;
+        d["file"] = t.file;
+        d["line"] = t.line;
+        d["units"] = t.units;
+        d["quantity"] = t.quantity;
+        d["datum"] = t.datum;
+        d["flo_type"] = t.flo;
+        d["wfr_type"] = t.wfr;
+        d["gfr_type"] = t.gfr;
+        d["alq_type"] = t.alq;
+        d["flo"] = t.flo_axis;
+        d["thp"] = t.thp_axis;
+        d["wfr"] = t.wfr_axis;
+        d["gfr"] = t.gfr_axis;
+        d["alq"] = t.alq_axis;
+        d["bhp"] = t.bhp;
+        py::dict checks;
+        bool ok = true;
+        for (const flowmodel::vfp::Check& c : flowmodel::vfp::check_table(t)) {
+            py::list found;
+            for (const flowmodel::vfp::Finding& f : c.found) {
+                found.append(py::dict("thp"_a = f.where[0], "wfr"_a = f.where[1], "gfr"_a = f.where[2],
+                                      "alq"_a = f.where[3], "flo"_a = f.where[4], "size"_a = f.size, "text"_a = f.text));
+            }
+            ok = ok && !(c.fails && !c.found.empty());
+            checks[c.name] = py::dict("fails"_a = c.fails, "found"_a = found);
+        }
+        d["checks"] = checks;
+        d["ok"] = ok;
+        out.append(d);
+    }
+    return out;
+}
+
 void bind_wells(py::module_& m) {
+    m.def("_read_vfp", &run_read_vfp, "path"_a);
     m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_direction"_a,
           "output_units"_a = "si");
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a, "output_units"_a = "si");

@@ -501,5 +501,23 @@ check "match: well tests, which bring their own temperatures, with --heat" 2 $?
   --oil-rate "1000 STB/d" --gor "300 scf/STB" --lift-gas-rate "500 Mscf/d" --injection-depth 9000ft > /dev/null 2>&1
 check "traverse: an injection point below the well" 2 $?
 
+# vfp-check: a table the command writes holds every check (0); an inversion
+# fails it (1) and is listed with its indices; an unreadable deck is 2 with
+# its line and column; --table chooses, and a table not there is said.
+"$exe" vfp --profile "$root/examples/oil-well.csv" --diam 2.441in --temp-in 180degF --temp-out 100degF --api 35 \
+  --gas-gravity 0.65 --water-gravity 1.07 --rates "200,1600 STB/d" --thp "100,300 psia" --water-cut 0 \
+  --gor "400 scf/STB" --deck-units field --table 4 --output "$tmp/own.inc" 2> /dev/null; check "vfp for vfp-check" 0 $?
+"$exe" vfp-check "$tmp/own.inc" > "$tmp/check.txt"; check "vfp-check of a table written" 0 $?
+grep -q "^VFPPROD 4 (.*own.inc line [0-9]*, FIELD, BHP): .*: ok$" "$tmp/check.txt" || { echo "FAIL: vfp-check summary line"; fails=$((fails + 1)); }
+printf 'VFPINJ\n 2 1000 WAT THP METRIC BHP /\n 100 200 /\n 10 20 /\n1 150 140 /\n2 155 130 /\n' > "$tmp/inj.inc"
+"$exe" vfp-check "$tmp/inj.inc" --json > "$tmp/check.json"; check "vfp-check of an inversion" 1 $?
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); t=d["tables"][0]; f=t["checks"]["bhp_rises_with_thp"]["found"]; assert not d["ok"] and len(f)==1 and f[0]["thp"]==2 and f[0]["flo"]==2 and f[0]["size"]==10 and t["bhp"]==[150,140,155,130], d' \
+  "$tmp/check.json"; check "vfp-check --json lists the inversion" 0 $?
+"$exe" vfp-check --table 3 "$tmp/inj.inc" 2> "$tmp/err.txt"; check "vfp-check of a table not there" 2 $?
+grep -q "has no table 3; it has VFPINJ 2" "$tmp/err.txt" || { echo "FAIL: vfp-check --table not there"; fails=$((fails + 1)); }
+printf 'VFPINJ\n 2 1000 WAT THP METRIC BHP /\n 100 200 /\n 10 20\n' > "$tmp/bad.inc"
+"$exe" vfp-check "$tmp/bad.inc" 2> "$tmp/err.txt"; check "vfp-check of an unreadable deck" 2 $?
+grep -q "bad.inc: line 4, column 5: VFPINJ: the file ends inside a record" "$tmp/err.txt" || { echo "FAIL: vfp-check unreadable: $(cat "$tmp/err.txt")"; fails=$((fails + 1)); }
+
 echo "command tests: $fails failure(s)"
 [ "$fails" -eq 0 ]

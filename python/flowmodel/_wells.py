@@ -4,7 +4,7 @@ import difflib
 import os
 
 from . import BlackOil, _call, _compute, _option_text, _TRAVERSE_OPTIONS
-from ._core import _inflow_options, _ipr, _nodal, _vfp
+from ._core import _inflow_options, _ipr, _nodal, _read_vfp, _vfp
 
 _INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
 _IPR_KINDS = ("pi", "vogel", "composite", "fetkovich")
@@ -212,3 +212,27 @@ def vfp_dask(wells, jobs=1):
     wells = list(wells)
     tasks = [dask.delayed(vfp_table, pure=True)(**{**w, "jobs": jobs}) for w in wells]
     return list(_compute(dask, tasks))
+
+
+def read_vfp(path):
+    """Every VFPPROD and VFPINJ of a deck file (and of the files it INCLUDEs),
+    read as the simulator reads them and checked, as `pipeflow vfp-check`.
+
+    Returns a list of dicts, one per table in the order read: "keyword",
+    "number", "file", "line", "units" ("METRIC", "FIELD", "LAB"), "quantity",
+    "datum", the kinds "flo_type", "wfr_type", "gfr_type", "alq_type" (upper
+    case; "" where the keyword has none), the axes "flo", "thp", "wfr", "gfr",
+    "alq" (numpy arrays in the deck's units; a VFPINJ has flo and thp, the
+    others [0]), "bhp" (a numpy array [thp, wfr, gfr, alq, flo], NaN where
+    defaulted or missing), "checks" ({name: {"fails": bool, "found": [{"thp",
+    "wfr", "gfr", "alq", "flo" (1-based, 0 where not meant), "size", "text"}]}})
+    and "ok". A file it cannot read raises ValueError naming the file, line
+    and column."""
+    import numpy as np
+    tables = _call(_read_vfp, str(path))
+    for t in tables:
+        for axis in ("flo", "thp", "wfr", "gfr", "alq"):
+            t[axis] = np.asarray(t[axis], dtype=float)
+        shape = tuple(len(t[a]) for a in ("thp", "wfr", "gfr", "alq", "flo"))
+        t["bhp"] = np.asarray(t["bhp"], dtype=float).reshape(shape)
+    return tables

@@ -115,6 +115,33 @@ def test_vfp_table_is_the_commands_keyword_and_its_nodes_are_traverses():
     assert v["bhp"][1, 1, 0, 1] == pytest.approx(t.summary["inlet_pres"], abs=1)  # Pa
 
 
+def test_a_table_written_reads_back_with_read_vfp(tmp_path):
+    # The table vfp_table writes, read as a deck: the same numbers in the deck's
+    # psia, every check holding; a fault put in it is found where it is.
+    v = flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), **VFP_AXES, deck_units="field", tol=100)
+    deck = tmp_path / "well.vfp"
+    deck.write_text(v["keyword"])
+    [t] = flowmodel.read_vfp(deck)
+    assert (t["keyword"], t["units"], t["flo_type"], t["ok"]) == ("VFPPROD", "FIELD", "LIQ", True)
+    psi = 6894.757293168
+    np.testing.assert_allclose(t["bhp"][:, :, :, 0, :], v["bhp"] / psi, rtol=1e-9)
+    np.testing.assert_allclose(t["thp"], [100, 200])
+    # THP 2's first entry lowered below THP 1's: one inversion, there.
+    text = v["keyword"].splitlines()
+    at = next(i for i, line in enumerate(text) if line.startswith("  2 1 1 1 "))
+    values = text[at].split()
+    values[4] = str(float(values[4]) - 1000)
+    text[at] = "  " + " ".join(values)
+    deck.write_text("\n".join(text) + "\n")
+    [bad] = flowmodel.read_vfp(deck)
+    assert not bad["ok"]
+    [found] = bad["checks"]["bhp_rises_with_thp"]["found"]
+    assert (found["thp"], found["wfr"], found["gfr"], found["alq"], found["flo"]) == (2, 1, 1, 1, 1)
+    with pytest.raises(ValueError, match="line 1, column 15: VFPINJ: the file ends inside a record"):
+        deck.write_text("VFPINJ 1 2000 WAT")
+        flowmodel.read_vfp(deck)
+
+
 def test_vfp_entries_that_fail_raise_unless_filled():
     axes = dict(rates="100,1000,5000,12000 STB/d", thp="30,100 psia", water_cut=0, gor="2000 scf/STB")
     with pytest.raises(ValueError, match=r"\(record 1 1 1 1, FLO 3\): critical flow"):

@@ -1,0 +1,166 @@
+// Lift-curve tables read from a deck as the simulator's parser reads them,
+// and the checks an engineer makes of them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "flowmodel/option_error.hpp"
+#include "flowmodel/vfp.hpp"
+#include "flowmodel/vfp_deck.hpp"
+
+namespace flowmodel::vfp {
+namespace {
+
+std::string write(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+const Check& check_named(const std::vector<Check>& checks, const std::string& name) {
+    for (const Check& c : checks) {
+        if (name == c.name) return c;
+    }
+    ADD_FAILURE() << "no check " << name;
+    return checks.front();
+}
+
+// A table the project writes reads back to the values it holds, in the
+// deck's units, and passes every check where its BHPs rise as they should.
+TEST(VfpDeck, ATableWrittenReadsBackAsWritten) {
+    Table t;
+    t.number = 3;
+    t.datum = 2438.4;  // 8000 ft
+    t.axes.flo = {100 * 0.158987294928 / 86400, 1000 * 0.158987294928 / 86400};
+    t.axes.thp = {100 * 6894.757293168, 300 * 6894.757293168};
+    t.axes.wfr = {0, 0.5};
+    t.axes.gfr = {300 * 0.028316846592 / 0.158987294928};
+    t.bhp.resize(2 * 2 * 1 * 2);
+    for (size_t i = 0; i < 2; ++i)
+        for (size_t w = 0; w < 2; ++w)
+            for (size_t f = 0; f < 2; ++f) t.at(i, w, 0, f) = (1500 + 200 * i + 300 * w + 50 * f) * 6894.757293168;
+    const std::string path = write("written.inc", vfpprod(t, Units::Field, {"a comment"}));
+    const std::vector<DeckTable> read = read_vfp_deck(path);
+    ASSERT_EQ(read.size(), 1u);
+    const DeckTable& d = read[0];
+    EXPECT_EQ(d.keyword, "VFPPROD");
+    EXPECT_EQ(d.number, 3);
+    EXPECT_EQ(d.units, "FIELD");
+    EXPECT_EQ(d.flo, "LIQ");
+    EXPECT_EQ(d.wfr, "WCT");
+    EXPECT_EQ(d.gfr, "GOR");
+    EXPECT_EQ(d.alq, "");
+    EXPECT_NEAR(d.datum, 8000, 1e-6);
+    EXPECT_NEAR(d.flo_axis[1], 1000, 1e-6);
+    EXPECT_NEAR(d.thp_axis[1], 300, 1e-6);
+    EXPECT_NEAR(d.gfr_axis[0], 0.3, 1e-9);  // Mscf/stb
+    for (size_t i = 0; i < 2; ++i)
+        for (size_t w = 0; w < 2; ++w)
+            for (size_t f = 0; f < 2; ++f) EXPECT_NEAR(d.at(i, w, 0, 0, f), 1500 + 200 * i + 300 * w + 50 * f, 1e-6);
+    for (const Check& c : check_table(d)) EXPECT_TRUE(c.found.empty()) << c.name << ": " << c.found.front().text;
+}
+
+// A deck as operators' files are: comments in Latin-1, repeats and defaults,
+// records over lines, Fortran exponents, an INCLUDE relative to the
+// including file, units from the deck's METRIC, and a VFPINJ beside it.
+// Its faults are each found where they are.
+TEST(VfpDeck, AnOperatorsDeckIsReadAndItsFaultsFoundWhereTheyAre) {
+    write("inj.inc",
+          "-- injector table \xe9" "crit \xe0 la main (Latin-1)\n"
+          "VFPINJ\n 7 1500.0 'WAT' 'THP' 1* 'BHP' /\n 100 500 1000 /\n 50 100 /\n"
+          "1 210 200 190 /\n2 260 3*255 /\n");
+    const std::string main = write("deck.data",
+                                   "RUNSPEC\nMETRIC\n"
+                                   "-- \xb0\xb1 8-bit bytes in a comment\n"
+                                   "VFPPROD\n"
+                                   "  5  2000.0 'liq' 'wct' 'gor' 'thp' ' ' 1* 'BHP' /\n"
+                                   "  100 200 400 800 /  -- FLO\n"
+                                   "  10 20 / THP\n 0 0.5 / after a record's end, a comment 1 2 /\n 100 /\n 0 /\n"
+                                   "1 1 1 1  150 140 145 160 /\n"
+                                   "1 2 1 1  170\n   160 1* 180 /\n"
+                                   "2 1 1 1  155 2*150 1.7D+02 /\n"
+                                   "2 2 1 1  165 150 155 19 /\n"
+                                   "INCLUDE\n 'inj.inc' /\n");
+    // The injector's last record (2 260 3*255) gives 4 values for 3 FLOs.
+    try {
+        read_vfp_deck(main);
+        FAIL() << "accepted a record with more values than FLO has";
+    } catch (const ReadError& e) {
+        EXPECT_NE(std::string(e.what()).find("inj.inc: line 7, column 7: VFPINJ 7: 4 values where FLO has 3"),
+                  std::string::npos)
+            << e.what();
+    }
+    write("inj.inc", "-- injector \xe9\nVFPINJ\n 7 1500.0 'WAT' 'THP' 1* 'BHP' /\n 100 500 1000 /\n 50 100 /\n"
+                     "1 210 200 190 /\n2 260 2*255 /\n");
+    const std::vector<DeckTable> read = read_vfp_deck(main);
+    ASSERT_EQ(read.size(), 2u);
+    const DeckTable& p = read[0];
+    EXPECT_EQ(p.units, "METRIC");  // defaulted: the deck's
+    EXPECT_EQ(p.flo, "LIQ");
+    EXPECT_EQ(p.line, 4);
+    EXPECT_EQ(p.wfr_axis, (std::vector<double>{0, 0.5}));
+    EXPECT_EQ(p.at(1, 0, 0, 0, 3), 170);  // 1.7D+02
+    EXPECT_EQ(p.at(1, 0, 0, 0, 2), 150);  // 2*150
+    EXPECT_TRUE(std::isnan(p.at(0, 1, 0, 0, 2)));
+    const std::vector<Check> checks = check_table(p);
+    // THP 2 below THP 1 at WFR 2 (170, 160, 1*, 180 against 165, 150, 155, 19); the defaulted one not compared.
+    const Check& thp = check_named(checks, "bhp_rises_with_thp");
+    ASSERT_EQ(thp.found.size(), 3u);
+    EXPECT_EQ(thp.found[0].text, "at THP 2, WFR 2, GFR 1, ALQ 1, FLO 1 the BHP 165 is below the 170 of THP 1 (by 5)");
+    EXPECT_EQ(thp.found[1].where, (std::array<size_t, 5>{2, 2, 1, 1, 2}));
+    EXPECT_DOUBLE_EQ(thp.found[1].size, 10);
+    EXPECT_EQ(thp.found[2].where, (std::array<size_t, 5>{2, 2, 1, 1, 4}));
+    EXPECT_TRUE(thp.fails);
+    // WFR 1 and 2 cross at THP 2 (below, then above): noted, not failed.
+    const Check& cross = check_named(checks, "wfr_curves_cross");
+    EXPECT_EQ(cross.found.size(), 1u);
+    EXPECT_FALSE(cross.fails);
+    EXPECT_EQ(check_named(checks, "bhp_given").found.size(), 1u);
+    const Check& below = check_named(checks, "bhp_above_thp");
+    ASSERT_EQ(below.found.size(), 1u);
+    EXPECT_EQ(below.found[0].text, "at THP 2, WFR 2, GFR 1, ALQ 1, FLO 4 the BHP 19 is below its THP 20");
+    // 140, 145, 160 is a J-curve; 150, 150, 170 too; 165, 150, 155, 19 falls after rising: a jump.
+    const Check& jump = check_named(checks, "bhp_along_flo");
+    ASSERT_EQ(jump.found.size(), 1u);
+    EXPECT_EQ(jump.found[0].where, (std::array<size_t, 5>{2, 2, 1, 1, 4}));
+    const DeckTable& j = read[1];
+    EXPECT_EQ(j.keyword, "VFPINJ");
+    EXPECT_EQ(j.flo, "WAT");
+    EXPECT_EQ(j.units, "METRIC");
+    EXPECT_EQ(j.at(1, 0, 0, 0, 2), 255);
+    // An injector's BHP falls along FLO (friction against the column): allowed.
+    for (const Check& c : check_table(j)) EXPECT_TRUE(c.found.empty()) << c.name;
+}
+
+TEST(VfpDeck, WhatCannotBeReadIsRefusedWithWhereAndWhatWouldDo) {
+    auto error_of = [](const std::string& text) {
+        try {
+            read_vfp_deck(write("bad.inc", text));
+        } catch (const ReadError& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(error_of("VFPPROD\n 1 2000 'LIQ' 'WCT' 'GOR' 'THP' ' ' 'METRIC' 'BHP' /\n 100 200 /\n 10 /\n 0 /\n 100 /\n"
+                       " 0 /\n1 1 1 1 150 160\nVFPINJ\n"),
+              ::testing::TempDir() + "bad.inc: line 9, column 1: VFPPROD: a record is not ended by '/' before VFPINJ");
+    EXPECT_NE(error_of("VFPPROD\n 1 2000 'LIQUID' 'WCT' 'GOR' /\n").find("line 2, column 9: VFPPROD's FLO 'LIQUID' is none of OIL, LIQ, GAS"),
+              std::string::npos);
+    EXPECT_NE(error_of("VFPPROD\n 1 2000 'LIQ' 'WCT' 'GOR' 'THP' ' ' 1* /\n").find("VFPPROD's units is not given: write one of METRIC"),
+              std::string::npos);
+    EXPECT_NE(error_of("METRIC\nVFPPROD\n 1 2000 'LIQ' 'WCT' 'GOR' 'THP' ' ' 1* /\n 100 /\n 10 /\n 0 /\n 100 /\n 0 /\n"
+                       "1 1 1 2 150 /\n").find("line 9, column 7: VFPPROD 1: ALQ index '2' must be 1 to 1"),
+              std::string::npos);
+    EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100 2*x /\n").find("line 3, column 6: VFPINJ FLO: 'x' is not a number"),
+              std::string::npos);
+    EXPECT_NE(error_of("INCLUDE\n 'missing.inc' /\n").find("missing.inc: cannot read"), std::string::npos);
+    EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100 200").find("the file ends inside a record"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace flowmodel::vfp
