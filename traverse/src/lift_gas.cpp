@@ -16,7 +16,12 @@ blackoil::BlackOilInputs with_lift_gas(const blackoil::BlackOilInputs& produced,
     blackoil::BlackOilInputs in = produced;
     const double gravity = lift.gravity > 0 ? lift.gravity : produced.gas_gravity;
     const double total = produced.gas_rate + lift.rate;
-    if (total > 0) in.gas_gravity = (produced.gas_gravity * produced.gas_rate + gravity * lift.rate) / total;
+    if (total > 0) {
+        // The mixture's gravity lies between its two gases' (rounding could put
+        // 0.55 and 0.55 at 0.5499999..., below the lightest gas a black oil takes).
+        const double mixed = (produced.gas_gravity * produced.gas_rate + gravity * lift.rate) / total;
+        in.gas_gravity = std::clamp(mixed, std::min(produced.gas_gravity, gravity), std::max(produced.gas_gravity, gravity));
+    }
     in.gas_rate = total;
     return in;
 }

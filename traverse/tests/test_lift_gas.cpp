@@ -78,6 +78,29 @@ TEST(LiftGas, TheMixtureGravityIsTheStandardVolumeAverage) {
     EXPECT_NEAR(mixed.gas_gravity * mixed.gas_rate, 0.7 * 3 + 0.6 * 1, 1e-12);
 }
 
+// Lift gas as light as the lightest gas a black oil takes (0.55) mixed with a
+// produced gas as light: the average must not round below it (a fuzz input
+// had the traverse throw "below methane's 0.55" from inside the march).
+TEST(LiftGas, AMixtureOfTwoGasesLiesBetweenThem) {
+    blackoil::BlackOilInputs produced;
+    produced.gas_gravity = 0.55;
+    LiftGas lift;
+    lift.gravity = 0.55;
+    int rounded = 0;
+    for (int k = 1; k < 2000; ++k) {
+        produced.gas_rate = 0.0137 * k;
+        lift.rate = 1.879 / k;
+        const double plain = (0.55 * produced.gas_rate + 0.55 * lift.rate) / (produced.gas_rate + lift.rate);
+        rounded += plain < 0.55;
+        const blackoil::BlackOilInputs mixed = with_lift_gas(produced, lift);
+        ASSERT_EQ(mixed.gas_gravity, 0.55) << k;
+    }
+    EXPECT_GT(rounded, 0);  // the rounding the clamp is for happens in this sweep
+    lift.gravity = 0.8;
+    EXPECT_GE(with_lift_gas(produced, lift).gas_gravity, 0.55);
+    EXPECT_LE(with_lift_gas(produced, lift).gas_gravity, 0.8);
+}
+
 TEST(LiftGas, RefusesAnInjectionPointOutsideTheWell) {
     EXPECT_THROW(setup_traverse(oil_well({{"gor", "300 scf/STB"}, {"lift-gas-rate", "500 Mscf/d"},
                                           {"injection-depth", "9000ft"}})),
