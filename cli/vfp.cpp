@@ -24,7 +24,7 @@ const char* kUsage =
     "usage: pipeflow vfp --profile FILE [--profile-unit m|ft] --diam D [--rough K] (--temp T | --temp-in T --temp-out T |\n"
     "         --heat LAW SURROUNDINGS [--temp-in T], as for pipeflow traverse)\n"
     "         --api API --gas-gravity G [--water-gravity G | --salinity S] [--co2 Y] [--h2s Y] [--n2 Y]\n"
-    "         --rates LIST --thp LIST --water-cut LIST (--gor LIST | --glr LIST)\n"
+    "         --rates LIST --thp LIST (--water-cut LIST (--gor LIST | --glr LIST) | --injector water|gas|oil)\n"
     "         [--flo liq|oil|gas] [--wfr wct|wor|wgr] [--gfr gor|glr|ogr] [--table N] [--datum-depth D]\n"
     "         [--deck-units metric|field] [--fill extrapolate|clamp] [--max-entries N] [--tol DP] [--jobs N]\n"
     "         [--output FILE]\n"
@@ -41,7 +41,11 @@ const char* kUsage =
     "An entry whose traverse does not reach the datum fails the command (exit 3) unless --fill fills\n"
     "it from its rate neighbours: between computed ones, or one rate step beyond them, and only with a\n"
     "value between its THP and the ceiling; --fill clamp takes the nearest computed rate's value where\n"
-    "that gives none. Fills are said in the comments and on stderr.\n";
+    "that gives none. Fills are said in the comments and on stderr.\n"
+    "An injection well: --injector water|gas|oil writes VFPINJ, with the axes --rates (of the injected\n"
+    "fluid) and --thp only; each entry a traverse of that fluid alone down the well from the THP to the\n"
+    "datum (the column gained, friction lost). Water needs --water-gravity or --salinity, gas\n"
+    "--gas-gravity, oil --api; no other fluid property enters.\n";
 
 int run_vfp(const flowmodel::wells::VfpRequest& request, const VerbRun& run) {
     const flowmodel::wells::VfpSetup setup = flowmodel::wells::setup_vfp(request);

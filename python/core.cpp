@@ -873,8 +873,13 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
         return a;
     };
     // [thp, wfr, gfr, flo]; with an ALQ axis [thp, wfr, gfr, alq, flo], as the keyword's records run.
-    std::vector<py::ssize_t> shape = {static_cast<py::ssize_t>(t.axes.thp.size()), static_cast<py::ssize_t>(t.axes.wfr.size()),
-                                      static_cast<py::ssize_t>(t.axes.gfr.size())};
+    // An injector's table: [thp, flo].
+    const bool injector = t.injected != flowmodel::vfp::Injected::None;
+    std::vector<py::ssize_t> shape = {static_cast<py::ssize_t>(t.axes.thp.size())};
+    if (!injector) {
+        shape.push_back(static_cast<py::ssize_t>(t.axes.wfr.size()));
+        shape.push_back(static_cast<py::ssize_t>(t.axes.gfr.size()));
+    }
     const bool alq = t.alq != flowmodel::vfp::Alq::None;
     if (alq) shape.push_back(static_cast<py::ssize_t>(t.axes.alq.size()));
     shape.push_back(static_cast<py::ssize_t>(t.axes.flo.size()));
@@ -885,11 +890,15 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
     const char* flo[] = {"liq", "oil", "gas"};
     const char* wfr[] = {"wct", "wor", "wgr"};
     const char* gfr[] = {"gor", "glr", "ogr"};
+    const char* injected[] = {"", "wat", "gas", "oil"};            // FLO of a VFPINJ
+    const char* injected_names[] = {"", "water", "gas", "oil"};    // as injector= takes it
     py::dict out;
     out[py::str(u.key("flo", dims.flo))] = array(t.axes.flo, dims.flo);
     out[py::str(u.key("thp", flowmodel::Dimension::Pressure))] = array(t.axes.thp, flowmodel::Dimension::Pressure);
-    out[py::str(u.key("wfr", dims.wfr))] = array(t.axes.wfr, dims.wfr);
-    out[py::str(u.key("gfr", dims.gfr))] = array(t.axes.gfr, dims.gfr);
+    if (!injector) {
+        out[py::str(u.key("wfr", dims.wfr))] = array(t.axes.wfr, dims.wfr);
+        out[py::str(u.key("gfr", dims.gfr))] = array(t.axes.gfr, dims.gfr);
+    }
     out[py::str(u.key("bhp", flowmodel::Dimension::Pressure))] = bhp;
     out[py::str(u.key("datum", flowmodel::Dimension::Length))] = u(flowmodel::Dimension::Length, t.datum);
     if (alq) {
@@ -899,8 +908,10 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
     }
     out["units"] = u.system == flowmodel::UnitSystem::Field ? "field" : "si";
     out.attr("update")(py::dict("table"_a = t.number,
-                    "kinds"_a = py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
-                                               gfr[static_cast<int>(t.gfr)]),
+                    "kinds"_a = injector ? py::make_tuple(injected[static_cast<int>(t.injected)])
+                                         : py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
+                                                          gfr[static_cast<int>(t.gfr)]),
+                    "injector"_a = injector ? py::object(py::str(injected_names[static_cast<int>(t.injected)])) : py::object(py::none()),
                     "keyword"_a = o.keyword, "filled"_a = filled_texts(o.filled, flowmodel::vfp::deck_system(s.units)), "warnings"_a = o.warnings,
                     "evaluations"_a = o.result.evaluations,
                     "alq_kind"_a = alq ? py::object(py::str(alq_kinds[static_cast<int>(t.alq)])) : py::object(py::none())));

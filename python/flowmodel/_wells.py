@@ -151,7 +151,7 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, job
 
 
 def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, gor=None, glr=None,
-              profile_unit=None, jobs=0, alq=None, output_units="si", **options):
+              profile_unit=None, jobs=0, alq=None, output_units="si", injector=None, **options):
     """A lift-curve table of a well, as `pipeflow vfp` makes it: every entry
     one traverse from the wellhead pressure down to the datum, on all cores.
 
@@ -178,7 +178,17 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     include in a deck), "filled" and "warnings" (lists of text),
     "evaluations". With output_units="field" the axes, "bhp" and "datum" are
     in the command's field units under keys that carry them (thp_psia,
-    flo_stb_d, gfr_scf_stb, bhp_psia, datum_ft); "units" says which."""
+    flo_stb_d, gfr_scf_stb, bhp_psia, datum_ft); "units" says which.
+
+    An injection well: injector="water", "gas" or "oil" makes its VFPINJ,
+    with the axes rates (of the injected fluid) and thp only, each entry the
+    traverse of that fluid alone flowing down from the THP; the fluid's own
+    property as a keyword (water_gravity or salinity, gas_gravity, api), no
+    fluid=. "bhp" is then [thp, flo], "kinds" the FLO ("wat", "gas", "oil")
+    and "injector" the kind."""
+    if injector is not None:
+        return _injection_table(profile, fluid, rates, thp, dict(water_cut=water_cut, gor=gor, glr=glr, alq=alq),
+                                profile_unit, jobs, output_units, injector, options)
     merged = _well("vfp_table", profile, fluid, profile_unit, options)
     axes = {"rates": rates, "thp": thp, "water_cut": water_cut, "gor": gor, "glr": glr, "alq": alq}
     if gor is not None and glr is not None:
@@ -194,6 +204,28 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
         raise ValueError(f"vfp_table: {both[0]} is an axis: give it as the keyword, not in the fluid")
     allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes)
     texts = _texts("vfp_table", allowed, {**merged, **axes}, lists=tuple(axes))
+    if output_units not in ("si", "field"):
+        raise ValueError("vfp_table: output_units takes 'si' or 'field'")
+    return _call(_vfp, texts, "" if profile is None else str(profile), profile_unit or "",
+                 _jobs("vfp_table", jobs), output_units)
+
+
+def _injection_table(profile, fluid, rates, thp, producer_axes, profile_unit, jobs, output_units, injector, options):
+    """vfp_table(injector=...): the VFPINJ of an injection well."""
+    given = [k for k, v in producer_axes.items() if v is not None]
+    if fluid is not None or given:
+        raise ValueError("vfp_table: an injector's table has the axes rates and thp only, and takes the injected "
+                         "fluid's property as a keyword (water_gravity or salinity, gas_gravity, api): give no "
+                         + ", ".join(["fluid"] * (fluid is not None) + given))
+    if rates is None or thp is None:
+        raise ValueError("vfp_table: give the axes of an injector's table: rates and thp")
+    if profile_unit not in (None, "m", "ft"):
+        raise ValueError("vfp_table: profile_unit takes 'm' or 'ft' (or None: from the profile's header)")
+    if profile is not None and not os.path.exists(profile):
+        raise FileNotFoundError(f"vfp_table: profile '{profile}' does not exist")
+    axes = {"rates": rates, "thp": thp}
+    allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes) + ("injector",)
+    texts = _texts("vfp_table", allowed, {**options, **axes, "injector": injector}, lists=tuple(axes))
     if output_units not in ("si", "field"):
         raise ValueError("vfp_table: output_units takes 'si' or 'field'")
     return _call(_vfp, texts, "" if profile is None else str(profile), profile_unit or "",

@@ -142,6 +142,25 @@ def test_a_table_written_reads_back_with_read_vfp(tmp_path):
         flowmodel.read_vfp(deck)
 
 
+def test_an_injectors_table_is_the_commands_vfpinj():
+    well = dict(profile=WELL["profile"], diam="2.441in", rough="0.0006in", temp_in="80degF", temp_out="180degF")
+    v = flowmodel.vfp_table(**well, injector="water", water_gravity=1.03, rates="100,500 Sm3/d", thp=["40bar", "70bar"],
+                            tol=100)
+    assert v["bhp"].shape == (2, 2) and v["injector"] == "water" and v["kinds"] == ("wat",)
+    out = pipeflow("vfp", "--profile", WELL["profile"], "--diam", "2.441in", "--rough", "0.0006in", "--temp-in", "80degF",
+                   "--temp-out", "180degF", "--water-gravity", "1.03", "--injector", "water", "--rates", "100,500 Sm3/d",
+                   "--thp", "40,70 bar", "--tol", "100")
+    assert out.returncode == 0, out.stderr
+    assert out.stdout == v["keyword"]
+    # Water flowing down from 70 bar at 500 Sm3/d: the entry [1, 1].
+    t = flowmodel.traverse(**well, flow_direction="increasing", inlet_pres="70bar", tol=100,
+                           fluid=flowmodel.BlackOil(api=35, gas_gravity=0.65, water_gravity=1.03, oil_rate="0 Sm3/d",
+                                                    water_rate="500 Sm3/d", gor="0 Sm3/Sm3"))
+    assert v["bhp"][1, 1] == pytest.approx(t.summary["outlet_pres"], rel=1e-9)
+    with pytest.raises(ValueError, match="give no water_cut"):
+        flowmodel.vfp_table(**well, injector="water", water_gravity=1.03, rates="100 Sm3/d", thp=["40bar"], water_cut=[0])
+
+
 def test_vfp_entries_that_fail_raise_unless_filled():
     axes = dict(rates="100,1000,5000,12000 STB/d", thp="30,100 psia", water_cut=0, gor="2000 scf/STB")
     with pytest.raises(ValueError, match=r"\(record 1 1 1 1, FLO 3\): critical flow"):

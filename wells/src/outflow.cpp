@@ -53,7 +53,9 @@ Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& 
             continue;
         }
         TraverseOptions o = options;
-        o.from_outlet = true;
+        // A producer listed from the wellhead down flows up it: marched from
+        // its outlet, the wellhead; an injector from its inlet, the wellhead too.
+        o.from_outlet = (cases[i].well ? cases[i].well : &well)->flow_decreasing;
         o.pres = cases[i].thp;
         o.output_step = 1e12;  // the bottom-hole pressure is what counts
         marches.push_back({cases[i].well ? cases[i].well : &well, fluids.back().get(), o});
@@ -83,9 +85,10 @@ Outflow bottom_hole_pressures(const Line& well, const std::vector<OutflowCase>& 
         add_warnings(out.warnings, sum.warnings);
         BottomHole& b = out.at[which[k]];
         if (sum.complete) {
-            b.bhp = sum.inlet_pres;
+            const bool injector = !marches[k].line->flow_decreasing;
+            b.bhp = injector ? sum.outlet_pres : sum.inlet_pres;
             b.regime_at_bottom = r[k].points.back().id;
-            b.wellhead_temp = sum.outlet_temp;
+            b.wellhead_temp = injector ? sum.inlet_temp : sum.outlet_temp;
         } else {
             b.bhp = std::numeric_limits<double>::quiet_NaN();
             b.failure = sum.message;

@@ -164,7 +164,9 @@ bool lift_gas_of(Alq kind, double alq, double oil, double water, double gas, dou
 
 Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const TraverseOptions& options, Table table,
                unsigned jobs, const LiftGas& lift) {
-    const Line line = to_datum(well, table.datum);
+    Line line = to_datum(well, table.datum);
+    // An injector's fluid flows down the well: from the wellhead, in listing order.
+    if (table.injected != Injected::None) line.flow_decreasing = false;
     Result res;
     res.table = std::move(table);
     const Axes& a = res.table.axes;
@@ -175,7 +177,12 @@ Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const Tr
     block.reserve(kBlock);
     auto entry = [&](size_t t, size_t w, size_t g, size_t q, size_t f) {
         wells::OutflowCase c{fluid, a.thp[t]};
-        if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g], c.fluid.oil_rate,
+        if (res.table.injected != Injected::None) {
+            const Injected kind = res.table.injected;
+            c.fluid.oil_rate = kind == Injected::Oil ? a.flo[f] : 0.0;
+            c.fluid.water_rate = kind == Injected::Water ? a.flo[f] : 0.0;
+            c.fluid.gas_rate = kind == Injected::Gas ? a.flo[f] : 0.0;
+        } else if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g], c.fluid.oil_rate,
                          c.fluid.water_rate, c.fluid.gas_rate)) {
             res.failures.push_back({{t, w, g, q, f}, "the rate and the fractions do not hold together"});
             return;
@@ -412,6 +419,36 @@ std::string vfpprod(const Table& table, Units units, const std::vector<std::stri
                 }
             }
         }
+    }
+    return s;
+}
+
+std::string vfpinj(const Table& table, Units units, const std::vector<std::string>& comments) {
+    const Axes& a = table.axes;
+    auto deck = [&](const char* what, double v) { return to_deck(units, what, table.flo, table.wfr, table.gfr, v); };
+    auto values = [&](const std::vector<double>& v, const char* what) {
+        std::string line = " ";
+        for (size_t i = 0; i < v.size(); ++i) {
+            line += " " + num(deck(what, v[i]));
+            if (i % 6 == 5 && i + 1 < v.size()) line += "\n ";
+        }
+        return line + " /\n";
+    };
+    auto unit = [&](const char* what) { return std::string(deck_unit(units, what, table.flo, table.wfr, table.gfr)); };
+    const char* flo = table.injected == Injected::Water ? "WAT" : table.injected == Injected::Gas ? "GAS" : "OIL";
+    std::string s;
+    for (const std::string& c : comments) s += "-- " + c + "\n";
+    s += "VFPINJ\n";
+    s += "-- table  datum depth (" + unit("datum") + ")  FLO  THP  units  tabulated\n";
+    s += "  " + std::to_string(table.number) + "  " + num(deck("datum", table.datum)) + "  '" + flo + "'  'THP'  '" +
+         (units == Units::Field ? "FIELD" : "METRIC") + "'  'BHP' /\n";
+    s += "-- FLO (" + unit("flo") + ")\n" + values(a.flo, "flo");
+    s += "-- THP (" + unit("thp") + ")\n" + values(a.thp, "thp");
+    s += "-- THP index, then BHP (" + unit("bhp") + ") at each FLO\n";
+    for (size_t t = 0; t < a.thp.size(); ++t) {
+        std::vector<double> row;
+        for (size_t f = 0; f < a.flo.size(); ++f) row.push_back(table.at(t, 0, 0, 0, f));
+        s += "  " + std::to_string(t + 1) + values(row, "bhp");
     }
     return s;
 }

@@ -315,10 +315,15 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
     } else if (name == "alq-kind") {
         if (text != "grat" && text != "iglr" && text != "tglr") fail("{alq-kind} takes grat, iglr or tglr");
         r.table.alq = text == "grat" ? vfp::Alq::GasRate : text == "iglr" ? vfp::Alq::InjectedGlr : vfp::Alq::TotalGlr;
+    } else if (name == "injector") {
+        if (text != "water" && text != "gas" && text != "oil") fail("{injector} takes water, gas or oil");
+        r.table.injected = text == "water" ? vfp::Injected::Water : text == "gas" ? vfp::Injected::Gas : vfp::Injected::Oil;
     } else if (name == "flo") {
+        r.kinds_given = true;
         if (text != "liq" && text != "oil" && text != "gas") fail("{flo} takes liq, oil or gas");
         r.table.flo = text == "liq" ? vfp::Flo::Liquid : text == "oil" ? vfp::Flo::Oil : vfp::Flo::Gas;
     } else if (name == "wfr") {
+        r.kinds_given = true;
         if (text != "wct" && text != "wor" && text != "wgr") fail("{wfr} takes wct, wor or wgr");
         r.table.wfr = text == "wct" ? vfp::Wfr::WaterCut : text == "wor" ? vfp::Wfr::WaterOil : vfp::Wfr::WaterGas;
     } else if (name == "gfr") {
@@ -502,7 +507,80 @@ bool read_axes(VfpRequest& r, VfpSetup& s, double atm) {
 
 }  // namespace
 
+namespace {
+
+// An injector's table: the axes FLO (rates of the injected fluid) and THP
+// only, each entry a traverse down the well from the THP with the injected
+// fluid alone. The black oil's properties that the injected fluid does not
+// carry (an oil's API for water or gas) never enter its traverse: where not
+// given they are taken as a neutral 35 API and gas gravity 0.65.
+VfpSetup setup_injector(VfpRequest r) {
+    const vfp::Injected kind = r.table.injected;
+    if (r.rates.empty() || r.thp.empty()) fail("give the axes of an injector's table: {rates} and {thp}");
+    if (!r.water_cut.empty() || !r.gas.empty() || !r.alq.empty() || r.table.alq != vfp::Alq::None || r.kinds_given ||
+        r.gfr_given) {
+        fail("an injector's table has the axes {rates} and {thp} only: give no {water-cut}, {gor}, {glr}, {alq}, "
+             "{alq-kind}, {flo}, {wfr} or {gfr}");
+    }
+    TraverseRequest& t = r.traverse;
+    if (t.given.lift_gas_rate || t.given.injection_depth || t.given.casing_pres) {
+        fail("an injector's table takes no lift gas ({lift-gas-rate}, {injection-depth}, {casing-pres})");
+    }
+    if (kind == vfp::Injected::Water && !t.given.water_gravity.has_value() && !t.given.salinity.has_value()) {
+        fail("give {water-gravity} or {salinity} for the injected water");
+    }
+    if (kind == vfp::Injected::Gas && !t.given.gas_gravity.has_value()) fail("give {gas-gravity} for the injected gas");
+    if (kind == vfp::Injected::Oil && !t.given.api.has_value()) fail("give {api} for the injected oil");
+    if (!t.given.api.has_value()) set_option(t, "api", "35");
+    if (!t.given.gas_gravity.has_value()) set_option(t, "gas-gravity", "0.65");
+    if (!t.given.water_gravity.has_value() && !t.given.salinity.has_value()) set_option(t, "water-gravity", "1");
+    refuse_output_step(t);
+    const double atm = atmosphere(t);
+    VfpSetup s;
+    s.table = r.table;
+    s.table.flo = kind == vfp::Injected::Gas ? vfp::Flo::Gas : kind == vfp::Injected::Oil ? vfp::Flo::Oil : vfp::Flo::Liquid;
+    s.units = r.units;
+    s.fill = r.fill;
+    s.well = t.profile;
+    vfp::Axes& a = s.table.axes;
+    r.table.flo = s.table.flo;
+    a.flo = rate_axis(r, atm);
+    a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
+    bool gauge_thp = false;
+    for (const Quantity& q : parse_quantity_list("thp", r.thp, D::Pressure)) gauge_thp = gauge_thp || q.gauge;
+    if (!(a.thp.front() > 0)) fail("{thp} must be above 0 Pa absolute");
+    a.wfr = {0.0};
+    a.gfr = {0.0};
+    a.alq = {0.0};
+    distinct_as_written("rates", "flo", s.table, s.units, a.flo);
+    distinct_as_written("thp", "thp", s.table, s.units, a.thp);
+    if (static_cast<double>(a.flo.size() * a.thp.size()) > static_cast<double>(max_entries(r))) {
+        fail("the table would have " + std::to_string(a.flo.size() * a.thp.size()) + " entries; {max-entries} raises the limit");
+    }
+    // The fluid and the line checked with the fluid flowing down from the
+    // THP; the rates here only make it a flow (each entry sets its own: the
+    // injected fluid's alone, which the request's rates cannot say of a gas).
+    set_number(t, &TraverseNumbers::oil_rate, kind == vfp::Injected::Oil ? a.flo.back() : 0.0);
+    set_number(t, &TraverseNumbers::water_rate, kind == vfp::Injected::Water ? a.flo.back() : kind == vfp::Injected::Gas ? 1e-9 : 0.0);
+    t.given.gor.reset();
+    t.given.water_cut.reset();
+    set_number(t, &TraverseNumbers::glr, 0);
+    t.flow_decreasing = false;
+    t.flow_direction_stated = true;
+    set_number(t, &TraverseNumbers::inlet_pres, a.thp.front());
+    if (!t.given.max_pres.has_value()) set_number(t, &TraverseNumbers::max_pres, kTableCeiling);
+    if (!t.given.tol.has_value()) set_number(t, &TraverseNumbers::tol, many_traverse_tolerance(a.thp.front()));
+    s.setup = setup_traverse(t);
+    if (gauge_thp) s.setup.atm_pres = atm;
+    const Line& line = s.setup.line;
+    if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
+    return s;
+}
+
+}  // namespace
+
 VfpSetup setup_vfp(VfpRequest r) {
+    if (r.table.injected != vfp::Injected::None) return setup_injector(std::move(r));
     if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
         fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");
     }
@@ -566,6 +644,12 @@ std::string first_failure(const vfp::Result& res, const VfpSetup& s) {
         return std::string(" ") + io::format_rounded(vfp::to_deck(s.units, what, t.flo, t.wfr, t.gfr, axis[i]), 6) + " " +
                vfp::deck_unit(s.units, what, t.flo, t.wfr, t.gfr);
     };
+    if (t.injected != vfp::Injected::None) {
+        return std::to_string(res.failures.size()) + " of " + std::to_string(t.bhp.size()) +
+               " entries could not be computed; the first, THP" + value("thp", t.axes.thp, f.index[0]) + ", FLO" +
+               value("flo", t.axes.flo, f.index[4]) + " (record " + std::to_string(f.index[0] + 1) + ", FLO " +
+               std::to_string(f.index[4] + 1) + "): " + f.message;
+    }
     std::string at = "THP" + value("thp", t.axes.thp, f.index[0]) + ", WFR" + value("wfr", t.axes.wfr, f.index[1]) +
                      ", GFR" + value("gfr", t.axes.gfr, f.index[2]);
     if (t.alq != vfp::Alq::None) {
@@ -584,18 +668,29 @@ std::vector<std::string> origin_comments(const VfpSetup& s, const vfp::Result& r
     using io::format_double;
     const bo::BlackOilInputs& in = s.setup.black_oil()->inputs();
     const TraverseOptions& o = s.setup.options;
+    const vfp::Injected kind = s.table.injected;
+    const std::string water = in.salinity >= 0 ? "salinity " + format_double(in.salinity) : "gravity " + format_double(in.water_gravity);
+    const std::string fluid =
+        kind == vfp::Injected::Water ? "injected water, " + water
+        : kind == vfp::Injected::Gas ? "injected gas, gravity " + format_double(in.gas_gravity) + ", CO2 " +
+                                           format_double(in.co2) + ", H2S " + format_double(in.h2s) + ", N2 " + format_double(in.n2)
+        : kind == vfp::Injected::Oil ? "injected dead oil, " + format_double(in.api) + " API"
+                                     : "black oil, " + format_double(in.api) + " API, gas gravity " +
+                                           format_double(in.gas_gravity) + ", CO2 " + format_double(in.co2) + ", H2S " +
+                                           format_double(in.h2s) + ", N2 " + format_double(in.n2);
     return {
-        "Lift-curve table made by pipeflow vfp (flow model " + format_double(PIPEFLOW_VERSION) + ")",
+        std::string(kind == vfp::Injected::None ? "Lift-curve" : "Injection") + " table made by pipeflow vfp (flow model " +
+            format_double(PIPEFLOW_VERSION) + ")",
         "well: " + (s.well.empty() ? std::string("a straight line") : s.well) + ", datum at " +
             in_deck(Dimension::Length, s.table.datum, 6) + " true vertical depth",
-        "fluid: black oil, " + format_double(in.api) + " API, gas gravity " + format_double(in.gas_gravity) +
-            ", CO2 " + format_double(in.co2) + ", H2S " + format_double(in.h2s) + ", N2 " + format_double(in.n2),
+        "fluid: " + fluid,
         std::string("correlations: Z ") +
             (in.z_method == bo::ZMethod::HallYarborough ? "Hall-Yarborough" : "Dranchuk-Abou-Kassem") + ", dead oil " +
             (in.dead_oil == bo::DeadOil::Glaso ? "Glaso" : "Beggs-Robinson") + ", live oil " +
             (in.live_oil == bo::LiveOil::ChewConnally ? "Chew-Connally" : "Beggs-Robinson"),
         "pressure gradient: " + method_text(o.method, o.holdup_factor, o.friction_factor),
-        "each entry one traverse from the THP down to the datum, tolerance " +
+        std::string("each entry one traverse from the THP down to the datum") +
+            (kind == vfp::Injected::None ? "" : ", the fluid flowing down") + ", tolerance " +
             in_deck(Dimension::PressureStep, o.tol, 4) + " per segment; " + std::to_string(res.evaluations) +
             " evaluations",
     };
@@ -634,8 +729,12 @@ std::vector<std::string> table_comments(const VfpSetup& s, const vfp::Result& re
     const vfp::Table& t = res.table;
     if (t.alq != vfp::Alq::None && s.setup.lift) comments.push_back(lift_comment(s, t, in_deck));
     if (s.setup.options.heat.marched() && res.wellhead_temps > 0) comments.push_back(heat_comment(s, res, sys));
-    comments.push_back("entries lie between their THP and " + in_deck(Dimension::Pressure, s.setup.options.max_pres, 6) +
-                       ", the highest pressure a traverse marches to");
+    // Marched against the flow, a producer's traverses stop at the ceiling;
+    // an injector's, marched with it, have none.
+    if (t.injected == vfp::Injected::None) {
+        comments.push_back("entries lie between their THP and " + in_deck(Dimension::Pressure, s.setup.options.max_pres, 6) +
+                           ", the highest pressure a traverse marches to");
+    }
     if (s.setup.atm_pres > 0) {
         comments.push_back("gauge readings taken against an atmosphere of " +
                            in_deck(Dimension::Pressure, s.setup.atm_pres, 5) + " (gauge + atmosphere = absolute)");
@@ -666,7 +765,9 @@ VfpOutcome make_table(const VfpSetup& s, unsigned jobs) {
     }
     o.warnings = res.warnings;
     for (const std::string& w : vfp::check(res.table, s.units)) o.warnings.push_back(w);
-    o.keyword = vfp::vfpprod(res.table, s.units, table_comments(s, res, o.filled));
+    const std::vector<std::string> comments = table_comments(s, res, o.filled);
+    o.keyword = s.table.injected == vfp::Injected::None ? vfp::vfpprod(res.table, s.units, comments)
+                                                        : vfp::vfpinj(res.table, s.units, comments);
     return o;
 }
 

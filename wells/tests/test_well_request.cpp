@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <stdexcept>
 
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/outflow.hpp"
+#include "flowmodel/vfp_deck.hpp"
 #include "flowmodel/well_request.hpp"
 
 namespace flowmodel {
@@ -391,6 +393,98 @@ TEST(NodalOptions, EveryCrossingsMandrelCanInject) {
         EXPECT_GE(t.summary.casing_pres_at_injection, t.summary.injection_pres + s.setup.lift->injection_dp);
         EXPECT_NEAR(t.summary.inlet_pres, c.bhp, 0.02 * kPsiPa);
     }
+}
+
+}  // namespace
+}  // namespace flowmodel
+
+namespace flowmodel {
+namespace {
+
+wells::VfpRequest injector(const std::string& kind, const std::map<std::string, std::string>& more) {
+    wells::VfpRequest r;
+    r.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    std::map<std::string, std::string> o = {{"diam", "2.441in"},      {"rough", "0.0006in"}, {"temp-in", "100degF"},
+                                            {"temp-out", "180degF"},   {"injector", kind},   {"tol", "10"},
+                                            {"thp", "500,1000 psia"},  {"deck-units", "field"}};
+    for (const auto& [k, v] : more) o[k] = v;
+    for (const auto& [k, v] : o) {
+        if (v.empty()) continue;
+        if (!wells::set_vfp_option(r, k, v)) set_option(r.traverse, k, v);
+    }
+    return r;
+}
+
+// A water injector's table: each entry the traverse of water alone flowing
+// down from its THP; at a low rate the column's weight, at higher rates less
+// by friction; no oil property enters; the VFPINJ written reads back and
+// passes its own checks.
+TEST(VfpInjector, EachEntryIsWaterFlowingDownFromItsThp) {
+    const std::map<std::string, std::string> water = {{"water-gravity", "1.03"}, {"rates", "200,5000,10000 STB/d"}};
+    const wells::VfpOutcome o = wells::make_table(wells::setup_vfp(injector("water", water)));
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    const vfp::Table& t = o.result.table;
+    ASSERT_EQ(t.bhp.size(), 6u);
+    EXPECT_NE(o.keyword.find("VFPINJ\n"), std::string::npos);
+    EXPECT_NE(o.keyword.find("  1  8000  'WAT'  'THP'  'FIELD'  'BHP' /"), std::string::npos) << o.keyword;
+    EXPECT_NE(o.keyword.find("-- fluid: injected water, gravity 1.03"), std::string::npos);
+    // 200 STB/d in 2.441 in. (0.02 m/s): the column alone, 8000 ft of water 1.03 times as dense as fresh
+    // water at the mean 140 degF (983.2 kg/m3, steam tables), within its compression at 500 to 4000 psia
+    // and a brine's other expansion (1.5 %).
+    const double column = 1.03 * 983.2 * 9.80665 * 2438.4;
+    EXPECT_NEAR(t.at(0, 0, 0, 0, 0) - t.axes.thp[0], column, 0.015 * column);
+    EXPECT_NEAR(t.at(1, 0, 0, 0, 0) - t.axes.thp[1], column, 0.015 * column);
+    EXPECT_GT(t.at(0, 0, 0, 0, 0), t.at(0, 0, 0, 0, 1));  // friction grows with the rate
+    EXPECT_GT(t.at(0, 0, 0, 0, 1), t.at(0, 0, 0, 0, 2));
+    // A node is the traverse of water flowing down from 1000 psia at 5000 STB/d.
+    TraverseRequest direct;
+    direct.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    direct.flow_decreasing = false;
+    direct.flow_direction_stated = true;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "100degF"}, {"temp-out", "180degF"},
+             {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.03"}, {"oil-rate", "0 STB/d"},
+             {"water-rate", "5000 STB/d"}, {"gor", "0 scf/STB"}, {"inlet-pres", "1000psia"}, {"tol", "10"}}) {
+        set_option(direct, k, v);
+    }
+    const TraverseResult d = traverse(setup_traverse(direct));
+    ASSERT_TRUE(d.summary.complete) << d.summary.message;
+    EXPECT_NEAR(t.at(1, 0, 0, 0, 1), d.summary.outlet_pres, 1e-6 * d.summary.outlet_pres);
+    // No oil property enters an injection of water.
+    std::map<std::string, std::string> heavy = water;
+    heavy["api"] = "12";
+    heavy["gas-gravity"] = "1.1";
+    EXPECT_EQ(wells::make_table(wells::setup_vfp(injector("water", heavy))).result.table.bhp, t.bhp);
+    // Read back as a deck, it passes its own checks.
+    const std::string path = ::testing::TempDir() + "injector.vfp";
+    std::ofstream(path) << o.keyword;
+    const std::vector<vfp::DeckTable> read = vfp::read_vfp_deck(path);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].keyword, "VFPINJ");
+    EXPECT_NEAR(read[0].at(1, 0, 0, 0, 1), t.at(1, 0, 0, 0, 1) / 6894.757293168, 1e-5);
+    for (const vfp::Check& c : vfp::check_table(read[0])) EXPECT_TRUE(c.found.empty()) << c.name;
+}
+
+TEST(VfpInjector, AGasInjectorGainsItsColumnAndTheAxesAreRatesAndThpOnly) {
+    const wells::VfpOutcome o =
+        wells::make_table(wells::setup_vfp(injector("gas", {{"gas-gravity", "0.65"}, {"rates", "500,3000 Mscf/d"}})));
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    EXPECT_NE(o.keyword.find("'GAS'  'THP'  'FIELD'"), std::string::npos);
+    EXPECT_NE(o.keyword.find("-- FLO (Mscf/day)"), std::string::npos);
+    const vfp::Table& t = o.result.table;
+    // A gas column of 8000 ft at 500 psia weighs some 10 to 25 % of the THP.
+    EXPECT_GT(t.at(0, 0, 0, 0, 0), 1.1 * t.axes.thp[0]);
+    EXPECT_LT(t.at(0, 0, 0, 0, 0), 1.25 * t.axes.thp[0]);
+    auto refused = [](const wells::VfpRequest& r) { return refusal([&] { wells::setup_vfp(r); }); };
+    EXPECT_NE(refused(injector("water", {{"rates", "100 STB/d"}})).find("give {water-gravity} or {salinity}"),
+              std::string::npos);
+    EXPECT_NE(refused(injector("water", {{"rates", "100 STB/d"}, {"water-gravity", "1"}, {"water-cut", "0"}}))
+                  .find("has the axes {rates} and {thp} only"),
+              std::string::npos);
+    EXPECT_NE(refused(injector("gas", {{"rates", "100 STB/d"}, {"gas-gravity", "0.7"}})).find("another quantity"),
+              std::string::npos);
+    EXPECT_NE(refusal([] { injector("steam", {{"rates", "100 STB/d"}}); }).find("{injector} takes water, gas or oil"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -35,6 +35,11 @@ enum class Alq { None, GasRate, InjectedGlr, TotalGlr };
 // to refer to).
 bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double& oil, double& water, double& gas);
 
+// What an injection well's table (VFPINJ) injects; None: a producer's
+// table (VFPPROD). An injector's FLO is a rate of that fluid (water and oil:
+// the units of liquid, gas: of gas), its only other axis the THP.
+enum class Injected { None, Water, Gas, Oil };
+
 struct Axes {
     std::vector<double> flo, thp, wfr, gfr;  // SI: m3/s at standard conditions, Pa, m3/m3 (or fraction), m3/m3
     std::vector<double> alq = {0.0};         // SI: m3/s at standard conditions (GRAT) or m3/m3 (IGLR, TGLR)
@@ -47,6 +52,7 @@ struct Table {
     Wfr wfr = Wfr::WaterCut;
     Gfr gfr = Gfr::GasOil;
     Alq alq = Alq::None;
+    Injected injected = Injected::None;  // an injector's table: flo set to the units' kind, wfr, gfr, alq {0}
     Axes axes;
     // Pa, indexed [thp][wfr][gfr][alq][flo] as the keyword's records are;
     // NaN where the traverse did not reach the datum.
@@ -122,6 +128,8 @@ std::vector<std::string> check(const Table& table, Units units);
 // The keyword: a comment block (the lines of `comments`, each after "-- "),
 // then VFPPROD with its records in the deck's units.
 std::string vfpprod(const Table& table, Units units, const std::vector<std::string>& comments);
+// The VFPINJ keyword of an injector's table, comment lines first.
+std::string vfpinj(const Table& table, Units units, const std::vector<std::string>& comments);
 
 // The table's BHP (Pa) at a point, multilinear in its axes (ALQ the fifth) with linear
 // extrapolation beyond their ends, as simulators interpolate it.

@@ -69,7 +69,8 @@ struct Check {
 //   axes_increasing      every axis strictly increasing (fails)
 //   bhp_given            every BHP given and finite; missing records (fails)
 //   bhp_rises_with_thp   at every node, BHP not lower at a higher THP (fails)
-//   bhp_above_thp        BHP not below its THP (fails)
+//   bhp_above_thp        BHP not below its THP (fails a VFPPROD; noted in a
+//                        VFPINJ, where friction may outweigh the column)
 //   bhp_along_flo        along FLO the BHP falls, then rises (the minimum of
 //                        the J-curve): a fall after a rise by more than 0.1 %
 //                        of the BHP is a jump (fails)

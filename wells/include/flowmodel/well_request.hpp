@@ -98,6 +98,7 @@ struct VfpRequest {
     vfp::Fill fill = vfp::Fill::None;  // how entries that fail are filled
     std::string max_entries;           // the largest table computed, default kMaxEntries
     std::string alq;                   // the ALQ axis as a list with units, "" for none
+    bool kinds_given = false;          // --flo or --wfr given (a producer's axes)
     VfpRequest() { traverse.flow_decreasing = traverse.flow_direction_stated = true; }
 };
 
