@@ -3,13 +3,19 @@
 #include "vfp_check.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "flowmodel/batch/format.hpp"
+#include "flowmodel/io/csv.hpp"
+#include "flowmodel/io/numbers.hpp"
 #include "flowmodel/vfp_deck.hpp"
 #include "verb.h"
 
@@ -22,7 +28,7 @@ using flowmodel::batch::json_number;
 using flowmodel::batch::json_string;
 
 const char* kUsage =
-    "usage: pipeflow vfp-check FILE [--table N] [--json] [--output FILE]\n"
+    "usage: pipeflow vfp-check FILE [--table N] [--at POINT | --at-file CSV] [--json] [--output FILE]\n"
     "Reads every VFPPROD and VFPINJ of the deck file FILE (and of the files it INCLUDEs, relative\n"
     "to the including file) as the simulator does: comments, repeats (3*250), defaulted items (1*),\n"
     "records over several lines, METRIC, FIELD or LAB units, comments in any 8-bit encoding. For each\n"
@@ -39,6 +45,11 @@ const char* kUsage =
     "                      at low rates and adds friction at high ones)\n"
     "--json writes each table (its axes, and its values in one list indexed THP, WFR, GFR, ALQ, FLO\n"
     "from the slowest; null where defaulted) with what each check found.\n"
+    "--at \"flo=1000,thp=20,wfr=0.2,gfr=100,alq=0\" gives the table's BHP there as the simulator\n"
+    "interpolates it (multilinear between the nodes, linear beyond each axis from its end values), in\n"
+    "the deck's units; with bhp= instead of thp=, the THP that gives that BHP. An axis of one value may\n"
+    "be left out; a VFPINJ takes flo and thp (or bhp). --at-file CSV: one point per row, the header\n"
+    "naming the axes. Several tables in FILE: choose one with --table.\n"
     "Exit status: 0 every check holds, 1 a check fails, 2 the file cannot be read (line and column said).\n";
 
 bool failed(const std::vector<vfp::Check>& checks) {
@@ -116,7 +127,130 @@ std::string as_json(const std::vector<vfp::DeckTable>& tables, const std::vector
     return s + "],\"ok\":" + (all ? "true" : "false") + "}\n";
 }
 
-int run_check(const std::string& file, int table, const VerbRun& run) {
+// A point asked for: its axis values by name (flo, thp or bhp, wfr, gfr, alq).
+using Asked = std::map<std::string, double>;
+
+// "flo=1000, thp=20, wfr=0.2": the values by name, in the deck's units.
+Asked read_point(const std::string& text, const std::string& where) {
+    Asked at;
+    size_t from = 0;
+    while (from <= text.size()) {
+        const size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        from = comma + 1;
+        if (item.find_first_not_of(" \t") == std::string::npos) continue;
+        const size_t eq = item.find('=');
+        std::string name = item.substr(0, eq == std::string::npos ? 0 : eq);
+        std::string k;
+        for (char c : name) {
+            if (c != ' ' && c != '\t') k += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        double v = 0;
+        if (eq == std::string::npos || !flowmodel::io::parse_double(item.substr(eq + 1), v)) {
+            throw std::invalid_argument(where + ": '" + item + "' is not NAME=NUMBER (names flo, thp or bhp, wfr, gfr, alq)");
+        }
+        if (k != "flo" && k != "thp" && k != "bhp" && k != "wfr" && k != "gfr" && k != "alq") {
+            throw std::invalid_argument(where + ": '" + name + "' is no axis: flo, thp or bhp, wfr, gfr, alq");
+        }
+        at[k] = v;
+    }
+    if (!at.count("flo") || at.count("thp") == at.count("bhp")) {
+        throw std::invalid_argument(where + ": give flo and one of thp (for the BHP) and bhp (for the THP that gives it)");
+    }
+    return at;
+}
+
+// The point's answer: the BHP at it, or the THP that gives its BHP, with the
+// axes it lies beyond. A VFPINJ refuses wfr, gfr and alq; an axis not given
+// is taken at its first value only where the table has one value on it.
+std::string answer(const vfp::DeckTable& t, Asked at, const std::string& where, bool json) {
+    const bool prod = t.keyword == "VFPPROD";
+    const std::pair<const char*, const std::vector<double>*> others[] = {
+        {"wfr", &t.wfr_axis}, {"gfr", &t.gfr_axis}, {"alq", &t.alq_axis}};
+    for (const auto& [name, axis] : others) {
+        if (!prod && at.count(name)) throw std::invalid_argument(where + ": a VFPINJ has no " + name + " axis");
+        if (at.count(name)) continue;
+        if (axis->size() > 1) throw std::invalid_argument(where + ": give " + std::string(name) + " (the table has " + std::to_string(axis->size()) + " values of it)");
+        at[name] = axis->front();
+    }
+    vfp::DeckPoint p{at["flo"], at.count("thp") ? at["thp"] : 0.0, at["wfr"], at["gfr"], at["alq"]};
+    std::vector<std::string> beyond;
+    double thp = p.thp, bhp = 0;
+    if (at.count("bhp")) {
+        bhp = at["bhp"];
+        thp = vfp::thp_for(t, p, bhp);
+        p.thp = std::isfinite(thp) ? thp : t.thp_axis.front();
+        vfp::value_at(t, p, &beyond);
+    } else {
+        bhp = vfp::value_at(t, p, &beyond);
+    }
+    auto n = [](double v) { return std::isfinite(v) ? flowmodel::io::format_double(v) : std::string("none"); };
+    if (json) {
+        std::string s = "{\"keyword\":" + json_string(t.keyword) + ",\"number\":" + std::to_string(t.number) +
+                        ",\"flo\":" + json_number(p.flo) + ",\"thp\":" + json_number(thp) + ",\"bhp\":" + json_number(bhp);
+        if (prod) s += ",\"wfr\":" + json_number(p.wfr) + ",\"gfr\":" + json_number(p.gfr) + ",\"alq\":" + json_number(p.alq);
+        s += ",\"beyond\":[";
+        for (size_t k = 0; k < beyond.size(); ++k) s += (k ? "," : "") + json_string(beyond[k]);
+        return s + "]}";
+    }
+    std::string s = t.keyword + " " + std::to_string(t.number) + ": " +
+                    (at.count("bhp") ? "THP " + n(thp) + " gives BHP " + n(bhp) : "BHP " + n(bhp) + " at THP " + n(thp)) +
+                    ", FLO " + n(p.flo);
+    if (prod) s += ", WFR " + n(p.wfr) + ", GFR " + n(p.gfr) + ", ALQ " + n(p.alq);
+    s += " (" + t.units + " units)";
+    if (!std::isfinite(thp)) s += ": no THP gives it (the BHP does not rise with THP there)";
+    if (!beyond.empty()) {
+        s += "; extrapolated beyond";
+        for (const std::string& b : beyond) s += " " + b;
+    }
+    return s;
+}
+
+// --at-file: the points of a CSV (a header naming the axes), one answer each.
+std::vector<Asked> read_points(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error(path + ": cannot read (no such file, or not readable)");
+    flowmodel::io::CsvReader reader(in);
+    flowmodel::io::CsvRecord rec;
+    std::vector<std::string> head;
+    std::vector<Asked> out;
+    while (reader.next(rec)) {
+        const std::string where = path + ": line " + std::to_string(rec.line);
+        if (!rec.error.empty()) throw std::runtime_error(where + ": " + rec.error);
+        if (head.empty()) {
+            for (size_t k = 0; k < rec.size(); ++k) head.push_back(rec[k]);
+            continue;
+        }
+        if (rec.size() != head.size()) {
+            throw std::runtime_error(where + ": " + std::to_string(rec.size()) + " fields where the header has " + std::to_string(head.size()));
+        }
+        std::string text;
+        for (size_t k = 0; k < rec.size(); ++k) text += (k ? "," : "") + head[k] + "=" + rec[k];
+        out.push_back(read_point(text, where));
+    }
+    if (!reader.fatal().empty()) throw std::runtime_error(path + ": " + reader.fatal());
+    return out;
+}
+
+int run_at(const std::vector<vfp::DeckTable>& tables, const std::vector<Asked>& points, const std::string& file,
+           const VerbRun& run) {
+    if (tables.size() != 1) {
+        run.say(file + " has " + std::to_string(tables.size()) + " tables: choose one with --table N");
+        return 2;
+    }
+    std::string text = run.format == "json" ? "[" : "";
+    for (size_t k = 0; k < points.size(); ++k) {
+        const std::string one = answer(tables[0], points[k], points.size() > 1 ? "point " + std::to_string(k + 1) : "--at",
+                                       run.format == "json");
+        text += run.format == "json" ? (k ? "," : "") + one : one + "\n";
+    }
+    if (run.format == "json") text += "]\n";
+    Output out;
+    if (!run.open(out, {{file, "FILE"}})) return 2;
+    return run.finish(out, text) ? 0 : 2;
+}
+
+int run_check(const std::string& file, int table, const std::vector<Asked>& points, const VerbRun& run) {
     if (file.empty()) throw std::invalid_argument("give the deck file to read: pipeflow vfp-check FILE");
     std::vector<vfp::DeckTable> tables = vfp::read_vfp_deck(file);
     if (table > 0) {
@@ -136,6 +270,7 @@ int run_check(const std::string& file, int table, const VerbRun& run) {
         run.say(file + " has no VFPPROD or VFPINJ");
         return 2;
     }
+    if (!points.empty()) return run_at(tables, points, file, run);
     std::vector<std::vector<vfp::Check>> checks;
     bool fail = false;
     for (const vfp::DeckTable& t : tables) {
@@ -156,7 +291,7 @@ int vfp_check_command(int argc, char** argv) {
     std::vector<char*> rest(argv, argv + std::min(argc, 2));
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        const bool takes_value = a == "--table" || a == "--output";
+        const bool takes_value = a == "--table" || a == "--output" || a == "--at" || a == "--at-file";
         if (a.rfind("-", 0) != 0 && file.empty() && a != "-") {
             file = a;
             continue;
@@ -165,12 +300,17 @@ int vfp_check_command(int argc, char** argv) {
         if (takes_value && i + 1 < argc) rest.push_back(argv[++i]);
     }
     int table = 0;
+    std::string at, at_file;
     Verb verb = verb_named("vfp-check", kUsage);
     verb.formats = {"--json"};
     verb.default_format = "table";
     verb.jobs = false;
     verb.once = true;
-    verb.option = [&table](const std::string& name, const std::string& value) {
+    verb.option = [&table, &at, &at_file](const std::string& name, const std::string& value) {
+        if (name == "at" || name == "at-file") {
+            (name == "at" ? at : at_file) = value;
+            return true;
+        }
         if (name != "table") return false;
         char* end = nullptr;
         const long n = std::strtol(value.c_str(), &end, 10);
@@ -180,7 +320,13 @@ int vfp_check_command(int argc, char** argv) {
         table = static_cast<int>(n);
         return true;
     };
-    verb.run = [&file, &table](VerbRun& run) { return run_check(file, table, run); };
+    verb.run = [&file, &table, &at, &at_file](VerbRun& run) {
+        if (!at.empty() && !at_file.empty()) throw std::invalid_argument("give one of --at and --at-file");
+        std::vector<Asked> points;
+        if (!at.empty()) points.push_back(read_point(at, "--at"));
+        if (!at_file.empty()) points = read_points(at_file);
+        return run_check(file, table, points, run);
+    };
     return run_verb(verb, static_cast<int>(rest.size()), rest.data());
 }
 

@@ -995,8 +995,32 @@ py::list run_read_vfp(const std::string& path) {
     return out;
 }
 
+// Table `number` of the deck (0: its only one) at arrays of points (deck
+// units, broadcast by the caller): the BHP, or with `inverse` the THP that
+// gives the BHP in `second`.
+py::array_t<double> run_vfp_values(const std::string& path, int number, const std::vector<double>& flo,
+                                   const std::vector<double>& second, const std::vector<double>& wfr,
+                                   const std::vector<double>& gfr, const std::vector<double>& alq, bool inverse) {
+    const std::vector<flowmodel::vfp::DeckTable> tables = flowmodel::vfp::read_vfp_deck(path);
+    const flowmodel::vfp::DeckTable* t = nullptr;
+    for (const flowmodel::vfp::DeckTable& x : tables) {
+        if (number == 0 ? tables.size() == 1 : x.number == number) t = &x;
+    }
+    if (!t) {
+        throw flowmodel::OptionError(path + (number == 0 ? " has " + std::to_string(tables.size()) + " tables: choose one with {table}"
+                                                         : " has no table " + std::to_string(number)));
+    }
+    py::array_t<double> out(static_cast<py::ssize_t>(flo.size()));
+    for (size_t k = 0; k < flo.size(); ++k) {
+        flowmodel::vfp::DeckPoint p{flo[k], inverse ? 0.0 : second[k], wfr[k], gfr[k], alq[k]};
+        out.mutable_data()[k] = inverse ? flowmodel::vfp::thp_for(*t, p, second[k]) : flowmodel::vfp::value_at(*t, p);
+    }
+    return out;
+}
+
 void bind_wells(py::module_& m) {
     m.def("_read_vfp", &run_read_vfp, "path"_a);
+    m.def("_vfp_values", &run_vfp_values);
     m.def("_traverse", &run_traverse, "options"_a, "profile"_a, "profile_unit"_a, "fluid_table"_a, "flow_direction"_a,
           "output_units"_a = "si");
     m.def("_traverse_many", &run_traverse_many, "cases"_a, "jobs"_a, "output_units"_a = "si");

@@ -28,7 +28,7 @@ from ._version import __version__
 
 __all__ = ["BlackOil", "INPUTS", "MODEL_VERSION", "REGIMES", "Result", "defaults", "evaluate", "evaluate_many",
            "evaluate_frame", "evaluate_dask", "traverse", "traverse_many", "traverse_dask", "TraverseResult", "compare", "match", "units",
-           "ipr", "nodal", "vfp_table", "vfp_dask", "read_vfp", "__version__"]
+           "ipr", "nodal", "vfp_table", "vfp_dask", "read_vfp", "vfp_values", "__version__"]
 
 # The keys of evaluate_many's result, in its order, with their dtypes.
 RESULT_FIELDS = (("regime", "O"), ("id", "i4"), ("holdup", "f8"), ("dpt", "f8"), ("dpf", "f8"),
@@ -449,4 +449,4 @@ def match(measured, profile=None, tune=False, method="all", jobs=0, fluid=None, 
 
 
 # The faces of the wells use the helpers above.
-from ._wells import ipr, nodal, read_vfp, vfp_dask, vfp_table  # noqa: E402
+from ._wells import ipr, nodal, read_vfp, vfp_dask, vfp_table, vfp_values  # noqa: E402

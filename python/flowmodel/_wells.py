@@ -4,7 +4,7 @@ import difflib
 import os
 
 from . import BlackOil, _call, _compute, _option_text, _TRAVERSE_OPTIONS
-from ._core import _inflow_options, _ipr, _nodal, _read_vfp, _vfp
+from ._core import _inflow_options, _ipr, _nodal, _read_vfp, _vfp, _vfp_values
 
 _INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
 _IPR_KINDS = ("pi", "vogel", "composite", "fetkovich")
@@ -268,3 +268,19 @@ def read_vfp(path):
         shape = tuple(len(t[a]) for a in ("thp", "wfr", "gfr", "alq", "flo"))
         t["bhp"] = np.asarray(t["bhp"], dtype=float).reshape(shape)
     return tables
+
+
+def vfp_values(path, flo, thp=None, bhp=None, wfr=0.0, gfr=0.0, alq=0.0, table=None):
+    """A deck's table at points, as the simulator interpolates it (multilinear
+    between the nodes, linear beyond each axis from its end values), in the
+    deck's units, as `pipeflow vfp-check --at` does: the BHP at flo, thp, wfr,
+    gfr, alq (arrays broadcast together), or, given bhp instead of thp, the
+    THP that gives it (NaN where none does). table: its number where the file
+    holds more than one. Returns a numpy array of the broadcast shape."""
+    import numpy as np
+    if (thp is None) == (bhp is None):
+        raise ValueError("vfp_values: give one of thp (for the BHP) and bhp (for the THP that gives it)")
+    arrays = np.broadcast_arrays(*(np.asarray(v, dtype=float) for v in (flo, thp if bhp is None else bhp, wfr, gfr, alq)))
+    flat = [a.ravel().tolist() for a in arrays]
+    out = _call(_vfp_values, str(path), int(table or 0), *flat, bhp is not None)
+    return np.asarray(out).reshape(arrays[0].shape)

@@ -137,6 +137,14 @@ def test_a_table_written_reads_back_with_read_vfp(tmp_path):
     assert not bad["ok"]
     [found] = bad["checks"]["bhp_rises_with_thp"]["found"]
     assert (found["thp"], found["wfr"], found["gfr"], found["alq"], found["flo"]) == (2, 1, 1, 1, 1)
+    # The table at its nodes and between them, and the THP that gives a BHP, as arrays.
+    deck.write_text(v["keyword"])
+    flo = t["flo"][[0, 1]]
+    at = flowmodel.vfp_values(deck, flo=flo, thp=150, wfr=0.25, gfr=t["gfr"][0])
+    np.testing.assert_allclose(at, (t["bhp"][0, 0, 0, 0, :2] + t["bhp"][1, 0, 0, 0, :2] + t["bhp"][0, 1, 0, 0, :2]
+                                    + t["bhp"][1, 1, 0, 0, :2]) / 4, rtol=1e-12)
+    np.testing.assert_allclose(flowmodel.vfp_values(deck, flo=flo, bhp=at, wfr=0.25, gfr=t["gfr"][0]), [150, 150],
+                               rtol=1e-12)
     with pytest.raises(ValueError, match="line 1, column 15: VFPINJ: the file ends inside a record"):
         deck.write_text("VFPINJ 1 2000 WAT")
         flowmodel.read_vfp(deck)

@@ -4,6 +4,7 @@
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/outflow.hpp"
 #include "flowmodel/unit_system.hpp"
+#include "multilinear.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -27,19 +28,6 @@ std::string num(double v) { return deck_text(v); }
 const char* flo_word(Flo f) { return f == Flo::Liquid ? "LIQ" : f == Flo::Oil ? "OIL" : "GAS"; }
 const char* wfr_word(Wfr w) { return w == Wfr::WaterCut ? "WCT" : w == Wfr::WaterOil ? "WOR" : "WGR"; }
 const char* gfr_word(Gfr g) { return g == Gfr::GasOil ? "GOR" : g == Gfr::GasLiquid ? "GLR" : "OGR"; }
-
-// Index of the segment of `axis` that x falls in (or the end one beyond), and
-// x's weight on its upper end: linear, extrapolated beyond the ends.
-void segment(const std::vector<double>& axis, double x, size_t& i, double& t) {
-    if (axis.size() < 2) {
-        i = 0;
-        t = 0;
-        return;
-    }
-    i = static_cast<size_t>(std::upper_bound(axis.begin(), axis.end(), x) - axis.begin());
-    i = std::min(std::max<size_t>(i, 1), axis.size() - 1) - 1;
-    t = (x - axis[i]) / (axis[i + 1] - axis[i]);
-}
 
 }  // namespace
 
@@ -455,30 +443,8 @@ std::string vfpinj(const Table& table, Units units, const std::vector<std::strin
 
 double interpolate(const Table& table, double flo, double thp, double wfr, double gfr, double alq) {
     const Axes& a = table.axes;
-    size_t i[5];
-    double t[5];
-    segment(a.thp, thp, i[0], t[0]);
-    segment(a.wfr, wfr, i[1], t[1]);
-    segment(a.gfr, gfr, i[2], t[2]);
-    segment(a.alq, alq, i[3], t[3]);
-    segment(a.flo, flo, i[4], t[4]);
-    const size_t size[5] = {a.thp.size(), a.wfr.size(), a.gfr.size(), a.alq.size(), a.flo.size()};
-    double sum = 0;
-    for (int corner = 0; corner < 32; ++corner) {
-        double weight = 1;
-        size_t k[5];
-        for (int d = 0; d < 5; ++d) {
-            const bool up = (corner >> d & 1) != 0;
-            if (up && size[d] < 2) {
-                weight = 0;
-                break;
-            }
-            k[d] = i[d] + (up ? 1 : 0);
-            weight *= up ? t[d] : 1 - t[d];
-        }
-        if (weight != 0) sum += weight * table.at(k[0], k[1], k[2], k[3], k[4]);
-    }
-    return sum;
+    return multilinear({&a.thp, &a.wfr, &a.gfr, &a.alq, &a.flo}, {thp, wfr, gfr, alq, flo},
+                       [&table](size_t t, size_t w, size_t g, size_t q, size_t f) { return table.at(t, w, g, q, f); });
 }
 
 }  // namespace flowmodel::vfp

@@ -164,3 +164,35 @@ TEST(VfpDeck, WhatCannotBeReadIsRefusedWithWhereAndWhatWouldDo) {
 
 }  // namespace
 }  // namespace flowmodel::vfp
+
+namespace flowmodel::vfp {
+namespace {
+
+// The simulator's reading between and beyond the nodes: multilinear inside,
+// linear from the end segments outside; the THP that gives a BHP its exact
+// inverse along THP.
+TEST(VfpDeck, ValuesBetweenAndBeyondTheNodesAndTheThpThatGivesABhp) {
+    const std::string path = ::testing::TempDir() + "values.inc";
+    std::ofstream(path) << "VFPINJ\n 1 1000 WAT THP METRIC BHP /\n 100 200 /\n 10 20 /\n1 150 140 /\n2 170 150 /\n";
+    const DeckTable t = read_vfp_deck(path).at(0);
+    EXPECT_DOUBLE_EQ(value_at(t, {200, 20}), 150);
+    std::vector<std::string> beyond;
+    EXPECT_DOUBLE_EQ(value_at(t, {150, 15}, &beyond), (150 + 140 + 170 + 150) / 4.0);
+    EXPECT_TRUE(beyond.empty());
+    // Beyond FLO and THP: the end segments carried on.
+    EXPECT_DOUBLE_EQ(value_at(t, {300, 10}, &beyond), 130);
+    EXPECT_EQ(beyond, (std::vector<std::string>{"FLO"}));
+    EXPECT_DOUBLE_EQ(value_at(t, {100, 30}), 190);
+    EXPECT_DOUBLE_EQ(value_at(t, {100, 0}), 130);
+    // The inverse: inside, and beyond on either side.
+    for (double thp : {10.0, 12.5, 20.0, 27.0, 4.0}) {
+        const DeckPoint at{160, 0};
+        EXPECT_NEAR(thp_for(t, at, value_at(t, {160, thp})), thp, 1e-12);
+    }
+    // A BHP that falls with THP has no THP that gives a BHP above both nodes.
+    std::ofstream(path) << "VFPINJ\n 1 1000 WAT THP METRIC BHP /\n 100 200 /\n 10 20 /\n1 150 140 /\n2 145 130 /\n";
+    EXPECT_TRUE(std::isnan(thp_for(read_vfp_deck(path).at(0), {100, 0}, 200)));
+}
+
+}  // namespace
+}  // namespace flowmodel::vfp

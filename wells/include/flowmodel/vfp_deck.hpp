@@ -80,6 +80,23 @@ struct Check {
 // A tabulated temperature (THT) is checked for its axes and values only.
 std::vector<Check> check_table(const DeckTable& table);
 
+// A point of a table's axes, in the deck's units; a VFPINJ takes flo and
+// thp (or bhp) only.
+struct DeckPoint {
+    double flo = 0, thp = 0, wfr = 0, gfr = 0, alq = 0;
+};
+
+// The table's value at `at` as the simulator interpolates it: multilinear
+// between the nodes, linear beyond the ends of each axis from its last two
+// values. `beyond` (when given) names the axes `at` lies outside of.
+double value_at(const DeckTable& table, const DeckPoint& at, std::vector<std::string>* beyond = nullptr);
+
+// The THP at which the table gives `bhp` at at.flo, wfr, gfr, alq (at.thp
+// unused): exact, since the table is linear in THP between its nodes;
+// extrapolated beyond the THP axis from its end segments. NaN where no THP
+// gives it (a BHP that does not rise with THP there).
+double thp_for(const DeckTable& table, const DeckPoint& at, double bhp);
+
 }  // namespace flowmodel::vfp
 
 #endif
