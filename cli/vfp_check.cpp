@@ -238,6 +238,11 @@ int run_at(const std::vector<vfp::DeckTable>& tables, const std::vector<Asked>& 
         run.say(file + " has " + std::to_string(tables.size()) + " tables: choose one with --table N");
         return 2;
     }
+    if (!vfp::axes_rise(tables[0])) {
+        run.say(tables[0].keyword + " " + std::to_string(tables[0].number) +
+                ": an axis does not rise (see pipeflow vfp-check without --at): it cannot be interpolated");
+        return 1;
+    }
     std::string text = run.format == "json" ? "[" : "";
     for (size_t k = 0; k < points.size(); ++k) {
         const std::string one = answer(tables[0], points[k], points.size() > 1 ? "point " + std::to_string(k + 1) : "--at",

@@ -1010,6 +1010,10 @@ py::array_t<double> run_vfp_values(const std::string& path, int number, const st
         throw flowmodel::OptionError(path + (number == 0 ? " has " + std::to_string(tables.size()) + " tables: choose one with {table}"
                                                          : " has no table " + std::to_string(number)));
     }
+    if (!flowmodel::vfp::axes_rise(*t)) {
+        throw flowmodel::OptionError(t->keyword + " " + std::to_string(t->number) +
+                                     ": an axis does not rise (read_vfp's checks say where): it cannot be interpolated");
+    }
     py::array_t<double> out(static_cast<py::ssize_t>(flo.size()));
     for (size_t k = 0; k < flo.size(); ++k) {
         flowmodel::vfp::DeckPoint p{flo[k], inverse ? 0.0 : second[k], wfr[k], gfr[k], alq[k]};

@@ -7,8 +7,8 @@
 # libclang-rt-14-dev; it installs nothing itself.
 # usage: test-hardening.sh          (about five to seven minutes on two cores)
 # Environment: FUZZ_ENTRY_RUNS, FUZZ_CSV_RUNS, FUZZ_PROFILE_RUNS, FUZZ_TABLE_RUNS,
-# FUZZ_UNITS_RUNS, FUZZ_MEASURED_RUNS, FUZZ_REQUEST_RUNS override the number of
-# executions.
+# FUZZ_UNITS_RUNS, FUZZ_MEASURED_RUNS, FUZZ_VFP_DECK_RUNS, FUZZ_REQUEST_RUNS
+# override the number of executions.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -59,6 +59,7 @@ fuzz fuzz_profile profile "${FUZZ_PROFILE_RUNS:-200000}"
 fuzz fuzz_table table "${FUZZ_TABLE_RUNS:-200000}"
 fuzz fuzz_units units "${FUZZ_UNITS_RUNS:-300000}"
 fuzz fuzz_measured measured "${FUZZ_MEASURED_RUNS:-200000}"
+fuzz fuzz_vfp_deck vfp "${FUZZ_VFP_DECK_RUNS:-100000}"
 # Whole traverses, a few milliseconds each under the sanitizers, the
 # slowest (a heated march shot for from its wellhead, or lifted) seconds: a
 # bounded exploring run beyond the seeds. Longer runs: FUZZ_REQUEST_RUNS.

@@ -4,6 +4,8 @@
 // 2*), INCLUDE followed.
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -18,6 +20,16 @@ namespace flowmodel::vfp {
 namespace {
 
 constexpr double kDefaulted = std::numeric_limits<double>::quiet_NaN();
+// The most values a table may hold: simulators' tables hold thousands, a
+// field's largest some hundreds of thousands; beyond this, axes repeated by
+// mistake (1000000*5) would take gigabytes.
+constexpr double kMostValues = 1e7;
+
+std::string num_text(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.0f", v);
+    return buf;
+}
 
 struct Token {
     std::string text;
@@ -38,7 +50,7 @@ std::vector<Token> tokens(const std::string& path, const std::string& text) {
             line_start = ++i;
             continue;
         }
-        if (c == ' ' || c == '\t' || c == '\r') {
+        if (std::isspace(static_cast<unsigned char>(c))) {  // blanks, and \r \v \f as blanks
             ++i;
             continue;
         }
@@ -110,6 +122,7 @@ public:
     bool done() const { return at_ >= toks_.size(); }
     const Token& peek() const { return toks_[at_]; }
     const Token& next() { return toks_[at_++]; }
+    const Token& last() const { return toks_[at_ - 1]; }  // the token read last (one was)
     bool at_keyword() const { return !done() && is_keyword(peek()); }
 
     [[noreturn]] void fail(long line, long column, const std::string& what) const {
@@ -164,6 +177,7 @@ double number(const Reader& r, const Item& it, const std::string& what) {
     char* end = nullptr;
     const double v = std::strtod(s.c_str(), &end);
     if (s.empty() || *end != '\0') r.fail(it.line, it.column, what + ": '" + it.text + "' is not a number");
+    if (!std::isfinite(v)) r.fail(it.line, it.column, what + ": '" + it.text + "' is not a finite number");
     return v;
 }
 
@@ -175,8 +189,8 @@ std::vector<double> axis(Reader& r, const std::string& keyword, const char* name
         v.push_back(number(r, it, keyword + " " + name));
     }
     if (v.empty()) {
-        const Token& t = r.peek();
-        r.fail(t.line, t.column, keyword + ": the " + name + " axis has no value");
+        const Token& end = r.last();  // the record's '/'
+        r.fail(end.line, end.column, keyword + ": the " + name + " axis has no value");
     }
     return v;
 }
@@ -240,6 +254,13 @@ void heading(Reader& r, DeckTable& t, const DeckState& deck) {
 void values(Reader& r, DeckTable& t) {
     const bool prod = t.keyword == "VFPPROD";
     const size_t n_idx = prod ? 4 : 1;
+    const double values = static_cast<double>(t.thp_axis.size()) * static_cast<double>(t.wfr_axis.size()) *
+                          static_cast<double>(t.gfr_axis.size()) * static_cast<double>(t.alq_axis.size()) *
+                          static_cast<double>(t.flo_axis.size());
+    if (values > kMostValues) {
+        r.fail(t.line, 1, t.keyword + " " + std::to_string(t.number) + ": its axes make " + num_text(values) +
+                              " values, beyond the " + num_text(kMostValues) + " a table may hold here");
+    }
     const size_t combos = t.thp_axis.size() * t.wfr_axis.size() * t.gfr_axis.size() * t.alq_axis.size();
     t.bhp.assign(combos * t.flo_axis.size(), kDefaulted);
     t.given.assign(combos, false);
@@ -274,7 +295,13 @@ void values(Reader& r, DeckTable& t) {
     }
 }
 
+// A deck file's bytes. Only a regular file: a device or a pipe named by an
+// INCLUDE (/dev/zero) would never end.
 std::string read_text(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+        throw ReadError(path + ": not a regular file (a deck and what it INCLUDEs are files)");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ReadError(path + ": cannot read (no such file, or not readable)");
     std::ostringstream s;
@@ -287,9 +314,11 @@ std::string folder_of(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-void read_file(const std::string& path, DeckState& deck, std::vector<DeckTable>& out, int depth) {
-    if (depth > 20) throw ReadError(path + ": INCLUDE nested more than 20 deep (a file including itself?)");
-    Reader r(path, tokens(path, read_text(path)));
+void read_file(const std::string& path, DeckState& deck, std::vector<DeckTable>& out, int depth);
+
+void read_deck(const std::string& text, const std::string& path, DeckState& deck, std::vector<DeckTable>& out,
+               int depth) {
+    Reader r(path, tokens(path, text));
     while (!r.done()) {
         const Token& t = r.next();
         if (!is_keyword(t)) continue;  // another keyword's data
@@ -300,6 +329,9 @@ void read_file(const std::string& path, DeckState& deck, std::vector<DeckTable>&
             const std::vector<Item> items = r.record("INCLUDE");
             if (items.empty()) r.fail(t.line, t.column, "INCLUDE without a file name");
             const std::string& name = items[0].text;
+            if (name.empty() || name.find('\0') != std::string::npos) {
+                r.fail(items[0].line, items[0].column, "INCLUDE: the file name is empty or holds a NUL byte");
+            }
             read_file(!name.empty() && name[0] == '/' ? name : folder_of(path) + name, deck, out, depth + 1);
         } else if (k == "VFPPROD" || k == "VFPINJ") {
             DeckTable table;
@@ -320,12 +352,24 @@ void read_file(const std::string& path, DeckState& deck, std::vector<DeckTable>&
     }
 }
 
+void read_file(const std::string& path, DeckState& deck, std::vector<DeckTable>& out, int depth) {
+    if (depth > 20) throw ReadError(path + ": INCLUDE nested more than 20 deep (a file including itself?)");
+    read_deck(read_text(path), path, deck, out, depth);
+}
+
 }  // namespace
 
 std::vector<DeckTable> read_vfp_deck(const std::string& path) {
     std::vector<DeckTable> out;
     DeckState deck;
     read_file(path, deck, out, 0);
+    return out;
+}
+
+std::vector<DeckTable> read_vfp_text(const std::string& text, const std::string& path) {
+    std::vector<DeckTable> out;
+    DeckState deck;
+    read_deck(text, path, deck, out, 0);
     return out;
 }
 

@@ -10,6 +10,15 @@
 
 namespace flowmodel::vfp {
 
+bool axes_rise(const DeckTable& t) {
+    for (const std::vector<double>* axis : {&t.flo_axis, &t.thp_axis, &t.wfr_axis, &t.gfr_axis, &t.alq_axis}) {
+        for (size_t i = 1; i < axis->size(); ++i) {
+            if (!((*axis)[i] > (*axis)[i - 1])) return false;
+        }
+    }
+    return true;
+}
+
 double value_at(const DeckTable& t, const DeckPoint& at, std::vector<std::string>* beyond) {
     if (beyond) {
         const std::pair<const char*, std::pair<const std::vector<double>*, double>> axes[] = {

@@ -158,6 +158,19 @@ TEST(VfpDeck, WhatCannotBeReadIsRefusedWithWhereAndWhatWouldDo) {
     EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100 2*x /\n").find("line 3, column 6: VFPINJ FLO: 'x' is not a number"),
               std::string::npos);
     EXPECT_NE(error_of("INCLUDE\n 'missing.inc' /\n").find("missing.inc: cannot read"), std::string::npos);
+    // An empty axis at the end of the file (once read beyond the file's tokens).
+    EXPECT_EQ(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n /"),
+              ::testing::TempDir() + "bad.inc: line 3, column 2: VFPINJ: the FLO axis has no value");
+    EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100 1e999 /\n").find("line 3, column 6: VFPINJ FLO: '1e999' is not a finite number"),
+              std::string::npos);
+    // Axes repeated by mistake would take gigabytes: refused before.
+    EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100000*5 /\n 1000*7 /\n").find(
+                  "line 1, column 1: VFPINJ 1: its axes make 100000000 values, beyond the 10000000"),
+              std::string::npos);
+    // A vertical tab or form feed between items is a blank (once a word of no length, read forever).
+    EXPECT_EQ(error_of("VFPINJ\n 1\v2000\f'WAT' 'THP' 'METRIC' /\n 100 /\n 10 /\n1 150 /\n"), "accepted");
+    // A device would never end: only regular files are read.
+    EXPECT_EQ(error_of("INCLUDE\n '/dev/zero' /\n"), "/dev/zero: not a regular file (a deck and what it INCLUDEs are files)");
     EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100 200").find("the file ends inside a record"),
               std::string::npos);
 }

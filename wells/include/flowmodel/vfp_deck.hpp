@@ -47,6 +47,8 @@ struct DeckTable {
 // or LAB met earlier). Throws ReadError naming the file, line and column of
 // what it cannot read, and what it would take.
 std::vector<DeckTable> read_vfp_deck(const std::string& path);
+// The same of a deck's text, named `path` (an INCLUDE is taken from its folder).
+std::vector<DeckTable> read_vfp_text(const std::string& text, const std::string& path);
 
 // What a check found at one place of a table. `where` holds 1-based indices
 // thp, wfr, gfr, alq, flo (0 where not meant), `size` the amount in the
@@ -86,7 +88,10 @@ struct DeckPoint {
     double flo = 0, thp = 0, wfr = 0, gfr = 0, alq = 0;
 };
 
-// The table's value at `at` as the simulator interpolates it: multilinear
+// Whether every axis rises strictly: the tables that can be interpolated.
+bool axes_rise(const DeckTable& table);
+
+// The table's value at `at` (axes rising) as the simulator interpolates it: multilinear
 // between the nodes, linear beyond the ends of each axis from its last two
 // values. `beyond` (when given) names the axes `at` lies outside of.
 double value_at(const DeckTable& table, const DeckPoint& at, std::vector<std::string>* beyond = nullptr);
