@@ -28,7 +28,8 @@ using flowmodel::batch::json_number;
 using flowmodel::batch::json_string;
 
 const char* kUsage =
-    "usage: pipeflow vfp-check FILE [--table N] [--at POINT | --at-file CSV] [--json] [--output FILE]\n"
+    "usage: pipeflow vfp-check FILE [--table N] [--at POINT | --at-file CSV | --against OTHER] [--json]\n"
+    "         [--output FILE]\n"
     "Reads every VFPPROD and VFPINJ of the deck file FILE (and of the files it INCLUDEs, relative\n"
     "to the including file) as the simulator does: comments, repeats (3*250), defaulted items (1*),\n"
     "records over several lines, METRIC, FIELD or LAB units, comments in any 8-bit encoding. For each\n"
@@ -50,6 +51,9 @@ const char* kUsage =
     "the deck's units; with bhp= instead of thp=, the THP that gives that BHP. An axis of one value may\n"
     "be left out; a VFPINJ takes flo and thp (or bhp). --at-file CSV: one point per row, the header\n"
     "naming the axes. Several tables in FILE: choose one with --table.\n"
+    "--against OTHER compares FILE's table with OTHER's (table N of each, or their only ones; same\n"
+    "keyword, units and kinds of axes): both interpolated on the union of their nodes within the range\n"
+    "both cover, the largest difference (OTHER - FILE) and where, the mean absolute and mean difference.\n"
     "Exit status: 0 every check holds, 1 a check fails, 2 the file cannot be read (line and column said).\n";
 
 bool failed(const std::vector<vfp::Check>& checks) {
@@ -255,6 +259,54 @@ int run_at(const std::vector<vfp::DeckTable>& tables, const std::vector<Asked>& 
     return run.finish(out, text) ? 0 : 2;
 }
 
+// The table of `file` to compare: table N, or its only one.
+const vfp::DeckTable* chosen(const std::vector<vfp::DeckTable>& tables, int number, const std::string& file,
+                             const VerbRun& run) {
+    const vfp::DeckTable* found = nullptr;
+    for (const vfp::DeckTable& t : tables) {
+        if (number == 0 ? tables.size() == 1 : t.number == number) found = &t;
+    }
+    if (!found) {
+        run.say(file + (number == 0 ? " has " + std::to_string(tables.size()) + " tables: choose one with --table N"
+                                    : " has no table " + std::to_string(number)));
+    }
+    return found;
+}
+
+// --against B: the two tables on the union of their nodes within the range both cover.
+int run_against(const std::string& file, const std::string& other, int table, const VerbRun& run) {
+    const std::vector<vfp::DeckTable> as = vfp::read_vfp_deck(file), bs = vfp::read_vfp_deck(other);
+    const vfp::DeckTable* a = chosen(as, table, file, run);
+    const vfp::DeckTable* b = chosen(bs, table, other, run);
+    if (!a || !b) return 2;
+    const vfp::Comparison c = vfp::compare_tables(*a, *b);
+    if (!c.refused.empty()) {
+        run.say("cannot compare " + file + " and " + other + ": " + c.refused);
+        return 2;
+    }
+    const bool prod = a->keyword == "VFPPROD";
+    auto n = [](double v) { return flowmodel::io::format_double(v); };
+    const vfp::DeckPoint& w = c.where;
+    std::string text;
+    if (run.format == "json") {
+        text = "{\"points\":" + std::to_string(c.points) + ",\"largest\":" + json_number(c.largest) + ",\"where\":{\"flo\":" +
+               json_number(w.flo) + ",\"thp\":" + json_number(w.thp) +
+               (prod ? ",\"wfr\":" + json_number(w.wfr) + ",\"gfr\":" + json_number(w.gfr) + ",\"alq\":" + json_number(w.alq) : "") +
+               "},\"mean_abs\":" + json_number(c.mean_abs) + ",\"mean\":" + json_number(c.mean) + ",\"units\":" +
+               json_string(a->units) + "}\n";
+    } else {
+        text = a->keyword + " " + std::to_string(a->number) + " of " + file + " against " + b->keyword + " " +
+               std::to_string(b->number) + " of " + other + ", on " + std::to_string(c.points) +
+               " points (the union of their nodes within the range both cover), " + a->units + " units:\n" +
+               "  largest difference (second - first) " + n(c.largest) + " at FLO " + n(w.flo) + ", THP " + n(w.thp) +
+               (prod ? ", WFR " + n(w.wfr) + ", GFR " + n(w.gfr) + ", ALQ " + n(w.alq) : "") + "\n" +
+               "  mean absolute difference " + n(c.mean_abs) + ", mean difference " + n(c.mean) + "\n";
+    }
+    Output out;
+    if (!run.open(out, {{file, "FILE"}, {other, "--against"}})) return 2;
+    return run.finish(out, text) ? 0 : 2;
+}
+
 int run_check(const std::string& file, int table, const std::vector<Asked>& points, const VerbRun& run) {
     if (file.empty()) throw std::invalid_argument("give the deck file to read: pipeflow vfp-check FILE");
     std::vector<vfp::DeckTable> tables = vfp::read_vfp_deck(file);
@@ -296,7 +348,7 @@ int vfp_check_command(int argc, char** argv) {
     std::vector<char*> rest(argv, argv + std::min(argc, 2));
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        const bool takes_value = a == "--table" || a == "--output" || a == "--at" || a == "--at-file";
+        const bool takes_value = a == "--table" || a == "--output" || a == "--at" || a == "--at-file" || a == "--against";
         if (a.rfind("-", 0) != 0 && file.empty() && a != "-") {
             file = a;
             continue;
@@ -305,15 +357,15 @@ int vfp_check_command(int argc, char** argv) {
         if (takes_value && i + 1 < argc) rest.push_back(argv[++i]);
     }
     int table = 0;
-    std::string at, at_file;
+    std::string at, at_file, against;
     Verb verb = verb_named("vfp-check", kUsage);
     verb.formats = {"--json"};
     verb.default_format = "table";
     verb.jobs = false;
     verb.once = true;
-    verb.option = [&table, &at, &at_file](const std::string& name, const std::string& value) {
-        if (name == "at" || name == "at-file") {
-            (name == "at" ? at : at_file) = value;
+    verb.option = [&table, &at, &at_file, &against](const std::string& name, const std::string& value) {
+        if (name == "at" || name == "at-file" || name == "against") {
+            (name == "at" ? at : name == "at-file" ? at_file : against) = value;
             return true;
         }
         if (name != "table") return false;
@@ -325,8 +377,14 @@ int vfp_check_command(int argc, char** argv) {
         table = static_cast<int>(n);
         return true;
     };
-    verb.run = [&file, &table, &at, &at_file](VerbRun& run) {
-        if (!at.empty() && !at_file.empty()) throw std::invalid_argument("give one of --at and --at-file");
+    verb.run = [&file, &table, &at, &at_file, &against](VerbRun& run) {
+        if ((!at.empty()) + (!at_file.empty()) + (!against.empty()) > 1) {
+            throw std::invalid_argument("give one of --at, --at-file and --against");
+        }
+        if (!against.empty()) {
+            if (file.empty()) throw std::invalid_argument("give the deck file to read: pipeflow vfp-check FILE --against OTHER");
+            return run_against(file, against, table, run);
+        }
         std::vector<Asked> points;
         if (!at.empty()) points.push_back(read_point(at, "--at"));
         if (!at_file.empty()) points = read_points(at_file);

@@ -515,6 +515,12 @@ python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); t=d["tables"][0]; f
   "$tmp/check.json"; check "vfp-check --json lists the inversion" 0 $?
 "$exe" vfp-check --table 3 "$tmp/inj.inc" 2> "$tmp/err.txt"; check "vfp-check of a table not there" 2 $?
 grep -q "has no table 3; it has VFPINJ 2" "$tmp/err.txt" || { echo "FAIL: vfp-check --table not there"; fails=$((fails + 1)); }
+# --against: a table against itself differs by nothing; tables of other kinds are not compared (2).
+"$exe" vfp-check "$tmp/own.inc" --against "$tmp/own.inc" --json > "$tmp/against.json"; check "vfp-check --against itself" 0 $?
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["points"]==4 and d["largest"]==0 and d["mean_abs"]==0, d' \
+  "$tmp/against.json"; check "a table against itself differs by nothing" 0 $?
+"$exe" vfp-check "$tmp/own.inc" --against "$tmp/inj.inc" 2> "$tmp/err.txt"; check "vfp-check --against a VFPINJ" 2 $?
+grep -q "one is VFPPROD, the other VFPINJ" "$tmp/err.txt" || { echo "FAIL: vfp-check --against of other kinds"; fails=$((fails + 1)); }
 printf 'VFPINJ\n 2 1000 WAT THP METRIC BHP /\n 100 200 /\n 10 20\n' > "$tmp/bad.inc"
 "$exe" vfp-check "$tmp/bad.inc" 2> "$tmp/err.txt"; check "vfp-check of an unreadable deck" 2 $?
 grep -q "bad.inc: line 4, column 5: VFPINJ: the file ends inside a record" "$tmp/err.txt" || { echo "FAIL: vfp-check unreadable: $(cat "$tmp/err.txt")"; fails=$((fails + 1)); }

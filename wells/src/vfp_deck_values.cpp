@@ -1,5 +1,6 @@
 // What a table read from a deck gives between and beyond its nodes, as the
 // simulator reads it: the BHP at a point, and the THP that gives a BHP.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -57,6 +58,71 @@ double thp_for(const DeckTable& t, const DeckPoint& at, double bhp) {
     if (!(b[i + 1] > b[i])) return none;
     if (below != (bhp < b[i])) return none;
     return thp[i] + (bhp - b[i]) / (b[i + 1] - b[i]) * (thp[i + 1] - thp[i]);
+}
+
+namespace {
+
+// The nodes of both axes within the range both cover, rising.
+std::vector<double> common_nodes(const std::vector<double>& a, const std::vector<double>& b) {
+    const double lo = std::max(a.front(), b.front()), hi = std::min(a.back(), b.back());
+    std::vector<double> out;
+    for (const std::vector<double>* axis : {&a, &b}) {
+        for (double v : *axis) {
+            if (v >= lo && v <= hi) out.push_back(v);
+        }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+// Why two tables cannot be compared, or "".
+std::string incomparable(const DeckTable& a, const DeckTable& b) {
+    if (a.keyword != b.keyword) return "one is " + a.keyword + ", the other " + b.keyword;
+    if (a.units != b.units) return "one is in " + a.units + " units, the other in " + b.units;
+    if (a.quantity != b.quantity) return "one tabulates " + a.quantity + ", the other " + b.quantity;
+    if (a.flo != b.flo || a.wfr != b.wfr || a.gfr != b.gfr || a.alq != b.alq) {
+        return "their axes are of other kinds (FLO " + a.flo + " and " + b.flo + ", WFR " + a.wfr + " and " + b.wfr +
+               ", GFR " + a.gfr + " and " + b.gfr + ", ALQ '" + a.alq + "' and '" + b.alq + "')";
+    }
+    if (!axes_rise(a) || !axes_rise(b)) return "an axis of one of them does not rise";
+    return "";
+}
+
+}  // namespace
+
+Comparison compare_tables(const DeckTable& a, const DeckTable& b) {
+    Comparison c;
+    c.refused = incomparable(a, b);
+    if (!c.refused.empty()) return c;
+    const std::vector<double> flo = common_nodes(a.flo_axis, b.flo_axis), thp = common_nodes(a.thp_axis, b.thp_axis),
+                              wfr = common_nodes(a.wfr_axis, b.wfr_axis), gfr = common_nodes(a.gfr_axis, b.gfr_axis),
+                              alq = common_nodes(a.alq_axis, b.alq_axis);
+    if (flo.empty() || thp.empty() || wfr.empty() || gfr.empty() || alq.empty()) {
+        c.refused = "their axes have no range in common";
+        return c;
+    }
+    for (double q : flo)
+        for (double p : thp)
+            for (double w : wfr)
+                for (double g : gfr)
+                    for (double l : alq) {
+                        const DeckPoint at{q, p, w, g, l};
+                        const double d = value_at(b, at) - value_at(a, at);
+                        if (!std::isfinite(d)) continue;  // a defaulted value on either side
+                        ++c.points;
+                        c.mean += d;
+                        c.mean_abs += std::fabs(d);
+                        if (std::fabs(d) > std::fabs(c.largest) || c.points == 1) {
+                            c.largest = d;
+                            c.where = at;
+                        }
+                    }
+    if (c.points > 0) {
+        c.mean /= static_cast<double>(c.points);
+        c.mean_abs /= static_cast<double>(c.points);
+    }
+    return c;
 }
 
 }  // namespace flowmodel::vfp

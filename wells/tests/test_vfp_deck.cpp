@@ -209,3 +209,41 @@ TEST(VfpDeck, ValuesBetweenAndBeyondTheNodesAndTheThpThatGivesABhp) {
 
 }  // namespace
 }  // namespace flowmodel::vfp
+
+namespace flowmodel::vfp {
+namespace {
+
+// A table against itself differs by nothing, against a copy shifted by 7
+// by 7 everywhere; against one on other axes, on the union of the nodes
+// within the range both cover; tables of other kinds are not compared.
+TEST(VfpDeck, TwoTablesComparedOnTheUnionOfTheirNodes) {
+    const std::string head = "VFPINJ\n 1 1000 WAT THP METRIC BHP /\n";
+    const DeckTable a = read_vfp_text(head + " 100 200 400 /\n 10 20 /\n1 150 140 120 /\n2 170 160 140 /\n", "a.inc").at(0);
+    EXPECT_EQ(compare_tables(a, a).largest, 0);
+    EXPECT_EQ(compare_tables(a, a).points, 6u);
+    const DeckTable shifted =
+        read_vfp_text(head + " 100 200 400 /\n 10 20 /\n1 157 147 127 /\n2 177 167 147 /\n", "b.inc").at(0);
+    const Comparison c = compare_tables(a, shifted);
+    EXPECT_DOUBLE_EQ(c.largest, 7);
+    EXPECT_DOUBLE_EQ(c.mean, 7);
+    EXPECT_DOUBLE_EQ(c.mean_abs, 7);
+    // Other nodes (FLO 150 and 300, THP 15 to 30): compared at FLO 150, 200, 300, 400 and THP 15, 20.
+    const DeckTable other =
+        read_vfp_text(head + " 150 300 400 /\n 15 30 /\n1 160 140 130 /\n2 175 155 145 /\n", "c.inc").at(0);
+    const Comparison d = compare_tables(a, other);
+    EXPECT_EQ(d.points, 8u);  // FLO 150, 200 (a's), 300, 400 by THP 15, 20
+    double largest = 0;
+    for (double q : {150.0, 200.0, 300.0, 400.0}) {
+        for (double p : {15.0, 20.0}) {
+            const double diff = value_at(other, {q, p}) - value_at(a, {q, p});
+            if (std::fabs(diff) > std::fabs(largest)) largest = diff;
+        }
+    }
+    EXPECT_DOUBLE_EQ(d.largest, largest);
+    DeckTable field = a;
+    field.units = "FIELD";
+    EXPECT_EQ(compare_tables(a, field).refused, "one is in METRIC units, the other in FIELD");
+}
+
+}  // namespace
+}  // namespace flowmodel::vfp

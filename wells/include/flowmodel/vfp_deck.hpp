@@ -102,6 +102,17 @@ double value_at(const DeckTable& table, const DeckPoint& at, std::vector<std::st
 // gives it (a BHP that does not rise with THP there).
 double thp_for(const DeckTable& table, const DeckPoint& at, double bhp);
 
+// Two tables compared on the union of their axes' nodes within the range
+// both cover: the difference b - a at every point (deck units).
+struct Comparison {
+    size_t points = 0;
+    double largest = 0;  // the difference b - a of the largest size
+    DeckPoint where;     // where it is
+    double mean_abs = 0, mean = 0;
+    std::string refused;  // why the two cannot be compared ("" when they can)
+};
+Comparison compare_tables(const DeckTable& a, const DeckTable& b);
+
 }  // namespace flowmodel::vfp
 
 #endif
