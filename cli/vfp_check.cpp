@@ -3,6 +3,7 @@
 #include "vfp_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/vfp_deck.hpp"
+#include "plot.h"
 #include "verb.h"
 
 namespace pipeflow_cli {
@@ -28,7 +30,7 @@ using flowmodel::batch::json_number;
 using flowmodel::batch::json_string;
 
 const char* kUsage =
-    "usage: pipeflow vfp-check FILE [--table N] [--at POINT | --at-file CSV | --against OTHER] [--json]\n"
+    "usage: pipeflow vfp-check FILE [--table N] [--at POINT | --at-file CSV | --against OTHER] [--json | --svg]\n"
     "         [--output FILE]\n"
     "Reads every VFPPROD and VFPINJ of the deck file FILE (and of the files it INCLUDEs, relative\n"
     "to the including file) as the simulator does: comments, repeats (3*250), defaulted items (1*),\n"
@@ -44,6 +46,8 @@ const char* kUsage =
     "  wfr_curves_cross    neighbouring WFR curves that cross (noted, not failed)\n"
     "  gfr_curves_cross    neighbouring GFR curves that cross (noted: lift gas lightens the column\n"
     "                      at low rates and adds friction at high ones)\n"
+    "--svg draws the table (one, chosen with --table where FILE holds several): BHP against FLO, a\n"
+    "curve per THP, a panel per WFR, GFR and ALQ (the first 12), THP inversions ringed in red.\n"
     "--json writes each table (its axes, and its values in one list indexed THP, WFR, GFR, ALQ, FLO\n"
     "from the slowest; null where defaulted) with what each check found.\n"
     "--at \"flo=1000,thp=20,wfr=0.2,gfr=100,alq=0\" gives the table's BHP there as the simulator\n"
@@ -307,6 +311,84 @@ int run_against(const std::string& file, const std::string& other, int table, co
     return run.finish(out, text) ? 0 : 2;
 }
 
+// The families of curves engineers look at: BHP against FLO, one curve per
+// THP, one panel per WFR, GFR and ALQ combination (at most kPanels, the
+// first ones, said in the title), THP inversions marked with a red ring.
+constexpr size_t kPanels = 12;
+const char* const kCurveColours[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#9467bd", "#8c564b", "#e377c2", "#17becf", "#7f7f7f"};
+
+std::string panel(const vfp::DeckTable& t, size_t w, size_t g, size_t a, const std::vector<vfp::Finding>& inversions,
+                  double left, double top, bool first) {
+    const std::string p_unit = t.units == "FIELD" ? "psia" : t.units == "LAB" ? "atma" : "barsa";
+    const bool gas = t.flo == "GAS";
+    const std::string q_unit = t.units == "FIELD" ? (gas ? "Mscf/day" : "stb/day") : t.units == "LAB" ? "scc/hr" : "sm3/day";
+    double lo = INFINITY, hi = -INFINITY;
+    for (double v : t.bhp) {
+        if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+    }
+    if (!(hi > lo)) hi = lo + 1;
+    plot::Frame f{plot::rounded({t.flo_axis.front(), t.flo_axis.back(), false, "FLO (" + t.flo + "), " + q_unit}),
+                  plot::rounded({lo, hi, false, "BHP, " + p_unit}), left, top, 300, 200};
+    f.y_labels = first;
+    f.x_count = 4;
+    std::string s = f.axes();
+    char buf[200];
+    const bool prod = t.keyword == "VFPPROD";
+    if (prod) {
+        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\">WFR %s, GFR %s, ALQ %s</text>\n", left, top - 6,
+                      flowmodel::io::format_double(t.wfr_axis[w]).c_str(), flowmodel::io::format_double(t.gfr_axis[g]).c_str(),
+                      flowmodel::io::format_double(t.alq_axis[a]).c_str());
+        s += buf;
+    }
+    for (size_t i = 0; i < t.thp_axis.size(); ++i) {
+        std::string path;
+        for (size_t q = 0; q < t.flo_axis.size(); ++q) {
+            const double v = t.at(i, w, g, a, q);
+            if (!std::isfinite(v)) continue;
+            std::snprintf(buf, sizeof buf, "%s%.1f,%.1f", path.empty() ? "" : " ", f.px(t.flo_axis[q]), f.py(v));
+            path += buf;
+        }
+        s += "<polyline class=\"curve\" fill=\"none\" stroke=\"" + std::string(kCurveColours[i % 8]) + "\" points=\"" + path + "\"/>\n";
+    }
+    for (const vfp::Finding& x : inversions) {
+        if (x.where[1] != w + 1 || x.where[2] != g + 1 || x.where[3] != a + 1) continue;
+        const double v = t.at(x.where[0] - 1, w, g, a, x.where[4] - 1);
+        std::snprintf(buf, sizeof buf, "<circle class=\"inversion\" cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"none\" stroke=\"#d62728\" stroke-width=\"2\"/>\n",
+                      f.px(t.flo_axis[x.where[4] - 1]), f.py(v));
+        s += buf;
+    }
+    return s;
+}
+
+std::string as_svg(const vfp::DeckTable& t, const std::vector<vfp::Check>& checks) {
+    std::vector<vfp::Finding> inversions;
+    for (const vfp::Check& c : checks) {
+        if (std::string(c.name) == "bhp_rises_with_thp") inversions = c.found;
+    }
+    std::vector<std::array<size_t, 3>> panels;
+    for (size_t w = 0; w < t.wfr_axis.size(); ++w)
+        for (size_t g = 0; g < t.gfr_axis.size(); ++g)
+            for (size_t a = 0; a < t.alq_axis.size(); ++a) panels.push_back({w, g, a});
+    const size_t shown = std::min(panels.size(), kPanels);
+    const size_t columns = std::min<size_t>(shown, 3), rows = (shown + columns - 1) / columns;
+    // The legend in a column of its own, right of the panels.
+    const double width = 300 + 360.0 * static_cast<double>(columns), height = 110 + 270.0 * static_cast<double>(rows);
+    std::string title = t.keyword + " " + std::to_string(t.number) + " (" + t.file + "): BHP against FLO for each THP";
+    if (shown < panels.size()) title += " (the first " + std::to_string(shown) + " of " + std::to_string(panels.size()) + " panels)";
+    std::string s = plot::open_svg(width, height, title);
+    for (size_t k = 0; k < shown; ++k) {
+        const double left = 90 + 360.0 * static_cast<double>(k % columns), top = 70 + 270.0 * static_cast<double>(k / columns);
+        s += panel(t, panels[k][0], panels[k][1], panels[k][2], inversions, left, top, k % columns == 0);
+    }
+    std::vector<plot::LegendEntry> legend;
+    for (size_t i = 0; i < t.thp_axis.size() && i < 8; ++i) {
+        legend.push_back({"THP " + flowmodel::io::format_double(t.thp_axis[i]), kCurveColours[i], "line"});
+    }
+    if (!inversions.empty()) legend.push_back({"BHP below the lower THP's", "#d62728", "circle"});
+    s += plot::legend(90 + 360.0 * static_cast<double>(columns), 80, legend);
+    return s + "</svg>\n";
+}
+
 int run_check(const std::string& file, int table, const std::vector<Asked>& points, const VerbRun& run) {
     if (file.empty()) throw std::invalid_argument("give the deck file to read: pipeflow vfp-check FILE");
     std::vector<vfp::DeckTable> tables = vfp::read_vfp_deck(file);
@@ -336,7 +418,14 @@ int run_check(const std::string& file, int table, const std::vector<Asked>& poin
     }
     Output out;
     if (!run.open(out, {{file, "FILE"}})) return 2;
-    if (!run.finish(out, run.format == "json" ? as_json(tables, checks) : as_text(tables, checks))) return 2;
+    if (run.format == "svg" && tables.size() != 1) {
+        run.say(file + " has " + std::to_string(tables.size()) + " tables: choose the one to draw with --table N");
+        return 2;
+    }
+    const std::string text = run.format == "json" ? as_json(tables, checks)
+                             : run.format == "svg" ? as_svg(tables[0], checks[0])
+                                                   : as_text(tables, checks);
+    if (!run.finish(out, text)) return 2;
     return fail ? 1 : 0;
 }
 
@@ -359,7 +448,7 @@ int vfp_check_command(int argc, char** argv) {
     int table = 0;
     std::string at, at_file, against;
     Verb verb = verb_named("vfp-check", kUsage);
-    verb.formats = {"--json"};
+    verb.formats = {"--json", "--svg"};
     verb.default_format = "table";
     verb.jobs = false;
     verb.once = true;
