@@ -1,5 +1,7 @@
 // Nodal analysis and lift-curve tables from the texts a user gave.
 #include "flowmodel/well_request.hpp"
+
+#include "flowmodel/vfp_deck.hpp"
 #include "flowmodel/option_error.hpp"
 
 #include <algorithm>
@@ -330,7 +332,10 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
         if (text != "gor" && text != "glr" && text != "ogr") fail("{gfr} takes gor, glr or ogr");
         r.table.gfr = text == "gor" ? vfp::Gfr::GasOil : text == "glr" ? vfp::Gfr::GasLiquid : vfp::Gfr::OilGas;
         r.gfr_given = true;
+    } else if (name == "axes-from") {
+        r.axes_from = text;
     } else if (name == "table") {
+        r.table_given = true;
         const double n = parse_quantity(name, text, D::None).value;
         if (!(n >= 1 && n <= 9999 && n == std::floor(n))) fail("{table} takes a whole number from 1 to 9999");
         r.table.number = static_cast<int>(n);
@@ -579,7 +584,81 @@ VfpSetup setup_injector(VfpRequest r) {
 
 }  // namespace
 
+namespace {
+
+// A number as an option reads it back exactly.
+std::string exact(double v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+std::string list(const std::vector<double>& v, const std::string& unit) {
+    std::string s;
+    for (double x : v) s += (s.empty() ? "" : ",") + exact(x);
+    return s + (unit.empty() ? "" : " " + unit);
+}
+
+// The axes, kinds, units, datum and number of an existing table (--axes-from
+// FILE, --table N) as the options that would give them, so that the project's
+// own table is made on them; kinds the project does not write are refused.
+void take_axes_from(VfpRequest& r) {
+    if (!r.rates.empty() || !r.thp.empty() || !r.water_cut.empty() || !r.gas.empty() || !r.alq.empty() ||
+        r.kinds_given || r.gfr_given || r.datum_given || r.table.injected != vfp::Injected::None) {
+        fail("with {axes-from} the axes, their kinds, the datum and an injector's fluid come from its table: give no "
+             "{rates}, {thp}, {water-cut}, {gor}, {glr}, {alq}, {flo}, {wfr}, {gfr}, {datum-depth} or {injector}");
+    }
+    const std::vector<vfp::DeckTable> tables = vfp::read_vfp_deck(r.axes_from);
+    const vfp::DeckTable* t = nullptr;
+    for (const vfp::DeckTable& x : tables) {
+        if (r.table_given ? x.number == r.table.number : tables.size() == 1) t = &x;
+    }
+    if (!t) {
+        fail(r.axes_from + (r.table_given ? " has no table " + std::to_string(r.table.number)
+                                          : " has " + std::to_string(tables.size()) + " tables: choose one with {table}"));
+    }
+    if (!vfp::axes_rise(*t)) fail(r.axes_from + ": an axis of its table does not rise");
+    const bool field = t->units == "FIELD";
+    if (!field && t->units != "METRIC") fail(r.axes_from + ": a table in " + t->units + " units is not written here (METRIC or FIELD)");
+    auto take = [&](const std::string& name, const std::string& text) {
+        if (!set_vfp_option(r, name, text)) set_option(r.traverse, name, text);
+    };
+    take("deck-units", field ? "field" : "metric");
+    take("table", std::to_string(t->number));
+    take("datum-depth", exact(t->datum) + (field ? " ft" : " m"));
+    const std::string liquid = field ? "stb/day" : "sm3/day", gas = field ? "Mscf/day" : "sm3/day";
+    const std::string per_liquid = field ? "Mscf/stb" : "sm3/sm3", liquid_per_gas = field ? "stb/Mscf" : "sm3/sm3";
+    take("thp", list(t->thp_axis, field ? "psia" : "barsa"));
+    if (t->keyword == "VFPINJ") {
+        if (t->flo != "WAT" && t->flo != "GAS" && t->flo != "OIL") fail(r.axes_from + ": VFPINJ's FLO " + t->flo + " is not written here");
+        take("injector", t->flo == "WAT" ? "water" : t->flo == "GAS" ? "gas" : "oil");
+        take("rates", list(t->flo_axis, t->flo == "GAS" ? gas : liquid));
+        return;
+    }
+    if (t->flo != "LIQ" && t->flo != "OIL" && t->flo != "GAS") fail(r.axes_from + ": FLO " + t->flo + " is not written here (LIQ, OIL, GAS)");
+    if (t->wfr != "WCT" && t->wfr != "WOR" && t->wfr != "WGR") fail(r.axes_from + ": WFR " + t->wfr + " is not written here (WCT, WOR, WGR)");
+    if (t->gfr != "GOR" && t->gfr != "GLR" && t->gfr != "OGR") fail(r.axes_from + ": GFR " + t->gfr + " is not written here (GOR, GLR, OGR)");
+    take("flo", t->flo == "LIQ" ? "liq" : t->flo == "OIL" ? "oil" : "gas");
+    take("wfr", t->wfr == "WCT" ? "wct" : t->wfr == "WOR" ? "wor" : "wgr");
+    take("gfr", t->gfr == "GOR" ? "gor" : t->gfr == "GLR" ? "glr" : "ogr");
+    take("rates", list(t->flo_axis, t->flo == "GAS" ? gas : liquid));
+    take("water-cut", list(t->wfr_axis, t->wfr == "WCT" ? "" : t->wfr == "WOR" ? (field ? "stb/stb" : "sm3/sm3") : liquid_per_gas));
+    take(t->gfr == "GLR" ? "glr" : "gor", list(t->gfr_axis, t->gfr == "OGR" ? liquid_per_gas : per_liquid));
+    if (t->alq.empty()) {
+        if (t->alq_axis.size() != 1 || t->alq_axis[0] != 0) fail(r.axes_from + ": an ALQ axis of values without its kind");
+        return;
+    }
+    if (t->alq != "GRAT" && t->alq != "IGLR" && t->alq != "TGLR") {
+        fail(r.axes_from + ": ALQ " + t->alq + " is not written here (GRAT, IGLR, TGLR: lift gas)");
+    }
+    take("alq-kind", t->alq == "GRAT" ? "grat" : t->alq == "IGLR" ? "iglr" : "tglr");
+    take("alq", list(t->alq_axis, t->alq == "GRAT" ? gas : per_liquid));
+}
+
+}  // namespace
+
 VfpSetup setup_vfp(VfpRequest r) {
+    if (!r.axes_from.empty()) take_axes_from(r);
     if (r.table.injected != vfp::Injected::None) return setup_injector(std::move(r));
     if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {
         fail("give the axes: {rates}, {thp}, {water-cut} and {gor} or {glr}");

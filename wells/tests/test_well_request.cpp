@@ -489,3 +489,42 @@ TEST(VfpInjector, AGasInjectorGainsItsColumnAndTheAxesAreRatesAndThpOnly) {
 
 }  // namespace
 }  // namespace flowmodel
+
+namespace flowmodel {
+namespace {
+
+// A table made on the axes of an existing one (--axes-from): its axes,
+// kinds, units, datum and number are the other's, so that the same well and
+// method give the same values; the axes are not given twice.
+TEST(VfpAxesFrom, ATableOnTheAxesOfAnotherIsThatTableAgain) {
+    const wells::VfpOutcome first = wells::make_table(wells::setup_vfp(table(
+        {{"rates", "100,500 Sm3/d"}, {"thp", "20,40 bar"}, {"flo", "oil"}, {"wfr", "wor"}, {"water-cut", "0,1 Sm3/Sm3"},
+         {"gor", ""}, {"glr", "50,200 Sm3/Sm3"}, {"table", "7"}, {"datum-depth", "2000 m"}, {"tol", "100"}})));
+    ASSERT_TRUE(first.error.empty()) << first.error;
+    const std::string path = ::testing::TempDir() + "axes.vfp";
+    std::ofstream(path) << first.keyword;
+    wells::VfpRequest again = table({{"rates", ""}, {"thp", ""}, {"water-cut", ""}, {"gor", ""}, {"tol", "100"}});
+    wells::set_vfp_option(again, "axes-from", path);
+    const wells::VfpSetup s = wells::setup_vfp(again);
+    EXPECT_EQ(s.table.number, 7);
+    EXPECT_EQ(s.table.flo, vfp::Flo::Oil);
+    EXPECT_EQ(s.table.wfr, vfp::Wfr::WaterOil);
+    EXPECT_EQ(s.table.gfr, vfp::Gfr::GasLiquid);
+    EXPECT_NEAR(s.table.datum, 2000, 1e-9);
+    const wells::VfpOutcome second = wells::make_table(s);
+    ASSERT_TRUE(second.error.empty()) << second.error;
+    ASSERT_EQ(second.result.table.bhp.size(), first.result.table.bhp.size());
+    for (size_t k = 0; k < first.result.table.bhp.size(); ++k) {
+        // The axes pass through the deck's ten significant digits.
+        EXPECT_NEAR(second.result.table.bhp[k], first.result.table.bhp[k], 1e-6 * first.result.table.bhp[k]);
+    }
+    wells::VfpRequest twice = table({{"water-cut", ""}, {"gor", ""}, {"rates", ""}, {"thp", "20 bar"}});
+    wells::set_vfp_option(twice, "axes-from", path);
+    EXPECT_NE(refusal([&] { wells::setup_vfp(twice); }).find("with {axes-from} the axes"), std::string::npos);
+    wells::VfpRequest absent = table({{"water-cut", ""}, {"gor", ""}, {"rates", ""}, {"thp", ""}, {"table", "3"}});
+    wells::set_vfp_option(absent, "axes-from", path);
+    EXPECT_NE(refusal([&] { wells::setup_vfp(absent); }).find("has no table 3"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace flowmodel

@@ -99,6 +99,8 @@ struct VfpRequest {
     std::string max_entries;           // the largest table computed, default kMaxEntries
     std::string alq;                   // the ALQ axis as a list with units, "" for none
     bool kinds_given = false;          // --flo or --wfr given (a producer's axes)
+    std::string axes_from;             // a deck file whose table gives the axes, kinds, units, datum
+    bool table_given = false;          // --table given: with axes_from, the table read
     VfpRequest() { traverse.flow_decreasing = traverse.flow_direction_stated = true; }
 };
 
