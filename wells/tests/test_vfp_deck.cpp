@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <array>
 #include <fstream>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -243,6 +246,54 @@ TEST(VfpDeck, TwoTablesComparedOnTheUnionOfTheirNodes) {
     DeckTable field = a;
     field.units = "FIELD";
     EXPECT_EQ(compare_tables(a, field).refused, "one is in METRIC units, the other in FIELD");
+}
+
+}  // namespace
+}  // namespace flowmodel::vfp
+
+namespace flowmodel::vfp {
+namespace {
+
+// Inversions planted at random in a table whose BHP rises with THP: the
+// check finds every one of them, and nothing else, with its indices and size.
+TEST(VfpDeck, EveryPlantedInversionIsFoundAndNothingElse) {
+    std::mt19937 rng(42);
+    for (int round = 0; round < 50; ++round) {
+        DeckTable t;
+        t.keyword = "VFPPROD";
+        t.quantity = "BHP";
+        t.flo_axis = {100, 200, 400, 800};
+        t.thp_axis = {10, 20, 40};
+        t.wfr_axis = {0, 0.5};
+        t.gfr_axis = {50, 100};
+        t.bhp.resize(3 * 2 * 2 * 4);
+        t.given.assign(3 * 2 * 2, true);
+        for (size_t i = 0; i < 3; ++i)
+            for (size_t w = 0; w < 2; ++w)
+                for (size_t g = 0; g < 2; ++g)
+                    for (size_t f = 0; f < 4; ++f) t.bhp[t.index(i, w, g, 0, f)] = 150 + 2 * t.thp_axis[i] + 20 * w + 0.01 * f * f;
+        std::set<std::array<size_t, 5>> planted;  // ordered by THP first: each planted below its THP's neighbour as it then is
+        const int count = std::uniform_int_distribution<int>(0, 6)(rng);
+        for (int k = 0; k < count; ++k) {
+            planted.insert({std::uniform_int_distribution<size_t>(2, 3)(rng), std::uniform_int_distribution<size_t>(1, 2)(rng),
+                            std::uniform_int_distribution<size_t>(1, 2)(rng), 1, std::uniform_int_distribution<size_t>(1, 4)(rng)});
+        }
+        double by = 1;
+        for (const std::array<size_t, 5>& at : planted) {
+            const double below = t.at(at[0] - 2, at[1] - 1, at[2] - 1, 0, at[4] - 1);
+            t.bhp[t.index(at[0] - 1, at[1] - 1, at[2] - 1, 0, at[4] - 1)] = below - by++;
+        }
+        // Lowering THP 2 at a node puts THP 3 further above it, never below: the planted set is the whole.
+        std::set<std::array<size_t, 5>> found;
+        for (const Check& c : check_table(t)) {
+            if (std::string(c.name) != "bhp_rises_with_thp") continue;
+            for (const Finding& f : c.found) {
+                found.insert(f.where);
+                EXPECT_GT(f.size, 0);
+            }
+        }
+        EXPECT_EQ(found, planted) << "round " << round;
+    }
 }
 
 }  // namespace
