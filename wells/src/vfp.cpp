@@ -361,20 +361,27 @@ std::vector<std::string> check(const Table& table, Units units) {
     return out;
 }
 
+namespace {
+
+// A record of values in the deck's units, six to a line, ended by '/'.
+std::string deck_values(const Table& table, Units units, const std::vector<double>& v, const char* what) {
+    std::string line = " ";
+    for (size_t i = 0; i < v.size(); ++i) {
+        line += " " + num(to_deck(units, what, table.flo, table.wfr, table.gfr, v[i]));
+        if (i % 6 == 5 && i + 1 < v.size()) line += "\n ";
+    }
+    return line + " /\n";
+}
+
+}  // namespace
+
 std::string vfpprod(const Table& table, Units units, const std::vector<std::string>& comments) {
     const Axes& a = table.axes;
     const bool field = units == Units::Field;
     auto deck = [&](const char* what, double v) { return to_deck(units, what, table.flo, table.wfr, table.gfr, v); };
     std::string s;
     for (const std::string& c : comments) s += "-- " + c + "\n";
-    auto values = [&](const std::vector<double>& v, const char* what) {
-        std::string line = " ";
-        for (size_t i = 0; i < v.size(); ++i) {
-            line += " " + num(deck(what, v[i]));
-            if (i % 6 == 5 && i + 1 < v.size()) line += "\n ";
-        }
-        return line + " /\n";
-    };
+    auto values = [&](const std::vector<double>& v, const char* what) { return deck_values(table, units, v, what); };
     auto unit = [&](const char* what) { return std::string(deck_unit(units, what, table.flo, table.wfr, table.gfr)); };
     s += "VFPPROD\n";
     s += "-- table  datum depth (" + unit("datum") + ")  FLO  WFR  GFR  THP  ALQ  units  tabulated\n";
@@ -414,14 +421,7 @@ std::string vfpprod(const Table& table, Units units, const std::vector<std::stri
 std::string vfpinj(const Table& table, Units units, const std::vector<std::string>& comments) {
     const Axes& a = table.axes;
     auto deck = [&](const char* what, double v) { return to_deck(units, what, table.flo, table.wfr, table.gfr, v); };
-    auto values = [&](const std::vector<double>& v, const char* what) {
-        std::string line = " ";
-        for (size_t i = 0; i < v.size(); ++i) {
-            line += " " + num(deck(what, v[i]));
-            if (i % 6 == 5 && i + 1 < v.size()) line += "\n ";
-        }
-        return line + " /\n";
-    };
+    auto values = [&](const std::vector<double>& v, const char* what) { return deck_values(table, units, v, what); };
     auto unit = [&](const char* what) { return std::string(deck_unit(units, what, table.flo, table.wfr, table.gfr)); };
     const char* flo = table.injected == Injected::Water ? "WAT" : table.injected == Injected::Gas ? "GAS" : "OIL";
     std::string s;

@@ -514,6 +514,23 @@ bool read_axes(VfpRequest& r, VfpSetup& s, double atm) {
 
 namespace {
 
+// The traverse every entry is, set up from the request's well and fluid: no
+// march beyond the ceiling, and a table read to a fraction of its pressures
+// (by default each traverse's tolerance per segment is kTableTolerance of
+// the lowest THP, 69 Pa at 100 psia: below the model's own noise between
+// neighbouring pressures, and far cheaper than the 1 Pa of a single
+// traverse); the datum, where not given, the well's last station.
+void set_up_traverse(VfpRequest& r, VfpSetup& s, bool gauge_thp, double atm) {
+    TraverseRequest& t = r.traverse;
+    const double lowest_thp = s.table.axes.thp.front();
+    if (!t.given.max_pres.has_value()) set_number(t, &TraverseNumbers::max_pres, kTableCeiling);
+    if (!t.given.tol.has_value()) set_number(t, &TraverseNumbers::tol, many_traverse_tolerance(lowest_thp));
+    s.setup = setup_traverse(t);
+    if (gauge_thp) s.setup.atm_pres = atm;
+    const Line& line = s.setup.line;
+    if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
+}
+
 // An injector's table: the axes FLO (rates of the injected fluid) and THP
 // only, each entry a traverse down the well from the THP with the injected
 // fluid alone. The black oil's properties that the injected fluid does not
@@ -573,12 +590,7 @@ VfpSetup setup_injector(VfpRequest r) {
     t.flow_decreasing = false;
     t.flow_direction_stated = true;
     set_number(t, &TraverseNumbers::inlet_pres, a.thp.front());
-    if (!t.given.max_pres.has_value()) set_number(t, &TraverseNumbers::max_pres, kTableCeiling);
-    if (!t.given.tol.has_value()) set_number(t, &TraverseNumbers::tol, many_traverse_tolerance(a.thp.front()));
-    s.setup = setup_traverse(t);
-    if (gauge_thp) s.setup.atm_pres = atm;
-    const Line& line = s.setup.line;
-    if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
+    set_up_traverse(r, s, gauge_thp, atm);
     return s;
 }
 
@@ -689,16 +701,7 @@ VfpSetup setup_vfp(VfpRequest r) {
     t.given.water_cut.reset();
     set_number(t, &TraverseNumbers::glr, oil + water > 0 ? gas / (oil + water) : 0);
     set_number(t, &TraverseNumbers::outlet_pres, a.thp.front());
-    if (!t.given.max_pres.has_value()) set_number(t, &TraverseNumbers::max_pres, kTableCeiling);
-    // A table is read to a fraction of its pressures: by default each
-    // traverse's tolerance per segment is kTableTolerance of the lowest THP
-    // (69 Pa at 100 psia), below the model's own noise between neighbouring
-    // pressures, and far cheaper than the 1 Pa of a single traverse.
-    if (!t.given.tol.has_value()) set_number(t, &TraverseNumbers::tol, many_traverse_tolerance(a.thp.front()));
-    s.setup = setup_traverse(t);
-    if (gauge_thp) s.setup.atm_pres = atm;
-    const Line& line = s.setup.line;
-    if (!r.datum_given) s.table.datum = line.nodes.front().z - line.nodes.back().z;
+    set_up_traverse(r, s, gauge_thp, atm);
     return s;
 }
 

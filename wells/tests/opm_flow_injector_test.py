@@ -23,94 +23,21 @@ import subprocess
 import sys
 import tempfile
 
+from opm_small_deck import small_deck
+
 WELL = ["--profile", "oil-well.csv", "--diam", "2.441in", "--rough", "0.0006in", "--temp-in", "80degF",
         "--temp-out", "180degF", "--water-gravity", "1.03"]
 TOL = ["--tol", "100"]
 THPS = (60, 90)  # bar: the THP limits of the two periods
 
-DECK = """RUNSPEC
-TITLE
-INJECTION TABLE CHECK
-DIMENS
- 5 5 3 /
-OIL
-WATER
-GAS
-DISGAS
-METRIC
-START
- 1 'JAN' 2020 /
-WELLDIMS
- 2 3 1 2 /
-TABDIMS
- 1 1 20 20 1 20 /
-VFPPDIMS
- 20 20 20 20 1 1 /
-VFPIDIMS
- 20 20 1 /
-EQLDIMS
- 1 /
-UNIFOUT
-GRID
-DX
- 75*1000 /
-DY
- 75*1000 /
-DZ
- 75*10 /
-TOPS
- 25*2430 /
-PORO
- 75*0.2 /
-PERMX
- 75*300 /
-PERMY
- 75*300 /
-PERMZ
- 75*30 /
-PROPS
-SWOF
-0.2 0 1 0
-0.5 0.2 0.3 0
-1.0 1.0 0 0 /
-SGOF
-0 0 1 0
-0.3 0.3 0.1 0
-0.8 0.9 0 0 /
-PVTW
- 250 1.0 4.5e-5 0.5 0 /
-DENSITY
- 850 1030 0.9 /
-ROCK
- 250 5e-5 /
-PVDG
- 50 0.025 0.012
- 150 0.0085 0.015
- 350 0.0040 0.024 /
-PVTO
- 50 50 1.15 1.2 /
- 100 100 1.25 0.9
-     350 1.21 1.1 /
- 150 150 1.35 0.7
-     350 1.31 0.8 /
-/
-SOLUTION
-EQUIL
- 2430 280 2900 0 2300 0 1 0 0 /
-RSVD
- 2400 100
- 2700 100 /
-SUMMARY
-WBHP
+DECK = small_deck("INJECTION TABLE CHECK", "2 3 1 2", runspec="VFPIDIMS\n 20 20 1 /\n", summary="""WBHP
  'INJ' /
 WTHP
  'INJ' /
 WWIR
  'INJ' /
-SCHEDULE
-INCLUDE
- 'vfp.inc' /
-WELSPECS
+""",
+                  schedule="""WELSPECS
  'PROD' 'G' 5 5 2438.4 'OIL' /
  'INJ' 'G' 1 1 2438.4 'WATER' /
 /
@@ -131,8 +58,7 @@ WCONINJE
 /
 TSTEP
  6*30 /
-END
-"""
+""")
 
 
 def parse_vfpinj(text):
