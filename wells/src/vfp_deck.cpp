@@ -23,7 +23,7 @@ constexpr double kDefaulted = std::numeric_limits<double>::quiet_NaN();
 // The most values a table may hold: simulators' tables hold thousands, a
 // field's largest some hundreds of thousands; beyond this, axes repeated by
 // mistake (1000000*5) would take gigabytes.
-constexpr double kMostValues = 1e7;
+constexpr double kMostValues = 2e6;
 
 std::string num_text(double v) {
     char buf[32];

@@ -168,7 +168,7 @@ TEST(VfpDeck, WhatCannotBeReadIsRefusedWithWhereAndWhatWouldDo) {
               std::string::npos);
     // Axes repeated by mistake would take gigabytes: refused before.
     EXPECT_NE(error_of("VFPINJ\n 1 2000 'WAT' 'THP' 'METRIC' /\n 100000*5 /\n 1000*7 /\n").find(
-                  "line 1, column 1: VFPINJ 1: its axes make 100000000 values, beyond the 10000000"),
+                  "line 1, column 1: VFPINJ 1: its axes make 100000000 values, beyond the 2000000"),
               std::string::npos);
     // A vertical tab or form feed between items is a blank (once a word of no length, read forever).
     EXPECT_EQ(error_of("VFPINJ\n 1\v2000\f'WAT' 'THP' 'METRIC' /\n 100 /\n 10 /\n1 150 /\n"), "accepted");
