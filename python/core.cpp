@@ -851,6 +851,48 @@ AxisDimensions axis_dimensions(const flowmodel::vfp::Table& t) {
 // flowmodel.vfp_table: the axes, the BHP as an array [thp, wfr, gfr, flo]
 // and the datum in the output units (SI, or field under keys with their
 // unit), and the keyword text; entries not computed and not filled raise.
+// The BHP as an array shaped as the keyword's records run: [thp, wfr, gfr,
+// flo]; with an ALQ axis [thp, wfr, gfr, alq, flo]; an injector's [thp, flo].
+py::array_t<double> bhp_array(const flowmodel::vfp::Table& t, const Shown& u) {
+    const bool injector = t.injected != flowmodel::vfp::Injected::None;
+    std::vector<py::ssize_t> shape = {static_cast<py::ssize_t>(t.axes.thp.size())};
+    if (!injector) {
+        shape.push_back(static_cast<py::ssize_t>(t.axes.wfr.size()));
+        shape.push_back(static_cast<py::ssize_t>(t.axes.gfr.size()));
+    }
+    if (t.alq != flowmodel::vfp::Alq::None) shape.push_back(static_cast<py::ssize_t>(t.axes.alq.size()));
+    shape.push_back(static_cast<py::ssize_t>(t.axes.flo.size()));
+    py::array_t<double> bhp(shape);
+    for (size_t k = 0; k < t.bhp.size(); ++k) bhp.mutable_data()[k] = u(flowmodel::Dimension::Pressure, t.bhp[k]);
+    return bhp;
+}
+
+// The axes under keys carrying their units, the BHP, the datum.
+py::dict table_arrays(const flowmodel::vfp::Table& t, const Shown& u) {
+    auto array = [&u](const std::vector<double>& v, flowmodel::Dimension d) {
+        py::array_t<double> a(static_cast<py::ssize_t>(v.size()));
+        for (size_t k = 0; k < v.size(); ++k) a.mutable_data()[k] = u(d, v[k]);
+        return a;
+    };
+    const AxisDimensions dims = axis_dimensions(t);
+    py::dict out;
+    out[py::str(u.key("flo", dims.flo))] = array(t.axes.flo, dims.flo);
+    out[py::str(u.key("thp", flowmodel::Dimension::Pressure))] = array(t.axes.thp, flowmodel::Dimension::Pressure);
+    if (t.injected == flowmodel::vfp::Injected::None) {
+        out[py::str(u.key("wfr", dims.wfr))] = array(t.axes.wfr, dims.wfr);
+        out[py::str(u.key("gfr", dims.gfr))] = array(t.axes.gfr, dims.gfr);
+    }
+    out[py::str(u.key("bhp", flowmodel::Dimension::Pressure))] = bhp_array(t, u);
+    out[py::str(u.key("datum", flowmodel::Dimension::Length))] = u(flowmodel::Dimension::Length, t.datum);
+    if (t.alq != flowmodel::vfp::Alq::None) {
+        out[py::str(u.key("alq", dims.alq))] = array(t.axes.alq, dims.alq);
+    } else {
+        out["alq"] = py::none();
+    }
+    out["units"] = u.system == flowmodel::UnitSystem::Field ? "field" : "si";
+    return out;
+}
+
 py::dict run_vfp(const std::map<std::string, std::string>& options, const std::string& profile, const std::string& profile_unit,
                  unsigned jobs, const std::string& output_units) {
     const Shown u{output_system(output_units)};
@@ -867,46 +909,15 @@ py::dict run_vfp(const std::map<std::string, std::string>& options, const std::s
     interrupt.check();
     if (!o.error.empty()) throw flowmodel::OptionError(o.error);
     const flowmodel::vfp::Table& t = o.result.table;
-    auto array = [&u](const std::vector<double>& v, flowmodel::Dimension d) {
-        py::array_t<double> a(static_cast<py::ssize_t>(v.size()));
-        for (size_t k = 0; k < v.size(); ++k) a.mutable_data()[k] = u(d, v[k]);
-        return a;
-    };
-    // [thp, wfr, gfr, flo]; with an ALQ axis [thp, wfr, gfr, alq, flo], as the keyword's records run.
-    // An injector's table: [thp, flo].
     const bool injector = t.injected != flowmodel::vfp::Injected::None;
-    std::vector<py::ssize_t> shape = {static_cast<py::ssize_t>(t.axes.thp.size())};
-    if (!injector) {
-        shape.push_back(static_cast<py::ssize_t>(t.axes.wfr.size()));
-        shape.push_back(static_cast<py::ssize_t>(t.axes.gfr.size()));
-    }
     const bool alq = t.alq != flowmodel::vfp::Alq::None;
-    if (alq) shape.push_back(static_cast<py::ssize_t>(t.axes.alq.size()));
-    shape.push_back(static_cast<py::ssize_t>(t.axes.flo.size()));
-    py::array_t<double> bhp(shape);
-    for (size_t k = 0; k < t.bhp.size(); ++k) bhp.mutable_data()[k] = u(flowmodel::Dimension::Pressure, t.bhp[k]);
-    const AxisDimensions dims = axis_dimensions(t);
     const char* alq_kinds[] = {"", "grat", "iglr", "tglr"};
     const char* flo[] = {"liq", "oil", "gas"};
     const char* wfr[] = {"wct", "wor", "wgr"};
     const char* gfr[] = {"gor", "glr", "ogr"};
     const char* injected[] = {"", "wat", "gas", "oil"};            // FLO of a VFPINJ
     const char* injected_names[] = {"", "water", "gas", "oil"};    // as injector= takes it
-    py::dict out;
-    out[py::str(u.key("flo", dims.flo))] = array(t.axes.flo, dims.flo);
-    out[py::str(u.key("thp", flowmodel::Dimension::Pressure))] = array(t.axes.thp, flowmodel::Dimension::Pressure);
-    if (!injector) {
-        out[py::str(u.key("wfr", dims.wfr))] = array(t.axes.wfr, dims.wfr);
-        out[py::str(u.key("gfr", dims.gfr))] = array(t.axes.gfr, dims.gfr);
-    }
-    out[py::str(u.key("bhp", flowmodel::Dimension::Pressure))] = bhp;
-    out[py::str(u.key("datum", flowmodel::Dimension::Length))] = u(flowmodel::Dimension::Length, t.datum);
-    if (alq) {
-        out[py::str(u.key("alq", dims.alq))] = array(t.axes.alq, dims.alq);
-    } else {
-        out["alq"] = py::none();
-    }
-    out["units"] = u.system == flowmodel::UnitSystem::Field ? "field" : "si";
+    py::dict out = table_arrays(t, u);
     out.attr("update")(py::dict("table"_a = t.number,
                     "kinds"_a = injector ? py::make_tuple(injected[static_cast<int>(t.injected)])
                                          : py::make_tuple(flo[static_cast<int>(t.flo)], wfr[static_cast<int>(t.wfr)],
