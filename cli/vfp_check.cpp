@@ -266,10 +266,7 @@ int run_at(const std::vector<vfp::DeckTable>& tables, const std::vector<Asked>& 
 // The table of `file` to compare: table N, or its only one.
 const vfp::DeckTable* chosen(const std::vector<vfp::DeckTable>& tables, int number, const std::string& file,
                              const VerbRun& run) {
-    const vfp::DeckTable* found = nullptr;
-    for (const vfp::DeckTable& t : tables) {
-        if (number == 0 ? tables.size() == 1 : t.number == number) found = &t;
-    }
+    const vfp::DeckTable* found = vfp::find_table(tables, number);
     if (!found) {
         run.say(file + (number == 0 ? " has " + std::to_string(tables.size()) + " tables: choose one with --table N"
                                     : " has no table " + std::to_string(number)));
@@ -469,6 +466,9 @@ int vfp_check_command(int argc, char** argv) {
     verb.run = [&file, &table, &at, &at_file, &against](VerbRun& run) {
         if ((!at.empty()) + (!at_file.empty()) + (!against.empty()) > 1) {
             throw std::invalid_argument("give one of --at, --at-file and --against");
+        }
+        if (run.format == "svg" && (!at.empty() || !at_file.empty() || !against.empty())) {
+            throw std::invalid_argument("--svg draws a table: give it without --at, --at-file or --against");
         }
         if (!against.empty()) {
             if (file.empty()) throw std::invalid_argument("give the deck file to read: pipeflow vfp-check FILE --against OTHER");

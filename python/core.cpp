@@ -1013,10 +1013,7 @@ py::array_t<double> run_vfp_values(const std::string& path, int number, const st
                                    const std::vector<double>& second, const std::vector<double>& wfr,
                                    const std::vector<double>& gfr, const std::vector<double>& alq, bool inverse) {
     const std::vector<flowmodel::vfp::DeckTable> tables = flowmodel::vfp::read_vfp_deck(path);
-    const flowmodel::vfp::DeckTable* t = nullptr;
-    for (const flowmodel::vfp::DeckTable& x : tables) {
-        if (number == 0 ? tables.size() == 1 : x.number == number) t = &x;
-    }
+    const flowmodel::vfp::DeckTable* t = flowmodel::vfp::find_table(tables, number);
     if (!t) {
         throw flowmodel::OptionError(path + (number == 0 ? " has " + std::to_string(tables.size()) + " tables: choose one with {table}"
                                                          : " has no table " + std::to_string(number)));

@@ -519,6 +519,7 @@ grep -q "has no table 3; it has VFPINJ 2" "$tmp/err.txt" || { echo "FAIL: vfp-ch
 "$exe" vfp-check "$tmp/inj.inc" --svg --output "$tmp/inj.svg"; check "vfp-check --svg of an inversion" 1 $?
 python3 -c 'import sys, xml.etree.ElementTree as E; r=E.parse(sys.argv[1]).getroot(); n=[e for e in r.iter() if e.get("class")=="inversion"]; c=[e for e in r.iter() if e.get("class")=="curve"]; assert len(n)==1 and len(c)==2, (len(n), len(c))' \
   "$tmp/inj.svg"; check "vfp-check --svg rings the inversion" 0 $?
+"$exe" vfp-check "$tmp/inj.inc" --svg --at "flo=100,thp=10" 2> /dev/null; check "vfp-check --svg with --at is refused" 2 $?
 # --against: a table against itself differs by nothing; tables of other kinds are not compared (2).
 "$exe" vfp-check "$tmp/own.inc" --against "$tmp/own.inc" --json > "$tmp/against.json"; check "vfp-check --against itself" 0 $?
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["points"]==4 and d["largest"]==0 and d["mean_abs"]==0, d' \

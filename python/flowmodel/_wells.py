@@ -8,7 +8,7 @@ from ._core import _inflow_options, _ipr, _nodal, _read_vfp, _vfp, _vfp_values
 
 _INFLOW = tuple(name.replace("-", "_") for name in _inflow_options())
 _IPR_KINDS = ("pi", "vogel", "composite", "fetkovich")
-_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill", "max_entries", "alq_kind")
+_VFP_OWN = ("flo", "wfr", "gfr", "table", "datum_depth", "deck_units", "fill", "max_entries", "alq_kind", "axes_from")
 
 
 def _jobs(where, jobs):
@@ -43,11 +43,15 @@ def _texts(where, allowed, options, lists=()):
             for k, v in options.items() if v is not None}
 
 
-def _well(where, profile, fluid, profile_unit, options):
+def _check_profile(where, profile, profile_unit):
     if profile_unit not in (None, "m", "ft"):
         raise ValueError(f"{where}: profile_unit takes 'm' or 'ft' (or None: from the profile's header)")
     if profile is not None and not os.path.exists(profile):
         raise FileNotFoundError(f"{where}: profile '{profile}' does not exist")
+
+
+def _well(where, profile, fluid, profile_unit, options):
+    _check_profile(where, profile, profile_unit)
     if not isinstance(fluid, BlackOil):
         raise TypeError(f"{where}: fluid takes a flowmodel.BlackOil")
     both = [k for k in fluid.options if k in options and options[k] is not None]
@@ -185,7 +189,11 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     traverse of that fluid alone flowing down from the THP; the fluid's own
     property as a keyword (water_gravity or salinity, gas_gravity, api), no
     fluid=. "bhp" is then [thp, flo], "kinds" the FLO ("wat", "gas", "oil")
-    and "injector" the kind."""
+    and "injector" the kind.
+
+    axes_from="deck.inc" (with table=N where it holds several) makes the
+    table on the axes, kinds, units, datum and number of an existing one, as
+    `pipeflow vfp --axes-from`: the axes are then not given."""
     if injector is not None:
         return _injection_table(profile, fluid, rates, thp, dict(water_cut=water_cut, gor=gor, glr=glr, alq=alq),
                                 profile_unit, jobs, output_units, injector, options)
@@ -196,7 +204,11 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
     missing = [k for k in ("rates", "thp", "water_cut") if axes[k] is None]
     if alq is None:
         del axes["alq"]
-    if missing or (gor is None and glr is None):
+    if options.get("axes_from") is not None:
+        missing, gor_or_glr = [], True  # the axes come from the file's table
+    else:
+        gor_or_glr = gor is not None or glr is not None
+    if missing or not gor_or_glr:
         raise ValueError("vfp_table: give the axes rates, thp, water_cut and gor or glr"
                          + (f" (missing: {', '.join(missing)})" if missing else ""))
     both = [k for k in axes if k in merged and merged[k] is not None]
@@ -219,10 +231,7 @@ def _injection_table(profile, fluid, rates, thp, producer_axes, profile_unit, jo
                          + ", ".join(["fluid"] * (fluid is not None) + given))
     if rates is None or thp is None:
         raise ValueError("vfp_table: give the axes of an injector's table: rates and thp")
-    if profile_unit not in (None, "m", "ft"):
-        raise ValueError("vfp_table: profile_unit takes 'm' or 'ft' (or None: from the profile's header)")
-    if profile is not None and not os.path.exists(profile):
-        raise FileNotFoundError(f"vfp_table: profile '{profile}' does not exist")
+    _check_profile("vfp_table", profile, profile_unit)
     axes = {"rates": rates, "thp": thp}
     allowed = _TRAVERSE_OPTIONS + _VFP_OWN + tuple(axes) + ("injector",)
     texts = _texts("vfp_table", allowed, {**options, **axes, "injector": injector}, lists=tuple(axes))

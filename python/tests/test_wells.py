@@ -126,6 +126,9 @@ def test_a_table_written_reads_back_with_read_vfp(tmp_path):
     psi = 6894.757293168
     np.testing.assert_allclose(t["bhp"][:, :, :, 0, :], v["bhp"] / psi, rtol=1e-9)
     np.testing.assert_allclose(t["thp"], [100, 200])
+    # The same well on the axes of the table read: the same table.
+    again = flowmodel.vfp_table(**WELL, fluid=flowmodel.BlackOil(**VFP_FLUID), axes_from=str(deck), tol=100)
+    np.testing.assert_allclose(again["bhp"], v["bhp"], rtol=1e-6)
     # THP 2's first entry lowered below THP 1's: one inversion, there.
     text = v["keyword"].splitlines()
     at = next(i for i, line in enumerate(text) if line.startswith("  2 1 1 1 "))

@@ -11,6 +11,14 @@
 
 namespace flowmodel::vfp {
 
+const DeckTable* find_table(const std::vector<DeckTable>& tables, int number) {
+    if (number == 0) return tables.size() == 1 ? &tables.front() : nullptr;
+    for (const DeckTable& t : tables) {
+        if (t.number == number) return &t;
+    }
+    return nullptr;
+}
+
 bool axes_rise(const DeckTable& t) {
     for (const std::vector<double>* axis : {&t.flo_axis, &t.thp_axis, &t.wfr_axis, &t.gfr_axis, &t.alq_axis}) {
         for (size_t i = 1; i < axis->size(); ++i) {

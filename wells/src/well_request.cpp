@@ -361,6 +361,15 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
 
 namespace {
 
+// The THP axis, absolute; whether a value was read as a gauge pressure
+// (THPs read as gauge are written absolute: the atmosphere is said in the table).
+std::vector<double> thp_axis(const VfpRequest& r, double atm, bool& gauge) {
+    const std::vector<double> v = axis("thp", r.thp, D::Pressure, D::None, atm);
+    for (const Quantity& q : parse_quantity_list("thp", r.thp, D::Pressure)) gauge = gauge || q.gauge;
+    if (!(v.front() > 0)) fail("{thp} must be above 0 Pa absolute");
+    return v;
+}
+
 // The FLO axis: rates of the table's kind, above 0.
 std::vector<double> rate_axis(const VfpRequest& r, double atm) {
     const bool gas = r.table.flo == vfp::Flo::Gas;
@@ -487,11 +496,8 @@ namespace {
 bool read_axes(VfpRequest& r, VfpSetup& s, double atm) {
     vfp::Axes& a = s.table.axes;
     a.flo = rate_axis(r, atm);
-    a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
-    // THPs read as gauge are written absolute: the atmosphere is said in the table.
     bool gauge_thp = false;
-    for (const Quantity& q : parse_quantity_list("thp", r.thp, D::Pressure)) gauge_thp = gauge_thp || q.gauge;
-    if (!(a.thp.front() > 0)) fail("{thp} must be above 0 Pa absolute");
+    a.thp = thp_axis(r, atm, gauge_thp);
     a.wfr = water_axis(r, atm);
     a.gfr = gas_axis(r, atm);
     distinct_as_written("rates", "flo", s.table, s.units, a.flo);
@@ -567,10 +573,8 @@ VfpSetup setup_injector(VfpRequest r) {
     vfp::Axes& a = s.table.axes;
     r.table.flo = s.table.flo;
     a.flo = rate_axis(r, atm);
-    a.thp = axis("thp", r.thp, D::Pressure, D::None, atm);
     bool gauge_thp = false;
-    for (const Quantity& q : parse_quantity_list("thp", r.thp, D::Pressure)) gauge_thp = gauge_thp || q.gauge;
-    if (!(a.thp.front() > 0)) fail("{thp} must be above 0 Pa absolute");
+    a.thp = thp_axis(r, atm, gauge_thp);
     a.wfr = {0.0};
     a.gfr = {0.0};
     a.alq = {0.0};
@@ -621,10 +625,7 @@ void take_axes_from(VfpRequest& r) {
              "{rates}, {thp}, {water-cut}, {gor}, {glr}, {alq}, {flo}, {wfr}, {gfr}, {datum-depth} or {injector}");
     }
     const std::vector<vfp::DeckTable> tables = vfp::read_vfp_deck(r.axes_from);
-    const vfp::DeckTable* t = nullptr;
-    for (const vfp::DeckTable& x : tables) {
-        if (r.table_given ? x.number == r.table.number : tables.size() == 1) t = &x;
-    }
+    const vfp::DeckTable* t = vfp::find_table(tables, r.table_given ? r.table.number : 0);
     if (!t) {
         fail(r.axes_from + (r.table_given ? " has no table " + std::to_string(r.table.number)
                                           : " has " + std::to_string(tables.size()) + " tables: choose one with {table}"));

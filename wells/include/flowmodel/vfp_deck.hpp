@@ -88,6 +88,10 @@ struct DeckPoint {
     double flo = 0, thp = 0, wfr = 0, gfr = 0, alq = 0;
 };
 
+// Table `number` of a deck's tables, or with number 0 its only one; nullptr
+// where there is no such table (or, for 0, not exactly one).
+const DeckTable* find_table(const std::vector<DeckTable>& tables, int number);
+
 // Whether every axis rises strictly: the tables that can be interpolated.
 bool axes_rise(const DeckTable& table);
 
