@@ -65,7 +65,15 @@ const char* kUsage =
     "one more unit of lift gas buys less oil than --min-gradient (oil per lift gas at standard\n"
     "conditions, default 0.001 Sm3/Sm3; STB/Mscf in field units).\n"
     "With --heat each outflow traverse computes its own temperature: the wellhead's rises with the\n"
-    "rate (column 'wellhead temp', key wellhead_temp).\n";
+    "rate (column 'wellhead temp', key wellhead_temp).\n"
+    "An injection well: --injector water|gas|oil with the injected fluid's property (--water-gravity or\n"
+    "--salinity, --gas-gravity, --api), the wellhead pressure as --inlet-pres (the injector's inlet),\n"
+    "and the reservoir's injectivity, --ipr injectivity (the default then) --ii II --res-pres P: it\n"
+    "takes q = II (pwf - pr), II with its units as '20 Sm3/d/bar' (Mscf/d/psi for gas). The outflow\n"
+    "curve is the bottom-hole pressure the tubing gives (the column gained, friction lost), the\n"
+    "inflow the pressure the reservoir needs; the sweep runs from 1 % to 100 % of the largest rate\n"
+    "the reservoir could take (at the tubing's bottom-hole pressure at a trickle), and the operating\n"
+    "point is where the tubing falls through the reservoir's need.\n";
 
 struct Units {
     bool field = false;
@@ -187,7 +195,8 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
                       u.pres(c.bhp), u.pres_unit());
         s += buf;
     }
-    s += plot::legend(740, 70, {{"outflow (lift curve)", "#0072b2", "line"}, {"inflow (reservoir)", "#e69f00", "line"}});
+    s += r.injector ? plot::legend(740, 70, {{"outflow (tubing)", "#0072b2", "line"}, {"inflow (injectivity)", "#e69f00", "line"}})
+                    : plot::legend(740, 70, {{"outflow (lift curve)", "#0072b2", "line"}, {"inflow (reservoir)", "#e69f00", "line"}});
     return s + "</svg>\n";
 }
 
@@ -197,18 +206,25 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
 std::string picture_title(const flowmodel::wells::NodalSetup& nodal, const std::string& profile, const Units& units) {
     const double thp = nodal.setup.options.pres;
     const flowmodel::ipr::Inflow& inflow = nodal.inflow;
-    const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich"};
+    const char* kinds[] = {"straight-line", "Vogel", "composite", "Fetkovich", "injectivity"};
     char title[400];
     const auto& split = nodal.split;
-    const double ratio = flowmodel::to_system(units.system(), flowmodel::Dimension::GasRatio, split.gas_ratio);
-    std::snprintf(title, sizeof title,
-                  "Nodal analysis, %s: wellhead %.5g %s, water cut %.3g %%, %s %.5g %s; %s inflow from %.5g %s",
-                  profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1).c_str(),
-                  units.field ? units.pres(thp) : thp / 1e3, units.field ? "psia" : "kPa", 100 * split.water_cut,
-                  split.per_liquid ? "GLR" : "GOR", ratio,
-                  flowmodel::output_unit(units.system(), flowmodel::Dimension::GasRatio).name,
-                  kinds[static_cast<int>(inflow.kind)], units.field ? units.pres(inflow.pr) : inflow.pr / 1e3,
-                  units.field ? "psia" : "kPa");
+    const std::string well = profile.empty() ? "a straight well" : profile.substr(profile.find_last_of('/') + 1);
+    const double shown_thp = units.field ? units.pres(thp) : thp / 1e3;
+    const double shown_pr = units.field ? units.pres(inflow.pr) : inflow.pr / 1e3;
+    const char* pres_unit = units.field ? "psia" : "kPa";
+    if (split.injected != flowmodel::wells::Injected::None) {
+        std::snprintf(title, sizeof title, "Nodal analysis of a %s injector, %s: wellhead %.5g %s; reservoir at %.5g %s",
+                      flowmodel::wells::injected_name(split.injected), well.c_str(), shown_thp, pres_unit, shown_pr,
+                      pres_unit);
+    } else {
+        const double ratio = flowmodel::to_system(units.system(), flowmodel::Dimension::GasRatio, split.gas_ratio);
+        std::snprintf(title, sizeof title,
+                      "Nodal analysis, %s: wellhead %.5g %s, water cut %.3g %%, %s %.5g %s; %s inflow from %.5g %s",
+                      well.c_str(), shown_thp, pres_unit, 100 * split.water_cut, split.per_liquid ? "GLR" : "GOR", ratio,
+                      flowmodel::output_unit(units.system(), flowmodel::Dimension::GasRatio).name,
+                      kinds[static_cast<int>(inflow.kind)], shown_pr, pres_unit);
+    }
     const flowmodel::Method method = nodal.setup.options.method;
     if (method != flowmodel::kDefaultMethod) return std::string(title) + "; " + flowmodel::method_info(method).title;
     return title;

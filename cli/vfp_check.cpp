@@ -57,7 +57,8 @@ const char* kUsage =
     "naming the axes. Several tables in FILE: choose one with --table.\n"
     "--against OTHER compares FILE's table with OTHER's (table N of each, or their only ones; same\n"
     "keyword, units and kinds of axes): both interpolated on the union of their nodes within the range\n"
-    "both cover, the largest difference (OTHER - FILE) and where, the mean absolute and mean difference.\n"
+    "both cover, the largest difference (OTHER - FILE) and where, the mean absolute and mean difference;\n"
+    "with --svg both drawn on those points (FILE solid, OTHER dashed), the largest difference ringed.\n"
     "Exit status: 0 every check holds, 1 a check fails, 2 the file cannot be read (line and column said).\n";
 
 bool failed(const std::vector<vfp::Check>& checks) {
@@ -274,38 +275,28 @@ const vfp::DeckTable* chosen(const std::vector<vfp::DeckTable>& tables, int numb
     return found;
 }
 
-// --against B: the two tables on the union of their nodes within the range both cover.
-int run_against(const std::string& file, const std::string& other, int table, const VerbRun& run) {
-    const std::vector<vfp::DeckTable> as = vfp::read_vfp_deck(file), bs = vfp::read_vfp_deck(other);
-    const vfp::DeckTable* a = chosen(as, table, file, run);
-    const vfp::DeckTable* b = chosen(bs, table, other, run);
-    if (!a || !b) return 2;
-    const vfp::Comparison c = vfp::compare_tables(*a, *b);
-    if (!c.refused.empty()) {
-        run.say("cannot compare " + file + " and " + other + ": " + c.refused);
-        return 2;
-    }
-    const bool prod = a->keyword == "VFPPROD";
+// The comparison in words, and as JSON.
+std::string comparison_json(const vfp::DeckTable& a, const vfp::Comparison& c) {
+    const bool prod = a.keyword == "VFPPROD";
+    const vfp::DeckPoint& w = c.where;
+    return "{\"points\":" + std::to_string(c.points) + ",\"largest\":" + json_number(c.largest) + ",\"where\":{\"flo\":" +
+           json_number(w.flo) + ",\"thp\":" + json_number(w.thp) +
+           (prod ? ",\"wfr\":" + json_number(w.wfr) + ",\"gfr\":" + json_number(w.gfr) + ",\"alq\":" + json_number(w.alq) : "") +
+           "},\"mean_abs\":" + json_number(c.mean_abs) + ",\"mean\":" + json_number(c.mean) + ",\"units\":" +
+           json_string(a.units) + "}\n";
+}
+
+std::string comparison_text(const vfp::DeckTable& a, const vfp::DeckTable& b, const vfp::Comparison& c,
+                            const std::string& file, const std::string& other) {
+    const bool prod = a.keyword == "VFPPROD";
     auto n = [](double v) { return flowmodel::io::format_double(v); };
     const vfp::DeckPoint& w = c.where;
-    std::string text;
-    if (run.format == "json") {
-        text = "{\"points\":" + std::to_string(c.points) + ",\"largest\":" + json_number(c.largest) + ",\"where\":{\"flo\":" +
-               json_number(w.flo) + ",\"thp\":" + json_number(w.thp) +
-               (prod ? ",\"wfr\":" + json_number(w.wfr) + ",\"gfr\":" + json_number(w.gfr) + ",\"alq\":" + json_number(w.alq) : "") +
-               "},\"mean_abs\":" + json_number(c.mean_abs) + ",\"mean\":" + json_number(c.mean) + ",\"units\":" +
-               json_string(a->units) + "}\n";
-    } else {
-        text = a->keyword + " " + std::to_string(a->number) + " of " + file + " against " + b->keyword + " " +
-               std::to_string(b->number) + " of " + other + ", on " + std::to_string(c.points) +
-               " points (the union of their nodes within the range both cover), " + a->units + " units:\n" +
-               "  largest difference (second - first) " + n(c.largest) + " at FLO " + n(w.flo) + ", THP " + n(w.thp) +
-               (prod ? ", WFR " + n(w.wfr) + ", GFR " + n(w.gfr) + ", ALQ " + n(w.alq) : "") + "\n" +
-               "  mean absolute difference " + n(c.mean_abs) + ", mean difference " + n(c.mean) + "\n";
-    }
-    Output out;
-    if (!run.open(out, {{file, "FILE"}, {other, "--against"}})) return 2;
-    return run.finish(out, text) ? 0 : 2;
+    return a.keyword + " " + std::to_string(a.number) + " of " + file + " against " + b.keyword + " " +
+           std::to_string(b.number) + " of " + other + ", on " + std::to_string(c.points) +
+           " points (the union of their nodes within the range both cover), " + a.units + " units:\n" +
+           "  largest difference (second - first) " + n(c.largest) + " at FLO " + n(w.flo) + ", THP " + n(w.thp) +
+           (prod ? ", WFR " + n(w.wfr) + ", GFR " + n(w.gfr) + ", ALQ " + n(w.alq) : "") + "\n" +
+           "  mean absolute difference " + n(c.mean_abs) + ", mean difference " + n(c.mean) + "\n";
 }
 
 // The families of curves engineers look at: BHP against FLO, one curve per
@@ -314,29 +305,37 @@ int run_against(const std::string& file, const std::string& other, int table, co
 constexpr size_t kPanels = 12;
 const char* const kCurveColours[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#9467bd", "#8c564b", "#e377c2", "#17becf", "#7f7f7f"};
 
+// The unit names of a deck table's pressures and rates, as its units give them.
+std::string pressure_unit(const vfp::DeckTable& t) { return t.units == "FIELD" ? "psia" : t.units == "LAB" ? "atma" : "barsa"; }
+std::string flo_unit(const vfp::DeckTable& t) {
+    const bool gas = t.flo == "GAS";
+    return t.units == "FIELD" ? (gas ? "Mscf/day" : "stb/day") : t.units == "LAB" ? "scc/hr" : "sm3/day";
+}
+
+// A producer's panel says which WFR, GFR and ALQ it draws.
+std::string panel_heading(double left, double top, double wfr, double gfr, double alq) {
+    char buf[200];
+    std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\">WFR %s, GFR %s, ALQ %s</text>\n", left, top - 6,
+                  flowmodel::io::format_double(wfr).c_str(), flowmodel::io::format_double(gfr).c_str(),
+                  flowmodel::io::format_double(alq).c_str());
+    return buf;
+}
+
 std::string panel(const vfp::DeckTable& t, size_t w, size_t g, size_t a, const std::vector<vfp::Finding>& inversions,
                   double left, double top, bool first) {
-    const std::string p_unit = t.units == "FIELD" ? "psia" : t.units == "LAB" ? "atma" : "barsa";
-    const bool gas = t.flo == "GAS";
-    const std::string q_unit = t.units == "FIELD" ? (gas ? "Mscf/day" : "stb/day") : t.units == "LAB" ? "scc/hr" : "sm3/day";
     double lo = INFINITY, hi = -INFINITY;
     for (double v : t.bhp) {
         if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
     }
     if (!(hi > lo)) hi = lo + 1;
-    plot::Frame f{plot::rounded({t.flo_axis.front(), t.flo_axis.back(), false, "FLO (" + t.flo + "), " + q_unit}),
-                  plot::rounded({lo, hi, false, "BHP, " + p_unit}), left, top, 300, 200};
+    plot::Frame f{plot::rounded({t.flo_axis.front(), t.flo_axis.back(), false, "FLO (" + t.flo + "), " + flo_unit(t)}),
+                  plot::rounded({lo, hi, false, "BHP, " + pressure_unit(t)}), left, top, 300, 200};
     f.y_labels = first;
     f.x_count = 4;
     std::string s = f.axes();
     char buf[200];
     const bool prod = t.keyword == "VFPPROD";
-    if (prod) {
-        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\">WFR %s, GFR %s, ALQ %s</text>\n", left, top - 6,
-                      flowmodel::io::format_double(t.wfr_axis[w]).c_str(), flowmodel::io::format_double(t.gfr_axis[g]).c_str(),
-                      flowmodel::io::format_double(t.alq_axis[a]).c_str());
-        s += buf;
-    }
+    if (prod) s += panel_heading(left, top, t.wfr_axis[w], t.gfr_axis[g], t.alq_axis[a]);
     for (size_t i = 0; i < t.thp_axis.size(); ++i) {
         std::string path;
         for (size_t q = 0; q < t.flo_axis.size(); ++q) {
@@ -384,6 +383,106 @@ std::string as_svg(const vfp::DeckTable& t, const std::vector<vfp::Check>& check
     if (!inversions.empty()) legend.push_back({"BHP below the lower THP's", "#d62728", "circle"});
     s += plot::legend(90 + 360.0 * static_cast<double>(columns), 80, legend);
     return s + "</svg>\n";
+}
+
+// One panel of the comparison: BHP against FLO on the compared points, a
+// curve per compared THP (at most 8), FILE's solid and OTHER's dashed, the
+// largest difference ringed where it lies in this panel.
+std::string comparison_panel(const vfp::DeckTable& a, const vfp::DeckTable& b, const vfp::Comparison& c,
+                             const std::array<double, 3>& wga, const std::array<double, 2>& bhp_range, double left,
+                             double top, bool first) {
+    auto at = [&](const vfp::DeckTable& t, double thp, double flo) {
+        return vfp::value_at(t, {flo, thp, wga[0], wga[1], wga[2]});
+    };
+    const size_t curves = std::min<size_t>(c.thp.size(), 8);
+    plot::Frame f{plot::rounded({c.flo.front(), c.flo.back(), false, "FLO (" + a.flo + "), " + flo_unit(a)}),
+                  plot::rounded({bhp_range[0], bhp_range[1], false, "BHP, " + pressure_unit(a)}), left, top, 300, 200};
+    f.y_labels = first;
+    f.x_count = 4;
+    std::string s = f.axes();
+    char buf[240];
+    if (a.keyword == "VFPPROD") s += panel_heading(left, top, wga[0], wga[1], wga[2]);
+    for (size_t i = 0; i < curves; ++i) {
+        for (const vfp::DeckTable* t : {&a, &b}) {
+            std::string path;
+            for (double q : c.flo) {
+                const double v = at(*t, c.thp[i], q);
+                if (!std::isfinite(v)) continue;
+                std::snprintf(buf, sizeof buf, "%s%.1f,%.1f", path.empty() ? "" : " ", f.px(q), f.py(v));
+                path += buf;
+            }
+            s += "<polyline class=\"curve\" fill=\"none\" stroke=\"" + std::string(kCurveColours[i]) + "\"" +
+                 (t == &b ? " stroke-dasharray=\"6 4\"" : "") + " points=\"" + path + "\"/>\n";
+        }
+    }
+    const vfp::DeckPoint& w = c.where;
+    if (w.wfr == wga[0] && w.gfr == wga[1] && w.alq == wga[2]) {
+        std::snprintf(buf, sizeof buf, "<circle class=\"largest\" cx=\"%.1f\" cy=\"%.1f\" r=\"7\" fill=\"none\" stroke=\"#d62728\" stroke-width=\"2\"/>\n",
+                      f.px(w.flo), f.py(at(b, w.thp, w.flo)));
+        s += buf;
+    }
+    return s;
+}
+
+// Both tables drawn on the points compared, a panel per compared WFR, GFR
+// and ALQ (the first kPanels), the largest difference ringed.
+std::string comparison_svg(const vfp::DeckTable& a, const vfp::DeckTable& b, const vfp::Comparison& c,
+                           const std::string& file, const std::string& other) {
+    std::vector<std::array<double, 3>> panels;
+    for (double w : c.wfr)
+        for (double g : c.gfr)
+            for (double l : c.alq) panels.push_back({w, g, l});
+    const size_t shown = std::min(panels.size(), kPanels);
+    // One BHP scale for every panel drawn, so that they read alike.
+    std::array<double, 2> range = {INFINITY, -INFINITY};
+    for (size_t k = 0; k < shown; ++k)
+        for (size_t i = 0; i < c.thp.size() && i < 8; ++i)
+            for (double q : c.flo)
+                for (const vfp::DeckTable* t : {&a, &b}) {
+                    const double v = vfp::value_at(*t, {q, c.thp[i], panels[k][0], panels[k][1], panels[k][2]});
+                    if (std::isfinite(v)) range = {std::min(range[0], v), std::max(range[1], v)};
+                }
+    if (!(range[1] > range[0])) range = {std::isfinite(range[0]) ? range[0] : 0.0, (std::isfinite(range[0]) ? range[0] : 0.0) + 1};
+    const size_t columns = std::min<size_t>(shown, 3), rows = (shown + columns - 1) / columns;
+    const double width = 300 + 360.0 * static_cast<double>(columns), height = 110 + 270.0 * static_cast<double>(rows);
+    char largest[40];
+    std::snprintf(largest, sizeof largest, "%.5g", c.largest);
+    std::string title = a.keyword + " " + std::to_string(a.number) + " of " + file + " (solid) against " + other +
+                        " (dashed): largest difference " + largest + " " + pressure_unit(a);
+    if (shown < panels.size()) title += " (the first " + std::to_string(shown) + " of " + std::to_string(panels.size()) + " panels)";
+    std::string s = plot::open_svg(width, height, title);
+    for (size_t k = 0; k < shown; ++k) {
+        const double left = 90 + 360.0 * static_cast<double>(k % columns), top = 70 + 270.0 * static_cast<double>(k / columns);
+        s += comparison_panel(a, b, c, panels[k], range, left, top, k % columns == 0);
+    }
+    std::vector<plot::LegendEntry> legend;
+    for (size_t i = 0; i < c.thp.size() && i < 8; ++i) {
+        legend.push_back({"THP " + flowmodel::io::format_double(c.thp[i]), kCurveColours[i], "line"});
+    }
+    legend.push_back({"solid: " + file.substr(file.find_last_of('/') + 1), "#555555", "line"});
+    legend.push_back({"dashed: " + other.substr(other.find_last_of('/') + 1), "#555555", "dash"});
+    legend.push_back({"largest difference", "#d62728", "circle"});
+    s += plot::legend(90 + 360.0 * static_cast<double>(columns), 80, legend);
+    return s + "</svg>\n";
+}
+
+// --against B: the two tables on the union of their nodes within the range both cover.
+int run_against(const std::string& file, const std::string& other, int table, const VerbRun& run) {
+    const std::vector<vfp::DeckTable> as = vfp::read_vfp_deck(file), bs = vfp::read_vfp_deck(other);
+    const vfp::DeckTable* a = chosen(as, table, file, run);
+    const vfp::DeckTable* b = chosen(bs, table, other, run);
+    if (!a || !b) return 2;
+    const vfp::Comparison c = vfp::compare_tables(*a, *b);
+    if (!c.refused.empty()) {
+        run.say("cannot compare " + file + " and " + other + ": " + c.refused);
+        return 2;
+    }
+    std::string text = run.format == "json" ? comparison_json(*a, c)
+                       : run.format == "svg" ? comparison_svg(*a, *b, c, file, other)
+                                             : comparison_text(*a, *b, c, file, other);
+    Output out;
+    if (!run.open(out, {{file, "FILE"}, {other, "--against"}})) return 2;
+    return run.finish(out, text) ? 0 : 2;
 }
 
 int run_check(const std::string& file, int table, const std::vector<Asked>& points, const VerbRun& run) {
@@ -467,8 +566,8 @@ int vfp_check_command(int argc, char** argv) {
         if ((!at.empty()) + (!at_file.empty()) + (!against.empty()) > 1) {
             throw std::invalid_argument("give one of --at, --at-file and --against");
         }
-        if (run.format == "svg" && (!at.empty() || !at_file.empty() || !against.empty())) {
-            throw std::invalid_argument("--svg draws a table: give it without --at, --at-file or --against");
+        if (run.format == "svg" && (!at.empty() || !at_file.empty())) {
+            throw std::invalid_argument("--svg draws a table or a comparison: give it without --at or --at-file");
         }
         if (!against.empty()) {
             if (file.empty()) throw std::invalid_argument("give the deck file to read: pipeflow vfp-check FILE --against OTHER");

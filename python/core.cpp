@@ -806,7 +806,11 @@ py::dict nodal_dict(const flowmodel::wells::NodalSetup& s, const flowmodel::noda
                  "operating_point"_a = op ? py::object(crossing(*op)) : py::object(py::none()), "reason"_a = reason,
                  "warnings"_a = r.warnings, "evaluations"_a = r.evaluations,
                  "units"_a = u.system == flowmodel::UnitSystem::Field ? "field" : "si");
-    out[py::str(u.key("absolute_open_flow", rate_dim))] = u(rate_dim, flowmodel::ipr::absolute_open_flow(s.inflow));
+    if (r.injector) {
+        out["injector"] = flowmodel::wells::injected_name(s.split.injected);
+    } else {
+        out[py::str(u.key("absolute_open_flow", rate_dim))] = u(rate_dim, flowmodel::ipr::absolute_open_flow(s.inflow));
+    }
     out[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
     return out;
 }

@@ -416,6 +416,15 @@ PY
 "$exe" nodal "${nwell[@]}" --res-pres 3000psia --ipr fetkovich --c "0.01 Mscf/d/psi" --n 0.8 2> "$tmp/err.txt"
 check "nodal: a backpressure coefficient without its squared pressure" 2 $?
 grep -q "Mscf/d/psi2, Sm3/d/bar2 or m3/s/Pa2" "$tmp/err.txt" || { echo "FAIL: --c message"; fails=$((fails + 1)); }
+# An injection well: the operating point said on the error stream with the
+# SVG; a reservoir above the water column takes nothing (exit 3, the reason).
+iwell=(--profile "$root/examples/oil-well.csv" --diam 2.441in --rough 0.0006in --temp-in 80degF --temp-out 180degF
+       --water-gravity 1.03 --injector water --inlet-pres 70bar --ii "20 Sm3/d/bar" --tol 100)
+"$exe" nodal "${iwell[@]}" --res-pres 250bar --svg > "$tmp/inj.svg" 2> "$tmp/err.txt"; check "nodal of an injector" 0 $?
+grep -q "operating point: stable crossing at 0.0084" "$tmp/err.txt" || { echo "FAIL: injector's point"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
+grep -q "water injector" "$tmp/inj.svg" || { echo "FAIL: injector's picture"; fails=$((fails + 1)); }
+"$exe" nodal "${iwell[@]}" --res-pres 350bar > /dev/null 2> "$tmp/err.txt"; check "nodal: an injector that takes nothing" 3 $?
+grep -q "the well takes nothing" "$tmp/err.txt" || { echo "FAIL: injector's reason"; cat "$tmp/err.txt"; fails=$((fails + 1)); }
 
 # Answers the well cannot give are not reported: the outflow stopping at the
 # limit pressure, a choking gas-rich well, a well written upward; units of the
@@ -524,6 +533,10 @@ python3 -c 'import sys, xml.etree.ElementTree as E; r=E.parse(sys.argv[1]).getro
 "$exe" vfp-check "$tmp/own.inc" --against "$tmp/own.inc" --json > "$tmp/against.json"; check "vfp-check --against itself" 0 $?
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["points"]==4 and d["largest"]==0 and d["mean_abs"]==0, d' \
   "$tmp/against.json"; check "a table against itself differs by nothing" 0 $?
+# Its picture: each table's curve on the compared points, the largest difference ringed once.
+"$exe" vfp-check "$tmp/own.inc" --against "$tmp/own.inc" --svg --output "$tmp/against.svg"; check "vfp-check --against --svg" 0 $?
+python3 -c 'import sys, xml.etree.ElementTree as E; r=E.parse(sys.argv[1]).getroot(); c=[e for e in r.iter() if e.get("class")=="curve"]; d=[e for e in c if e.get("stroke-dasharray")]; n=[e for e in r.iter() if e.get("class")=="largest"]; assert len(c)==2*len(d) and d and len(n)==1, (len(c), len(d), len(n))' \
+  "$tmp/against.svg"; check "vfp-check --against --svg draws both tables" 0 $?
 "$exe" vfp-check "$tmp/own.inc" --against "$tmp/inj.inc" 2> "$tmp/err.txt"; check "vfp-check --against a VFPINJ" 2 $?
 grep -q "one is VFPPROD, the other VFPINJ" "$tmp/err.txt" || { echo "FAIL: vfp-check --against of other kinds"; fails=$((fails + 1)); }
 printf 'VFPINJ\n 2 1000 WAT THP METRIC BHP /\n 100 200 /\n 10 20\n' > "$tmp/bad.inc"

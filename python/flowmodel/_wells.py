@@ -103,8 +103,8 @@ def _res_pres(kind, texts, atm, output_units):
     return float(_call(_ipr, kind, texts, atm, np.zeros(1), False, output_units)[1][0])
 
 
-def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, jobs=0, lift_gas_rates=None,
-          min_gradient=None, output_units="si", **options):
+def nodal(profile=None, fluid=None, ipr=None, rates=None, profile_unit=None, jobs=0, lift_gas_rates=None,
+          min_gradient=None, output_units="si", injector=None, **options):
     """Nodal analysis at the bottom of a well, as `pipeflow nodal` does it: the
     outflow (the bottom-hole pressure the well needs to lift each rate
     against its wellhead pressure, one traverse per rate) crossed with the
@@ -140,7 +140,20 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, job
     standard conditions, NaN where the well does not flow), bhp (Pa),
     injection_md (m), reason; "maximum" and "economic_optimum" (dicts of one
     point, or None), "min_gradient" (oil per lift gas, m3/m3; min_gradient
-    sets it, default 0.001), "warnings", "evaluations"}."""
+    sets it, default 0.001), "warnings", "evaluations"}.
+
+    An injection well: injector="water", "gas" or "oil", the fluid's own
+    property as a keyword (water_gravity or salinity, gas_gravity, api; no
+    fluid=), inlet_pres the wellhead pressure (the injector's inlet), and
+    the reservoir's injectivity: ipr="injectivity" (the default then) with
+    res_pres and ii (e.g. "20 Sm3/d/bar"). The outflow curve is then the
+    bottom-hole pressure the tubing gives, the inflow the pressure the
+    reservoir needs to take the rate; the sweep runs up to the largest rate
+    it could take. "injector" is returned instead of "absolute_open_flow"."""
+    if injector is not None:
+        return _injection_nodal(profile, fluid, ipr, rates, profile_unit, jobs, output_units, injector,
+                                dict(lift_gas_rates=lift_gas_rates, min_gradient=min_gradient), options)
+    ipr = "pi" if ipr is None else ipr
     if ipr not in _IPR_KINDS:
         raise ValueError(f"nodal: ipr takes {', '.join(_IPR_KINDS)}")
     merged = _well("nodal", profile, fluid, profile_unit, options)
@@ -148,6 +161,25 @@ def nodal(profile=None, fluid=None, ipr="pi", rates=None, profile_unit=None, job
     texts = _texts("nodal", allowed, {**merged, "rates": rates, "lift_gas_rates": lift_gas_rates,
                                       "min_gradient": min_gradient}, lists=("rates", "lift_gas_rates"))
     texts["ipr"] = ipr
+    if output_units not in ("si", "field"):
+        raise ValueError("nodal: output_units takes 'si' or 'field'")
+    return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit or "",
+                 _jobs("nodal", jobs), output_units)
+
+
+def _injection_nodal(profile, fluid, ipr, rates, profile_unit, jobs, output_units, injector, lift, options):
+    """nodal(injector=...): an injection well against its reservoir's injectivity."""
+    given = [k for k, v in lift.items() if v is not None]
+    if fluid is not None or given:
+        raise ValueError("nodal: an injection well takes the injected fluid's property as a keyword (water_gravity "
+                         "or salinity, gas_gravity, api) and no lift gas: give no "
+                         + ", ".join(["fluid"] * (fluid is not None) + given))
+    if ipr not in (None, "injectivity"):
+        raise ValueError("nodal: an injection well's inflow is ipr='injectivity', with ii and res_pres")
+    _check_profile("nodal", profile, profile_unit)
+    allowed = _TRAVERSE_OPTIONS + _INFLOW + ("rates", "injector")
+    texts = _texts("nodal", allowed, {**options, "rates": rates, "injector": injector}, lists=("rates",))
+    texts["ipr"] = "injectivity"
     if output_units not in ("si", "field"):
         raise ValueError("nodal: output_units takes 'si' or 'field'")
     return _call(_nodal, texts, "" if profile is None else str(profile), profile_unit or "",

@@ -172,6 +172,26 @@ def test_an_injectors_table_is_the_commands_vfpinj():
         flowmodel.vfp_table(**well, injector="water", water_gravity=1.03, rates="100 Sm3/d", thp=["40bar"], water_cut=[0])
 
 
+def test_an_injectors_nodal_analysis_is_the_commands():
+    well = dict(profile=WELL["profile"], diam="2.441in", rough="0.0006in", temp_in="80degF", temp_out="180degF")
+    n = flowmodel.nodal(**well, injector="water", water_gravity=1.03, inlet_pres="70bar", res_pres="250bar",
+                        ii="20 Sm3/d/bar", tol=100)
+    op = n["operating_point"]
+    assert n["injector"] == "water" and op["stable"] and n["reason"] is None
+    assert op["bhp"] == pytest.approx(250e5 + op["liquid_rate"] / (20 / 86400 / 1e5), abs=0.01 * PSI)
+    out = pipeflow("nodal", "--profile", WELL["profile"], "--diam", "2.441in", "--rough", "0.0006in", "--temp-in",
+                   "80degF", "--temp-out", "180degF", "--water-gravity", "1.03", "--injector", "water", "--inlet-pres",
+                   "70bar", "--res-pres", "250bar", "--ii", "20 Sm3/d/bar", "--tol", "100", "--json")
+    assert out.returncode == 0, out.stderr
+    assert json.loads(out.stdout)["operating_point"]["liquid_rate"] == pytest.approx(op["liquid_rate"], rel=1e-12)
+    with pytest.raises(ValueError, match="give no fluid"):
+        flowmodel.nodal(**well, injector="water", fluid=flowmodel.BlackOil(**VFP_FLUID), inlet_pres="70bar",
+                        res_pres="250bar", ii="20 Sm3/d/bar")
+    with pytest.raises(ValueError, match="ipr='injectivity'"):
+        flowmodel.nodal(**well, injector="water", water_gravity=1.03, inlet_pres="70bar", res_pres="250bar",
+                        ipr="pi", pi="2 STB/d/psi")
+
+
 def test_vfp_entries_that_fail_raise_unless_filled():
     axes = dict(rates="100,1000,5000,12000 STB/d", thp="30,100 psia", water_cut=0, gor="2000 scf/STB")
     with pytest.raises(ValueError, match=r"\(record 1 1 1 1, FLO 3\): critical flow"):

@@ -24,6 +24,7 @@ Inflow vogel_from_test(double pr, double q_test, double pwf_test) {
 }
 
 double rate(const Inflow& in, double p) {
+    if (injects(in)) return p > in.pr ? in.j * (p - in.pr) : 0.0;
     if (!(p < in.pr)) return 0;
     p = std::max(p, 0.0);
     switch (in.kind) {
@@ -34,14 +35,18 @@ double rate(const Inflow& in, double p) {
             if (p >= in.pb) return in.j * (in.pr - p);
             return in.j * (in.pr - in.pb) + in.j * in.pb / 1.8 * vogel(p / in.pb);
         case Kind::Fetkovich: return in.c * std::pow(in.pr * in.pr - p * p, in.n);
+        case Kind::Injectivity: break;
     }
     return 0;
 }
 
-double absolute_open_flow(const Inflow& in) { return rate(in, 0); }
+double absolute_open_flow(const Inflow& in) {
+    return injects(in) ? std::numeric_limits<double>::infinity() : rate(in, 0);
+}
 
 double pwf(const Inflow& in, double q) {
     if (q <= 0) return in.pr;
+    if (injects(in)) return in.pr + q / in.j;
     if (q > absolute_open_flow(in) * (1 + 1e-12)) return std::numeric_limits<double>::quiet_NaN();
     switch (in.kind) {
         case Kind::Linear: return in.pr - q / in.j;
@@ -53,6 +58,7 @@ double pwf(const Inflow& in, double q) {
             return in.pb * vogel_inverse((q - qb) / (in.j * in.pb / 1.8));
         }
         case Kind::Fetkovich: return std::sqrt(std::max(0.0, in.pr * in.pr - std::pow(q / in.c, 1 / in.n)));
+        case Kind::Injectivity: break;
     }
     return std::numeric_limits<double>::quiet_NaN();
 }

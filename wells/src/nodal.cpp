@@ -38,9 +38,12 @@ std::vector<Point> outflow(const Line& well, const blackoil::BlackOilInputs& flu
     return out;
 }
 
-// Outflow less inflow, NaN where either is missing (a failed traverse, a
-// rate beyond the absolute open flow).
-double excess(const Point& p) { return p.outflow - p.inflow; }
+// How far the well falls short of flowing at a point, Pa: the pressure the
+// tubing needs above what the reservoir gives (a producer), or the pressure
+// the reservoir needs above what the tubing gives (an injector). Below 0 the
+// rate can rise. NaN where either curve is missing (a failed traverse, a rate
+// beyond the absolute open flow).
+double shortfall(const Point& p, bool injector) { return injector ? p.inflow - p.outflow : p.outflow - p.inflow; }
 bool usable(const Point& p) { return std::isfinite(p.outflow) && std::isfinite(p.inflow); }
 
 // Narrower than any rate a meter reads: a bracket this narrow with the curves
@@ -57,6 +60,7 @@ struct Sweep {
     const ipr::Inflow& inflow;
     Result& res;
     std::vector<Point>& added;  // every point marched beyond the sweep
+    double falls_short_by(const Point& p) const { return shortfall(p, res.injector); }
     Point at(double q) {
         added.push_back(outflow(well, fluid, split, options, lift, inflow, {q}, 1, res).front());
         return added.back();
@@ -72,7 +76,7 @@ bool locate_stop(Sweep& s, Point lo, Point hi, Point& other) {
         const Point m = s.at(0.5 * (lo.rate + hi.rate));
         if (!usable(m)) {
             hi = m;
-        } else if (excess(m) >= 0) {
+        } else if (s.falls_short_by(m) >= 0) {
             other = m;
             return true;
         } else {
@@ -82,31 +86,31 @@ bool locate_stop(Sweep& s, Point lo, Point hi, Point& other) {
     return false;
 }
 
-// Refines the crossing between computed points a and b whose excesses differ
+// Refines the crossing between computed points a and b whose shortfalls differ
 // in sign: regula falsi with the Illinois halving, every trial a traverse,
 // until the two curves agree within kPressureMatch or the bracket is
 // kRateBracket of the rate (where the outflow jumps across the inflow). False when a trial's traverse fails: the outflow is broken inside
 // the bracket and no crossing is claimed there.
 bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
     Point lo = a, hi = b;
-    double flo = excess(lo), fhi = excess(hi);
+    double flo = s.falls_short_by(lo), fhi = s.falls_short_by(hi);
     int kept = 0;  // which end was kept twice running: -1 lo, +1 hi
-    auto best = [&]() -> const Point& { return std::fabs(excess(lo)) <= std::fabs(excess(hi)) ? lo : hi; };
+    auto best = [&]() -> const Point& { return std::fabs(s.falls_short_by(lo)) <= std::fabs(s.falls_short_by(hi)) ? lo : hi; };
     for (int k = 0; k < 60; ++k) {
-        if (std::fabs(excess(best())) <= kPressureMatch || hi.rate - lo.rate <= kRateBracket * hi.rate) break;
+        if (std::fabs(s.falls_short_by(best())) <= kPressureMatch || hi.rate - lo.rate <= kRateBracket * hi.rate) break;
         const double w = hi.rate - lo.rate;
         double q = lo.rate + w * flo / (flo - fhi);
         q = std::min(std::max(q, lo.rate + 1e-3 * w), hi.rate - 1e-3 * w);
         const Point m = s.at(q);
         if (!usable(m)) return false;
-        if ((excess(m) < 0) == (excess(lo) < 0)) {
+        if ((s.falls_short_by(m) < 0) == (s.falls_short_by(lo) < 0)) {
             lo = m;
-            flo = excess(m);
+            flo = s.falls_short_by(m);
             if (kept == -1) fhi *= 0.5;
             kept = -1;
         } else {
             hi = m;
-            fhi = excess(m);
+            fhi = s.falls_short_by(m);
             if (kept == 1) flo *= 0.5;
             kept = 1;
         }
@@ -115,11 +119,29 @@ bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
     c.other_side = &at == &lo ? hi.rate : lo.rate;
     c.rate = at.rate;
     c.bhp = at.outflow;
-    c.mismatch = std::fabs(excess(at));
+    c.mismatch = std::fabs(s.falls_short_by(at));
     c.regime_at_bottom = at.regime_at_bottom;
     c.wellhead_temp = at.wellhead_temp;
-    c.stable = excess(a) < 0;  // the outflow rises through the inflow
+    c.stable = s.falls_short_by(a) < 0;  // flowing below the crossing, short above it
     return true;
+}
+
+// The rates swept where none are given: 1 % to 99 % of a producer's absolute
+// open flow; for an injector 1 % to 100 % of the largest rate the reservoir
+// could take, found from a traverse at a trickle (its point kept), none where
+// the reservoir takes nothing at the trickle's bottom-hole pressure.
+std::vector<double> swept_rates(Sweep& s) {
+    double top = ipr::absolute_open_flow(s.inflow);
+    double last = 0.99;
+    if (s.res.injector) {
+        const Point trickle = s.at(s.split.gas_rate ? 1e-4 : 1e-6);  // m3/s: 8.6 Sm3/d of gas, 0.086 m3/d of liquid
+        top = usable(trickle) ? ipr::rate(s.inflow, trickle.outflow) : 0.0;
+        if (!(top > trickle.rate)) return {};
+        last = 1.0;
+    }
+    std::vector<double> rates;
+    for (int k = 0; k < 24; ++k) rates.push_back(top * (0.01 + (last - 0.01) * k / 23.0));
+    return rates;
 }
 
 void sort_by_rate(std::vector<Point>& curve) {
@@ -134,7 +156,7 @@ void explain(Result& res) {
     for (size_t i = 0; i < c.size(); ++i) {
         if (!usable(c[i])) continue;
         any = true;
-        if (excess(c[i]) < 0) last_below = i;
+        if (shortfall(c[i], res.injector) < 0) last_below = i;
     }
     if (!any) {
         const auto failed = std::find_if(c.begin(), c.end(), [](const Point& p) { return !p.failure.empty(); });
@@ -157,6 +179,14 @@ void explain(Result& res) {
 }  // namespace
 
 void split_rate(const Split& split, double q, double& oil, double& water, double& gas) {
+    if (split.injected != wells::Injected::None) {
+        blackoil::BlackOilInputs fluid;
+        wells::inject(split.injected, q, fluid);
+        oil = fluid.oil_rate;
+        water = fluid.water_rate;
+        gas = fluid.gas_rate;
+        return;
+    }
     if (split.gas_rate) {
         gas = q;
         // The liquid the gas carries: q / GLR, or the oil q / GOR with its water.
@@ -179,7 +209,30 @@ const Crossing* Result::operating_point() const {
     return best;
 }
 
+namespace {
+
+std::string injector_reason(const Result& r, const std::function<std::string(double)>& rate_text) {
+    switch (r.why) {
+        case NoFlow::None: return "";
+        case NoFlow::NoOutflow:
+            return "no traverse down the tubing at any rate: at " + rate_text(r.stop_rate) + ", " + r.stop_cause;
+        case NoFlow::OutflowAbove:
+            return "the well takes nothing: the reservoir needs a higher bottom-hole pressure than the tubing gives "
+                   "at every rate computed";
+        case NoFlow::InflowAbove:
+            return "no crossing within the rates computed: the tubing gives more than the reservoir needs up to the "
+                   "largest rate, " + rate_text(r.stop_rate) + "; the operating point lies beyond it";
+        case NoFlow::OutflowStops:
+            return "no crossing within the rates computed; the traverse down the tubing stops at " +
+                   rate_text(r.stop_rate) + " because " + r.stop_cause;
+    }
+    return "";
+}
+
+}  // namespace
+
 std::string reason(const Result& r, const std::function<std::string(double)>& rate_text) {
+    if (r.injector) return injector_reason(r, rate_text);
     switch (r.why) {
         case NoFlow::None: return "";
         case NoFlow::NoOutflow:
@@ -200,13 +253,14 @@ Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Sp
                const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates, unsigned jobs,
                const LiftGas& lift) {
     Result res;
-    const double aof = ipr::absolute_open_flow(inflow);
-    if (rates.empty()) {
-        for (int k = 0; k < 24; ++k) rates.push_back(aof * (0.01 + 0.98 * k / 23.0));
-    }
-    res.curve = outflow(well, fluid, split, options, lift, inflow, rates, jobs, res);
+    res.injector = ipr::injects(inflow);
     std::vector<Point> added;
     Sweep s{well, fluid, split, options, lift, inflow, res, added};
+    if (rates.empty()) rates = swept_rates(s);
+    res.curve = outflow(well, fluid, split, options, lift, inflow, rates, jobs, res);
+    res.curve.insert(res.curve.end(), added.begin(), added.end());
+    added.clear();
+    sort_by_rate(res.curve);
     // Brackets between neighbouring computed points, and between the last
     // point below the inflow and a stop just after it.
     std::vector<std::pair<Point, Point>> brackets;
@@ -215,9 +269,9 @@ Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Sp
         const Point& b = res.curve[i];
         if (!usable(a)) continue;
         Point other;
-        if (usable(b) && (excess(a) < 0) != (excess(b) < 0)) {
+        if (usable(b) && (s.falls_short_by(a) < 0) != (s.falls_short_by(b) < 0)) {
             brackets.emplace_back(a, b);
-        } else if (!usable(b) && excess(a) < 0 && locate_stop(s, a, b, other)) {
+        } else if (!usable(b) && s.falls_short_by(a) < 0 && locate_stop(s, a, b, other)) {
             brackets.emplace_back(a, other);
         }
     }

@@ -22,6 +22,22 @@ std::string about(const std::string& w) {
 }
 }  // namespace
 
+void inject(Injected kind, double q, blackoil::BlackOilInputs& fluid) {
+    fluid.oil_rate = kind == Injected::Oil ? q : 0.0;
+    fluid.water_rate = kind == Injected::Water ? q : 0.0;
+    fluid.gas_rate = kind == Injected::Gas ? q : 0.0;
+}
+
+const char* injected_name(Injected kind) {
+    switch (kind) {
+        case Injected::None: break;
+        case Injected::Water: return "water";
+        case Injected::Gas: return "gas";
+        case Injected::Oil: return "oil";
+    }
+    return "";
+}
+
 void add_warnings(std::vector<std::string>& into, const std::vector<std::string>& more) {
     for (const std::string& w : more) {
         if (std::find(into.begin(), into.end(), w) != into.end()) continue;

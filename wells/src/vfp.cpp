@@ -166,10 +166,7 @@ Result compute(const Line& well, const blackoil::BlackOilInputs& fluid, const Tr
     auto entry = [&](size_t t, size_t w, size_t g, size_t q, size_t f) {
         wells::OutflowCase c{fluid, a.thp[t]};
         if (res.table.injected != Injected::None) {
-            const Injected kind = res.table.injected;
-            c.fluid.oil_rate = kind == Injected::Oil ? a.flo[f] : 0.0;
-            c.fluid.water_rate = kind == Injected::Water ? a.flo[f] : 0.0;
-            c.fluid.gas_rate = kind == Injected::Gas ? a.flo[f] : 0.0;
+            wells::inject(res.table.injected, a.flo[f], c.fluid);
         } else if (!split_rates(res.table.flo, res.table.wfr, res.table.gfr, a.flo[f], a.wfr[w], a.gfr[g], c.fluid.oil_rate,
                          c.fluid.water_rate, c.fluid.gas_rate)) {
             res.failures.push_back({{t, w, g, q, f}, "the rate and the fractions do not hold together"});

@@ -103,18 +103,20 @@ Comparison compare_tables(const DeckTable& a, const DeckTable& b) {
     Comparison c;
     c.refused = incomparable(a, b);
     if (!c.refused.empty()) return c;
-    const std::vector<double> flo = common_nodes(a.flo_axis, b.flo_axis), thp = common_nodes(a.thp_axis, b.thp_axis),
-                              wfr = common_nodes(a.wfr_axis, b.wfr_axis), gfr = common_nodes(a.gfr_axis, b.gfr_axis),
-                              alq = common_nodes(a.alq_axis, b.alq_axis);
-    if (flo.empty() || thp.empty() || wfr.empty() || gfr.empty() || alq.empty()) {
+    c.flo = common_nodes(a.flo_axis, b.flo_axis);
+    c.thp = common_nodes(a.thp_axis, b.thp_axis);
+    c.wfr = common_nodes(a.wfr_axis, b.wfr_axis);
+    c.gfr = common_nodes(a.gfr_axis, b.gfr_axis);
+    c.alq = common_nodes(a.alq_axis, b.alq_axis);
+    if (c.flo.empty() || c.thp.empty() || c.wfr.empty() || c.gfr.empty() || c.alq.empty()) {
         c.refused = "their axes have no range in common";
         return c;
     }
-    for (double q : flo)
-        for (double p : thp)
-            for (double w : wfr)
-                for (double g : gfr)
-                    for (double l : alq) {
+    for (double q : c.flo)
+        for (double p : c.thp)
+            for (double w : c.wfr)
+                for (double g : c.gfr)
+                    for (double l : c.alq) {
                         const DeckPoint at{q, p, w, g, l};
                         const double d = value_at(b, at) - value_at(a, at);
                         if (!std::isfinite(d)) continue;  // a defaulted value on either side

@@ -32,27 +32,31 @@ using D = Dimension;
 
 double absolute(const Quantity& q, double atm) { return q.value + (q.gauge ? atm : 0); }
 
-// Fetkovich's C as users write it: a number and "<rate unit>/<pressure
-// unit>2" (Mscf/d/psi2, Sm3/d/bar2, m3/s/Pa2), the rate per squared pressure
-// to the power n; in SI m3/s per Pa^(2n).
-double backpressure_coefficient(const std::string& text, double n) {
+// A rate per pressure as users write it: a number and "<rate unit>/<pressure
+// unit>", the pressure squared where `squared` ("Mscf/d/psi2"); in SI m3/s
+// per Pa^power. Fetkovich's C is a rate per squared pressure to the power n
+// (power 2n), an injectivity index a rate per pressure (power 1).
+double rate_per_pressure(const char* option, const std::string& text, D rate_dim, bool squared, double power) {
     const size_t at = text.find_first_not_of("0123456789.eE+- \t");  // where the unit begins
-    const Quantity bare = parse_quantity("c", text.substr(0, at), D::None);
+    const Quantity bare = parse_quantity(option, text.substr(0, at), D::None);
     if (at == std::string::npos) return bare.value;  // SI
     const std::string unit = text.substr(at);
     const size_t slash = unit.rfind('/');
-    const std::string accepted = "(write it as rate/pressure2: Mscf/d/psi2, Sm3/d/bar2 or m3/s/Pa2)";
-    if (slash == std::string::npos || unit.size() < slash + 3 || unit.back() != '2') {
-        fail("{c}: unit '" + unit + "' is not a rate per squared pressure " + accepted);
-    }
+    const std::string accepted = squared ? "(write it as rate/pressure2: Mscf/d/psi2, Sm3/d/bar2 or m3/s/Pa2)"
+                                 : rate_dim == D::GasRate ? "(write it as rate/pressure: Mscf/d/psi, Sm3/d/bar or m3/s/Pa)"
+                                                          : "(write it as rate/pressure: STB/d/psi, Sm3/d/bar or m3/s/Pa)";
+    const std::string what = std::string("{") + option + "}: unit '" + unit + "' is not a rate per " +
+                             (squared ? "squared pressure " : "pressure ") + accepted;
+    const size_t tail = squared ? 1 : 0;
+    if (slash == std::string::npos || unit.size() < slash + 2 + tail || (squared && unit.back() != '2')) fail(what);
     double rate = 0, pres = 0;
     try {
-        rate = parse_quantity("c", "1 " + unit.substr(0, slash), D::GasRate).value;
-        pres = parse_quantity("c", "1 " + unit.substr(slash + 1, unit.size() - slash - 2), D::PressureStep).value;
+        rate = parse_quantity(option, "1 " + unit.substr(0, slash), rate_dim).value;
+        pres = parse_quantity(option, "1 " + unit.substr(slash + 1, unit.size() - slash - 1 - tail), D::PressureStep).value;
     } catch (const std::invalid_argument&) {
-        fail("{c}: unit '" + unit + "' is not a rate per squared pressure " + accepted);
+        fail(what);
     }
-    return bare.value * rate / std::pow(pres * pres, n);
+    return bare.value * rate / std::pow(pres, power);
 }
 
 std::vector<double> axis(const std::string& option, const std::string& text, D a, D b, double atm) {
@@ -81,6 +85,7 @@ void refuse_unused(const std::string& kind, const std::map<std::string, std::str
         {"composite", {"res-pres", "pi", "bubble-pres"}},
         {"vogel", {"res-pres", "q-max", "test-rate", "test-pwf"}},
         {"fetkovich", {"res-pres", "c", "n"}},
+        {"injectivity", {"res-pres", "ii"}},
     };
     const auto k = reads.find(kind);
     if (k == reads.end()) return;  // the kind itself is refused next
@@ -95,16 +100,47 @@ void refuse_unused(const std::string& kind, const std::map<std::string, std::str
     }
 }
 
+// An injection well's fluid: the injected fluid's own property required
+// (water: its gravity or salinity, gas: its gravity, oil: its API); the black
+// oil's others, which never enter the traverse of the injected fluid alone,
+// neutral (35 API, gas gravity 0.65, fresh water). Its rate `q` of that fluid
+// (m3/s at standard conditions) only makes it a flow down the well for the
+// checks: every traverse sets its own, the injected fluid's alone, which the
+// request's rates cannot say of a gas.
+void take_injected_fluid(TraverseRequest& t, Injected kind, double q) {
+    if (kind == Injected::Water && !t.given.water_gravity.has_value() && !t.given.salinity.has_value()) {
+        fail("give {water-gravity} or {salinity} for the injected water");
+    }
+    if (kind == Injected::Gas && !t.given.gas_gravity.has_value()) fail("give {gas-gravity} for the injected gas");
+    if (kind == Injected::Oil && !t.given.api.has_value()) fail("give {api} for the injected oil");
+    if (!t.given.api.has_value()) set_option(t, "api", "35");
+    if (!t.given.gas_gravity.has_value()) set_option(t, "gas-gravity", "0.65");
+    if (!t.given.water_gravity.has_value() && !t.given.salinity.has_value()) set_option(t, "water-gravity", "1");
+    set_number(t, &TraverseNumbers::oil_rate, kind == Injected::Oil ? q : 0.0);
+    set_number(t, &TraverseNumbers::water_rate, kind == Injected::Water ? q : kind == Injected::Gas ? 1e-9 : 0.0);
+    t.given.gor.reset();
+    t.given.water_cut.reset();
+    set_number(t, &TraverseNumbers::glr, 0);
+    t.flow_decreasing = false;
+    t.flow_direction_stated = true;
+}
+
+// What an injection well injects, from its option's text.
+Injected injected_named(const std::string& text) {
+    if (text != "water" && text != "gas" && text != "oil") fail("{injector} takes water, gas or oil");
+    return text == "water" ? Injected::Water : text == "gas" ? Injected::Gas : Injected::Oil;
+}
+
 }  // namespace
 
 const std::vector<std::string>& inflow_option_names() {
-    static const std::vector<std::string> names = {"res-pres", "pi",          "q-max", "test-rate",
-                                                   "test-pwf", "bubble-pres", "c",     "n"};
+    static const std::vector<std::string> names = {"res-pres", "pi", "q-max", "test-rate", "test-pwf",
+                                                   "bubble-pres", "c", "n", "ii"};
     return names;
 }
 
 ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
-                        const std::function<double(double)>& own_bubble_point) {
+                        const std::function<double(double)>& own_bubble_point, bool gas_rates) {
     auto has = [&](const char* name) { return texts.count(name) > 0; };
     auto pressure = [&](const char* name) {
         const double p = absolute(parse_quantity(name, texts.at(name), D::Pressure), atm);
@@ -117,7 +153,7 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
         return v;
     };
     if (!(atm > 0) || !std::isfinite(atm)) fail("{atm-pres} must be above 0 Pa");
-    if (kind.empty()) fail("give the inflow: {ipr} pi, vogel, composite or fetkovich");
+    if (kind.empty()) fail("give the inflow: {ipr} pi, vogel, composite, fetkovich or injectivity");
     refuse_unused(kind, texts);
     if (!has("res-pres")) fail("give the average reservoir pressure: {res-pres}");
     ipr::Inflow in;
@@ -152,10 +188,15 @@ ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std
         in.n = parse_quantity("n", texts.at("n"), D::None).value;
         // Backpressure exponents lie from 0.5 (turbulent) to 1 (laminar flow).
         if (!(in.n >= 0.5 && in.n <= 1)) fail("{n} must be from 0.5 to 1");
-        in.c = backpressure_coefficient(texts.at("c"), in.n);
+        in.c = rate_per_pressure("c", texts.at("c"), D::GasRate, true, 2 * in.n);
         if (!(in.c > 0) || !std::isfinite(in.c)) fail("{c} must be above 0");
+    } else if (kind == "injectivity") {
+        if (!has("ii")) fail("{ipr} injectivity needs {ii}, the injectivity index (e.g. '10 Sm3/d/bar')");
+        in.kind = ipr::Kind::Injectivity;
+        in.j = rate_per_pressure("ii", texts.at("ii"), gas_rates ? D::GasRate : D::LiquidRate, false, 1);
+        if (!(in.j > 0) || !std::isfinite(in.j)) fail("{ii} must be above 0");
     } else {
-        fail("{ipr} takes pi, vogel, composite or fetkovich");
+        fail("{ipr} takes pi, vogel, composite, fetkovich or injectivity");
     }
     if (!(ipr::absolute_open_flow(in) > 0)) fail("the inflow gives no rate at all");
     return in;
@@ -173,8 +214,12 @@ bool set_nodal_option(NodalRequest& request, const std::string& name, const std:
         request.lift_gas_rates = text;
     } else if (name == "min-gradient") {
         request.min_gradient = text;
+    } else if (name == "injector") {
+        request.injector = text;
+    } else if (name == "inlet-pres") {
+        request.inlet_pres = text;  // an injector's wellhead pressure; refused for a producer once all are read
     } else if (name == "liquid-rate" || name == "oil-rate" || name == "water-rate" || name == "gas-rate" ||
-               name == "inlet-pres" || name == "flow-direction") {
+               name == "flow-direction") {
         fail(std::string("{") + name + "} is not an option of nodal analysis: the rate is swept, the well is listed from the "
              "wellhead down with the wellhead pressure as {outlet-pres}");
     } else {
@@ -188,8 +233,64 @@ void refuse_output_step(const TraverseRequest& t) {
     if (t.given.output_step) fail("{output-step} spaces a traverse's profile; this reports bottom-hole pressures only");
 }
 
-NodalSetup setup_nodal(NodalRequest request) {
+namespace {
+
+// The rates of nodal analysis as given (of the swept phase: the gas where
+// `gas`), rising and each once.
+std::vector<double> swept_rates(const std::string& text, bool gas) {
+    std::vector<double> rates;
+    if (text.empty()) return rates;
+    for (const Quantity& q : parse_quantity_list("rates", text, gas ? D::GasRate : D::LiquidRate)) {
+        if (!(q.value > 0)) fail("{rates} must be above 0");
+        rates.push_back(q.value);
+    }
+    std::sort(rates.begin(), rates.end());
+    rates.erase(std::unique(rates.begin(), rates.end()), rates.end());
+    return rates;
+}
+
+// An injection well: the injected fluid alone flowing down the tubing from
+// the wellhead pressure (the well's inlet) against the reservoir's
+// injectivity.
+NodalSetup setup_injection(NodalRequest request) {
+    const Injected kind = injected_named(request.injector);
     TraverseRequest& t = request.traverse;
+    refuse_output_step(t);
+    if (t.given.water_cut || t.given.gor || t.given.glr) {
+        fail("an injection well injects one fluid, {injector}: give no {water-cut}, {gor} or {glr}");
+    }
+    if (t.given.lift_gas_rate || t.given.injection_depth || t.given.casing_pres || !request.lift_gas_rates.empty() ||
+        !request.min_gradient.empty()) {
+        fail("an injection well takes no lift gas ({lift-gas-rate}, {lift-gas-rates}, {injection-depth}, {casing-pres})");
+    }
+    if (t.given.outlet_pres) fail("an injection well's wellhead is its inlet: give the wellhead pressure as {inlet-pres}");
+    if (request.inlet_pres.empty()) fail("give the wellhead pressure: {inlet-pres} (an injection well's inlet)");
+    if (request.ipr.empty()) request.ipr = "injectivity";
+    if (request.ipr != "injectivity") fail("an injection well's inflow is {ipr} injectivity, with {ii} and {res-pres}");
+    NodalSetup s;
+    s.split.injected = kind;
+    s.split.gas_rate = kind == Injected::Gas;
+    s.rates = swept_rates(request.rates, s.split.gas_rate);
+    // The first point checked at the largest rate given, or at a trickle.
+    take_injected_fluid(t, kind, s.rates.empty() ? 1e-6 : s.rates.back());
+    set_option(t, "inlet-pres", request.inlet_pres);
+    s.setup = setup_traverse(t);
+    if (t.given.atm_pres) s.setup.atm_pres = atmosphere(t);  // stated with the result
+    refuse_rising_well(s.setup.line);
+    s.inflow = inflow_from(request.ipr, request.inflow, atmosphere(t), nullptr, s.split.gas_rate);
+    return s;
+}
+
+}  // namespace
+
+NodalSetup setup_nodal(NodalRequest request) {
+    if (!request.injector.empty()) return setup_injection(std::move(request));
+    TraverseRequest& t = request.traverse;
+    if (!request.inlet_pres.empty()) {
+        fail("{inlet-pres} is not an option of a producer's nodal analysis: the rate is swept, the well is listed from "
+             "the wellhead down with the wellhead pressure as {outlet-pres} (an injection well, {injector}, takes it)");
+    }
+    if (request.ipr == "injectivity") fail("{ipr} injectivity is an injection well's: give {injector} water, gas or oil");
     if (!t.given.api.has_value()) fail("nodal analysis needs the black-oil fluid: give {api}");
     refuse_output_step(t);
     if (!t.given.water_cut.has_value()) fail("give {water-cut} (0 for none)");
@@ -229,15 +330,7 @@ NodalSetup setup_nodal(NodalRequest request) {
     const double bottom_temp = s.setup.line.nodes.back().temp;
     s.inflow = inflow_from(request.ipr, request.inflow, atmosphere(t),
                            [&](double pr) { return oil.state(pr, bottom_temp).pb; });
-    if (!request.rates.empty()) {
-        const D rate = s.split.gas_rate ? D::GasRate : D::LiquidRate;  // the swept rate's phase
-        for (const Quantity& q : parse_quantity_list("rates", request.rates, rate)) {
-            if (!(q.value > 0)) fail("{rates} must be above 0");
-            s.rates.push_back(q.value);
-        }
-        std::sort(s.rates.begin(), s.rates.end());
-        s.rates.erase(std::unique(s.rates.begin(), s.rates.end()), s.rates.end());
-    }
+    s.rates = swept_rates(request.rates, s.split.gas_rate);
     return s;
 }
 
@@ -318,8 +411,7 @@ bool set_vfp_option(VfpRequest& r, const std::string& name, const std::string& t
         if (text != "grat" && text != "iglr" && text != "tglr") fail("{alq-kind} takes grat, iglr or tglr");
         r.table.alq = text == "grat" ? vfp::Alq::GasRate : text == "iglr" ? vfp::Alq::InjectedGlr : vfp::Alq::TotalGlr;
     } else if (name == "injector") {
-        if (text != "water" && text != "gas" && text != "oil") fail("{injector} takes water, gas or oil");
-        r.table.injected = text == "water" ? vfp::Injected::Water : text == "gas" ? vfp::Injected::Gas : vfp::Injected::Oil;
+        r.table.injected = injected_named(text);
     } else if (name == "flo") {
         r.kinds_given = true;
         if (text != "liq" && text != "oil" && text != "gas") fail("{flo} takes liq, oil or gas");
@@ -554,14 +646,6 @@ VfpSetup setup_injector(VfpRequest r) {
     if (t.given.lift_gas_rate || t.given.injection_depth || t.given.casing_pres) {
         fail("an injector's table takes no lift gas ({lift-gas-rate}, {injection-depth}, {casing-pres})");
     }
-    if (kind == vfp::Injected::Water && !t.given.water_gravity.has_value() && !t.given.salinity.has_value()) {
-        fail("give {water-gravity} or {salinity} for the injected water");
-    }
-    if (kind == vfp::Injected::Gas && !t.given.gas_gravity.has_value()) fail("give {gas-gravity} for the injected gas");
-    if (kind == vfp::Injected::Oil && !t.given.api.has_value()) fail("give {api} for the injected oil");
-    if (!t.given.api.has_value()) set_option(t, "api", "35");
-    if (!t.given.gas_gravity.has_value()) set_option(t, "gas-gravity", "0.65");
-    if (!t.given.water_gravity.has_value() && !t.given.salinity.has_value()) set_option(t, "water-gravity", "1");
     refuse_output_step(t);
     const double atm = atmosphere(t);
     VfpSetup s;
@@ -584,15 +668,8 @@ VfpSetup setup_injector(VfpRequest r) {
         fail("the table would have " + std::to_string(a.flo.size() * a.thp.size()) + " entries; {max-entries} raises the limit");
     }
     // The fluid and the line checked with the fluid flowing down from the
-    // THP; the rates here only make it a flow (each entry sets its own: the
-    // injected fluid's alone, which the request's rates cannot say of a gas).
-    set_number(t, &TraverseNumbers::oil_rate, kind == vfp::Injected::Oil ? a.flo.back() : 0.0);
-    set_number(t, &TraverseNumbers::water_rate, kind == vfp::Injected::Water ? a.flo.back() : kind == vfp::Injected::Gas ? 1e-9 : 0.0);
-    t.given.gor.reset();
-    t.given.water_cut.reset();
-    set_number(t, &TraverseNumbers::glr, 0);
-    t.flow_decreasing = false;
-    t.flow_direction_stated = true;
+    // THP; each entry sets its own rate.
+    take_injected_fluid(t, kind, a.flo.back());
     set_number(t, &TraverseNumbers::inlet_pres, a.thp.front());
     set_up_traverse(r, s, gauge_thp, atm);
     return s;

@@ -8,6 +8,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "flowmodel/io/numbers.hpp"
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/outflow.hpp"
 #include "flowmodel/vfp_deck.hpp"
@@ -496,6 +497,105 @@ namespace {
 // A table made on the axes of an existing one (--axes-from): its axes,
 // kinds, units, datum and number are the other's, so that the same well and
 // method give the same values; the axes are not given twice.
+// A water injector's nodal analysis: the reservoir takes q = II (pwf - pr);
+// the tubing gives its column at a trickle and less with the rate; they
+// cross once, stably, where a traverse of water down the well meets the
+// reservoir's need.
+wells::NodalRequest nodal_injector(const std::map<std::string, std::string>& more) {
+    wells::NodalRequest r;
+    r.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    std::map<std::string, std::string> o = {{"diam", "2.441in"},       {"rough", "0.0006in"},   {"temp-in", "80degF"},
+                                            {"temp-out", "180degF"},     {"injector", "water"},   {"tol", "10"},
+                                            {"water-gravity", "1.03"},   {"inlet-pres", "70bar"}, {"res-pres", "250bar"},
+                                            {"ii", "20 Sm3/d/bar"}};
+    for (const auto& [k, v] : more) o[k] = v;
+    for (const auto& [k, v] : o) {
+        if (v.empty()) continue;
+        if (!wells::set_nodal_option(r, k, v)) set_option(r.traverse, k, v);
+    }
+    return r;
+}
+
+TEST(NodalInjector, TheTubingFallsThroughTheReservoirsNeedOnceAndATraverseAgrees) {
+    const wells::NodalSetup s = wells::setup_nodal(nodal_injector({}));
+    EXPECT_NEAR(s.inflow.j, 20 / 86400.0 / 1e5, 1e-18);
+    const nodal::Result r = wells::analyse(s);
+    ASSERT_EQ(r.crossings.size(), 1u);
+    const nodal::Crossing* op = r.operating_point();
+    ASSERT_NE(op, nullptr);
+    EXPECT_TRUE(r.injector);
+    // The reservoir's need at the rate: pr + q / II, within the stated match of the tubing's.
+    EXPECT_NEAR(250e5 + op->rate / s.inflow.j, op->bhp, nodal::kPressureMatch);
+    // At a trickle the tubing gives the water column: 8000 ft of water 1.03 times as dense as
+    // fresh water at the mean 130 degF (986 kg/m3), within compression and expansion (1.5 %).
+    const nodal::Point& trickle = r.curve.front();
+    const double column = 1.03 * 986 * 9.80665 * 2438.4;
+    EXPECT_NEAR(trickle.outflow - 70e5, column, 0.015 * column);
+    // Beyond it, friction lowers the tubing's bottom-hole pressure at every rate.
+    for (size_t i = 1; i < r.curve.size(); ++i) EXPECT_LT(r.curve[i].outflow, r.curve[i - 1].outflow) << i;
+    // The sweep ends where the reservoir would need the trickle's pressure.
+    EXPECT_NEAR(r.curve.back().inflow, trickle.outflow, 1e-6 * trickle.outflow);
+    // A traverse of water alone flowing down from the wellhead at the operating rate.
+    TraverseRequest direct;
+    direct.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    direct.flow_decreasing = false;
+    direct.flow_direction_stated = true;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "80degF"}, {"temp-out", "180degF"},
+             {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.03"}, {"oil-rate", "0 STB/d"},
+             {"water-rate", io::format_double(op->rate) + " Sm3/s"}, {"gor", "0 scf/STB"}, {"inlet-pres", "70bar"},
+             {"tol", "10"}}) {
+        set_option(direct, k, v);
+    }
+    const TraverseResult d = traverse(setup_traverse(direct));
+    ASSERT_TRUE(d.summary.complete) << d.summary.message;
+    EXPECT_NEAR(d.summary.outlet_pres, op->bhp, 1e-6 * op->bhp);
+    // A reservoir above the column takes nothing, and the reason says so.
+    const nodal::Result none = wells::analyse(wells::setup_nodal(nodal_injector({{"res-pres", "350bar"}})));
+    EXPECT_EQ(none.operating_point(), nullptr);
+    EXPECT_EQ(none.why, nodal::NoFlow::OutflowAbove);
+    EXPECT_NE(nodal::reason(none, [](double) { return ""; }).find("takes nothing"), std::string::npos);
+}
+
+TEST(NodalInjector, AGasInjectorsIndexIsAGasRateAndWhatAProducerTakesIsRefused) {
+    const wells::NodalSetup gas = wells::setup_nodal(nodal_injector(
+        {{"injector", "gas"}, {"water-gravity", ""}, {"gas-gravity", "0.7"}, {"inlet-pres", "2800psia"},
+         {"res-pres", "3000psia"}, {"ii", "2 Mscf/d/psi"}, {"tol", "100"}}));
+    EXPECT_TRUE(gas.split.gas_rate);
+    EXPECT_NEAR(gas.inflow.j, 2 * kMscfD / kPsiPa, 1e-12 * gas.inflow.j);
+    double oil = 1, water = 1, g = 0;
+    nodal::split_rate(gas.split, 0.5, oil, water, g);
+    EXPECT_EQ(oil + water, 0.0);
+    EXPECT_EQ(g, 0.5);
+    const nodal::Result r = wells::analyse(gas);
+    const nodal::Crossing* op = r.operating_point();
+    ASSERT_NE(op, nullptr);
+    EXPECT_NEAR(3000 * kPsiPa + op->rate / gas.inflow.j, op->bhp, nodal::kPressureMatch);
+    const std::vector<std::pair<std::map<std::string, std::string>, std::string>> refused = {
+        {{{"outlet-pres", "70bar"}}, "its inlet"},
+        {{{"inlet-pres", ""}}, "give the wellhead pressure"},
+        {{{"ipr", "pi"}, {"pi", "1 STB/d/psi"}, {"ii", ""}}, "injectivity"},
+        {{{"water-cut", "0.3"}}, "one fluid"},
+        {{{"ii", "2 Mscf/d/psi"}}, "not a rate per pressure"},
+        {{{"injector", "brine"}}, "water, gas or oil"},
+        {{{"water-gravity", ""}}, "water-gravity"},
+    };
+    for (const auto& [more, words] : refused) {
+        EXPECT_NE(refusal([&] { wells::setup_nodal(nodal_injector(more)); }).find(words), std::string::npos) << words;
+    }
+    // A producer takes neither the injector's inflow nor its wellhead at the inlet.
+    EXPECT_NE(refusal([] {
+                  wells::setup_nodal(oil_well({{"gor", "600 scf/STB"}, {"ipr", "injectivity"}, {"res-pres", "3000psia"},
+                                               {"ii", "1 STB/d/psi"}}));
+              }).find("injection well's"),
+              std::string::npos);
+    EXPECT_NE(refusal([] {
+                  wells::setup_nodal(oil_well({{"gor", "600 scf/STB"}, {"ipr", "pi"}, {"res-pres", "3000psia"},
+                                               {"pi", "1 STB/d/psi"}, {"inlet-pres", "200psia"}}));
+              }).find("as {outlet-pres}"),
+              std::string::npos);
+}
+
 TEST(VfpAxesFrom, ATableOnTheAxesOfAnotherIsThatTableAgain) {
     const wells::VfpOutcome first = wells::make_table(wells::setup_vfp(table(
         {{"rates", "100,500 Sm3/d"}, {"thp", "20,40 bar"}, {"flo", "oil"}, {"wfr", "wor"}, {"water-cut", "0,1 Sm3/Sm3"},

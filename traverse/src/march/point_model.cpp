@@ -81,14 +81,16 @@ void set_answer(Eval& e, const Segment& g, double hol, double dpt, double dpf, d
 }
 
 // Whatever a method says, the pressure of a steady flow cannot rise along it
-// faster than a standing column of its liquid would make it (rol g, Pa/m):
-// gravity is the only thing that raises it, friction opposes the flow, and
-// only the acceleration factor 1/(1 - Ek) could amplify a rise, which it does
-// on the far side of the critical-flow limit. An answer beyond that bound is
-// the approach to critical flow, not a gradient to integrate: a trial step
-// there is shortened, and at the shortest step the march stops there.
-void refuse_beyond_critical(const TraversePoint& pt, double p) {
-    const double steepest_rise = std::max(pt.rol, pt.rog) * constant::kStandardGravity;
+// faster than a standing column of its liquid would make it (rol g, Pa/m, g
+// the method's own): gravity is the only thing that raises it, friction
+// opposes the flow, and only the acceleration factor 1/(1 - Ek) could
+// amplify a rise, which it does on the far side of the critical-flow limit.
+// A liquid trickling down a vertical well meets the bound itself, so 1 % more
+// is allowed for rounding and a small Ek. An answer beyond that is the
+// approach to critical flow, not a gradient to integrate: a trial step there
+// is shortened, and at the shortest step the march stops there.
+void refuse_beyond_critical(const TraversePoint& pt, double p, double gravity) {
+    const double steepest_rise = 1.01 * std::max(pt.rol, pt.rog) * gravity;
     if (-pt.dpt > steepest_rise) {
         throw Stop{StopReason::CriticalFlow, "critical flow " + where(pt, p) +
                                                  ": the answer there has the pressure rising along the flow faster "
@@ -148,7 +150,7 @@ Eval MethodModel::raw(const Segment& g, double s, double p, double T) const {
     }
     note_ranges(a, in);
     // An invalid separated answer is bridged, not judged (MethodModel::at).
-    if (!(method_.bridged && pt.separated_invalid)) refuse_beyond_critical(pt, p);
+    if (!(method_.bridged && pt.separated_invalid)) refuse_beyond_critical(pt, p, method_.gravity);
     return e;
 }
 

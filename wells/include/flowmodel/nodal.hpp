@@ -4,6 +4,11 @@
 // crossing where the outflow rises through the inflow is the stable
 // operating point; one where it falls through it (liquid loading at low
 // rates) is unstable.
+// An injection well the same way round: its outflow curve is the bottom-hole
+// pressure the tubing gives from the wellhead pressure (the column gained,
+// friction lost, falling with the rate), its inflow the pressure the
+// reservoir needs to take the rate (rising with it); the stable crossing is
+// where the tubing falls through the reservoir's need.
 #ifndef FLOWMODEL_NODAL_HPP
 #define FLOWMODEL_NODAL_HPP
 
@@ -14,6 +19,7 @@
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/ipr.hpp"
 #include "flowmodel/lift_gas.hpp"
+#include "flowmodel/outflow.hpp"
 #include "flowmodel/traverse.hpp"
 
 namespace flowmodel::nodal {
@@ -26,6 +32,7 @@ struct Split {
     double gas_ratio = 0;  // m3/m3 at standard conditions
     bool per_liquid = false;  // GLR rather than GOR
     bool gas_rate = false;    // the swept rate is the gas
+    wells::Injected injected = wells::Injected::None;  // an injector: the swept rate is that fluid's alone
 };
 
 // Oil, water and gas rates (m3/s at standard conditions) of swept rate q.
@@ -68,17 +75,20 @@ struct Crossing {
 constexpr double kPressureMatch = 68.9476;
 
 // Why there is no operating point.
+// An injector's the same with the curves' roles swapped: the well falls
+// short where the reservoir needs more than the tubing gives.
 enum class NoFlow {
     None,          // there is one
     NoOutflow,     // no traverse reached the bottom at any rate
-    OutflowAbove,  // the outflow lies above the inflow at every rate computed
-    InflowAbove,   // the inflow lies above the outflow up to the largest rate: the crossing lies beyond
-    OutflowStops,  // the inflow lies above the outflow until the outflow stops (limit pressure, critical flow, ...)
+    OutflowAbove,  // the well falls short at every rate computed (the outflow above the inflow)
+    InflowAbove,   // the well flows up to the largest rate (the inflow above the outflow): the crossing lies beyond
+    OutflowStops,  // the well flows until the outflow stops (limit pressure, critical flow, ...)
 };
 
 struct Result {
     std::vector<Point> curve;          // by rising rate, the sweep and the refinement
     std::vector<Crossing> crossings;   // by rising rate
+    bool injector = false;             // an injection well's: the inflow is the reservoir's need
     const Crossing* operating_point() const;  // the stable crossing of highest rate, or nullptr
     NoFlow why = NoFlow::None;
     double stop_rate = 0;    // m3/s: NoOutflow, OutflowStops: the first rate that failed; InflowAbove: the largest rate
@@ -100,6 +110,11 @@ std::string reason(const Result& r, const std::function<std::string(double)>& ra
 // inflow still lies above it, the stop is located to 0.1 % of its rate,
 // since a crossing may lie just before it. With `lift` (a rate above 0) every
 // outflow traverse is gas-lifted.
+// An injector (`split.injected`, an injectivity inflow, the well with
+// flow_decreasing false, `options` with the wellhead pressure at the inlet):
+// the sweep runs from 1 % to 100 % of the largest rate the reservoir could
+// take, the injectivity index times the excess of the tubing's bottom-hole
+// pressure at a trickle (friction only lowers it) over the reservoir's.
 Result analyse(const Line& well, const blackoil::BlackOilInputs& fluid, const Split& split,
                const TraverseOptions& options, const ipr::Inflow& inflow, std::vector<double> rates,
                unsigned jobs = 0, const LiftGas& lift = {});

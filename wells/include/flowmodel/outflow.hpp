@@ -15,6 +15,16 @@
 
 namespace flowmodel::wells {
 
+// What an injection well injects; None: a producer. An injector's rate is a
+// rate of that fluid alone (water and oil: of liquid, gas: of gas).
+enum class Injected { None, Water, Gas, Oil };
+
+// Sets the rates of `fluid` (m3/s at standard conditions) to `q` of the
+// injected fluid alone.
+void inject(Injected kind, double q, blackoil::BlackOilInputs& fluid);
+// "water", "gas", "oil"; "" for None.
+const char* injected_name(Injected kind);
+
 // One case: the black oil at the case's rates, and the wellhead pressure (Pa).
 struct OutflowCase {
     blackoil::BlackOilInputs fluid;

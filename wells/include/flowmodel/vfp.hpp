@@ -12,6 +12,7 @@
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/lift_gas.hpp"
+#include "flowmodel/outflow.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/unit_system.hpp"
 
@@ -38,7 +39,7 @@ bool split_rates(Flo flo, Wfr wfr, Gfr gfr, double q, double w, double g, double
 // What an injection well's table (VFPINJ) injects; None: a producer's
 // table (VFPPROD). An injector's FLO is a rate of that fluid (water and oil:
 // the units of liquid, gas: of gas), its only other axis the THP.
-enum class Injected { None, Water, Gas, Oil };
+using Injected = wells::Injected;
 
 struct Axes {
     std::vector<double> flo, thp, wfr, gfr;  // SI: m3/s at standard conditions, Pa, m3/m3 (or fraction), m3/m3

@@ -114,6 +114,9 @@ struct Comparison {
     DeckPoint where;     // where it is
     double mean_abs = 0, mean = 0;
     std::string refused;  // why the two cannot be compared ("" when they can)
+    // The points compared: the union of both tables' nodes within the range
+    // both cover, axis by axis, rising.
+    std::vector<double> flo, thp, wfr, gfr, alq;
 };
 Comparison compare_tables(const DeckTable& a, const DeckTable& b);
 

@@ -18,14 +18,15 @@
 
 namespace flowmodel::wells {
 
-// The inflow from its kind ("pi", "vogel", "composite", "fetkovich") and the
-// texts of its options: res-pres, pi, q-max, test-rate, test-pwf,
-// bubble-pres, c, n. Gauge pressures take `atm` (Pa). A composite inflow
-// without bubble-pres asks `own_bubble_point` (Pa at the reservoir pressure),
-// or is refused when there is none. Throws OptionError naming the
-// option.
+// The inflow from its kind ("pi", "vogel", "composite", "fetkovich",
+// "injectivity") and the texts of its options: res-pres, pi, q-max,
+// test-rate, test-pwf, bubble-pres, c, n, ii. Gauge pressures take `atm`
+// (Pa). A composite inflow without bubble-pres asks `own_bubble_point` (Pa at
+// the reservoir pressure), or is refused when there is none. An injectivity
+// index is a rate of gas per pressure where `gas_rates`, else of liquid.
+// Throws OptionError naming the option.
 ipr::Inflow inflow_from(const std::string& kind, const std::map<std::string, std::string>& texts, double atm,
-                        const std::function<double(double pr)>& own_bubble_point = nullptr);
+                        const std::function<double(double pr)>& own_bubble_point = nullptr, bool gas_rates = false);
 
 // The names inflow_from reads.
 const std::vector<std::string>& inflow_option_names();
@@ -37,12 +38,15 @@ struct NodalRequest {
     std::string rates;  // a list with units ("50,100 STB/d"), or "" for the sweep
     std::string lift_gas_rates;  // the lift-gas performance curve: a list of lift-gas rates, or ""
     std::string min_gradient;    // its economic optimum: oil per lift gas, "" for the default
+    std::string injector;        // an injection well: "water", "gas" or "oil"; "" for a producer
+    std::string inlet_pres;      // an injection well's wellhead pressure, its inlet
     NodalRequest() { traverse.flow_decreasing = traverse.flow_direction_stated = true; }
 };
 
 // Takes an option of nodal analysis that is not a traverse's (ipr, the
-// inflow's, rates); false for any other name. Refuses (OptionError)
-// the traverse options the analysis sets itself: the rates and the inlet.
+// inflow's, rates, injector, and inlet-pres, an injector's wellhead
+// pressure); false for any other name. Refuses (OptionError) the traverse
+// options the analysis sets itself: the rates and the flow direction.
 bool set_nodal_option(NodalRequest& request, const std::string& name, const std::string& text);
 
 struct NodalSetup {
