@@ -170,8 +170,11 @@ enum class StopReason {
 };
 
 // Why the step control could not meet the tolerance over a stretch, taking
-// it at its shortest step.
-enum class FloorCause { CriticalFlow, RegimeFlips, InvalidAnswers, SteepGradient };
+// it at its shortest step, or (AnswersJump) taking steps over noise: the
+// method's answer jumping back and forth from step to step (the model's
+// separated solution converging to either of two roots with a small change
+// of its input), which no step resolves.
+enum class FloorCause { CriticalFlow, RegimeFlips, InvalidAnswers, SteepGradient, AnswersJump };
 const char* floor_cause_text(FloorCause c);
 
 struct FloorStretch {

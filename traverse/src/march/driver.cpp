@@ -75,6 +75,9 @@ const char* floor_cause_text(FloorCause c) {
         case FloorCause::CriticalFlow: return "the approach to critical flow";
         case FloorCause::RegimeFlips: return "the regime changing back and forth with the pressure";
         case FloorCause::InvalidAnswers: return "the model's invalid answers";
+        case FloorCause::AnswersJump:
+            return "the method's answers jumping back and forth with the pressure (the pressure there is held to 1 % "
+                   "of each step's change)";
         default: return "a gradient that changes faster than the shortest step follows";
     }
 }

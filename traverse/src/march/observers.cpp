@@ -89,9 +89,12 @@ void PointWriter::stopped() {
 void StretchLog::step(const std::array<const Eval*, 4>& stages, double ds, Verdict v) {
     const TraversePoint& a = stages[0]->pt;
     const TraversePoint& b = stages[3]->pt;
-    if (v == Verdict::Floor) {
+    // A step at the floor, or taken over noise (the regime flipping back and
+    // forth from step to step; its error held to a share of its pressure
+    // change, not of the tolerance): the tolerance is not met there.
+    if (v == Verdict::Floor || v == Verdict::Noise) {
         // One stretch per cause, merged across short gaps.
-        const FloorCause why = floor_cause(stages);
+        const FloorCause why = v == Verdict::Noise ? FloorCause::AnswersJump : floor_cause(stages);
         if (!floor_why_.empty() && floor_why_.back() == why) {
             add_stretch(floor_md_, a.md, b.md, out_step_);
         } else {
