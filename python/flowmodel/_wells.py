@@ -167,13 +167,17 @@ def nodal(profile=None, fluid=None, ipr=None, rates=None, profile_unit=None, job
                  _jobs("nodal", jobs), output_units)
 
 
+def _refuse_for_injector(why, fluid, producers):
+    """An injection well takes no BlackOil and none of the producer's keywords given in `producers`."""
+    given = [k for k, v in producers.items() if v is not None]
+    if fluid is not None or given:
+        raise ValueError(why + ": give no " + ", ".join(["fluid"] * (fluid is not None) + given))
+
+
 def _injection_nodal(profile, fluid, ipr, rates, profile_unit, jobs, output_units, injector, lift, options):
     """nodal(injector=...): an injection well against its reservoir's injectivity."""
-    given = [k for k, v in lift.items() if v is not None]
-    if fluid is not None or given:
-        raise ValueError("nodal: an injection well takes the injected fluid's property as a keyword (water_gravity "
-                         "or salinity, gas_gravity, api) and no lift gas: give no "
-                         + ", ".join(["fluid"] * (fluid is not None) + given))
+    _refuse_for_injector("nodal: an injection well takes the injected fluid's property as a keyword "
+                         "(water_gravity or salinity, gas_gravity, api) and no lift gas", fluid, lift)
     if ipr not in (None, "injectivity"):
         raise ValueError("nodal: an injection well's inflow is ipr='injectivity', with ii and res_pres")
     _check_profile("nodal", profile, profile_unit)
@@ -256,11 +260,9 @@ def vfp_table(profile=None, fluid=None, rates=None, thp=None, water_cut=None, go
 
 def _injection_table(profile, fluid, rates, thp, producer_axes, profile_unit, jobs, output_units, injector, options):
     """vfp_table(injector=...): the VFPINJ of an injection well."""
-    given = [k for k, v in producer_axes.items() if v is not None]
-    if fluid is not None or given:
-        raise ValueError("vfp_table: an injector's table has the axes rates and thp only, and takes the injected "
-                         "fluid's property as a keyword (water_gravity or salinity, gas_gravity, api): give no "
-                         + ", ".join(["fluid"] * (fluid is not None) + given))
+    _refuse_for_injector("vfp_table: an injector's table has the axes rates and thp only, and takes the injected "
+                         "fluid's property as a keyword (water_gravity or salinity, gas_gravity, api)", fluid,
+                         producer_axes)
     if rates is None or thp is None:
         raise ValueError("vfp_table: give the axes of an injector's table: rates and thp")
     _check_profile("vfp_table", profile, profile_unit)
