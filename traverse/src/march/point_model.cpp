@@ -22,6 +22,8 @@ constexpr double kBridgeReach = 0.05;      // of the pressure: how far valid ans
 constexpr double kBridgeFirst = 1e-4;      // of the pressure: the first look
 constexpr double kBridgeEdge = 1e-5;       // of the pressure: how closely the nearest valid answer is found
 
+void refuse_beyond_critical(const TraversePoint& pt, double p, double gravity);
+
 }  // namespace
 
 // What is integrated at flow coordinate s of segment g with pressure p.
@@ -33,7 +35,10 @@ Eval MethodModel::at(const Segment& g, double s, double p, double T) const {
     const bool has_lo = nearest_valid(g, s, p, T, -1, lo, p_lo);
     const bool has_hi = nearest_valid(g, s, p, T, +1, hi, p_hi);
     if (!has_lo && !has_hi) {
+        // Kept as the model gave it, but not past the critical-flow bound:
+        // an invalid answer there is the model's own critical-flow limit.
         e.pt.answer = Answer::Invalid;
+        refuse_beyond_critical(e.pt, p, method_.gravity);
         return e;
     }
     const double w = has_lo && has_hi ? (p - p_lo) / (p_hi - p_lo) : has_lo ? 0.0 : 1.0;
