@@ -19,6 +19,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/validation.hpp"
 #include "flowmodel/batch/format.hpp"
+#include "json.h"
 #include "options.h"
 #include "output.h"
 #include "verb.h"
@@ -29,8 +30,6 @@ namespace pipeflow_cli {
 using flowmodel::batch::InputColumns;
 using flowmodel::batch::regime_label;
 using flowmodel::batch::warning_word;
-using flowmodel::batch::json_string;
-using flowmodel::batch::json_number;
 
 namespace {
 
@@ -66,52 +65,48 @@ struct Row {
     std::string group;
 };
 
-std::string num(double x) { return json_number(x); }
-
-std::string errors_json(const v::ErrorStats& e) {
-    return "{\"n\":" + std::to_string(e.n) + ",\"failed\":" + std::to_string(e.failed) +
-           ",\"below_resolution\":" + std::to_string(e.below_resolution) + ",\"separated_invalid\":" + std::to_string(e.separated_invalid) + ",\"e1\":" + num(e.e1) +
-           ",\"e2\":" + num(e.e2) + ",\"e3\":" + num(e.e3) + ",\"e4\":" + num(e.e4) + ",\"e5\":" + num(e.e5) +
-           ",\"e6\":" + num(e.e6) + ",\"within20\":" + num(e.within20) + ",\"within30\":" + num(e.within30) + "}";
+Json errors_json(const v::ErrorStats& e) {
+    return {{"n", e.n},           {"failed", e.failed}, {"below_resolution", e.below_resolution},
+            {"separated_invalid", e.separated_invalid},
+            {"e1", e.e1},         {"e2", e.e2},         {"e3", e.e3},
+            {"e4", e.e4},         {"e5", e.e5},         {"e6", e.e6},
+            {"within20", e.within20}, {"within30", e.within30}};
 }
 
 const char* const kObserved[6] = {"0", "1", "2", "3", "4", "STRAT"};
 
-std::string regime_json(const v::RegimeStats& r) {
-    std::string s = "{\"n\":" + std::to_string(r.n) + ",\"failed\":" + std::to_string(r.failed) +
-                    ",\"n_exact\":" + std::to_string(r.n_exact) + ",\"exact\":" + num(r.exact) +
-                    ",\"coarse\":" + num(r.coarse) + ",\"confusion\":{";
-    bool first = true;
-    for (int o = 0; o < 6; ++o) {
+// The regime's scores and its confusion matrix: for each observed class
+// with rows, the counts predicted as each of the model's five regimes.
+Json regime_json(const v::RegimeStats& r) {
+    Json confusion = Json::object();
+    for (size_t o = 0; o < 6; ++o) {
         long total = 0;
-        for (long c : r.confusion[static_cast<size_t>(o)]) total += c;
-        if (total == 0) continue;
-        s += (first ? "\"" : ",\"") + std::string(kObserved[o]) + "\":[";
-        first = false;
-        for (int p = 0; p < 5; ++p) s += (p ? "," : "") + std::to_string(r.confusion[static_cast<size_t>(o)][static_cast<size_t>(p)]);
-        s += "]";
+        for (long c : r.confusion[o]) total += c;
+        if (total > 0) confusion[kObserved[o]] = r.confusion[o];
     }
-    return s + "}}";
+    return {{"n", r.n}, {"failed", r.failed}, {"n_exact", r.n_exact}, {"exact", r.exact}, {"coarse", r.coarse},
+            {"confusion", std::move(confusion)}};
 }
 
-std::string stats_json(const v::Statistics& st) {
-    std::string s;
-    if (st.dpdx.present()) s += "\"dpdx\":" + errors_json(st.dpdx);
-    if (st.holdup.present()) s += (s.empty() ? "" : ",") + std::string("\"holdup\":") + errors_json(st.holdup);
-    if (st.regime.present()) s += (s.empty() ? "" : ",") + std::string("\"regime\":") + regime_json(st.regime);
-    return "{" + s + "}";
+Json stats_json(const v::Statistics& st) {
+    Json j = Json::object();
+    if (st.dpdx.present()) j["dpdx"] = errors_json(st.dpdx);
+    if (st.holdup.present()) j["holdup"] = errors_json(st.holdup);
+    if (st.regime.present()) j["regime"] = regime_json(st.regime);
+    return j;
 }
 
 // With `method`, its name leads the object.
-std::string as_json(const v::Report& rep, size_t rows, size_t malformed, const flowmodel::Method* method) {
-    std::string s = std::string("{") +
-                    (method ? "\"method\":" + json_string(flowmodel::method_info(*method).name) + "," : std::string()) +
-                    "\"rows\":" + std::to_string(rows) + ",\"malformed\":" + std::to_string(malformed) +
-                    ",\"pooled\":" + stats_json(rep.pooled) + ",\"groups\":{";
-    for (size_t i = 0; i < rep.groups.size(); ++i) {
-        s += (i ? ",\n" : "\n") + json_string(rep.groups[i].first) + ":" + stats_json(rep.groups[i].second);
-    }
-    return s + "}}";
+Json as_json(const v::Report& rep, size_t rows, size_t malformed, const flowmodel::Method* method) {
+    Json j = Json::object();
+    if (method) j["method"] = flowmodel::method_info(*method).name;
+    j["rows"] = rows;
+    j["malformed"] = malformed;
+    j["pooled"] = stats_json(rep.pooled);
+    Json groups = Json::object();
+    for (const auto& [name, stats] : rep.groups) groups[name] = stats_json(stats);
+    j["groups"] = std::move(groups);
+    return j;
 }
 
 // A percentage in a column of `width`: one decimal while it fits, else in
@@ -391,18 +386,23 @@ struct Stream {
     std::string report(const std::string& name) const {
         if (run.format == "csv") return std::string();
         if (run.format == "svg") return as_svg(plots, name, methods.front());
+        if (run.format == "json") return json_report();
         std::string s;
         for (size_t k = 0; k < methods.size(); ++k) {
-            const v::Report rep = scorers[k].report();
-            const flowmodel::Method m = methods[k];
-            if (run.format == "json") {
-                s += (k ? ",\n" : "") + as_json(rep, scored + malformed, malformed, method_column ? &m : nullptr);
-            } else {
-                s += (k ? "\n" : "") + as_table(rep, scored + malformed, malformed, m);
-            }
+            s += (k ? "\n" : "") + as_table(scorers[k].report(), scored + malformed, malformed, methods[k]);
         }
-        if (run.format == "json" && methods.size() > 1) return "{\"methods\":[\n" + s + "]}\n";
-        return s + (run.format == "json" ? "\n" : "");
+        return s;
+    }
+
+    // One method's report, or {"methods": [...]} with a report per line.
+    std::string json_report() const {
+        Json reports = Json::array();
+        for (size_t k = 0; k < methods.size(); ++k) {
+            const flowmodel::Method m = methods[k];
+            reports.push_back(as_json(scorers[k].report(), scored + malformed, malformed, method_column ? &m : nullptr));
+        }
+        if (methods.size() > 1) return json_text({{"methods", std::move(reports)}}, {"methods", "groups"});
+        return json_text(reports.front(), {"groups"});
     }
 };
 

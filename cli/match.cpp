@@ -13,6 +13,7 @@
 #include "flowmodel/match.hpp"
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/unit_system.hpp"
+#include "json.h"
 #include "output.h"
 #include "plot.h"
 #include "traverse.h"
@@ -23,8 +24,6 @@ namespace pipeflow_cli {
 
 namespace {
 
-using flowmodel::batch::json_number;
-using flowmodel::batch::json_string;
 namespace fm = flowmodel::match;
 
 const char* kUsage =
@@ -105,30 +104,35 @@ std::string as_table(const fm::MatchResult& r, bool survey, const Units& u) {
 }
 
 // A method's statistics from the library's columns, in the output units.
-std::string score_json(const fm::MethodScore& m, const Units& u) {
-    std::string s = "{\"method\":" + json_string(flowmodel::method_info(m.method).name);
+Json score_json(const fm::MethodScore& m, const Units& u) {
+    Json j = {{"method", flowmodel::method_info(m.method).name}};
     for (const fm::ScoreColumn& c : fm::score_columns()) {
         const double v = c.value(m);
-        s += ",\"" + u.key(c.name, c.measure) + "\":" +
-             (c.kind == fm::ScoreColumn::Count ? std::to_string(static_cast<long>(v)) : json_number(u.to(c.measure, v)));
+        if (c.kind == fm::ScoreColumn::Count) {
+            j[u.key(c.name, c.measure)] = static_cast<long>(v);
+        } else {
+            j[u.key(c.name, c.measure)] = u.to(c.measure, v);
+        }
     }
-    return s + "}";
+    return j;
 }
 
-std::string list_json(const std::vector<fm::MethodScore>& v, const Units& u) {
-    std::string s = "[";
-    for (size_t k = 0; k < v.size(); ++k) s += (k ? ",\n" : "\n") + score_json(v[k], u);
-    return s + "\n]";
+Json list_json(const std::vector<fm::MethodScore>& v, const Units& u) {
+    Json a = Json::array();
+    for (const fm::MethodScore& m : v) a.push_back(score_json(m, u));
+    return a;
 }
 
+// The methods best first (tuned where tuned, the untuned beside them).
 std::string as_json(const fm::MatchResult& r, bool survey, const Units& u) {
-    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"kind\":" +
-                    json_string(survey ? "survey" : "tests") + ",\"rows\":" + std::to_string(r.rows) +
-                    ",\"methods\":" + list_json(r.tuned.empty() ? r.untuned : r.tuned, u);
-    if (!r.tuned.empty()) s += ",\"untuned\":" + list_json(r.untuned, u);
-    s += ",\"traverses\":" + std::to_string(r.traverses) + ",\"warnings\":[";
-    for (size_t k = 0; k < r.warnings.size(); ++k) s += (k ? "," : "") + json_string(r.warnings[k]);
-    return s + "]}\n";
+    Json j = {{"units", u.field ? "field" : "si"},
+              {"kind", survey ? "survey" : "tests"},
+              {"rows", r.rows},
+              {"methods", list_json(r.tuned.empty() ? r.untuned : r.tuned, u)}};
+    if (!r.tuned.empty()) j["untuned"] = list_json(r.untuned, u);
+    j["traverses"] = r.traverses;
+    j["warnings"] = json_texts(r.warnings);
+    return json_text(j, {"methods", "untuned"});
 }
 
 std::string csv_header(const Units& u) {

@@ -18,6 +18,7 @@
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/unit_system.hpp"
 #include "flowmodel/batch/format.hpp"
+#include "json.h"
 #include "map.h"
 #include "options.h"
 #include "output.h"
@@ -28,8 +29,6 @@
 
 namespace pipeflow_cli {
 
-using flowmodel::batch::json_string;
-using flowmodel::batch::json_number;
 
 namespace {
 
@@ -129,37 +128,45 @@ std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double t
     return s + "\n";
 }
 
-std::string crossing_json(const flowmodel::nodal::Crossing& c, const Units& u, double thp) {
-    return "{\"" + u.rate_key() + "\":" + json_number(u.rate(c.rate)) + ",\"" + u.pres_key("bhp") +
-           "\":" + json_number(u.pres(c.bhp)) + ",\"" + u.pres_key("thp") + "\":" + json_number(u.pres(thp)) +
-           ",\"" + u.temp_key("wellhead_temp") + "\":" + json_number(u.temp(c.wellhead_temp)) +
-           ",\"regime_at_bottom\":" +
-           json_string(c.regime_at_bottom >= 0 ? flowmodel::pattern_name(static_cast<flowmodel::Pattern>(c.regime_at_bottom))
-                                               : "none") +
-           ",\"stable\":" + (c.stable ? "true" : "false") + "}";
+Json crossing_json(const flowmodel::nodal::Crossing& c, const Units& u) {
+    Json j = Json::object();
+    for (const auto& col : flowmodel::nodal::crossing_columns(u.gas)) {
+        j[flowmodel::unit_key(u.system(), col.measure, col.name)] =
+            flowmodel::to_system(u.system(), col.measure, col.value(c));
+    }
+    j["regime_at_bottom"] =
+        c.regime_at_bottom >= 0 ? flowmodel::pattern_name(static_cast<flowmodel::Pattern>(c.regime_at_bottom)) : "none";
+    j["stable"] = c.stable;
+    return j;
 }
 
-std::string as_json(const flowmodel::nodal::Result& r, const Units& u, double thp, const flowmodel::TraverseOptions& o) {
-    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") +
-                    ",\"method\":" + json_string(flowmodel::method_info(o.method).name) +
-                    ",\"holdup_factor\":" + json_number(o.holdup_factor) +
-                    ",\"friction_factor\":" + json_number(o.friction_factor) + ",\"curves\":[";
+// The analysis's method, its curves (a point per line), crossings, operating
+// point or the reason there is none, and the atmosphere gauge readings were
+// taken against.
+std::string as_json(const flowmodel::nodal::Result& r, const Units& u, const flowmodel::TraverseOptions& o, double atm) {
+    Json curves = Json::array();
     const auto columns = flowmodel::nodal::curve_columns(u.gas);
-    for (size_t i = 0; i < r.curve.size(); ++i) {
-        s += i ? ",\n{" : "\n{";
-        for (size_t k = 0; k < columns.size(); ++k) {
-            const auto& c = columns[k];
-            s += (k ? ",\"" : "\"") + flowmodel::unit_key(u.system(), c.measure, c.name) + "\":" +
-                 json_number(flowmodel::to_system(u.system(), c.measure, c.value(r.curve[i])));
+    for (const flowmodel::nodal::Point& p : r.curve) {
+        Json row = Json::object();
+        for (const auto& c : columns) {
+            row[flowmodel::unit_key(u.system(), c.measure, c.name)] = flowmodel::to_system(u.system(), c.measure, c.value(p));
         }
-        s += "}";
+        curves.push_back(std::move(row));
     }
-    s += "\n],\"crossings\":[";
-    for (size_t i = 0; i < r.crossings.size(); ++i) s += (i ? "," : "") + crossing_json(r.crossings[i], u, thp);
+    Json crossings = Json::array();
+    for (const auto& c : r.crossings) crossings.push_back(crossing_json(c, u));
     const auto* op = r.operating_point();
-    s += "],\"operating_point\":" + (op ? crossing_json(*op, u, thp) : std::string("null"));
-    if (!op) s += ",\"reason\":" + json_string(flowmodel::nodal::reason(r, [&](double q) { return u.rate_text(q); }));
-    return s + ",\"evaluations\":" + std::to_string(r.evaluations) + "}\n";
+    Json doc = {{"units", u.field ? "field" : "si"},
+                {"method", flowmodel::method_info(o.method).name},
+                {"holdup_factor", o.holdup_factor},
+                {"friction_factor", o.friction_factor},
+                {"curves", std::move(curves)},
+                {"crossings", std::move(crossings)},
+                {"operating_point", op ? crossing_json(*op, u) : Json()}};
+    if (!op) doc["reason"] = flowmodel::nodal::reason(r, [&](double q) { return u.rate_text(q); });
+    doc["evaluations"] = r.evaluations;
+    if (atm > 0) doc[u.pres_key("atm_pres")] = u.pres(atm);
+    return json_text(doc, {"curves"});
 }
 
 std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std::string& title) {
@@ -264,16 +271,14 @@ int run_nodal(const flowmodel::wells::NodalRequest& request, const VerbRun& run)
     for (const std::string& w : r.warnings) run.say("warning: " + w);
     const double thp = nodal.setup.options.pres;
     const flowmodel::TraverseOptions& method = nodal.setup.options;
-    std::string text = run.format == "json" ? as_json(r, units, thp, method)
+    const double atm = nodal.setup.atm_pres;
+    std::string text = run.format == "json" ? as_json(r, units, method, atm)
                        : run.format == "svg" ? as_svg(r, units, picture_title(nodal, request.traverse.profile, units))
                        : run.format == "csv" ? as_csv(r, units)
                                              : as_table(r, units, thp, method);
-    const double atm = nodal.setup.atm_pres;
     if (atm > 0 && run.format == "table") {
         text += "gauge pressures read with an atmospheric pressure of " +
                 flowmodel::io::format_double(std::round(units.pres(atm) * 1000) / 1000) + " " + units.pres_unit() + "\n";
-    } else if (atm > 0 && run.format == "json") {
-        text.insert(text.rfind('}'), ",\"" + units.pres_key("atm_pres") + "\":" + json_number(units.pres(atm)));
     }
     if (!run.finish(out, text)) return 2;
     // The picture, the CSV and the JSON are for programs and viewers: the

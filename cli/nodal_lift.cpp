@@ -9,6 +9,7 @@
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/unit_system.hpp"
+#include "json.h"
 #include "output.h"
 #include "plot.h"
 #include "units.h"
@@ -17,8 +18,6 @@ namespace pipeflow_cli {
 
 namespace {
 
-using flowmodel::batch::json_number;
-using flowmodel::batch::json_string;
 namespace fw = flowmodel::wells;
 
 // Rates per day in a table (SI people read Sm3/d, not m3/s).
@@ -58,38 +57,38 @@ std::string table(const fw::LiftCurve& c, const Units& u) {
 
 // A point in the output units, each key with its unit's suffix outside SI
 // (lift_gas_rate_mscf_d), as every JSON of the command and Python's nodal.
-std::string point_json(const fw::LiftPoint& p, const Units& u) {
-    auto value = [&u](D d, double v) { return std::isfinite(v) ? json_number(u.to(d, v)) : std::string("null"); };
-    return "{\"" + u.key("lift_gas_rate", D::GasRate) + "\":" + value(D::GasRate, p.lift_gas_rate) + ",\"" +
-           u.key("liquid_rate", D::LiquidRate) + "\":" + value(D::LiquidRate, p.liquid_rate) + ",\"" +
-           u.key("oil_rate", D::LiquidRate) + "\":" + value(D::LiquidRate, p.oil_rate) + ",\"" +
-           u.key("bhp", D::Pressure) + "\":" + value(D::Pressure, p.bhp) + ",\"" + u.key("injection_md", D::Length) +
-           "\":" + value(D::Length, p.injection_md) +
-           (p.why.empty() ? "" : ",\"reason\":" + json_string(flowmodel::command_words(p.why, u.system()))) + "}";
+Json point_json(const fw::LiftPoint& p, const Units& u) {
+    Json j = Json::object();
+    for (const fw::LiftPointColumn& c : fw::lift_point_columns()) j[u.key(c.name, c.measure)] = u.to(c.measure, c.value(p));
+    if (!p.why.empty()) j["reason"] = flowmodel::command_words(p.why, u.system());
+    return j;
 }
 
 std::string json(const fw::LiftCurve& c, double min_gradient, const Units& u) {
-    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"" +
-                    u.key("min_gradient", D::LiquidGasRatio) + "\":" + json_number(u.to(D::LiquidGasRatio, min_gradient)) +
-                    ",\"lift_gas_curve\":[";
-    for (size_t k = 0; k < c.points.size(); ++k) s += (k ? ",\n" : "\n") + point_json(c.points[k], u);
-    auto pick = [&](int k) { return k < 0 ? std::string("null") : point_json(c.points[static_cast<size_t>(k)], u); };
-    s += "\n],\"maximum\":" + pick(c.maximum) + ",\"economic_optimum\":" + pick(c.economic_optimum) + ",\"warnings\":[";
-    for (size_t k = 0; k < c.warnings.size(); ++k) s += (k ? "," : "") + json_string(c.warnings[k]);
-    return s + "],\"evaluations\":" + std::to_string(c.evaluations) + "}\n";
+    Json points = Json::array();
+    for (const fw::LiftPoint& p : c.points) points.push_back(point_json(p, u));
+    auto pick = [&](int k) { return k < 0 ? Json() : point_json(c.points[static_cast<size_t>(k)], u); };
+    const Json doc = {{"units", u.field ? "field" : "si"},
+                      {u.key("min_gradient", D::LiquidGasRatio), u.to(D::LiquidGasRatio, min_gradient)},
+                      {"lift_gas_curve", std::move(points)},
+                      {"maximum", pick(c.maximum)},
+                      {"economic_optimum", pick(c.economic_optimum)},
+                      {"warnings", json_texts(c.warnings)},
+                      {"evaluations", c.evaluations}};
+    return json_text(doc, {"lift_gas_curve"});
 }
 
 std::string csv(const fw::LiftCurve& c, const Units& u) {
-    std::string s = flowmodel::unit_key(u.system(), D::GasRate, "lift_gas_rate") + "," +
-                    flowmodel::unit_key(u.system(), D::LiquidRate, "liquid_rate") + "," +
-                    flowmodel::unit_key(u.system(), D::LiquidRate, "oil_rate") + "," +
-                    flowmodel::unit_key(u.system(), D::Pressure, "bhp") + "," +
-                    flowmodel::unit_key(u.system(), D::Length, "injection_md") + "\n";
+    std::string s;
+    for (const fw::LiftPointColumn& col : fw::lift_point_columns()) s += (s.empty() ? "" : ",") + u.key(col.name, col.measure);
+    s += "\n";
     auto num = [](double v) { return std::isfinite(v) ? flowmodel::io::format_double(v) : std::string(); };
     for (const fw::LiftPoint& p : c.points) {
-        s += num(u.to(D::GasRate, p.lift_gas_rate)) + "," + num(u.to(D::LiquidRate, p.liquid_rate)) + "," +
-             num(u.to(D::LiquidRate, p.oil_rate)) + "," + num(u.to(D::Pressure, p.bhp)) + "," +
-             num(u.to(D::Length, p.injection_md)) + "\n";
+        std::string row;
+        for (const fw::LiftPointColumn& col : fw::lift_point_columns()) {
+            row += (row.empty() ? "" : ",") + num(u.to(col.measure, col.value(p)));
+        }
+        s += row + "\n";
     }
     return s;
 }

@@ -136,7 +136,7 @@ int run_traverse(const flowmodel::TraverseRequest& request, bool all_methods, bo
     r.summary.message = flowmodel::command_words(r.summary.message, units.system());
     const std::string& format = run.format;
     const std::string text = summary_only && format == "csv"  ? summary_csv(r.summary, units)
-                             : summary_only && format == "json" ? "{\"summary\":" + summary_json(r.summary, units, rates) + "}\n"
+                             : summary_only && format == "json" ? json_text({{"summary", summary_json(r.summary, units, rates)}})
                              : summary_only                     ? as_table(r, units, rates, false).substr(1)
                              : format == "csv"                  ? points_csv(r, units)
                              : format == "json"                 ? as_json(r, units, rates)

@@ -19,8 +19,6 @@ namespace pipeflow_cli {
 
 namespace {
 
-using flowmodel::batch::json_number;
-using flowmodel::batch::json_string;
 using flowmodel::batch::xml_text;
 
 struct MethodRun {
@@ -115,9 +113,9 @@ std::string as_csv(const std::vector<MethodRun>& runs, const OutUnits& u) {
 }
 
 std::string as_json(const std::vector<MethodRun>& runs, const OutUnits& u, const StandardRates& q) {
-    std::string s = "{\"units\":" + json_string(u.field ? "field" : "si") + ",\"methods\":[";
-    for (size_t k = 0; k < runs.size(); ++k) s += (k ? ",\n" : "\n") + summary_json(runs[k].result.summary, u, q);
-    return s + "\n]}\n";
+    Json methods = Json::array();
+    for (const MethodRun& run : runs) methods.push_back(summary_json(run.result.summary, u, q));
+    return json_text({{"units", u.field ? "field" : "si"}, {"methods", std::move(methods)}}, {"methods"});
 }
 
 // The pressure of every method against md in one picture: a well read

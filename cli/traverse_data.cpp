@@ -9,16 +9,13 @@
 #include <vector>
 
 #include "flowmodel/blackoil.hpp"
-#include "flowmodel/batch/format.hpp"
+#include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/unit_system.hpp"
 #include "traverse_output.h"
 
 namespace pipeflow_cli {
-
-using flowmodel::batch::json_number;
-using flowmodel::batch::json_string;
 
 namespace {
 
@@ -56,48 +53,66 @@ std::string points_csv(const flowmodel::TraverseResult& r, const OutUnits& u) {
 
 namespace {
 
-std::string stretches_json(const std::vector<std::array<double, 2>>& v, const OutUnits& u) {
-    std::string s = "[";
-    for (size_t i = 0; i < v.size(); ++i) {
-        s += (i ? "," : "") + std::string("[") + json_number(u.len(v[i][0])) + "," + json_number(u.len(v[i][1])) + "]";
-    }
-    return s + "]";
+Json stretches_json(const std::vector<std::array<double, 2>>& v, const OutUnits& u) {
+    Json a = Json::array();
+    for (const auto& st : v) a.push_back({u.len(st[0]), u.len(st[1])});
+    return a;
 }
 
-std::string rates_json(const StandardRates& q, const OutUnits& u) {
-    if (!q.known) return "";
-    if (u.field) {
-        return ",\"" + u.key("oil_rate", D::LiquidRate) + "\":" + json_number(u.to(D::LiquidRate, q.oil)) + ",\"" +
-               u.key("water_rate", D::LiquidRate) + "\":" + json_number(u.to(D::LiquidRate, q.water)) + ",\"" +
-               u.key("gas_rate", D::GasRate) + "\":" + json_number(u.to(D::GasRate, q.gas));
-    }
-    return ",\"oil_rate\":" + json_number(q.oil) + ",\"water_rate\":" + json_number(q.water) + ",\"gas_rate\":" + json_number(q.gas);
+void add_rates(Json& j, const StandardRates& q, const OutUnits& u) {
+    if (!q.known) return;
+    j[u.key("oil_rate", D::LiquidRate)] = u.to(D::LiquidRate, q.oil);
+    j[u.key("water_rate", D::LiquidRate)] = u.to(D::LiquidRate, q.water);
+    j[u.key("gas_rate", D::GasRate)] = u.to(D::GasRate, q.gas);
 }
 
 // One summary field's value as JSON, in the output units.
-std::string summary_value_json(const flowmodel::SummaryField& f, const flowmodel::SummaryValue& v, const OutUnits& u) {
+Json summary_value_json(const flowmodel::SummaryField& f, const flowmodel::SummaryValue& v, const OutUnits& u) {
     using F = flowmodel::SummaryField;
     switch (f.kind) {
-        case F::Flag: return v.flag ? "true" : "false";
-        case F::Text: return json_string(v.text);
-        case F::Count: return std::to_string(static_cast<long>(v.number));
+        case F::Flag: return v.flag;
+        case F::Text: return v.text;
+        case F::Count: return static_cast<long>(v.number);
         case F::Stretches: return stretches_json(v.stretches, u);
         case F::ByRegime: {
-            std::string s = "{";
+            Json by = Json::object();
             for (int k = 0; k < flowmodel::kPatternCount; ++k) {
                 if (!flowmodel::pattern_listed(k, v.by_regime)) continue;
-                s += (k ? "," : "") + json_string(flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k))) + ":" +
-                     json_number(u.to(f.measure, v.by_regime[static_cast<size_t>(k)]));
+                by[flowmodel::pattern_name(static_cast<flowmodel::Pattern>(k))] =
+                    u.to(f.measure, v.by_regime[static_cast<size_t>(k)]);
             }
-            return s + "}";
+            return by;
         }
-        case F::Texts: {
-            std::string s = "[";
-            for (size_t i = 0; i < v.texts.size(); ++i) s += (i ? "," : "") + json_string(v.texts[i]);
-            return s + "]";
-        }
-        default: return json_number(u.to(f.measure, v.number));
+        case F::Texts: return json_texts(v.texts);
+        default: return u.to(f.measure, v.number);
     }
+}
+
+// A point's fields in the output units; where the march bridged the model's
+// answer, the model's own answer beside it.
+Json point_json(const flowmodel::TraversePoint& p, const OutUnits& u, flowmodel::HeatLaw law) {
+    Json j = Json::object();
+    for (const flowmodel::PointField& f : flowmodel::kPointFields) {
+        if (!flowmodel::point_field_written(f, law)) continue;
+        if (f.kind == flowmodel::PointField::Text && std::string(f.name) == "warning") {
+            j["separated_invalid"] = p.separated_invalid;
+        } else if (f.kind == flowmodel::PointField::Text) {
+            j[u.name(f)] = f.text(p);
+        } else if (f.kind == flowmodel::PointField::Number) {
+            j[u.name(f)] = u.conv(f.measure, f.number(p));
+        } else {
+            j[u.name(f)] = static_cast<long>(f.number(p));
+        }
+    }
+    if (p.answer == flowmodel::Answer::Bridged) {
+        j["model"] = {{"id", p.own_id},
+                      {"hol", p.own_hol},
+                      {u.key("dpt", D::Gradient), u.grad(p.own_dpt)},
+                      {u.key("dpf", D::Gradient), u.grad(p.own_dpf)},
+                      {u.key("dpg", D::Gradient), u.grad(p.own_dpg)},
+                      {u.key("dpa", D::Gradient), u.grad(p.own_dpa)}};
+    }
+    return j;
 }
 
 }  // namespace
@@ -105,51 +120,22 @@ std::string summary_value_json(const flowmodel::SummaryField& f, const flowmodel
 // The summary's fields in the table's order, with the units after the
 // message, the standard rates after the liquid inventory, and the atmosphere
 // only where gauge readings were converted.
-std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q) {
-    std::string s = "{";
+Json summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q) {
+    Json j = Json::object();
     for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
         const flowmodel::SummaryValue v = f.get(m);
         if (std::string(f.name) == "atm_pres" && !(v.number > 0)) continue;
-        s += (s.size() > 1 ? ",\"" : "\"") + u.key(f.name, f.measure) + "\":" + summary_value_json(f, v, u);
-        if (std::string(f.name) == "message") s += ",\"units\":" + json_string(u.field ? "field" : "si");
-        if (std::string(f.name) == "liquid_inventory") s += rates_json(q, u);
+        j[u.key(f.name, f.measure)] = summary_value_json(f, v, u);
+        if (std::string(f.name) == "message") j["units"] = u.field ? "field" : "si";
+        if (std::string(f.name) == "liquid_inventory") add_rates(j, q, u);
     }
-    return s + "}";
+    return j;
 }
 
 std::string as_json(const flowmodel::TraverseResult& r, const OutUnits& u, const StandardRates& q) {
-    std::string s = "{\"summary\":" + summary_json(r.summary, u, q) + ",\"points\":[";
-    for (size_t i = 0; i < r.points.size(); ++i) {
-        const flowmodel::TraversePoint& p = r.points[i];
-        s += i ? ",\n{" : "\n{";
-        bool first = true;
-        for (const flowmodel::PointField& f : flowmodel::kPointFields) {
-            if (!flowmodel::point_field_written(f, r.summary.heat_law)) continue;
-            if (f.kind == flowmodel::PointField::Text && std::string(f.name) == "warning") {
-                s += ",\"separated_invalid\":" + std::string(p.separated_invalid ? "true" : "false");
-                continue;
-            }
-            s += (first ? "\"" : ",\"") + u.name(f) + "\":";
-            first = false;
-            if (f.kind == flowmodel::PointField::Text) {
-                s += json_string(f.text(p));
-            } else if (f.kind == flowmodel::PointField::Number) {
-                s += json_number(u.conv(f.measure, f.number(p)));
-            } else {
-                s += std::to_string(static_cast<long>(f.number(p)));
-            }
-        }
-        if (p.answer == flowmodel::Answer::Bridged) {
-            // The model's own answer where the integrated one was bridged.
-            s += ",\"model\":{\"id\":" + std::to_string(p.own_id) + ",\"hol\":" + json_number(p.own_hol) + ",\"" +
-                 u.key("dpt", D::Gradient) + "\":" + json_number(u.grad(p.own_dpt)) + ",\"" + u.key("dpf", D::Gradient) +
-                 "\":" + json_number(u.grad(p.own_dpf)) + ",\"" + u.key("dpg", D::Gradient) + "\":" +
-                 json_number(u.grad(p.own_dpg)) + ",\"" + u.key("dpa", D::Gradient) + "\":" + json_number(u.grad(p.own_dpa)) +
-                 "}";
-        }
-        s += "}";
-    }
-    return s + "\n]}\n";
+    Json points = Json::array();
+    for (const flowmodel::TraversePoint& p : r.points) points.push_back(point_json(p, u, r.summary.heat_law));
+    return json_text({{"summary", summary_json(r.summary, u, q)}, {"points", std::move(points)}}, {"points"});
 }
 
 // The summary's scalar fields as a CSV header and one row, in the output units.

@@ -10,6 +10,7 @@
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/unit_system.hpp"
+#include "json.h"
 #include "units.h"
 
 namespace pipeflow_cli {
@@ -23,7 +24,7 @@ struct StandardRates {
 // Warnings of a traverse (stretches, then the fluid's and the method's), one line each.
 std::vector<std::string> stretch_warnings(const flowmodel::TraverseSummary& m, const OutUnits& u);
 // The summary as a JSON object, and as the lines of the table.
-std::string summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q);
+Json summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const StandardRates& q);
 std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u);
 // The rates of a set-up's black-oil fluid, when it has one.
 StandardRates standard_rates(const flowmodel::TraverseSetup& setup);

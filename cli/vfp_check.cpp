@@ -18,6 +18,7 @@
 #include "flowmodel/io/csv.hpp"
 #include "flowmodel/io/numbers.hpp"
 #include "flowmodel/vfp_deck.hpp"
+#include "json.h"
 #include "plot.h"
 #include "verb.h"
 
@@ -26,8 +27,6 @@ namespace pipeflow_cli {
 namespace {
 
 namespace vfp = flowmodel::vfp;
-using flowmodel::batch::json_number;
-using flowmodel::batch::json_string;
 
 const char* kUsage =
     "usage: pipeflow vfp-check FILE [--table N] [--at POINT | --at-file CSV | --against OTHER] [--json | --svg]\n"
@@ -99,41 +98,37 @@ std::string as_text(const std::vector<vfp::DeckTable>& tables, const std::vector
     return s;
 }
 
-std::string numbers(const std::vector<double>& v) {
-    std::string s = "[";
-    for (size_t i = 0; i < v.size(); ++i) s += (i ? "," : "") + json_number(v[i]);
-    return s + "]";
+// A finding: where (indices THP, WFR, GFR, ALQ, FLO), how large, what.
+Json finding_json(const vfp::Finding& f) {
+    return {{"thp", f.where[0]}, {"wfr", f.where[1]}, {"gfr", f.where[2]}, {"alq", f.where[3]},
+            {"flo", f.where[4]}, {"size", f.size},     {"text", f.text}};
+}
+
+// A table as read (its words, axes and values) and its checks.
+Json table_json(const vfp::DeckTable& t, const std::vector<vfp::Check>& checks) {
+    Json j = {{"keyword", t.keyword}, {"number", t.number},  {"file", t.file},         {"line", t.line},
+              {"units", t.units},     {"quantity", t.quantity}, {"datum", t.datum},    {"flo_type", t.flo},
+              {"wfr_type", t.wfr},    {"gfr_type", t.gfr},   {"alq_type", t.alq},      {"flo", t.flo_axis},
+              {"thp", t.thp_axis},    {"wfr", t.wfr_axis},   {"gfr", t.gfr_axis},      {"alq", t.alq_axis},
+              {"bhp", t.bhp},         {"ok", !failed(checks)}};
+    Json by_name = Json::object();
+    for (const vfp::Check& c : checks) {
+        Json found = Json::array();
+        for (const vfp::Finding& f : c.found) found.push_back(finding_json(f));
+        by_name[c.name] = {{"fails", c.fails}, {"found", std::move(found)}};
+    }
+    j["checks"] = std::move(by_name);
+    return j;
 }
 
 std::string as_json(const std::vector<vfp::DeckTable>& tables, const std::vector<std::vector<vfp::Check>>& checks) {
-    std::string s = "{\"tables\":[";
+    Json list = Json::array();
     bool all = true;
     for (size_t i = 0; i < tables.size(); ++i) {
-        const vfp::DeckTable& t = tables[i];
-        const bool fail = failed(checks[i]);
-        all = all && !fail;
-        s += std::string(i ? "," : "") + "{\"keyword\":" + json_string(t.keyword) + ",\"number\":" + std::to_string(t.number) +
-             ",\"file\":" + json_string(t.file) + ",\"line\":" + std::to_string(t.line) + ",\"units\":" + json_string(t.units) +
-             ",\"quantity\":" + json_string(t.quantity) + ",\"datum\":" + json_number(t.datum) + ",\"flo_type\":" +
-             json_string(t.flo) + ",\"wfr_type\":" + json_string(t.wfr) + ",\"gfr_type\":" + json_string(t.gfr) +
-             ",\"alq_type\":" + json_string(t.alq) + ",\"flo\":" + numbers(t.flo_axis) + ",\"thp\":" + numbers(t.thp_axis) +
-             ",\"wfr\":" + numbers(t.wfr_axis) + ",\"gfr\":" + numbers(t.gfr_axis) + ",\"alq\":" + numbers(t.alq_axis) +
-             ",\"bhp\":" + numbers(t.bhp) + ",\"ok\":" + (fail ? "false" : "true") + ",\"checks\":{";
-        for (size_t k = 0; k < checks[i].size(); ++k) {
-            const vfp::Check& c = checks[i][k];
-            s += std::string(k ? "," : "") + "\"" + c.name + "\":{\"fails\":" + (c.fails ? "true" : "false") + ",\"found\":[";
-            for (size_t j = 0; j < c.found.size(); ++j) {
-                const vfp::Finding& f = c.found[j];
-                s += std::string(j ? "," : "") + "{\"thp\":" + std::to_string(f.where[0]) + ",\"wfr\":" +
-                     std::to_string(f.where[1]) + ",\"gfr\":" + std::to_string(f.where[2]) + ",\"alq\":" +
-                     std::to_string(f.where[3]) + ",\"flo\":" + std::to_string(f.where[4]) + ",\"size\":" +
-                     json_number(f.size) + ",\"text\":" + json_string(f.text) + "}";
-            }
-            s += "]}";
-        }
-        s += "}}";
+        list.push_back(table_json(tables[i], checks[i]));
+        all = all && !failed(checks[i]);
     }
-    return s + "],\"ok\":" + (all ? "true" : "false") + "}\n";
+    return json_text({{"tables", std::move(list)}, {"ok", all}});
 }
 
 // A point asked for: its axis values by name (flo, thp or bhp, wfr, gfr, alq).
@@ -195,12 +190,14 @@ std::string answer(const vfp::DeckTable& t, Asked at, const std::string& where, 
     }
     auto n = [](double v) { return std::isfinite(v) ? flowmodel::io::format_double(v) : std::string("none"); };
     if (json) {
-        std::string s = "{\"keyword\":" + json_string(t.keyword) + ",\"number\":" + std::to_string(t.number) +
-                        ",\"flo\":" + json_number(p.flo) + ",\"thp\":" + json_number(thp) + ",\"bhp\":" + json_number(bhp);
-        if (prod) s += ",\"wfr\":" + json_number(p.wfr) + ",\"gfr\":" + json_number(p.gfr) + ",\"alq\":" + json_number(p.alq);
-        s += ",\"beyond\":[";
-        for (size_t k = 0; k < beyond.size(); ++k) s += (k ? "," : "") + json_string(beyond[k]);
-        return s + "]}";
+        Json j = {{"keyword", t.keyword}, {"number", t.number}, {"flo", p.flo}, {"thp", thp}, {"bhp", bhp}};
+        if (prod) {
+            j["wfr"] = p.wfr;
+            j["gfr"] = p.gfr;
+            j["alq"] = p.alq;
+        }
+        j["beyond"] = json_texts(beyond);
+        return j.dump(-1, ' ', false, Json::error_handler_t::replace);
     }
     std::string s = t.keyword + " " + std::to_string(t.number) + ": " +
                     (at.count("bhp") ? "THP " + n(thp) + " gives BHP " + n(bhp) : "BHP " + n(bhp) + " at THP " + n(thp)) +
@@ -277,13 +274,19 @@ const vfp::DeckTable* chosen(const std::vector<vfp::DeckTable>& tables, int numb
 
 // The comparison in words, and as JSON.
 std::string comparison_json(const vfp::DeckTable& a, const vfp::Comparison& c) {
-    const bool prod = a.keyword == "VFPPROD";
     const vfp::DeckPoint& w = c.where;
-    return "{\"points\":" + std::to_string(c.points) + ",\"largest\":" + json_number(c.largest) + ",\"where\":{\"flo\":" +
-           json_number(w.flo) + ",\"thp\":" + json_number(w.thp) +
-           (prod ? ",\"wfr\":" + json_number(w.wfr) + ",\"gfr\":" + json_number(w.gfr) + ",\"alq\":" + json_number(w.alq) : "") +
-           "},\"mean_abs\":" + json_number(c.mean_abs) + ",\"mean\":" + json_number(c.mean) + ",\"units\":" +
-           json_string(a.units) + "}\n";
+    Json where = {{"flo", w.flo}, {"thp", w.thp}};
+    if (a.keyword == "VFPPROD") {
+        where["wfr"] = w.wfr;
+        where["gfr"] = w.gfr;
+        where["alq"] = w.alq;
+    }
+    return json_text({{"points", c.points},
+                      {"largest", c.largest},
+                      {"where", std::move(where)},
+                      {"mean_abs", c.mean_abs},
+                      {"mean", c.mean},
+                      {"units", a.units}});
 }
 
 std::string comparison_text(const vfp::DeckTable& a, const vfp::DeckTable& b, const vfp::Comparison& c,

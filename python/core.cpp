@@ -720,35 +720,26 @@ py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, I
         c = flowmodel::wells::lift_gas_curve(s, jobs);
     }
     interrupt.check();
+    namespace fw = flowmodel::wells;
     const auto n = static_cast<py::ssize_t>(c.points.size());
-    py::array_t<double> gas(n), liquid(n), oil(n), bhp(n), md(n);
+    py::dict curve;
+    for (const fw::LiftPointColumn& col : fw::lift_point_columns()) {
+        py::array_t<double> v(n);
+        for (py::ssize_t k = 0; k < n; ++k) v.mutable_data()[k] = u(col.measure, col.value(c.points[static_cast<size_t>(k)]));
+        curve[py::str(u.key(col.name, col.measure))] = v;
+    }
     py::list reason;
-    for (py::ssize_t k = 0; k < n; ++k) {
-        const auto& p = c.points[static_cast<size_t>(k)];
-        gas.mutable_data()[k] = u(D::GasRate, p.lift_gas_rate);
-        liquid.mutable_data()[k] = u(D::LiquidRate, p.liquid_rate);
-        oil.mutable_data()[k] = u(D::LiquidRate, p.oil_rate);
-        bhp.mutable_data()[k] = u(D::Pressure, p.bhp);
-        md.mutable_data()[k] = u(D::Length, p.injection_md);
+    for (const auto& p : c.points) {
         reason.append(p.why.empty() ? py::object(py::none()) : py::object(py::str(flowmodel::python_words(p.why, u.system))));
     }
     auto point = [&c, &u](int k) -> py::object {
         if (k < 0) return py::none();
-        const auto& p = c.points[static_cast<size_t>(k)];
         py::dict d;
-        d[py::str(u.key("lift_gas_rate", D::GasRate))] = u(D::GasRate, p.lift_gas_rate);
-        d[py::str(u.key("liquid_rate", D::LiquidRate))] = u(D::LiquidRate, p.liquid_rate);
-        d[py::str(u.key("oil_rate", D::LiquidRate))] = u(D::LiquidRate, p.oil_rate);
-        d[py::str(u.key("bhp", D::Pressure))] = u(D::Pressure, p.bhp);
-        d[py::str(u.key("injection_md", D::Length))] = u(D::Length, p.injection_md);
+        for (const fw::LiftPointColumn& col : fw::lift_point_columns()) {
+            d[py::str(u.key(col.name, col.measure))] = u(col.measure, col.value(c.points[static_cast<size_t>(k)]));
+        }
         return d;
     };
-    py::dict curve;
-    curve[py::str(u.key("lift_gas_rate", D::GasRate))] = gas;
-    curve[py::str(u.key("liquid_rate", D::LiquidRate))] = liquid;
-    curve[py::str(u.key("oil_rate", D::LiquidRate))] = oil;
-    curve[py::str(u.key("bhp", D::Pressure))] = bhp;
-    curve[py::str(u.key("injection_md", D::Length))] = md;
     curve["reason"] = reason;
     py::dict out("lift_gas_curve"_a = curve, "maximum"_a = point(c.maximum),
                  "economic_optimum"_a = point(c.economic_optimum), "warnings"_a = c.warnings,
@@ -763,7 +754,6 @@ py::dict lift_curve_dict(const flowmodel::wells::NodalSetup& s, unsigned jobs, I
 py::dict nodal_dict(const flowmodel::wells::NodalSetup& s, const flowmodel::nodal::Result& r, const Shown& u) {
     using D = flowmodel::Dimension;
     const D rate_dim = s.split.gas_rate ? D::GasRate : D::LiquidRate;
-    const std::string rate_key = u.key(s.split.gas_rate ? "gas_rate" : "liquid_rate", rate_dim);
     const auto n = static_cast<py::ssize_t>(r.curve.size());
     py::dict curves;
     // The numbers from the curves' columns, as the command writes them.
@@ -783,10 +773,9 @@ py::dict nodal_dict(const flowmodel::wells::NodalSetup& s, const flowmodel::noda
     const double thp = s.setup.options.pres;
     auto crossing = [&](const flowmodel::nodal::Crossing& c) {
         py::dict d;
-        d[rate_key.c_str()] = u(rate_dim, c.rate);
-        d[py::str(u.key("bhp", D::Pressure))] = u(D::Pressure, c.bhp);
-        d[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
-        d[py::str(u.key("wellhead_temp", D::Temperature))] = u(D::Temperature, c.wellhead_temp);
+        for (const flowmodel::nodal::CrossingColumn& col : flowmodel::nodal::crossing_columns(s.split.gas_rate)) {
+            d[py::str(u.key(col.name, col.measure))] = u(col.measure, col.value(c));
+        }
         d["regime_at_bottom"] = regime_or_none(c.regime_at_bottom);
         d["stable"] = c.stable;
         return d;

@@ -3,7 +3,7 @@
 # usage: install-deps.sh [native|all]   (native: enough to build and run the model)
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev python3)  # model, command, tests, benchmarks
+packages=(cmake make g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev python3)  # model, command, tests, benchmarks
 if [ "${1:-all}" = all ]; then
   packages+=(
     inotify-tools                                                       # command tests: a file's creation as a signal

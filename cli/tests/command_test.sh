@@ -531,6 +531,13 @@ grep -q "has no table 3; it has VFPINJ 2" "$tmp/err.txt" || { echo "FAIL: vfp-ch
 python3 -c 'import sys, xml.etree.ElementTree as E; r=E.parse(sys.argv[1]).getroot(); n=[e for e in r.iter() if e.get("class")=="inversion"]; c=[e for e in r.iter() if e.get("class")=="curve"]; assert len(n)==1 and len(c)==2, (len(n), len(c))' \
   "$tmp/inj.svg"; check "vfp-check --svg rings the inversion" 0 $?
 "$exe" vfp-check "$tmp/inj.inc" --svg --at "flo=100,thp=10" 2> /dev/null; check "vfp-check --svg with --at is refused" 2 $?
+# JSON stays JSON where a label is not UTF-8: a group named in Latin-1 (as an
+# old spreadsheet writes it) comes out with U+FFFD for its stray byte.
+printf 'usl,usg,rol,rog,visl,visg,rough,sigma,diam,angle,pres,hol_meas,dpdx_meas,regime_meas,source\n0.1,5,1000,1.2,0.001,1.8e-05,1e-05,0.072,0.05,0,101325,0.2,400,3,Mont\xe9e [run 1]\n' > "$tmp/latin1.csv"
+"$exe" compare --input "$tmp/latin1.csv" --json > "$tmp/latin1.json"; check "compare --json of a Latin-1 label" 0 $?
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1], encoding="utf-8")); assert list(d["groups"]) == ["Mont\ufffde"], d["groups"]' \
+  "$tmp/latin1.json" || { echo "FAIL: a Latin-1 label in compare --json"; fails=$((fails + 1)); }
+
 # --against: a table against itself differs by nothing; tables of other kinds are not compared (2).
 "$exe" vfp-check "$tmp/own.inc" --against "$tmp/own.inc" --json > "$tmp/against.json"; check "vfp-check --against itself" 0 $?
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["points"]==4 and d["largest"]==0 and d["mean_abs"]==0, d' \

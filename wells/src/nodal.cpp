@@ -122,6 +122,7 @@ bool refine(Sweep& s, const Point& a, const Point& b, Crossing& c) {
     c.mismatch = std::fabs(s.falls_short_by(at));
     c.regime_at_bottom = at.regime_at_bottom;
     c.wellhead_temp = at.wellhead_temp;
+    c.thp = s.options.pres;
     c.stable = s.falls_short_by(a) < 0;  // flowing below the crossing, short above it
     return true;
 }
@@ -294,6 +295,16 @@ std::vector<CurveColumn> curve_columns(bool gas_swept) {
         {"outflow_bhp", Dimension::Pressure, [](const Point& p) { return p.outflow; }},
         {"inflow_bhp", Dimension::Pressure, [](const Point& p) { return p.inflow; }},
         {"wellhead_temp", Dimension::Temperature, [](const Point& p) { return p.wellhead_temp; }},
+    };
+}
+
+std::vector<CrossingColumn> crossing_columns(bool gas_swept) {
+    return {
+        {gas_swept ? "gas_rate" : "liquid_rate", gas_swept ? Dimension::GasRate : Dimension::LiquidRate,
+         [](const Crossing& c) { return c.rate; }},
+        {"bhp", Dimension::Pressure, [](const Crossing& c) { return c.bhp; }},
+        {"thp", Dimension::Pressure, [](const Crossing& c) { return c.thp; }},
+        {"wellhead_temp", Dimension::Temperature, [](const Crossing& c) { return c.wellhead_temp; }},
     };
 }
 

@@ -339,6 +339,17 @@ nodal::Result analyse(const NodalSetup& s, unsigned jobs) {
                           s.setup.lift ? *s.setup.lift : LiftGas{});
 }
 
+const std::vector<LiftPointColumn>& lift_point_columns() {
+    static const std::vector<LiftPointColumn> columns = {
+        {"lift_gas_rate", Dimension::GasRate, [](const LiftPoint& p) { return p.lift_gas_rate; }},
+        {"liquid_rate", Dimension::LiquidRate, [](const LiftPoint& p) { return p.liquid_rate; }},
+        {"oil_rate", Dimension::LiquidRate, [](const LiftPoint& p) { return p.oil_rate; }},
+        {"bhp", Dimension::Pressure, [](const LiftPoint& p) { return p.bhp; }},
+        {"injection_md", Dimension::Length, [](const LiftPoint& p) { return p.injection_md; }},
+    };
+    return columns;
+}
+
 LiftCurve lift_gas_curve(const NodalSetup& s, unsigned jobs) {
     LiftCurve c;
     const bo::BlackOilInputs& fluid = s.setup.black_oil()->inputs();

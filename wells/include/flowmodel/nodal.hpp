@@ -68,8 +68,19 @@ struct Crossing {
     double other_side = 0;     // m3/s: the other end of the last bracket, where the outflow lies across the inflow
     int regime_at_bottom = -1;
     double wellhead_temp = 0;  // K
+    double thp = 0;            // Pa, the wellhead pressure the well was marched from
     bool stable = false;
 };
+
+// A crossing's numbers as every face writes them, in this order: the swept
+// rate, the bottom-hole and wellhead pressures, the wellhead temperature;
+// each face adds the regime at the bottom and whether the crossing is stable.
+struct CrossingColumn {
+    const char* name;
+    Dimension measure;
+    double (*value)(const Crossing&);
+};
+std::vector<CrossingColumn> crossing_columns(bool gas_swept);
 
 // Outflow and inflow agree within this, Pa (0.01 psi).
 constexpr double kPressureMatch = 68.9476;

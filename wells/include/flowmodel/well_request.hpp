@@ -77,6 +77,15 @@ struct LiftPoint {
     std::string why;                          // why the well does not flow, "" where it does
 };
 
+// A lift point's numbers as every face writes them, in this order; each
+// face adds the reason where the well does not flow.
+struct LiftPointColumn {
+    const char* name;
+    Dimension measure;
+    double (*value)(const LiftPoint&);
+};
+const std::vector<LiftPointColumn>& lift_point_columns();
+
 struct LiftCurve {
     std::vector<LiftPoint> points;  // by lift-gas rate, rising
     int maximum = -1;               // the point of the most oil; -1 where none flows
