@@ -28,6 +28,7 @@ struct Unit {
     Phase phase = Phase::Any;
 };
 
+using unit::kBar;
 using unit::kBarrel;
 using unit::kBtuPerHr;
 using unit::kBtuPerHrFt2F;
@@ -36,20 +37,22 @@ using unit::kBtuPerLbF;
 using unit::kDay;
 using unit::kFoot;
 using unit::kFt3;
+using unit::kInch;
 using unit::kLbPerFt3;
+using unit::kPound;
 using unit::kPsi;
 using unit::kScfPerStb;
 
 const std::vector<Unit>& units() {
     static const std::vector<Unit> table = {
         {"m", Dimension::Length, 1}, {"mm", Dimension::Length, 1e-3}, {"cm", Dimension::Length, 1e-2},
-        {"km", Dimension::Length, 1e3}, {"in", Dimension::Length, 0.0254}, {"ft", Dimension::Length, kFoot},
+        {"km", Dimension::Length, 1e3}, {"in", Dimension::Length, kInch}, {"ft", Dimension::Length, kFoot},
         {"deg", Dimension::Angle, 1}, {"°", Dimension::Angle, 1},
         {"Pa", Dimension::Pressure, 1}, {"kPa", Dimension::Pressure, 1e3}, {"MPa", Dimension::Pressure, 1e6},
-        {"bar", Dimension::Pressure, 1e5}, {"bara", Dimension::Pressure, 1e5}, {"barsa", Dimension::Pressure, 1e5},
+        {"bar", Dimension::Pressure, kBar}, {"bara", Dimension::Pressure, kBar}, {"barsa", Dimension::Pressure, kBar},
         {"psia", Dimension::Pressure, kPsi},
-        {"atm", Dimension::Pressure, 101325},
-        {"Pa", Dimension::PressureStep, 1}, {"kPa", Dimension::PressureStep, 1e3}, {"bar", Dimension::PressureStep, 1e5},
+        {"atm", Dimension::Pressure, constant::kStandardAtmosphere},
+        {"Pa", Dimension::PressureStep, 1}, {"kPa", Dimension::PressureStep, 1e3}, {"bar", Dimension::PressureStep, kBar},
         {"psi", Dimension::PressureStep, kPsi}, {"psia", Dimension::PressureStep, kPsi},
         {"K", Dimension::Temperature, 1}, {"degC", Dimension::Temperature, 1, 273.15},
         {"°C", Dimension::Temperature, 1, 273.15}, {"C", Dimension::Temperature, 1, 273.15},
@@ -57,7 +60,7 @@ const std::vector<Unit>& units() {
         {"F", Dimension::Temperature, 1 / 1.8, 459.67 / 1.8}, {"degR", Dimension::Temperature, 1 / 1.8},
         {"kg/s", Dimension::MassRate, 1}, {"kg/h", Dimension::MassRate, 1 / 3600.0},
         {"kg/d", Dimension::MassRate, 1 / kDay}, {"t/d", Dimension::MassRate, 1000 / kDay},
-        {"lb/s", Dimension::MassRate, 0.45359237}, {"lb/h", Dimension::MassRate, 0.45359237 / 3600},
+        {"lb/s", Dimension::MassRate, kPound}, {"lb/h", Dimension::MassRate, kPound / 3600},
         {"m3/s", Dimension::VolumeRate, 1}, {"Sm3/s", Dimension::VolumeRate, 1},
         {"m3/d", Dimension::VolumeRate, 1 / kDay}, {"Sm3/d", Dimension::VolumeRate, 1 / kDay},
         {"STB/d", Dimension::VolumeRate, kBarrel / kDay, 0, Phase::Liquid},
@@ -90,7 +93,7 @@ const std::vector<Unit>& units() {
         {"ppm", Dimension::Fraction, 1e-6},
         {"m3/s/Pa", Dimension::Productivity, 1}, {"STB/d/psi", Dimension::Productivity, kBarrel / kDay / kPsi},
         {"stb/d/psi", Dimension::Productivity, kBarrel / kDay / kPsi},
-        {"Sm3/d/bar", Dimension::Productivity, 1 / kDay / 1e5}, {"m3/d/bar", Dimension::Productivity, 1 / kDay / 1e5},
+        {"Sm3/d/bar", Dimension::Productivity, 1 / kDay / kBar}, {"m3/d/bar", Dimension::Productivity, 1 / kDay / kBar},
         {"W/m2/K", Dimension::HeatTransferCoefficient, 1}, {"W/m2K", Dimension::HeatTransferCoefficient, 1},
         {"Btu/hr/ft2/degF", Dimension::HeatTransferCoefficient, kBtuPerHrFt2F},
         {"Btu/h/ft2/degF", Dimension::HeatTransferCoefficient, kBtuPerHrFt2F},
