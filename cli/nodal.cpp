@@ -12,6 +12,7 @@
 
 #include "flowmodel/blackoil.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/loading.hpp"
 #include "flowmodel/nodal.hpp"
 #include "flowmodel/well_request.hpp"
 #include "flowmodel/option_error.hpp"
@@ -96,6 +97,21 @@ struct Units {
     }
 };
 
+// Liquid loading at the operating point, where it was judged.
+std::string loading_text(const flowmodel::nodal::Result& r, const Units& u) {
+    if (r.loading == flowmodel::LoadingCriterion::None || !std::isfinite(r.critical_gas_rate)) return "";
+    const flowmodel::UnitSystem sys = u.system();
+    char line[400];
+    std::snprintf(line, sizeof line,
+                  "liquid loading (%s): the well carries its liquid above %.6g %s of gas (the larger of the wellhead's "
+                  "and the bottom's critical rate at the operating point)%s\n",
+                  flowmodel::loading_criterion_name(r.loading),
+                  flowmodel::to_system(sys, flowmodel::Dimension::GasRate, r.critical_gas_rate),
+                  flowmodel::output_unit(sys, flowmodel::Dimension::GasRate).name,
+                  r.loads ? "; the operating point lies below it: the well loads up" : "; the operating point lies above it");
+    return line;
+}
+
 std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double thp, const flowmodel::TraverseOptions& o) {
     const bool heat = o.heat.marched();
     std::string s = "outflow by " + flowmodel::method_text(o.method, o.holdup_factor, o.friction_factor) + "\n";
@@ -125,7 +141,7 @@ std::string as_table(const flowmodel::nodal::Result& r, const Units& u, double t
         }
         s += ")";
     }
-    return s + "\n";
+    return s + "\n" + loading_text(r, u);
 }
 
 Json crossing_json(const flowmodel::nodal::Crossing& c, const Units& u) {
@@ -164,6 +180,12 @@ std::string as_json(const flowmodel::nodal::Result& r, const Units& u, const flo
                 {"crossings", std::move(crossings)},
                 {"operating_point", op ? crossing_json(*op, u) : Json()}};
     if (!op) doc["reason"] = flowmodel::nodal::reason(r, [&](double q) { return u.rate_text(q); });
+    if (r.loading != flowmodel::LoadingCriterion::None) {
+        doc["loading"] = flowmodel::loading_criterion_name(r.loading);
+        doc[flowmodel::unit_key(u.system(), flowmodel::Dimension::GasRate, "critical_gas_rate")] =
+            flowmodel::to_system(u.system(), flowmodel::Dimension::GasRate, r.critical_gas_rate);
+        doc["loads"] = r.loads;
+    }
     doc["evaluations"] = r.evaluations;
     if (atm > 0) doc[u.pres_key("atm_pres")] = u.pres(atm);
     return json_text(doc, {"curves"});
@@ -176,6 +198,7 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
         if (std::isfinite(p.outflow)) pmax = std::max(pmax, u.pres(p.outflow));
         if (std::isfinite(p.inflow)) pmax = std::max(pmax, u.pres(p.inflow));
     }
+    if (std::isfinite(r.critical_rate)) rmax = std::max(rmax, 1.05 * u.rate(r.critical_rate));  // its line in view
     plot::Frame f{plot::rounded({0, std::max(rmax, 1e-9), false, std::string(u.rate_name()) + ", " + u.rate_unit()}),
                   plot::rounded({0, std::max(pmax, 1.0), false, std::string("bottom-hole pressure, ") + u.pres_unit()}),
                   100, 50, 620, 440};
@@ -192,6 +215,16 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
         return line + "\"/>\n";
     };
     s += curve(true, "#0072b2") + curve(false, "#e69f00");
+    const bool loading_line = std::isfinite(r.critical_rate);
+    if (loading_line) {
+        const double x = f.px(u.rate(r.critical_rate));
+        char buf[320];
+        std::snprintf(buf, sizeof buf,
+                      "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#cc79a7\" stroke-width=\"2\" "
+                      "stroke-dasharray=\"8 5\"/>\n",
+                      x, f.py(f.y.lo), x, f.py(f.y.hi));
+        s += buf;
+    }
     for (const auto& c : r.crossings) {
         char buf[320];
         std::snprintf(buf, sizeof buf, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"%s\" stroke=\"black\"/>\n",
@@ -202,8 +235,14 @@ std::string as_svg(const flowmodel::nodal::Result& r, const Units& u, const std:
                       u.pres(c.bhp), u.pres_unit());
         s += buf;
     }
-    s += r.injector ? plot::legend(740, 70, {{"outflow (tubing)", "#0072b2", "line"}, {"inflow (injectivity)", "#e69f00", "line"}})
-                    : plot::legend(740, 70, {{"outflow (lift curve)", "#0072b2", "line"}, {"inflow (reservoir)", "#e69f00", "line"}});
+    std::vector<plot::LegendEntry> entries =
+        r.injector ? std::vector<plot::LegendEntry>{{"outflow (tubing)", "#0072b2", "line"}, {"inflow (injectivity)", "#e69f00", "line"}}
+                   : std::vector<plot::LegendEntry>{{"outflow (lift curve)", "#0072b2", "line"}, {"inflow (reservoir)", "#e69f00", "line"}};
+    if (loading_line) {
+        entries.push_back({std::string("least rate that unloads (") + flowmodel::loading_criterion_name(r.loading) + ")",
+                           "#cc79a7", "dash"});
+    }
+    s += plot::legend(740, 70, entries);
     return s + "</svg>\n";
 }
 

@@ -160,11 +160,19 @@ std::string Frame::axes() const {
     return s;
 }
 
+// The title at the top left in 15 px, or smaller where that would run past
+// the page (a sans-serif glyph is about half its size wide), down to 9 px.
+std::string title_text(double width, const std::string& title) {
+    const double fits = (width - 40) / (0.5 * static_cast<double>(std::max<std::size_t>(title.size(), 1)));
+    const double size = std::max(9.0, std::min(15.0, std::floor(fits * 2) / 2));
+    return fmt("<text x=\"20\" y=\"24\" font-size=\"%g\">", size) + xml_text(title) + "</text>\n";
+}
+
 std::string open_svg(double width, double height, const std::string& title) {
     return fmt("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" font-family=\"sans-serif\" "
                "font-size=\"12\">\n<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
                width, height) +
-           "<text x=\"20\" y=\"24\" font-size=\"15\">" + xml_text(title) + "</text>\n";
+           title_text(width, title);
 }
 
 std::string marker(const std::string& kind, double x, double y, const std::string& colour) {

@@ -72,6 +72,10 @@ const char* kTraverseUsage =
     "(1.4 Btu/hr/ft/degF)] [--formation-diffusivity A (0.04 ft2/hr)] [--u-value U of the\n"
     "completion]; none: adiabatic. The constant fluid needs --cpl/--cpg (J/kg/K), a fluid table\n"
     "columns cpl and cpg; the black oil has its own.\n"
+    "Liquid loading of a gas well flowing up (black oil, no lift gas): --loading turner|coleman gives\n"
+    "the gas rate whose velocity carries the liquid's largest drops at the wellhead and at the bottom\n"
+    "(Turner et al. 1969, with their 20 %; coleman: without, as Coleman et al. 1991) and warns where\n"
+    "the gas flows slower.\n"
     "Exit status 3: the line cannot carry the flow, or the fluid has no state on the way.\n";
 
 namespace bo = flowmodel::blackoil;
@@ -93,7 +97,11 @@ std::string well_options_help() {
     std::string s = "Options of the well, as for 'pipeflow traverse' (from its table; a verb refuses those it sets itself):\n";
     auto line = [&s](const std::string& flag, const std::string& meaning) {
         char buf[400];
-        std::snprintf(buf, sizeof buf, "  %-26s %s\n", flag.c_str(), meaning.c_str());
+        if (flag.size() > 26) {
+            std::snprintf(buf, sizeof buf, "  %s\n  %-26s %s\n", flag.c_str(), "", meaning.c_str());
+        } else {
+            std::snprintf(buf, sizeof buf, "  %-26s %s\n", flag.c_str(), meaning.c_str());
+        }
         s += buf;
     };
     for (const flowmodel::TraverseOption& o : flowmodel::kTraverseOptions) {
@@ -104,7 +112,9 @@ std::string well_options_help() {
     line("--heat LAW", "heat transfer: none, u-value or ramey (with --geothermal or --ambient)");
     line("--geothermal T0,GRADIENT", "heat transfer: the surroundings' temperature at the surface and its rise");
     for (const std::string& name : flowmodel::traverse_option_names()) {
-        if (name == "z-method" || name == "dead-oil" || name == "live-oil") line("--" + name + " NAME", "a black-oil correlation");
+        const std::string usage = flowmodel::word_option_usage(name);
+        const auto tab = usage.find('\t');
+        if (tab != std::string::npos) line("--" + name + " " + usage.substr(0, tab), usage.substr(tab + 1));
     }
     return s;
 }

@@ -125,6 +125,7 @@ Json summary_json(const flowmodel::TraverseSummary& m, const OutUnits& u, const 
     for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
         const flowmodel::SummaryValue v = f.get(m);
         if (std::string(f.name) == "atm_pres" && !(v.number > 0)) continue;
+        if (!flowmodel::summary_field_shown(f, m)) continue;
         j[u.key(f.name, f.measure)] = summary_value_json(f, v, u);
         if (std::string(f.name) == "message") j["units"] = u.field ? "field" : "si";
         if (std::string(f.name) == "liquid_inventory") add_rates(j, q, u);
@@ -145,6 +146,7 @@ std::string summary_csv(const flowmodel::TraverseSummary& m, const OutUnits& u) 
     bool first = true;
     for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
         if (f.kind != F::Flag && f.kind != F::Text && f.kind != F::Number && f.kind != F::Count) continue;
+        if (!flowmodel::summary_field_shown(f, m)) continue;
         const flowmodel::SummaryValue v = f.get(m);
         head += (first ? "" : ",") + u.key(f.name, f.measure);
         row += first ? "" : ",";

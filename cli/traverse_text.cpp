@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/loading.hpp"
 #include "flowmodel/traverse.hpp"
 #include "flowmodel/unit_system.hpp"
 #include "traverse_output.h"
@@ -64,8 +65,30 @@ std::vector<std::string> stretch_warnings(const flowmodel::TraverseSummary& m, c
                       u.len(st.md[1]), u.len_unit(), flowmodel::floor_cause_text(st.cause));
         out.emplace_back(line);
     }
+    for (const auto& st : m.loading_stretches) {
+        std::snprintf(line, sizeof line,
+                      "the gas flows slower than its critical velocity (%s) over md %.1f to %.1f %s: the liquid's "
+                      "drops fall back there and the well loads up",
+                      flowmodel::loading_criterion_name(m.loading), u.len(st[0]), u.len(st[1]), u.len_unit());
+        out.emplace_back(line);
+    }
     for (const std::string& w : m.warnings) out.push_back(w);
     return out;
+}
+
+// The gas rates that carry the liquid at the wellhead and at the bottom,
+// where liquid loading was assessed.
+std::string loading_line(const flowmodel::TraverseSummary& m, const OutUnits& u) {
+    if (m.loading == flowmodel::LoadingCriterion::None) return "";
+    auto rate = [&u](double q) {
+        if (!std::isfinite(q)) return std::string("not reached");
+        const double shown = u.field ? u.to(D::GasRate, q) : q * flowmodel::unit::kDay;
+        return flowmodel::io::format_double(std::round(shown * 10) / 10) + (u.field ? std::string(" ") + u.unit(D::GasRate) : std::string(" Sm3/d"));
+    };
+    return std::string("liquid loading (") + flowmodel::loading_criterion_name(m.loading) +
+           "): the gas carries the liquid's drops above " + rate(m.critical_gas_rate_wellhead) + " at the wellhead, " +
+           rate(m.critical_gas_rate_bottom) + " at the bottom" +
+           (m.loading_stretches.empty() ? "; it does along the whole well\n" : "; it does not everywhere (below)\n");
 }
 
 namespace {
@@ -155,6 +178,7 @@ std::string summary_lines(const flowmodel::TraverseSummary& m, const OutUnits& u
         }
         s += "\n";
     }
+    s += loading_line(m, u);
     if (m.atm_pres > 0) {
         std::snprintf(line, sizeof line, "gauge pressures read with an atmospheric pressure of %.4g %s\n",
                       u.pres(m.atm_pres), u.pres_unit());

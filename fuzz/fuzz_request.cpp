@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "flowmodel/loading.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "fuzz_decode.h"
 
@@ -44,8 +45,26 @@ std::string draw(fuzzdecode::Reader& r, double lo, double hi, const char* unit) 
     return buf;
 }
 
+// Liquid loading where judged: rates at standard conditions not below 0
+// (NaN at an end not reached), stretches ordered and on the line.
+void check_loading(const flowmodel::TraverseSetup& s, const flowmodel::TraverseSummary& m, const std::string& what) {
+    if (s.loading == flowmodel::LoadingCriterion::None) return;
+    for (const double q : {m.critical_gas_rate_wellhead, m.critical_gas_rate_bottom}) {
+        if (q < 0 || std::isinf(q)) fail("a critical gas rate below 0 or infinite", what);
+    }
+    const double first = s.line.nodes.front().md, last = s.line.nodes.back().md;
+    double before = -INFINITY;
+    for (const auto& st : m.loading_stretches) {
+        if (!(st[0] <= st[1] && st[0] >= before && st[0] >= first - 1e-9 && st[1] <= last + 1e-9)) {
+            fail("a loading stretch out of order or off the line", what);
+        }
+        before = st[1];
+    }
+}
+
 void check_traverse(const flowmodel::TraverseSetup& s, const flowmodel::TraverseResult& t, const std::string& what) {
     const flowmodel::TraverseSummary& m = t.summary;
+    check_loading(s, m, what);
     if (!m.complete) {
         if (m.message.empty()) fail("an incomplete traverse without its reason", what);
         if (std::isfinite(m.inlet_pres) && std::isfinite(m.outlet_pres)) fail("an incomplete traverse with both ends", what);
@@ -130,6 +149,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         o["friction-factor"] = draw(r, 0.5, 2, "");
     }
     const std::string method = flowmodel::methods()[r.byte() % flowmodel::methods().size()].name;
+    // Liquid loading judged (an input's exhausted bytes read 0: not judged, as
+    // the seeds were made).
+    const uint8_t loading = r.byte() % 4;
+    if (loading >= 2) o["loading"] = loading == 2 ? "turner" : "coleman";
     std::string what;
     for (const auto& [k, v] : o) what += "--" + k + " " + v + " ";
     what += "--method " + method + " --heat " + flowmodel::heat_law_name(req.heat) + " --geothermal '" + req.geothermal +

@@ -21,6 +21,7 @@
 
 #include "flowmodel/flowmodel.hpp"
 #include "flowmodel/io/numbers.hpp"
+#include "flowmodel/loading.hpp"
 #include "flowmodel/option_error.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/validation.hpp"
@@ -501,6 +502,7 @@ py::dict result_dict(const flowmodel::TraverseResult& r, double atm_pres, flowmo
     m.atm_pres = atm_pres;  // many traverses are marched without their set-up: the atmosphere comes from it
     py::dict summary;
     for (const flowmodel::SummaryField& f : flowmodel::kSummaryFields) {
+        if (!flowmodel::summary_field_shown(f, m)) continue;
         summary[py::str(u.key(f.name, f.measure))] = summary_value(f, f.get(m), u);
     }
     summary["units"] = system == flowmodel::UnitSystem::Field ? "field" : "si";
@@ -801,6 +803,11 @@ py::dict nodal_dict(const flowmodel::wells::NodalSetup& s, const flowmodel::noda
         out[py::str(u.key("absolute_open_flow", rate_dim))] = u(rate_dim, flowmodel::ipr::absolute_open_flow(s.inflow));
     }
     out[py::str(u.key("thp", D::Pressure))] = u(D::Pressure, thp);
+    if (r.loading != flowmodel::LoadingCriterion::None) {
+        out["loading"] = flowmodel::loading_criterion_name(r.loading);
+        out[py::str(u.key("critical_gas_rate", D::GasRate))] = u(D::GasRate, r.critical_gas_rate);
+        out["loads"] = r.loads;
+    }
     return out;
 }
 

@@ -435,3 +435,28 @@ def test_every_function_speaks_the_commands_field_units():
     with pytest.raises(ValueError, match="output_units takes 'si' or 'field'"):
         flowmodel.traverse(**well, flow_direction="decreasing", outlet_pres="200psia", output_units="psi",
                            fluid=flowmodel.BlackOil(35, 0.65, oil_rate="1000 STB/d", gor="600 scf/STB"))
+
+
+def test_a_gas_wells_loading_is_the_commands_in_traverse_and_nodal():
+    gas = dict(api=50, gas_gravity=0.65, water_gravity=1.07)
+    args = WELL_ARGS + ["--api", "50", "--gas-gravity", "0.65", "--water-gravity", "1.07", "--outlet-pres", "300psia",
+                        "--output-units", "field", "--json"]
+    fluid = flowmodel.BlackOil(**gas, oil_rate="5 STB/d", water_rate="10 STB/d", gor="100000 scf/STB")
+    t = flowmodel.traverse(fluid=fluid, flow_direction="decreasing", outlet_pres="300psia", loading="coleman",
+                           output_units="field", **WELL)["summary"]
+    cmd = json.loads(pipeflow("traverse", *args, "--oil-rate", "5 STB/d", "--water-rate", "10 STB/d", "--gor",
+                              "100000 scf/STB", "--flow-direction", "decreasing", "--loading", "coleman").stdout)["summary"]
+    for key in ("critical_gas_rate_wellhead_mscf_d", "critical_gas_rate_bottom_mscf_d"):
+        assert t[key] == pytest.approx(cmd[key], rel=1e-12)
+    stretches = [list(st) for st in t["loading_stretches_ft"]]
+    assert t["loading"] == "coleman" and stretches == cmd["loading_stretches_ft"]
+    # 500 Mscf/d is below the critical rate: the whole well loads.
+    assert t["critical_gas_rate_wellhead_mscf_d"] > 500 and stretches == [[0.0, 8000.0]]
+    inflow = dict(res_pres="1500psia", ipr="fetkovich", c="0.0015 Mscf/d/psi2", n=0.9)
+    n = flowmodel.nodal(fluid=flowmodel.BlackOil(**gas, water_cut="60%", gor="100000 scf/STB"), outlet_pres="300psia",
+                        loading="turner", output_units="field", **inflow, **WELL)
+    cmd = json.loads(pipeflow("nodal", *args, "--water-cut", "60%", "--gor", "100000 scf/STB", "--res-pres", "1500psia",
+                              "--ipr", "fetkovich", "--c", "0.0015 Mscf/d/psi2", "--n", "0.9", "--loading", "turner").stdout)
+    assert n["critical_gas_rate_mscf_d"] == pytest.approx(cmd["critical_gas_rate_mscf_d"], rel=1e-12)
+    assert n["loads"] is True and cmd["loads"] is True
+    assert n["operating_point"]["gas_rate_mscf_d"] < n["critical_gas_rate_mscf_d"]

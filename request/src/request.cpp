@@ -1,6 +1,7 @@
 // From the options a user gives (the command's, or Python's keywords) to
 // the line, the fluid and the march options, with every check of the input
 // in one place.
+#include "flowmodel/loading.hpp"
 #include "flowmodel/traverse_request.hpp"
 #include "flowmodel/option_error.hpp"
 
@@ -22,15 +23,18 @@ namespace {
 
 using D = Dimension;
 
-// The word-valued options and the words each takes.
+// The word-valued options, the words each takes and what it chooses.
 struct WordOption {
     const char* name;
     std::vector<const char*> words;
+    const char* meaning;
 };
 const std::vector<WordOption> kWordOptions = {
-    {"z-method", {"hall-yarborough", "dranchuk-abou-kassem"}},
-    {"dead-oil", {"beggs-robinson", "glaso"}},
-    {"live-oil", {"beggs-robinson", "chew-connally"}},
+    {"z-method", {"hall-yarborough", "dranchuk-abou-kassem"}, "a black-oil correlation: the gas's Z factor"},
+    {"dead-oil", {"beggs-robinson", "glaso"}, "a black-oil correlation: the dead oil's viscosity"},
+    {"live-oil", {"beggs-robinson", "chew-connally"}, "a black-oil correlation: the live oil's viscosity"},
+    {"loading", {"turner", "coleman"},
+     "judge a gas well's liquid loading: the droplet model with Turner's 20 % (turner) or without (coleman)"},
 };
 
 // Options of the black-oil fluid, which --api chooses.
@@ -263,6 +267,16 @@ std::optional<Given> TraverseNumbers::*number_member(const std::string& name) {
         if (name == o.name) return o.member;
     }
     return nullptr;
+}
+
+std::string word_option_usage(const std::string& name) {
+    for (const WordOption& w : kWordOptions) {
+        if (name != w.name) continue;
+        std::string words;
+        for (const char* word : w.words) words += std::string(words.empty() ? "" : "|") + word;
+        return words + "\t" + w.meaning;
+    }
+    return "";
 }
 
 std::vector<std::string> traverse_option_names() {
@@ -662,6 +676,21 @@ std::optional<LiftGas> lift_gas(const TraverseNumbers& g, const std::string& man
     return lift;
 }
 
+// Liquid loading, where asked for: judged along a well that flows up to its
+// wellhead, without lift gas (whose gas is not the well's own). Like every
+// word option it belongs to the black oil (refused without it), whose gas
+// rate at standard conditions it gives.
+LoadingCriterion loading_criterion(const TraverseRequest& request, const TraverseSetup& setup) {
+    const auto word = request.words.find("loading");
+    if (word == request.words.end()) return LoadingCriterion::None;
+    if (setup.lift) fail("{loading} is not judged with lift gas: the droplet model is for a gas well's own gas");
+    const LineNode& first = setup.line.nodes.front();
+    const LineNode& last = setup.line.nodes.back();
+    const bool rises = setup.line.flow_decreasing ? first.z > last.z : last.z > first.z;
+    if (!rises) fail("{loading} is for a well flowing up to its wellhead: this line's outlet lies no higher than its inlet");
+    return word->second == "coleman" ? LoadingCriterion::Coleman : LoadingCriterion::Turner;
+}
+
 }  // namespace
 
 double atmosphere(const TraverseRequest& r) {
@@ -695,6 +724,7 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates) {
     check_heat_capacities(setup.fluid_kind, g, marched);
     if (marched) setup.options.heat = heat_transfer(request, g, setup.line);
     setup.lift = lift_gas(g, request.mandrels, setup);
+    setup.loading = loading_criterion(request, setup);
     // With the rates still to come there is no first point to check.
     if (rates == Rates::Given) {
         check_first_point(setup.line, setup.fluid(), setup.options,
@@ -712,7 +742,15 @@ TraverseResult traverse(const TraverseSetup& setup) {
                            ? traverse_lifted(setup.line, setup.black_oil()->inputs(), *setup.lift, setup.options)
                            : traverse(setup.line, setup.fluid(), setup.options);
     r.summary.atm_pres = setup.atm_pres;
+    if (setup.loading != LoadingCriterion::None) {
+        assess_loading(setup.loading, r.points, gas_density_at_standard(setup.black_oil()->inputs().gas_gravity), r.summary);
+    }
     return r;
+}
+
+double gas_density_at_standard(double gravity) {
+    return constant::kStandardAtmosphere * constant::kAirMolarMass * gravity /
+           (constant::kGasConstant * constant::kStandardTemperature);
 }
 
 std::vector<TraverseResult> traverse_methods(const TraverseSetup& setup, const std::vector<Method>& methods,

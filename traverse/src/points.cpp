@@ -1,4 +1,5 @@
 // The fields of a traverse point as every face writes them.
+#include "flowmodel/loading.hpp"
 #include "flowmodel/traverse.hpp"
 
 namespace flowmodel {
@@ -54,6 +55,8 @@ V number(double x) {
     v.number = x;
     return v;
 }
+
+bool loading_assessed(const S& m) { return m.loading != LoadingCriterion::None; }
 
 V stretches(const std::vector<std::array<double, 2>>& ranges) {
     V v;
@@ -135,6 +138,15 @@ const std::vector<SummaryField> kSummaryFields = {
          for (const FloorStretch& f : m.floor_stretches) v.texts.emplace_back(floor_cause_text(f.cause));
          return v;
      }},
+    {"loading", Dimension::None, SF::Text, "how liquid loading was judged: turner or coleman (written where asked for)",
+     [](const S& m) { V v; v.text = loading_criterion_name(m.loading); return v; }, loading_assessed},
+    {"critical_gas_rate_wellhead", Dimension::GasRate, SF::Number,
+     "the gas rate at standard conditions that flows at the critical velocity at the wellhead",
+     [](const S& m) { return number(m.critical_gas_rate_wellhead); }, loading_assessed},
+    {"critical_gas_rate_bottom", Dimension::GasRate, SF::Number, "the same at the bottom",
+     [](const S& m) { return number(m.critical_gas_rate_bottom); }, loading_assessed},
+    {"loading_stretches", Dimension::Length, SF::Stretches, "md ranges where the gas flows slower than the critical velocity",
+     [](const S& m) { return stretches(m.loading_stretches); }, loading_assessed},
     {"warnings", Dimension::None, SF::Texts, "the fluid's correlations and the method used outside their ranges",
      [](const S& m) { V v; v.texts = m.warnings; return v; }},
     {"evaluations", Dimension::None, SF::Count, "evaluations of the method",

@@ -539,6 +539,7 @@ MethodScore score_pass(const Measurements& m, Runs& runs, double hf, double ff, 
 MatchResult run(const TraverseRequest& request, const Rows& rows, const MatchOptions& options) {
     MatchResult out;
     if (request.given.output_step) fail("{output-step} spaces a traverse's profile; matching reports the measured points only");
+    if (request.words.count("loading")) fail("{loading} is judged along a traverse and in nodal analysis, not in a match");
     std::unique_ptr<Measurements> m;
     if (rows.survey()) {
         m = std::make_unique<Survey>(request, rows);

@@ -235,6 +235,16 @@ void refuse_output_step(const TraverseRequest& t) {
 
 namespace {
 
+// Liquid loading is judged along a traverse and at nodal analysis's operating
+// point; a table holds bottom-hole pressures only.
+void refuse_loading(const TraverseRequest& t) {
+    if (t.words.count("loading")) {
+        fail("{loading} is judged along a traverse and at nodal analysis's operating point; a table holds "
+             "bottom-hole pressures only");
+    }
+}
+
+
 // The rates of nodal analysis as given (of the swept phase: the gas where
 // `gas`), rising and each once.
 std::vector<double> swept_rates(const std::string& text, bool gas) {
@@ -334,9 +344,36 @@ NodalSetup setup_nodal(NodalRequest request) {
     return s;
 }
 
+namespace {
+
+// Liquid loading at the operating point: the traverse at its rate judged
+// along the well, the larger of its ends' critical gas rates, and that as a
+// swept rate (the split's gas per unit of it).
+void judge_loading(const NodalSetup& s, nodal::Result& r) {
+    r.loading = s.setup.loading;
+    const nodal::Crossing* op = r.operating_point();
+    if (r.loading == LoadingCriterion::None || !op) return;
+    bo::BlackOilInputs fluid = s.setup.black_oil()->inputs();
+    nodal::split_rate(s.split, op->rate, fluid.oil_rate, fluid.water_rate, fluid.gas_rate);
+    TraverseSetup at{s.setup.line, FluidKind(bo::BlackOil(fluid)), s.setup.options, std::nullopt};
+    at.loading = s.setup.loading;
+    const TraverseResult t = traverse(at);
+    r.evaluations += t.summary.evaluations;
+    double oil = 0, water = 0, gas_per_rate = 0;
+    nodal::split_rate(s.split, 1.0, oil, water, gas_per_rate);
+    r.critical_gas_rate = std::fmax(t.summary.critical_gas_rate_wellhead, t.summary.critical_gas_rate_bottom);
+    if (!(gas_per_rate > 0) || !std::isfinite(r.critical_gas_rate)) return;
+    r.critical_rate = r.critical_gas_rate / gas_per_rate;
+    r.loads = op->rate < r.critical_rate;
+}
+
+}  // namespace
+
 nodal::Result analyse(const NodalSetup& s, unsigned jobs) {
-    return nodal::analyse(s.setup.line, s.setup.black_oil()->inputs(), s.split, s.setup.options, s.inflow, s.rates, jobs,
-                          s.setup.lift ? *s.setup.lift : LiftGas{});
+    nodal::Result r = nodal::analyse(s.setup.line, s.setup.black_oil()->inputs(), s.split, s.setup.options, s.inflow,
+                                     s.rates, jobs, s.setup.lift ? *s.setup.lift : LiftGas{});
+    judge_loading(s, r);
+    return r;
 }
 
 const std::vector<LiftPointColumn>& lift_point_columns() {
@@ -646,6 +683,7 @@ void set_up_traverse(VfpRequest& r, VfpSetup& s, bool gauge_thp, double atm) {
 // carry (an oil's API for water or gas) never enter its traverse: where not
 // given they are taken as a neutral 35 API and gas gravity 0.65.
 VfpSetup setup_injector(VfpRequest r) {
+    refuse_loading(r.traverse);
     const vfp::Injected kind = r.table.injected;
     if (r.rates.empty() || r.thp.empty()) fail("give the axes of an injector's table: {rates} and {thp}");
     if (!r.water_cut.empty() || !r.gas.empty() || !r.alq.empty() || r.table.alq != vfp::Alq::None || r.kinds_given ||
@@ -759,6 +797,7 @@ void take_axes_from(VfpRequest& r) {
 }  // namespace
 
 VfpSetup setup_vfp(VfpRequest r) {
+    refuse_loading(r.traverse);
     if (!r.axes_from.empty()) take_axes_from(r);
     if (r.table.injected != vfp::Injected::None) return setup_injector(std::move(r));
     if (r.rates.empty() || r.thp.empty() || r.water_cut.empty() || r.gas.empty()) {

@@ -87,6 +87,38 @@ TEST(NodalOptions, AGasWellSweepsItsGasAndATraverseAgreesAtTheOperatingPoint) {
     EXPECT_THROW(wells::set_nodal_option(r2, "liquid-rate", "100 STB/d"), std::invalid_argument);
 }
 
+// Liquid loading judged at the operating point of a gas well: the critical
+// rate is the larger of a direct traverse's at the operating rate, and the
+// well loads where its operating point lies below it.
+TEST(NodalOptions, AGasWellsLoadingIsItsOperatingPointsTraverseJudged) {
+    auto gas_well = [](const std::string& c) {
+        return oil_well({{"gor", "100000 scf/STB"}, {"water-cut", "60%"}, {"api", "50"}, {"outlet-pres", "300psia"},
+                         {"ipr", "fetkovich"}, {"res-pres", "1500psia"}, {"c", c}, {"n", "0.9"}, {"loading", "turner"}});
+    };
+    for (const char* c : {"0.0015 Mscf/d/psi2", "0.003 Mscf/d/psi2"}) {
+        const nodal::Result r = wells::analyse(wells::setup_nodal(gas_well(c)));
+        const nodal::Crossing* op = r.operating_point();
+        ASSERT_NE(op, nullptr) << c;
+        EXPECT_EQ(r.loading, LoadingCriterion::Turner);
+        TraverseRequest at = oil_well({{"gor", "100000 scf/STB"}, {"api", "50"}, {"outlet-pres", "300psia"},
+                                       {"loading", "turner"}})
+                                 .traverse;
+        const double oil = op->rate / (100000 * blackoil::kScfPerStb);
+        set_number(at, &TraverseNumbers::oil_rate, oil);
+        set_number(at, &TraverseNumbers::water_rate, oil * 0.6 / 0.4);
+        at.given.water_cut.reset();
+        const TraverseResult t = traverse(setup_traverse(at));
+        ASSERT_TRUE(t.summary.complete);
+        const double critical = std::max(t.summary.critical_gas_rate_wellhead, t.summary.critical_gas_rate_bottom);
+        EXPECT_NEAR(r.critical_gas_rate, critical, 1e-3 * critical) << c;
+        EXPECT_EQ(r.critical_rate, r.critical_gas_rate);  // the swept rate is the gas
+        EXPECT_EQ(r.loads, op->rate < critical) << c;
+    }
+    // The weaker well flows below its critical rate (loads), the stronger above it.
+    EXPECT_TRUE(wells::analyse(wells::setup_nodal(gas_well("0.0015 Mscf/d/psi2"))).loads);
+    EXPECT_FALSE(wells::analyse(wells::setup_nodal(gas_well("0.003 Mscf/d/psi2"))).loads);
+}
+
 TEST(NodalOptions, ALiftCurveWithAMinimumCrossesTwiceAndTheRisingBranchIsTheOperatingPoint) {
     // A weak straight-line inflow meets the falling (loading) branch at low
     // rate, then the rising branch.

@@ -119,6 +119,10 @@ Geothermal geothermal(const std::string& text);
 // The names set_option takes: the numeric options, then the word-valued ones.
 std::vector<std::string> traverse_option_names();
 
+// A word option's words and meaning, "turner|coleman\tjudge ..."; "" for
+// any other option.
+std::string word_option_usage(const std::string& name);
+
 // The fluid of a traverse as one of its kinds: what it is is data, read
 // without asking the fluid.
 using FluidKind = std::variant<ConstantLiquidRealGas, PropertyTable, blackoil::BlackOil>;
@@ -129,6 +133,7 @@ struct TraverseSetup {
     TraverseOptions options;
     std::optional<LiftGas> lift;  // gas lift, with the black oil only
     double atm_pres = 0;  // Pa, what gauge readings were converted with; 0 when none was given
+    LoadingCriterion loading = LoadingCriterion::None;  // liquid loading judged along the traverse (loading.hpp)
     const Fluid& fluid() const {
         return std::visit([](const auto& f) -> const Fluid& { return f; }, fluid_kind);
     }
@@ -152,6 +157,9 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates = Rates
 // The march of a set-up traverse; the summary names the atmospheric pressure
 // used for gauge readings.
 TraverseResult traverse(const TraverseSetup& setup);
+
+// The density of gas of this gravity (air = 1) at standard conditions, kg/m3.
+double gas_density_at_standard(double gravity);
 
 // The same set-up traverse with each of `methods`, on the library's parallel
 // loop: everything else (gas lift, its mandrels, heat transfer, the factors)

@@ -136,6 +136,8 @@ struct TraversePoint {
     // fluid loses through the wall, W per m2 of inside wall (NaN without).
     double tsurr = std::numeric_limits<double>::quiet_NaN();
     double heat_flux = std::numeric_limits<double>::quiet_NaN();
+    double sigma = 0;  // N/m, the liquid's surface tension against the gas, as the method took it
+    double diam = 0;   // m, the pipe's inside diameter here
     const char* regime() const;
 };
 
@@ -176,6 +178,13 @@ enum class StopReason {
 // of its input), which no step resolves.
 enum class FloorCause { CriticalFlow, RegimeFlips, InvalidAnswers, SteepGradient, AnswersJump };
 const char* floor_cause_text(FloorCause c);
+
+// How liquid loading of a gas well is judged (loading.hpp).
+enum class LoadingCriterion {
+    None,
+    Turner,   // the droplet model raised by 20 %, as Turner et al. (1969) recommend
+    Coleman,  // the droplet model as derived (Turner et al. without their adjustment; Coleman et al. 1991)
+};
 
 struct FloorStretch {
     std::array<double, 2> md;
@@ -222,6 +231,14 @@ struct TraverseSummary {
     std::vector<FloorStretch> floor_stretches;
     std::vector<std::string> warnings;           // the fluid's, each once (a correlation outside its range)
     double atm_pres = 0;                         // Pa: what gauge readings were converted with; 0 when none was given
+    // Liquid loading, where asked for (loading.hpp): the criterion, the gas
+    // rate at standard conditions (m3/s) that flows at the critical velocity
+    // at the wellhead and at the bottom (NaN where not reached), and the md
+    // ranges where the gas flows slower than that.
+    LoadingCriterion loading = LoadingCriterion::None;
+    double critical_gas_rate_wellhead = std::numeric_limits<double>::quiet_NaN();
+    double critical_gas_rate_bottom = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::array<double, 2>> loading_stretches;
     bool complete = true;                        // false: stopped early (message says where and why)
     StopReason stop_reason = StopReason::None;
     std::string message;                         // options named as {name} (see option_error.hpp)
@@ -248,7 +265,11 @@ struct SummaryField {
     Kind kind;
     const char* meaning;
     SummaryValue (*get)(const TraverseSummary&);
+    // Written only where this holds (the loading fields where loading was
+    // assessed); null: always.
+    bool (*shown)(const TraverseSummary&) = nullptr;
 };
+inline bool summary_field_shown(const SummaryField& f, const TraverseSummary& m) { return !f.shown || f.shown(m); }
 extern const std::vector<SummaryField> kSummaryFields;
 
 // Whether a face lists flow pattern k of a ByRegime value: the model's five

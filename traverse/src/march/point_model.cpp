@@ -131,6 +131,8 @@ Inputs point_inputs(const Segment& g, double s, double p, double T, const Fluid&
     pt.usg = f.qg / area;
     pt.rol = f.rol;
     pt.rog = f.rog;
+    pt.sigma = f.sigma;
+    pt.diam = g.diam;
     return {pt.usl, pt.usg, f.rol, f.rog, f.visl, f.visg, g.rough, f.sigma, g.diam, g.angle, p};
 }
 

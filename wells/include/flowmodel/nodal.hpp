@@ -13,6 +13,7 @@
 #define FLOWMODEL_NODAL_HPP
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,15 @@ struct Result {
     std::string stop_cause;  // NoOutflow, OutflowStops: why the outflow failed there
     std::vector<std::string> warnings;  // the fluid's correlations outside their ranges, each once
     long evaluations = 0;
+    // Liquid loading, where asked for (loading.hpp), judged on the operating
+    // point's traverse: the gas rate at standard conditions (m3/s) that keeps
+    // the well's gas at its critical velocity (the larger of the wellhead's and
+    // the bottom's), the same as a swept rate (the plot's line), and whether
+    // the operating point lies below it. NaN without an operating point.
+    LoadingCriterion loading = LoadingCriterion::None;
+    double critical_gas_rate = std::numeric_limits<double>::quiet_NaN();
+    double critical_rate = std::numeric_limits<double>::quiet_NaN();
+    bool loads = false;
 };
 
 // Why there is no operating point in words, rates written by `rate_text`;
