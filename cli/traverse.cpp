@@ -35,6 +35,7 @@ const char* kTraverseUsage =
     "  a property table:          --liquid-rate KG/S --gas-rate KG/S --fluid-table FILE\n"
     "  black oil:                 --api API --gas-gravity G (--gor R | --glr R)\n"
     "                             (--oil-rate Q [--water-rate Q] | --liquid-rate Q --water-cut F)\n"
+    "    or a gas well:           --api API --gas-gravity G --gas-rate Q [--cgr R] [--wgr R]\n"
     "                             [--water-gravity G | --salinity S] [--co2 Y] [--h2s Y] [--n2 Y]\n"
     "                             [--z-method hall-yarborough|dranchuk-abou-kassem]\n"
     "                             [--dead-oil beggs-robinson|glaso] [--live-oil beggs-robinson|chew-connally]\n"

@@ -131,13 +131,14 @@ class BlackOil:
     """The black-oil fluid for traverse(), from what is measured at the stock
     tank. Keywords are the command's options with underscores: api, gas_gravity
     (air = 1), water_gravity or salinity, co2, h2s, n2 (mole fractions);
-    oil_rate and water_rate, or liquid_rate and water_cut; gor or glr;
-    z_method, dead_oil, live_oil. Numbers are SI (m3/s and m3/m3 at standard
+    oil_rate and water_rate, or liquid_rate and water_cut; gor or glr (an
+    oil well), or gas_rate with the yields cgr and wgr (a gas well:
+    gas_rate="1000 Mscf/d", cgr="8 STB/MMscf"); z_method, dead_oil, live_oil. Numbers are SI (m3/s and m3/m3 at standard
     conditions); a string may carry a unit as on the command line:
     oil_rate="1000 STB/d", gor="600 scf/STB", salinity="80000 ppm"."""
 
     KEYS = ("api", "gas_gravity", "water_gravity", "salinity", "co2", "h2s", "n2", "oil_rate", "water_rate",
-            "liquid_rate", "water_cut", "gor", "glr", "z_method", "dead_oil", "live_oil")
+            "liquid_rate", "water_cut", "gor", "glr", "gas_rate", "cgr", "wgr", "z_method", "dead_oil", "live_oil")
 
     def __init__(self, api, gas_gravity, **options):
         unknown = [k for k in options if k not in self.KEYS]

@@ -44,7 +44,7 @@ VALUES = {
     "oil-rate": "1500 STB/d", "water-rate": "500 STB/d", "water-cut": "50%", "gor": "900 scf/STB",
     "glr": "500 scf/STB", "z-method": "dranchuk-abou-kassem", "dead-oil": "glaso", "live-oil": "chew-connally",
     "method": "gray", "mandrels": "3000,6000ft", "heat": "ramey", "geothermal": "60degF, 1.5degF/100ft",
-    "loading": "turner",
+    "loading": "turner", "cgr": "10 STB/MMscf", "wgr": "20 STB/MMscf",
 }
 
 

@@ -441,7 +441,8 @@ def test_a_gas_wells_loading_is_the_commands_in_traverse_and_nodal():
     gas = dict(api=50, gas_gravity=0.65, water_gravity=1.07)
     args = WELL_ARGS + ["--api", "50", "--gas-gravity", "0.65", "--water-gravity", "1.07", "--outlet-pres", "300psia",
                         "--output-units", "field", "--json"]
-    fluid = flowmodel.BlackOil(**gas, oil_rate="5 STB/d", water_rate="10 STB/d", gor="100000 scf/STB")
+    # A gas well by its gas rate and yields is the well of those oil and water rates and that GOR.
+    fluid = flowmodel.BlackOil(**gas, gas_rate="500 Mscf/d", cgr="10 STB/MMscf", wgr="20 STB/MMscf")
     t = flowmodel.traverse(fluid=fluid, flow_direction="decreasing", outlet_pres="300psia", loading="coleman",
                            output_units="field", **WELL)["summary"]
     cmd = json.loads(pipeflow("traverse", *args, "--oil-rate", "5 STB/d", "--water-rate", "10 STB/d", "--gor",

@@ -38,7 +38,7 @@ const std::vector<WordOption> kWordOptions = {
 };
 
 // Options of the black-oil fluid, which --api chooses.
-const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2",
+const char* const kBlackOilOptions[] = {"gas-gravity", "water-gravity", "salinity", "co2", "h2s", "n2", "cgr", "wgr",
                                         "oil-rate", "water-rate", "water-cut", "gor", "glr"};
 
 // The rates at standard conditions from the options: the liquid rate with
@@ -72,7 +72,31 @@ Geothermal geothermal(const std::string& text) {
 
 namespace {
 
+// A gas well as engineers give it: its gas rate at standard conditions and
+// the condensate and water it brings per gas (its yields, 0 where not given).
+void gas_well_rates(const TraverseNumbers& g, blackoil::BlackOilInputs& in) {
+    if (g.oil_rate || g.liquid_rate || g.water_rate || g.water_cut || g.gor || g.glr) {
+        fail("with {api}, {gas-rate} gives a gas well with its yields {cgr} and {wgr}: give no {oil-rate}, "
+             "{liquid-rate}, {water-rate}, {water-cut}, {gor} or {glr} with it");
+    }
+    if (g.gas_rate->unit == D::MassRate) fail("with {api}, {gas-rate} is a volume rate at standard conditions (Mscf/d, Sm3/d)");
+    if (g.gas_rate->unit == D::None) {
+        const std::string v = io::format_double(g.gas_rate->value);
+        fail("{gas-rate} " + v + " has no unit: with {api} it is a volume rate at standard conditions and would be " + v +
+             " Sm3/s (" + io::format_rounded(to_system(UnitSystem::Field, D::GasRate, g.gas_rate->value)) +
+             " Mscf/d): write its unit ('" + v + " Mscf/d', '" + v + " Sm3/d')");
+    }
+    const double q = g.gas_rate->value, cgr = g.cgr ? g.cgr->value : 0, wgr = g.wgr ? g.wgr->value : 0;
+    if (q < 0 || cgr < 0 || wgr < 0) fail("{gas-rate}, {cgr} and {wgr} must not be negative");
+    if (q == 0) fail("{gas-rate} is 0: there is no flow");
+    in.gas_rate = q;
+    in.oil_rate = q * cgr;
+    in.water_rate = q * wgr;
+}
+
 void standard_rates(const TraverseNumbers& g, blackoil::BlackOilInputs& in) {
+    if (g.gas_rate.has_value()) return gas_well_rates(g, in);
+    if (g.cgr || g.wgr) fail("{cgr} and {wgr} are a gas well's yields: give them with {gas-rate}");
     if (g.liquid_rate.has_value()) {
         if (g.oil_rate.has_value() || g.water_rate.has_value()) fail("give {liquid-rate} with {water-cut}, or {oil-rate} and {water-rate}");
         if (!g.water_cut.has_value()) fail("{liquid-rate} needs {water-cut}");
@@ -108,8 +132,15 @@ void standard_rates(const TraverseNumbers& g, blackoil::BlackOilInputs& in) {
 blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates rates) {
     const TraverseNumbers& g = request.given;
     auto has = [&](const char* n) { return (g.*number_member(n)).has_value(); };
-    for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg", "gas-rate"}) {
+    for (const char* n : {"rol", "visl", "sigma", "gas-molar-mass", "z", "visg"}) {
         if (has(n)) fail(std::string("{") + n + "} cannot be combined with {api} (the black-oil fluid gives it)");
+    }
+    // A gas well's rate and yields give a traverse's rates; verbs that set
+    // the rates themselves split them by the gas ratio and the water cut.
+    if (rates != Rates::Given) {
+        for (const char* n : {"gas-rate", "cgr", "wgr"}) {
+            if (has(n)) fail(std::string("{") + n + "} gives a traverse's rates; here they are split by {gor} or {glr} and {water-cut}");
+        }
     }
     if (!request.fluid_table.empty()) fail("{fluid-table} cannot be combined with {api}");
     blackoil::BlackOilInputs in;
@@ -202,7 +233,8 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"diam", D::Length, D::None, &TraverseNumbers::diam, "inner diameter"},
     {"rough", D::Length, D::None, &TraverseNumbers::rough, "absolute roughness"},
     {"liquid-rate", D::MassRate, D::LiquidRate, &TraverseNumbers::liquid_rate, "liquid: mass rate, or with {api} standard volume rate"},
-    {"gas-rate", D::MassRate, D::None, &TraverseNumbers::gas_rate, "gas mass rate"},
+    {"gas-rate", D::MassRate, D::GasRate, &TraverseNumbers::gas_rate,
+     "gas: mass rate, or with {api} standard volume rate (a gas well, with {cgr} and {wgr})"},
     {"rol", D::Density, D::None, &TraverseNumbers::rol, "liquid density"},
     {"visl", D::Viscosity, D::None, &TraverseNumbers::visl, "liquid viscosity"},
     {"sigma", D::Tension, D::None, &TraverseNumbers::sigma, "surface tension"},
@@ -245,6 +277,10 @@ const std::vector<TraverseOption> kTraverseOptions = {
     {"water-cut", D::Fraction, D::None, &TraverseNumbers::water_cut, "water fraction of the liquid rate"},
     {"gor", D::GasRatio, D::None, &TraverseNumbers::gor, "produced gas-oil ratio"},
     {"glr", D::GasRatio, D::None, &TraverseNumbers::glr, "produced gas-liquid ratio"},
+    {"cgr", D::LiquidGasRatio, D::None, &TraverseNumbers::cgr,
+     "a gas well's condensate per gas at standard conditions, with {gas-rate} (its yield; 0 without)"},
+    {"wgr", D::LiquidGasRatio, D::None, &TraverseNumbers::wgr,
+     "a gas well's water per gas at standard conditions, with {gas-rate} (0 without)"},
 };
 
 void set_profile_unit(TraverseRequest& request, const std::string& name) {

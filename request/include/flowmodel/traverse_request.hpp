@@ -50,8 +50,12 @@ struct TraverseNumbers {
     // hole's diameter; the specific heats of the constant liquid and gas.
     std::optional<Given> u_value, ambient, producing_time, formation_conductivity, formation_diffusivity, hole_diam;
     std::optional<Given> cpl, cpg;
-    // The black oil (api chooses it; liquid_rate is then a standard volume rate).
+    // The black oil (api chooses it; liquid_rate is then a standard volume
+    // rate). An oil well by its oil or liquid rate and gas ratio; a gas well
+    // by its gas rate (gas_rate, a standard volume rate then) and the yields
+    // of condensate and water per gas.
     std::optional<Given> api, gas_gravity, water_gravity, salinity, co2, h2s, n2, oil_rate, water_rate, water_cut, gor, glr;
+    std::optional<Given> cgr, wgr;
 };
 
 struct TraverseRequest {
