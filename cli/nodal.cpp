@@ -263,6 +263,14 @@ std::string picture_title(const flowmodel::wells::NodalSetup& nodal, const std::
         std::snprintf(title, sizeof title, "Nodal analysis of a %s injector, %s: wellhead %.5g %s; reservoir at %.5g %s",
                       flowmodel::wells::injected_name(split.injected), well.c_str(), shown_thp, pres_unit, shown_pr,
                       pres_unit);
+    } else if (split.yields) {
+        // Yields as engineers write them: STB per MMscf in field units.
+        const flowmodel::Dimension d = flowmodel::Dimension::LiquidGasRatio;
+        const double per = units.field ? 1000 : 1;
+        std::snprintf(title, sizeof title, "Nodal analysis, %s: wellhead %.5g %s, CGR %.4g, WGR %.4g %s; %s inflow from %.5g %s",
+                      well.c_str(), shown_thp, pres_unit, per * flowmodel::to_system(units.system(), d, split.cgr),
+                      per * flowmodel::to_system(units.system(), d, split.wgr), units.field ? "STB/MMscf" : "Sm3/Sm3",
+                      kinds[static_cast<int>(inflow.kind)], shown_pr, pres_unit);
     } else {
         const double ratio = flowmodel::to_system(units.system(), flowmodel::Dimension::GasRatio, split.gas_ratio);
         std::snprintf(title, sizeof title,

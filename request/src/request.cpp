@@ -137,10 +137,9 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates 
     }
     // A gas well's rate and yields give a traverse's rates; verbs that set
     // the rates themselves split them by the gas ratio and the water cut.
-    if (rates != Rates::Given) {
-        for (const char* n : {"gas-rate", "cgr", "wgr"}) {
-            if (has(n)) fail(std::string("{") + n + "} gives a traverse's rates; here they are split by {gor} or {glr} and {water-cut}");
-        }
+    if (rates != Rates::Given && has("gas-rate")) fail("{gas-rate} gives a traverse's rates; here they are swept or measured");
+    if (rates == Rates::FromMeasurements && (has("cgr") || has("wgr"))) {
+        fail("{cgr} and {wgr} give a traverse's rates; each test brings its own");
     }
     if (!request.fluid_table.empty()) fail("{fluid-table} cannot be combined with {api}");
     blackoil::BlackOilInputs in;
@@ -156,6 +155,8 @@ blackoil::BlackOilInputs black_oil_inputs(const TraverseRequest& request, Rates 
         water = in.water_rate > 0;
     } else if (rates == Rates::FromMeasurements) {
         water = false;  // the caller checks the water's gravity against the tests' water
+    } else if (g.cgr || g.wgr) {
+        water = g.wgr && g.wgr->value > 0;  // a gas well's yields split the swept gas (checked by the caller)
     } else {
         if (g.gor.has_value() == g.glr.has_value()) fail("give one of {gor} and {glr}");
         if ((g.gor ? g.gor : g.glr)->value < 0) fail(std::string(g.gor.has_value() ? "{gor}" : "{glr}") + " must not be negative");

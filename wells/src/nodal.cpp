@@ -188,6 +188,12 @@ void split_rate(const Split& split, double q, double& oil, double& water, double
         gas = fluid.gas_rate;
         return;
     }
+    if (split.yields) {
+        gas = q;
+        oil = q * split.cgr;
+        water = q * split.wgr;
+        return;
+    }
     if (split.gas_rate) {
         gas = q;
         // The liquid the gas carries: q / GLR, or the oil q / GOR with its water.

@@ -242,6 +242,9 @@ void refuse_loading(const TraverseRequest& t) {
         fail("{loading} is judged along a traverse and at nodal analysis's operating point; a table holds "
              "bottom-hole pressures only");
     }
+    if (t.given.cgr || t.given.wgr) {
+        fail("a table's liquid per gas is its axes' ({wfr} wgr with {water-cut}, {gfr} ogr with {gor}): give no {cgr} or {wgr}");
+    }
 }
 
 
@@ -293,6 +296,36 @@ NodalSetup setup_injection(NodalRequest request) {
 
 }  // namespace
 
+namespace {
+
+// How nodal analysis splits its swept rate: a gas well by its yields (the
+// gas swept), or the water cut with the gas-oil or gas-liquid ratio.
+nodal::Split split_of(const TraverseRequest& t, const std::string& ipr) {
+    nodal::Split split;
+    split.gas_rate = ipr == "fetkovich";
+    if (t.given.cgr || t.given.wgr) {
+        if (!split.gas_rate) fail("{cgr} and {wgr} give a gas well's liquid per gas: its inflow is in gas ({ipr} fetkovich)");
+        if (t.given.water_cut || t.given.gor || t.given.glr) {
+            fail("give a gas well's liquid as {cgr} and {wgr}, or as {gor} or {glr} with {water-cut}, not both");
+        }
+        split.yields = true;
+        split.cgr = t.given.cgr ? t.given.cgr->value : 0;
+        split.wgr = t.given.wgr ? t.given.wgr->value : 0;
+        if (split.cgr < 0 || split.wgr < 0) fail("{cgr} and {wgr} must not be negative");
+        return split;
+    }
+    if (!t.given.water_cut.has_value()) fail("give {water-cut} (0 for none)");
+    split.water_cut = t.given.water_cut->value;
+    split.per_liquid = t.given.glr.has_value();
+    split.gas_ratio = t.given.gor.has_value() ? t.given.gor->value : t.given.glr.has_value() ? t.given.glr->value : 0;
+    if (split.gas_rate && !(split.gas_ratio > 0)) {
+        fail("a gas well's rate is its gas: give the liquid it carries as {gor} or {glr} above 0, or as {cgr} and {wgr}");
+    }
+    return split;
+}
+
+}  // namespace
+
 NodalSetup setup_nodal(NodalRequest request) {
     if (!request.injector.empty()) return setup_injection(std::move(request));
     TraverseRequest& t = request.traverse;
@@ -303,16 +336,9 @@ NodalSetup setup_nodal(NodalRequest request) {
     if (request.ipr == "injectivity") fail("{ipr} injectivity is an injection well's: give {injector} water, gas or oil");
     if (!t.given.api.has_value()) fail("nodal analysis needs the black-oil fluid: give {api}");
     refuse_output_step(t);
-    if (!t.given.water_cut.has_value()) fail("give {water-cut} (0 for none)");
     if (!t.given.outlet_pres.has_value()) fail("give the wellhead pressure: {outlet-pres}");
     NodalSetup s;
-    s.split.water_cut = t.given.water_cut->value;
-    s.split.per_liquid = t.given.glr.has_value();
-    s.split.gas_ratio = t.given.gor.has_value() ? t.given.gor->value : t.given.glr.has_value() ? t.given.glr->value : 0;
-    s.split.gas_rate = request.ipr == "fetkovich";
-    if (s.split.gas_rate && !(s.split.gas_ratio > 0)) {
-        fail("a gas well's rate is its gas: give the liquid it carries as {gor} or {glr} above 0");
-    }
+    s.split = split_of(t, request.ipr);
     if (!request.lift_gas_rates.empty()) {
         if (t.given.lift_gas_rate) fail("give {lift-gas-rates} or {lift-gas-rate}, not both");
         if (!t.given.injection_depth && !t.given.casing_pres) {

@@ -119,6 +119,62 @@ TEST(NodalOptions, AGasWellsLoadingIsItsOperatingPointsTraverseJudged) {
     EXPECT_FALSE(wells::analyse(wells::setup_nodal(gas_well("0.003 Mscf/d/psi2"))).loads);
 }
 
+// A gas well by its yields sweeps its gas as the same well by GOR and water
+// cut does; a dry gas (no yields) has its operating point where a traverse of
+// the gas alone at that rate gives the inflow's pressure.
+TEST(NodalOptions, AGasWellByItsYieldsAndADryGasWell) {
+    auto gas_well = [](const std::map<std::string, std::string>& liquid) {
+        std::map<std::string, std::string> o = {{"api", "50"},       {"outlet-pres", "300psia"}, {"ipr", "fetkovich"},
+                                                {"res-pres", "1500psia"}, {"c", "0.0015 Mscf/d/psi2"}, {"n", "0.9"},
+                                                {"method", "gray"},  {"water-cut", ""}};
+        for (const auto& [k, v] : liquid) o[k] = v;
+        wells::NodalRequest r;
+        r.traverse.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+        for (const auto& [k, v] : std::map<std::string, std::string>{{"diam", "2.441in"}, {"rough", "0.0006in"},
+                                                                      {"temp-in", "180degF"}, {"temp-out", "100degF"},
+                                                                      {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}}) {
+            set_option(r.traverse, k, v);
+        }
+        for (const auto& [k, v] : o) {
+            if (v.empty()) continue;
+            if (!wells::set_nodal_option(r, k, v)) set_option(r.traverse, k, v);
+        }
+        return wells::setup_nodal(r);
+    };
+    const wells::NodalSetup yields = gas_well({{"cgr", "10 STB/MMscf"}, {"wgr", "15 STB/MMscf"}});
+    double oil = 0, water = 0, gas = 0;
+    nodal::split_rate(yields.split, 1000 * kMscfD, oil, water, gas);
+    EXPECT_NEAR(oil, 10 * kStbD, 1e-12);
+    EXPECT_NEAR(water, 15 * kStbD, 1e-12);
+    const nodal::Crossing* a = wells::analyse(yields).operating_point();
+    const nodal::Crossing* b =
+        wells::analyse(gas_well({{"water-cut", "60%"}, {"gor", "100000 scf/STB"}})).operating_point();
+    ASSERT_TRUE(a && b);
+    EXPECT_NEAR(a->rate, b->rate, 1e-9 * b->rate);
+    const wells::NodalSetup dry = gas_well({{"cgr", "0 STB/MMscf"}});
+    const nodal::Result r = wells::analyse(dry);
+    const nodal::Crossing* op = r.operating_point();
+    ASSERT_NE(op, nullptr);
+    TraverseRequest at;
+    at.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    at.flow_decreasing = true;
+    at.flow_direction_stated = true;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
+             {"api", "50"}, {"gas-gravity", "0.65"}, {"outlet-pres", "300psia"}, {"method", "gray"},
+             {"gas-rate", io::format_double(op->rate) + " Sm3/s"}}) {
+        set_option(at, k, v);
+    }
+    const TraverseResult t = traverse(setup_traverse(at));
+    ASSERT_TRUE(t.summary.complete) << t.summary.message;
+    EXPECT_NEAR(t.summary.inlet_pres, op->bhp, 0.1 * kPsiPa);
+    EXPECT_NEAR(ipr::pwf(dry.inflow, op->rate), op->bhp, nodal::kPressureMatch);
+    // Yields are a gas well's: with a liquid inflow, or beside a gas ratio, refused.
+    EXPECT_THROW(gas_well({{"cgr", "10 STB/MMscf"}, {"ipr", "pi"}, {"pi", "1 STB/d/psi"}, {"c", ""}, {"n", ""}}),
+                 std::invalid_argument);
+    EXPECT_THROW(gas_well({{"cgr", "10 STB/MMscf"}, {"gor", "5000 scf/STB"}}), std::invalid_argument);
+}
+
 TEST(NodalOptions, ALiftCurveWithAMinimumCrossesTwiceAndTheRisingBranchIsTheOperatingPoint) {
     // A weak straight-line inflow meets the falling (loading) branch at low
     // rate, then the rising branch.

@@ -34,6 +34,11 @@ struct Split {
     bool per_liquid = false;  // GLR rather than GOR
     bool gas_rate = false;    // the swept rate is the gas
     wells::Injected injected = wells::Injected::None;  // an injector: the swept rate is that fluid's alone
+    // A gas well given by its yields: the swept rate is the gas, carrying
+    // cgr of condensate and wgr of water per gas (m3/m3 at standard
+    // conditions; both 0 for a dry gas).
+    bool yields = false;
+    double cgr = 0, wgr = 0;
 };
 
 // Oil, water and gas rates (m3/s at standard conditions) of swept rate q.
