@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -80,9 +81,7 @@ const char* const kObserved[6] = {"0", "1", "2", "3", "4", "STRAT"};
 Json regime_json(const v::RegimeStats& r) {
     Json confusion = Json::object();
     for (size_t o = 0; o < 6; ++o) {
-        long total = 0;
-        for (long c : r.confusion[o]) total += c;
-        if (total > 0) confusion[kObserved[o]] = r.confusion[o];
+        if (std::accumulate(r.confusion[o].begin(), r.confusion[o].end(), 0L) > 0) confusion[kObserved[o]] = r.confusion[o];
     }
     return {{"n", r.n}, {"failed", r.failed}, {"n_exact", r.n_exact}, {"exact", r.exact}, {"coarse", r.coarse},
             {"confusion", std::move(confusion)}};

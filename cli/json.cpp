@@ -52,10 +52,6 @@ std::string json_text(const Json& doc, std::initializer_list<const char*> by_lin
     return w.out + "\n";
 }
 
-Json json_texts(const std::vector<std::string>& texts) {
-    Json a = Json::array();
-    for (const std::string& t : texts) a.push_back(t);
-    return a;
-}
+Json json_texts(const std::vector<std::string>& texts) { return Json(texts); }
 
 }  // namespace pipeflow_cli
