@@ -61,6 +61,17 @@ wells::NodalRequest oil_well(const std::map<std::string, std::string>& more) {
     return r;
 }
 
+// A traverse of the example well, as a user would ask for it to check an
+// operating point: flowing up (a producer) or down (an injector).
+TraverseResult direct_traverse(bool producer, const std::map<std::string, std::string>& options) {
+    TraverseRequest at;
+    at.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
+    at.flow_decreasing = producer;
+    at.flow_direction_stated = true;
+    for (const auto& [k, v] : options) set_option(at, k, v);
+    return traverse(setup_traverse(at));
+}
+
 TEST(NodalOptions, AGasWellSweepsItsGasAndATraverseAgreesAtTheOperatingPoint) {
     const wells::NodalSetup s = wells::setup_nodal(oil_well(
         {{"gor", "20000 scf/STB"}, {"ipr", "fetkovich"}, {"res-pres", "3000psia"}, {"c", "0.01 Mscf/d/psi2"}, {"n", "0.8"}}));
@@ -155,17 +166,10 @@ TEST(NodalOptions, AGasWellByItsYieldsAndADryGasWell) {
     const nodal::Result r = wells::analyse(dry);
     const nodal::Crossing* op = r.operating_point();
     ASSERT_NE(op, nullptr);
-    TraverseRequest at;
-    at.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
-    at.flow_decreasing = true;
-    at.flow_direction_stated = true;
-    for (const auto& [k, v] : std::map<std::string, std::string>{
-             {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
-             {"api", "50"}, {"gas-gravity", "0.65"}, {"outlet-pres", "300psia"}, {"method", "gray"},
-             {"gas-rate", io::format_double(op->rate) + " Sm3/s"}}) {
-        set_option(at, k, v);
-    }
-    const TraverseResult t = traverse(setup_traverse(at));
+    const TraverseResult t = direct_traverse(
+        true, {{"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
+               {"api", "50"}, {"gas-gravity", "0.65"}, {"outlet-pres", "300psia"}, {"method", "gray"},
+               {"gas-rate", io::format_double(op->rate) + " Sm3/s"}});
     ASSERT_TRUE(t.summary.complete) << t.summary.message;
     EXPECT_NEAR(t.summary.inlet_pres, op->bhp, 0.1 * kPsiPa);
     EXPECT_NEAR(ipr::pwf(dry.inflow, op->rate), op->bhp, nodal::kPressureMatch);
@@ -624,18 +628,11 @@ TEST(NodalInjector, TheTubingFallsThroughTheReservoirsNeedOnceAndATraverseAgrees
     // The sweep ends where the reservoir would need the trickle's pressure.
     EXPECT_NEAR(r.curve.back().inflow, trickle.outflow, 1e-6 * trickle.outflow);
     // A traverse of water alone flowing down from the wellhead at the operating rate.
-    TraverseRequest direct;
-    direct.profile = FLOWMODEL_EXAMPLES_DIR "/oil-well.csv";
-    direct.flow_decreasing = false;
-    direct.flow_direction_stated = true;
-    for (const auto& [k, v] : std::map<std::string, std::string>{
-             {"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "80degF"}, {"temp-out", "180degF"},
-             {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.03"}, {"oil-rate", "0 STB/d"},
-             {"water-rate", io::format_double(op->rate) + " Sm3/s"}, {"gor", "0 scf/STB"}, {"inlet-pres", "70bar"},
-             {"tol", "10"}}) {
-        set_option(direct, k, v);
-    }
-    const TraverseResult d = traverse(setup_traverse(direct));
+    const TraverseResult d = direct_traverse(
+        false, {{"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "80degF"}, {"temp-out", "180degF"},
+                {"api", "35"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.03"}, {"oil-rate", "0 STB/d"},
+                {"water-rate", io::format_double(op->rate) + " Sm3/s"}, {"gor", "0 scf/STB"}, {"inlet-pres", "70bar"},
+                {"tol", "10"}});
     ASSERT_TRUE(d.summary.complete) << d.summary.message;
     EXPECT_NEAR(d.summary.outlet_pres, op->bhp, 1e-6 * op->bhp);
     // A reservoir above the column takes nothing, and the reason says so.
