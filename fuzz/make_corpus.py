@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (fuzz/corpus/entry, csv,
-profile, table, units, request). Seeds kept from earlier findings stay beside them.
+profile, table, units, request, nodal-vfp). Seeds kept from earlier findings stay beside them.
 
 Entry seeds use the harness's encoding: a little-endian 16-bit message-buffer
 size (taken modulo 401), then per input a tag byte 0 and the eight bytes of
@@ -155,6 +155,13 @@ def main():
     for k in range(24):
         with open(os.path.join(HERE, "corpus", "request", f"well_{k:02d}"), "wb") as f:
             f.write(bytes(rng.randrange(256) for _ in range(64)))
+
+    # Nodal analyses and tables: bytes as fuzz_nodal_vfp.cpp draws them.
+    rng = random.Random(46)
+    os.makedirs(os.path.join(HERE, "corpus", "nodal-vfp"), exist_ok=True)
+    for k in range(12):
+        with open(os.path.join(HERE, "corpus", "nodal-vfp", f"well_{k:02d}"), "wb") as f:
+            f.write(bytes(rng.randrange(256) for _ in range(48)))
 
 
 if __name__ == "__main__":

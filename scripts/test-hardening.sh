@@ -7,8 +7,8 @@
 # libclang-rt-14-dev; it installs nothing itself.
 # usage: test-hardening.sh          (about five to seven minutes on two cores)
 # Environment: FUZZ_ENTRY_RUNS, FUZZ_CSV_RUNS, FUZZ_PROFILE_RUNS, FUZZ_TABLE_RUNS,
-# FUZZ_UNITS_RUNS, FUZZ_MEASURED_RUNS, FUZZ_VFP_DECK_RUNS, FUZZ_REQUEST_RUNS
-# override the number of executions.
+# FUZZ_UNITS_RUNS, FUZZ_MEASURED_RUNS, FUZZ_VFP_DECK_RUNS, FUZZ_REQUEST_RUNS,
+# FUZZ_NODAL_VFP_RUNS override the number of executions.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -66,4 +66,7 @@ fuzz fuzz_vfp_deck vfp "${FUZZ_VFP_DECK_RUNS:-100000}"
 # slowest (a heated march shot for from its wellhead, or lifted) seconds: a
 # bounded exploring run beyond the seeds. Longer runs: FUZZ_REQUEST_RUNS.
 fuzz fuzz_request request "${FUZZ_REQUEST_RUNS:-10000}" 120
+# Nodal analyses and small tables, dozens of traverses each (2 to 20 a
+# second under the sanitizers): bounded by the three minutes of every target.
+fuzz fuzz_nodal_vfp nodal-vfp "${FUZZ_NODAL_VFP_RUNS:-2000}" 120
 echo "== Hardening checks passed"
