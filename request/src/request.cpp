@@ -584,6 +584,9 @@ FluidKind mass_rate_fluid(const TraverseRequest& request, const TraverseNumbers&
     if (g.liquid_rate && g.liquid_rate->unit == Dimension::LiquidRate) {
         fail("without {api}, {liquid-rate} is a mass rate (kg/s); a volume rate needs the black-oil fluid ({api})");
     }
+    if (g.gas_rate && g.gas_rate->unit == Dimension::GasRate) {
+        fail("without {api}, {gas-rate} is a mass rate (kg/s); a volume rate needs the black-oil fluid ({api})");
+    }
     if (!g.liquid_rate.has_value() || !g.gas_rate.has_value()) fail("give {liquid-rate} and {gas-rate} (kg/s)");
     const double ml = g.liquid_rate->value, mg = g.gas_rate->value;
     if (ml < 0 || mg < 0) fail("rates must not be negative");

@@ -44,6 +44,15 @@ TEST(GasWell, ItsRateAndYieldsAreTheSameWellAsOilWaterAndGasRatio) {
         {{{"gas-rate", "1000 Mscf/d"}, {"cgr", "-1 STB/MMscf"}}, "must not be negative"},
         {{{"oil-rate", "8 STB/d"}, {"gor", "5000 scf/STB"}, {"wgr", "12 STB/MMscf"}}, "gas well's yields"},
     };
+    // Without the black oil a gas rate is a mass rate: a standard volume is refused, not read as kg/s.
+    TraverseRequest constant;
+    for (const auto& [k, v] : std::map<std::string, std::string>{
+             {"length", "100m"}, {"angle", "0"}, {"diam", "0.1"}, {"inlet-pres", "20bar"}, {"temp", "300K"},
+             {"liquid-rate", "1"}, {"gas-rate", "1000 Mscf/d"}, {"rol", "800"}, {"visl", "1e-3"}, {"sigma", "0.02"},
+             {"gas-molar-mass", "18"}, {"visg", "1.2e-5"}}) {
+        set_option(constant, k, v);
+    }
+    EXPECT_THROW(setup_traverse(constant), OptionError);
     for (const auto& [rates, why] : refused) {
         try {
             setup_traverse(vertical_gas_well(8000, "300psia", rates));
