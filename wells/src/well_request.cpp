@@ -849,11 +849,15 @@ VfpSetup setup_vfp(VfpRequest r) {
     // and the first water and gas fractions.
     double oil = 0, water = 0, gas = 0;
     vfp::split_rates(s.table.flo, s.table.wfr, s.table.gfr, a.flo.back(), a.wfr.front(), a.gfr.front(), oil, water, gas);
-    set_number(t, &TraverseNumbers::oil_rate, oil);
-    set_number(t, &TraverseNumbers::water_rate, water);
     t.given.gor.reset();
     t.given.water_cut.reset();
-    set_number(t, &TraverseNumbers::glr, oil + water > 0 ? gas / (oil + water) : 0);
+    if (oil + water > 0) {
+        set_number(t, &TraverseNumbers::oil_rate, oil);
+        set_number(t, &TraverseNumbers::water_rate, water);
+        set_number(t, &TraverseNumbers::glr, gas / (oil + water));
+    } else {
+        t.given.gas_rate = Given{gas, D::GasRate};  // a dry gas well's entry: its gas alone
+    }
     set_number(t, &TraverseNumbers::outlet_pres, a.thp.front());
     set_up_traverse(r, s, gauge_thp, atm);
     return s;

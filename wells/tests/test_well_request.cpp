@@ -337,6 +337,35 @@ TEST(VfpOptions, AxesInTheUnitsAndRangesOfTheirKinds) {
     EXPECT_EQ(table_refusal({{"max-entries", "16"}}), "accepted");
 }
 
+// A gas well's table (FLO GAS, WFR WGR, GFR OGR), a dry gas at its first
+// node included: each entry is the traverse of the gas well given by its gas
+// rate and yields, marched alone.
+TEST(VfpOptions, AGasWellsTableIsItsTraversesByRateAndYieldsADryGasIncluded) {
+    const wells::VfpSetup s = wells::setup_vfp(
+        table({{"flo", "gas"}, {"wfr", "wgr"}, {"gfr", "ogr"}, {"rates", "500,2000 Mscf/d"}, {"thp", "300 psia"},
+               {"water-cut", "0,0.015 STB/Mscf"}, {"gor", "0,0.01 STB/Mscf"}, {"method", "gray"}, {"api", "50"},
+               {"tol", "10"}}));
+    const wells::VfpOutcome out = wells::make_table(s, 1);
+    ASSERT_TRUE(out.error.empty()) << out.error;
+    const vfp::Table& t = out.result.table;
+    for (size_t w = 0; w < 2; ++w) {
+        for (size_t g = 0; g < 2; ++g) {
+            for (size_t f = 0; f < 2; ++f) {
+                const TraverseResult d = direct_traverse(
+                    true, {{"diam", "2.441in"}, {"rough", "0.0006in"}, {"temp-in", "180degF"}, {"temp-out", "100degF"},
+                           {"api", "50"}, {"gas-gravity", "0.65"}, {"water-gravity", "1.07"}, {"method", "gray"},
+                           {"outlet-pres", "300psia"}, {"tol", "10"},
+                           {"gas-rate", io::format_double(t.axes.flo[f]) + " Sm3/s"},
+                           {"wgr", io::format_double(t.axes.wfr[w]) + " Sm3/Sm3"},
+                           {"cgr", io::format_double(t.axes.gfr[g]) + " Sm3/Sm3"}});
+                ASSERT_TRUE(d.summary.complete) << d.summary.message;
+                EXPECT_NEAR(t.bhp[t.index(0, w, g, 0, f)], d.summary.inlet_pres, 1e-6 * d.summary.inlet_pres)
+                    << w << g << f;
+            }
+        }
+    }
+}
+
 TEST(VfpOptions, DatumBelowTheDeepestPointIsNamedAsSuch) {
     // A well whose last station is not its deepest: the error names the deepest.
     Line l;
