@@ -1,7 +1,8 @@
 // libFuzzer target for what users ask of the traverse and the wells: the
 // fuzzer's bytes drawn into a well's request (a line, the black oil, its
-// rates, the boundary pressure, a method, multipliers, heat transfer, lift
-// gas), within and beyond the ranges the options take. Nothing may crash or
+// rates or a gas well's rate and yields, the boundary pressure, a method,
+// multipliers, heat transfer, lift gas, liquid loading), within and beyond
+// the ranges the options take. Nothing may crash or
 // hang; a request is refused (std::invalid_argument or, for a line it cannot
 // make, std::runtime_error, with a message) or answered, and an answer holds:
 //   - a complete traverse has finite end pressures and every point a finite
@@ -153,6 +154,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // the seeds were made).
     const uint8_t loading = r.byte() % 4;
     if (loading >= 2) o["loading"] = loading == 2 ? "turner" : "coleman";
+    // A gas well by its gas rate and yields instead of the oil's rates (again
+    // past the seeds' bytes).
+    if (r.byte() % 4 == 3) {
+        o.erase("oil-rate");
+        o.erase("water-rate");
+        o.erase("gor");
+        o["gas-rate"] = draw(r, 1e3, 2e6, " Sm3/d");
+        o["cgr"] = draw(r, 0, 2e-4, " Sm3/Sm3");
+        o["wgr"] = draw(r, 0, 2e-4, " Sm3/Sm3");
+    }
     std::string what;
     for (const auto& [k, v] : o) what += "--" + k + " " + v + " ";
     what += "--method " + method + " --heat " + flowmodel::heat_law_name(req.heat) + " --geothermal '" + req.geothermal +
