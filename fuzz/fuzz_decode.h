@@ -1,13 +1,16 @@
 // Decoding of fuzzer bytes into the entry's inputs: a byte reader that yields
-// zeros once the data run out, and the four ways an input value is drawn.
+// zeros once the data run out, the four ways an input value is drawn, and an
+// option's text drawn for the request targets.
 #ifndef FLOWMODEL_FUZZ_DECODE_H
 #define FLOWMODEL_FUZZ_DECODE_H
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace fuzzdecode {
 
@@ -70,6 +73,21 @@ inline double input_value(Reader& rd, int k) {
         default:
             return kTypical[k];
     }
+}
+
+// An option's text: a number drawn from [lo, hi] in 256 steps (from the
+// middle where the bytes have run out), or (one byte in sixteen) a value
+// beyond: 0, negative, huge, tiny; then its unit.
+inline std::string draw_option(Reader& r, double lo, double hi, const char* unit) {
+    const uint8_t pick = r.byte();
+    double v = lo + (hi - lo) * static_cast<uint8_t>(r.byte() + 128) / 255.0;
+    if (pick % 16 == 15) {
+        const double beyond[] = {0, -1, 1e30, 1e-30, -1e9, 1e9, 0.5 * lo, 2 * hi};
+        v = beyond[(pick / 16) % 8];
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g%s", v, unit);
+    return buf;
 }
 
 }  // namespace fuzzdecode

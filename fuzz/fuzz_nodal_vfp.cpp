@@ -32,33 +32,21 @@ namespace {
     std::abort();
 }
 
-// A number drawn from [lo, hi] in 256 steps, or (one byte in sixteen) a
-// value beyond: 0, negative, huge, tiny.
-std::string draw(fuzzdecode::Reader& r, double lo, double hi, const char* unit) {
-    const uint8_t pick = r.byte();
-    double v = lo + (hi - lo) * static_cast<uint8_t>(r.byte() + 128) / 255.0;
-    if (pick % 16 == 15) {
-        const double beyond[] = {0, -1, 1e30, 1e-30, -1e9, 1e9, 0.5 * lo, 2 * hi};
-        v = beyond[(pick / 16) % 8];
-    }
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.9g%s", v, unit);
-    return buf;
-}
+using fuzzdecode::draw_option;
 
 // The well and its fluid, as options by name.
 std::map<std::string, std::string> well_options(fuzzdecode::Reader& r) {
     std::map<std::string, std::string> o;
-    o["length"] = draw(r, 300, 3000, "");
+    o["length"] = draw_option(r, 300, 3000, "");
     o["angle"] = r.byte() % 2 ? "-90" : "-60";
-    o["diam"] = draw(r, 0.03, 0.15, "");
-    o["rough"] = draw(r, 0, 1e-4, "");
-    o["api"] = draw(r, 15, 55, "");
-    o["gas-gravity"] = draw(r, 0.55, 1.0, "");
-    o["water-gravity"] = draw(r, 1.0, 1.15, "");
-    o["temp-in"] = draw(r, 320, 400, "K");
-    o["temp-out"] = draw(r, 280, 330, "K");
-    o["tol"] = draw(r, 500, 5000, "");
+    o["diam"] = draw_option(r, 0.03, 0.15, "");
+    o["rough"] = draw_option(r, 0, 1e-4, "");
+    o["api"] = draw_option(r, 15, 55, "");
+    o["gas-gravity"] = draw_option(r, 0.55, 1.0, "");
+    o["water-gravity"] = draw_option(r, 1.0, 1.15, "");
+    o["temp-in"] = draw_option(r, 320, 400, "K");
+    o["temp-out"] = draw_option(r, 280, 330, "K");
+    o["tol"] = draw_option(r, 500, 5000, "");
     o["method"] = flowmodel::methods()[r.byte() % flowmodel::methods().size()].name;
     return o;
 }
@@ -106,17 +94,17 @@ void check_table(const flowmodel::wells::VfpOutcome& out, const std::string& wha
 }
 
 int run_nodal(fuzzdecode::Reader& r, std::map<std::string, std::string> o) {
-    o["outlet-pres"] = draw(r, 5e5, 3e6, "");
-    o["water-cut"] = draw(r, 0, 0.9, "");
-    o["gor"] = draw(r, 20, 2000, " Sm3/Sm3");
-    o["res-pres"] = draw(r, 5e6, 4e7, "");
+    o["outlet-pres"] = draw_option(r, 5e5, 3e6, "");
+    o["water-cut"] = draw_option(r, 0, 0.9, "");
+    o["gor"] = draw_option(r, 20, 2000, " Sm3/Sm3");
+    o["res-pres"] = draw_option(r, 5e6, 4e7, "");
     const uint8_t kind = r.byte() % 3;
     o["ipr"] = kind == 0 ? "pi" : kind == 1 ? "vogel" : "fetkovich";
-    if (kind == 0) o["pi"] = draw(r, 1, 200, " Sm3/d/bar");
-    if (kind == 1) o["q-max"] = draw(r, 50, 3000, " Sm3/d");
+    if (kind == 0) o["pi"] = draw_option(r, 1, 200, " Sm3/d/bar");
+    if (kind == 1) o["q-max"] = draw_option(r, 50, 3000, " Sm3/d");
     if (kind == 2) {
-        o["c"] = draw(r, 1e-6, 1e-3, " Sm3/d/bar2");
-        o["n"] = draw(r, 0.5, 1.0, "");
+        o["c"] = draw_option(r, 1e-6, 1e-3, " Sm3/d/bar2");
+        o["n"] = draw_option(r, 0.5, 1.0, "");
     }
     if (r.byte() % 4 == 3) o["loading"] = "turner";
     std::string what = "nodal";
@@ -142,15 +130,15 @@ int run_nodal(fuzzdecode::Reader& r, std::map<std::string, std::string> o) {
 
 int run_table(fuzzdecode::Reader& r, std::map<std::string, std::string> o) {
     o.erase("method");  // the default, the model: a table's cost is its traverses
-    std::string rates = draw(r, 10, 500, "") + "," + draw(r, 500, 3000, "");
+    std::string rates = draw_option(r, 10, 500, "") + "," + draw_option(r, 500, 3000, "");
     std::string what = "vfp --rates '" + rates + " Sm3/d'";
     try {
         flowmodel::wells::VfpRequest req;
         for (const auto& [k, v] : o) flowmodel::set_option(req.traverse, k, v);
         flowmodel::wells::set_vfp_option(req, "rates", rates + " Sm3/d");
-        flowmodel::wells::set_vfp_option(req, "thp", draw(r, 5, 30, "") + "," + draw(r, 30, 60, "") + " bar");
-        flowmodel::wells::set_vfp_option(req, "water-cut", draw(r, 0, 0.9, ""));
-        flowmodel::wells::set_vfp_option(req, "gor", draw(r, 20, 1500, "") + " Sm3/Sm3");
+        flowmodel::wells::set_vfp_option(req, "thp", draw_option(r, 5, 30, "") + "," + draw_option(r, 30, 60, "") + " bar");
+        flowmodel::wells::set_vfp_option(req, "water-cut", draw_option(r, 0, 0.9, ""));
+        flowmodel::wells::set_vfp_option(req, "gor", draw_option(r, 20, 1500, "") + " Sm3/Sm3");
         const flowmodel::wells::VfpSetup s = flowmodel::wells::setup_vfp(req);
         check_table(flowmodel::wells::make_table(s, 1), what);
     } catch (const std::invalid_argument& e) {

@@ -31,20 +31,7 @@ namespace {
     std::abort();
 }
 
-// A number drawn from [lo, hi] in 256 steps (from the middle where the
-// bytes have run out), or (one byte in sixteen) a value beyond: 0,
-// negative, huge, tiny.
-std::string draw(fuzzdecode::Reader& r, double lo, double hi, const char* unit) {
-    const uint8_t pick = r.byte();
-    double v = lo + (hi - lo) * static_cast<uint8_t>(r.byte() + 128) / 255.0;
-    if (pick % 16 == 15) {
-        const double beyond[] = {0, -1, 1e30, 1e-30, -1e9, 1e9, 0.5 * lo, 2 * hi};
-        v = beyond[(pick / 16) % 8];
-    }
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.9g%s", v, unit);
-    return buf;
-}
+using fuzzdecode::draw_option;
 
 // Liquid loading where judged: rates at standard conditions not below 0
 // (NaN at an end not reached), stretches ordered and on the line.
@@ -113,41 +100,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     flowmodel::TraverseRequest req;
     std::map<std::string, std::string> o;
     const bool well = r.byte() % 2 == 0;
-    o["length"] = draw(r, 50, 3000, "");
-    o["angle"] = well ? (r.byte() % 2 ? "-90" : "-60") : draw(r, -90, 90, "");
-    o["diam"] = draw(r, 0.02, 0.3, "");
-    o["rough"] = draw(r, 0, 1e-4, "");
-    o["api"] = draw(r, 10, 60, "");
-    o["gas-gravity"] = draw(r, 0.55, 1.2, "");
-    o["water-gravity"] = draw(r, 1.0, 1.2, "");
-    o["oil-rate"] = draw(r, 1, 3000, " Sm3/d");
-    o["water-rate"] = draw(r, 0, 2000, " Sm3/d");
-    o["gor"] = draw(r, 0, 2000, " Sm3/Sm3");
-    o["tol"] = draw(r, 100, 5000, "");
+    o["length"] = draw_option(r, 50, 3000, "");
+    o["angle"] = well ? (r.byte() % 2 ? "-90" : "-60") : draw_option(r, -90, 90, "");
+    o["diam"] = draw_option(r, 0.02, 0.3, "");
+    o["rough"] = draw_option(r, 0, 1e-4, "");
+    o["api"] = draw_option(r, 10, 60, "");
+    o["gas-gravity"] = draw_option(r, 0.55, 1.2, "");
+    o["water-gravity"] = draw_option(r, 1.0, 1.2, "");
+    o["oil-rate"] = draw_option(r, 1, 3000, " Sm3/d");
+    o["water-rate"] = draw_option(r, 0, 2000, " Sm3/d");
+    o["gor"] = draw_option(r, 0, 2000, " Sm3/Sm3");
+    o["tol"] = draw_option(r, 100, 5000, "");
     req.flow_decreasing = well;
     const bool from_outlet = r.byte() % 2 == 0;
-    o[from_outlet ? "outlet-pres" : "inlet-pres"] = draw(r, 1e5, 4e7, "");
+    o[from_outlet ? "outlet-pres" : "inlet-pres"] = draw_option(r, 1e5, 4e7, "");
     const uint8_t heat = r.byte() % 4;
     if (heat == 0) {
-        o["temp-in"] = draw(r, 280, 420, "K");
-        o["temp-out"] = draw(r, 270, 400, "K");
+        o["temp-in"] = draw_option(r, 280, 420, "K");
+        o["temp-out"] = draw_option(r, 270, 400, "K");
     } else {
         req.heat = heat == 1 ? flowmodel::HeatLaw::Adiabatic : heat == 2 ? flowmodel::HeatLaw::UValue : flowmodel::HeatLaw::Ramey;
-        req.geothermal = draw(r, 270, 320, "K") + ", " + draw(r, -0.01, 0.06, "K/m");
-        if (heat == 2) o["u-value"] = draw(r, 1, 1e6, "");
+        req.geothermal = draw_option(r, 270, 320, "K") + ", " + draw_option(r, -0.01, 0.06, "K/m");
+        if (heat == 2) o["u-value"] = draw_option(r, 1, 1e6, "");
         if (heat == 3) {
-            o["producing-time"] = draw(r, 1, 1000, "d");
-            o["hole-diam"] = draw(r, 0.1, 0.4, "");
+            o["producing-time"] = draw_option(r, 1, 1000, "d");
+            o["hole-diam"] = draw_option(r, 0.1, 0.4, "");
         }
-        if (r.byte() % 2) o["temp-in"] = draw(r, 280, 420, "K");
+        if (r.byte() % 2) o["temp-in"] = draw_option(r, 280, 420, "K");
     }
     if (r.byte() % 3 == 0) {
-        o["lift-gas-rate"] = draw(r, 0, 2e5, " Sm3/d");
-        o["injection-depth"] = draw(r, 10, 2900, "");
+        o["lift-gas-rate"] = draw_option(r, 0, 2e5, " Sm3/d");
+        o["injection-depth"] = draw_option(r, 10, 2900, "");
     }
     if (r.byte() % 4 == 0) {
-        o["holdup-factor"] = draw(r, 0.5, 2, "");
-        o["friction-factor"] = draw(r, 0.5, 2, "");
+        o["holdup-factor"] = draw_option(r, 0.5, 2, "");
+        o["friction-factor"] = draw_option(r, 0.5, 2, "");
     }
     const std::string method = flowmodel::methods()[r.byte() % flowmodel::methods().size()].name;
     // Liquid loading judged (an input's exhausted bytes read 0: not judged, as
@@ -160,9 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         o.erase("oil-rate");
         o.erase("water-rate");
         o.erase("gor");
-        o["gas-rate"] = draw(r, 1e3, 2e6, " Sm3/d");
-        o["cgr"] = draw(r, 0, 2e-4, " Sm3/Sm3");
-        o["wgr"] = draw(r, 0, 2e-4, " Sm3/Sm3");
+        o["gas-rate"] = draw_option(r, 1e3, 2e6, " Sm3/d");
+        o["cgr"] = draw_option(r, 0, 2e-4, " Sm3/Sm3");
+        o["wgr"] = draw_option(r, 0, 2e-4, " Sm3/Sm3");
     }
     std::string what;
     for (const auto& [k, v] : o) what += "--" + k + " " + v + " ";
