@@ -15,9 +15,15 @@ constexpr double kWeber = 30;
 constexpr double kDrag = 0.44;
 constexpr double kTurnerAdjustment = 1.2;  // their 20 % over the derived velocity
 
+// The critical velocity at a point: none where it carries no liquid (a dry
+// gas has nothing to load up with).
+double point_critical_velocity(LoadingCriterion c, const TraversePoint& p) {
+    return p.usl > 0 ? critical_gas_velocity(c, p.rol, p.rog, p.sigma) : 0.0;
+}
+
 // The gas velocity's excess over the critical one at a point, m/s: negative
 // where the gas no longer carries the liquid's drops.
-double margin(LoadingCriterion c, const TraversePoint& p) { return p.usg - critical_gas_velocity(c, p.rol, p.rog, p.sigma); }
+double margin(LoadingCriterion c, const TraversePoint& p) { return p.usg - point_critical_velocity(c, p); }
 
 }  // namespace
 
@@ -39,7 +45,7 @@ double critical_gas_velocity(LoadingCriterion c, double rho_l, double rho_g, dou
 double critical_gas_rate(LoadingCriterion c, const TraversePoint& p, double rho_gas_sc) {
     if (!(p.rog > 0) || !(rho_gas_sc > 0)) return std::numeric_limits<double>::quiet_NaN();
     const double area = constant::kPi * p.diam * p.diam / 4;
-    return critical_gas_velocity(c, p.rol, p.rog, p.sigma) * area * p.rog / rho_gas_sc;
+    return point_critical_velocity(c, p) * area * p.rog / rho_gas_sc;
 }
 
 void assess_loading(LoadingCriterion c, const std::vector<TraversePoint>& points, double rho_gas_sc,

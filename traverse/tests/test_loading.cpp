@@ -118,6 +118,18 @@ TEST(Loading, AWellAtItsCriticalRateHasItsGasAtTheCriticalVelocityAtTheWellhead)
     // Turner's criterion asks 20 % more of the same well.
     const TraverseResult turner = traverse(setup_traverse(gas_well(1500, "turner")));
     EXPECT_NEAR(turner.summary.critical_gas_rate_wellhead, 1.2 * top, 1e-9 * top);
+    // A dry gas carries no liquid: nothing loads it up, whatever its rate.
+    const TraverseResult dry = traverse(setup_traverse([] {
+        TraverseRequest r = gas_well(100, "turner");
+        r.given.oil_rate.reset();
+        r.given.water_rate.reset();
+        r.given.gor.reset();
+        set_option(r, "gas-rate", "100 Mscf/d");
+        return r;
+    }()));
+    ASSERT_TRUE(dry.summary.complete) << dry.summary.message;
+    EXPECT_EQ(dry.summary.critical_gas_rate_wellhead, 0.0);
+    EXPECT_TRUE(dry.summary.loading_stretches.empty());
     // Not asked for, not judged.
     EXPECT_TRUE(std::isnan(traverse(setup_traverse(gas_well(1500, ""))).summary.critical_gas_rate_wellhead));
 }

@@ -37,7 +37,8 @@ double critical_gas_velocity(LoadingCriterion c, double rho_l, double rho_g, dou
 
 // The gas rate at standard conditions (m3/s) that flows at the critical
 // velocity at a point: v_c A rho_g / rho_gas_sc, the free gas there having
-// the standard density rho_gas_sc (kg/m3). NaN where the point has no gas.
+// the standard density rho_gas_sc (kg/m3). 0 where the point carries no
+// liquid (a dry gas loads up with nothing); NaN where it has no gas.
 double critical_gas_rate(LoadingCriterion c, const TraversePoint& p, double rho_gas_sc);
 
 // Along the points of a traverse of a well flowing up (the inlet at the
