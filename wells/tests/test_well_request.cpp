@@ -157,9 +157,10 @@ TEST(NodalOptions, AGasWellByItsYieldsAndADryGasWell) {
     nodal::split_rate(yields.split, 1000 * kMscfD, oil, water, gas);
     EXPECT_NEAR(oil, 10 * kStbD, 1e-12);
     EXPECT_NEAR(water, 15 * kStbD, 1e-12);
-    const nodal::Crossing* a = wells::analyse(yields).operating_point();
-    const nodal::Crossing* b =
-        wells::analyse(gas_well({{"water-cut", "60%"}, {"gor", "100000 scf/STB"}})).operating_point();
+    const nodal::Result by_yields = wells::analyse(yields);
+    const nodal::Result by_ratio = wells::analyse(gas_well({{"water-cut", "60%"}, {"gor", "100000 scf/STB"}}));
+    const nodal::Crossing* a = by_yields.operating_point();
+    const nodal::Crossing* b = by_ratio.operating_point();
     ASSERT_TRUE(a && b);
     EXPECT_NEAR(a->rate, b->rate, 1e-9 * b->rate);
     const wells::NodalSetup dry = gas_well({{"cgr", "0 STB/MMscf"}});
