@@ -6,7 +6,6 @@ namespace pipeflow_cli {
 
 namespace {
 
-std::string scalar(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 class Writer {
 public:
@@ -14,7 +13,7 @@ public:
 
     void write(const Json& j, bool rows) {
         if (!j.is_structured()) {
-            out += scalar(j);
+            out += json_compact(j);
             return;
         }
         const bool object = j.is_object();
@@ -26,7 +25,7 @@ public:
             if (!first) out += rows ? ",\n" : ",";
             first = false;
             if (object) {
-                out += scalar(Json(it.key()));
+                out += json_compact(Json(it.key()));
                 out += ':';
             }
             write(it.value(), object && listed(it.key()));
@@ -51,6 +50,8 @@ std::string json_text(const Json& doc, std::initializer_list<const char*> by_lin
     w.write(doc, false);
     return w.out + "\n";
 }
+
+std::string json_compact(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 Json json_texts(const std::vector<std::string>& texts) { return Json(texts); }
 

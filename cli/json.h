@@ -21,6 +21,9 @@ using Json = nlohmann::ordered_json;
 // the document stays JSON.
 std::string json_text(const Json& doc, std::initializer_list<const char*> by_line = {});
 
+// `value` on one line, without a line end (stray bytes as above).
+std::string json_compact(const Json& value);
+
 // A list of texts as a JSON array.
 Json json_texts(const std::vector<std::string>& texts);
 

@@ -82,7 +82,7 @@ std::string loading_line(const flowmodel::TraverseSummary& m, const OutUnits& u)
     if (m.loading == flowmodel::LoadingCriterion::None) return "";
     auto rate = [&u](double q) {
         if (!std::isfinite(q)) return std::string("not reached");
-        const double shown = u.field ? u.to(D::GasRate, q) : q * flowmodel::unit::kDay;
+        const double shown = u.field ? u.to(D::GasRate, q) : per_day(q);
         return flowmodel::io::format_double(std::round(shown * 10) / 10) + (u.field ? std::string(" ") + u.unit(D::GasRate) : std::string(" Sm3/d"));
     };
     return std::string("liquid loading (") + flowmodel::loading_criterion_name(m.loading) +

@@ -197,7 +197,7 @@ std::string answer(const vfp::DeckTable& t, Asked at, const std::string& where, 
             j["alq"] = p.alq;
         }
         j["beyond"] = json_texts(beyond);
-        return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+        return json_compact(j);
     }
     std::string s = t.keyword + " " + std::to_string(t.number) + ": " +
                     (at.count("bhp") ? "THP " + n(thp) + " gives BHP " + n(bhp) : "BHP " + n(bhp) + " at THP " + n(thp)) +

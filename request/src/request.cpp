@@ -783,15 +783,13 @@ TraverseResult traverse(const TraverseSetup& setup) {
                            : traverse(setup.line, setup.fluid(), setup.options);
     r.summary.atm_pres = setup.atm_pres;
     if (setup.loading != LoadingCriterion::None) {
-        assess_loading(setup.loading, r.points, gas_density_at_standard(setup.black_oil()->inputs().gas_gravity), r.summary);
+        // The free gas's density at standard conditions as the black oil converts it.
+        const double rho_gas_sc = blackoil::gas_density_sc(setup.black_oil()->inputs().gas_gravity) * unit::kLbPerFt3;
+        assess_loading(setup.loading, r.points, rho_gas_sc, r.summary);
     }
     return r;
 }
 
-double gas_density_at_standard(double gravity) {
-    return constant::kStandardAtmosphere * constant::kAirMolarMass * gravity /
-           (constant::kGasConstant * constant::kStandardTemperature);
-}
 
 std::vector<TraverseResult> traverse_methods(const TraverseSetup& setup, const std::vector<Method>& methods,
                                              unsigned jobs) {

@@ -162,9 +162,6 @@ TraverseSetup setup_traverse(const TraverseRequest& request, Rates rates = Rates
 // used for gauge readings.
 TraverseResult traverse(const TraverseSetup& setup);
 
-// The density of gas of this gravity (air = 1) at standard conditions, kg/m3.
-double gas_density_at_standard(double gravity);
-
 // The same set-up traverse with each of `methods`, on the library's parallel
 // loop: everything else (gas lift, its mandrels, heat transfer, the factors)
 // is the setup's, so that a method in a list gives what it gives alone.
